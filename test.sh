@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Set up, build under AddressSanitizer and UndefinedBehaviorSanitizer, run
+# every test, then run each fuzzer for a bounded time.
+set -euo pipefail
+cd "$(dirname "$0")"
+./setup.sh
+
+JOBS=$(nproc)
+FUZZ_SECONDS=${FUZZ_SECONDS:-20}
+
+cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DMIREL_SANITIZE=ON -DMIREL_WERROR=ON -DMIREL_BENCHMARKS=OFF
+cmake --build build/test -j "$JOBS"
+
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+status=0
+ctest --test-dir build/test -j "$JOBS" --output-on-failure --timeout 300 || status=1
+
+# Fuzzers: a clang build of the libFuzzer targets, each run for FUZZ_SECONDS.
+if [ "$FUZZ_SECONDS" -gt 0 ]; then
+  cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+    -DMIREL_FUZZ=ON -DMIREL_TESTS=OFF -DMIREL_BENCHMARKS=OFF
+  if [ -s build/fuzz/fuzzers.txt ]; then
+    cmake --build build/fuzz -j "$JOBS" --target fuzzers
+    fuzz_failed=0
+    pids=()
+    names=()
+    while read -r f; do
+      [ -n "$f" ] || continue
+      exe=$(find build/fuzz -name "$f" -type f -perm -u+x | head -n1)
+      mkdir -p "build/fuzz/corpus/$f"
+      seeds=""
+      if [ -d "tests/fuzz-seeds/$f" ]; then seeds="tests/fuzz-seeds/$f"; fi
+      "$exe" -max_total_time="$FUZZ_SECONDS" -rss_limit_mb=2048 -timeout=10 \
+        -artifact_prefix="build/fuzz/$f-" "build/fuzz/corpus/$f" $seeds \
+        > "build/fuzz/$f.log" 2>&1 &
+      pids+=($!)
+      names+=("$f")
+      # at most JOBS fuzzers at once
+      while [ "$(jobs -rp | wc -l)" -ge "$JOBS" ]; do sleep 1; done
+    done < build/fuzz/fuzzers.txt
+    for i in "${!pids[@]}"; do
+      if wait "${pids[$i]}"; then
+        echo "fuzz ${names[$i]}: ok ($(grep -o 'Done [0-9]* runs' "build/fuzz/${names[$i]}.log" | tail -n1))"
+      else
+        echo "fuzz ${names[$i]}: FAILED"
+        tail -n 40 "build/fuzz/${names[$i]}.log"
+        fuzz_failed=1
+      fi
+    done
+    [ $fuzz_failed -eq 0 ] || status=1
+  fi
+fi
+
+exit $status
