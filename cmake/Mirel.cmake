@@ -67,6 +67,9 @@ endfunction()
 # through the shared include root.
 function(mirel_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  if(NOT ARG_SOURCES)
+    return() # a module with no sources yet
+  endif()
   add_library(${name} OBJECT ${ARG_SOURCES})
   target_include_directories(${name} PUBLIC ${MIREL_INCLUDE_ROOT})
   target_compile_options(${name} PRIVATE ${MIREL_WARNINGS})
