@@ -1,0 +1,101 @@
+#pragma once
+// Path assigns and whole-file access.
+//
+// Every file name in the engine is written with an assign: a short name, a
+// colon and the rest of the path ("data:gui/main.agui"). aFileServer keeps the
+// table of assigns and turns such names into real paths. The free functions
+// read whole files (plain files, or entries of .zip / .pak archives named after
+// a parent folder), test for files, write buffers and take directory parts;
+// they use the server's instance when there is one and the path as given
+// otherwise.
+
+#include "mirel/kernel/a_string.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <string>
+
+// Where the built-in folders come from. Each field left empty is taken from the
+// system (environment, XDG user-dirs file, /proc/self/exe); tests fill them in.
+struct aFileServerSources {
+    std::string exePath;        // the running program's file
+    std::string tmpDir;         // $TMPDIR
+    std::string home;           // $HOME
+    std::string xdgDataHome;    // $XDG_DATA_HOME
+    std::string xdgConfigHome;  // $XDG_CONFIG_HOME
+    std::string xdgDataDirs;    // $XDG_DATA_DIRS (colon separated)
+    std::string userDirsFile;   // the XDG user-dirs file (default $XDG_CONFIG_HOME/user-dirs.dirs)
+    std::string sharedRoot;     // the root of "alldocs", "allmusic", "allvideo" (default /home/Shared)
+    bool useSystem = true;      // false: empty fields stay empty (nothing is read from the system)
+};
+
+class aFileServer {
+public:
+    aFileServer();
+    explicit aFileServer(const aFileServerSources& sources);
+    ~aFileServer();
+    aFileServer(const aFileServer&) = delete;
+    aFileServer& operator=(const aFileServer&) = delete;
+
+    static aFileServer* getInstance() { return ms_instance; }
+
+    // Creates or replaces an assign; the value is mangled first. Names shorter
+    // than two characters are refused, and "home" is set only once.
+    void setAssign(const std::string& name, const std::string& value);
+    // The folder of an assign, "" when there is none.
+    std::string getAssign(const std::string& name) const;
+
+    // Replaces a leading "assign:" by its folder.
+    std::string manglePath(const std::string& path) const;
+    bool dirExists(const std::string& path) const;
+    // Creates every missing folder along the path.
+    bool makeDir(const std::string& path) const;
+    bool deleteFile(const std::string& path) const;
+
+    // The program's folder with a trailing slash.
+    const std::string& getExeDir() const { return m_exeDir; }
+
+private:
+    void setBuiltInAssigns(const aFileServerSources& sources);
+
+    static aFileServer* ms_instance;
+    std::map<std::string, std::string, StringLessNoCase> m_assigns;
+    std::string m_exeDir;
+};
+
+// Reads a whole file into a new buffer (free with std::free). Null and size 0
+// when it cannot be opened or is empty.
+uint8_t* file_readFullAndMalloc(const std::string& path, uint32_t* size);
+uint8_t* file_readFullAndMalloc(const std::string& path, size_t* size);
+// True when the file can be opened as file_readFullAndMalloc opens it.
+bool file_exists(const std::string& path);
+// Writes the buffer; true only when every byte was written and the file closed.
+bool file_write(const std::string& path, const void* data, size_t size);
+// The mangled path up to and including its last separator, "" when none.
+std::string file_getDir(const std::string& path);
+// Mangles through the instance when there is one.
+std::string file_manglePath(const std::string& path);
+
+// Owns a whole file read into memory (not terminated).
+class aFileBuffer {
+public:
+    aFileBuffer() = default;
+    explicit aFileBuffer(const std::string& path);
+    ~aFileBuffer();
+    aFileBuffer(const aFileBuffer&) = delete;
+    aFileBuffer& operator=(const aFileBuffer&) = delete;
+
+    // Frees the old data and reads the file; true when data was read.
+    bool load(const std::string& path);
+    void clear();
+
+    bool isLoaded() const { return m_data != nullptr; }
+    const uint8_t* getData() const { return m_data; }
+    uint8_t* getData() { return m_data; }
+    uint32_t getSize() const { return m_size; }
+
+private:
+    uint8_t* m_data = nullptr;
+    uint32_t m_size = 0;
+};
