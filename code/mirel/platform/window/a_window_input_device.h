@@ -1,0 +1,67 @@
+#pragma once
+// The raw keyboard and mouse devices both backends hand out: acquisition,
+// cooperative level and focus rules are shared; the backend supplies the
+// current raw state through aRawInputSource.
+
+#include "mirel/platform/window/a_platform_input.h"
+
+#include <cstdint>
+#include <vector>
+
+class aWindowInputDevice;
+
+// What a backend window provides to its devices.
+class aRawInputSource {
+public:
+    virtual ~aRawInputSource();
+    virtual bool sourceHasFocus() const = 0;
+    // The 256 key bytes (0x80 = down) as they are now.
+    virtual void readKeys(uint8_t keys[256]) = 0;
+    // Mouse totals since the window opened (motion and wheel) and the buttons now.
+    virtual void readMouseTotals(int64_t& x, int64_t& y, int64_t& z, uint8_t buttons[4]) = 0;
+    // An exclusive mouse is hidden and held inside the window while acquired.
+    virtual void setMouseExclusive(bool on) = 0;
+
+    // Called by the backend when the window loses the focus: foreground
+    // devices lose their acquisition.
+    void loseForegroundDevices();
+    // Called by the backend's destructor: devices that outlive it stop working.
+    void detachDevices();
+
+private:
+    friend class aWindowInputDevice;
+    std::vector<aWindowInputDevice*> m_devices;
+};
+
+class aWindowInputDevice : public aInputDevice {
+public:
+    aWindowInputDevice(aRawInputSource* source, aInputDeviceKind kind);
+    ~aWindowInputDevice() override;
+
+    aInputDeviceKind kind() const override { return m_kind; }
+    int32_t setDataFormat(aInputDeviceKind format) override;
+    int32_t setCooperativeLevel(uint32_t flags) override;
+    int32_t acquire() override;
+    int32_t unacquire() override;
+    int32_t getState(void* data, uint32_t size) override;
+
+    bool isAcquired() const { return m_acquired; }
+
+private:
+    friend class aRawInputSource;
+    void lose();
+    void detach();
+
+    aRawInputSource* m_source;
+    aInputDeviceKind m_kind;
+    bool m_formatSet = false;
+    uint32_t m_level = A_INPUT_NONEXCLUSIVE | A_INPUT_FOREGROUND;
+    bool m_acquired = false;
+    bool m_lost = false;
+    int64_t m_lastX = 0, m_lastY = 0, m_lastZ = 0;
+};
+
+// Registry of the live window (for a_currentPlatformWindow).
+class aPlatformWindow;
+void a_registerPlatformWindow(aPlatformWindow* window);
+void a_unregisterPlatformWindow(aPlatformWindow* window);

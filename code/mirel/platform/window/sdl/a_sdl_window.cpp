@@ -1,0 +1,629 @@
+#include "mirel/platform/window/sdl/a_sdl_window.h"
+
+#include "mirel/platform/window/a_window_input_device.h"
+#include "mirel/util/a_log.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <cstring>
+#include <deque>
+#include <map>
+
+namespace {
+
+SDL_SystemCursor systemCursorFor(int32_t id, bool& known)
+{
+    known = true;
+    switch (id) {
+    case A_CURSOR_ARROW: return SDL_SYSTEM_CURSOR_ARROW;
+    case A_CURSOR_IBEAM: return SDL_SYSTEM_CURSOR_IBEAM;
+    case A_CURSOR_WAIT: return SDL_SYSTEM_CURSOR_WAIT;
+    case A_CURSOR_CROSS: return SDL_SYSTEM_CURSOR_CROSSHAIR;
+    case A_CURSOR_UPARROW: return SDL_SYSTEM_CURSOR_ARROW;
+    case A_CURSOR_SIZENWSE: return SDL_SYSTEM_CURSOR_SIZENWSE;
+    case A_CURSOR_SIZENESW: return SDL_SYSTEM_CURSOR_SIZENESW;
+    case A_CURSOR_SIZEWE: return SDL_SYSTEM_CURSOR_SIZEWE;
+    case A_CURSOR_SIZENS: return SDL_SYSTEM_CURSOR_SIZENS;
+    case A_CURSOR_SIZEALL: return SDL_SYSTEM_CURSOR_SIZEALL;
+    case A_CURSOR_NO: return SDL_SYSTEM_CURSOR_NO;
+    case A_CURSOR_HAND: return SDL_SYSTEM_CURSOR_HAND;
+    case A_CURSOR_APPSTARTING: return SDL_SYSTEM_CURSOR_WAITARROW;
+    case A_CURSOR_HELP: return SDL_SYSTEM_CURSOR_ARROW;
+    default: known = false; return SDL_SYSTEM_CURSOR_ARROW;
+    }
+}
+
+class aSdlWindow : public aPlatformWindow, private aRawInputSource {
+public:
+    aSdlWindow() = default;
+    ~aSdlWindow() override;
+    bool open(const aWindowDesc& desc);
+
+    bool isHeadless() const override { return false; }
+
+    bool peekEvent(aWindowEvent& event) override;
+    void waitEvent(aWindowEvent& event) override;
+    void postQuit(int32_t exitCode) override;
+
+    bool isFullscreen() const override { return m_fullscreen; }
+    void setFullscreen(bool on) override;
+    void setWindowedPlacement(int32_t clientX, int32_t clientY, int32_t clientWidth,
+                              int32_t clientHeight) override;
+    void show() override;
+    void minimize() override;
+    void raise() override;
+    bool hasFocus() const override;
+    void setTitle(const std::string& title) override;
+    void getClientSize(int32_t& width, int32_t& height) const override;
+    aPlatformRect getPictureArea() const override;
+    void getClientOrigin(int32_t& x, int32_t& y) const override;
+
+    aPlatformRect getWorkArea() const override;
+    aPlatformRect getFrameExtents() const override;
+    aDisplayMode getDesktopMode() const override;
+    std::vector<aDisplayMode> getDisplayModes() const override;
+    std::string getDriverDescription() const override;
+
+    void present(const uint32_t* pixels, int32_t width, int32_t height, int32_t pitchBytes) override;
+    void setVSync(bool on) override;
+    bool getVSync() const override { return m_vsync; }
+
+    void setCursorShape(int32_t cursorId) override;
+    int32_t getCursorShape() const override { return m_cursorShape; }
+    void getCursorPos(int32_t& x, int32_t& y) const override;
+    void setCursorPos(int32_t x, int32_t y) override;
+
+    std::unique_ptr<aInputDevice> createInputDevice(aInputDeviceKind kind, int32_t* result) override;
+    bool isToggled(aToggleKey key) const override;
+
+    bool hasClipboardText() const override;
+    std::string getClipboardText() const override;
+    bool setClipboardText(const std::string& utf8) override;
+
+    SDL_Window* sdlWindow() const { return m_window; }
+
+private:
+    bool sourceHasFocus() const override { return hasFocus(); }
+    void readKeys(uint8_t keys[256]) override;
+    void readMouseTotals(int64_t& x, int64_t& y, int64_t& z, uint8_t buttons[4]) override;
+    void setMouseExclusive(bool on) override;
+
+    // Turns one SDL event into queued window events and input totals.
+    void translate(const SDL_Event& event);
+    void pump();
+    void queue(aWindowEventType type, int32_t code = 0, int32_t x = 0, int32_t y = 0);
+    void applyCursor();
+    bool createTexture(int32_t width, int32_t height);
+
+    SDL_Window* m_window = nullptr;
+    SDL_Renderer* m_renderer = nullptr;
+    SDL_Texture* m_texture = nullptr;
+    int32_t m_textureWidth = 0, m_textureHeight = 0;
+    bool m_videoInit = false;
+    std::string m_title;
+    int32_t m_pictureWidth = 1024, m_pictureHeight = 768;
+    bool m_fullscreen = false;
+    bool m_vsync = true;
+    bool m_active = true;
+    int32_t m_windowedX = 0, m_windowedY = 0, m_windowedWidth = 0, m_windowedHeight = 0;
+    std::deque<aWindowEvent> m_events;
+    bool m_cursorEventQueued = false;
+    int32_t m_cursorShape = A_CURSOR_ARROW;
+    std::map<int32_t, SDL_Cursor*> m_cursors;
+    bool m_exclusive = false;
+    int64_t m_totalX = 0, m_totalY = 0, m_totalZ = 0;
+};
+
+aSdlWindow::~aSdlWindow()
+{
+    detachDevices();
+    a_unregisterPlatformWindow(this);
+    for (auto& entry : m_cursors)
+        SDL_FreeCursor(entry.second);
+    if (m_texture)
+        SDL_DestroyTexture(m_texture);
+    if (m_renderer)
+        SDL_DestroyRenderer(m_renderer);
+    if (m_window)
+        SDL_DestroyWindow(m_window);
+    if (m_videoInit)
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+bool aSdlWindow::open(const aWindowDesc& desc)
+{
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        a_log("aPlatformWindow. SDL video init failed (%s)", SDL_GetError());
+        return false;
+    }
+    m_videoInit = true;
+    m_title = desc.title;
+    m_pictureWidth = desc.pictureWidth > 0 ? desc.pictureWidth : 1024;
+    m_pictureHeight = desc.pictureHeight > 0 ? desc.pictureHeight : 768;
+    m_fullscreen = desc.fullscreen;
+    m_vsync = desc.vsync;
+    m_windowedWidth = desc.clientWidth > 0 ? desc.clientWidth : m_pictureWidth;
+    m_windowedHeight = desc.clientHeight > 0 ? desc.clientHeight : m_pictureHeight;
+    m_windowedX = desc.clientX;
+    m_windowedY = desc.clientY;
+    const int x = m_windowedX != INT32_MIN ? m_windowedX : static_cast<int>(SDL_WINDOWPOS_CENTERED);
+    const int y = m_windowedY != INT32_MIN ? m_windowedY : static_cast<int>(SDL_WINDOWPOS_CENTERED);
+
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    Uint32 flags = SDL_WINDOW_SHOWN;
+    if (m_fullscreen)
+        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
+    m_window = SDL_CreateWindow(m_title.c_str(), x, y, m_windowedWidth, m_windowedHeight, flags);
+    if (!m_window) {
+        a_log("aPlatformWindow. Window creation failed (%s)", SDL_GetError());
+        return false;
+    }
+    Uint32 rendererFlags = m_vsync ? SDL_RENDERER_PRESENTVSYNC : 0;
+    m_renderer = SDL_CreateRenderer(m_window, -1, rendererFlags | SDL_RENDERER_ACCELERATED);
+    if (!m_renderer)
+        m_renderer = SDL_CreateRenderer(m_window, -1, rendererFlags | SDL_RENDERER_SOFTWARE);
+    if (!m_renderer) {
+        a_log("aPlatformWindow. Renderer creation failed (%s)", SDL_GetError());
+        return false;
+    }
+    if (!createTexture(m_pictureWidth, m_pictureHeight))
+        return false;
+    SDL_RenderSetVSync(m_renderer, m_vsync ? 1 : 0);
+    SDL_SetRenderDrawColor(m_renderer, 0, 0, 0, 255);
+    SDL_RenderClear(m_renderer);
+    SDL_RenderPresent(m_renderer);
+    m_active = true;
+    a_registerPlatformWindow(this);
+    a_log("aPlatformWindow. Window \"%s\" %ix%i%s (%s)", m_title.c_str(), m_pictureWidth, m_pictureHeight,
+          m_fullscreen ? " full screen" : "", getDriverDescription().c_str());
+    return true;
+}
+
+bool aSdlWindow::createTexture(int32_t width, int32_t height)
+{
+    if (m_texture)
+        SDL_DestroyTexture(m_texture);
+    m_texture = SDL_CreateTexture(m_renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, width, height);
+    if (!m_texture) {
+        a_log("aPlatformWindow. Texture creation failed (%s)", SDL_GetError());
+        m_textureWidth = m_textureHeight = 0;
+        return false;
+    }
+    m_textureWidth = width;
+    m_textureHeight = height;
+    return true;
+}
+
+void aSdlWindow::queue(aWindowEventType type, int32_t code, int32_t x, int32_t y)
+{
+    m_events.push_back(aWindowEvent{type, code, x, y});
+}
+
+void aSdlWindow::translate(const SDL_Event& event)
+{
+    switch (event.type) {
+    case SDL_QUIT:
+        queue(aWindowEventType::Close);
+        break;
+    case SDL_WINDOWEVENT:
+        if (event.window.windowID != SDL_GetWindowID(m_window))
+            break;
+        switch (event.window.event) {
+        case SDL_WINDOWEVENT_CLOSE: queue(aWindowEventType::Close); break;
+        case SDL_WINDOWEVENT_EXPOSED: queue(aWindowEventType::Paint); break;
+        case SDL_WINDOWEVENT_MAXIMIZED: queue(aWindowEventType::Maximize); break;
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+        case SDL_WINDOWEVENT_RESTORED:
+            if (!m_active && event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
+                m_active = true;
+                queue(aWindowEventType::Activate);
+            }
+            break;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+        case SDL_WINDOWEVENT_MINIMIZED:
+            loseForegroundDevices();
+            if (m_active) {
+                m_active = false;
+                queue(aWindowEventType::Deactivate);
+            }
+            break;
+        case SDL_WINDOWEVENT_ENTER:
+            if (!m_cursorEventQueued) {
+                m_cursorEventQueued = true;
+                queue(aWindowEventType::CursorOverClient);
+            }
+            break;
+        default: break;
+        }
+        break;
+    case SDL_MOUSEMOTION:
+        m_totalX += event.motion.xrel;
+        m_totalY += event.motion.yrel;
+        if (!m_cursorEventQueued) {
+            m_cursorEventQueued = true;
+            queue(aWindowEventType::CursorOverClient);
+        }
+        break;
+    case SDL_MOUSEWHEEL: {
+        int32_t notches = event.wheel.y;
+        if (event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED)
+            notches = -notches;
+        m_totalZ += static_cast<int64_t>(notches) * 120;
+        break;
+    }
+    case SDL_RENDER_TARGETS_RESET:
+    case SDL_RENDER_DEVICE_RESET:
+        queue(aWindowEventType::RenderReset);
+        break;
+    default: break;
+    }
+}
+
+void aSdlWindow::pump()
+{
+    SDL_Event event;
+    while (SDL_PollEvent(&event))
+        translate(event);
+}
+
+bool aSdlWindow::peekEvent(aWindowEvent& event)
+{
+    if (m_events.empty())
+        pump();
+    if (m_events.empty())
+        return false;
+    event = m_events.front();
+    m_events.pop_front();
+    if (event.type == aWindowEventType::CursorOverClient) {
+        // The position is read when the event is taken, so it is current.
+        m_cursorEventQueued = false;
+        int32_t x, y;
+        getCursorPos(x, y);
+        const aPlatformRect area = getPictureArea();
+        event.x = area.width() > 0 ? static_cast<int32_t>(static_cast<int64_t>(x) * m_pictureWidth / area.width()) : 0;
+        event.y = area.height() > 0 ? static_cast<int32_t>(static_cast<int64_t>(y) * m_pictureHeight / area.height()) : 0;
+    }
+    return true;
+}
+
+void aSdlWindow::waitEvent(aWindowEvent& event)
+{
+    while (!peekEvent(event)) {
+        SDL_Event sdlEvent;
+        if (SDL_WaitEventTimeout(&sdlEvent, 100))
+            translate(sdlEvent);
+    }
+}
+
+void aSdlWindow::postQuit(int32_t exitCode)
+{
+    pump(); // events already pending come first
+    queue(aWindowEventType::Quit, exitCode);
+}
+
+void aSdlWindow::setFullscreen(bool on)
+{
+    if (on == m_fullscreen)
+        return;
+    if (SDL_SetWindowFullscreen(m_window, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) {
+        a_log("aPlatformWindow::setFullscreen - failed (%s)", SDL_GetError());
+        return;
+    }
+    m_fullscreen = on;
+    if (!on) {
+        SDL_SetWindowSize(m_window, m_windowedWidth, m_windowedHeight);
+        if (m_windowedX != INT32_MIN && m_windowedY != INT32_MIN)
+            SDL_SetWindowPosition(m_window, m_windowedX, m_windowedY);
+        else
+            SDL_SetWindowPosition(m_window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    }
+}
+
+void aSdlWindow::setWindowedPlacement(int32_t clientX, int32_t clientY, int32_t clientWidth, int32_t clientHeight)
+{
+    m_windowedWidth = clientWidth > 0 ? clientWidth : m_pictureWidth;
+    m_windowedHeight = clientHeight > 0 ? clientHeight : m_pictureHeight;
+    m_windowedX = clientX;
+    m_windowedY = clientY;
+    if (!m_fullscreen) {
+        SDL_SetWindowSize(m_window, m_windowedWidth, m_windowedHeight);
+        if (clientX != INT32_MIN && clientY != INT32_MIN)
+            SDL_SetWindowPosition(m_window, clientX, clientY);
+        else
+            SDL_SetWindowPosition(m_window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    }
+}
+
+void aSdlWindow::show()
+{
+    SDL_ShowWindow(m_window);
+    SDL_RestoreWindow(m_window);
+}
+
+void aSdlWindow::minimize() { SDL_MinimizeWindow(m_window); }
+
+void aSdlWindow::raise()
+{
+    SDL_ShowWindow(m_window);
+    SDL_RaiseWindow(m_window);
+}
+
+bool aSdlWindow::hasFocus() const
+{
+    return (SDL_GetWindowFlags(m_window) & SDL_WINDOW_INPUT_FOCUS) != 0;
+}
+
+void aSdlWindow::setTitle(const std::string& title)
+{
+    m_title = title;
+    SDL_SetWindowTitle(m_window, m_title.c_str());
+}
+
+void aSdlWindow::getClientSize(int32_t& width, int32_t& height) const
+{
+    int w = 0, h = 0;
+    SDL_GetWindowSize(m_window, &w, &h);
+    width = w;
+    height = h;
+}
+
+aPlatformRect aSdlWindow::getPictureArea() const
+{
+    int32_t width, height;
+    getClientSize(width, height);
+    return a_letterbox(width, height, m_pictureWidth, m_pictureHeight);
+}
+
+void aSdlWindow::getClientOrigin(int32_t& x, int32_t& y) const
+{
+    int wx = 0, wy = 0;
+    SDL_GetWindowPosition(m_window, &wx, &wy);
+    x = wx;
+    y = wy;
+}
+
+aPlatformRect aSdlWindow::getWorkArea() const
+{
+    SDL_Rect rect{0, 0, 0, 0};
+    int display = SDL_GetWindowDisplayIndex(m_window);
+    if (display < 0)
+        display = 0;
+    if (SDL_GetDisplayUsableBounds(display, &rect) != 0 && SDL_GetDisplayBounds(display, &rect) != 0)
+        a_log("aPlatformWindow::getWorkArea - failed (%s)", SDL_GetError());
+    return aPlatformRect{rect.x, rect.y, rect.x + rect.w, rect.y + rect.h};
+}
+
+aPlatformRect aSdlWindow::getFrameExtents() const
+{
+    int top = 0, left = 0, bottom = 0, right = 0;
+    if (SDL_GetWindowBordersSize(m_window, &top, &left, &bottom, &right) != 0)
+        return aPlatformRect{};
+    return aPlatformRect{left, top, right, bottom};
+}
+
+aDisplayMode aSdlWindow::getDesktopMode() const
+{
+    SDL_DisplayMode mode;
+    int display = SDL_GetWindowDisplayIndex(m_window);
+    if (display < 0)
+        display = 0;
+    if (SDL_GetDesktopDisplayMode(display, &mode) != 0) {
+        a_log("aPlatformWindow::getDesktopMode - failed (%s)", SDL_GetError());
+        return aDisplayMode{m_pictureWidth, m_pictureHeight, 60, 32};
+    }
+    const int bits = SDL_BITSPERPIXEL(mode.format);
+    return aDisplayMode{mode.w, mode.h, mode.refresh_rate, bits > 16 ? 32 : 16};
+}
+
+std::vector<aDisplayMode> aSdlWindow::getDisplayModes() const
+{
+    std::vector<aDisplayMode> modes;
+    int display = SDL_GetWindowDisplayIndex(m_window);
+    if (display < 0)
+        display = 0;
+    const int count = SDL_GetNumDisplayModes(display);
+    for (int i = 0; i < count; ++i) {
+        SDL_DisplayMode mode;
+        if (SDL_GetDisplayMode(display, i, &mode) != 0)
+            continue;
+        const int bits = SDL_BITSPERPIXEL(mode.format);
+        modes.push_back(aDisplayMode{mode.w, mode.h, mode.refresh_rate, bits > 16 ? 32 : 16});
+    }
+    // Full screen shows the picture scaled on the desktop, so the picture's
+    // own size is always available, in both depths.
+    const aDisplayMode desktop = getDesktopMode();
+    for (int32_t bits : {16, 32}) {
+        const bool present = std::any_of(modes.begin(), modes.end(), [&](const aDisplayMode& m) {
+            return m.width == m_pictureWidth && m.height == m_pictureHeight && m.bitsPerPixel == bits;
+        });
+        if (!present)
+            modes.push_back(aDisplayMode{m_pictureWidth, m_pictureHeight, desktop.refreshRate, bits});
+    }
+    return modes;
+}
+
+std::string aSdlWindow::getDriverDescription() const
+{
+    std::string text;
+    const char* driver = SDL_GetCurrentVideoDriver();
+    text = driver ? driver : "unknown";
+    SDL_RendererInfo info;
+    if (m_renderer && SDL_GetRendererInfo(m_renderer, &info) == 0 && info.name) {
+        text += ", ";
+        text += info.name;
+    }
+    return text;
+}
+
+void aSdlWindow::present(const uint32_t* pixels, int32_t width, int32_t height, int32_t pitchBytes)
+{
+    if (!pixels || width <= 0 || height <= 0 || pitchBytes < width * 4) {
+        a_log("aPlatformWindow::present - bad frame %ix%i, pitch %i", width, height, pitchBytes);
+        return;
+    }
+    if ((width != m_textureWidth || height != m_textureHeight) && !createTexture(width, height))
+        return;
+    if (SDL_UpdateTexture(m_texture, nullptr, pixels, pitchBytes) != 0) {
+        a_log("aPlatformWindow::present - texture update failed (%s)", SDL_GetError());
+        return;
+    }
+    int outWidth = 0, outHeight = 0;
+    if (SDL_GetRendererOutputSize(m_renderer, &outWidth, &outHeight) != 0)
+        getClientSize(outWidth, outHeight);
+    const aPlatformRect area = a_letterbox(outWidth, outHeight, m_pictureWidth, m_pictureHeight);
+    const SDL_Rect target{area.left, area.top, area.width(), area.height()};
+    SDL_SetRenderDrawColor(m_renderer, 0, 0, 0, 255);
+    SDL_RenderClear(m_renderer);
+    SDL_RenderCopy(m_renderer, m_texture, nullptr, &target);
+    SDL_RenderPresent(m_renderer);
+}
+
+void aSdlWindow::setVSync(bool on)
+{
+    if (SDL_RenderSetVSync(m_renderer, on ? 1 : 0) != 0)
+        a_log("aPlatformWindow::setVSync - failed (%s)", SDL_GetError());
+    m_vsync = on;
+}
+
+void aSdlWindow::setCursorShape(int32_t cursorId)
+{
+    m_cursorShape = cursorId;
+    applyCursor();
+}
+
+void aSdlWindow::applyCursor()
+{
+    if (m_cursorShape == A_CURSOR_HIDDEN || m_exclusive) {
+        SDL_ShowCursor(SDL_DISABLE);
+        return;
+    }
+    SDL_Cursor*& cursor = m_cursors[m_cursorShape];
+    if (!cursor) {
+        bool known = false;
+        const SDL_SystemCursor shape = systemCursorFor(m_cursorShape, known);
+        if (!known)
+            a_log("aPlatformWindow::setCursorShape - unknown cursor %i, arrow used", m_cursorShape);
+        cursor = SDL_CreateSystemCursor(shape);
+    }
+    if (cursor)
+        SDL_SetCursor(cursor);
+    SDL_ShowCursor(SDL_ENABLE);
+}
+
+void aSdlWindow::getCursorPos(int32_t& x, int32_t& y) const
+{
+    int mx = 0, my = 0;
+    if (SDL_GetMouseFocus() == m_window) {
+        SDL_GetMouseState(&mx, &my);
+    } else {
+        int wx = 0, wy = 0;
+        SDL_GetGlobalMouseState(&mx, &my);
+        SDL_GetWindowPosition(m_window, &wx, &wy);
+        mx -= wx;
+        my -= wy;
+    }
+    const aPlatformRect area = getPictureArea();
+    x = mx - area.left;
+    y = my - area.top;
+}
+
+void aSdlWindow::setCursorPos(int32_t x, int32_t y)
+{
+    const aPlatformRect area = getPictureArea();
+    SDL_WarpMouseInWindow(m_window, x + area.left, y + area.top);
+}
+
+std::unique_ptr<aInputDevice> aSdlWindow::createInputDevice(aInputDeviceKind kind, int32_t* result)
+{
+    if (result)
+        *result = A_INPUT_OK;
+    return std::make_unique<aWindowInputDevice>(static_cast<aRawInputSource*>(this), kind);
+}
+
+bool aSdlWindow::isToggled(aToggleKey key) const
+{
+    const SDL_Keymod mods = SDL_GetModState();
+    switch (key) {
+    case aToggleKey::CapsLock: return (mods & KMOD_CAPS) != 0;
+    case aToggleKey::NumLock: return (mods & KMOD_NUM) != 0;
+    case aToggleKey::ScrollLock: return (mods & KMOD_SCROLL) != 0;
+    }
+    return false;
+}
+
+bool aSdlWindow::hasClipboardText() const { return SDL_HasClipboardText() == SDL_TRUE; }
+
+std::string aSdlWindow::getClipboardText() const
+{
+    char* text = SDL_GetClipboardText();
+    std::string result = text ? text : "";
+    SDL_free(text);
+    return result;
+}
+
+bool aSdlWindow::setClipboardText(const std::string& utf8)
+{
+    if (SDL_SetClipboardText(utf8.c_str()) != 0) {
+        a_log("aPlatformWindow::setClipboardText - failed (%s)", SDL_GetError());
+        return false;
+    }
+    return true;
+}
+
+void aSdlWindow::readKeys(uint8_t keys[256])
+{
+    std::memset(keys, 0, 256);
+    SDL_PumpEvents();
+    int count = 0;
+    const Uint8* state = SDL_GetKeyboardState(&count);
+    for (int i = 0; i < count; ++i) {
+        if (!state[i])
+            continue;
+        const uint8_t code = a_scanCodeFromSdl(i);
+        if (code)
+            keys[code] = 0x80;
+    }
+}
+
+void aSdlWindow::readMouseTotals(int64_t& x, int64_t& y, int64_t& z, uint8_t buttons[4])
+{
+    const Uint32 state = SDL_GetMouseState(nullptr, nullptr);
+    buttons[0] = (state & SDL_BUTTON_LMASK) ? 0x80 : 0;
+    buttons[1] = (state & SDL_BUTTON_RMASK) ? 0x80 : 0;
+    buttons[2] = (state & SDL_BUTTON_MMASK) ? 0x80 : 0;
+    buttons[3] = (state & SDL_BUTTON_X1MASK) ? 0x80 : 0;
+    x = m_totalX;
+    y = m_totalY;
+    z = m_totalZ;
+}
+
+void aSdlWindow::setMouseExclusive(bool on)
+{
+    m_exclusive = on;
+    SDL_SetWindowGrab(m_window, on ? SDL_TRUE : SDL_FALSE);
+    applyCursor();
+}
+
+} // namespace
+
+std::unique_ptr<aPlatformWindow> a_createSdlWindow(const aWindowDesc& desc)
+{
+    auto window = std::make_unique<aSdlWindow>();
+    if (!window->open(desc))
+        return nullptr;
+    return window;
+}
+
+bool a_sdlShowMessageBox(const char* title, const char* text, aPlatformWindow* parent)
+{
+    SDL_Window* owner = nullptr;
+    if (parent && !parent->isHeadless())
+        owner = static_cast<aSdlWindow*>(parent)->sdlWindow();
+    if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, title, text, owner) != 0) {
+        a_log("aPlatformWindow. Message box failed (%s)", SDL_GetError());
+        return false;
+    }
+    return true;
+}
