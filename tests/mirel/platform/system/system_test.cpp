@@ -1,0 +1,252 @@
+#include "mirel/platform/system/a_system.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+std::string scratch(const std::string& sub) {
+    const char* base = std::getenv("MIREL_TEST_TMP");
+    std::filesystem::path p = std::filesystem::path(base ? base : "/tmp/mirel-test") / sub;
+    std::filesystem::remove_all(p);
+    std::filesystem::create_directories(p);
+    return p.string();
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+int exitCodeOf(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : -1; }
+
+// Starts the helper; its stdout comes back through *out (first line).
+pid_t spawnHelper(const std::vector<std::string>& args, std::string* firstLine) {
+    int fds[2];
+    if (pipe(fds) != 0) {
+        return -1;
+    }
+    pid_t pid = fork();
+    if (pid == 0) {
+        dup2(fds[1], 1);
+        close(fds[0]);
+        close(fds[1]);
+        std::vector<char*> argv;
+        std::string exe = MIREL_INSTANCE_HELPER;
+        argv.push_back(exe.data());
+        std::vector<std::string> copy = args;
+        for (std::string& a : copy) {
+            argv.push_back(a.data());
+        }
+        argv.push_back(nullptr);
+        execv(exe.c_str(), argv.data());
+        _exit(99);
+    }
+    close(fds[1]);
+    if (firstLine) {
+        firstLine->clear();
+        char c;
+        while (read(fds[0], &c, 1) == 1 && c != '\n') {
+            *firstLine += c;
+        }
+    }
+    close(fds[0]);
+    return pid;
+}
+
+int waitFor(pid_t pid) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return status;
+}
+
+} // namespace
+
+TEST(SingleInstance, SecondStartAsksTheFirstToRaiseAndEnds) {
+    std::string dir = scratch("instance");
+    std::string line;
+    pid_t holder = spawnHelper({"hold", dir, "Some Game", "10"}, &line);
+    ASSERT_GT(holder, 0);
+    ASSERT_EQ(line, "owner");
+
+    // A second process: refused, sends the raise request.
+    pid_t second = spawnHelper({"start", dir, "Some Game"}, nullptr);
+    EXPECT_EQ(exitCodeOf(waitFor(second)), 1);
+    // The first copy saw the request and ended on it.
+    EXPECT_EQ(exitCodeOf(waitFor(holder)), 0);
+
+    // Gone: the next start is the one copy again.
+    aSingleInstance again(dir);
+    EXPECT_TRUE(again.acquire("Some Game"));
+    EXPECT_TRUE(again.isOwner());
+    // Another name is another program.
+    aSingleInstance other(dir);
+    EXPECT_TRUE(other.acquire("Other Game"));
+}
+
+TEST(SingleInstance, LockOfAKilledCopyIsFreedByTheSystem) {
+    std::string dir = scratch("killed");
+    std::string line;
+    pid_t holder = spawnHelper({"hold", dir, "game", "30"}, &line);
+    ASSERT_EQ(line, "owner");
+    aSingleInstance second(dir);
+    EXPECT_FALSE(second.acquire("game"));
+    kill(holder, SIGKILL);
+    waitFor(holder);
+    EXPECT_TRUE(second.acquire("game"));
+    // And now this process is the one a further start is refused by.
+    pid_t third = spawnHelper({"start", dir, "game"}, nullptr);
+    EXPECT_EQ(exitCodeOf(waitFor(third)), 1);
+    EXPECT_TRUE(second.takeRaiseRequest());
+    EXPECT_FALSE(second.takeRaiseRequest());
+}
+
+TEST(SingleInstance, NamesBecomeSafeFileNames) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"Tarrow Game", "Tarrow_Game"}, {"../x/y", ".._x_y"}, {"", "_"}, {"..", "_"}, {"ok-1.2_b", "ok-1.2_b"}};
+    for (const auto& [in, out] : cases) {
+        EXPECT_EQ(a_systemSafeName(in), out) << in;
+    }
+}
+
+namespace {
+void crashCallback(int sig, void*, void* user) {
+    // The report is already on disk when the callback runs.
+    const char* marker = static_cast<const char*>(user);
+    FILE* f = std::fopen(marker, "w");
+    if (f) {
+        std::fprintf(f, "callback %d", sig);
+        std::fclose(f);
+    }
+}
+} // namespace
+
+TEST(CrashHandler, FatalSignalWritesReportThenCallsBackAndEnds) {
+    const int signals[] = {SIGSEGV, SIGFPE, SIGABRT, SIGBUS};
+    for (int sig : signals) {
+        std::string dir = scratch("crash" + std::to_string(sig));
+        std::string dump = dir + "/crash.dmp";
+        std::string marker = dir + "/marker";
+        pid_t pid = fork();
+        if (pid == 0) {
+            a_installCrashHandler(dump, crashCallback, marker.data());
+            raise(sig);
+            _exit(0);
+        }
+        int status = waitFor(pid);
+        ASSERT_TRUE(WIFSIGNALED(status)) << sig;
+        EXPECT_EQ(WTERMSIG(status), sig);
+        std::string report = readFile(dump);
+        EXPECT_NE(report.find("Signal: " + std::to_string(sig) + " (" + a_signalName(sig) + ")"),
+                  std::string::npos)
+            << report;
+        EXPECT_NE(report.find("Address: 0x"), std::string::npos);
+        EXPECT_NE(report.find("Backtrace:\n"), std::string::npos);
+        EXPECT_NE(report.find("End of report"), std::string::npos);
+        EXPECT_EQ(readFile(marker), "callback " + std::to_string(sig));
+    }
+}
+
+TEST(CrashHandler, RealInvalidAccessIsReportedWithItsAddress) {
+    std::string dir = scratch("crashaccess");
+    std::string dump = dir + "/crash.dmp";
+    pid_t pid = fork();
+    if (pid == 0) {
+        a_installCrashHandler(dump, nullptr, nullptr);
+        volatile int* bad = reinterpret_cast<volatile int*>(uintptr_t(0x10));
+        *bad = 1;
+        _exit(0);
+    }
+    int status = waitFor(pid);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(WTERMSIG(status), SIGSEGV);
+    EXPECT_NE(readFile(dump).find("Address: 0x10\n"), std::string::npos) << readFile(dump);
+}
+
+TEST(SystemFacts, OsNameFromReleaseFileAndUname) {
+    struct Case {
+        const char* osRelease;
+        const char* expected;
+    } cases[] = {
+        {"NAME=\"Debian GNU/Linux\"\nPRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\n",
+         "Debian GNU/Linux 12 (bookworm), Linux 6.1.0 x86_64"},
+        {"NAME=Fedora\nVERSION='39 (Workstation)'\n", "Fedora 39 (Workstation), Linux 6.1.0 x86_64"},
+        {"", "Linux 6.1.0 x86_64"},
+        {"garbage without equals\n", "Linux 6.1.0 x86_64"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(a_osNameFrom(c.osRelease, "Linux", "6.1.0", "x86_64"), c.expected);
+    }
+}
+
+TEST(SystemFacts, MemoryAndDriveKinds) {
+    aSystemFacts f;
+    a_memoryFactsFrom("MemTotal:  1000 kB\nMemFree: 100 kB\nMemAvailable: 250 kB\nSwapTotal: 400 kB\n"
+                      "SwapFree: 100 kB\nCommitLimit: 1400 kB\nCommitted_AS: 600 kB\n",
+                      f);
+    EXPECT_EQ(f.physTotalKB, 1000u);
+    EXPECT_EQ(f.physFreeKB, 250u);
+    EXPECT_EQ(f.memoryLoad, 75);
+    EXPECT_EQ(f.swapUsedKB, 300u);
+    EXPECT_EQ(f.virtFreeKB, 800u);
+    EXPECT_EQ(f.virtTotalKB, 1400u);
+    // Without MemAvailable free memory stands in; nothing at all gives zeros, not a division by zero.
+    aSystemFacts old;
+    a_memoryFactsFrom("MemTotal: 200 kB\nMemFree: 50 kB\n", old);
+    EXPECT_EQ(old.memoryLoad, 75);
+    aSystemFacts none;
+    a_memoryFactsFrom("", none);
+    EXPECT_EQ(none.memoryLoad, 0);
+
+    const std::pair<const char*, const char*> kinds[] = {{"ext4", "fixed"},   {"nfs4", "remote"},
+                                                         {"iso9660", "cdrom"}, {"tmpfs", "ramdisk"},
+                                                         {"vfat", "removable"}, {"proc", "unknown"}};
+    for (const auto& [fs, kind] : kinds) {
+        EXPECT_STREQ(a_driveKindOf(fs), kind) << fs;
+    }
+}
+
+TEST(SystemFacts, ReportLinesInOrder) {
+    aSystemFacts f;
+    f.osName = "Some OS";
+    f.computerName = "box";
+    f.userName = "me";
+    f.memoryLoad = 42;
+    f.physFreeKB = 1;
+    f.physTotalKB = 2;
+    f.drives.push_back({"/", "fixed", "ext4", "/dev/sda1", 10, 20});
+    f.drives.push_back({"/net", "remote", "nfs", "srv:/x", 0, 0});
+    std::vector<std::string> lines = a_systemReportLines(f, "/opt/game/");
+    std::vector<std::string> expected = {
+        "----------------- System configuration --------------------------",
+        "    Operating System: Some OS",
+        "       Computer Name: box",
+        "           User Name: me",
+        "",
+        "         Memory Load: 42%",
+        "Free Physical Memory: 1 of 2 KB",
+        " Free Virtual Memory: 0 of 0 KB",
+        "       Pagefile Used: 0 of 0 KB",
+        "",
+        "    Application Path: /opt/game/",
+        "             Drive /: fixed <ext4>, /dev/sda1, 10 of 20 MB free",
+        "             Drive /net: remote",
+        std::string(65, '-'),
+    };
+    EXPECT_EQ(lines, expected);
+    // The live facts read without failing and name this machine.
+    aSystemFacts live = a_readSystemFacts();
+    EXPECT_FALSE(live.osName.empty());
+    EXPECT_GT(live.physTotalKB, 0u);
+}
