@@ -1,0 +1,197 @@
+#include "mirel/util/a_optionsfile.h"
+
+#include "mirel/file/a_fileserver.h"
+#include "mirel/kernel/a_string.h"
+#include "mirel/util/a_log.h"
+#include "mirel/util/a_stringlist.h"
+
+#include <cstdlib>
+
+namespace {
+
+// Deeper include chains than this are taken for a runaway.
+constexpr size_t kMaxIncludeDepth = 32;
+
+// #include "name": at least one character other than a double quote after the
+// word, then the name between the first double quote and the next (or the end).
+std::string includeName(const std::string& rest) {
+    size_t pos = 8; // after "#include"
+    if (pos >= rest.size() || rest[pos] == '"') {
+        return std::string();
+    }
+    size_t open = rest.find('"', pos);
+    if (open == std::string::npos || open + 1 >= rest.size()) {
+        return std::string();
+    }
+    size_t close = rest.find('"', open + 1);
+    return rest.substr(open + 1, close == std::string::npos ? std::string::npos : close - open - 1);
+}
+
+} // namespace
+
+aOptionsFile::aOptionsFile(const std::string& path) : m_current(m_sections.end()) { load(path); }
+
+void aOptionsFile::load(const std::string& path) {
+    m_sections.clear();
+    m_including.clear();
+    parse(path, true);
+    m_current = m_sections.begin();
+    if (hasCurrent()) {
+        m_key = m_current->keys.begin();
+    }
+}
+
+void aOptionsFile::parse(const std::string& path, bool top) {
+    if (top) {
+        m_sectionSeen = false;
+    }
+    const std::string real = file_manglePath(path);
+    for (const std::string& open : m_including) {
+        if (a_stricmp(open, real) == 0) {
+            a_log("aOptionsFile. Include cycle, not followed: %s", path.c_str());
+            return;
+        }
+    }
+    if (m_including.size() >= kMaxIncludeDepth) {
+        a_log("aOptionsFile. Includes nested too deep, not followed: %s", path.c_str());
+        return;
+    }
+    m_including.push_back(real);
+
+    aStringList lines(path);
+    for (lines.begin(); !lines.isEnd(); lines.next()) {
+        const std::string& line = lines.current();
+        size_t start = line.find_first_not_of(' ');
+        if (start == std::string::npos || line[start] == ';') {
+            continue;
+        }
+        const std::string rest = line.substr(start);
+        if (rest[0] == '[') {
+            size_t close = rest.find(']', 1);
+            Section s;
+            s.name = rest.substr(1, close == std::string::npos ? std::string::npos : close - 1);
+            m_sections.push_back(std::move(s));
+            m_sectionSeen = true;
+            continue;
+        }
+        if (rest.compare(0, 8, "#include") == 0) {
+            parse(includeName(rest), false);
+            continue;
+        }
+        if (!m_sectionSeen || m_sections.empty()) {
+            a_log("aOptionsFile. Incorrect file: %s", path.c_str());
+            continue;
+        }
+        size_t keyEnd = rest.find_first_of(" =");
+        std::string key = rest.substr(0, keyEnd);
+        std::string value;
+        if (keyEnd != std::string::npos) {
+            size_t valueStart = rest.find_first_not_of(" =", keyEnd);
+            if (valueStart != std::string::npos) {
+                size_t valueEnd = rest.find(';', valueStart);
+                value = rest.substr(valueStart, valueEnd == std::string::npos ? std::string::npos : valueEnd - valueStart);
+            }
+        }
+        m_sections.back().keys.emplace_back(std::move(key), std::move(value));
+    }
+    m_including.pop_back();
+}
+
+bool aOptionsFile::setSection(const std::string& name) {
+    for (auto it = m_sections.begin(); it != m_sections.end(); ++it) {
+        if (it->name == name) {
+            m_current = it;
+            m_key = it->keys.begin();
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string aOptionsFile::getSectionName() const { return hasCurrent() ? m_current->name : std::string(); }
+
+std::string aOptionsFile::getString(const std::string& key) const {
+    if (!hasCurrent()) {
+        a_log("aOptionsFile. Error get key \"%s\" from unspecified current section!", key.c_str());
+        return std::string();
+    }
+    for (const Key& k : m_current->keys) {
+        if (k.first == key) {
+            return k.second;
+        }
+    }
+    a_log("aOptionsFile. Cannot find key \"%s\" in current section!", key.c_str());
+    return std::string();
+}
+
+int aOptionsFile::getInt(const std::string& key) const { return std::atoi(getString(key).c_str()); }
+
+std::string aOptionsFile::getValue(const std::string& section, const std::string& key) const {
+    for (const Section& s : m_sections) {
+        if (s.name != section) {
+            continue;
+        }
+        for (const Key& k : s.keys) {
+            if (k.first == key) {
+                return k.second;
+            }
+        }
+        a_logString(("aOptionsFile. Cannot find key: [" + section + "]." + key).c_str());
+        return std::string();
+    }
+    a_logString(("aOptionsFile. Cannot find section: [" + section + "]").c_str());
+    return std::string();
+}
+
+void aOptionsFile::getStringList(const std::string& section, const std::string& key,
+                                 std::vector<std::string>& list) const {
+    const std::string value = getValue(section, key);
+    size_t pos = 0;
+    while ((pos = value.find_first_not_of(", ", pos)) != std::string::npos) {
+        size_t end = value.find_first_of(", ", pos);
+        list.push_back(value.substr(pos, end == std::string::npos ? std::string::npos : end - pos));
+        pos = end;
+    }
+}
+
+void aOptionsFile::getIntList(const std::string& section, const std::string& key, std::vector<int>& list) const {
+    std::vector<std::string> tokens;
+    getStringList(section, key, tokens);
+    for (const std::string& t : tokens) {
+        list.push_back(std::atoi(t.c_str()));
+    }
+}
+
+bool aOptionsFile::hasKey(const std::string& name) const {
+    if (!hasCurrent()) {
+        return false;
+    }
+    for (const Key& k : m_current->keys) {
+        if (k.first == name) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool aOptionsFile::firstKey() {
+    if (!hasCurrent()) {
+        return false;
+    }
+    m_key = m_current->keys.begin();
+    return true;
+}
+
+bool aOptionsFile::nextKey() {
+    if (!hasCurrent() || m_key == m_current->keys.end()) {
+        return false;
+    }
+    ++m_key;
+    return true;
+}
+
+bool aOptionsFile::isKeyEnd() const { return !hasCurrent() || m_key == m_current->keys.end(); }
+
+std::string aOptionsFile::getKeyName() const { return isKeyEnd() ? std::string() : m_key->first; }
+
+std::string aOptionsFile::getKeyValue() const { return isKeyEnd() ? std::string() : m_key->second; }

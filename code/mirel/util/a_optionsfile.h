@@ -1,0 +1,52 @@
+#pragma once
+// The engine's options files: [section] lines, "key = value" lines, ';'
+// comments and #include "file" lines. Sections and keys are kept in file order,
+// duplicates included; every look-up finds the first. Names, keys and values
+// compare exactly.
+
+#include <list>
+#include <string>
+#include <utility>
+#include <vector>
+
+class aOptionsFile {
+public:
+    aOptionsFile() : m_current(m_sections.end()) {}
+    explicit aOptionsFile(const std::string& path);
+
+    // Drops all sections and parses the file; the first section becomes current.
+    void load(const std::string& path);
+
+    bool setSection(const std::string& name);
+    std::string getSectionName() const;
+
+    std::string getString(const std::string& key) const;
+    int getInt(const std::string& key) const;
+    std::string getValue(const std::string& section, const std::string& key) const;
+    // Appends the tokens of a value split at runs of commas and blanks.
+    void getStringList(const std::string& section, const std::string& key, std::vector<std::string>& list) const;
+    void getIntList(const std::string& section, const std::string& key, std::vector<int>& list) const;
+
+    bool hasKey(const std::string& name) const;
+    bool firstKey();
+    bool nextKey();
+    bool isKeyEnd() const;
+    std::string getKeyName() const;
+    std::string getKeyValue() const;
+
+private:
+    using Key = std::pair<std::string, std::string>;
+    struct Section {
+        std::string name;
+        std::list<Key> keys;
+    };
+
+    void parse(const std::string& path, bool top);
+    bool hasCurrent() const { return m_current != m_sections.end(); }
+
+    std::list<Section> m_sections;
+    std::list<Section>::iterator m_current;
+    std::list<Key>::iterator m_key;
+    bool m_sectionSeen = false;
+    std::vector<std::string> m_including; // files being parsed, outermost first
+};

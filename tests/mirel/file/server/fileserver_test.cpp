@@ -1,0 +1,303 @@
+#include "mirel/file/a_fileserver.h"
+
+#include "fixtures/zip_writer.h"
+#include "mirel/file/server/log_capture.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string scratch(const std::string& name) {
+    const char* root = std::getenv("MIREL_TEST_TMP");
+    fs::path dir = fs::path(root ? root : "/tmp/mirel-test") / "fileserver" / name;
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    return dir.string() + "/";
+}
+
+void writeText(const std::string& path, const std::string& text) {
+    fs::create_directories(fs::path(path).parent_path());
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+std::string readAll(const std::string& path, bool* ok = nullptr) {
+    uint32_t size = 1234;
+    uint8_t* data = file_readFullAndMalloc(path, &size);
+    if (ok) {
+        *ok = data != nullptr;
+    }
+    std::string text = data ? std::string(reinterpret_cast<char*>(data), size) : std::string();
+    if (!data) {
+        EXPECT_EQ(size, 0u) << path;
+    }
+    std::free(data);
+    return text;
+}
+
+// A server whose every folder comes from the scratch tree, nothing from the system.
+aFileServerSources sourcesIn(const std::string& root) {
+    aFileServerSources s;
+    s.useSystem = false;
+    s.exePath = root + "bin/game";
+    s.tmpDir = root + "tmp";
+    s.home = root + "home";
+    s.sharedRoot = root + "shared";
+    s.xdgDataDirs = root + "nodata:" + root + "sys";
+    return s;
+}
+
+TEST(FileServer, AssignsAndMangling) {
+    const std::string root = scratch("assigns");
+    fs::create_directories(root + "bin");
+    aFileServer server(sourcesIn(root));
+    LogCapture log;
+
+    EXPECT_EQ(server.manglePath("home:a/b.txt"), root + "bin/a/b.txt");
+    EXPECT_EQ(server.manglePath("HOME:a"), root + "bin/a");
+    EXPECT_EQ(server.manglePath("C:/games/x"), "C:/games/x");   // a drive letter passes through
+    EXPECT_EQ(server.manglePath(":x"), ":x");
+    EXPECT_EQ(server.manglePath("/plain/path"), "/plain/path");
+    EXPECT_TRUE(log.lines.empty());
+
+    EXPECT_EQ(server.manglePath("nowhere:x"), "nowhere:x");
+    EXPECT_TRUE(log.has("aFileServer::manglePath(nowhere:x) not valid!"));
+
+    server.setAssign("data", "home:gameres/");
+    EXPECT_EQ(server.manglePath("DATA:gui/main.agui"), root + "bin/gameres/gui/main.agui");
+    server.setAssign("Data", "/other/");
+    EXPECT_EQ(server.manglePath("data:x"), "/other/x");
+
+    server.setAssign("Home", "/elsewhere/");
+    EXPECT_TRUE(log.has("aFileServer::setAssign(Home) override failed!"));
+    EXPECT_EQ(server.getAssign("home"), root + "bin/");
+
+    server.setAssign("d", "/x/");
+    EXPECT_TRUE(log.has("aFileServer::setAssign(d) less than 2 chars, ignored"));
+    EXPECT_EQ(server.getAssign("d"), "");
+}
+
+TEST(FileServer, BuiltInFoldersFromInjectedSources) {
+    const std::string root = scratch("builtin");
+    for (const char* d : {"bin", "tmp", "home/Documents", "home/Music", "home/Desktop", "home/Films", "home/.local/share",
+                          "shared/Documents", "shared/Music", "sys/applications"}) {
+        fs::create_directories(root + d);
+    }
+    // Shared videos exist but cannot be written: not usable.
+    fs::create_directories(root + "shared/Videos");
+    ::chmod((root + "shared/Videos").c_str(), 0555);
+    writeText(root + "home/.config/user-dirs.dirs",
+              "# comment\nXDG_VIDEOS_DIR=\"$HOME/Films\"\n  XDG_DESKTOP_DIR=\"$HOME/Desktop\"\nXDG_MUSIC_DIR=relative\n");
+    aFileServer server(sourcesIn(root));
+    const std::string home = root + "home/";
+    const std::string temp = root + "tmp/";
+    struct Case {
+        const char* assign;
+        std::string folder;
+    } cases[] = {
+        {"home", root + "bin/"},
+        {"temp", temp},
+        {"userprof", home},
+        {"userdocs", home + "Documents/"},
+        {"usermusic", home + "Music/"},     // a relative entry is ignored
+        {"uservideo", home + "Films/"},     // from the user-dirs file
+        {"userdesktop", home + "Desktop/"},
+        {"userstart", temp},                // no applications folder
+        {"userprogs", temp},
+        {"userappdata", home + ".local/share/"},
+        {"alldocs", root + "shared/Documents/"},
+        {"allmusic", root + "shared/Music/"},
+        {"allvideo", getuid() == 0 ? root + "shared/Videos/" : temp},
+        {"allstart", root + "sys/applications/"},
+        {"allprogs", root + "sys/applications/"},
+        {"allappdata", root + "sys/"},      // the first data dir that exists
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(server.getAssign(c.assign), c.folder) << c.assign;
+    }
+    ::chmod((root + "shared/Videos").c_str(), 0755);
+}
+
+TEST(FileServer, TempAtTheRootAndMissingHomeFallBack) {
+    aFileServerSources s;
+    s.useSystem = false;
+    s.exePath = "/opt/game/run";
+    s.tmpDir = "/";
+    aFileServer server(s);
+    EXPECT_EQ(server.getAssign("temp"), "/opt/game/");
+    EXPECT_EQ(server.getAssign("userprof"), "/opt/game/");
+    EXPECT_EQ(server.getAssign("allappdata"), "/opt/game/");
+}
+
+TEST(FileServer, MakeDirDeleteAndDirExists) {
+    const std::string root = scratch("makedir");
+    fs::create_directories(root + "home/.local/share");
+    aFileServer server(sourcesIn(root));
+    LogCapture log;
+
+    EXPECT_TRUE(server.makeDir("userappdata:Game/Saves/"));
+    EXPECT_TRUE(server.dirExists("userappdata:Game/Saves/"));
+    EXPECT_TRUE(server.dirExists("userappdata:Game"));
+    EXPECT_TRUE(server.makeDir("userappdata:Game/Saves"));
+    EXPECT_TRUE(log.lines.empty());
+
+    writeText(root + "home/.local/share/file", "x");
+    EXPECT_FALSE(server.dirExists("userappdata:file"));
+    EXPECT_FALSE(server.makeDir("userappdata:file/sub"));  // a file is in the way
+    EXPECT_EQ(log.lines.size(), 1u);
+
+    EXPECT_TRUE(server.deleteFile("userappdata:file"));
+    EXPECT_FALSE(file_exists("userappdata:file"));
+    log.clear();
+    EXPECT_FALSE(server.deleteFile("userappdata:file"));
+    EXPECT_TRUE(log.has("aFileServer::deleteFile(userappdata:file) failed!"));
+    EXPECT_FALSE(server.deleteFile("userappdata:Game"));    // folders are not files
+}
+
+TEST(FileServer, ReadsPlainFilesAndArchives) {
+    const std::string root = scratch("read");
+    aFileServer server(sourcesIn(root));
+    server.setAssign("data", "home:gameres/");
+    writeText(root + "bin/gameres/plain.txt", "plain");
+    writeText(root + "bin/gameres/empty.txt", "");
+    const std::string big(70000, 'z');
+    ASSERT_TRUE(zipfix::write(root + "bin/packed.zip", {{"gui/Main.agui", "stored entry"},
+                                                        {"gui/big.txt", big, true}}));
+    ASSERT_TRUE(zipfix::write(root + "bin/other.pak", {{"a.txt", "from pak", true}}));
+    LogCapture log;
+
+    struct Case {
+        const char* path;
+        std::string content;
+    } found[] = {
+        {"data:plain.txt", "plain"},
+        {"home:packed/gui/Main.agui", "stored entry"},
+        {"home:packed/GUI/MAIN.AGUI", "stored entry"},  // entry names ignore case
+        {"home:packed/gui/big.txt", big},
+        {"home:other/a.txt", "from pak"},
+        {"DATA:PLAIN.TXT", "plain"},                     // plain files too, when the exact case is missing
+        {"home:GameRes/Plain.Txt", "plain"},
+        {"home:gameres\\plain.txt", "plain"},            // backslash separators
+        {"home:PACKED/gui/main.agui", "stored entry"},  // archive name in another case
+    };
+    for (const Case& c : found) {
+        bool ok = false;
+        EXPECT_EQ(readAll(c.path, &ok), c.content) << c.path;
+        EXPECT_TRUE(ok) << c.path;
+        EXPECT_TRUE(file_exists(c.path)) << c.path;
+    }
+    EXPECT_TRUE(log.lines.empty());
+
+    // An empty file reads like a missing one but is not an error.
+    bool ok = true;
+    EXPECT_EQ(readAll("data:empty.txt", &ok), "");
+    EXPECT_FALSE(ok);
+    EXPECT_TRUE(file_exists("data:empty.txt"));
+    EXPECT_TRUE(log.lines.empty());
+
+    for (const char* missing : {"data:none.txt", "home:packed/gui/none", "home:gameres", "home:nothing/at/all", ""}) {
+        log.clear();
+        EXPECT_EQ(readAll(missing, &ok), "");
+        EXPECT_FALSE(ok);
+        EXPECT_FALSE(file_exists(missing)) << missing;
+        EXPECT_TRUE(log.has(std::string("file_readFullAndMalloc. Error open file: ") + missing)) << missing;
+    }
+}
+
+TEST(FileServer, DevicesAndPipesAreNotOpened) {
+    const std::string root = scratch("fifo");
+    ASSERT_EQ(::mkfifo((root + "pipe").c_str(), 0600), 0);
+    aFileServer server(sourcesIn(root));
+    EXPECT_FALSE(file_exists(root + "pipe")); // would block in open
+    EXPECT_FALSE(file_exists(root + "PIPE"));
+    bool ok = true;
+    readAll(root + "pipe", &ok);
+    EXPECT_FALSE(ok);
+    EXPECT_FALSE(file_exists("/dev/null"));
+}
+
+TEST(FileServer, CorruptArchiveIsAMissingFile) {
+    const std::string root = scratch("corrupt");
+    aFileServer server(sourcesIn(root));
+    std::string bytes = zipfix::build({{"a.txt", std::string(5000, 'q'), true}});
+    writeText(root + "bin/cut.zip", bytes.substr(0, bytes.size() / 2));
+    std::string flipped = bytes;
+    for (size_t i = 40; i < flipped.size(); ++i) {
+        flipped[i] = static_cast<char>(flipped[i] ^ 0x5a);
+    }
+    writeText(root + "bin/bad.zip", flipped);
+    LogCapture log;
+    for (const char* path : {"home:cut/a.txt", "home:bad/a.txt"}) {
+        bool ok = true;
+        readAll(path, &ok);
+        EXPECT_FALSE(ok) << path;
+        EXPECT_EQ(log.lines.size(), 1u) << path;
+        log.clear();
+    }
+}
+
+TEST(FileServer, WriteGetDirAndBuffer) {
+    const std::string root = scratch("write");
+    fs::create_directories(root + "tmp");
+    aFileServer server(sourcesIn(root));
+    LogCapture log;
+
+    const std::string bytes("a\0b\r\n", 5);
+    EXPECT_TRUE(file_write("temp:out.bin", bytes.data(), bytes.size()));
+    EXPECT_EQ(readAll("temp:out.bin"), bytes);
+    EXPECT_TRUE(file_write("temp:zero.bin", nullptr, 0));
+    EXPECT_TRUE(file_exists("temp:zero.bin"));
+    EXPECT_FALSE(file_write("temp:no/such/dir.bin", "x", 1));
+    EXPECT_FALSE(file_write("/dev/full", "x", 1)); // the write fails: not reported as done
+
+    struct Case {
+        const char* path;
+        std::string dir;
+    } dirs[] = {
+        {"home:a/b\\c.txt", root + "bin/a/b\\"},
+        {"x\\y/z.txt", "x\\y/"},
+        {"c:\\z.txt", "c:\\"},
+        {"file.txt", ""},
+    };
+    for (const Case& c : dirs) {
+        EXPECT_EQ(file_getDir(c.path), c.dir) << c.path;
+    }
+
+    aFileBuffer buffer("temp:out.bin");
+    ASSERT_TRUE(buffer.isLoaded());
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(buffer.getData()), buffer.getSize()), bytes);
+    EXPECT_FALSE(buffer.load("temp:zero.bin"));
+    EXPECT_FALSE(buffer.isLoaded());
+    EXPECT_EQ(buffer.getSize(), 0u);
+}
+
+TEST(FileServer, WorksWithoutAServerAndWarnsOfASecond) {
+    const std::string root = scratch("noserver");
+    ASSERT_EQ(aFileServer::getInstance(), nullptr);
+    writeText(root + "x.txt", "as given");
+    EXPECT_EQ(readAll(root + "x.txt"), "as given");
+    EXPECT_EQ(readAll(root + "X.TXT"), "as given");
+    EXPECT_EQ(file_getDir("home:x"), "");
+
+    LogCapture log;
+    {
+        auto first = std::make_unique<aFileServer>(sourcesIn(root));
+        EXPECT_EQ(aFileServer::getInstance(), first.get());
+        aFileServer second(sourcesIn(root));
+        ASSERT_EQ(log.lines.size(), 1u);
+        EXPECT_EQ(log.lines[0].rfind("aFileServer::aFileServer: Singleton==0 (a_fileserver.cpp, line ", 0), 0u);
+        EXPECT_EQ(aFileServer::getInstance(), &second);
+        first.reset(); // the older server leaves the newer one in place
+        EXPECT_EQ(aFileServer::getInstance(), &second);
+    }
+    EXPECT_EQ(aFileServer::getInstance(), nullptr);
+}
+
+} // namespace
