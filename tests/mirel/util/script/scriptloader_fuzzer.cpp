@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 namespace {
 
@@ -18,7 +19,12 @@ protected:
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    std::string_view text(reinterpret_cast<const char*>(data), size);
+    // includes are followed: keep away from device files that never end
+    if (text.find("/dev") != std::string_view::npos || text.find("/proc") != std::string_view::npos) {
+        return 0;
+    }
     NullLoader loader;
-    loader.loadBuffer("fuzz.agui", reinterpret_cast<const char*>(data), size);
+    loader.loadBuffer("fuzz.agui", text.data(), text.size());
     return 0;
 }

@@ -1,0 +1,127 @@
+#include "mirel/locale/a_localeserver.h"
+
+#include "mirel/file/a_fileserver.h"
+#include "mirel/util/a_log.h"
+#include "mirel/util/a_stringlist.h"
+
+#include <cstdlib>
+
+aLocaleServer* aLocaleServer::ms_instance = nullptr;
+
+namespace {
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+
+bool hasBom(const std::string& s) { return s.size() >= 3 && s.compare(0, 3, "\xEF\xBB\xBF") == 0; }
+
+std::string unescapeNewlines(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 1 < text.size() && text[i + 1] == 'n') {
+            out += '\n';
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+// A whole file as text: a leading signature skipped, carriage returns removed.
+std::string readTextFile(const std::string& path) {
+    uint32_t size = 0;
+    uint8_t* data = file_readFullAndMalloc(path, &size);
+    std::string text;
+    if (data) {
+        text.assign(reinterpret_cast<const char*>(data), size);
+        std::free(data);
+    }
+    if (hasBom(text)) {
+        text.erase(0, 3);
+    }
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        if (c != '\r') {
+            out += c;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+aLocaleServer::aLocaleServer() {
+    A_ASSERT(ms_instance == nullptr);
+    ms_instance = this;
+}
+
+aLocaleServer::~aLocaleServer() {
+    A_ASSERT(ms_instance != nullptr);
+    // a second server replaced this one: leave the live one published
+    if (ms_instance == this) {
+        ms_instance = nullptr;
+    }
+}
+
+void aLocaleServer::loadFile(const std::string& path, const std::string& group) {
+    for (const auto& file : m_files) {
+        if (file.first == path) {
+            return;
+        }
+    }
+    m_files.emplace_back(path, group);
+    parseFile(path, group);
+}
+
+void aLocaleServer::parseFile(const std::string& path, const std::string& group) {
+    uint32_t size = 0;
+    uint8_t* data = file_readFullAndMalloc(path, &size);
+    parseBuffer(path, reinterpret_cast<const char*>(data), data ? size : 0, group);
+    std::free(data);
+}
+
+void aLocaleServer::parseBuffer(const std::string& path, const char* data, size_t size, const std::string& group) {
+    aStringList list;
+    list.parseBuffer(data, data ? size : 0);
+    int lineNo = 0;
+    for (list.begin(); !list.isEnd(); list.next()) {
+        ++lineNo;
+        std::string line = list.current();
+        if (lineNo == 1 && hasBom(line)) {
+            line.erase(0, 3);
+        }
+        size_t p = 0;
+        while (p < line.size() && isBlank(line[p])) ++p;
+        if (p == line.size() || line[p] == ';') {
+            continue;
+        }
+        size_t keyEnd = line.find_first_of(" \t=", p + 1);
+        size_t first = keyEnd == std::string::npos ? std::string::npos : line.find('"', keyEnd);
+        size_t last = line.rfind('"');
+        if (first == std::string::npos || last == first) {
+            a_log("aLocaleServer. Error in file %s, line %i", path.c_str(), lineNo);
+            continue;
+        }
+        std::string key = line.substr(p, keyEnd - p);
+        std::string value = line.substr(first + 1, last - first - 1);
+        size_t fileRef = line.find("file,", keyEnd);
+        std::string text = (fileRef != std::string::npos && fileRef < first) ? readTextFile(value) : unescapeNewlines(value);
+        m_strings[group + key] = utf8ToWide(text);
+    }
+}
+
+std::u16string aLocaleServer::getString(const std::string& key) const {
+    auto it = m_strings.find(key);
+    if (it == m_strings.end()) {
+        a_log("aLocaleServer. String [%s] not found", key.c_str());
+        return std::u16string();
+    }
+    return it->second;
+}
+
+const std::u16string* aLocaleServer::findString(const std::string& key) const {
+    auto it = m_strings.find(key);
+    return it != m_strings.end() ? &it->second : nullptr;
+}
