@@ -13,15 +13,8 @@
 #include <string>
 #include <vector>
 
-// Texture format codes (the numbers of the device's formats).
-enum : int {
-    A_FMT_UNKNOWN = 0,
-    A_FMT_A8R8G8B8 = 21,
-    A_FMT_X8R8G8B8 = 22,
-    A_FMT_R5G6B5 = 23,
-    A_FMT_A1R5G5B5 = 25,
-    A_FMT_A4R4G4B4 = 26,
-};
+// The texture format codes A_FMT_* are the device's.
+#include "mirel/platform/graphics/a_device.h"
 
 // The largest picture a decoder accepts: each side, and width x height.
 constexpr uint32_t A_IMAGE_MAX_SIDE = 16384;
@@ -53,8 +46,8 @@ bool a_decodeImage(const uint8_t* data, size_t size, aDecodedImage& out, std::st
 
 // True for the five formats textures are made in.
 bool a_isTextureFormat(int format);
-// 4 for the 32-bit formats, 2 for the 16-bit ones, 0 for any other code.
-int a_formatBytes(int format);
+// 4 for the 32-bit texture formats, 2 for the 16-bit ones, 0 for any other code.
+int a_pixelBytes(int format);
 // One stored pixel to ARGB and back. X8R8G8B8 reads with alpha 0xFF.
 // Unknown formats read and write as 0.
 uint32_t a_pixelToArgb(int format, uint32_t stored);
