@@ -5,12 +5,32 @@
 #include "mirel/util/a_log.h"
 #include "mirel/util/a_stringlist.h"
 
+#include <climits>
 #include <cstdlib>
+#include <filesystem>
 
 namespace {
 
-// Deeper include chains than this are taken for a runaway.
+// Deeper include chains, or more included files in one load, are taken for a runaway.
 constexpr size_t kMaxIncludeDepth = 32;
+constexpr size_t kMaxIncludedFiles = 1000;
+
+// One spelling per file, so that a file reached by two spellings is still
+// recognised: the resolved real path when the file is a plain one, the
+// lexically normal path otherwise (names compare without case).
+std::string fileIdentity(const std::string& mangled) {
+    char buf[PATH_MAX];
+    if (!mangled.empty() && ::realpath(mangled.c_str(), buf)) {
+        return buf;
+    }
+    std::string p = mangled;
+    for (char& c : p) {
+        if (c == '\\') {
+            c = '/';
+        }
+    }
+    return std::filesystem::path(p).lexically_normal().string();
+}
 
 // #include "name": at least one character other than a double quote after the
 // word, then the name between the first double quote and the next (or the end).
@@ -44,8 +64,9 @@ void aOptionsFile::load(const std::string& path) {
 void aOptionsFile::parse(const std::string& path, bool top) {
     if (top) {
         m_sectionSeen = false;
+        m_parsedFiles = 0;
     }
-    const std::string real = file_manglePath(path);
+    const std::string real = fileIdentity(file_manglePath(path));
     for (const std::string& open : m_including) {
         if (a_stricmp(open, real) == 0) {
             a_log("aOptionsFile. Include cycle, not followed: %s", path.c_str());
@@ -54,6 +75,10 @@ void aOptionsFile::parse(const std::string& path, bool top) {
     }
     if (m_including.size() >= kMaxIncludeDepth) {
         a_log("aOptionsFile. Includes nested too deep, not followed: %s", path.c_str());
+        return;
+    }
+    if (++m_parsedFiles > kMaxIncludedFiles) {
+        a_log("aOptionsFile. Too many includes, not followed: %s", path.c_str());
         return;
     }
     m_including.push_back(real);

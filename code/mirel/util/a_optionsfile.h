@@ -49,4 +49,5 @@ private:
     std::list<Key>::iterator m_key;
     bool m_sectionSeen = false;
     std::vector<std::string> m_including; // files being parsed, outermost first
+    size_t m_parsedFiles = 0;
 };
