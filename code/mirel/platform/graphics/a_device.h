@@ -330,7 +330,6 @@ private:
 };
 
 class aSprite;
-struct aRasterState;
 
 // ---- the device -----------------------------------------------------------
 class aDevice {
@@ -446,7 +445,6 @@ private:
     bool resize(uint32_t w, uint32_t h);
     void resetStates();
     int32_t drawVertices(int type, uint32_t count, const aVertex* const* verts);
-    friend struct aRasterState;
 
     std::shared_ptr<aDeviceFaults> m_faults;
     aPresentParams m_params;

@@ -1,0 +1,270 @@
+#include "mirel/platform/graphics/a_raster.h"
+
+#include "mirel/platform/graphics/a_device.h"
+
+#include <cstring>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define A_RASTER_X86 1
+#endif
+
+aBlendOp a_blendOp(bool alphaBlend, int srcFactor, int dstFactor) {
+    aBlendOp op;
+    op.src = srcFactor;
+    op.dst = dstFactor;
+    if (!alphaBlend || (srcFactor == A_BLEND_ONE && dstFactor == A_BLEND_ZERO)) {
+        op.kind = aBlendOp::Opaque;
+    } else if (srcFactor == A_BLEND_SRCALPHA && dstFactor == A_BLEND_INVSRCALPHA) {
+        op.kind = aBlendOp::Normal;
+    } else if (srcFactor == A_BLEND_SRCALPHA && dstFactor == A_BLEND_ONE) {
+        op.kind = aBlendOp::Add;
+    } else {
+        op.kind = aBlendOp::General;
+    }
+    return op;
+}
+
+namespace {
+
+uint32_t factorOf(int code, uint32_t srcAlpha) {
+    switch (code) {
+    case A_BLEND_ZERO: return 0;
+    case A_BLEND_ONE: return 255;
+    case A_BLEND_SRCALPHA: return srcAlpha;
+    case A_BLEND_INVSRCALPHA: return 255 - srcAlpha;
+    default: return 0;
+    }
+}
+
+inline uint32_t blendPixel(uint32_t d, uint32_t s, const aBlendOp& op) {
+    uint32_t a = s >> 24;
+    uint32_t fs, fd;
+    switch (op.kind) {
+    case aBlendOp::Opaque: return s | 0xFF000000u;
+    case aBlendOp::Normal: fs = a; fd = 255 - a; break;
+    case aBlendOp::Add: fs = a; fd = 255; break;
+    default: fs = factorOf(op.src, a); fd = factorOf(op.dst, a); break;
+    }
+    uint32_t out = 0xFF000000u;
+    for (int shift = 0; shift < 24; shift += 8) {
+        uint32_t v = (((s >> shift) & 255) * fs + ((d >> shift) & 255) * fd + 127) / 255;
+        out |= (v > 255 ? 255 : v) << shift;
+    }
+    return out;
+}
+
+#ifdef A_RASTER_X86
+
+// floor(x / 255) for every 16-bit lane (exact for 0..65535).
+inline __m128i div255(__m128i x) {
+    return _mm_srli_epi16(_mm_mulhi_epu16(x, _mm_set1_epi16(short(0x8081))), 7);
+}
+
+// Modulates four pixels widened to 16 bits by the colour (widened likewise).
+inline __m128i mod16(__m128i s16, __m128i c16) {
+    return div255(_mm_add_epi16(_mm_mullo_epi16(s16, c16), _mm_set1_epi16(127)));
+}
+
+inline __m128i alpha16(__m128i s16) {
+    return _mm_shufflehi_epi16(_mm_shufflelo_epi16(s16, _MM_SHUFFLE(3, 3, 3, 3)), _MM_SHUFFLE(3, 3, 3, 3));
+}
+
+// One half (two pixels) of the normal blend on 16-bit lanes.
+inline __m128i normal16(__m128i s16, __m128i d16) {
+    __m128i a = alpha16(s16);
+    __m128i ia = _mm_sub_epi16(_mm_set1_epi16(255), a);
+    __m128i t = _mm_add_epi16(_mm_mullo_epi16(s16, a), _mm_mullo_epi16(d16, ia));
+    return div255(_mm_add_epi16(t, _mm_set1_epi16(127)));
+}
+
+inline __m128i add16(__m128i s16) {
+    __m128i a = alpha16(s16);
+    return div255(_mm_add_epi16(_mm_mullo_epi16(s16, a), _mm_set1_epi16(127)));
+}
+
+int blendSse2(uint32_t* dst, const uint32_t* src, int n, uint32_t colour, const aBlendOp& op) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i opaque = _mm_set1_epi32(int(0xFF000000u));
+    const bool white = colour == 0xFFFFFFFFu;
+    const __m128i c16 = _mm_unpacklo_epi8(_mm_set1_epi32(int(colour)), zero);
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        __m128i s = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + i));
+        __m128i slo = _mm_unpacklo_epi8(s, zero);
+        __m128i shi = _mm_unpackhi_epi8(s, zero);
+        if (!white) {
+            slo = mod16(slo, c16);
+            shi = mod16(shi, c16);
+        }
+        __m128i r;
+        if (op.kind == aBlendOp::Opaque) {
+            r = white ? s : _mm_packus_epi16(slo, shi);
+        } else {
+            __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst + i));
+            if (op.kind == aBlendOp::Normal) {
+                if (white) {
+                    // Whole groups of opaque or transparent texels need no arithmetic.
+                    int m = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(s, opaque), opaque)) & 0x8888;
+                    if (m == 0x8888) {
+                        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_or_si128(s, opaque));
+                        continue;
+                    }
+                    if ((_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(s, opaque), zero)) & 0x8888) == 0x8888) {
+                        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_or_si128(d, opaque));
+                        continue;
+                    }
+                }
+                __m128i lo = normal16(slo, _mm_unpacklo_epi8(d, zero));
+                __m128i hi = normal16(shi, _mm_unpackhi_epi8(d, zero));
+                r = _mm_packus_epi16(lo, hi);
+            } else {
+                r = _mm_adds_epu8(d, _mm_packus_epi16(add16(slo), add16(shi)));
+            }
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_or_si128(r, opaque));
+    }
+    return i;
+}
+
+__attribute__((target("avx2"))) inline __m256i div255x(__m256i x) {
+    return _mm256_srli_epi16(_mm256_mulhi_epu16(x, _mm256_set1_epi16(short(0x8081))), 7);
+}
+
+__attribute__((target("avx2"))) inline __m256i alpha16x(__m256i s16) {
+    return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(s16, _MM_SHUFFLE(3, 3, 3, 3)), _MM_SHUFFLE(3, 3, 3, 3));
+}
+
+__attribute__((target("avx2"))) int blendAvx2(uint32_t* dst, const uint32_t* src, int n, uint32_t colour,
+                                              const aBlendOp& op) {
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i opaque = _mm256_set1_epi32(int(0xFF000000u));
+    const __m256i k127 = _mm256_set1_epi16(127);
+    const __m256i k255 = _mm256_set1_epi16(255);
+    const bool white = colour == 0xFFFFFFFFu;
+    const __m256i c16 = _mm256_unpacklo_epi8(_mm256_set1_epi32(int(colour)), zero);
+    int i = 0;
+    for (; i + 8 <= n; i += 8) {
+        __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
+        __m256i sa = _mm256_and_si256(s, opaque);
+        __m256i slo = _mm256_unpacklo_epi8(s, zero);
+        __m256i shi = _mm256_unpackhi_epi8(s, zero);
+        if (!white) {
+            slo = div255x(_mm256_add_epi16(_mm256_mullo_epi16(slo, c16), k127));
+            shi = div255x(_mm256_add_epi16(_mm256_mullo_epi16(shi, c16), k127));
+        }
+        __m256i r;
+        if (op.kind == aBlendOp::Opaque) {
+            r = white ? s : _mm256_packus_epi16(slo, shi);
+        } else {
+            __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst + i));
+            if (op.kind == aBlendOp::Normal) {
+                if (white) {
+                    if (_mm256_testc_si256(sa, opaque)) { // every alpha 0xFF
+                        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), s);
+                        continue;
+                    }
+                    if (_mm256_testz_si256(sa, opaque)) { // every alpha 0
+                        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), _mm256_or_si256(d, opaque));
+                        continue;
+                    }
+                }
+                __m256i alo = alpha16x(slo), ahi = alpha16x(shi);
+                __m256i tlo = _mm256_add_epi16(_mm256_mullo_epi16(slo, alo),
+                                               _mm256_mullo_epi16(_mm256_unpacklo_epi8(d, zero),
+                                                                  _mm256_sub_epi16(k255, alo)));
+                __m256i thi = _mm256_add_epi16(_mm256_mullo_epi16(shi, ahi),
+                                               _mm256_mullo_epi16(_mm256_unpackhi_epi8(d, zero),
+                                                                  _mm256_sub_epi16(k255, ahi)));
+                r = _mm256_packus_epi16(div255x(_mm256_add_epi16(tlo, k127)), div255x(_mm256_add_epi16(thi, k127)));
+            } else {
+                __m256i lo = div255x(_mm256_add_epi16(_mm256_mullo_epi16(slo, alpha16x(slo)), k127));
+                __m256i hi = div255x(_mm256_add_epi16(_mm256_mullo_epi16(shi, alpha16x(shi)), k127));
+                r = _mm256_adds_epu8(d, _mm256_packus_epi16(lo, hi));
+            }
+        }
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), _mm256_or_si256(r, opaque));
+    }
+    return i;
+}
+
+bool hasAvx2() {
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has;
+}
+
+#endif
+
+} // namespace
+
+void a_blendSpanReference(uint32_t* dst, const uint32_t* src, int n, uint32_t colour, const aBlendOp& op) {
+    const bool white = colour == 0xFFFFFFFFu;
+    for (int i = 0; i < n; ++i) {
+        uint32_t s = white ? src[i] : a_modulate(src[i], colour);
+        dst[i] = blendPixel(dst[i], s, op);
+    }
+}
+
+void a_blendSpan(uint32_t* dst, const uint32_t* src, int n, uint32_t colour, const aBlendOp& op) {
+    if (n <= 0) {
+        return;
+    }
+    int done = 0;
+#ifdef A_RASTER_X86
+    if (op.kind != aBlendOp::General) {
+        if (hasAvx2()) {
+            done = blendAvx2(dst, src, n, colour, op);
+        }
+        done += blendSse2(dst + done, src + done, n - done, colour, op);
+    }
+#endif
+    a_blendSpanReference(dst + done, src + done, n - done, colour, op);
+}
+
+namespace {
+inline uint32_t expand565(uint16_t p) {
+    uint32_t r = (p >> 11) & 31, g = (p >> 5) & 63, b = p & 31;
+    return 0xFF000000u | (((r << 3) | (r >> 2)) << 16) | (((g << 2) | (g >> 4)) << 8) | ((b << 3) | (b >> 2));
+}
+inline uint32_t expand1555(uint16_t p) {
+    uint32_t r = (p >> 10) & 31, g = (p >> 5) & 31, b = p & 31;
+    return ((p & 0x8000) ? 0xFF000000u : 0u) | (((r << 3) | (r >> 2)) << 16) | (((g << 3) | (g >> 2)) << 8) |
+           ((b << 3) | (b >> 2));
+}
+inline uint32_t expand4444(uint16_t p) {
+    uint32_t a = (p >> 12) & 15, r = (p >> 8) & 15, g = (p >> 4) & 15, b = p & 15;
+    return (a * 17u << 24) | (r * 17u << 16) | (g * 17u << 8) | (b * 17u);
+}
+} // namespace
+
+uint32_t a_convertPixel(const uint8_t* pixel, int format) {
+    uint32_t v32;
+    uint16_t v16;
+    switch (format) {
+    case A_FMT_A8R8G8B8: std::memcpy(&v32, pixel, 4); return v32;
+    case A_FMT_X8R8G8B8: std::memcpy(&v32, pixel, 4); return v32 | 0xFF000000u;
+    case A_FMT_R5G6B5: std::memcpy(&v16, pixel, 2); return expand565(v16);
+    case A_FMT_A1R5G5B5: std::memcpy(&v16, pixel, 2); return expand1555(v16);
+    case A_FMT_A4R4G4B4: std::memcpy(&v16, pixel, 2); return expand4444(v16);
+    default: return 0;
+    }
+}
+
+void a_convertRow(uint32_t* out, const uint8_t* row, int format, int n) {
+    switch (format) {
+    case A_FMT_A8R8G8B8: std::memcpy(out, row, size_t(n) * 4); return;
+    case A_FMT_X8R8G8B8:
+        std::memcpy(out, row, size_t(n) * 4);
+        for (int i = 0; i < n; ++i) {
+            out[i] |= 0xFF000000u;
+        }
+        return;
+    default: {
+        const int bytes = a_formatBytes(format);
+        for (int i = 0; i < n; ++i) {
+            out[i] = a_convertPixel(row + size_t(i) * bytes, format);
+        }
+        return;
+    }
+    }
+}

@@ -1,0 +1,44 @@
+#pragma once
+// Inner loops of the software rasterizer: span blending and texel sampling.
+// Every path works on bytes with the same integer formulas, so the vector
+// kernels and the plain reference give identical pixels.
+
+#include <cstdint>
+
+// Blend factors as the device sets them: the result per colour channel is
+//   min(255, round((src * fs + dst * fd) / 255))
+// with fs, fd in 0..255 taken from A_BLEND_ZERO/ONE/SRCALPHA/INVSRCALPHA.
+struct aBlendOp {
+    enum Kind { Opaque, Normal, Add, General };
+    Kind kind = Opaque;
+    int src = 2; // A_BLEND_* codes (used by General)
+    int dst = 1;
+};
+
+// The blend of the device's state (alphaBlend 0: Opaque).
+aBlendOp a_blendOp(bool alphaBlend, int srcFactor, int dstFactor);
+
+// round(a * b / 255) for bytes.
+inline uint32_t a_mul255(uint32_t a, uint32_t b) {
+    return (a * b + 127) / 255;
+}
+
+// Each channel of a multiplied by the same channel of b (ARGB), rounded.
+inline uint32_t a_modulate(uint32_t a, uint32_t b) {
+    return (a_mul255(a >> 24, b >> 24) << 24) | (a_mul255((a >> 16) & 255, (b >> 16) & 255) << 16) |
+           (a_mul255((a >> 8) & 255, (b >> 8) & 255) << 8) | a_mul255(a & 255, b & 255);
+}
+
+// Blends n source pixels (ARGB, each first modulated by colour) onto n
+// destination pixels; the destination's alpha byte is written as 0xFF.
+void a_blendSpan(uint32_t* dst, const uint32_t* src, int n, uint32_t colour, const aBlendOp& op);
+// The plain one-pixel-at-a-time form of a_blendSpan (the reference the fast
+// kernels must match).
+void a_blendSpanReference(uint32_t* dst, const uint32_t* src, int n, uint32_t colour, const aBlendOp& op);
+
+// Converts n pixels of a stored texture row to ARGB (16-bit channels expanded
+// by bit replication; formats without alpha give 0xFF).
+void a_convertRow(uint32_t* out, const uint8_t* row, int format, int n);
+
+// One stored pixel as ARGB, as a_convertRow gives it.
+uint32_t a_convertPixel(const uint8_t* pixel, int format);
