@@ -347,6 +347,9 @@ bool a_decodeTga(const uint8_t* data, size_t size, aDecodedImage& out, std::stri
     uint64_t total = static_cast<uint64_t>(w) * h;
     if (!rle && total * rd.bytes() > size - pos)
         return fail(out, error, "truncated TGA pixel data");
+    // A run packet covers at most 128 pixels with 1 + pixel-size bytes.
+    if (rle && (total + 127) / 128 * (1 + rd.bytes()) > size - pos)
+        return fail(out, error, "truncated TGA run-length data");
     std::vector<uint32_t> px(total);
     uint64_t i = 0;
     while (i < total) {
