@@ -1,0 +1,72 @@
+// Opens a real window under a virtual X server and checks what it reports:
+// exit code 0 when all is well, otherwise the number of the failed check.
+
+#include "mirel/platform/window/a_platform_window.h"
+
+#include <cstdio>
+#include <vector>
+
+static int fail(int code, const char* what)
+{
+    std::fprintf(stderr, "sdl helper: %s\n", what);
+    return code;
+}
+
+int main()
+{
+    aWindowDesc desc;
+    desc.title = "Window test";
+    desc.vsync = false;
+    std::unique_ptr<aPlatformWindow> window = a_createPlatformWindow(desc);
+    if (!window)
+        return fail(2, "no window");
+    if (window->isHeadless())
+        return fail(3, "headless instead of SDL");
+    int32_t w, h;
+    window->getClientSize(w, h);
+    if (w != 1024 || h != 768)
+        return fail(4, "client size");
+    std::vector<uint32_t> frame(1024 * 768, 0xff336699u);
+    for (int i = 0; i < 3; ++i) {
+        aWindowEvent event;
+        while (window->peekEvent(event)) {
+        }
+        window->present(frame.data(), 1024, 768, 1024 * 4);
+    }
+    window->setFullscreen(true);
+    aWindowEvent event;
+    for (int i = 0; i < 20; ++i)
+        while (window->peekEvent(event)) {
+        }
+    window->getClientSize(w, h);
+    const aPlatformRect area = window->getPictureArea();
+    std::fprintf(stderr, "sdl helper: full screen %dx%d, picture at %d,%d size %dx%d\n", w, h, area.left, area.top,
+                 area.width(), area.height());
+    if (w == 1280 && h == 1024 && (area.top != 32 || area.width() != 1280))
+        return fail(5, "letterbox in full screen");
+    window->present(frame.data(), 1024, 768, 1024 * 4);
+    window->setFullscreen(false);
+    window->setCursorShape(A_CURSOR_HAND);
+    window->setCursorShape(A_CURSOR_HIDDEN);
+    window->setVSync(true);
+    window->present(frame.data(), 1024, 768, 1024 * 4);
+    window->setClipboardText("clip");
+    if (window->getClipboardText() != "clip")
+        return fail(6, "clipboard");
+    if (window->getDisplayModes().empty())
+        return fail(7, "display modes");
+    window->postQuit(0);
+    bool quit = false;
+    for (int i = 0; i < 1000 && !quit; ++i)
+        if (window->peekEvent(event) && event.type == aWindowEventType::Quit)
+            quit = true;
+    if (!quit)
+        return fail(8, "quit not delivered");
+    return 0;
+}
+
+// The X and D-Bus client libraries keep a few allocations until exit.
+extern "C" const char* __lsan_default_suppressions()
+{
+    return "leak:libdbus\nleak:libX11\nleak:libxcb\nleak:libSDL2\nleak:libubsan\n";
+}
