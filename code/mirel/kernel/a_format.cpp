@@ -3,8 +3,8 @@
 #include "mirel/kernel/a_utf.h"
 #include "mirel/util/a_log.h"
 
-#include <cstdarg>
 #include <climits>
+#include <cstdarg>
 #include <cstdio>
 
 namespace {
@@ -20,7 +20,9 @@ struct Spec {
     char conv = 0; // 0: the format ended inside the conversion
 };
 
-template <typename CharT> bool isDigit(CharT c) { return c >= '0' && c <= '9'; }
+template <typename CharT> bool isDigit(CharT c) {
+    return c >= '0' && c <= '9';
+}
 
 // Reads the conversion after the '%' at `pos`; returns the index just past it.
 template <typename CharT> size_t scanSpec(std::basic_string_view<CharT> f, size_t pos, Spec& spec) {
@@ -83,13 +85,20 @@ template <typename CharT> size_t scanSpec(std::basic_string_view<CharT> f, size_
 // printf over a format built here from checked pieces only.
 std::string printfPiece(const Spec& s, const char* conv, ...) {
     std::string format = "%";
-    if (s.left) format += '-';
-    if (s.plus) format += '+';
-    if (s.space) format += ' ';
-    if (s.alt) format += '#';
-    if (s.zero) format += '0';
-    if (s.width) format += std::to_string(s.width);
-    if (s.hasPrecision) format += "." + std::to_string(s.precision);
+    if (s.left)
+        format += '-';
+    if (s.plus)
+        format += '+';
+    if (s.space)
+        format += ' ';
+    if (s.alt)
+        format += '#';
+    if (s.zero)
+        format += '0';
+    if (s.width)
+        format += std::to_string(s.width);
+    if (s.hasPrecision)
+        format += "." + std::to_string(s.precision);
     format += conv;
     va_list args, copy;
     va_start(args, conv);
@@ -148,21 +157,27 @@ std::string asOutput(const aFormatArg& a, std::string*) {
 
 // Cuts to at most `n` units without splitting a character.
 void cutTo(std::u16string& s, size_t n) {
-    if (s.size() <= n) return;
-    if (n > 0 && s[n - 1] >= 0xD800 && s[n - 1] <= 0xDBFF) --n;
+    if (s.size() <= n)
+        return;
+    if (n > 0 && s[n - 1] >= 0xD800 && s[n - 1] <= 0xDBFF)
+        --n;
     s.resize(n);
 }
 void cutTo(std::string& s, size_t n) {
-    if (s.size() <= n) return;
-    while (n > 0 && (static_cast<unsigned char>(s[n]) & 0xC0) == 0x80) --n;
+    if (s.size() <= n)
+        return;
+    while (n > 0 && (static_cast<unsigned char>(s[n]) & 0xC0) == 0x80)
+        --n;
     s.resize(n);
 }
 
 template <typename Out> void pad(Out& out, const Out& field, const Spec& s) {
     size_t fill = s.width > field.size() ? s.width - field.size() : 0;
-    if (!s.left) out.append(fill, static_cast<typename Out::value_type>(' '));
+    if (!s.left)
+        out.append(fill, static_cast<typename Out::value_type>(' '));
     out += field;
-    if (s.left) out.append(fill, static_cast<typename Out::value_type>(' '));
+    if (s.left)
+        out.append(fill, static_cast<typename Out::value_type>(' '));
 }
 
 bool isInteger(aFormatArg::Kind k) {
@@ -171,20 +186,26 @@ bool isInteger(aFormatArg::Kind k) {
 
 int64_t signedValue(const aFormatArg& a) {
     switch (a.kind()) {
-    case aFormatArg::Kind::Int: return a.asInt();
-    case aFormatArg::Kind::Char: return static_cast<int64_t>(a.asChar());
-    default: return a.asUInt() > static_cast<uint64_t>(INT64_MAX) ? INT64_MAX : static_cast<int64_t>(a.asUInt());
+    case aFormatArg::Kind::Int:
+        return a.asInt();
+    case aFormatArg::Kind::Char:
+        return static_cast<int64_t>(a.asChar());
+    default:
+        return a.asUInt() > static_cast<uint64_t>(INT64_MAX) ? INT64_MAX : static_cast<int64_t>(a.asUInt());
     }
 }
 
 uint64_t unsignedValue(const aFormatArg& a) {
     switch (a.kind()) {
-    case aFormatArg::Kind::UInt: return a.asUInt();
-    case aFormatArg::Kind::Char: return a.asChar();
+    case aFormatArg::Kind::UInt:
+        return a.asUInt();
+    case aFormatArg::Kind::Char:
+        return a.asChar();
     default: {
         int64_t v = a.asInt();
         // a negative int reads as its 32-bit pattern, as in C
-        if (v < 0 && v >= INT32_MIN) return static_cast<uint32_t>(static_cast<int32_t>(v));
+        if (v < 0 && v >= INT32_MIN)
+            return static_cast<uint32_t>(static_cast<int32_t>(v));
         return static_cast<uint64_t>(v);
     }
     }
@@ -197,7 +218,8 @@ Out formatImpl(std::basic_string_view<CharT> f, std::initializer_list<aFormatArg
     const aFormatArg* next = args.begin();
     const char* problem = nullptr;
     auto fail = [&](const char* what) {
-        if (!problem) problem = what;
+        if (!problem)
+            problem = what;
     };
 
     size_t i = 0;
@@ -216,11 +238,13 @@ Out formatImpl(std::basic_string_view<CharT> f, std::initializer_list<aFormatArg
         size_t end = scanSpec(f, i, s);
         auto literal = [&](const char* what) {
             fail(what);
-            for (size_t k = i; k < end; ++k) out += static_cast<typename Out::value_type>(f[k]);
+            for (size_t k = i; k < end; ++k)
+                out += static_cast<typename Out::value_type>(f[k]);
         };
         const char* known = "diuxXfsc";
         bool isKnown = false;
-        for (const char* k = known; *k; ++k) isKnown = isKnown || (s.conv == *k);
+        for (const char* k = known; *k; ++k)
+            isKnown = isKnown || (s.conv == *k);
 
         if (s.conv == 0) {
             literal("incomplete conversion");
@@ -240,10 +264,14 @@ Out formatImpl(std::basic_string_view<CharT> f, std::initializer_list<aFormatArg
             case 'i':
                 if (!isInteger(k)) {
                     literal("argument of the wrong kind");
-                } else if (k == aFormatArg::Kind::UInt && a.asUInt() > static_cast<uint64_t>(INT64_MAX)) {
-                    appendAscii(out, printfPiece(s, "llu", static_cast<unsigned long long>(a.asUInt())));
                 } else {
-                    appendAscii(out, printfPiece(s, "lld", static_cast<long long>(signedValue(a))));
+                    Spec d = s;
+                    d.alt = false; // '#' means nothing for decimals
+                    if (k == aFormatArg::Kind::UInt && a.asUInt() > static_cast<uint64_t>(INT64_MAX)) {
+                        appendAscii(out, printfPiece(d, "llu", static_cast<unsigned long long>(a.asUInt())));
+                    } else {
+                        appendAscii(out, printfPiece(d, "lld", static_cast<long long>(signedValue(a))));
+                    }
                 }
                 break;
             case 'u':
@@ -255,6 +283,7 @@ Out formatImpl(std::basic_string_view<CharT> f, std::initializer_list<aFormatArg
                     const char* conv = s.conv == 'u' ? "llu" : (s.conv == 'x' ? "llx" : "llX");
                     Spec u = s;
                     u.plus = u.space = false;
+                    u.alt = u.alt && s.conv != 'u';
                     appendAscii(out, printfPiece(u, conv, static_cast<unsigned long long>(unsignedValue(a))));
                 }
                 break;
@@ -272,7 +301,8 @@ Out formatImpl(std::basic_string_view<CharT> f, std::initializer_list<aFormatArg
             case 's':
                 if (k == aFormatArg::Kind::Text || k == aFormatArg::Kind::WideText) {
                     Out text = asOutput(a, static_cast<Out*>(nullptr));
-                    if (s.hasPrecision) cutTo(text, s.precision);
+                    if (s.hasPrecision)
+                        cutTo(text, s.precision);
                     pad(out, text, s);
                 } else {
                     literal("argument of the wrong kind");
@@ -281,10 +311,12 @@ Out formatImpl(std::basic_string_view<CharT> f, std::initializer_list<aFormatArg
             case 'c':
                 if (isInteger(k)) {
                     Out text;
-                    char32_t c = k == aFormatArg::Kind::Char ? a.asChar()
-                                 : k == aFormatArg::Kind::Int
-                                     ? (a.asInt() < 0 || a.asInt() > 0x10FFFF ? 0xFFFD : static_cast<char32_t>(a.asInt()))
-                                     : (a.asUInt() > 0x10FFFF ? 0xFFFD : static_cast<char32_t>(a.asUInt()));
+                    char32_t c =
+                        k == aFormatArg::Kind::Char ? a.asChar()
+                        : k == aFormatArg::Kind::Int
+                            ? (a.asInt() < 0 || a.asInt() > 0x10FFFF ? 0xFFFD
+                                                                     : static_cast<char32_t>(a.asInt()))
+                            : (a.asUInt() > 0x10FFFF ? 0xFFFD : static_cast<char32_t>(a.asUInt()));
                     appendChar(text, c);
                     pad(out, text, s);
                 } else {

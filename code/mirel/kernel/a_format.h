@@ -33,9 +33,9 @@ public:
     enum class Kind { Int, UInt, Float, Char, Text, WideText };
 
     template <typename T>
-        requires(std::is_integral_v<T> && !std::is_same_v<T, char> && !std::is_same_v<T, wchar_t> &&
-                 !std::is_same_v<T, char8_t> && !std::is_same_v<T, char16_t> && !std::is_same_v<T, char32_t>)
-    aFormatArg(T value) {
+    requires(std::is_integral_v<T> && !std::is_same_v<T, char> && !std::is_same_v<T, wchar_t> &&
+             !std::is_same_v<T, char8_t> && !std::is_same_v<T, char16_t> && !std::is_same_v<T, char32_t>)
+        aFormatArg(T value) {
         if constexpr (std::is_signed_v<T>) {
             m_kind = Kind::Int;
             m_int = value;
@@ -45,8 +45,8 @@ public:
         }
     }
     template <typename T>
-        requires std::is_floating_point_v<T>
-    aFormatArg(T value) : m_kind(Kind::Float), m_float(static_cast<double>(value)) {}
+    requires std::is_floating_point_v<T> aFormatArg(T value)
+        : m_kind(Kind::Float), m_float(static_cast<double>(value)) {}
     aFormatArg(char value) : m_kind(Kind::Char), m_char(static_cast<unsigned char>(value)) {}
     aFormatArg(char16_t value) : m_kind(Kind::Char), m_char(value) {}
     aFormatArg(char32_t value) : m_kind(Kind::Char), m_char(value) {}

@@ -124,14 +124,17 @@ std::u16string decodeUtf8(const char* bytes, size_t length) {
     return out;
 }
 
-std::u16string utf8ToWide(std::string_view text) { return decodeUtf8(text.data(), text.size()); }
+std::u16string utf8ToWide(std::string_view text) {
+    return decodeUtf8(text.data(), text.size());
+}
 
 std::string wideToUtf8(std::u16string_view text) {
     std::string out;
     out.reserve(text.size());
     for (size_t i = 0; i < text.size(); ++i) {
         char32_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
             c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
             ++i;
         } else if (c >= 0xD800 && c <= 0xDFFF) {
@@ -166,7 +169,8 @@ std::string wideToAnsi(std::u16string_view text) {
             out += static_cast<char>(w);
             continue;
         }
-        if (w >= 0xD800 && w <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+        if (w >= 0xD800 && w <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
             ++i; // one character outside the code page
         }
         char mapped = '?';

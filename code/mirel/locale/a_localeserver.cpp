@@ -10,9 +10,13 @@ aLocaleServer* aLocaleServer::ms_instance = nullptr;
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
-bool hasBom(const std::string& s) { return s.size() >= 3 && s.compare(0, 3, "\xEF\xBB\xBF") == 0; }
+bool hasBom(const std::string& s) {
+    return s.size() >= 3 && s.compare(0, 3, "\xEF\xBB\xBF") == 0;
+}
 
 std::string unescapeNewlines(const std::string& text) {
     std::string out;
@@ -53,15 +57,19 @@ std::string readTextFile(const std::string& path) {
 } // namespace
 
 aLocaleServer::aLocaleServer() {
-    A_ASSERT(ms_instance == nullptr);
-    ms_instance = this;
+    aLocaleServer*& Singleton = ms_instance;
+    // clang-format off
+    A_ASSERT(Singleton==0);
+    // clang-format on
+    Singleton = this;
 }
 
 aLocaleServer::~aLocaleServer() {
-    A_ASSERT(ms_instance != nullptr);
+    aLocaleServer*& Singleton = ms_instance;
+    A_ASSERT(Singleton);
     // a second server replaced this one: leave the live one published
-    if (ms_instance == this) {
-        ms_instance = nullptr;
+    if (Singleton == this) {
+        Singleton = nullptr;
     }
 }
 
@@ -82,7 +90,8 @@ void aLocaleServer::parseFile(const std::string& path, const std::string& group)
     std::free(data);
 }
 
-void aLocaleServer::parseBuffer(const std::string& path, const char* data, size_t size, const std::string& group) {
+void aLocaleServer::parseBuffer(const std::string& path, const char* data, size_t size,
+                                const std::string& group) {
     aStringList list;
     list.parseBuffer(data, data ? size : 0);
     int lineNo = 0;
@@ -93,7 +102,8 @@ void aLocaleServer::parseBuffer(const std::string& path, const char* data, size_
             line.erase(0, 3);
         }
         size_t p = 0;
-        while (p < line.size() && isBlank(line[p])) ++p;
+        while (p < line.size() && isBlank(line[p]))
+            ++p;
         if (p == line.size() || line[p] == ';') {
             continue;
         }
@@ -107,7 +117,8 @@ void aLocaleServer::parseBuffer(const std::string& path, const char* data, size_
         std::string key = line.substr(p, keyEnd - p);
         std::string value = line.substr(first + 1, last - first - 1);
         size_t fileRef = line.find("file,", keyEnd);
-        std::string text = (fileRef != std::string::npos && fileRef < first) ? readTextFile(value) : unescapeNewlines(value);
+        std::string text =
+            (fileRef != std::string::npos && fileRef < first) ? readTextFile(value) : unescapeNewlines(value);
         m_strings[group + key] = utf8ToWide(text);
     }
 }

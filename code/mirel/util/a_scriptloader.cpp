@@ -7,7 +7,9 @@
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 std::vector<std::string> linesOf(aStringList& list) {
     std::vector<std::string> lines;
@@ -19,8 +21,10 @@ std::vector<std::string> linesOf(aStringList& list) {
 
 std::string trim(const std::string& s) {
     size_t b = 0, e = s.size();
-    while (b < e && isBlank(s[b])) ++b;
-    while (e > b && isBlank(s[e - 1])) --e;
+    while (b < e && isBlank(s[b]))
+        ++b;
+    while (e > b && isBlank(s[e - 1]))
+        --e;
     return s.substr(b, e - b);
 }
 
@@ -28,7 +32,8 @@ aTokens tokenize(const std::string& line) {
     aTokens tokens;
     size_t i = 0;
     const size_t n = line.size();
-    while (i < n && isBlank(line[i])) ++i;
+    while (i < n && isBlank(line[i]))
+        ++i;
     while (i < n) {
         size_t end;
         if (line[i] == '"') {
@@ -40,11 +45,13 @@ aTokens tokenize(const std::string& line) {
             end = close + 1;
         } else {
             end = i;
-            while (end < n && !isBlank(line[end])) ++end;
+            while (end < n && !isBlank(line[end]))
+                ++end;
             tokens.push_back(line.substr(i, end - i));
         }
         i = end;
-        while (i < n && isBlank(line[i])) ++i;
+        while (i < n && isBlank(line[i]))
+            ++i;
     }
     return tokens;
 }
@@ -123,11 +130,13 @@ void aScriptLoader::parseLines(const std::string& path, const std::vector<std::s
         ++lineNo;
         std::string line = source;
         if (!expandMacros(line)) {
-            a_log("aScriptLoader::parseFile - line too long after macros in \"%s\", line %i", path.c_str(), lineNo);
+            a_log("aScriptLoader::parseFile - line too long after macros in \"%s\", line %i", path.c_str(),
+                  lineNo);
             continue;
         }
         size_t p = 0;
-        while (p < line.size() && isBlank(line[p])) ++p;
+        while (p < line.size() && isBlank(line[p]))
+            ++p;
         if (p == line.size()) {
             continue;
         }
@@ -136,13 +145,15 @@ void aScriptLoader::parseLines(const std::string& path, const std::vector<std::s
         }
         if (line.compare(p, 7, "#define") == 0) {
             size_t nameBegin = p + 8;
-            while (nameBegin < line.size() && isBlank(line[nameBegin])) ++nameBegin;
+            while (nameBegin < line.size() && isBlank(line[nameBegin]))
+                ++nameBegin;
             if (nameBegin >= line.size()) {
                 logError(path, lineNo);
                 continue;
             }
             size_t nameEnd = nameBegin;
-            while (nameEnd < line.size() && !isBlank(line[nameEnd])) ++nameEnd;
+            while (nameEnd < line.size() && !isBlank(line[nameEnd]))
+                ++nameEnd;
             if (nameEnd >= line.size()) {
                 logError(path, lineNo);
                 continue;
@@ -194,8 +205,8 @@ void aScriptLoader::include(const std::string& from, int lineNo, const std::stri
     std::string real = file_manglePath(path);
     for (const std::string& open : m_files) {
         if (a_stricmp(open, real) == 0) {
-            a_log("aScriptLoader::parseFile - include cycle '%s' in \"%s\", line %i", path.c_str(), from.c_str(),
-                  lineNo);
+            a_log("aScriptLoader::parseFile - include cycle '%s' in \"%s\", line %i", path.c_str(),
+                  from.c_str(), lineNo);
             return;
         }
     }

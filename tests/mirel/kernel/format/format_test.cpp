@@ -13,7 +13,9 @@ struct LogCapture {
     std::vector<std::string> lines;
     LogCapture() { a_setLogObserver(&LogCapture::take, this); }
     ~LogCapture() { a_setLogObserver(nullptr, nullptr); }
-    static void take(const char* line, void* self) { static_cast<LogCapture*>(self)->lines.emplace_back(line); }
+    static void take(const char* line, void* self) {
+        static_cast<LogCapture*>(self)->lines.emplace_back(line);
+    }
 };
 
 } // namespace
@@ -45,7 +47,8 @@ TEST(Format, ConversionsFlagsWidthAndPrecision) {
         expectFormat("%u %x %X %#x", {4000000000u, 255, 255, 255}, "4000000000 ff FF 0xff");
         expectFormat("%x %u", {-1, -1}, "ffffffff 4294967295");
         expectFormat("%lld %ld %hd", {-9000000000LL, 1L, static_cast<short>(2)}, "-9000000000 1 2");
-        expectFormat("%f|%.2f|%8.3f|%-8.1f|%+.0f", {1.5, 3.14159, 2.0, 0.25, 2.5}, "1.500000|3.14|   2.000|0.2     |+2");
+        expectFormat("%f|%.2f|%8.3f|%-8.1f|%+.0f", {1.5, 3.14159, 2.0, 0.25, 2.5},
+                     "1.500000|3.14|   2.000|0.2     |+2");
         expectFormat("%.1f %.1f", {3, 4u}, "3.0 4.0");
         expectFormat("%s and %s", {"cats", dogs}, "cats and dogs");
         expectFormat("[%6s|%-6s|%.2s]", {"ab", "ab", "abcdef"}, "[    ab|ab    |ab]");

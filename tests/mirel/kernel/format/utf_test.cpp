@@ -12,15 +12,21 @@ TEST(Utf, Utf8DecodesEveryLengthAndReplacesBadBytes) {
     const Case cases[] = {
         {"plain", u"plain"},
         {"\xD0\x96\xE2\x82\xAC", u"Ж€"},
-        {"\xF0\x9F\x98\x80", u"\U0001F600"},                            // surrogate pair
-        {"a\xFF" "b", u"a\uFFFDb"},                                      // bad lead byte; text goes on
-        {"a\x80" "b", u"a\uFFFDb"},                                      // stray continuation
-        {"\xD0" "A", u"\uFFFDA"},                                        // continuation missing
-        {"x\xE2\x82", u"x\uFFFD"},                                       // cut off by the end
-        {"\xC0\xAF", u"\uFFFD\uFFFD"},                                   // overlong
-        {"\xE0\x80\xAF", u"\uFFFD\uFFFD\uFFFD"},                         // overlong
-        {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},                         // encoded surrogate
-        {"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},               // above U+10FFFF
+        {"\xF0\x9F\x98\x80", u"\U0001F600"}, // surrogate pair
+        {"a\xFF"
+         "b",
+         u"a\uFFFDb"}, // bad lead byte; text goes on
+        {"a\x80"
+         "b",
+         u"a\uFFFDb"}, // stray continuation
+        {"\xD0"
+         "A",
+         u"\uFFFDA"},                                      // continuation missing
+        {"x\xE2\x82", u"x\uFFFD"},                         // cut off by the end
+        {"\xC0\xAF", u"\uFFFD\uFFFD"},                     // overlong
+        {"\xE0\x80\xAF", u"\uFFFD\uFFFD\uFFFD"},           // overlong
+        {"\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},           // encoded surrogate
+        {"\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"}, // above U+10FFFF
         {std::string("a\0b", 3), std::u16string(u"a\0b", 3)},
     };
     for (const Case& c : cases) {
@@ -46,7 +52,8 @@ TEST(Utf, Windows1251BothWays) {
     EXPECT_EQ(wideToAnsi(u"é\U0001F600中\uFFFD"), "????");
     // every byte the code page assigns comes back unchanged
     for (int b = 0x80; b <= 0xFF; ++b) {
-        if (b == 0x98) continue;
+        if (b == 0x98)
+            continue;
         std::string one(1, static_cast<char>(b));
         EXPECT_EQ(wideToAnsi(ansiToWide(one)), one) << b;
     }

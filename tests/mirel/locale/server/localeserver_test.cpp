@@ -16,7 +16,9 @@ struct LogCapture {
     std::vector<std::string> lines;
     LogCapture() { a_setLogObserver(&LogCapture::take, this); }
     ~LogCapture() { a_setLogObserver(nullptr, nullptr); }
-    static void take(const char* line, void* self) { static_cast<LogCapture*>(self)->lines.emplace_back(line); }
+    static void take(const char* line, void* self) {
+        static_cast<LogCapture*>(self)->lines.emplace_back(line);
+    }
 };
 
 class LocaleFiles : public ::testing::Test {
@@ -52,7 +54,8 @@ TEST_F(LocaleFiles, InlineTexts) {
           "two=\"first\\nsecond\"\n"
           "quoted\t\"He said \"stop\" twice\"\n"
           "empty \"\"\n"
-          "broken = \"a\xFF" "b\"\n"
+          "broken = \"a\xFF"
+          "b\"\n"
           "title2 = \"x\" trailing \"y\"\n");
     struct Case {
         const char* key;
@@ -120,6 +123,21 @@ TEST_F(LocaleFiles, LookUps) {
     EXPECT_EQ(m_server.findString("nothing"), nullptr);
     EXPECT_EQ(log.lines, (std::vector<std::string>{"aLocaleServer. String [K] not found"}));
     EXPECT_EQ(aLocaleServer::getInstance(), &m_server);
+}
+
+TEST(LocaleServer, OneInstanceIsPublished) {
+    LogCapture log;
+    auto* first = new aLocaleServer;
+    EXPECT_EQ(aLocaleServer::getInstance(), first);
+    {
+        aLocaleServer second;
+        ASSERT_EQ(log.lines.size(), 1u);
+        EXPECT_EQ(log.lines[0].rfind("aLocaleServer: Singleton==0 (a_localeserver.cpp, line ", 0), 0u)
+            << log.lines[0];
+        delete first; // the replaced server leaves the live one published
+        EXPECT_EQ(aLocaleServer::getInstance(), &second);
+    }
+    EXPECT_EQ(aLocaleServer::getInstance(), nullptr);
 }
 
 TEST(LocaleServer, HostileInputSurvives) {

@@ -18,8 +18,12 @@ struct Other : Thing {
     std::string name() const override { return "Other"; }
 };
 using Creator = Thing* (*)();
-Thing* makeButton() { return new Button; }
-Thing* makeOther() { return new Other; }
+Thing* makeButton() {
+    return new Button;
+}
+Thing* makeOther() {
+    return new Other;
+}
 
 // A factory as the engine's factories use the registry: a function-local static.
 aFactoryRegistry<Creator>& registry() {

@@ -12,7 +12,9 @@ struct Manager : aSingleton<Manager> {
 };
 
 std::vector<std::string> g_lines;
-void take(const char* line, void*) { g_lines.emplace_back(line); }
+void take(const char* line, void*) {
+    g_lines.emplace_back(line);
+}
 
 } // namespace
 

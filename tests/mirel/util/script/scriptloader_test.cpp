@@ -18,7 +18,9 @@ struct LogCapture {
     std::vector<std::string> lines;
     LogCapture() { a_setLogObserver(&LogCapture::take, this); }
     ~LogCapture() { a_setLogObserver(nullptr, nullptr); }
-    static void take(const char* line, void* self) { static_cast<LogCapture*>(self)->lines.emplace_back(line); }
+    static void take(const char* line, void* self) {
+        static_cast<LogCapture*>(self)->lines.emplace_back(line);
+    }
 };
 
 // The calls for a script given in memory, without the parse-begin and parse-end calls.
@@ -48,18 +50,19 @@ protected:
 } // namespace
 
 TEST(ScriptLoader, BlocksHeadersAndLines) {
-    EXPECT_EQ(run("Window main \"Main menu\"\n"
-                  "{\n"
-                  "  Pos 0 0\n"
-                  "\tButton ok\n"
-                  "  {\n"
-                  "    Text \"O K\"\n"
-                  "  }\n"
-                  "  Size 10 20  \n"
-                  "}\n"
-                  "trailing line\n"),
-              (Calls{"begin - [Window][main][Main menu]", "line Window [Pos][0][0]", "begin Window [Button][ok]",
-                     "line Button [Text][O K]", "end Button", "line Window [Size][10][20]", "end Window"}));
+    EXPECT_EQ(
+        run("Window main \"Main menu\"\n"
+            "{\n"
+            "  Pos 0 0\n"
+            "\tButton ok\n"
+            "  {\n"
+            "    Text \"O K\"\n"
+            "  }\n"
+            "  Size 10 20  \n"
+            "}\n"
+            "trailing line\n"),
+        (Calls{"begin - [Window][main][Main menu]", "line Window [Pos][0][0]", "begin Window [Button][ok]",
+               "line Button [Text][O K]", "end Button", "line Window [Size][10][20]", "end Window"}));
     // a line with a brace and other text is an ordinary line; a top-level line
     // not followed by '{' causes no call
     EXPECT_EQ(run("a\nb {\n{\nx }\n}\n"), (Calls{"begin - [b][{]", "line b [x][}]", "end b"}));
@@ -71,16 +74,13 @@ TEST(ScriptLoader, Tokens) {
         const char* tokens;
     };
     const Case cases[] = {
-        {"a \"b c\" d", "[a][b c][d]"},
-        {"\"x\" \"y\"", "[x][y]"},
-        {"\"\" z", "[][z]"},
-        {"a\"b c", "[a\"b][c]"},
-        {"\"a\"b", "[a][b]"},
-        {"k \"open and never closed", "[k]"},
+        {"a \"b c\" d", "[a][b c][d]"}, {"\"x\" \"y\"", "[x][y]"}, {"\"\" z", "[][z]"},
+        {"a\"b c", "[a\"b][c]"},        {"\"a\"b", "[a][b]"},      {"k \"open and never closed", "[k]"},
         {"a\t\tb", "[a][b]"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(run(std::string("h\n{\n") + c.line + "\n}\n"), (Calls{"begin - [h]", std::string("line h ") + c.tokens, "end h"}))
+        EXPECT_EQ(run(std::string("h\n{\n") + c.line + "\n}\n"),
+                  (Calls{"begin - [h]", std::string("line h ") + c.tokens, "end h"}))
             << c.line;
     }
 }
@@ -109,14 +109,14 @@ TEST(ScriptLoader, Macros) {
 
 TEST(ScriptLoader, ErrorLinesAreLoggedAndSkipped) {
     LogCapture log;
-    EXPECT_EQ(run("{\n"              // 1: no header
-                  "}\n"              // 2: no open block
-                  "\n\n"             // blank lines are not counted
-                  "#define\n"        // 3
-                  "#define X\n"      // 4: nothing after the name
-                  "#define Y \"a\n"  // 5: one quote
-                  "#include\n"       // 6
-                  "#include \"x\n"   // 7
+    EXPECT_EQ(run("{\n"             // 1: no header
+                  "}\n"             // 2: no open block
+                  "\n\n"            // blank lines are not counted
+                  "#define\n"       // 3
+                  "#define X\n"     // 4: nothing after the name
+                  "#define Y \"a\n" // 5: one quote
+                  "#include\n"      // 6
+                  "#include \"x\n"  // 7
                   "h\n{\nok\n}\n"),
               (Calls{"begin - [h]", "line h [ok]", "end h"}));
     std::vector<std::string> expected;
@@ -131,9 +131,9 @@ TEST_F(ScriptFiles, IncludesContinueTheIncludingFile) {
     std::string top = write("top.agui", "#include \"" + inc + "\"\n{\n  colour $C$\n}\n");
     RecordingLoader loader;
     loader.load(top);
-    EXPECT_EQ(loader.calls, (Calls{"parse-begin " + top, "begin - [Inner][red]", "line Inner [v][1]", "end Inner",
-                                   "begin - [Header][from][include]", "line Header [colour][red]", "end Header",
-                                   "parse-end " + top}));
+    EXPECT_EQ(loader.calls, (Calls{"parse-begin " + top, "begin - [Inner][red]", "line Inner [v][1]",
+                                   "end Inner", "begin - [Header][from][include]",
+                                   "line Header [colour][red]", "end Header", "parse-end " + top}));
 }
 
 TEST_F(ScriptFiles, IncludeCyclesAreLoggedNotFollowed) {
@@ -146,14 +146,15 @@ TEST_F(ScriptFiles, IncludeCyclesAreLoggedNotFollowed) {
         RecordingLoader loader;
         loader.load(self);
         EXPECT_EQ(loader.calls, (Calls{"parse-begin " + self, "begin - [A]", "end A", "parse-end " + self}));
-        EXPECT_EQ(log.lines, (std::vector<std::string>{"aScriptLoader::parseFile - include cycle '" + self + "' in \"" +
-                                                       self + "\", line 1"}));
+        EXPECT_EQ(log.lines, (std::vector<std::string>{"aScriptLoader::parseFile - include cycle '" + self +
+                                                       "' in \"" + self + "\", line 1"}));
     }
     {
         LogCapture log;
         RecordingLoader loader;
         loader.load(a);
-        EXPECT_EQ(loader.calls, (Calls{"parse-begin " + a, "begin - [B]", "end B", "begin - [A]", "end A", "parse-end " + a}));
+        EXPECT_EQ(loader.calls, (Calls{"parse-begin " + a, "begin - [B]", "end B", "begin - [A]", "end A",
+                                       "parse-end " + a}));
         EXPECT_EQ(log.lines.size(), 1u);
     }
 }
@@ -175,7 +176,8 @@ TEST(ScriptLoader, EachLoadStartsClean) {
     LogCapture log;
     loader.calls.clear();
     loader.loadBuffer("two", second.data(), second.size());
-    EXPECT_EQ(loader.calls, (Calls{"parse-begin two", "begin - [h]", "line h [v][$M$]", "end h", "parse-end two"}));
+    EXPECT_EQ(loader.calls,
+              (Calls{"parse-begin two", "begin - [h]", "line h [v][$M$]", "end h", "parse-end two"}));
     EXPECT_EQ(log.lines, (std::vector<std::string>{"Error in script \"two\", line 5"}));
 }
 
@@ -199,6 +201,7 @@ TEST(ScriptLoader, HostileInputSurvives) {
     run(binary);
     run(std::string(100000, '{') + "\n" + std::string(100000, '}'));
     std::string deep;
-    for (int i = 0; i < 10000; ++i) deep += "h\n{\n";
+    for (int i = 0; i < 10000; ++i)
+        deep += "h\n{\n";
     EXPECT_EQ(run(deep).size(), 10000u);
 }
