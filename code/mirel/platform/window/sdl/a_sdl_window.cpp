@@ -215,8 +215,7 @@ void aSdlWindow::translate(const SDL_Event& event)
         case SDL_WINDOWEVENT_EXPOSED: queue(aWindowEventType::Paint); break;
         case SDL_WINDOWEVENT_MAXIMIZED: queue(aWindowEventType::Maximize); break;
         case SDL_WINDOWEVENT_FOCUS_GAINED:
-        case SDL_WINDOWEVENT_RESTORED:
-            if (!m_active && event.window.event == SDL_WINDOWEVENT_FOCUS_GAINED) {
+            if (!m_active) {
                 m_active = true;
                 queue(aWindowEventType::Activate);
             }
