@@ -1,0 +1,55 @@
+#pragma once
+// aImageManager: the game's named images, loaded from image list files.
+//
+// A list line names an image file and its texture formats for 16-bit and
+// 32-bit display modes ("door.jng 4444 8888"); the image's name is the file
+// name without its last extension. Images loaded into a group are kept under
+// "name:group", so the same short name may live in several groups. Names
+// compare without regard to letter case.
+
+#include "mirel/gfx/a_image.h"
+#include "mirel/kernel/a_string.h"
+#include "mirel/util/a_stringlist.h"
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+class aImageManager {
+public:
+    using ProgressCallback = void (*)(int16_t linesLeft);
+
+    aImageManager();
+    ~aImageManager();
+    aImageManager(const aImageManager&) = delete;
+    aImageManager& operator=(const aImageManager&) = delete;
+
+    void setProgressCallback(ProgressCallback callback) { m_progress = callback; }
+
+    // Lines of the list file (which becomes the held list).
+    uint32_t getListSize(const std::string& path);
+    void loadList(const std::string& path, const std::string& group = std::string());
+    void unloadList(const std::string& path, const std::string& group = std::string());
+
+    // The stored image, or null (logged).
+    aImage* getImage(const std::string& name, const std::string& group = std::string());
+
+    size_t getImageCount() const { return m_images.size(); }
+
+    // Texture format code of a list's format text ("8888", "0565", "1555",
+    // "4444"); -1 when unknown.
+    static int formatFromText(const std::string& text);
+
+private:
+    using Map = std::map<std::string, aImage, StringLessNoCase>;
+
+    void openList(const std::string& path);
+    static std::string makeKey(const std::string& name, const std::string& group);
+
+    ProgressCallback m_progress = nullptr;
+    Map m_images;
+    Map::iterator m_last;
+    aStringList m_list;
+    std::string m_listPath;
+    bool m_listHeld = false;
+};
