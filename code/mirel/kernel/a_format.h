@@ -22,20 +22,26 @@
 // The narrow variant writes UTF-8 (wide string arguments are encoded); the
 // wide variant reads narrow string arguments as UTF-8.
 
+#include <concepts>
 #include <cstdint>
 #include <initializer_list>
 #include <string>
 #include <string_view>
 #include <type_traits>
 
+template <typename T>
+concept aFormatCharType = std::is_same_v<T, char> || std::is_same_v<T, wchar_t> ||
+    std::is_same_v<T, char8_t> || std::is_same_v<T, char16_t> || std::is_same_v<T, char32_t>;
+template <typename T>
+concept aFormatIntegerType = std::is_integral_v<T> && !aFormatCharType<T>;
+template <typename T>
+concept aFormatEnumType = std::is_enum_v<T>;
+
 class aFormatArg {
 public:
     enum class Kind { Int, UInt, Float, Char, Text, WideText };
 
-    template <typename T>
-    requires(std::is_integral_v<T> && !std::is_same_v<T, char> && !std::is_same_v<T, wchar_t> &&
-             !std::is_same_v<T, char8_t> && !std::is_same_v<T, char16_t> && !std::is_same_v<T, char32_t>)
-        aFormatArg(T value) {
+    template <aFormatIntegerType T> aFormatArg(T value) {
         if constexpr (std::is_signed_v<T>) {
             m_kind = Kind::Int;
             m_int = value;
@@ -44,9 +50,10 @@ public:
             m_uint = value;
         }
     }
-    template <typename T>
-    requires std::is_floating_point_v<T> aFormatArg(T value)
-        : m_kind(Kind::Float), m_float(static_cast<double>(value)) {}
+    template <aFormatEnumType T>
+    aFormatArg(T value) : aFormatArg(static_cast<std::underlying_type_t<T>>(value)) {}
+    template <std::floating_point T>
+    aFormatArg(T value) : m_kind(Kind::Float), m_float(static_cast<double>(value)) {}
     aFormatArg(char value) : m_kind(Kind::Char), m_char(static_cast<unsigned char>(value)) {}
     aFormatArg(char16_t value) : m_kind(Kind::Char), m_char(value) {}
     aFormatArg(char32_t value) : m_kind(Kind::Char), m_char(value) {}

@@ -55,6 +55,9 @@ TEST(Format, ConversionsFlagsWidthAndPrecision) {
         expectFormat("%c%c%c", {'o', u'k', 33}, "ok!");
         expectFormat("100%%", {}, "100%");
         expectFormat("%d", {'A'}, "65");
+        enum Colour { Red = 2 };
+        enum class Size : unsigned char { Big = 9 };
+        expectFormat("%d %u %d", {Red, Size::Big, true}, "2 9 1");
     }
 }
 
