@@ -11,7 +11,7 @@ int32_t aWindowPresentSink::present(const aFrame& frame)
 bool aWindowPresentSink::wantsVSync(const aPresentParams& params)
 {
     if (params.windowed)
-        return params.swapEffect == A_SWAPEFFECT_COPY_VSYNC;
+        return params.swapEffect == A_SWAPEFFECT_COPY;
     return params.presentationInterval != A_PRESENT_INTERVAL_IMMEDIATE;
 }
 

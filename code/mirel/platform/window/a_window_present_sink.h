@@ -1,8 +1,10 @@
 #pragma once
 // Shows the graphics device's finished frames in a platform window, and turns
-// the device's present parameters into the window's vertical sync: full screen
-// waits for the vertical blank with presentation interval one and not with
-// "immediate"; a window waits with the copy-vsync swap effect only.
+// the device's present parameters into the window's vertical sync, following
+// the choice the graphics server made: full screen asks for it with
+// presentation interval one (not with "immediate"); a window is given the copy
+// swap effect when vertical sync is chosen and copy-vsync when it is not, so
+// only the plain copy effect means "wait for the vertical blank" here.
 
 #include "mirel/platform/graphics/a_device.h"
 #include "mirel/platform/window/a_platform_window.h"

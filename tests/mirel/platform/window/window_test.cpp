@@ -250,8 +250,9 @@ TEST(PresentSink, HandsFramesOnAndDerivesVSync)
         uint32_t interval;
         bool vsync;
     } cases[] = {
-        {true, A_SWAPEFFECT_COPY, A_PRESENT_INTERVAL_DEFAULT, false},
-        {true, A_SWAPEFFECT_COPY_VSYNC, A_PRESENT_INTERVAL_DEFAULT, true},
+        // The graphics server gives a window "copy" with vertical sync chosen.
+        {true, A_SWAPEFFECT_COPY, A_PRESENT_INTERVAL_DEFAULT, true},
+        {true, A_SWAPEFFECT_COPY_VSYNC, A_PRESENT_INTERVAL_DEFAULT, false},
         {false, A_SWAPEFFECT_FLIP, A_PRESENT_INTERVAL_ONE, true},
         {false, A_SWAPEFFECT_FLIP, A_PRESENT_INTERVAL_IMMEDIATE, false},
     };
