@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -430,21 +431,30 @@ uint8_t* file_readFullAndMalloc(const std::string& path, uint32_t* size) {
     if (end == 0) {
         return nullptr;
     }
+    // An archive's directory may claim any size: the buffer grows only as
+    // bytes really arrive, so a damaged entry cannot ask for gigabytes.
     const size_t total = static_cast<size_t>(end);
-    uint8_t* data = static_cast<uint8_t*>(std::malloc(total));
-    if (!data) {
-        a_log("file_readFullAndMalloc. Error read file: %s", path.c_str());
-        return nullptr;
-    }
+    size_t capacity = std::min<size_t>(total, 1u << 20);
+    uint8_t* data = static_cast<uint8_t*>(std::malloc(capacity));
     size_t got = 0;
-    while (got < total) {
-        zzip_ssize_t n = zzip_read(f.file, data + got, total - got);
+    while (data && got < total) {
+        if (got == capacity) {
+            capacity = std::min(total, capacity * 2);
+            uint8_t* grown = static_cast<uint8_t*>(std::realloc(data, capacity));
+            if (!grown) {
+                std::free(data);
+                data = nullptr;
+                break;
+            }
+            data = grown;
+        }
+        zzip_ssize_t n = zzip_read(f.file, data + got, capacity - got);
         if (n <= 0) {
             break;
         }
         got += static_cast<size_t>(n);
     }
-    if (got != total) {
+    if (!data || got != total) {
         std::free(data);
         a_log("file_readFullAndMalloc. Error read file: %s", path.c_str());
         return nullptr;

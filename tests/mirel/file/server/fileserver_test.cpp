@@ -233,8 +233,15 @@ TEST(FileServer, CorruptArchiveIsAMissingFile) {
         flipped[i] = static_cast<char>(flipped[i] ^ 0x5a);
     }
     writeText(root + "bin/bad.zip", flipped);
+    // A directory that claims an entry of about 3 GB.
+    std::string huge = zipfix::build({{"a.txt", "tiny"}});
+    const size_t central = huge.find("PK\x01\x02");
+    for (size_t at : {size_t(22), central + 24}) {
+        huge[at + 3] = static_cast<char>(0xb7);
+    }
+    writeText(root + "bin/huge.zip", huge);
     LogCapture log;
-    for (const char* path : {"home:cut/a.txt", "home:bad/a.txt"}) {
+    for (const char* path : {"home:cut/a.txt", "home:bad/a.txt", "home:huge/a.txt"}) {
         bool ok = true;
         readAll(path, &ok);
         EXPECT_FALSE(ok) << path;
