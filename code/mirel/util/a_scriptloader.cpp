@@ -11,14 +11,6 @@ bool isBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
-std::vector<std::string> linesOf(aStringList& list) {
-    std::vector<std::string> lines;
-    for (list.begin(); !list.isEnd(); list.next()) {
-        lines.push_back(list.current());
-    }
-    return lines;
-}
-
 std::string trim(const std::string& s) {
     size_t b = 0, e = s.size();
     while (b < e && isBlank(s[b]))
@@ -75,7 +67,7 @@ void aScriptLoader::loadBuffer(const std::string& path, const char* data, size_t
     aStringList list;
     list.parseBuffer(data, data ? size : 0);
     m_files.assign(1, file_manglePath(path));
-    parseLines(path, linesOf(list), true);
+    parseLines(path, list, true);
     m_files.clear();
     onParseEnd(path);
 }
@@ -86,7 +78,7 @@ void aScriptLoader::parseFile(const std::string& path, bool top) {
         m_files.clear();
     }
     m_files.push_back(file_manglePath(path));
-    parseLines(path, linesOf(list), top);
+    parseLines(path, list, top);
     m_files.pop_back();
 }
 
@@ -118,7 +110,7 @@ bool aScriptLoader::expandMacros(std::string& line) const {
     }
 }
 
-void aScriptLoader::parseLines(const std::string& path, const std::vector<std::string>& lines, bool top) {
+void aScriptLoader::parseLines(const std::string& path, aStringList& lines, bool top) {
     if (top) {
         m_tokens.clear();
         m_line.clear();
@@ -126,9 +118,9 @@ void aScriptLoader::parseLines(const std::string& path, const std::vector<std::s
         m_defines.clear();
     }
     int lineNo = 0;
-    for (const std::string& source : lines) {
+    for (lines.begin(); !lines.isEnd(); lines.next()) {
         ++lineNo;
-        std::string line = source;
+        std::string line = lines.current();
         if (!expandMacros(line)) {
             a_log("aScriptLoader::parseFile - line too long after macros in \"%s\", line %i", path.c_str(),
                   lineNo);

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+class aStringList;
+
 using aTokens = std::vector<std::string>;
 
 class aScriptLoader {
@@ -46,7 +48,7 @@ protected:
     void parseFile(const std::string& path, bool top);
 
 private:
-    void parseLines(const std::string& path, const std::vector<std::string>& lines, bool top);
+    void parseLines(const std::string& path, aStringList& lines, bool top);
     bool expandMacros(std::string& line) const;
     void include(const std::string& from, int lineNo, const std::string& path);
     void openBlock();
