@@ -172,7 +172,10 @@ bool openNoCase(const std::string& path, OpenFile& out) {
         }
         const bool last = i + 1 == parts.size();
         std::string folder = resolved;
-        std::string found = (name == "." || name == "..") ? name : findNoCase(folder, name);
+        struct stat st;
+        std::string found = (name == "." || name == ".." || ::stat((folder + name).c_str(), &st) == 0)
+                                ? name
+                                : findNoCase(folder, name);
         if (!found.empty() && (last || isDirectory(folder + found))) {
             resolved = folder + found + (last ? "" : "/");
             continue;
@@ -248,7 +251,9 @@ void aFileServer::setBuiltInAssigns(const aFileServerSources& s) {
     }
     size_t cut = exe.find_last_of("/\\");
     m_exeDir = cut == std::string::npos ? std::string("./") : exe.substr(0, cut + 1);
-    setAssign("home", m_exeDir);
+    // Real folders go into the table as they are: a colon inside one is no assign.
+    auto setFolder = [this](const char* name, const std::string& folder) { m_assigns[name] = folder; };
+    setFolder("home", m_exeDir);
 
     std::string tmp = envOr(s, s.tmpDir, "TMPDIR");
     if (tmp.empty()) {
@@ -256,7 +261,11 @@ void aFileServer::setBuiltInAssigns(const aFileServerSources& s) {
     }
     tmp = withSlash(tmp);
     // A bare file-system root is no place for scratch files: use the program folder.
-    setAssign("temp", tmp == "/" ? std::string("home:") : tmp);
+    if (tmp == "/") {
+        setAssign("temp", "home:");
+    } else {
+        setFolder("temp", tmp);
+    }
 
     const std::string home = envOr(s, s.home, "HOME");
     std::string dataHome = envOr(s, s.xdgDataHome, "XDG_DATA_HOME");
@@ -331,7 +340,11 @@ void aFileServer::setBuiltInAssigns(const aFileServerSources& s) {
     };
     for (const Folder& f : folders) {
         bool ok = f.mustBeWritable ? isWritableDirectory(f.path) : isDirectory(f.path);
-        setAssign(f.name, ok ? withSlash(f.path) : std::string("temp:"));
+        if (ok) {
+            setFolder(f.name, withSlash(f.path));
+        } else {
+            setAssign(f.name, "temp:");
+        }
     }
 }
 

@@ -128,12 +128,14 @@ TEST(FileServer, BuiltInFoldersFromInjectedSources) {
 TEST(FileServer, TempAtTheRootAndMissingHomeFallBack) {
     aFileServerSources s;
     s.useSystem = false;
-    s.exePath = "/opt/game/run";
+    s.exePath = "/opt/my:game/run"; // a colon in a real folder is no assign
     s.tmpDir = "/";
+    LogCapture log;
     aFileServer server(s);
-    EXPECT_EQ(server.getAssign("temp"), "/opt/game/");
-    EXPECT_EQ(server.getAssign("userprof"), "/opt/game/");
-    EXPECT_EQ(server.getAssign("allappdata"), "/opt/game/");
+    EXPECT_TRUE(log.lines.empty());
+    EXPECT_EQ(server.getAssign("temp"), "/opt/my:game/");
+    EXPECT_EQ(server.getAssign("userprof"), "/opt/my:game/");
+    EXPECT_EQ(server.getAssign("allappdata"), "/opt/my:game/");
 }
 
 TEST(FileServer, MakeDirDeleteAndDirExists) {
