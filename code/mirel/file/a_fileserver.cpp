@@ -9,8 +9,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -22,7 +22,9 @@ aFileServer* aFileServer::ms_instance = nullptr;
 
 namespace {
 
-bool isSeparator(char c) { return c == '/' || c == '\\'; }
+bool isSeparator(char c) {
+    return c == '/' || c == '\\';
+}
 
 std::string withSlash(std::string folder) {
     if (!folder.empty() && !isSeparator(folder.back())) {
@@ -44,7 +46,9 @@ bool isDirectory(const std::string& path) {
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-bool isWritableDirectory(const std::string& path) { return isDirectory(path) && ::access(path.c_str(), W_OK) == 0; }
+bool isWritableDirectory(const std::string& path) {
+    return isDirectory(path) && ::access(path.c_str(), W_OK) == 0;
+}
 
 std::string readExePath() {
     std::vector<char> buf(4096);
@@ -105,8 +109,8 @@ ZZIP_FILE* openExact(const std::string& path) {
     if (path.empty() || !isRegularOrMissing(path)) {
         return nullptr;
     }
-    return zzip_open_ext_io(path.c_str(), O_RDONLY, ZZIP_CASELESS, const_cast<zzip_strings_t*>(kArchiveExtensions),
-                            nullptr);
+    return zzip_open_ext_io(path.c_str(), O_RDONLY, ZZIP_CASELESS,
+                            const_cast<zzip_strings_t*>(kArchiveExtensions), nullptr);
 }
 
 // The entry of a folder whose name matches without regard to case; exact
@@ -509,9 +513,13 @@ std::string file_getDir(const std::string& path) {
     return cut == std::string::npos ? std::string() : real.substr(0, cut + 1);
 }
 
-aFileBuffer::aFileBuffer(const std::string& path) { load(path); }
+aFileBuffer::aFileBuffer(const std::string& path) {
+    load(path);
+}
 
-aFileBuffer::~aFileBuffer() { clear(); }
+aFileBuffer::~aFileBuffer() {
+    clear();
+}
 
 void aFileBuffer::clear() {
     std::free(m_data);

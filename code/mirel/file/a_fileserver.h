@@ -19,15 +19,15 @@
 // Where the built-in folders come from. Each field left empty is taken from the
 // system (environment, XDG user-dirs file, /proc/self/exe); tests fill them in.
 struct aFileServerSources {
-    std::string exePath;        // the running program's file
-    std::string tmpDir;         // $TMPDIR
-    std::string home;           // $HOME
-    std::string xdgDataHome;    // $XDG_DATA_HOME
-    std::string xdgConfigHome;  // $XDG_CONFIG_HOME
-    std::string xdgDataDirs;    // $XDG_DATA_DIRS (colon separated)
-    std::string userDirsFile;   // the XDG user-dirs file (default $XDG_CONFIG_HOME/user-dirs.dirs)
-    std::string sharedRoot;     // the root of "alldocs", "allmusic", "allvideo" (default /home/Shared)
-    bool useSystem = true;      // false: empty fields stay empty (nothing is read from the system)
+    std::string exePath;       // the running program's file
+    std::string tmpDir;        // $TMPDIR
+    std::string home;          // $HOME
+    std::string xdgDataHome;   // $XDG_DATA_HOME
+    std::string xdgConfigHome; // $XDG_CONFIG_HOME
+    std::string xdgDataDirs;   // $XDG_DATA_DIRS (colon separated)
+    std::string userDirsFile;  // the XDG user-dirs file (default $XDG_CONFIG_HOME/user-dirs.dirs)
+    std::string sharedRoot;    // the root of "alldocs", "allmusic", "allvideo" (default /home/Shared)
+    bool useSystem = true;     // false: empty fields stay empty (nothing is read from the system)
 };
 
 class aFileServer {

@@ -11,7 +11,8 @@ struct aRect {
     int16_t height = 0;
 
     aRect() = default;
-    aRect(int16_t x_, int16_t y_, int16_t width_, int16_t height_) : x(x_), y(y_), width(width_), height(height_) {}
+    aRect(int16_t x_, int16_t y_, int16_t width_, int16_t height_)
+        : x(x_), y(y_), width(width_), height(height_) {}
 
     bool contains(int16_t px, int16_t py) const {
         return px >= x && px < x + width && py >= y && py < y + height;
@@ -27,9 +28,11 @@ struct aRect {
         if (right - left < 0 || bottom - top < 0) {
             return aRect();
         }
-        return aRect(static_cast<int16_t>(left), static_cast<int16_t>(top), static_cast<int16_t>(right - left),
-                     static_cast<int16_t>(bottom - top));
+        return aRect(static_cast<int16_t>(left), static_cast<int16_t>(top),
+                     static_cast<int16_t>(right - left), static_cast<int16_t>(bottom - top));
     }
 
-    bool operator==(const aRect& o) const { return x == o.x && y == o.y && width == o.width && height == o.height; }
+    bool operator==(const aRect& o) const {
+        return x == o.x && y == o.y && width == o.width && height == o.height;
+    }
 };

@@ -49,7 +49,9 @@ std::string includeName(const std::string& rest) {
 
 } // namespace
 
-aOptionsFile::aOptionsFile(const std::string& path) : m_current(m_sections.end()) { load(path); }
+aOptionsFile::aOptionsFile(const std::string& path) : m_current(m_sections.end()) {
+    load(path);
+}
 
 void aOptionsFile::load(const std::string& path) {
     m_sections.clear();
@@ -114,7 +116,8 @@ void aOptionsFile::parse(const std::string& path, bool top) {
             size_t valueStart = rest.find_first_not_of(" =", keyEnd);
             if (valueStart != std::string::npos) {
                 size_t valueEnd = rest.find(';', valueStart);
-                value = rest.substr(valueStart, valueEnd == std::string::npos ? std::string::npos : valueEnd - valueStart);
+                value = rest.substr(valueStart, valueEnd == std::string::npos ? std::string::npos
+                                                                              : valueEnd - valueStart);
             }
         }
         m_sections.back().keys.emplace_back(std::move(key), std::move(value));
@@ -133,7 +136,9 @@ bool aOptionsFile::setSection(const std::string& name) {
     return false;
 }
 
-std::string aOptionsFile::getSectionName() const { return hasCurrent() ? m_current->name : std::string(); }
+std::string aOptionsFile::getSectionName() const {
+    return hasCurrent() ? m_current->name : std::string();
+}
 
 std::string aOptionsFile::getString(const std::string& key) const {
     if (!hasCurrent()) {
@@ -149,7 +154,9 @@ std::string aOptionsFile::getString(const std::string& key) const {
     return std::string();
 }
 
-int aOptionsFile::getInt(const std::string& key) const { return std::atoi(getString(key).c_str()); }
+int aOptionsFile::getInt(const std::string& key) const {
+    return std::atoi(getString(key).c_str());
+}
 
 std::string aOptionsFile::getValue(const std::string& section, const std::string& key) const {
     for (const Section& s : m_sections) {
@@ -179,7 +186,8 @@ void aOptionsFile::getStringList(const std::string& section, const std::string& 
     }
 }
 
-void aOptionsFile::getIntList(const std::string& section, const std::string& key, std::vector<int>& list) const {
+void aOptionsFile::getIntList(const std::string& section, const std::string& key,
+                              std::vector<int>& list) const {
     std::vector<std::string> tokens;
     getStringList(section, key, tokens);
     for (const std::string& t : tokens) {
@@ -215,8 +223,14 @@ bool aOptionsFile::nextKey() {
     return true;
 }
 
-bool aOptionsFile::isKeyEnd() const { return !hasCurrent() || m_key == m_current->keys.end(); }
+bool aOptionsFile::isKeyEnd() const {
+    return !hasCurrent() || m_key == m_current->keys.end();
+}
 
-std::string aOptionsFile::getKeyName() const { return isKeyEnd() ? std::string() : m_key->first; }
+std::string aOptionsFile::getKeyName() const {
+    return isKeyEnd() ? std::string() : m_key->first;
+}
 
-std::string aOptionsFile::getKeyValue() const { return isKeyEnd() ? std::string() : m_key->second; }
+std::string aOptionsFile::getKeyValue() const {
+    return isKeyEnd() ? std::string() : m_key->second;
+}

@@ -24,7 +24,8 @@ public:
     int getInt(const std::string& key) const;
     std::string getValue(const std::string& section, const std::string& key) const;
     // Appends the tokens of a value split at runs of commas and blanks.
-    void getStringList(const std::string& section, const std::string& key, std::vector<std::string>& list) const;
+    void getStringList(const std::string& section, const std::string& key,
+                       std::vector<std::string>& list) const;
     void getIntList(const std::string& section, const std::string& key, std::vector<int>& list) const;
 
     bool hasKey(const std::string& name) const;

@@ -7,7 +7,9 @@
 
 aStringList::aStringList() : m_cursor(m_lines.end()) {}
 
-aStringList::aStringList(const std::string& path) : m_cursor(m_lines.end()) { loadFile(path); }
+aStringList::aStringList(const std::string& path) : m_cursor(m_lines.end()) {
+    loadFile(path);
+}
 
 void aStringList::loadFile(const std::string& path) {
     uint32_t size = 0;

@@ -40,7 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (char& c : upper) {
             c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
         }
-        archive = zipfix::build({{entry, rest, (data[0] & 2) != 0}, {upper + "x", rest.substr(rest.size() / 2), true}});
+        archive = zipfix::build(
+            {{entry, rest, (data[0] & 2) != 0}, {upper + "x", rest.substr(rest.size() / 2), true}});
         // Damage up to four bytes at places the input picks.
         for (size_t k = 0; k < 4 && k < rest.size() && !archive.empty(); ++k) {
             size_t at = (static_cast<unsigned char>(rest[k]) * 131u + k * 977u) % archive.size();
@@ -55,7 +56,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     std::fwrite(archive.data(), 1, archive.size(), f);
     std::fclose(f);
-    for (const std::string& path : {dir + "pack/" + entry, dir + "PACK/" + entry + "x", dir + "pack/" + entry + "/x"}) {
+    for (const std::string& path :
+         {dir + "pack/" + entry, dir + "PACK/" + entry + "x", dir + "pack/" + entry + "/x"}) {
         uint32_t n = 0;
         uint8_t* bytes = file_readFullAndMalloc(path, &n);
         if (bytes && n == 0) {

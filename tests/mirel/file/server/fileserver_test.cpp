@@ -62,7 +62,7 @@ TEST(FileServer, AssignsAndMangling) {
 
     EXPECT_EQ(server.manglePath("home:a/b.txt"), root + "bin/a/b.txt");
     EXPECT_EQ(server.manglePath("HOME:a"), root + "bin/a");
-    EXPECT_EQ(server.manglePath("C:/games/x"), "C:/games/x");   // a drive letter passes through
+    EXPECT_EQ(server.manglePath("C:/games/x"), "C:/games/x"); // a drive letter passes through
     EXPECT_EQ(server.manglePath(":x"), ":x");
     EXPECT_EQ(server.manglePath("/plain/path"), "/plain/path");
     EXPECT_TRUE(log.lines.empty());
@@ -86,15 +86,16 @@ TEST(FileServer, AssignsAndMangling) {
 
 TEST(FileServer, BuiltInFoldersFromInjectedSources) {
     const std::string root = scratch("builtin");
-    for (const char* d : {"bin", "tmp", "home/Documents", "home/Music", "home/Desktop", "home/Films", "home/.local/share",
-                          "shared/Documents", "shared/Music", "sys/applications"}) {
+    for (const char* d : {"bin", "tmp", "home/Documents", "home/Music", "home/Desktop", "home/Films",
+                          "home/.local/share", "shared/Documents", "shared/Music", "sys/applications"}) {
         fs::create_directories(root + d);
     }
     // Shared videos exist but cannot be written: not usable.
     fs::create_directories(root + "shared/Videos");
     ::chmod((root + "shared/Videos").c_str(), 0555);
     writeText(root + "home/.config/user-dirs.dirs",
-              "# comment\nXDG_VIDEOS_DIR=\"$HOME/Films\"\n  XDG_DESKTOP_DIR=\"$HOME/Desktop\"\nXDG_MUSIC_DIR=relative\n");
+              "# comment\nXDG_VIDEOS_DIR=\"$HOME/Films\"\n  "
+              "XDG_DESKTOP_DIR=\"$HOME/Desktop\"\nXDG_MUSIC_DIR=relative\n");
     aFileServer server(sourcesIn(root));
     const std::string home = root + "home/";
     const std::string temp = root + "tmp/";
@@ -106,10 +107,10 @@ TEST(FileServer, BuiltInFoldersFromInjectedSources) {
         {"temp", temp},
         {"userprof", home},
         {"userdocs", home + "Documents/"},
-        {"usermusic", home + "Music/"},     // a relative entry is ignored
-        {"uservideo", home + "Films/"},     // from the user-dirs file
+        {"usermusic", home + "Music/"}, // a relative entry is ignored
+        {"uservideo", home + "Films/"}, // from the user-dirs file
         {"userdesktop", home + "Desktop/"},
-        {"userstart", temp},                // no applications folder
+        {"userstart", temp}, // no applications folder
         {"userprogs", temp},
         {"userappdata", home + ".local/share/"},
         {"alldocs", root + "shared/Documents/"},
@@ -117,7 +118,7 @@ TEST(FileServer, BuiltInFoldersFromInjectedSources) {
         {"allvideo", getuid() == 0 ? root + "shared/Videos/" : temp},
         {"allstart", root + "sys/applications/"},
         {"allprogs", root + "sys/applications/"},
-        {"allappdata", root + "sys/"},      // the first data dir that exists
+        {"allappdata", root + "sys/"}, // the first data dir that exists
     };
     for (const Case& c : cases) {
         EXPECT_EQ(server.getAssign(c.assign), c.folder) << c.assign;
@@ -152,7 +153,7 @@ TEST(FileServer, MakeDirDeleteAndDirExists) {
 
     writeText(root + "home/.local/share/file", "x");
     EXPECT_FALSE(server.dirExists("userappdata:file"));
-    EXPECT_FALSE(server.makeDir("userappdata:file/sub"));  // a file is in the way
+    EXPECT_FALSE(server.makeDir("userappdata:file/sub")); // a file is in the way
     EXPECT_EQ(log.lines.size(), 1u);
 
     EXPECT_TRUE(server.deleteFile("userappdata:file"));
@@ -160,7 +161,7 @@ TEST(FileServer, MakeDirDeleteAndDirExists) {
     log.clear();
     EXPECT_FALSE(server.deleteFile("userappdata:file"));
     EXPECT_TRUE(log.has("aFileServer::deleteFile(userappdata:file) failed!"));
-    EXPECT_FALSE(server.deleteFile("userappdata:Game"));    // folders are not files
+    EXPECT_FALSE(server.deleteFile("userappdata:Game")); // folders are not files
 }
 
 TEST(FileServer, ReadsPlainFilesAndArchives) {
@@ -170,8 +171,8 @@ TEST(FileServer, ReadsPlainFilesAndArchives) {
     writeText(root + "bin/gameres/plain.txt", "plain");
     writeText(root + "bin/gameres/empty.txt", "");
     const std::string big(70000, 'z');
-    ASSERT_TRUE(zipfix::write(root + "bin/packed.zip", {{"gui/Main.agui", "stored entry"},
-                                                        {"gui/big.txt", big, true}}));
+    ASSERT_TRUE(zipfix::write(root + "bin/packed.zip",
+                              {{"gui/Main.agui", "stored entry"}, {"gui/big.txt", big, true}}));
     ASSERT_TRUE(zipfix::write(root + "bin/other.pak", {{"a.txt", "from pak", true}}));
     LogCapture log;
 
@@ -181,13 +182,13 @@ TEST(FileServer, ReadsPlainFilesAndArchives) {
     } found[] = {
         {"data:plain.txt", "plain"},
         {"home:packed/gui/Main.agui", "stored entry"},
-        {"home:packed/GUI/MAIN.AGUI", "stored entry"},  // entry names ignore case
+        {"home:packed/GUI/MAIN.AGUI", "stored entry"}, // entry names ignore case
         {"home:packed/gui/big.txt", big},
         {"home:other/a.txt", "from pak"},
-        {"DATA:PLAIN.TXT", "plain"},                     // plain files too, when the exact case is missing
+        {"DATA:PLAIN.TXT", "plain"}, // plain files too, when the exact case is missing
         {"home:GameRes/Plain.Txt", "plain"},
-        {"home:gameres\\plain.txt", "plain"},            // backslash separators
-        {"home:PACKED/gui/main.agui", "stored entry"},  // archive name in another case
+        {"home:gameres\\plain.txt", "plain"},          // backslash separators
+        {"home:PACKED/gui/main.agui", "stored entry"}, // archive name in another case
     };
     for (const Case& c : found) {
         bool ok = false;
@@ -204,7 +205,8 @@ TEST(FileServer, ReadsPlainFilesAndArchives) {
     EXPECT_TRUE(file_exists("data:empty.txt"));
     EXPECT_TRUE(log.lines.empty());
 
-    for (const char* missing : {"data:none.txt", "home:packed/gui/none", "home:gameres", "home:nothing/at/all", ""}) {
+    for (const char* missing :
+         {"data:none.txt", "home:packed/gui/none", "home:gameres", "home:nothing/at/all", ""}) {
         log.clear();
         EXPECT_EQ(readAll(missing, &ok), "");
         EXPECT_FALSE(ok);
@@ -301,7 +303,8 @@ TEST(FileServer, WorksWithoutAServerAndWarnsOfASecond) {
         EXPECT_EQ(aFileServer::getInstance(), first.get());
         aFileServer second(sourcesIn(root));
         ASSERT_EQ(log.lines.size(), 1u);
-        EXPECT_EQ(log.lines[0].rfind("aFileServer::aFileServer: Singleton==0 (a_fileserver.cpp, line ", 0), 0u);
+        EXPECT_EQ(log.lines[0].rfind("aFileServer::aFileServer: Singleton==0 (a_fileserver.cpp, line ", 0),
+                  0u);
         EXPECT_EQ(aFileServer::getInstance(), &second);
         first.reset(); // the older server leaves the newer one in place
         EXPECT_EQ(aFileServer::getInstance(), &second);

@@ -14,10 +14,14 @@ struct LogCapture {
     LogCapture(const LogCapture&) = delete;
     LogCapture& operator=(const LogCapture&) = delete;
 
-    bool has(const std::string& line) const { return std::find(lines.begin(), lines.end(), line) != lines.end(); }
+    bool has(const std::string& line) const {
+        return std::find(lines.begin(), lines.end(), line) != lines.end();
+    }
     size_t count(const std::string& line) const { return std::count(lines.begin(), lines.end(), line); }
     void clear() { lines.clear(); }
 
 private:
-    static void take(const char* line, void* self) { static_cast<LogCapture*>(self)->lines.emplace_back(line); }
+    static void take(const char* line, void* self) {
+        static_cast<LogCapture*>(self)->lines.emplace_back(line);
+    }
 };

@@ -46,11 +46,10 @@ TEST_F(LogTest, StampsLinesWithTimeSinceStart) {
     a_log("later %d", 7);
     a_log(nullptr);
     a_logString("100% literal %s");
-    EXPECT_EQ(text(),
-              "00:00:00.000\tat start\n"
-              "01:02:05.042\tlater 7\n"
-              "01:02:05.042\ta_log. NULL log string\n"
-              "01:02:05.042\t100% literal %s\n");
+    EXPECT_EQ(text(), "00:00:00.000\tat start\n"
+                      "01:02:05.042\tlater 7\n"
+                      "01:02:05.042\ta_log. NULL log string\n"
+                      "01:02:05.042\t100% literal %s\n");
 }
 
 TEST_F(LogTest, LongMessagesAreCutAndNoFileMeansNothing) {
@@ -73,7 +72,8 @@ TEST_F(LogTest, AssertionsLogTheirPlaceAndGoOn) {
     A_ASSERT(1 + 1 == 3);
     after = 1;
     A_ASSERT(after == 1);
-    const std::string line = "00:00:00.000\tTestBody: 1 + 1 == 3 (log_test.cpp, line " + std::to_string(__LINE__ - 3) + ")\n";
+    const std::string line =
+        "00:00:00.000\tTestBody: 1 + 1 == 3 (log_test.cpp, line " + std::to_string(__LINE__ - 3) + ")\n";
     EXPECT_EQ(text(), line);
     EXPECT_EQ(after, 1);
 }

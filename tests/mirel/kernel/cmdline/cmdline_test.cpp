@@ -71,8 +71,8 @@ TEST(Rect, ContainsAndIntersection) {
     struct Case {
         aRect other, expected;
     } cases[] = {
-        {aRect(10, 0, 5, 5), aRect(10, 0, 0, 5)},   // touching: zero width kept
-        {aRect(20, 20, 5, 5), aRect(0, 0, 0, 0)},   // apart
+        {aRect(10, 0, 5, 5), aRect(10, 0, 0, 5)}, // touching: zero width kept
+        {aRect(20, 20, 5, 5), aRect(0, 0, 0, 0)}, // apart
         {aRect(5, -5, 10, 10), aRect(5, 0, 5, 5)},
         {aRect(2, 3, 4, 5), aRect(2, 3, 4, 5)},
     };

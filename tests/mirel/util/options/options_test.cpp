@@ -23,7 +23,8 @@ struct OptionsTest : ::testing::Test {
         const char* tmp = std::getenv("MIREL_TEST_TMP");
         root = (fs::path(tmp ? tmp : "/tmp/mirel-test") / "options" /
                 ::testing::UnitTest::GetInstance()->current_test_info()->name())
-                   .string() + "/";
+                   .string() +
+               "/";
         fs::remove_all(root);
         fs::create_directories(root);
         aFileServerSources s;
@@ -32,7 +33,9 @@ struct OptionsTest : ::testing::Test {
         server = std::make_unique<aFileServer>(s);
         server->setAssign("fx", root);
     }
-    void file(const std::string& name, const std::string& text) { std::ofstream(root + name, std::ios::binary) << text; }
+    void file(const std::string& name, const std::string& text) {
+        std::ofstream(root + name, std::ios::binary) << text;
+    }
     aOptionsFile parse(const std::string& text) {
         file("main.ini", text);
         return aOptionsFile("fx:main.ini");
@@ -92,26 +95,25 @@ TEST(StringList, CursorSeekAndLongLines) {
 
 TEST_F(OptionsTest, KeyValueQuirks) {
     LogCapture log;
-    aOptionsFile o = parse(
-        "orphan=1\n"
-        "[Main]\n"
-        "speed=5\n"
-        "name = Hall ; comment\n"
-        "double==value\n"
-        "empty =\n"
-        "word\n"
-        "tab\tkey = v\n"
-        "#define = x\n"
-        "   ; indented comment\n"
-        "  [Indented]\n"
-        "a=1\n"
-        "\t[Tabbed]\n"
-        "[Main]\n"
-        "speed=9\n"
-        "[Unclosed\n"
-        "[Tail] ignored\n"
-        "list = a, b,,c  d\n"
-        "nums=1, -2,x3,4y\n");
+    aOptionsFile o = parse("orphan=1\n"
+                           "[Main]\n"
+                           "speed=5\n"
+                           "name = Hall ; comment\n"
+                           "double==value\n"
+                           "empty =\n"
+                           "word\n"
+                           "tab\tkey = v\n"
+                           "#define = x\n"
+                           "   ; indented comment\n"
+                           "  [Indented]\n"
+                           "a=1\n"
+                           "\t[Tabbed]\n"
+                           "[Main]\n"
+                           "speed=9\n"
+                           "[Unclosed\n"
+                           "[Tail] ignored\n"
+                           "list = a, b,,c  d\n"
+                           "nums=1, -2,x3,4y\n");
     EXPECT_TRUE(log.has("aOptionsFile. Incorrect file: fx:main.ini"));
     EXPECT_EQ(log.lines.size(), 1u);
 
@@ -120,8 +122,8 @@ TEST_F(OptionsTest, KeyValueQuirks) {
         const char* key;
         const char* value;
     } cases[] = {
-        {"speed", "5"}, {"name", "Hall "}, {"double", "value"}, {"empty", ""}, {"word", ""}, {"tab\tkey", "v"},
-        {"#define", "x"},
+        {"speed", "5"}, {"name", "Hall "}, {"double", "value"}, {"empty", ""},
+        {"word", ""},   {"tab\tkey", "v"}, {"#define", "x"},
     };
     for (const Case& c : cases) {
         EXPECT_TRUE(o.hasKey(c.key)) << c.key;
@@ -133,13 +135,13 @@ TEST_F(OptionsTest, KeyValueQuirks) {
 
     EXPECT_TRUE(o.setSection("Indented"));
     EXPECT_EQ(o.getString("a"), "1");
-    EXPECT_EQ(o.getString("\t[Tabbed]"), "");    // a tab-indented header is a key line
+    EXPECT_EQ(o.getString("\t[Tabbed]"), ""); // a tab-indented header is a key line
     EXPECT_TRUE(o.hasKey("\t[Tabbed]"));
     EXPECT_TRUE(o.setSection("Unclosed"));
     EXPECT_TRUE(o.setSection("Tail"));
-    EXPECT_FALSE(o.setSection("main"));           // names compare exactly
+    EXPECT_FALSE(o.setSection("main")); // names compare exactly
     EXPECT_EQ(o.getSectionName(), "Tail");
-    EXPECT_EQ(o.getValue("Main", "speed"), "5");  // the first of two sections
+    EXPECT_EQ(o.getValue("Main", "speed"), "5"); // the first of two sections
     EXPECT_EQ(o.getSectionName(), "Tail");
 
     std::vector<std::string> tokens{"kept"};
@@ -169,8 +171,9 @@ TEST_F(OptionsTest, MissingThingsLogAndGiveEmpty) {
     EXPECT_EQ(o.getString("x%s"), "");
     EXPECT_EQ(o.getValue("S", "x%n"), "");
     EXPECT_EQ(o.getValue("T%s", "k"), "");
-    EXPECT_EQ(log.lines, (Lines{"aOptionsFile. Cannot find key \"x%s\" in current section!",
-                                "aOptionsFile. Cannot find key: [S].x%n", "aOptionsFile. Cannot find section: [T%s]"}));
+    EXPECT_EQ(log.lines,
+              (Lines{"aOptionsFile. Cannot find key \"x%s\" in current section!",
+                     "aOptionsFile. Cannot find key: [S].x%n", "aOptionsFile. Cannot find section: [T%s]"}));
 }
 
 TEST_F(OptionsTest, KeyCursor) {
@@ -193,17 +196,16 @@ TEST_F(OptionsTest, Includes) {
     file("keys.ini", "inc=1\n");
     file("sections.ini", "[IncA]\na=1\n[IncB]\nb=2\n");
     LogCapture log;
-    aOptionsFile o = parse(
-        "#include \"fx:sections.ini\"\n"  // lets the following key line be stored
-        "early=1\n"
-        "[Main]\n"
-        "#include \"fx:keys.ini\"\n"
-        "after=2\n"
-        "#include \"fx:sections.ini\"\n"
-        "tail=3\n"
-        "#include\"fx:keys.ini\"\n"       // a quote right after the word: empty name
-        "#include  \"fx:keys.ini\n"        // no closing quote: the name runs to the end
-        "[Last]\n");
+    aOptionsFile o = parse("#include \"fx:sections.ini\"\n" // lets the following key line be stored
+                           "early=1\n"
+                           "[Main]\n"
+                           "#include \"fx:keys.ini\"\n"
+                           "after=2\n"
+                           "#include \"fx:sections.ini\"\n"
+                           "tail=3\n"
+                           "#include\"fx:keys.ini\"\n" // a quote right after the word: empty name
+                           "#include  \"fx:keys.ini\n" // no closing quote: the name runs to the end
+                           "[Last]\n");
     EXPECT_TRUE(log.has("file_readFullAndMalloc. Error open file: "));
     EXPECT_EQ(log.lines.size(), 1u);
     EXPECT_EQ(o.getSectionName(), "IncA");
@@ -240,7 +242,8 @@ TEST_F(OptionsTest, IncludeCyclesAreNotFollowed) {
 
     // Other spellings of the same file are the same file.
     log.clear();
-    file("two.ini", "[Two]\n#include \"fx:./TWO.ini\"\n#include \"fx:sub/../two.ini\"\n#include \"fx://two.ini\"\n");
+    file("two.ini",
+         "[Two]\n#include \"fx:./TWO.ini\"\n#include \"fx:sub/../two.ini\"\n#include \"fx://two.ini\"\n");
     aOptionsFile two("fx:two.ini");
     EXPECT_EQ(log.lines, (Lines{"aOptionsFile. Include cycle, not followed: fx:./TWO.ini",
                                 "aOptionsFile. Include cycle, not followed: fx:sub/../two.ini",
