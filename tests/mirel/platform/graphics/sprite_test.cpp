@@ -152,6 +152,38 @@ TEST(Sprite, LinearFilterBlendsNeighbourTexelsWhenEnlarged) {
     t->release();
 }
 
+TEST(Sprite, TransformedDrawsAgreeAcrossFormats) {
+    // The same picture in 32 and 16 bits (channels that 4 bits hold exactly)
+    // must give the same pixels when turned, scaled and filtered.
+    const uint32_t w = 9, h = 7;
+    std::vector<uint32_t> wide(w * h), narrow(w * h);
+    for (uint32_t i = 0; i < w * h; ++i) {
+        const uint32_t a = (i * 7) % 16, r = (i * 5 + 3) % 16, g = (i * 11) % 16, b = (i * 13 + 1) % 16;
+        narrow[i] = (a << 12) | (r << 8) | (g << 4) | b;
+        wide[i] = (a * 17 << 24) | (r * 17 << 16) | (g * 17 << 8) | b * 17;
+    }
+    struct Case {
+        float scale, angle;
+        uint32_t filter;
+    } cases[] = {{2.5f, 0.4f, A_TEXF_LINEAR}, {0.7f, -1.1f, A_TEXF_LINEAR}, {1.0f, 0.0001f, A_TEXF_LINEAR},
+                 {1.8f, 2.0f, A_TEXF_POINT}};
+    for (const Case& c : cases) {
+        std::vector<uint32_t> results[2];
+        for (int k = 0; k < 2; ++k) {
+            Fixture f;
+            f.dev->setTextureStageState(0, A_TSS_MAGFILTER, c.filter);
+            f.dev->setTextureStageState(0, A_TSS_MINFILTER, c.filter);
+            aTexture* t = k == 0 ? f.texture(w, h, wide) : f.texture(w, h, narrow, A_FMT_A4R4G4B4);
+            const aVec2 s{c.scale, c.scale}, centre{4.5f * c.scale, 3.5f * c.scale}, at{10.3f, 9.6f};
+            ASSERT_EQ(f.sprite->draw(t, nullptr, &s, &centre, c.angle, &at, 0xFFFFFFFFu), A_OK);
+            results[k].assign(f.dev->backBuffer(), f.dev->backBuffer() + 32 * 32);
+            t->release();
+        }
+        EXPECT_EQ(results[0], results[1]) << c.scale << " " << c.angle;
+        EXPECT_NE(results[0], std::vector<uint32_t>(32 * 32, 0xFF000000u));
+    }
+}
+
 TEST(Sprite, ColourModulationBlendModesAndFormats) {
     struct Case {
         int format;
