@@ -17,9 +17,13 @@
 
 namespace soundtest {
 
+// A folder of the running test's own: test cases may run side by side.
 inline std::string scratch(const std::string& name) {
     const char* root = std::getenv("MIREL_TEST_TMP");
     std::filesystem::path dir = root ? root : std::filesystem::temp_directory_path() / "mirel-sound-tests";
+    if (const auto* test = ::testing::UnitTest::GetInstance()->current_test_info()) {
+        dir /= std::string(test->test_suite_name()) + "." + test->name();
+    }
     std::filesystem::create_directories(dir);
     return (dir / name).string();
 }
