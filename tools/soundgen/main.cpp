@@ -7,7 +7,9 @@
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: soundgen <out.wav|.ogg|.flac|.mp3> [frequency] [seconds] [amplitude] [channels]\n");
+        std::fprintf(
+            stderr,
+            "usage: soundgen <out.wav|.ogg|.flac|.mp3> [frequency] [seconds] [amplitude] [channels]\n");
         return 2;
     }
     soundgen::Format format;
@@ -16,12 +18,16 @@ int main(int argc, char** argv) {
         return 2;
     }
     soundgen::Tone tone;
-    if (argc > 2) tone.frequency = std::atof(argv[2]);
-    if (argc > 3) tone.seconds = std::atof(argv[3]);
-    if (argc > 4) tone.amplitude = std::atof(argv[4]);
-    if (argc > 5) tone.channels = std::atoi(argv[5]);
-    if (tone.seconds <= 0 || tone.seconds > 600 || tone.amplitude < 0 || tone.amplitude > 1 || tone.channels < 1 ||
-        tone.channels > 2 || tone.frequency < 0) {
+    if (argc > 2)
+        tone.frequency = std::atof(argv[2]);
+    if (argc > 3)
+        tone.seconds = std::atof(argv[3]);
+    if (argc > 4)
+        tone.amplitude = std::atof(argv[4]);
+    if (argc > 5)
+        tone.channels = std::atoi(argv[5]);
+    if (tone.seconds <= 0 || tone.seconds > 600 || tone.amplitude < 0 || tone.amplitude > 1 ||
+        tone.channels < 1 || tone.channels > 2 || tone.frequency < 0) {
         std::fprintf(stderr, "soundgen: bad tone arguments\n");
         return 2;
     }

@@ -15,7 +15,9 @@ struct Buffer {
     sf_count_t pos;
 };
 
-sf_count_t bufLength(void* u) { return static_cast<sf_count_t>(static_cast<Buffer*>(u)->bytes->size()); }
+sf_count_t bufLength(void* u) {
+    return static_cast<sf_count_t>(static_cast<Buffer*>(u)->bytes->size());
+}
 
 sf_count_t bufSeek(sf_count_t offset, int whence, void* u) {
     auto* b = static_cast<Buffer*>(u);
@@ -49,14 +51,20 @@ sf_count_t bufWrite(const void* ptr, sf_count_t count, void* u) {
     return count;
 }
 
-sf_count_t bufTell(void* u) { return static_cast<Buffer*>(u)->pos; }
+sf_count_t bufTell(void* u) {
+    return static_cast<Buffer*>(u)->pos;
+}
 
 int formatCode(Format f) {
     switch (f) {
-    case Format::Wav: return SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    case Format::Ogg: return SF_FORMAT_OGG | SF_FORMAT_VORBIS;
-    case Format::Flac: return SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
-    case Format::Mp3: return SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III;
+    case Format::Wav:
+        return SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    case Format::Ogg:
+        return SF_FORMAT_OGG | SF_FORMAT_VORBIS;
+    case Format::Flac:
+        return SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
+    case Format::Mp3:
+        return SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III;
     }
     return 0;
 }
@@ -127,11 +135,16 @@ bool formatFromPath(const std::string& path, Format& format) {
     for (char& ch : ext) {
         ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
     }
-    if (ext == "wav") format = Format::Wav;
-    else if (ext == "ogg") format = Format::Ogg;
-    else if (ext == "flac") format = Format::Flac;
-    else if (ext == "mp3") format = Format::Mp3;
-    else return false;
+    if (ext == "wav")
+        format = Format::Wav;
+    else if (ext == "ogg")
+        format = Format::Ogg;
+    else if (ext == "flac")
+        format = Format::Flac;
+    else if (ext == "mp3")
+        format = Format::Mp3;
+    else
+        return false;
     return true;
 }
 

@@ -14,7 +14,7 @@ struct Tone {
     double amplitude = 0.5;   // 0..1 of full scale
     double seconds = 0.25;
     int rate = 44100;
-    int channels = 1;         // 1 or 2; both channels carry the same tone
+    int channels = 1; // 1 or 2; both channels carry the same tone
 };
 
 // The tone's samples, interleaved.

@@ -54,7 +54,8 @@ void scanSections(const std::string& path, std::vector<std::string>& names, int 
         }
         if (line[at] == '[') {
             size_t close = line.find(']', at + 1);
-            std::string name = line.substr(at + 1, close == std::string::npos ? std::string::npos : close - at - 1);
+            std::string name =
+                line.substr(at + 1, close == std::string::npos ? std::string::npos : close - at - 1);
             if (std::find(names.begin(), names.end(), name) == names.end()) {
                 names.push_back(name);
             }
@@ -62,7 +63,8 @@ void scanSections(const std::string& path, std::vector<std::string>& names, int 
             size_t open = line.find('"', at + 8);
             if (open != std::string::npos && open > at + 8) {
                 size_t close = line.find('"', open + 1);
-                std::string file = line.substr(open + 1, close == std::string::npos ? std::string::npos : close - open - 1);
+                std::string file =
+                    line.substr(open + 1, close == std::string::npos ? std::string::npos : close - open - 1);
                 if (!file.empty()) {
                     scanSections(file, names, depth + 1);
                 }
@@ -73,7 +75,8 @@ void scanSections(const std::string& path, std::vector<std::string>& names, int 
 
 } // namespace
 
-aAmbientSoundSystem::aAmbientSoundSystem(const std::string& path, aSoundManager* manager, const std::string& group)
+aAmbientSoundSystem::aAmbientSoundSystem(const std::string& path, aSoundManager* manager,
+                                         const std::string& group)
     : m_manager(manager) {
     aOptionsFile file(path);
     std::vector<std::string> sections;
@@ -81,7 +84,8 @@ aAmbientSoundSystem::aAmbientSoundSystem(const std::string& path, aSoundManager*
     load(file, sections, group);
 }
 
-void aAmbientSoundSystem::load(aOptionsFile& file, const std::vector<std::string>& sections, const std::string& group) {
+void aAmbientSoundSystem::load(aOptionsFile& file, const std::vector<std::string>& sections,
+                               const std::string& group) {
     if (!m_manager) {
         a_logString("aAmbientSoundSystem. No sound manager");
         return;
@@ -90,7 +94,8 @@ void aAmbientSoundSystem::load(aOptionsFile& file, const std::vector<std::string
         if (!file.setSection(name)) {
             continue;
         }
-        const aSound* found = m_manager->hasSound(name, group) ? m_manager->getSound(name, group) : m_manager->getSound(name);
+        const aSound* found =
+            m_manager->hasSound(name, group) ? m_manager->getSound(name, group) : m_manager->getSound(name);
         aSound* clone = m_manager->clone(found, 0);
         if (!clone) {
             continue;

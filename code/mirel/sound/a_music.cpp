@@ -15,7 +15,8 @@ aMusic::aMusic(const std::string& path, float volume) : m_loadVolume(volume) {
     m_data = file_readFullAndMalloc(path, &size);
     if (m_data && size > 0) {
         m_stream = FSOUND_Stream_Open(reinterpret_cast<const char*>(m_data),
-                                      FSOUND_LOADMEMORY | FSOUND_HW2D | FSOUND_LOOP_NORMAL, 0, static_cast<int>(size));
+                                      FSOUND_LOADMEMORY | FSOUND_HW2D | FSOUND_LOOP_NORMAL, 0,
+                                      static_cast<int>(size));
     }
     if (!m_stream) {
         a_log("aMusic. Error loading music: %s", path.c_str());

@@ -32,22 +32,24 @@ aSoundSample::aSoundSample(const std::string& path) : m_owns(1), m_shared(std::m
     }
 }
 
-aSoundSample::aSoundSample(const aSoundSample& other) : m_owns(0), m_shared(other.m_shared) { a_soundLibraryAddUser(); }
+aSoundSample::aSoundSample(const aSoundSample& other) : m_owns(0), m_shared(other.m_shared) {
+    a_soundLibraryAddUser();
+}
 
 aSoundSample::~aSoundSample() {
     m_shared.reset(); // the last holder frees the sample before the library may close
     a_soundLibraryRemoveUser();
 }
 
-FSOUND_SAMPLE* aSoundSample::get() const { return m_shared->sample; }
+FSOUND_SAMPLE* aSoundSample::get() const {
+    return m_shared->sample;
+}
 
 aSound::aSound(const std::string& path, float volume)
     : m_sample(std::make_unique<aSoundSample>(path)), m_volume(volume) {}
 
 aSound::aSound(const aSound& other)
-    : m_sample(std::make_unique<aSoundSample>(*other.m_sample)),
-      m_pan(other.m_pan),
-      m_factor(other.m_factor),
+    : m_sample(std::make_unique<aSoundSample>(*other.m_sample)), m_pan(other.m_pan), m_factor(other.m_factor),
       m_volume(other.m_volume) {}
 
 aSound::~aSound() {
@@ -87,7 +89,9 @@ void aSound::stop() {
     }
 }
 
-bool aSound::isPlaying() const { return m_channel >= 0 && FSOUND_IsPlaying(m_channel); }
+bool aSound::isPlaying() const {
+    return m_channel >= 0 && FSOUND_IsPlaying(m_channel);
+}
 
 void aSound::pause(bool paused) {
     if (m_channel >= 0 && FSOUND_IsPlaying(m_channel)) {

@@ -15,7 +15,7 @@ struct FSOUND_SAMPLE;
 // they share the decoded sample, which is freed with the last of them.
 class aSoundSample {
 public:
-    explicit aSoundSample(const std::string& path); // loads (owns = 1)
+    explicit aSoundSample(const std::string& path);   // loads (owns = 1)
     explicit aSoundSample(const aSoundSample& other); // shares (owns = 0)
     ~aSoundSample();
     aSoundSample& operator=(const aSoundSample&) = delete;

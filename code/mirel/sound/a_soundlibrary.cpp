@@ -27,4 +27,6 @@ void a_soundLibraryRemoveUser() {
     }
 }
 
-int a_soundLibraryUsers() { return g_users; }
+int a_soundLibraryUsers() {
+    return g_users;
+}

@@ -53,18 +53,27 @@ inline void writeText(const std::string& path, const std::string& text) {
 }
 
 // Mixed frames are 16-bit; levels compare as fractions of full scale.
-inline double left(const std::vector<int16_t>& b, size_t frame) { return b.at(frame * 2) / 32767.0; }
-inline double right(const std::vector<int16_t>& b, size_t frame) { return b.at(frame * 2 + 1) / 32767.0; }
+inline double left(const std::vector<int16_t>& b, size_t frame) {
+    return b.at(frame * 2) / 32767.0;
+}
+inline double right(const std::vector<int16_t>& b, size_t frame) {
+    return b.at(frame * 2 + 1) / 32767.0;
+}
 
 struct LogCapture {
     std::vector<std::string> lines;
     LogCapture() {
-        a_setLogObserver([](const char* line, void* user) { static_cast<LogCapture*>(user)->lines.emplace_back(line); },
-                         this);
+        a_setLogObserver(
+            [](const char* line, void* user) { static_cast<LogCapture*>(user)->lines.emplace_back(line); },
+            this);
     }
     ~LogCapture() { a_setLogObserver(nullptr, nullptr); }
-    bool has(const std::string& line) const { return std::find(lines.begin(), lines.end(), line) != lines.end(); }
-    size_t count(const std::string& line) const { return static_cast<size_t>(std::count(lines.begin(), lines.end(), line)); }
+    bool has(const std::string& line) const {
+        return std::find(lines.begin(), lines.end(), line) != lines.end();
+    }
+    size_t count(const std::string& line) const {
+        return static_cast<size_t>(std::count(lines.begin(), lines.end(), line));
+    }
 };
 
 // Every mixer the test starts renders through a manual output.

@@ -25,7 +25,9 @@ struct MemoryFile {
     sf_count_t pos = 0;
 };
 
-sf_count_t memLength(void* user) { return static_cast<MemoryFile*>(user)->size; }
+sf_count_t memLength(void* user) {
+    return static_cast<MemoryFile*>(user)->size;
+}
 
 sf_count_t memSeek(sf_count_t offset, int whence, void* user) {
     auto* f = static_cast<MemoryFile*>(user);
@@ -48,9 +50,13 @@ sf_count_t memRead(void* ptr, sf_count_t count, void* user) {
     return n;
 }
 
-sf_count_t memWrite(const void*, sf_count_t, void*) { return 0; }
+sf_count_t memWrite(const void*, sf_count_t, void*) {
+    return 0;
+}
 
-sf_count_t memTell(void* user) { return static_cast<MemoryFile*>(user)->pos; }
+sf_count_t memTell(void* user) {
+    return static_cast<MemoryFile*>(user)->pos;
+}
 
 SF_VIRTUAL_IO g_memoryIo = {memLength, memSeek, memRead, memWrite, memTell};
 
@@ -376,8 +382,8 @@ std::unique_ptr<aAudioOutput> makeOutput(int type) {
     return std::make_unique<aNullAudioOutput>();
 }
 
-SNDFILE* openSource(const char* nameOrData, unsigned mode, int offset, int length, std::vector<unsigned char>& owned,
-                    MemoryFile& file, SF_INFO& info) {
+SNDFILE* openSource(const char* nameOrData, unsigned mode, int offset, int length,
+                    std::vector<unsigned char>& owned, MemoryFile& file, SF_INFO& info) {
     if (!nameOrData) {
         return nullptr;
     }
@@ -400,8 +406,12 @@ SNDFILE* openSource(const char* nameOrData, unsigned mode, int offset, int lengt
 
 } // namespace
 
-void a_setAudioOutputFactory(aAudioOutputFactory factory) { g_factory = factory; }
-aAudioOutputFactory a_getAudioOutputFactory() { return g_factory; }
+void a_setAudioOutputFactory(aAudioOutputFactory factory) {
+    g_factory = factory;
+}
+aAudioOutputFactory a_getAudioOutputFactory() {
+    return g_factory;
+}
 
 bool FSOUND_SetOutput(int outputType) {
     if (g_mixer) {
@@ -411,7 +421,9 @@ bool FSOUND_SetOutput(int outputType) {
     return true;
 }
 
-bool FSOUND_SetHWND(void*) { return true; }
+bool FSOUND_SetHWND(void*) {
+    return true;
+}
 
 bool FSOUND_Init(int mixRate, int maxChannels, unsigned) {
     if (g_mixer) {
@@ -523,8 +535,7 @@ int FSOUND_PlaySoundEx(int channel, FSOUND_SAMPLE* sample, FSOUND_DSPUNIT*, bool
 
 namespace {
 
-template <typename F>
-bool withChannel(int handle, F f) {
+template <typename F> bool withChannel(int handle, F f) {
     if (!g_mixer) {
         return false;
     }
@@ -638,7 +649,9 @@ int FSOUND_GetChannelsPlaying() {
                                           [](const Channel& ch) { return ch.active; }));
 }
 
-int FSOUND_GetMaxChannels() { return g_mixer ? static_cast<int>(g_mixer->m_channels.size()) : 0; }
+int FSOUND_GetMaxChannels() {
+    return g_mixer ? static_cast<int>(g_mixer->m_channels.size()) : 0;
+}
 
 FSOUND_STREAM* FSOUND_Stream_Open(const char* nameOrData, unsigned mode, int offset, int length) {
     if (!g_mixer) {

@@ -14,7 +14,9 @@ struct aNullAudioOutput::Impl {
 
 aNullAudioOutput::aNullAudioOutput() : m_impl(std::make_unique<Impl>()) {}
 
-aNullAudioOutput::~aNullAudioOutput() { close(); }
+aNullAudioOutput::~aNullAudioOutput() {
+    close();
+}
 
 bool aNullAudioOutput::open(aAudioMixer& mixer, int mixRate) {
     close();
@@ -53,7 +55,9 @@ namespace {
 aManualAudioOutput* g_manual = nullptr;
 }
 
-aManualAudioOutput::~aManualAudioOutput() { close(); }
+aManualAudioOutput::~aManualAudioOutput() {
+    close();
+}
 
 bool aManualAudioOutput::open(aAudioMixer& mixer, int mixRate) {
     m_mixer = &mixer;
@@ -78,7 +82,10 @@ const std::vector<int16_t>& aManualAudioOutput::mix(int frames) {
 }
 
 void aManualAudioOutput::install() {
-    a_setAudioOutputFactory([](int) -> std::unique_ptr<aAudioOutput> { return std::make_unique<aManualAudioOutput>(); });
+    a_setAudioOutputFactory(
+        [](int) -> std::unique_ptr<aAudioOutput> { return std::make_unique<aManualAudioOutput>(); });
 }
 
-aManualAudioOutput* aManualAudioOutput::current() { return g_manual; }
+aManualAudioOutput* aManualAudioOutput::current() {
+    return g_manual;
+}

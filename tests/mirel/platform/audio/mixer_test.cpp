@@ -19,8 +19,8 @@ protected:
     FSOUND_SAMPLE* load(const soundgen::Tone& tone, soundgen::Format format = soundgen::Format::Wav) {
         std::vector<unsigned char>& bytes = m_files.emplace_back();
         EXPECT_TRUE(soundgen::encode(tone, format, bytes));
-        return FSOUND_Sample_Load(FSOUND_FREE, reinterpret_cast<const char*>(bytes.data()), FSOUND_LOADMEMORY, 0,
-                                  static_cast<int>(bytes.size()));
+        return FSOUND_Sample_Load(FSOUND_FREE, reinterpret_cast<const char*>(bytes.data()), FSOUND_LOADMEMORY,
+                                  0, static_cast<int>(bytes.size()));
     }
     FSOUND_STREAM* openStream(const soundgen::Tone& tone, soundgen::Format format = soundgen::Format::Wav,
                               unsigned loop = FSOUND_LOOP_NORMAL) {
@@ -51,7 +51,10 @@ double peak(const std::vector<int16_t>& b) {
 }
 
 TEST_F(Mixer, DecodesEveryFormatFromMemoryAndRefusesOthers) {
-    struct Case { soundgen::Format format; const char* name; };
+    struct Case {
+        soundgen::Format format;
+        const char* name;
+    };
     for (Case c : {Case{soundgen::Format::Wav, "wav"}, Case{soundgen::Format::Ogg, "ogg"},
                    Case{soundgen::Format::Flac, "flac"}, Case{soundgen::Format::Mp3, "mp3"}}) {
         soundgen::Tone tone;
@@ -77,7 +80,10 @@ TEST_F(Mixer, DecodesEveryFormatFromMemoryAndRefusesOthers) {
 
 TEST_F(Mixer, VolumeAndPanScaleEachSide) {
     FSOUND_SAMPLE* s = load(level(0.5, 0.1));
-    struct Case { int volume, pan; double left, right; };
+    struct Case {
+        int volume, pan;
+        double left, right;
+    };
     for (Case c : {Case{255, 128, 0.5, 0.5}, Case{255, 0, 0.5, 0.0}, Case{255, 255, 0.0, 0.5},
                    Case{127, 128, 0.5 * 127 / 255, 0.5 * 127 / 255}, Case{255, 64, 0.5, 0.25},
                    Case{255, 191, 0.5 * 64 / 127, 0.5}, Case{0, 128, 0.0, 0.0}, Case{300, -5, 0.5, 0.0}}) {
@@ -263,8 +269,8 @@ TEST(MixerLifecycle, NullOutputConsumesAudioInRealTime) {
     ASSERT_TRUE(FSOUND_Init(44100, 64, 0));
     std::vector<unsigned char> bytes;
     ASSERT_TRUE(soundgen::encode(level(0.5, 0.05), soundgen::Format::Wav, bytes));
-    FSOUND_SAMPLE* s = FSOUND_Sample_Load(FSOUND_FREE, reinterpret_cast<const char*>(bytes.data()), FSOUND_LOADMEMORY,
-                                          0, static_cast<int>(bytes.size()));
+    FSOUND_SAMPLE* s = FSOUND_Sample_Load(FSOUND_FREE, reinterpret_cast<const char*>(bytes.data()),
+                                          FSOUND_LOADMEMORY, 0, static_cast<int>(bytes.size()));
     int ch = FSOUND_PlaySoundEx(FSOUND_FREE, s, nullptr, false);
     EXPECT_TRUE(FSOUND_IsPlaying(ch));
     for (int i = 0; i < 200 && FSOUND_IsPlaying(ch); ++i) {

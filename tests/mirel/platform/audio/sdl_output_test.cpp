@@ -28,8 +28,8 @@ TEST(SdlOutput, PlaysAToneThroughTheDevice) {
     ASSERT_TRUE(FSOUND_Init(44100, 64, 0));
     std::vector<unsigned char> bytes;
     ASSERT_TRUE(soundgen::encode(level(0.5, 0.2), soundgen::Format::Wav, bytes));
-    FSOUND_SAMPLE* s = FSOUND_Sample_Load(FSOUND_FREE, reinterpret_cast<const char*>(bytes.data()), FSOUND_LOADMEMORY,
-                                          0, static_cast<int>(bytes.size()));
+    FSOUND_SAMPLE* s = FSOUND_Sample_Load(FSOUND_FREE, reinterpret_cast<const char*>(bytes.data()),
+                                          FSOUND_LOADMEMORY, 0, static_cast<int>(bytes.size()));
     ASSERT_NE(s, nullptr);
     int ch = FSOUND_PlaySoundEx(FSOUND_FREE, s, nullptr, true);
     FSOUND_SetPan(ch, 0);

@@ -46,7 +46,11 @@ TEST_F(Ambient, LoopingSoundFollowsItsEnvelope) {
     system->start();
     system->update(0.0f);
     ASSERT_TRUE(wind.sound->isPlaying());
-    struct At { float t; int volume; bool playing; };
+    struct At {
+        float t;
+        int volume;
+        bool playing;
+    };
     float now = 0.0f;
     for (At at : {At{0.05f, 102, true}, At{0.1f, 204, true}, At{1.0f, 204, true}, At{2.1f, 204, true},
                   At{2.15f, 102, true}, At{2.2f, 0, false}}) {

@@ -30,7 +30,14 @@ protected:
 using S = aMusicPlayer::State;
 
 TEST_F(Player, FadesMoveThroughTheStatesInOneSecond) {
-    struct Step { const char* action; float dt; S stateA; float levelA; S stateB; float levelB; };
+    struct Step {
+        const char* action;
+        float dt;
+        S stateA;
+        float levelA;
+        S stateB;
+        float levelB;
+    };
     ASSERT_TRUE(m_player.play("a.wav", true));
     EXPECT_EQ(m_player.getCurrentTrack(), "a.wav");
     const Step steps[] = {
@@ -46,8 +53,10 @@ TEST_F(Player, FadesMoveThroughTheStatesInOneSecond) {
     };
     for (const Step& s : steps) {
         std::string what = s.action;
-        if (what == "update") m_player.update(s.dt);
-        if (what == "switch") m_player.playMusic("b.ogg", 1.0f, true, true);
+        if (what == "update")
+            m_player.update(s.dt);
+        if (what == "switch")
+            m_player.playMusic("b.ogg", 1.0f, true, true);
         if (what == "pause") {
             EXPECT_TRUE(m_player.pause(true));
         }
@@ -123,7 +132,7 @@ TEST_F(Player, VolumeChangesWaitForFadesUnlessLower) {
     EXPECT_EQ(channelVolume(a), 128);
     m_player.update(0.1f);
     EXPECT_EQ(channelVolume(a), 77); // 0.5 x 0.6
-    m_player.setVolume(1.0f); // higher: the fade takes it up
+    m_player.setVolume(1.0f);        // higher: the fade takes it up
     EXPECT_EQ(channelVolume(a), 77);
     EXPECT_EQ(m_player.getTrackVolume(b), 1.0f);
     EXPECT_FALSE(m_player.setTrackVolume("nothing", 1.0f));

@@ -24,16 +24,23 @@ protected:
 TEST_F(Sounds, PanAndVolumeMapToChannelValues) {
     aSound sound(m_long, 1.0f);
     sound.play(true);
-    struct PanCase { float in, stored; int sent; };
+    struct PanCase {
+        float in, stored;
+        int sent;
+    };
     for (PanCase c : {PanCase{-1, -1, 1}, PanCase{0, 0, 128}, PanCase{0.5f, 0.5f, 191}, PanCase{1, 1, 255},
                       PanCase{3, 1, 255}, PanCase{-3, -1, 1}, PanCase{-0.5f, -0.5f, 65}}) {
         sound.setPan(c.in);
         EXPECT_EQ(sound.getPan(), c.stored) << c.in;
         EXPECT_EQ(FSOUND_GetPan(sound.getChannel()), c.sent) << c.in;
     }
-    struct VolumeCase { float volume, master, stored; int sent; };
-    for (VolumeCase c : {VolumeCase{0.5f, 1, 0.5f, 127}, VolumeCase{-1, 1, 0, 0}, VolumeCase{2, 1, 1, 255},
-                         VolumeCase{1, 0.5f, 1, 127}, VolumeCase{0.5f, 0.5f, 0.5f, 63}, VolumeCase{1, 3, 1, 255}}) {
+    struct VolumeCase {
+        float volume, master, stored;
+        int sent;
+    };
+    for (VolumeCase c :
+         {VolumeCase{0.5f, 1, 0.5f, 127}, VolumeCase{-1, 1, 0, 0}, VolumeCase{2, 1, 1, 255},
+          VolumeCase{1, 0.5f, 1, 127}, VolumeCase{0.5f, 0.5f, 0.5f, 63}, VolumeCase{1, 3, 1, 255}}) {
         sound.setMasterVolume(c.master);
         sound.setVolume(c.volume);
         EXPECT_EQ(sound.getVolume(), c.stored) << c.volume << " x " << c.master;

@@ -15,7 +15,9 @@ void SDLCALL fill(void* user, Uint8* stream, int len) {
 
 } // namespace
 
-aSdlAudioOutput::~aSdlAudioOutput() { close(); }
+aSdlAudioOutput::~aSdlAudioOutput() {
+    close();
+}
 
 bool aSdlAudioOutput::open(aAudioMixer& mixer, int mixRate) {
     close();
