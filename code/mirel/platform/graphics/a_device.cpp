@@ -774,6 +774,7 @@ int32_t aDevice::drawVertices(int type, uint32_t count, const aVertex* const* ve
         break;
     default: return A_ERR_INVALIDCALL;
     }
+    ++m_drawCalls;
     return A_OK;
 }
 

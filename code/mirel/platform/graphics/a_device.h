@@ -431,6 +431,7 @@ public:
 
     // Counters for tests and statistics.
     uint32_t presentCount() const { return m_presents; }
+    uint32_t drawCallCount() const { return m_drawCalls; } // successful draw calls
 
     // ---- used by aSprite -----
     // Draws a texture quad under an affine map: screen = M * (source texel
@@ -464,5 +465,6 @@ private:
     aIndexBuffer* m_indices = nullptr;
     uint32_t m_baseVertex = 0;
     uint32_t m_presents = 0;
+    uint32_t m_drawCalls = 0;
     std::vector<uint32_t> m_scratch; // one converted source row
 };
