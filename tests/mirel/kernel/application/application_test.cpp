@@ -1,0 +1,349 @@
+#include "mirel/kernel/a_application.h"
+
+#include "mirel/gfx/a_graphserver.h"
+#include "mirel/input/a_inputserver.h"
+#include "mirel/kernel/a_clock.h"
+#include "mirel/platform/window/headless/a_headless_window.h"
+#include "mirel/util/a_log.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+class RecordingClock : public aManualClock {
+public:
+    std::vector<uint32_t> sleeps;
+    void sleep(uint32_t ms) override {
+        sleeps.push_back(ms);
+        aManualClock::sleep(ms);
+    }
+};
+
+// An application whose update and render are scripted per frame.
+class TestApp : public aApplication {
+public:
+    std::function<int(int frame)> onUpdate;
+    std::function<int(int frame)> onRender;
+    int updates = 0;
+    int renders = 0;
+    int modeChanges = 0;
+
+    int update() override {
+        ++updates;
+        return onUpdate ? onUpdate(renders + 1) : 0;
+    }
+    int render() override {
+        ++renders;
+        if (m_graphServer && m_graphServer->beginScene()) {
+            m_graphServer->endScene();
+        }
+        return onRender ? onRender(renders) : 0;
+    }
+    void onDisplayModeChanged() override { ++modeChanges; }
+    aHeadlessWindow* window() { return static_cast<aHeadlessWindow*>(m_window.get()); }
+};
+
+// Every test gets folders of its own: the data home, the home and the lock folder.
+class Application : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* base = std::getenv("MIREL_TEST_TMP");
+        m_root = std::filesystem::path(base ? base : "/tmp/mirel-test") /
+                 ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::filesystem::remove_all(m_root);
+        for (const char* sub : {"data", "home", "run"}) {
+            std::filesystem::create_directories(m_root / sub);
+        }
+        setenv("MIREL_HEADLESS", "1", 1);
+        setenv("XDG_DATA_HOME", (m_root / "data").c_str(), 1);
+        setenv("HOME", (m_root / "home").c_str(), 1);
+        setenv("XDG_RUNTIME_DIR", (m_root / "run").c_str(), 1);
+    }
+    void TearDown() override {
+        a_setClock(nullptr);
+        a_setMessageBoxObserver(nullptr, nullptr);
+    }
+    std::string userDir() const { return (m_root / "data" / "Company" / "Test Game").string() + "/"; }
+
+    // init, the graphics and input servers; the caller runs.
+    void start(TestApp& app) {
+        ASSERT_EQ(app.init("Test Game", nullptr, "", "Company"), 0);
+        m_graph = std::make_unique<aGraphServer>(1024, 768, false, true, nullptr, 0, true);
+        m_input = new aInputServer();
+    }
+    void stop(TestApp& app) {
+        app.destroyInput();
+        m_graph.reset();
+        app.shutdown();
+    }
+
+    std::filesystem::path m_root;
+    std::unique_ptr<aGraphServer> m_graph;
+    aInputServer* m_input = nullptr;
+};
+
+} // namespace
+
+TEST(ApplicationRules, ErrorTexts) {
+    const std::string d3d = "Could not initialize Direct3D.\nTo solve this problem you may want to check that the\n"
+                            "latest version of DirectX and latest version of drivers\nfor your video card are "
+                            "correctly installed.";
+    struct Case {
+        int32_t code;
+        const char* crashMessage;
+        std::string expected;
+    } cases[] = {
+        {int32_t(0x8a760002u), "", "Game error. Please reinstall."},
+        {int32_t(0x80070002u), "", "Could not load required media."},
+        {int32_t(0x8a76000bu), "", "Could not load required media."},
+        {int32_t(0x88760827u), "", "A serious problem occurred with the display driver.\nPlease install latest drivers."},
+        {int32_t(0x8a760001u), "", d3d},
+        {int32_t(0x8a760003u), "", d3d},
+        {12345, "", "Unknown error. Please reinstall or contact user support."},
+        // The crash text: the two characters backslash and n become a line break, folder included...
+        {8431, "Mail us.\\nThanks", "Critical error. File \"crash.dmp\" has been saved to \n\"/u/a\nb/\"\nMail us.\nThanks"},
+        // ...but only when there is a crash message.
+        {8431, "", "Critical error. File \"crash.dmp\" has been saved to \n\"/u/a\\nb/\"\n"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(a_errorText(c.code, "/u/a\\nb/", c.crashMessage), c.expected) << c.code;
+    }
+}
+
+TEST(ApplicationRules, FoldersPacingAndKeys) {
+    EXPECT_EQ(a_gameFolder("Company", "Game"), "Company/Game/");
+    EXPECT_EQ(a_gameFolder("", "Game"), "Game/");
+
+    struct Pace {
+        float elapsed;
+        uint32_t hz, ms;
+    } paces[] = {{0.005f, 60, 11}, {0.0f, 60, 16}, {0.02f, 60, 0}, {0.005f, 0x10000 + 60, 11}, {0.005f, 0, 11},
+                 {0.0025f, 100, 7}};
+    for (const Pace& p : paces) {
+        EXPECT_EQ(a_vsyncSleepMs(p.elapsed, p.hz), p.ms) << p.elapsed << " " << p.hz;
+    }
+    EXPECT_EQ(a_paceSleepMs(0.01f, 1.0f / 30.0f), 23u);
+
+    // States: 0 up, 1 released, 2 pressed, 3 held.
+    struct Keys {
+        uint32_t left, right, enter;
+        bool toggle;
+    } keys[] = {{2, 0, 2, true}, {3, 0, 2, true}, {0, 3, 2, true}, {3, 0, 3, false},
+                {1, 0, 2, false}, {0, 0, 2, false}, {3, 3, 0, false}};
+    for (const Keys& k : keys) {
+        EXPECT_EQ(a_isAltEnter(k.left, k.right, k.enter), k.toggle) << k.left << k.right << k.enter;
+    }
+    EXPECT_TRUE(a_keepLog(50000));
+    EXPECT_FALSE(a_keepLog(50001));
+}
+
+TEST_F(Application, InitMakesFoldersWritesTheBannerAndKeepsALogUpToTheLimit) {
+    for (long size : {50000L, 50001L}) {
+        std::filesystem::create_directories(userDir());
+        std::ofstream(userDir() + "mirel.log") << std::string(size_t(size), 'x');
+        {
+            TestApp app;
+            ASSERT_EQ(app.init("Test Game", nullptr, "", "Company"), 0);
+            EXPECT_TRUE(std::filesystem::is_directory(m_root / "home" / "Saved Games" / "Company" / "Test Game"));
+            EXPECT_EQ(app.getScreenshotFolder(), "userappdata:Company/Test Game/ScreenShots/");
+            app.shutdown();
+        }
+        std::string log = readFile(userDir() + "mirel.log");
+        bool kept = log.compare(0, size_t(size), std::string(size_t(size), 'x')) == 0;
+        EXPECT_EQ(kept, size == 50000) << size;
+        size_t banner = log.find("\n\n\n\n\n");
+        ASSERT_NE(banner, std::string::npos);
+        for (const char* line : {"\tmirel Engine v1.63 started\n", "\tApplication: Test Game\n", "\tLaunched on: ",
+                                 "\t----------------- System configuration --------------------------\n",
+                                 "\t    Application Path: ", "\tmirel Engine stopped\n"}) {
+            EXPECT_NE(log.find(line, banner), std::string::npos) << line;
+        }
+    }
+    // Without a company the game folder is the product alone.
+    TestApp app;
+    ASSERT_EQ(app.init("Solo", nullptr, "", ""), 0);
+    EXPECT_EQ(app.getUserFolder(), "userappdata:Solo/");
+    EXPECT_TRUE(std::filesystem::is_directory(m_root / "data" / "Solo"));
+    app.shutdown();
+}
+
+TEST_F(Application, SecondStartEndsWithOneAndMakesNoWindow) {
+    TestApp first;
+    ASSERT_EQ(first.init("Test Game", nullptr, "", "Company"), 0);
+    pid_t pid = fork();
+    if (pid == 0) {
+        TestApp second;
+        int result = second.init("Test Game", nullptr, "", "Company");
+        _exit(result * 10 + (second.getPlatformWindow() ? 1 : 0));
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 10);
+    first.shutdown();
+    // Once the first copy is gone a new start goes on.
+    TestApp third;
+    EXPECT_EQ(third.init("Test Game", nullptr, "", "Company"), 0);
+    third.shutdown();
+}
+
+TEST_F(Application, RunWithoutGraphicsServerReturnsOne) {
+    TestApp app;
+    ASSERT_EQ(app.init("Test Game", nullptr, "", "Company"), 0);
+    EXPECT_EQ(app.run(), 1);
+    EXPECT_NE(readFile(userDir() + "mirel.log").find("aApplication: Error, aGraphServer object not created!"),
+              std::string::npos);
+    app.shutdown();
+}
+
+TEST_F(Application, WindowWithVSyncSleepsToTheRefreshRateFullScreenNever) {
+    for (bool fullscreen : {false, true}) {
+        RecordingClock clock;
+        a_setClock(&clock);
+        TestApp app;
+        start(app);
+        m_graph->setFullscreen(fullscreen);
+        app.onUpdate = [&](int) {
+            clock.advance(0.005); // five milliseconds of work
+            return 0;
+        };
+        app.onRender = [](int frame) { return frame == 5 ? -1 : 0; };
+        EXPECT_EQ(app.run(), 0);
+        if (fullscreen) {
+            EXPECT_TRUE(clock.sleeps.empty());
+        } else {
+            ASSERT_EQ(clock.sleeps.size(), 5u);
+            for (size_t i = 1; i < clock.sleeps.size(); ++i) {
+                EXPECT_EQ(clock.sleeps[i], 11u);
+            }
+        }
+        a_setClock(nullptr);
+        stop(app);
+    }
+}
+
+TEST_F(Application, AltEnterTogglesOncePerEnterPressAndSkipsThatUpdate) {
+    TestApp app;
+    start(app);
+    aHeadlessWindow* w = app.window();
+    std::vector<int> updatedFrames;
+    app.onUpdate = [&](int frame) {
+        updatedFrames.push_back(frame);
+        return 0;
+    };
+    // render(n) sets the keys that frame n + 1 reads.
+    app.onRender = [&](int frame) {
+        switch (frame) {
+        case 1: w->setKey(A_KEY_LMENU, true); break;        // 2: Alt pressed, no Enter
+        case 2: w->setKey(A_KEY_RETURN, true); break;       // 3: Alt held, Enter pressed: toggle
+        case 3: break;                                      // 4: Enter held: nothing
+        case 4: w->releaseAllKeys(); break;                 // 5: all up
+        case 5: w->setKey(A_KEY_RETURN, true); break;       // 6: Enter without Alt
+        case 6: w->releaseAllKeys(); w->setKey(A_KEY_RMENU, true); break;
+        case 7: w->setKey(A_KEY_RETURN, true); break;       // 8: right Alt held, Enter: toggle back
+        case 9: return -1;
+        }
+        return 0;
+    };
+    EXPECT_EQ(app.run(), 0);
+    EXPECT_EQ(app.modeChanges, 2);
+    EXPECT_FALSE(m_graph->isFullscreen());
+    EXPECT_EQ(updatedFrames, (std::vector<int>{1, 2, 4, 5, 6, 7, 9}));
+    stop(app);
+}
+
+TEST_F(Application, PausedFramesDrawWithoutUpdateAndNegativeResultsClose) {
+    TestApp app;
+    start(app);
+    app.onRender = [&](int frame) {
+        if (frame == 2) {
+            app.setPaused(true);
+        }
+        return frame == 5 ? -1 : 0;
+    };
+    EXPECT_EQ(app.run(), 0);
+    EXPECT_EQ(app.renders, 5);
+    EXPECT_EQ(app.updates, 2);
+    // A negative update closes too, and that frame is not drawn.
+    app.setPaused(false);
+    app.renders = app.updates = 0;
+    app.onRender = nullptr;
+    app.onUpdate = [](int frame) { return frame == 3 ? -5 : 0; };
+    EXPECT_EQ(app.run(), 0);
+    EXPECT_EQ(app.updates, 3);
+    EXPECT_EQ(app.renders, 2);
+    // Closing never destroyed the window.
+    EXPECT_NE(app.getPlatformWindow(), nullptr);
+    stop(app);
+}
+
+TEST_F(Application, PrintScreenSavesTheLastFrameHeadless) {
+    TestApp app;
+    start(app);
+    m_graph->setClearColor(0xff336699u);
+    aHeadlessWindow* w = app.window();
+    app.onRender = [&](int frame) {
+        if (frame == 2) {
+            w->setKey(A_KEY_SYSRQ, true);
+        }
+        return frame == 4 ? -1 : 0;
+    };
+    EXPECT_EQ(app.run(), 0);
+    std::string bmp = readFile(userDir() + "ScreenShots/ScreenShot000.bmp");
+    ASSERT_EQ(bmp.size(), 54u + 1024u * 768u * 3u);
+    EXPECT_EQ(bmp.substr(0, 2), "BM");
+    // Held from frame 3 on: one shot only.
+    EXPECT_FALSE(std::filesystem::exists(userDir() + "ScreenShots/ScreenShot001.bmp"));
+    const uint8_t* px = reinterpret_cast<const uint8_t*>(bmp.data()) + 54;
+    EXPECT_EQ(px[0], 0x99);
+    EXPECT_EQ(px[1], 0x66);
+    EXPECT_EQ(px[2], 0x33);
+    stop(app);
+}
+
+TEST_F(Application, CrashWritesTheReportLogsAndShowsTheBox) {
+    std::string boxFile = (m_root / "box.txt").string();
+    pid_t pid = fork();
+    if (pid == 0) {
+        TestApp app;
+        if (app.init("Test Game", nullptr, "", "Company") != 0) {
+            _exit(3);
+        }
+        app.setCrashMessage("Please write to us.\\nThank you");
+        a_setMessageBoxObserver(
+            [](const char* title, const char* text, void* user) {
+                std::ofstream(static_cast<const char*>(user)) << title << "|" << text;
+            },
+            boxFile.data());
+        raise(SIGSEGV);
+        _exit(4);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(WTERMSIG(status), SIGSEGV);
+    std::string report = readFile(userDir() + "crash.dmp");
+    EXPECT_NE(report.find("Signal: 11 (SIGSEGV)"), std::string::npos) << report;
+    EXPECT_NE(report.find("Backtrace:"), std::string::npos);
+    EXPECT_EQ(readFile(boxFile), "Error!|Critical error. File \"crash.dmp\" has been saved to \n\"" + userDir() +
+                                     "\"\nPlease write to us.\nThank you");
+    EXPECT_NE(readFile(userDir() + "mirel.log").find("\t\n\nCritical Error. File \"crash.dmp\" has been saved to\n" +
+                                                     userDir() + "\n"),
+              std::string::npos);
+}
