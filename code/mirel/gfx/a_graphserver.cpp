@@ -11,7 +11,9 @@ namespace {
 aGraphHost* g_host = nullptr;
 const char* kDashes = "-----------------------------------------------------------------";
 
-const char* yesNo(bool b) { return b ? "yes" : "no"; }
+const char* yesNo(bool b) {
+    return b ? "yes" : "no";
+}
 
 void putLe16(std::vector<uint8_t>& out, size_t at, uint32_t v) {
     out[at] = uint8_t(v);
@@ -34,10 +36,15 @@ bool makeFolder(const std::string& folder) {
 
 } // namespace
 
-void a_setGraphHost(aGraphHost* host) { g_host = host; }
-aGraphHost* a_graphHost() { return g_host; }
+void a_setGraphHost(aGraphHost* host) {
+    g_host = host;
+}
+aGraphHost* a_graphHost() {
+    return g_host;
+}
 
-aWindowRect a_calcWindowRect(int32_t width, int32_t height, const aPlatformRect& work, const aPlatformRect& frame) {
+aWindowRect a_calcWindowRect(int32_t width, int32_t height, const aPlatformRect& work,
+                             const aPlatformRect& frame) {
     aWindowRect r;
     int32_t extraW = frame.left + frame.right;
     int32_t extraH = frame.top + frame.bottom;
@@ -51,8 +58,10 @@ aWindowRect a_calcWindowRect(int32_t width, int32_t height, const aPlatformRect&
         if (scale < 1.0f) {
             clientW = int32_t(float(width) * scale);
             clientH = int32_t(float(height) * scale);
-            if (clientW < 1) clientW = 1;
-            if (clientH < 1) clientH = 1;
+            if (clientW < 1)
+                clientW = 1;
+            if (clientH < 1)
+                clientH = 1;
         }
     }
     int32_t outerW = clientW + extraW;
@@ -68,8 +77,8 @@ aWindowRect a_calcWindowRect(int32_t width, int32_t height, const aPlatformRect&
     return r;
 }
 
-void a_chooseFullscreenModes(const std::vector<aDisplayMode>& modes, int32_t width, int32_t height, int32_t* mode16,
-                             int32_t* mode32) {
+void a_chooseFullscreenModes(const std::vector<aDisplayMode>& modes, int32_t width, int32_t height,
+                             int32_t* mode16, int32_t* mode32) {
     *mode16 = -1;
     *mode32 = -1;
     for (size_t i = 0; i < modes.size(); ++i) {
@@ -87,7 +96,9 @@ void a_chooseFullscreenModes(const std::vector<aDisplayMode>& modes, int32_t wid
     }
 }
 
-int a_displayModeFormat(const aDisplayMode& mode) { return mode.bitsPerPixel == 16 ? A_FMT_R5G6B5 : A_FMT_X8R8G8B8; }
+int a_displayModeFormat(const aDisplayMode& mode) {
+    return mode.bitsPerPixel == 16 ? A_FMT_R5G6B5 : A_FMT_X8R8G8B8;
+}
 
 aPresentParams a_fillPresentParams(const aPresentChoice& c) {
     aPresentParams p;
@@ -285,7 +296,8 @@ void aGraphServer::readDesktopMode() {
 }
 
 void aGraphServer::logDisplayMode(const char* label, const aDisplayMode& m) const {
-    a_log("aGraphServer. %s %4ix%4i %3iHz %i", label, m.width, m.height, m.refreshRate, a_displayModeFormat(m));
+    a_log("aGraphServer. %s %4ix%4i %3iHz %i", label, m.width, m.height, m.refreshRate,
+          a_displayModeFormat(m));
 }
 
 void aGraphServer::logCaps(const aDeviceCaps& c) const {
@@ -296,11 +308,16 @@ void aGraphServer::logCaps(const aDeviceCaps& c) const {
     a_log("           Dynamic textures: %s", yesNo(c.dynamicTextures));
     a_log("      No 2D During 3D Scene: %s", yesNo(c.no2DDuring3DScene));
     std::string intervals;
-    if (c.intervalImmediate) intervals += "imm ";
-    if (c.intervalOne) intervals += "1 ";
-    if (c.intervalTwo) intervals += "2 ";
-    if (c.intervalThree) intervals += "3 ";
-    if (c.intervalFour) intervals += "4";
+    if (c.intervalImmediate)
+        intervals += "imm ";
+    if (c.intervalOne)
+        intervals += "1 ";
+    if (c.intervalTwo)
+        intervals += "2 ";
+    if (c.intervalThree)
+        intervals += "3 ";
+    if (c.intervalFour)
+        intervals += "4";
     a_log("     Presentation intervals: %s", intervals.c_str());
     a_log("  Separate texture memories: %s", yesNo(c.separateTextureMemories));
     a_log("  Texture non local vid mem: %s", yesNo(c.textureNonLocalVidMem));
@@ -347,7 +364,8 @@ void aGraphServer::fillPresentParams() {
 
 int32_t aGraphServer::present(const aFrame& frame) {
     if (m_window) {
-        m_window->present(frame.pixels, int32_t(frame.width), int32_t(frame.height), int32_t(frame.pitch * 4));
+        m_window->present(frame.pixels, int32_t(frame.width), int32_t(frame.height),
+                          int32_t(frame.pitch * 4));
     }
     return A_OK;
 }
@@ -389,7 +407,8 @@ void aGraphServer::restoreDeviceObjects() {
             continue;
         }
         if (rec.desc.faceName.empty()) {
-            a_log("aGraphServer. Font '%s' creation failed (%s)", name.c_str(), a_deviceErrorText(A_ERR_INVALIDCALL));
+            a_log("aGraphServer. Font '%s' creation failed (%s)", name.c_str(),
+                  a_deviceErrorText(A_ERR_INVALIDCALL));
             continue;
         }
         rec.font = std::make_unique<aDeviceFont>(rec.desc);
@@ -624,7 +643,8 @@ void aGraphServer::createFont(const std::string& name, const aFontDesc& desc, aD
         *fontPointer = nullptr;
     }
     if (desc.faceName.empty()) {
-        a_log("aGraphServer. Font '%s' creation failed (%s)", name.c_str(), a_deviceErrorText(A_ERR_INVALIDCALL));
+        a_log("aGraphServer. Font '%s' creation failed (%s)", name.c_str(),
+              a_deviceErrorText(A_ERR_INVALIDCALL));
         return; // the record stays: a later reset tries again
     }
     rec.font = std::make_unique<aDeviceFont>(desc);

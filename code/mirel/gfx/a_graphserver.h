@@ -64,8 +64,8 @@ aWindowRect a_calcWindowRect(int32_t width, int32_t height, const aPlatformRect&
 // The mode choice for full screen: among the modes of exactly the back-buffer
 // size, the 16-bit and the 32-bit one with the highest refresh rate (the later
 // one on equal rates); -1 when there is none.
-void a_chooseFullscreenModes(const std::vector<aDisplayMode>& modes, int32_t width, int32_t height, int32_t* mode16,
-                             int32_t* mode32);
+void a_chooseFullscreenModes(const std::vector<aDisplayMode>& modes, int32_t width, int32_t height,
+                             int32_t* mode16, int32_t* mode32);
 
 // The device format number of a display mode (16 bit: R5G6B5, else X8R8G8B8).
 int a_displayModeFormat(const aDisplayMode& mode);
@@ -128,7 +128,8 @@ public:
     void setViewport(int16_t x, int16_t y, uint16_t width, uint16_t height);
     void setViewport(const aRect& r) { setViewport(r.x, r.y, uint16_t(r.width), uint16_t(r.height)); }
     aRect getViewport() const {
-        return aRect(int16_t(m_viewport.x), int16_t(m_viewport.y), int16_t(m_viewport.width), int16_t(m_viewport.height));
+        return aRect(int16_t(m_viewport.x), int16_t(m_viewport.y), int16_t(m_viewport.width),
+                     int16_t(m_viewport.height));
     }
     // 1 additive, anything else normal alpha blending.
     void setBlendMode(int32_t mode);
@@ -138,7 +139,10 @@ public:
     // Tint of every image draw, four values 0..1.
     void setGlobalColor(float r, float g, float b, float a);
     void getGlobalColor(int32_t& a, int32_t& r, int32_t& g, int32_t& b) const {
-        a = m_tintA; r = m_tintR; g = m_tintG; b = m_tintB;
+        a = m_tintA;
+        r = m_tintR;
+        g = m_tintG;
+        b = m_tintB;
     }
     void setClearColor(uint32_t argb) { m_clearColor = argb; }
     uint32_t getClearColor() const { return m_clearColor; }

@@ -54,7 +54,9 @@ uint32_t a_paceSleepMs(float elapsedSeconds, float targetSeconds);
 // Alt (left 0x38 or right 0xB8) pressed or held while Enter (0x1C) goes down.
 bool a_isAltEnter(uint32_t leftAlt, uint32_t rightAlt, uint32_t enter);
 // An existing log of this many bytes is kept and appended to.
-inline bool a_keepLog(long size) { return size <= A_LOG_KEEP_LIMIT; }
+inline bool a_keepLog(long size) {
+    return size <= A_LOG_KEEP_LIMIT;
+}
 
 class aApplication : public aInputHost, public aGraphHost {
 public:

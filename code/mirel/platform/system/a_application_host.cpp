@@ -27,7 +27,8 @@ const char* kDashes = "---------------------------------------------------------
 
 aApplication::aApplication() {
     if (ms_instance) {
-        a_log("%s: %s %s", "aApplication::aApplication", "lpSingleton == 0", a_assertLocation("a_application", 74));
+        a_log("%s: %s %s", "aApplication::aApplication", "lpSingleton == 0",
+              a_assertLocation("a_application", 74));
     }
     ms_instance = this;
     a_setInputHost(this);
@@ -113,9 +114,9 @@ int aApplication::init(const char* name, void* instance, const char* commandLine
         a_log("mirel Engine %s started", A_ENGINE_VERSION);
         a_log("%s", kDashes);
         a_log("Application: %s", m_name.c_str());
-        a_log("Launched on: %.2u.%.2u.%.4u, %.2u:%.2u:%.2u", unsigned(local.tm_mday), unsigned(local.tm_mon + 1),
-              unsigned(local.tm_year + 1900), unsigned(local.tm_hour), unsigned(local.tm_min),
-              unsigned(local.tm_sec));
+        a_log("Launched on: %.2u.%.2u.%.4u, %.2u:%.2u:%.2u", unsigned(local.tm_mday),
+              unsigned(local.tm_mon + 1), unsigned(local.tm_year + 1900), unsigned(local.tm_hour),
+              unsigned(local.tm_min), unsigned(local.tm_sec));
         a_log("%s", "");
         logSystemInfo();
     } else {

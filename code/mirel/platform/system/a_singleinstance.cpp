@@ -1,8 +1,8 @@
 #include "mirel/platform/system/a_system.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstddef>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -56,7 +56,9 @@ aSingleInstance::aSingleInstance(const std::string& lockDir) : m_dir(lockDir) {
     }
 }
 
-aSingleInstance::~aSingleInstance() { release(); }
+aSingleInstance::~aSingleInstance() {
+    release();
+}
 
 bool aSingleInstance::acquire(const std::string& name) {
     release();

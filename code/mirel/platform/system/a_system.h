@@ -65,18 +65,18 @@ const char* a_signalName(int signal);
 // ---- system facts for the log ----
 struct aDriveFacts {
     std::string mountPoint;
-    std::string kind;        // "fixed", "removable", "remote", "cdrom", "ramdisk", "unknown"
-    std::string fileSystem;  // "ext4", ...
-    std::string label;       // the device ("/dev/sda1"), or the remote source
+    std::string kind;       // "fixed", "removable", "remote", "cdrom", "ramdisk", "unknown"
+    std::string fileSystem; // "ext4", ...
+    std::string label;      // the device ("/dev/sda1"), or the remote source
     uint64_t freeMB = 0;
     uint64_t totalMB = 0;
 };
 
 struct aSystemFacts {
-    std::string osName;       // "Debian GNU/Linux 12 (bookworm), Linux 6.1.0 x86_64"
+    std::string osName; // "Debian GNU/Linux 12 (bookworm), Linux 6.1.0 x86_64"
     std::string computerName;
     std::string userName;
-    int memoryLoad = 0;       // percent of physical memory in use
+    int memoryLoad = 0; // percent of physical memory in use
     uint64_t physFreeKB = 0, physTotalKB = 0;
     uint64_t virtFreeKB = 0, virtTotalKB = 0; // commit limit and what is left of it
     uint64_t swapUsedKB = 0, swapTotalKB = 0;
@@ -85,8 +85,8 @@ struct aSystemFacts {
 
 aSystemFacts a_readSystemFacts();
 // The OS name from the text of an os-release file and uname's fields.
-std::string a_osNameFrom(const std::string& osRelease, const std::string& sysname,
-                         const std::string& release, const std::string& machine);
+std::string a_osNameFrom(const std::string& osRelease, const std::string& sysname, const std::string& release,
+                         const std::string& machine);
 // The drive kind of a file-system type ("fixed" for disk file systems).
 const char* a_driveKindOf(const std::string& fileSystem);
 // Memory facts from the text of /proc/meminfo (fields left 0 when missing).

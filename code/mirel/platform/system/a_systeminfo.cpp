@@ -86,18 +86,25 @@ std::string a_osNameFrom(const std::string& osRelease, const std::string& sysnam
 }
 
 const char* a_driveKindOf(const std::string& fs) {
-    static const std::set<std::string> remote = {"nfs", "nfs4", "cifs", "smb3", "smbfs", "fuse.sshfs", "sshfs",
-                                                 "9p", "afs", "ceph", "glusterfs", "davfs", "fuse.davfs2"};
+    static const std::set<std::string> remote = {"nfs",        "nfs4",  "cifs",       "smb3", "smbfs",
+                                                 "fuse.sshfs", "sshfs", "9p",         "afs",  "ceph",
+                                                 "glusterfs",  "davfs", "fuse.davfs2"};
     static const std::set<std::string> cdrom = {"iso9660", "udf"};
     static const std::set<std::string> ram = {"tmpfs", "ramfs"};
     static const std::set<std::string> removable = {"vfat", "exfat", "msdos"};
-    static const std::set<std::string> fixed = {"ext2", "ext3", "ext4", "xfs", "btrfs", "zfs", "f2fs", "jfs",
-                                                "reiserfs", "ntfs", "ntfs3", "fuseblk", "overlay", "bcachefs"};
-    if (remote.count(fs)) return "remote";
-    if (cdrom.count(fs)) return "cdrom";
-    if (ram.count(fs)) return "ramdisk";
-    if (removable.count(fs)) return "removable";
-    if (fixed.count(fs)) return "fixed";
+    static const std::set<std::string> fixed = {"ext2",  "ext3",    "ext4",    "xfs",      "btrfs",
+                                                "zfs",   "f2fs",    "jfs",     "reiserfs", "ntfs",
+                                                "ntfs3", "fuseblk", "overlay", "bcachefs"};
+    if (remote.count(fs))
+        return "remote";
+    if (cdrom.count(fs))
+        return "cdrom";
+    if (ram.count(fs))
+        return "ramdisk";
+    if (removable.count(fs))
+        return "removable";
+    if (fixed.count(fs))
+        return "fixed";
     return "unknown";
 }
 
@@ -116,13 +123,21 @@ void a_memoryFactsFrom(const std::string& meminfo, aSystemFacts& f) {
         }
         key = name;
         value = v;
-        if (key == "MemTotal") total = value;
-        else if (key == "MemAvailable") { avail = value; haveAvail = true; }
-        else if (key == "MemFree") freeMem = value;
-        else if (key == "SwapTotal") swapTotal = value;
-        else if (key == "SwapFree") swapFree = value;
-        else if (key == "CommitLimit") commitLimit = value;
-        else if (key == "Committed_AS") committed = value;
+        if (key == "MemTotal")
+            total = value;
+        else if (key == "MemAvailable") {
+            avail = value;
+            haveAvail = true;
+        } else if (key == "MemFree")
+            freeMem = value;
+        else if (key == "SwapTotal")
+            swapTotal = value;
+        else if (key == "SwapFree")
+            swapFree = value;
+        else if (key == "CommitLimit")
+            commitLimit = value;
+        else if (key == "Committed_AS")
+            committed = value;
     }
     if (!haveAvail) {
         avail = freeMem;
@@ -221,7 +236,8 @@ std::vector<std::string> a_systemReportLines(const aSystemFacts& f, const std::s
     for (const aDriveFacts& d : f.drives) {
         std::string text = d.kind;
         if (d.kind == "fixed" || d.kind == "removable") {
-            text += " <" + d.fileSystem + ">, " + d.label + format(", %llu of %llu MB free", d.freeMB, d.totalMB);
+            text +=
+                " <" + d.fileSystem + ">, " + d.label + format(", %llu of %llu MB free", d.freeMB, d.totalMB);
         }
         lines.push_back("             Drive " + d.mountPoint + ": " + text);
     }

@@ -16,11 +16,15 @@ namespace {
 
 struct LogCapture {
     std::vector<std::string> lines;
-    LogCapture() { a_setLogObserver([](const char* l, void* u) { static_cast<LogCapture*>(u)->lines.push_back(l); }, this); }
+    LogCapture() {
+        a_setLogObserver([](const char* l, void* u) { static_cast<LogCapture*>(u)->lines.push_back(l); },
+                         this);
+    }
     ~LogCapture() { a_setLogObserver(nullptr, nullptr); }
     bool has(const std::string& text) const {
         for (const std::string& l : lines) {
-            if (l == text) return true;
+            if (l == text)
+                return true;
         }
         return false;
     }
@@ -72,7 +76,7 @@ TEST(WindowRect, FitsOrShrinksCentredInTheWorkArea) {
 
 TEST(ModeChoice, HighestRefreshOfTheBackBufferSizeLaterWinsTies) {
     std::vector<aDisplayMode> modes = {
-        {1024, 768, 60, 16}, {1024, 768, 75, 16}, {800, 600, 120, 32}, {1024, 768, 60, 32},
+        {1024, 768, 60, 16}, {1024, 768, 75, 16},  {800, 600, 120, 32}, {1024, 768, 60, 32},
         {1024, 768, 60, 32}, {1280, 1024, 85, 32}, {1024, 768, 75, 16},
     };
     int32_t m16 = 0, m32 = 0;
@@ -162,7 +166,8 @@ TEST_F(GraphServer, DeviceCreationFailuresThrowTheirCodes) {
         }
         aDevice::setCreateFault(A_OK);
         EXPECT_EQ(caught, thrown);
-        EXPECT_TRUE(log.has(std::string("aGraphServer. Error create device object (") + a_deviceErrorText(fault) + ")"));
+        EXPECT_TRUE(log.has(std::string("aGraphServer. Error create device object (") +
+                            a_deviceErrorText(fault) + ")"));
     }
 }
 
@@ -281,9 +286,7 @@ TEST_F(GraphServer, ScreenshotsTakeTheFirstFreeNumberAndHoldTheLastFrame) {
     std::string second = gs.saveScreenshot(dir, "Shot");
     EXPECT_NE(second.find("Shot001.bmp"), std::string::npos);
     std::filesystem::remove(second);
-    {
-        std::ofstream(dir + "Shot002.bmp") << "x";
-    }
+    { std::ofstream(dir + "Shot002.bmp") << "x"; }
     // 001 was deleted: the gap is filled; 002 is never overwritten.
     EXPECT_NE(gs.saveScreenshot(dir, "Shot").find("Shot001.bmp"), std::string::npos);
     EXPECT_NE(gs.saveScreenshot(dir, "Shot").find("Shot003.bmp"), std::string::npos);

@@ -101,9 +101,10 @@ protected:
 } // namespace
 
 TEST(ApplicationRules, ErrorTexts) {
-    const std::string d3d = "Could not initialize Direct3D.\nTo solve this problem you may want to check that the\n"
-                            "latest version of DirectX and latest version of drivers\nfor your video card are "
-                            "correctly installed.";
+    const std::string d3d =
+        "Could not initialize Direct3D.\nTo solve this problem you may want to check that the\n"
+        "latest version of DirectX and latest version of drivers\nfor your video card are "
+        "correctly installed.";
     struct Case {
         int32_t code;
         const char* crashMessage;
@@ -112,12 +113,14 @@ TEST(ApplicationRules, ErrorTexts) {
         {int32_t(0x8a760002u), "", "Game error. Please reinstall."},
         {int32_t(0x80070002u), "", "Could not load required media."},
         {int32_t(0x8a76000bu), "", "Could not load required media."},
-        {int32_t(0x88760827u), "", "A serious problem occurred with the display driver.\nPlease install latest drivers."},
+        {int32_t(0x88760827u), "",
+         "A serious problem occurred with the display driver.\nPlease install latest drivers."},
         {int32_t(0x8a760001u), "", d3d},
         {int32_t(0x8a760003u), "", d3d},
         {12345, "", "Unknown error. Please reinstall or contact user support."},
         // The crash text: the two characters backslash and n become a line break, folder included...
-        {8431, "Mail us.\\nThanks", "Critical error. File \"crash.dmp\" has been saved to \n\"/u/a\nb/\"\nMail us.\nThanks"},
+        {8431, "Mail us.\\nThanks",
+         "Critical error. File \"crash.dmp\" has been saved to \n\"/u/a\nb/\"\nMail us.\nThanks"},
         // ...but only when there is a crash message.
         {8431, "", "Critical error. File \"crash.dmp\" has been saved to \n\"/u/a\\nb/\"\n"},
     };
@@ -133,8 +136,8 @@ TEST(ApplicationRules, FoldersPacingAndKeys) {
     struct Pace {
         float elapsed;
         uint32_t hz, ms;
-    } paces[] = {{0.005f, 60, 11}, {0.0f, 60, 16}, {0.02f, 60, 0}, {0.005f, 0x10000 + 60, 11}, {0.005f, 0, 11},
-                 {0.0025f, 100, 7}};
+    } paces[] = {{0.005f, 60, 11},           {0.0f, 60, 16},  {0.02f, 60, 0},
+                 {0.005f, 0x10000 + 60, 11}, {0.005f, 0, 11}, {0.0025f, 100, 7}};
     for (const Pace& p : paces) {
         EXPECT_EQ(a_vsyncSleepMs(p.elapsed, p.hz), p.ms) << p.elapsed << " " << p.hz;
     }
@@ -144,7 +147,7 @@ TEST(ApplicationRules, FoldersPacingAndKeys) {
     struct Keys {
         uint32_t left, right, enter;
         bool toggle;
-    } keys[] = {{2, 0, 2, true}, {3, 0, 2, true}, {0, 3, 2, true}, {3, 0, 3, false},
+    } keys[] = {{2, 0, 2, true},  {3, 0, 2, true},  {0, 3, 2, true}, {3, 0, 3, false},
                 {1, 0, 2, false}, {0, 0, 2, false}, {3, 3, 0, false}};
     for (const Keys& k : keys) {
         EXPECT_EQ(a_isAltEnter(k.left, k.right, k.enter), k.toggle) << k.left << k.right << k.enter;
@@ -160,7 +163,8 @@ TEST_F(Application, InitMakesFoldersWritesTheBannerAndKeepsALogUpToTheLimit) {
         {
             TestApp app;
             ASSERT_EQ(app.init("Test Game", nullptr, "", "Company"), 0);
-            EXPECT_TRUE(std::filesystem::is_directory(m_root / "home" / "Saved Games" / "Company" / "Test Game"));
+            EXPECT_TRUE(
+                std::filesystem::is_directory(m_root / "home" / "Saved Games" / "Company" / "Test Game"));
             EXPECT_EQ(app.getScreenshotFolder(), "userappdata:Company/Test Game/ScreenShots/");
             app.shutdown();
         }
@@ -169,9 +173,10 @@ TEST_F(Application, InitMakesFoldersWritesTheBannerAndKeepsALogUpToTheLimit) {
         EXPECT_EQ(kept, size == 50000) << size;
         size_t banner = log.find("\n\n\n\n\n");
         ASSERT_NE(banner, std::string::npos);
-        for (const char* line : {"\tmirel Engine v1.63 started\n", "\tApplication: Test Game\n", "\tLaunched on: ",
-                                 "\t----------------- System configuration --------------------------\n",
-                                 "\t    Application Path: ", "\tmirel Engine stopped\n"}) {
+        for (const char* line :
+             {"\tmirel Engine v1.63 started\n", "\tApplication: Test Game\n",
+              "\tLaunched on: ", "\t----------------- System configuration --------------------------\n",
+              "\t    Application Path: ", "\tmirel Engine stopped\n"}) {
             EXPECT_NE(log.find(line, banner), std::string::npos) << line;
         }
     }
@@ -250,14 +255,29 @@ TEST_F(Application, AltEnterTogglesOncePerEnterPressAndSkipsThatUpdate) {
     // render(n) sets the keys that frame n + 1 reads.
     app.onRender = [&](int frame) {
         switch (frame) {
-        case 1: w->setKey(A_KEY_LMENU, true); break;        // 2: Alt pressed, no Enter
-        case 2: w->setKey(A_KEY_RETURN, true); break;       // 3: Alt held, Enter pressed: toggle
-        case 3: break;                                      // 4: Enter held: nothing
-        case 4: w->releaseAllKeys(); break;                 // 5: all up
-        case 5: w->setKey(A_KEY_RETURN, true); break;       // 6: Enter without Alt
-        case 6: w->releaseAllKeys(); w->setKey(A_KEY_RMENU, true); break;
-        case 7: w->setKey(A_KEY_RETURN, true); break;       // 8: right Alt held, Enter: toggle back
-        case 9: return -1;
+        case 1:
+            w->setKey(A_KEY_LMENU, true);
+            break; // 2: Alt pressed, no Enter
+        case 2:
+            w->setKey(A_KEY_RETURN, true);
+            break; // 3: Alt held, Enter pressed: toggle
+        case 3:
+            break; // 4: Enter held: nothing
+        case 4:
+            w->releaseAllKeys();
+            break; // 5: all up
+        case 5:
+            w->setKey(A_KEY_RETURN, true);
+            break; // 6: Enter without Alt
+        case 6:
+            w->releaseAllKeys();
+            w->setKey(A_KEY_RMENU, true);
+            break;
+        case 7:
+            w->setKey(A_KEY_RETURN, true);
+            break; // 8: right Alt held, Enter: toggle back
+        case 9:
+            return -1;
         }
         return 0;
     };
@@ -341,9 +361,9 @@ TEST_F(Application, CrashWritesTheReportLogsAndShowsTheBox) {
     std::string report = readFile(userDir() + "crash.dmp");
     EXPECT_NE(report.find("Signal: 11 (SIGSEGV)"), std::string::npos) << report;
     EXPECT_NE(report.find("Backtrace:"), std::string::npos);
-    EXPECT_EQ(readFile(boxFile), "Error!|Critical error. File \"crash.dmp\" has been saved to \n\"" + userDir() +
-                                     "\"\nPlease write to us.\nThank you");
-    EXPECT_NE(readFile(userDir() + "mirel.log").find("\t\n\nCritical Error. File \"crash.dmp\" has been saved to\n" +
-                                                     userDir() + "\n"),
+    EXPECT_EQ(readFile(boxFile), "Error!|Critical error. File \"crash.dmp\" has been saved to \n\"" +
+                                     userDir() + "\"\nPlease write to us.\nThank you");
+    EXPECT_NE(readFile(userDir() + "mirel.log")
+                  .find("\t\n\nCritical Error. File \"crash.dmp\" has been saved to\n" + userDir() + "\n"),
               std::string::npos);
 }

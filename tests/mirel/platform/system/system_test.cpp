@@ -29,7 +29,9 @@ std::string readFile(const std::string& path) {
     return ss.str();
 }
 
-int exitCodeOf(int status) { return WIFEXITED(status) ? WEXITSTATUS(status) : -1; }
+int exitCodeOf(int status) {
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
 
 // Starts the helper; its stdout comes back through *out (first line).
 pid_t spawnHelper(const std::vector<std::string>& args, std::string* firstLine) {
@@ -113,8 +115,11 @@ TEST(SingleInstance, LockOfAKilledCopyIsFreedByTheSystem) {
 }
 
 TEST(SingleInstance, NamesBecomeSafeFileNames) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"Tarrow Game", "Tarrow_Game"}, {"../x/y", ".._x_y"}, {"", "_"}, {"..", "_"}, {"ok-1.2_b", "ok-1.2_b"}};
+    const std::pair<const char*, const char*> cases[] = {{"Tarrow Game", "Tarrow_Game"},
+                                                         {"../x/y", ".._x_y"},
+                                                         {"", "_"},
+                                                         {"..", "_"},
+                                                         {"ok-1.2_b", "ok-1.2_b"}};
     for (const auto& [in, out] : cases) {
         EXPECT_EQ(a_systemSafeName(in), out) << in;
     }
@@ -209,8 +214,8 @@ TEST(SystemFacts, MemoryAndDriveKinds) {
     a_memoryFactsFrom("", none);
     EXPECT_EQ(none.memoryLoad, 0);
 
-    const std::pair<const char*, const char*> kinds[] = {{"ext4", "fixed"},   {"nfs4", "remote"},
-                                                         {"iso9660", "cdrom"}, {"tmpfs", "ramdisk"},
+    const std::pair<const char*, const char*> kinds[] = {{"ext4", "fixed"},     {"nfs4", "remote"},
+                                                         {"iso9660", "cdrom"},  {"tmpfs", "ramdisk"},
                                                          {"vfat", "removable"}, {"proc", "unknown"}};
     for (const auto& [fs, kind] : kinds) {
         EXPECT_STREQ(a_driveKindOf(fs), kind) << fs;
