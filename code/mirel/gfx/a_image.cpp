@@ -3,6 +3,7 @@
 #include "mirel/file/a_fileserver.h"
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/gfx/a_imagedecode.h"
+#include "mirel/kernel/a_application.h"
 #include "mirel/util/a_log.h"
 
 #include <algorithm>
@@ -13,6 +14,21 @@ namespace {
 
 aGraphServer* g_server = nullptr;
 std::vector<aImageData*> g_bodies;
+
+// The server set with setGraphServer, else the application's.
+aGraphServer* server(bool logMissing) {
+    if (g_server)
+        return g_server;
+    aApplication* app = aApplication::getInstance();
+    if (!app) {
+        if (logMissing)
+            a_log("aImage. Error, aApplication object not created!");
+        return nullptr;
+    }
+    if (!app->getGraphServer() && logMissing)
+        a_log("aImage. Error, aGraphServer object not created!");
+    return app->getGraphServer();
+}
 
 void removeBody(aImageData* d) {
     auto it = std::find(g_bodies.begin(), g_bodies.end(), d);
@@ -75,8 +91,8 @@ void blurLine(const uint32_t* src, uint32_t* dst, int n, int stride, int r) {
 
 } // namespace
 
-void aImage::setGraphServer(aGraphServer* server) { g_server = server; }
-aGraphServer* aImage::getGraphServer() { return g_server; }
+void aImage::setGraphServer(aGraphServer* graphServer) { g_server = graphServer; }
+aGraphServer* aImage::getGraphServer() { return server(false); }
 const std::vector<aImageData*>& aImage::getBodies() { return g_bodies; }
 void aImage::clearBodyList() { g_bodies.clear(); }
 
@@ -131,7 +147,19 @@ void aImage::unload() {
 }
 
 void aImage::load(const std::string& file, int format16, int format32) {
+    // The effects stay with this handle and are applied to the new picture.
+    std::vector<uint32_t> effects = m_data->effects;
+    std::unique_ptr<aImageEffectParams> params[4];
+    for (int i = 0; i < 4; ++i) {
+        if (auto* b = dynamic_cast<aImageBlurParams*>(m_data->params[i].get()))
+            params[i] = std::make_unique<aImageBlurParams>(*b);
+        else if (auto* g = dynamic_cast<aImageGrayParams*>(m_data->params[i].get()))
+            params[i] = std::make_unique<aImageGrayParams>(*g);
+    }
     unload();
+    m_data->effects = effects;
+    for (int i = 0; i < 4; ++i)
+        m_data->params[i] = std::move(params[i]);
     m_data->fileName = file;
     m_data->format16 = format16;
     m_data->format32 = format32;
@@ -154,12 +182,11 @@ void aImage::loadTexture() {
     aImageData& d = *m_data;
     if (d.fileName.empty() && d.emptyCreated)
         return;
-    if (!g_server || !g_server->getDevice()) {
-        a_log("aImage. Error, aGraphServer object not created!");
+    aGraphServer* gs = server(true);
+    if (!gs || !gs->getDevice())
         return;
-    }
-    aDevice* device = g_server->getDevice();
-    int wanted = g_server->is32Bit() ? d.format32 : d.format16;
+    aDevice* device = gs->getDevice();
+    int wanted = gs->is32Bit() ? d.format32 : d.format16;
     releaseCell(d.cells[0]);
 
     if (d.fileName.empty()) {
@@ -313,17 +340,18 @@ void aImage::unlock() {
 void aImage::draw(const float* position, const aRect* rect, uint32_t colour, const float* scale, float rotation,
                   const float* centre, bool useRect) const {
     aImageCell& main = m_data->cells[0];
-    if (!g_server || !g_server->getSprite() || !main.texture || !rect || rect->width == 0 || rect->height == 0)
+    aGraphServer* gs = server(false);
+    if (!gs || !gs->getSprite() || !main.texture || !rect || rect->width == 0 || rect->height == 0)
         return;
     int32_t ta, tr, tg, tb;
-    g_server->getGlobalColor(ta, tr, tg, tb);
+    gs->getGlobalColor(ta, tr, tg, tb);
     auto mul = [](uint32_t c, int32_t t) { return (c * uint32_t(std::clamp(t, 0, 255))) / 255u; };
     uint32_t a = mul(colour >> 24, ta), r = mul((colour >> 16) & 0xFF, tr), g = mul((colour >> 8) & 0xFF, tg),
              b = mul(colour & 0xFF, tb);
     uint32_t tinted = (a << 24) | (r << 16) | (g << 8) | b;
     aVec2 sc{scale ? scale[0] : 1.0f, scale ? scale[1] : 1.0f};
     aVec2 pos{position ? position[0] : 0.0f, position ? position[1] : 0.0f};
-    aSprite* sprite = g_server->getSprite();
+    aSprite* sprite = gs->getSprite();
 
     auto drawMain = [&]() {
         aDeviceRect src{rect->x, rect->y, rect->x + rect->width, rect->y + rect->height};
@@ -356,12 +384,12 @@ void aImage::draw(const float* position, const aRect* rect, uint32_t colour, con
         bc = aVec2{(centre[0] + rad) * sc.x, (centre[1] + rad) * sc.y};
     else
         bc = aVec2{centre[0] * sc.x, centre[1] * sc.y};
-    int32_t oldMode = g_server->getBlendMode();
+    int32_t oldMode = gs->getBlendMode();
     sprite->draw(blur.texture, &bsrc, &sc, &bc, rotation, &bpos, glow);
     drawMain();
-    g_server->setBlendMode(1);
+    gs->setBlendMode(1);
     sprite->draw(blur.texture, &bsrc, &sc, &bc, rotation, &bpos, glow);
-    g_server->setBlendMode(oldMode);
+    gs->setBlendMode(oldMode);
 }
 
 void aImage::addBlur(int radius, float strength) {
@@ -393,7 +421,8 @@ void aImage::runBlur(int radius) {
         return;
     p->radius = radius;
     releaseCell(blur);
-    if (!main.texture || !g_server || !g_server->getDevice())
+    aGraphServer* gs = server(false);
+    if (!main.texture || !gs || !gs->getDevice())
         return;
     std::vector<uint32_t> src;
     if (!readTexture(main.texture, src))
@@ -401,7 +430,7 @@ void aImage::runBlur(int radius) {
     uint32_t iw = main.imageWidth, ih = main.imageHeight, tw = main.texture->width();
     uint32_t bw = iw + 2 * uint32_t(radius), bh = ih + 2 * uint32_t(radius);
     aTexture* t = nullptr;
-    if (g_server->getDevice()->createTexture(bw, bh, 1, 0, main.texture->format(), A_POOL_MANAGED, &t) != A_OK ||
+    if (gs->getDevice()->createTexture(bw, bh, 1, 0, main.texture->format(), A_POOL_MANAGED, &t) != A_OK ||
         !t) {
         a_log("aImage: Failed create empty texture for blur");
         return;
@@ -434,7 +463,8 @@ void aImage::runGrayscale(bool inPlace) {
     if (gray.texture && !inPlace)
         return;
     p->inPlace = inPlace ? 1 : 0;
-    if (!main.texture || !g_server || !g_server->getDevice())
+    aGraphServer* gs = server(false);
+    if (!main.texture || !gs || !gs->getDevice())
         return;
     std::vector<uint32_t> px;
     if (!readTexture(main.texture, px))
@@ -446,7 +476,7 @@ void aImage::runGrayscale(bool inPlace) {
     aTexture* target = main.texture;
     if (!inPlace) {
         aTexture* t = nullptr;
-        if (g_server->getDevice()->createTexture(main.texture->width(), main.texture->height(), 1, 0,
+        if (gs->getDevice()->createTexture(main.texture->width(), main.texture->height(), 1, 0,
                                                  main.texture->format(), A_POOL_MANAGED, &t) != A_OK ||
             !t) {
             a_log("aImage: Failed create empty texture for grayscale");
