@@ -292,6 +292,8 @@ class aVertexBuffer : public aDeviceResource {
 public:
     uint32_t length() const { return uint32_t(m_data.size()); }
     uint32_t fvf() const { return m_fvf; }
+    uint32_t usage() const { return m_usage; }
+    int pool() const { return m_pool; }
     // size 0 with offset 0 locks the whole buffer.
     int32_t lock(uint32_t offset, uint32_t size, void** out, uint32_t flags);
     int32_t unlock();
@@ -313,6 +315,8 @@ class aIndexBuffer : public aDeviceResource {
 public:
     uint32_t length() const { return uint32_t(m_data.size()); }
     int format() const { return m_format; }
+    uint32_t usage() const { return m_usage; }
+    int pool() const { return m_pool; }
     int32_t lock(uint32_t offset, uint32_t size, void** out, uint32_t flags);
     int32_t unlock();
     bool isLocked() const { return m_locked; }
