@@ -241,9 +241,12 @@ TEST_F(ImageTest, DrawGeometry) {
     // comes to the bottom.
     clearTo(0xFF000000);
     img.drawAt(20.0f, 20.0f, 0xFFFFFFFF, nullptr, float(M_PI / 2));
-    EXPECT_EQ(px(22, 22), 0xFFFF0000u);
-    EXPECT_EQ(px(22, 19), 0xFF00FF00u);
+    // Centre (2, 1): the red texel (0, 0) covers x 21..22, y 22..23.
+    EXPECT_EQ(px(21, 22), 0xFFFF0000u);
+    EXPECT_EQ(px(21, 19), 0xFF00FF00u);
+    EXPECT_EQ(px(22, 22), 0xFF00FF00u);
     EXPECT_EQ(px(20, 20), 0xFF000000u);
+    EXPECT_EQ(px(23, 20), 0xFF000000u);
 }
 
 TEST_F(ImageTest, TintArithmetic) {
