@@ -1,0 +1,172 @@
+#include "mirel/gui/gui_event.h"
+
+#include "mirel/util/a_log.h"
+
+#include <vector>
+
+namespace GUI {
+
+namespace {
+
+bool answerFalse(const EventArgs&) { return false; }
+
+// The handle given for an unknown event: no event, a subscriber that answers false.
+const std::shared_ptr<EventConnection>& dummyConnection() {
+    static _freeBinder binder(&answerFalse);
+    static const std::shared_ptr<EventConnection> record =
+        std::make_shared<EventConnection>(EventConnection{nullptr, &binder, nullptr});
+    return record;
+}
+
+} // namespace
+
+Event* Connection::GetEvent() const {
+    auto record = m_record.lock();
+    return record ? record->event : nullptr;
+}
+
+SubscriberInterface* Connection::GetSubscriber() const {
+    auto record = m_record.lock();
+    return record ? record->subscriber : nullptr;
+}
+
+void Connection::Disconnect() {
+    auto record = m_record.lock();
+    if (record && record->event) {
+        record->event->Unsubscribe(record->subscriber);
+    }
+    m_record.reset();
+}
+
+ScopedConnection& ScopedConnection::operator=(ScopedConnection&& other) noexcept {
+    if (this != &other) {
+        m_connection.Disconnect();
+        m_connection = std::move(other.m_connection);
+        other.m_connection = Connection();
+    }
+    return *this;
+}
+
+ScopedConnection& ScopedConnection::operator=(Connection connection) {
+    m_connection.Disconnect();
+    m_connection = std::move(connection);
+    return *this;
+}
+
+Event::Event(std::string name) : m_name(std::move(name)), m_alive(std::make_shared<bool>(true)) {}
+
+Event::~Event() {
+    *m_alive = false;
+    for (auto& entry : m_subscribers) {
+        entry.second->event = nullptr;
+    }
+}
+
+Connection Event::Store(SubscriberInterface* subscriber, std::shared_ptr<SubscriberInterface> owned) {
+    auto record = std::make_shared<EventConnection>();
+    record->event = this;
+    record->subscriber = subscriber;
+    record->owned = std::move(owned);
+    auto it = m_subscribers.find(subscriber);
+    if (it != m_subscribers.end()) {
+        // The same object again: one entry, holding the new connection and any ownership.
+        if (!record->owned) {
+            record->owned = std::move(it->second->owned);
+        }
+        it->second->event = nullptr;
+        it->second = record;
+    } else {
+        m_subscribers.emplace(subscriber, record);
+    }
+    return Connection(record);
+}
+
+Connection Event::Subscribe(SubscriberInterface* subscriber) {
+    if (!subscriber) {
+        a_log("Event::Subscribe - null subscriber for event '%s'", m_name.c_str());
+        return Connection();
+    }
+    return Store(subscriber, nullptr);
+}
+
+Connection Event::Subscribe(std::unique_ptr<SubscriberInterface> subscriber) {
+    if (!subscriber) {
+        a_log("Event::Subscribe - null subscriber for event '%s'", m_name.c_str());
+        return Connection();
+    }
+    SubscriberInterface* raw = subscriber.get();
+    return Store(raw, std::shared_ptr<SubscriberInterface>(std::move(subscriber)));
+}
+
+void Event::Unsubscribe(SubscriberInterface* subscriber) {
+    auto it = m_subscribers.find(subscriber);
+    if (it == m_subscribers.end()) {
+        return;
+    }
+    it->second->event = nullptr;
+    m_subscribers.erase(it);
+}
+
+void Event::Fire(EventArgs& args) {
+    // A snapshot keeps the walk valid while handlers change the subscriptions;
+    // the records keep owned subscribers alive until their call returns.
+    std::vector<std::shared_ptr<EventConnection>> calls;
+    calls.reserve(m_subscribers.size());
+    for (auto& entry : m_subscribers) {
+        calls.push_back(entry.second);
+    }
+    std::shared_ptr<bool> alive = m_alive;
+    for (auto& record : calls) {
+        if (!*alive) {
+            return;
+        }
+        if (record->event != this) {
+            continue; // unsubscribed by an earlier handler
+        }
+        if (record->subscriber->Invoke(args)) {
+            args.handled = true;
+        }
+    }
+}
+
+void EventSet::AddEvent(const std::string& name) {
+    if (m_events.count(name)) {
+        a_log("EventSet::AddEvent - event %s already exists", name.c_str());
+        return;
+    }
+    m_events.emplace(name, std::make_unique<Event>(name));
+}
+
+Event* EventSet::GetEvent(const std::string& name) const {
+    auto it = m_events.find(name);
+    return it == m_events.end() ? nullptr : it->second.get();
+}
+
+Connection EventSet::SubscribeEvent(const std::string& name, SubscriberInterface* subscriber) {
+    Event* event = GetEvent(name);
+    if (!event) {
+        a_log("EventSet::SubscribeEvent - event %s not found", name.c_str());
+        return Connection(dummyConnection());
+    }
+    return event->Subscribe(subscriber);
+}
+
+Connection EventSet::SubscribeEvent(const std::string& name, std::unique_ptr<SubscriberInterface> subscriber) {
+    Event* event = GetEvent(name);
+    if (!event) {
+        a_log("EventSet::SubscribeEvent - event %s not found", name.c_str());
+        return Connection(dummyConnection()); // the subscriber is freed here
+    }
+    return event->Subscribe(std::move(subscriber));
+}
+
+void EventSet::LaunchEvent(const std::string& name, EventArgs& args) {
+    Event* event = GetEvent(name);
+    if (!event) {
+        a_log("EventSet::LaunchEvent - event '%s' not found", name.c_str());
+        return;
+    }
+    event->Fire(args);
+}
+
+} // namespace GUI
