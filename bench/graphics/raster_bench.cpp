@@ -2,7 +2,7 @@
 // scene), the same layers copied with memcpy for comparison, and a frame of
 // rotated and scaled small sprites.
 
-#include "mirel/platform/graphics/a_sprite.h"
+#include "mirel/platform/graphics/a_devicesprite.h"
 
 #include <benchmark/benchmark.h>
 
@@ -56,8 +56,8 @@ aTexture* makeLayer(aDevice& dev, uint32_t w, uint32_t h, uint32_t seed, bool tr
 
 void runLayers(benchmark::State& state, bool translucentOnly) {
     auto dev = makeDevice();
-    aSprite* sprite = nullptr;
-    aSprite::create(dev.get(), &sprite);
+    aDeviceSprite* sprite = nullptr;
+    aDeviceSprite::create(dev.get(), &sprite);
     std::vector<aTexture*> layers;
     for (uint32_t i = 0; i < kLayers; ++i) {
         layers.push_back(makeLayer(*dev, kW, kH, i, translucentOnly));
@@ -110,8 +110,8 @@ BENCHMARK(BM_EightLayersMemcpy)->Unit(benchmark::kMillisecond);
 
 void BM_RotatedScaledSprites(benchmark::State& state) {
     auto dev = makeDevice();
-    aSprite* sprite = nullptr;
-    aSprite::create(dev.get(), &sprite);
+    aDeviceSprite* sprite = nullptr;
+    aDeviceSprite::create(dev.get(), &sprite);
     aTexture* t = makeLayer(*dev, 64, 64, 3, false);
     for (auto _ : state) {
         sprite->begin();

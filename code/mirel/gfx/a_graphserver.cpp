@@ -396,7 +396,7 @@ void aGraphServer::releaseFonts() {
 
 void aGraphServer::restoreDeviceObjects() {
     if (m_device && !m_sprite) {
-        int32_t hr = aSprite::create(m_device.get(), &m_sprite);
+        int32_t hr = aDeviceSprite::create(m_device.get(), &m_sprite);
         if (hr != A_OK) {
             m_sprite = nullptr;
             a_log("aGraphServer. Sprite creation failed (%s)", a_deviceErrorText(hr));

@@ -11,7 +11,7 @@
 //   error, 0x88760827), 0x88760827 from beginScene on a driver-internal error.
 
 #include "mirel/platform/graphics/a_device.h"
-#include "mirel/platform/graphics/a_sprite.h"
+#include "mirel/platform/graphics/a_devicesprite.h"
 #include "mirel/platform/window/a_platform_window.h"
 
 #include "mirel/kernel/a_rect.h"
@@ -185,7 +185,7 @@ public:
     int32_t getMode32() const { return m_mode32; }
 
     aDevice* getDevice() const { return m_device.get(); }
-    aSprite* getSprite() const { return m_sprite; }
+    aDeviceSprite* getSprite() const { return m_sprite; }
     aPlatformWindow* getWindow() const { return m_window; }
 
     // The placement of the window for the current work area.
@@ -220,7 +220,7 @@ private:
     aDisplayMode m_desktopMode;
     std::vector<aDisplayMode> m_modes;
     int32_t m_blendMode = 0;
-    aSprite* m_sprite = nullptr;
+    aDeviceSprite* m_sprite = nullptr;
     aDeviceFont* m_systemFont = nullptr;
     uint32_t m_clearColor = 0xff000000u;
     uint32_t m_refreshRate = 0;

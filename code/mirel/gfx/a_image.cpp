@@ -351,7 +351,7 @@ void aImage::draw(const float* position, const aRect* rect, uint32_t colour, con
     uint32_t tinted = (a << 24) | (r << 16) | (g << 8) | b;
     aVec2 sc{scale ? scale[0] : 1.0f, scale ? scale[1] : 1.0f};
     aVec2 pos{position ? position[0] : 0.0f, position ? position[1] : 0.0f};
-    aSprite* sprite = gs->getSprite();
+    aDeviceSprite* sprite = gs->getSprite();
 
     auto drawMain = [&]() {
         aDeviceRect src{rect->x, rect->y, rect->x + rect->width, rect->y + rect->height};

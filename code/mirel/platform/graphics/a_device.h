@@ -333,7 +333,7 @@ private:
     std::vector<uint8_t> m_data;
 };
 
-class aSprite;
+class aDeviceSprite;
 
 // ---- the device -----------------------------------------------------------
 class aDevice {
@@ -437,7 +437,7 @@ public:
     uint32_t presentCount() const { return m_presents; }
     uint32_t drawCallCount() const { return m_drawCalls; } // successful draw calls
 
-    // ---- used by aSprite -----
+    // ---- used by aDeviceSprite -----
     // Draws a texture quad under an affine map: screen = M * (source texel
     // coordinates relative to src.left/top) + offset, with the source clamped
     // to src. colour modulates. The sprite path (exact texel mapping for

@@ -1,7 +1,7 @@
 // Pixel tests of the sprite drawer: exact texel mapping, rotation direction,
 // scaling, modulation, clipping and blend states.
 
-#include "mirel/platform/graphics/a_sprite.h"
+#include "mirel/platform/graphics/a_devicesprite.h"
 
 #include <gtest/gtest.h>
 
@@ -13,13 +13,13 @@ namespace {
 
 struct Fixture {
     std::unique_ptr<aDevice> dev;
-    aSprite* sprite = nullptr;
+    aDeviceSprite* sprite = nullptr;
     explicit Fixture(uint32_t w = 32, uint32_t h = 32) {
         aPresentParams pp;
         pp.backBufferWidth = w;
         pp.backBufferHeight = h;
         EXPECT_EQ(aDevice::create(pp, nullptr, &dev), A_OK);
-        EXPECT_EQ(aSprite::create(dev.get(), &sprite), A_OK);
+        EXPECT_EQ(aDeviceSprite::create(dev.get(), &sprite), A_OK);
         dev->setRenderState(A_RS_SRCBLEND, A_BLEND_SRCALPHA);
         dev->setRenderState(A_RS_DESTBLEND, A_BLEND_INVSRCALPHA);
         dev->setTextureStageState(0, A_TSS_MAGFILTER, A_TEXF_LINEAR);
@@ -255,8 +255,8 @@ TEST(Sprite, RefusesBadArgumentsAndInjectedFaults) {
     EXPECT_EQ(f.sprite->end(), A_ERR_INVALIDCALL);
     f.dev->setFault(aDeviceCall::SpriteEnd, A_OK);
     f.dev->setFault(aDeviceCall::CreateSprite, A_ERR_OUTOFVIDEOMEMORY);
-    aSprite* other = nullptr;
-    EXPECT_EQ(aSprite::create(f.dev.get(), &other), A_ERR_OUTOFVIDEOMEMORY);
+    aDeviceSprite* other = nullptr;
+    EXPECT_EQ(aDeviceSprite::create(f.dev.get(), &other), A_ERR_OUTOFVIDEOMEMORY);
     EXPECT_EQ(other, nullptr);
     t->release();
 }

@@ -169,7 +169,9 @@ TEST(CrashHandler, RealInvalidAccessIsReportedWithItsAddress) {
     pid_t pid = fork();
     if (pid == 0) {
         a_installCrashHandler(dump, nullptr, nullptr);
-        volatile int* bad = reinterpret_cast<volatile int*>(uintptr_t(0x10));
+        // The address comes through a volatile so that the compiler cannot see the bad write.
+        volatile uintptr_t address = 0x10;
+        volatile int* bad = reinterpret_cast<volatile int*>(address);
         *bad = 1;
         _exit(0);
     }

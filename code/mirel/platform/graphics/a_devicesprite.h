@@ -20,10 +20,10 @@ struct aVec2 {
     float x, y;
 };
 
-class aSprite {
+class aDeviceSprite {
 public:
     // Creates a sprite drawer for the device; the device must outlive it.
-    static int32_t create(aDevice* device, aSprite** out);
+    static int32_t create(aDevice* device, aDeviceSprite** out);
     uint32_t addRef();
     uint32_t release(); // deletes at 0
 
@@ -44,8 +44,8 @@ public:
     aDevice* device() const { return m_device; }
 
 private:
-    explicit aSprite(aDevice* device) : m_device(device) {}
-    ~aSprite() = default;
+    explicit aDeviceSprite(aDevice* device) : m_device(device) {}
+    ~aDeviceSprite() = default;
     aDevice* m_device;
     uint32_t m_refs = 1;
     bool m_begun = false;

@@ -1,8 +1,8 @@
-#include "mirel/platform/graphics/a_sprite.h"
+#include "mirel/platform/graphics/a_devicesprite.h"
 
 #include <cmath>
 
-int32_t aSprite::create(aDevice* device, aSprite** out) {
+int32_t aDeviceSprite::create(aDevice* device, aDeviceSprite** out) {
     if (!out) {
         return A_ERR_INVALIDCALL;
     }
@@ -13,15 +13,15 @@ int32_t aSprite::create(aDevice* device, aSprite** out) {
     if (int32_t f = device->fault(aDeviceCall::CreateSprite)) {
         return f;
     }
-    *out = new aSprite(device);
+    *out = new aDeviceSprite(device);
     return A_OK;
 }
 
-uint32_t aSprite::addRef() {
+uint32_t aDeviceSprite::addRef() {
     return ++m_refs;
 }
 
-uint32_t aSprite::release() {
+uint32_t aDeviceSprite::release() {
     uint32_t left = --m_refs;
     if (left == 0) {
         delete this;
@@ -29,7 +29,7 @@ uint32_t aSprite::release() {
     return left;
 }
 
-int32_t aSprite::begin() {
+int32_t aDeviceSprite::begin() {
     if (int32_t f = m_device->fault(aDeviceCall::SpriteBegin)) {
         return f;
     }
@@ -41,7 +41,7 @@ int32_t aSprite::begin() {
     return A_OK;
 }
 
-int32_t aSprite::end() {
+int32_t aDeviceSprite::end() {
     if (int32_t f = m_device->fault(aDeviceCall::SpriteEnd)) {
         return f;
     }
@@ -52,7 +52,7 @@ int32_t aSprite::end() {
     return A_OK;
 }
 
-int32_t aSprite::draw(aTexture* texture, const aDeviceRect* srcRect, const aVec2* scaling, const aVec2* rotationCenter,
+int32_t aDeviceSprite::draw(aTexture* texture, const aDeviceRect* srcRect, const aVec2* scaling, const aVec2* rotationCenter,
                       float rotation, const aVec2* translation, uint32_t colour) {
     if (int32_t f = m_device->fault(aDeviceCall::SpriteDraw)) {
         return f;
