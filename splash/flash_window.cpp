@@ -127,10 +127,9 @@ bool CFlashWindow::Prepare(SplashEntry& entry)
     }
     m_movieUrl = "file://" + m_movie.path;
     m_control = CreateMovieControl(kMovieControlName);
-    if (!m_control) {
-        splashLog("CFlashWindow::Prepare - no movie player for '%s'", entry.name.c_str());
-        return false;
-    }
+    if (!m_control)
+        return false; // no player here: the sequence says so when it shows the picture
+
     int32_t version = m_control->FlashVersion();
     if (version <= kFirstSupportedVersion - 1) {
         splashLog("CFlashWindow::Prepare - movie player version %d.%d is too old", version >> 16,

