@@ -230,7 +230,9 @@ private:
             int64_t wakeAt = m_timerDue;
             if (m_fading)
                 wakeAt = std::min(wakeAt, m_clock.now() + kFrameInterval);
-            XFlush(m_display);
+            // Wait until the server has drawn the frame, so that what is on the screen
+            // while the loop sleeps is the frame of this moment.
+            XSync(m_display, False);
             m_clock.wait(ConnectionNumber(m_display), wakeAt, m_timerDue);
             if (alive())
                 XSync(m_display, False);
