@@ -3,7 +3,6 @@
 #include "mirel/file/a_fileserver.h"
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/gfx/a_imagedecode.h"
-#include "mirel/kernel/a_application.h"
 #include "mirel/util/a_log.h"
 
 #include <algorithm>
@@ -19,15 +18,15 @@ std::vector<aImageData*> g_bodies;
 aGraphServer* server(bool logMissing) {
     if (g_server)
         return g_server;
-    aApplication* app = aApplication::getInstance();
-    if (!app) {
+    aGraphHost* host = a_graphHost();
+    if (!host) {
         if (logMissing)
             a_log("aImage. Error, aApplication object not created!");
         return nullptr;
     }
-    if (!app->getGraphServer() && logMissing)
+    if (!host->getGraphServer() && logMissing)
         a_log("aImage. Error, aGraphServer object not created!");
-    return app->getGraphServer();
+    return host->getGraphServer();
 }
 
 void removeBody(aImageData* d) {
@@ -225,7 +224,7 @@ void aImage::loadTexture() {
             return;
         }
         int format = wanted;
-        if (format != 0 && !a_isTextureFormat(format)) {
+        if (format != 0 && a_formatBytes(format) == 0) {
             a_log("aImage. Unknown texture format %d for \"%s\", the file's own is used", format,
                   d.fileName.c_str());
             format = 0;
@@ -288,7 +287,7 @@ uint32_t aImage::getPixel(int x, int y) const {
         return 0;
     }
     int format = t->format();
-    if (!a_pixelBytes(format))
+    if (!a_formatBytes(format))
         return 0;
     aDeviceRect r{x, y, x + 1, y + 1};
     aLockedRect lr{};
@@ -303,7 +302,7 @@ uint32_t aImage::getPixel(int x, int y) const {
 bool aImage::setPixel(int x, int y, uint32_t argb) {
     aTexture* t = m_data->cells[0].texture;
     if (!t || x < 0 || y < 0 || uint32_t(x) >= t->width() || uint32_t(y) >= t->height() ||
-        !a_pixelBytes(t->format()))
+        !a_formatBytes(t->format()))
         return false;
     aDeviceRect r{x, y, x + 1, y + 1};
     aLockedRect lr{};

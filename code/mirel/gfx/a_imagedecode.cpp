@@ -393,22 +393,6 @@ bool a_decodeTga(const uint8_t* data, size_t size, aDecodedImage& out, std::stri
 
 // ---------------------------------------------------------------- formats
 
-bool a_isTextureFormat(int format) {
-    return format == A_FMT_A8R8G8B8 || format == A_FMT_X8R8G8B8 || format == A_FMT_R5G6B5 ||
-           format == A_FMT_A1R5G5B5 || format == A_FMT_A4R4G4B4;
-}
-
-int a_pixelBytes(int format) {
-    switch (format) {
-    case A_FMT_A8R8G8B8:
-    case A_FMT_X8R8G8B8: return 4;
-    case A_FMT_R5G6B5:
-    case A_FMT_A1R5G5B5:
-    case A_FMT_A4R4G4B4: return 2;
-    default: return 0;
-    }
-}
-
 uint32_t a_pixelToArgb(int format, uint32_t v) {
     switch (format) {
     case A_FMT_A8R8G8B8: return v;
@@ -437,7 +421,7 @@ uint32_t a_pixelFromArgb(int format, uint32_t c) {
 }
 
 void a_convertRowFromArgb(int format, const uint32_t* src, uint32_t count, void* dst) {
-    int bytes = a_pixelBytes(format);
+    int bytes = a_formatBytes(format);
     if (bytes == 4) {
         auto* d = static_cast<uint32_t*>(dst);
         if (format == A_FMT_A8R8G8B8)
@@ -453,7 +437,7 @@ void a_convertRowFromArgb(int format, const uint32_t* src, uint32_t count, void*
 }
 
 void a_convertRowToArgb(int format, const void* src, uint32_t count, uint32_t* dst) {
-    int bytes = a_pixelBytes(format);
+    int bytes = a_formatBytes(format);
     if (bytes == 4) {
         const auto* s = static_cast<const uint32_t*>(src);
         for (uint32_t i = 0; i < count; ++i)

@@ -44,10 +44,6 @@ bool a_decodeJng(const uint8_t* data, size_t size, aDecodedImage& out, std::stri
 // Picks the decoder by a_detectImageKind.
 bool a_decodeImage(const uint8_t* data, size_t size, aDecodedImage& out, std::string& error);
 
-// True for the five formats textures are made in.
-bool a_isTextureFormat(int format);
-// 4 for the 32-bit texture formats, 2 for the 16-bit ones, 0 for any other code.
-int a_pixelBytes(int format);
 // One stored pixel to ARGB and back. X8R8G8B8 reads with alpha 0xFF.
 // Unknown formats read and write as 0.
 uint32_t a_pixelToArgb(int format, uint32_t stored);

@@ -121,31 +121,8 @@ template <typename Out> void appendAscii(Out& out, const std::string& s) {
     }
 }
 
-void appendChar(std::u16string& out, char32_t c) {
-    if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-        c = 0xFFFD;
-    }
-    if (c < 0x10000) {
-        out += static_cast<char16_t>(c);
-    } else {
-        c -= 0x10000;
-        out += static_cast<char16_t>(0xD800 + (c >> 10));
-        out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-    }
-}
-
-void appendChar(std::string& out, char32_t c) {
-    if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-        c = 0xFFFD;
-    }
-    if (c < 0x10000) {
-        out += wideToUtf8(std::u16string(1, static_cast<char16_t>(c)));
-    } else {
-        std::u16string pair;
-        appendChar(pair, c);
-        out += wideToUtf8(pair);
-    }
-}
+void appendChar(std::u16string& out, char32_t c) { appendCodePoint(out, c); }
+void appendChar(std::string& out, char32_t c) { appendUtf8(out, c); }
 
 // A string argument as text of the output's kind.
 std::u16string asOutput(const aFormatArg& a, std::u16string*) {

@@ -24,7 +24,14 @@ constexpr char16_t kCp1251[128] = {
     0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F, // F8
 };
 
+char32_t validCodePoint(char32_t c) {
+    return (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) ? char32_t(0xFFFD) : c;
+}
+
+} // namespace
+
 void appendCodePoint(std::u16string& out, char32_t c) {
+    c = validCodePoint(c);
     if (c < 0x10000) {
         out += static_cast<char16_t>(c);
     } else {
@@ -35,6 +42,7 @@ void appendCodePoint(std::u16string& out, char32_t c) {
 }
 
 void appendUtf8(std::string& out, char32_t c) {
+    c = validCodePoint(c);
     if (c < 0x80) {
         out += static_cast<char>(c);
     } else if (c < 0x800) {
@@ -51,8 +59,6 @@ void appendUtf8(std::string& out, char32_t c) {
         out += static_cast<char>(0x80 | (c & 0x3F));
     }
 }
-
-} // namespace
 
 std::u16string decodeUtf8(const char* bytes, size_t length) {
     std::u16string out;

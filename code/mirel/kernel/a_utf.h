@@ -19,6 +19,10 @@ std::u16string utf8ToWide(std::string_view text);
 // UTF-16 to UTF-8; a lone surrogate becomes U+FFFD.
 std::string wideToUtf8(std::u16string_view text);
 
+// Appends one code point; surrogates and values above U+10FFFF become U+FFFD.
+void appendCodePoint(std::u16string& out, char32_t c);
+void appendUtf8(std::string& out, char32_t c);
+
 // Windows-1251 bytes to UTF-16: bytes below 0x80 are kept, the others are
 // looked up in the code page (0x98, which the code page leaves unassigned,
 // becomes U+FFFD).

@@ -21,12 +21,13 @@ void writeLine(const char* message) {
         return;
     }
     aTimer& clock = a_logClock();
-    unsigned s = static_cast<unsigned>(clock.getTime());
+    // One reading of the clock, so that seconds and milliseconds always agree.
     unsigned ms = clock.getTimeMs();
+    unsigned s = ms / 1000;
     unsigned hours = s / 3600;
     unsigned minutes = (s - hours * 3600) / 60;
     unsigned seconds = (s - hours * 3600) % 60;
-    unsigned millis = ms >= s * 1000 ? ms - s * 1000 : 0;
+    unsigned millis = ms - s * 1000;
     std::fprintf(g_logFile, "%.2u:%.2u:%.2u.%.3u\t%s\n", hours, minutes, seconds, millis, message);
     std::fflush(g_logFile);
 }

@@ -2,6 +2,7 @@
 // Shared pieces of the sound tests: a manual output, generated tone files in
 // the test's scratch folder and a log capture.
 
+#include "support/log_capture.h"
 #include "mirel/platform/audio/a_audio.h"
 #include "mirel/platform/audio/a_audiooutput.h"
 #include "mirel/util/a_log.h"
@@ -60,21 +61,6 @@ inline double right(const std::vector<int16_t>& b, size_t frame) {
     return b.at(frame * 2 + 1) / 32767.0;
 }
 
-struct LogCapture {
-    std::vector<std::string> lines;
-    LogCapture() {
-        a_setLogObserver(
-            [](const char* line, void* user) { static_cast<LogCapture*>(user)->lines.emplace_back(line); },
-            this);
-    }
-    ~LogCapture() { a_setLogObserver(nullptr, nullptr); }
-    bool has(const std::string& line) const {
-        return std::find(lines.begin(), lines.end(), line) != lines.end();
-    }
-    size_t count(const std::string& line) const {
-        return static_cast<size_t>(std::count(lines.begin(), lines.end(), line));
-    }
-};
 
 // Every mixer the test starts renders through a manual output.
 struct ManualOutput {

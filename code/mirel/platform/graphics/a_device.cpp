@@ -112,69 +112,52 @@ uint32_t aTexture::texel(uint32_t x, uint32_t y) const {
     return a_convertPixel(m_data.data() + size_t(y) * m_pitch + size_t(x) * a_formatBytes(m_format), m_format);
 }
 
-namespace {
-template <typename Buffer>
-int32_t lockBuffer(Buffer& b, std::vector<uint8_t>& data, bool& locked, uint32_t offset, uint32_t size, void** out) {
-    (void)b;
-    if (!out || locked) {
+aDeviceBuffer::aDeviceBuffer(std::shared_ptr<aDeviceFaults> faults, uint32_t length, uint32_t usage, int pool,
+                             aDeviceCall lockCall, aDeviceCall unlockCall)
+    : aDeviceResource(std::move(faults)), m_usage(usage), m_pool(pool), m_lockCall(lockCall),
+      m_unlockCall(unlockCall), m_data(length, 0) {}
+
+int32_t aDeviceBuffer::lock(uint32_t offset, uint32_t size, void** out, uint32_t) {
+    if (int32_t f = fault(m_lockCall)) {
+        return f;
+    }
+    if (!out || m_locked) {
         return A_ERR_INVALIDCALL;
     }
     if (size == 0) {
-        if (offset > data.size()) {
+        if (offset > m_data.size()) {
             return A_ERR_INVALIDCALL;
         }
-    } else if (uint64_t(offset) + size > data.size()) {
+    } else if (uint64_t(offset) + size > m_data.size()) {
         return A_ERR_INVALIDCALL;
     }
-    *out = data.data() + offset;
-    locked = true;
+    *out = m_data.data() + offset;
+    m_locked = true;
     return A_OK;
 }
-} // namespace
+
+int32_t aDeviceBuffer::unlock() {
+    if (int32_t f = fault(m_unlockCall)) {
+        return f;
+    }
+    if (!m_locked) {
+        return A_ERR_INVALIDCALL;
+    }
+    m_locked = false;
+    return A_OK;
+}
 
 aVertexBuffer::aVertexBuffer(std::shared_ptr<aDeviceFaults> faults, uint32_t length, uint32_t usage, uint32_t fvf,
                              int pool)
-    : aDeviceResource(std::move(faults)), m_usage(usage), m_fvf(fvf), m_pool(pool), m_data(length, 0) {}
-
-int32_t aVertexBuffer::lock(uint32_t offset, uint32_t size, void** out, uint32_t) {
-    if (int32_t f = fault(aDeviceCall::LockVertexBuffer)) {
-        return f;
-    }
-    return lockBuffer(*this, m_data, m_locked, offset, size, out);
-}
-
-int32_t aVertexBuffer::unlock() {
-    if (int32_t f = fault(aDeviceCall::UnlockVertexBuffer)) {
-        return f;
-    }
-    if (!m_locked) {
-        return A_ERR_INVALIDCALL;
-    }
-    m_locked = false;
-    return A_OK;
-}
+    : aDeviceBuffer(std::move(faults), length, usage, pool, aDeviceCall::LockVertexBuffer,
+                    aDeviceCall::UnlockVertexBuffer),
+      m_fvf(fvf) {}
 
 aIndexBuffer::aIndexBuffer(std::shared_ptr<aDeviceFaults> faults, uint32_t length, uint32_t usage, int format,
                            int pool)
-    : aDeviceResource(std::move(faults)), m_usage(usage), m_format(format), m_pool(pool), m_data(length, 0) {}
-
-int32_t aIndexBuffer::lock(uint32_t offset, uint32_t size, void** out, uint32_t) {
-    if (int32_t f = fault(aDeviceCall::LockIndexBuffer)) {
-        return f;
-    }
-    return lockBuffer(*this, m_data, m_locked, offset, size, out);
-}
-
-int32_t aIndexBuffer::unlock() {
-    if (int32_t f = fault(aDeviceCall::UnlockIndexBuffer)) {
-        return f;
-    }
-    if (!m_locked) {
-        return A_ERR_INVALIDCALL;
-    }
-    m_locked = false;
-    return A_OK;
-}
+    : aDeviceBuffer(std::move(faults), length, usage, pool, aDeviceCall::LockIndexBuffer,
+                    aDeviceCall::UnlockIndexBuffer),
+      m_format(format) {}
 
 // ---- device: life, states, scene -----------------------------------------------
 

@@ -287,11 +287,11 @@ private:
     std::vector<uint8_t> m_data;
 };
 
-// A buffer of vertices (aVertex records for drawing).
-class aVertexBuffer : public aDeviceResource {
+// A block of device memory that is filled between lock and unlock; the base of
+// vertex and index buffers.
+class aDeviceBuffer : public aDeviceResource {
 public:
     uint32_t length() const { return uint32_t(m_data.size()); }
-    uint32_t fvf() const { return m_fvf; }
     uint32_t usage() const { return m_usage; }
     int pool() const { return m_pool; }
     // size 0 with offset 0 locks the whole buffer.
@@ -300,37 +300,40 @@ public:
     bool isLocked() const { return m_locked; }
     const uint8_t* data() const { return m_data.data(); }
 
+protected:
+    aDeviceBuffer(std::shared_ptr<aDeviceFaults> faults, uint32_t length, uint32_t usage, int pool,
+                  aDeviceCall lockCall, aDeviceCall unlockCall);
+
 private:
-    friend class aDevice;
-    aVertexBuffer(std::shared_ptr<aDeviceFaults> faults, uint32_t length, uint32_t usage, uint32_t fvf,
-                  int pool);
-    uint32_t m_usage, m_fvf;
+    uint32_t m_usage;
     int m_pool;
+    aDeviceCall m_lockCall, m_unlockCall;
     bool m_locked = false;
     std::vector<uint8_t> m_data;
 };
 
-// A buffer of 16-bit (A_FMT_INDEX16) or 32-bit (A_FMT_INDEX32) indices.
-class aIndexBuffer : public aDeviceResource {
+// A buffer of vertices (aVertex records for drawing).
+class aVertexBuffer : public aDeviceBuffer {
 public:
-    uint32_t length() const { return uint32_t(m_data.size()); }
+    uint32_t fvf() const { return m_fvf; }
+
+private:
+    friend class aDevice;
+    aVertexBuffer(std::shared_ptr<aDeviceFaults> faults, uint32_t length, uint32_t usage, uint32_t fvf,
+                  int pool);
+    uint32_t m_fvf;
+};
+
+// A buffer of 16-bit (A_FMT_INDEX16) or 32-bit (A_FMT_INDEX32) indices.
+class aIndexBuffer : public aDeviceBuffer {
+public:
     int format() const { return m_format; }
-    uint32_t usage() const { return m_usage; }
-    int pool() const { return m_pool; }
-    int32_t lock(uint32_t offset, uint32_t size, void** out, uint32_t flags);
-    int32_t unlock();
-    bool isLocked() const { return m_locked; }
-    const uint8_t* data() const { return m_data.data(); }
 
 private:
     friend class aDevice;
     aIndexBuffer(std::shared_ptr<aDeviceFaults> faults, uint32_t length, uint32_t usage, int format,
                  int pool);
-    uint32_t m_usage;
     int m_format;
-    int m_pool;
-    bool m_locked = false;
-    std::vector<uint8_t> m_data;
 };
 
 class aDeviceSprite;

@@ -1,7 +1,7 @@
 #include "mirel/file/a_fileserver.h"
 
 #include "fixtures/zip_writer.h"
-#include "mirel/file/server/log_capture.h"
+#include "support/log_capture.h"
 
 #include <gtest/gtest.h>
 

@@ -117,7 +117,7 @@ TEST_F(FontTest, UnknownFormatAndBuiltFont) {
     write("atlas.png", content::writePng(solid(8, 8, 0xFFFFFFFF)));
     std::string bad = write("bad.fnt", std::string("[General]\nFormat16 = 123\nFormat32 = 8888\nTexture = atlas.png\n"
                                                    "CharSpacing = 0\n[Charlist]\n41 = 0 0 4 4 0 0\n10000 = 0 0 8 8 0 0\n"));
-    LogCatcher log;
+    LogCapture log;
     aFont f(bad);
     EXPECT_TRUE(log.has("aFont. Unknown texture format: " + bad));
     EXPECT_TRUE(f.getAtlas().hasTexture());

@@ -1,3 +1,4 @@
+#include "support/log_capture.h"
 #include "mirel/gfx/a_graphserver.h"
 
 #include "mirel/file/a_fileserver.h"
@@ -14,21 +15,6 @@
 
 namespace {
 
-struct LogCapture {
-    std::vector<std::string> lines;
-    LogCapture() {
-        a_setLogObserver([](const char* l, void* u) { static_cast<LogCapture*>(u)->lines.push_back(l); },
-                         this);
-    }
-    ~LogCapture() { a_setLogObserver(nullptr, nullptr); }
-    bool has(const std::string& text) const {
-        for (const std::string& l : lines) {
-            if (l == text)
-                return true;
-        }
-        return false;
-    }
-};
 
 std::string scratch(const std::string& sub) {
     const char* base = std::getenv("MIREL_TEST_TMP");

@@ -87,7 +87,7 @@ TEST_F(ImageTest, JngDispatchAndDecode) {
     EXPECT_NEAR(int(c & 0xFF), 0xA0, 4);
 
     // Three bytes with the JNG magic's start are not a JNG: the general path refuses them.
-    LogCatcher log;
+    LogCapture log;
     std::string three = write("three.jng", content::Bytes{0x8B, 'J', 'N'});
     aImage bad(three, 0, 0);
     EXPECT_FALSE(bad.hasTexture());
@@ -114,7 +114,7 @@ TEST_F(ImageTest, LoadFailuresAreLogged) {
         {dds, "Texture \"" + dds + "\" load failed (unsupported image format)"},
     };
     for (const Case& c : cases) {
-        LogCatcher log;
+        LogCapture log;
         aImage img(c.file, 0, 0);
         EXPECT_FALSE(img.hasTexture());
         EXPECT_TRUE(log.has(c.message)) << c.message;
@@ -122,14 +122,14 @@ TEST_F(ImageTest, LoadFailuresAreLogged) {
         EXPECT_EQ(img.getPixel(0, 0), 0u);
         img.drawAt(0, 0);
     }
-    LogCatcher log;
+    LogCapture log;
     aImage cut(cutJpg, 0, 0);
     EXPECT_FALSE(cut.hasTexture());
     EXPECT_TRUE(log.contains("Texture \"" + cutJpg + "\" load failed (corrupt JPEG data"));
 
     // Without a graphics server.
     aImage::setGraphServer(nullptr);
-    LogCatcher log2;
+    LogCapture log2;
     aImage none(write("ok.png", content::writePng(solid(2, 2, 0xFFFFFFFF))), 0, 0);
     EXPECT_FALSE(none.hasTexture());
     EXPECT_TRUE(log2.has("aImage. Error, aApplication object not created!"));
@@ -183,7 +183,7 @@ TEST_F(ImageTest, PixelAccessAndLock) {
     EXPECT_EQ(img.getPixel(1, 1), 0xCAFEBABEu);
 
     // Outside the picture: 0 and one log line for the body.
-    LogCatcher log;
+    LogCapture log;
     EXPECT_EQ(img.getPixel(5, 0), 0u);
     EXPECT_EQ(img.getPixel(-1, 0), 0u);
     EXPECT_EQ(img.getPixel(0, 3), 0u);

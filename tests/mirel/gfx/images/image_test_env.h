@@ -1,6 +1,7 @@
 #pragma once
 // A headless graphics server for image tests, a scratch folder and a log catcher.
 
+#include "support/log_capture.h"
 #include "content/content_writers.h"
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/gfx/a_image.h"
@@ -24,24 +25,6 @@ inline std::string scratchDir(const std::string& name) {
     return p.string() + "/";
 }
 
-struct LogCatcher {
-    std::vector<std::string> lines;
-    LogCatcher() { a_setLogObserver(&LogCatcher::observe, this); }
-    ~LogCatcher() { a_setLogObserver(nullptr, nullptr); }
-    static void observe(const char* line, void* user) { static_cast<LogCatcher*>(user)->lines.emplace_back(line); }
-    bool has(const std::string& text) const {
-        for (const std::string& l : lines)
-            if (l == text)
-                return true;
-        return false;
-    }
-    bool contains(const std::string& part) const {
-        for (const std::string& l : lines)
-            if (l.find(part) != std::string::npos)
-                return true;
-        return false;
-    }
-};
 
 // A 64 x 64 headless server whose images load and draw through it.
 class GraphFixture : public testing::Test {

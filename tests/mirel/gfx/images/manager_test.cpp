@@ -23,7 +23,7 @@ TEST_F(ImageManagerTest, ListLines) {
                                                           "door.png\t4444   1555\n"
                                                           "z.png 8888 4444 trailing\n"));
     aImageManager m;
-    LogCatcher log;
+    LogCapture log;
     m.loadList(list);
     EXPECT_EQ(m.getImageCount(), 4u);
     ASSERT_NE(m.getImage("a.b"), nullptr);
@@ -41,7 +41,7 @@ TEST_F(ImageManagerTest, ListLines) {
 
     // Loading again: every line already there, the first images kept.
     aImage* first = m.getImage("door");
-    LogCatcher log2;
+    LogCapture log2;
     m.loadList(list);
     EXPECT_TRUE(log2.has("aImageManager. Image with name \"door.png\" already loaded!"));
     EXPECT_TRUE(log2.has("aImageManager. Image with name \"a.b.png\" already loaded!"));
@@ -63,7 +63,7 @@ TEST_F(ImageManagerTest, GroupsAndProgress) {
     m.setProgressCallback(progress);
     m.loadList(list, "room03");
     EXPECT_EQ(g_progress, (std::vector<int16_t>{9, 8, 7, 6, 5, 4, 3, 2, 1, 0}));
-    LogCatcher log;
+    LogCapture log;
     EXPECT_NE(m.getImage("img3", "room03"), nullptr);
     EXPECT_NE(m.getImage("IMG3", "Room03"), nullptr);
     EXPECT_EQ(m.getImage("img3"), nullptr);

@@ -1,7 +1,7 @@
 #include "mirel/gui/gui_event.h"
 #include "mirel/gui/gui_property.h"
 
-#include "mirel/file/server/log_capture.h"
+#include "support/log_capture.h"
 
 #include <gtest/gtest.h>
 

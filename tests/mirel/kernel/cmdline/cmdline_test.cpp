@@ -2,7 +2,7 @@
 #include "mirel/kernel/a_math.h"
 #include "mirel/kernel/a_rect.h"
 
-#include "mirel/file/server/log_capture.h"
+#include "support/log_capture.h"
 
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+#include "support/log_capture.h"
 #include "mirel/kernel/a_format.h"
 #include "mirel/kernel/a_utf.h"
 #include "mirel/util/a_log.h"
@@ -9,14 +10,6 @@
 
 namespace {
 
-struct LogCapture {
-    std::vector<std::string> lines;
-    LogCapture() { a_setLogObserver(&LogCapture::take, this); }
-    ~LogCapture() { a_setLogObserver(nullptr, nullptr); }
-    static void take(const char* line, void* self) {
-        static_cast<LogCapture*>(self)->lines.emplace_back(line);
-    }
-};
 
 } // namespace
 

@@ -1,3 +1,4 @@
+#include "support/log_capture.h"
 #include "mirel/locale/a_localeserver.h"
 
 #include "mirel/file/a_fileserver.h"
@@ -12,14 +13,6 @@
 
 namespace {
 
-struct LogCapture {
-    std::vector<std::string> lines;
-    LogCapture() { a_setLogObserver(&LogCapture::take, this); }
-    ~LogCapture() { a_setLogObserver(nullptr, nullptr); }
-    static void take(const char* line, void* self) {
-        static_cast<LogCapture*>(self)->lines.emplace_back(line);
-    }
-};
 
 class LocaleFiles : public ::testing::Test {
 protected:

@@ -1,5 +1,4 @@
 #include "mirel/platform/window/a_platform_window.h"
-#include "mirel/platform/window/a_window_present_sink.h"
 #include "mirel/platform/window/headless/a_headless_window.h"
 
 #include <gtest/gtest.h>
@@ -231,38 +230,6 @@ TEST(HeadlessWindow, KeepsThePresentedFrameAndTheDesktopFacts)
     window.setToggled(aToggleKey::CapsLock, true);
     EXPECT_TRUE(window.isToggled(aToggleKey::CapsLock));
     EXPECT_FALSE(window.isToggled(aToggleKey::NumLock));
-}
-
-TEST(PresentSink, HandsFramesOnAndDerivesVSync)
-{
-    aHeadlessWindow window(desc());
-    aWindowPresentSink sink(&window);
-    std::vector<uint32_t> pixels(8 * 2, 0xff00ff00u);
-    aPresentParams params;
-    const aFrame frame{pixels.data(), 6, 2, 8, &params};
-    EXPECT_EQ(sink.present(frame), A_OK);
-    EXPECT_EQ(window.lastFrameWidth(), 6);
-    EXPECT_EQ(window.lastFrame()[5], 0xff00ff00u);
-
-    struct Case {
-        bool windowed;
-        int swap;
-        uint32_t interval;
-        bool vsync;
-    } cases[] = {
-        // The graphics server gives a window "copy" with vertical sync chosen.
-        {true, A_SWAPEFFECT_COPY, A_PRESENT_INTERVAL_DEFAULT, true},
-        {true, A_SWAPEFFECT_COPY_VSYNC, A_PRESENT_INTERVAL_DEFAULT, false},
-        {false, A_SWAPEFFECT_FLIP, A_PRESENT_INTERVAL_ONE, true},
-        {false, A_SWAPEFFECT_FLIP, A_PRESENT_INTERVAL_IMMEDIATE, false},
-    };
-    for (const Case& c : cases) {
-        params.windowed = c.windowed;
-        params.swapEffect = c.swap;
-        params.presentationInterval = c.interval;
-        sink.presentParamsChanged(params);
-        EXPECT_EQ(window.getVSync(), c.vsync) << c.windowed << " " << c.swap;
-    }
 }
 
 TEST(MessageBox, GoesToTheObserver)

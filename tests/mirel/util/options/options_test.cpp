@@ -2,7 +2,7 @@
 #include "mirel/util/a_stringlist.h"
 
 #include "mirel/file/a_fileserver.h"
-#include "mirel/file/server/log_capture.h"
+#include "support/log_capture.h"
 
 #include <gtest/gtest.h>
 

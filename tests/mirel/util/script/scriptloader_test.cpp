@@ -1,3 +1,4 @@
+#include "support/log_capture.h"
 #include "recording_loader.h"
 
 #include "mirel/file/a_fileserver.h"
@@ -14,14 +15,6 @@ namespace {
 
 using Calls = std::vector<std::string>;
 
-struct LogCapture {
-    std::vector<std::string> lines;
-    LogCapture() { a_setLogObserver(&LogCapture::take, this); }
-    ~LogCapture() { a_setLogObserver(nullptr, nullptr); }
-    static void take(const char* line, void* self) {
-        static_cast<LogCapture*>(self)->lines.emplace_back(line);
-    }
-};
 
 // The calls for a script given in memory, without the parse-begin and parse-end calls.
 Calls run(const std::string& text, std::string skip = "") {

@@ -18,6 +18,11 @@ struct LogCapture {
         return std::find(lines.begin(), lines.end(), line) != lines.end();
     }
     size_t count(const std::string& line) const { return std::count(lines.begin(), lines.end(), line); }
+    // True when some line holds `part`.
+    bool contains(const std::string& part) const {
+        return std::any_of(lines.begin(), lines.end(),
+                           [&](const std::string& l) { return l.find(part) != std::string::npos; });
+    }
     void clear() { lines.clear(); }
 
 private:
