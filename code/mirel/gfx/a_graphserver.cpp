@@ -1,6 +1,8 @@
 #include "mirel/gfx/a_graphserver.h"
 
 #include "mirel/file/a_fileserver.h"
+#include "mirel/gfx/a_anim.h"
+#include "mirel/input/a_inputserver.h"
 #include "mirel/util/a_log.h"
 
 #include <cstring>
@@ -517,6 +519,14 @@ void aGraphServer::endScene() {
     fullViewport();
     m_tintA = m_tintR = m_tintG = m_tintB = 255;
 
+    aAnim* cursor = shownCursor();
+    if (cursor) {
+        int32_t x = 0, y = 0;
+        const aInputServer* input = g_host->getInputServer();
+        input->getMousePos(x, y);
+        cursor->drawAtInt(int16_t(x - input->getHotSpotX()), int16_t(y - input->getHotSpotY()));
+    }
+
     if (m_device) {
         int32_t hr;
         if (m_sprite) {
@@ -552,8 +562,20 @@ void aGraphServer::endScene() {
         m_accumTime = 0.0f;
         m_lastFpsUpdate = t;
     }
+    if (cursor) {
+        cursor->update(t - m_prevTime);
+    }
     m_prevTime = t;
     m_inScene = false;
+}
+
+aAnim* aGraphServer::shownCursor() const {
+    if (!g_host) {
+        return nullptr;
+    }
+    aAnim* cursor = g_host->getCursorSprite();
+    const aInputServer* input = g_host->getInputServer();
+    return cursor && input && input->isCursorShown() ? cursor : nullptr;
 }
 
 void aGraphServer::setViewport(int16_t x, int16_t y, uint16_t width, uint16_t height) {

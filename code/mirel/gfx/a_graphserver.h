@@ -88,7 +88,9 @@ std::string a_screenshotName(const std::string& folder, const std::string& prefi
 // 24-bit BMP file image.
 std::vector<uint8_t> a_encodeBmp(const uint32_t* pixels, uint32_t width, uint32_t height, uint32_t pitch);
 
+class aAnim;
 class aGraphServer;
+class aInputServer;
 
 // What the graphics server needs of the application object that holds it.
 class aGraphHost {
@@ -103,6 +105,10 @@ public:
     virtual void adoptWindow(std::unique_ptr<aPlatformWindow> window) = 0;
     // Reads the desktop work area again.
     virtual void readWorkArea() = 0;
+    // The mouse-cursor sprite drawn at the end of each frame (null: none).
+    virtual aAnim* getCursorSprite() const { return nullptr; }
+    // The input server that places the cursor (null: none).
+    virtual aInputServer* getInputServer() const { return nullptr; }
 };
 
 // The host the next graphics server registers in (the application sets itself).
@@ -192,6 +198,8 @@ public:
     aWindowRect calcWindowRect(int32_t width, int32_t height) const;
 
 private:
+    // The application's cursor sprite when the input server shows the cursor.
+    aAnim* shownCursor() const;
     int32_t present(const aFrame& frame) override;
     void presentParamsChanged(const aPresentParams& params) override;
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 aApplication* aApplication::ms_instance = nullptr;
+const char* aApplication::ms_commandLine = nullptr;
 aPlatformRect aApplication::ms_workArea;
 
 std::string a_errorText(int32_t code, const std::string& userFolder, const std::string& crashMessage) {

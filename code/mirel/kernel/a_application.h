@@ -106,7 +106,7 @@ public:
     void setGraphServer(aGraphServer* server) override { m_graphServer = server; }
     aGraphServer* getGraphServer() const override { return m_graphServer; }
     const std::string& getName() const override { return m_name; }
-    aInputServer* getInputServer() const { return m_inputServer; }
+    aInputServer* getInputServer() const override { return m_inputServer; }
     // The window made by the graphics server; the application destroys it at shutdown.
     void adoptWindow(std::unique_ptr<aPlatformWindow> window) override { m_window = std::move(window); }
     aFileServer& getFileServer() { return m_fileServer; }
@@ -119,10 +119,12 @@ public:
     }
     static const aPlatformRect& getWorkArea() { return ms_workArea; }
 
-    const char* getCommandLine() const { return m_commandLine; }
+    // The command line handed to init (null before it).
+    static const char* getCommandLine() { return ms_commandLine; }
     bool isPaused() const { return m_paused; }
     bool isRunning() const { return m_running; }
-    bool hasCursorSprite() const { return m_cursorSprite; }
+    bool hasCursorSprite() const { return m_cursor != nullptr; }
+    aAnim* getCursorSprite() const override { return m_cursor.get(); }
     int32_t getSystemCursorId() const { return m_systemCursorId; }
     void setCrashMessage(const std::string& text) { m_crashMessage = text; }
     const std::string& getCrashMessage() const { return m_crashMessage; }
@@ -142,7 +144,6 @@ protected:
     void* m_moduleInstance = nullptr;
     std::unique_ptr<aSingleInstance> m_singleInstance;
     std::string m_name = "Unnamed";
-    const char* m_commandLine = nullptr;
     bool m_active = true;
     bool m_paused = false;
     bool m_running = false;
@@ -150,9 +151,8 @@ protected:
     aTimer m_frameTimer{0};
     aGraphServer* m_graphServer = nullptr;
     aInputServer* m_inputServer = nullptr;
-    // The sprite cursor is drawn by the graphics server once sprite cursors
-    // can be drawn; until then a set cursor only hides the system one.
-    bool m_cursorSprite = false;
+    // The mouse cursor the graphics server draws at the end of each frame.
+    std::unique_ptr<aAnim> m_cursor;
     int32_t m_systemCursorId = A_CURSOR_ARROW;
     std::thread m_loaderThread;
     std::atomic<bool> m_loaderDone{false};
@@ -171,5 +171,6 @@ protected:
     bool m_crashHandlerInstalled = false;
 
     static aApplication* ms_instance;
+    static const char* ms_commandLine;
     static aPlatformRect ms_workArea;
 };

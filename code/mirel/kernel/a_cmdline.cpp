@@ -1,5 +1,7 @@
 #include "mirel/kernel/a_cmdline.h"
 
+#include "mirel/kernel/a_application.h"
+
 #include "mirel/util/a_log.h"
 
 #include <cstring>
@@ -10,7 +12,14 @@ const char kInvalid[] = "invalid";
 
 aCmdLine::aCmdLine() {
     m_arguments[0] = kInvalid;
-    a_logString("aCmdLine. Error, aApplication object not created!");
+    if (!aApplication::getInstance()) {
+        a_logString("aCmdLine. Error, aApplication object not created!");
+        return;
+    }
+    if (const char* text = aApplication::getCommandLine()) {
+        m_text = text;
+        split();
+    }
 }
 
 aCmdLine::aCmdLine(const std::string& commandLine) : m_text(commandLine) {

@@ -8,8 +8,8 @@ class aCmdLine {
 public:
     static constexpr int kMaxArguments = 64;
 
-    // The application's command line; without an application object there is
-    // none, which is logged, and only argument 0 is held.
+    // The application object's command line; without an application object
+    // there is none, which is logged, and only argument 0 is held.
     aCmdLine();
     explicit aCmdLine(const std::string& commandLine);
     aCmdLine(const aCmdLine&) = delete;

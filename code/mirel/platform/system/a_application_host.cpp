@@ -6,6 +6,7 @@
 
 #include "mirel/kernel/a_application.h"
 
+#include "mirel/gfx/a_anim.h"
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/input/a_inputserver.h"
 #include "mirel/kernel/a_clock.h"
@@ -52,6 +53,7 @@ aApplication::~aApplication() {
     }
     if (ms_instance == this) {
         ms_instance = nullptr;
+        ms_commandLine = nullptr;
     }
     if (m_logFile) {
         if (a_getLogFile() == m_logFile) {
@@ -65,7 +67,7 @@ aApplication::~aApplication() {
 int aApplication::init(const char* name, void* instance, const char* commandLine, const char* company) {
     m_name = (name && *name) ? name : "Unnamed";
     m_moduleInstance = instance;
-    m_commandLine = commandLine;
+    ms_commandLine = commandLine;
 
     // One running copy: a later start asks this one to come to the front.
     m_singleInstance = std::make_unique<aSingleInstance>();
@@ -286,7 +288,7 @@ intptr_t aApplication::windowProc(const aWindowEvent& event) {
         int32_t w = 0, h = 0;
         getBackBufferSize(w, h);
         if (m_active && event.x >= 0 && event.y >= 0 && event.x < w && event.y < h) {
-            m_window->setCursorShape(m_cursorSprite ? int32_t(A_CURSOR_HIDDEN) : m_systemCursorId);
+            m_window->setCursorShape(m_cursor ? int32_t(A_CURSOR_HIDDEN) : m_systemCursorId);
             return 1;
         }
         return 0;
@@ -328,7 +330,21 @@ void aApplication::refreshCursor() {
 }
 
 void aApplication::setCursorSprite(aSprite* sprite) {
-    m_cursorSprite = sprite != nullptr;
+    if (!sprite) {
+        m_cursor.reset();
+        return;
+    }
+    if (!m_cursor) {
+        m_cursor = std::make_unique<aAnim>();
+    }
+    // An animation keeps its frame time and play flags; a plain sprite gives
+    // its frames to the animation the cursor already has.
+    if (const aAnim* anim = dynamic_cast<const aAnim*>(sprite)) {
+        *m_cursor = *anim;
+    } else {
+        static_cast<aSprite&>(*m_cursor) = *sprite;
+    }
+    m_cursor->play();
 }
 
 void aApplication::setPaused(bool paused) {

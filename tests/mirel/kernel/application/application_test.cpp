@@ -1,8 +1,11 @@
 #include "mirel/kernel/a_application.h"
 
+#include "mirel/gfx/a_anim.h"
 #include "mirel/gfx/a_graphserver.h"
+#include "mirel/gfx/a_image.h"
 #include "mirel/input/a_inputserver.h"
 #include "mirel/kernel/a_clock.h"
+#include "mirel/kernel/a_cmdline.h"
 #include "mirel/platform/window/headless/a_headless_window.h"
 #include "mirel/util/a_log.h"
 
@@ -94,6 +97,7 @@ protected:
     }
 
     std::filesystem::path m_root;
+    aManualClock m_clock;
     std::unique_ptr<aGraphServer> m_graph;
     aInputServer* m_input = nullptr;
 };
@@ -182,8 +186,11 @@ TEST_F(Application, InitMakesFoldersWritesTheBannerAndKeepsALogUpToTheLimit) {
     }
     // Without a company the game folder is the product alone.
     TestApp app;
-    ASSERT_EQ(app.init("Solo", nullptr, "", ""), 0);
+    ASSERT_EQ(app.init("Solo", nullptr, "-window  level2", ""), 0);
     EXPECT_EQ(app.getUserFolder(), "userappdata:Solo/");
+    aCmdLine arguments;
+    ASSERT_EQ(arguments.getCount(), 3);
+    EXPECT_STREQ(arguments.getArgument(2), "level2");
     EXPECT_TRUE(std::filesystem::is_directory(m_root / "data" / "Solo"));
     app.shutdown();
 }
@@ -334,6 +341,56 @@ TEST_F(Application, PrintScreenSavesTheLastFrameHeadless) {
     EXPECT_EQ(px[0], 0x99);
     EXPECT_EQ(px[1], 0x66);
     EXPECT_EQ(px[2], 0x33);
+    stop(app);
+}
+
+TEST_F(Application, CursorSpriteIsDrawnAtThePointerLessTheHotSpotAndAnimates) {
+    a_setClock(&m_clock);
+    TestApp app;
+    start(app);
+    // Two 4 x 4 frames: red, then green.
+    aImage strip;
+    strip.createEmpty(8, 4);
+    for (int y = 0; y < 4; ++y) {
+        for (int x = 0; x < 8; ++x) {
+            strip.setPixel(x, y, x < 4 ? 0xffff0000u : 0xff00ff00u);
+        }
+    }
+    aAnim anim;
+    aRect area(0, 0, 8, 4);
+    anim.setFramesFromGrid(&strip, &area, 4, 4, 2);
+    anim.setFrameTime(0.15f);
+    app.window()->setCursorPos(200, 100);
+    m_input->setCursor(&anim, 1, 2);
+    ASSERT_TRUE(app.hasCursorSprite());
+
+    auto pixel = [&](int x, int y) {
+        std::vector<uint32_t> px;
+        uint32_t w = 0, h = 0;
+        m_graph->getDevice()->getFrontBuffer(&px, &w, &h);
+        return px.at(size_t(y) * w + size_t(x)) & 0xffffffu;
+    };
+    std::vector<uint32_t> seen;
+    app.onRender = [&](int frame) {
+        seen.push_back(pixel(199, 98));
+        EXPECT_EQ(pixel(198, 98), 0u);
+        m_clock.advance(0.1);
+        return frame == 4 ? -1 : 0;
+    };
+    m_input->update();
+    EXPECT_EQ(app.run(), 0);
+    // Each frame is drawn, then the animation advances by the frame's time
+    // (0.1 s plus the loop's pacing sleep): the 0.15 s frame time has passed
+    // after the third frame.
+    ASSERT_EQ(seen.size(), 4u);
+    EXPECT_EQ(seen[0], 0xff0000u);
+    EXPECT_EQ(seen[1], 0xff0000u);
+    EXPECT_EQ(seen[2], 0xff0000u);
+    EXPECT_EQ(seen[3], 0x00ff00u);
+
+    m_input->setSystemCursor(A_CURSOR_ARROW);
+    EXPECT_FALSE(app.hasCursorSprite());
+    a_setClock(nullptr);
     stop(app);
 }
 
