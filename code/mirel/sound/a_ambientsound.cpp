@@ -4,7 +4,6 @@
 #include "mirel/sound/a_sound.h"
 #include "mirel/util/a_log.h"
 #include "mirel/util/a_optionsfile.h"
-#include "mirel/util/a_stringlist.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -38,60 +37,22 @@ float aRandomRange::pick() const {
     return static_cast<float>(lo + (hi - lo) * a_rand() / 32767.0);
 }
 
-namespace {
-
-// The section names of an options file in file order, included files in place.
-void scanSections(const std::string& path, std::vector<std::string>& names, int depth) {
-    if (depth > 8) {
-        return;
-    }
-    aStringList lines(path);
-    for (lines.begin(); !lines.isEnd(); lines.next()) {
-        const std::string& line = lines.current();
-        size_t at = line.find_first_not_of(" \t");
-        if (at == std::string::npos) {
-            continue;
-        }
-        if (line[at] == '[') {
-            size_t close = line.find(']', at + 1);
-            std::string name =
-                line.substr(at + 1, close == std::string::npos ? std::string::npos : close - at - 1);
-            if (std::find(names.begin(), names.end(), name) == names.end()) {
-                names.push_back(name);
-            }
-        } else if (line.compare(at, 8, "#include") == 0) {
-            size_t open = line.find('"', at + 8);
-            if (open != std::string::npos && open > at + 8) {
-                size_t close = line.find('"', open + 1);
-                std::string file =
-                    line.substr(open + 1, close == std::string::npos ? std::string::npos : close - open - 1);
-                if (!file.empty()) {
-                    scanSections(file, names, depth + 1);
-                }
-            }
-        }
-    }
-}
-
-} // namespace
-
 aAmbientSoundSystem::aAmbientSoundSystem(const std::string& path, aSoundManager* manager,
                                          const std::string& group)
-    : m_manager(manager) {
-    aOptionsFile file(path);
-    std::vector<std::string> sections;
-    scanSections(path, sections, 0);
-    load(file, sections, group);
-}
+    : aAmbientSoundSystem(aOptionsFile(path), manager, group) {}
 
-void aAmbientSoundSystem::load(aOptionsFile& file, const std::vector<std::string>& sections,
-                               const std::string& group) {
+aAmbientSoundSystem::aAmbientSoundSystem(const aOptionsFile& file, aSoundManager* manager,
+                                         const std::string& group)
+    : m_manager(manager) {
     if (!m_manager) {
         a_logString("aAmbientSoundSystem. No sound manager");
         return;
     }
-    for (const std::string& name : sections) {
-        if (!file.setSection(name)) {
+    std::vector<std::string> sections = file.getSectionNames();
+    for (size_t i = 0; i < sections.size(); ++i) {
+        const std::string& name = sections[i];
+        // A repeated section names the same sound: the first one holds its keys.
+        if (std::find(sections.begin(), sections.begin() + long(i), name) != sections.begin() + long(i)) {
             continue;
         }
         const aSound* found =
@@ -108,21 +69,22 @@ void aAmbientSoundSystem::load(aOptionsFile& file, const std::vector<std::string
         entry.delay.defaultValue = 0.0f;
         entry.playtime.defaultValue = -1.0f;
         auto read = [&](const char* key, aRandomRange& range) {
-            if (file.hasKey(key)) {
-                range.parse(file.getString(key));
+            if (const std::string* value = file.findValue(name, key)) {
+                range.parse(*value);
             }
         };
         read("volume", entry.volume);
         read("pan", entry.pan);
         read("pause", entry.pause);
         read("delay", entry.delay);
-        entry.loop = file.hasKey("loop") && file.getInt("loop") != 0;
+        const std::string* loop = file.findValue(name, "loop");
+        entry.loop = loop && std::atoi(loop->c_str()) != 0;
         if (entry.loop) {
             read("playtime", entry.playtime);
-            if (file.hasKey("fade")) {
-                entry.fade = static_cast<float>(std::atof(file.getString("fade").c_str()));
+            if (const std::string* fade = file.findValue(name, "fade")) {
+                entry.fade = static_cast<float>(std::atof(fade->c_str()));
                 if (!(entry.fade >= 0.0f)) {
-                    a_log("aAmbientSoundSystem. Invalid fade time \"%s\"", file.getString("fade").c_str());
+                    a_log("aAmbientSoundSystem. Invalid fade time \"%s\"", fade->c_str());
                     entry.fade = 0.0f;
                 }
             }

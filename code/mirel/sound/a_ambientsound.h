@@ -38,6 +38,8 @@ class aAmbientSoundSystem {
 public:
     // Every section of the file names one sound of the manager (looked up in
     // the group first, then without a group).
+    aAmbientSoundSystem(const aOptionsFile& file, aSoundManager* manager, const std::string& group);
+    // Opens the options file, then as above.
     aAmbientSoundSystem(const std::string& path, aSoundManager* manager, const std::string& group);
     virtual ~aAmbientSoundSystem();
     aAmbientSoundSystem(const aAmbientSoundSystem&) = delete;
@@ -51,8 +53,6 @@ public:
     const std::vector<aAmbientSound>& getSounds() const { return m_sounds; }
 
 private:
-    void load(aOptionsFile& file, const std::vector<std::string>& sections, const std::string& group);
-
     aSoundManager* m_manager;
     std::vector<aAmbientSound> m_sounds;
     uint8_t m_running = 0;

@@ -158,20 +158,67 @@ int aOptionsFile::getInt(const std::string& key) const {
     return std::atoi(getString(key).c_str());
 }
 
-std::string aOptionsFile::getValue(const std::string& section, const std::string& key) const {
+aOptionsFile::aOptionsFile(const aOptionsFile& other) : m_current(m_sections.end()) {
+    *this = other;
+}
+
+aOptionsFile& aOptionsFile::operator=(const aOptionsFile& other) {
+    if (this == &other) {
+        return *this;
+    }
+    m_sections = other.m_sections;
+    m_sectionSeen = other.m_sectionSeen;
+    m_including = other.m_including;
+    m_parsedFiles = other.m_parsedFiles;
+    // The cursors point into the other file's lists: find the same places here.
+    m_current = m_sections.end();
+    if (other.hasCurrent()) {
+        std::list<Section>::const_iterator section = other.m_current;
+        std::list<Key>::const_iterator key = other.m_key;
+        const std::list<Key>& keys = section->keys;
+        m_current = std::next(m_sections.begin(), std::distance(other.m_sections.cbegin(), section));
+        m_key = std::next(m_current->keys.begin(), std::distance(keys.cbegin(), key));
+    }
+    return *this;
+}
+
+std::vector<std::string> aOptionsFile::getSectionNames() const {
+    std::vector<std::string> names;
     for (const Section& s : m_sections) {
-        if (s.name != section) {
-            continue;
+        names.push_back(s.name);
+    }
+    return names;
+}
+
+const aOptionsFile::Section* aOptionsFile::findSection(const std::string& name) const {
+    for (const Section& s : m_sections) {
+        if (s.name == name) {
+            return &s;
         }
-        for (const Key& k : s.keys) {
+    }
+    return nullptr;
+}
+
+const std::string* aOptionsFile::findValue(const std::string& section, const std::string& key) const {
+    if (const Section* s = findSection(section)) {
+        for (const Key& k : s->keys) {
             if (k.first == key) {
-                return k.second;
+                return &k.second;
             }
         }
-        a_logString(("aOptionsFile. Cannot find key: [" + section + "]." + key).c_str());
-        return std::string();
     }
-    a_logString(("aOptionsFile. Cannot find section: [" + section + "]").c_str());
+    return nullptr;
+}
+
+std::string aOptionsFile::getValue(const std::string& section, const std::string& key) const {
+    if (const std::string* value = findValue(section, key)) {
+        return *value;
+    }
+    if (findSection(section)) {
+        a_logString(("aOptionsFile. Cannot find key: [" + section + "]." + key).c_str());
+    } else {
+        a_logString(("aOptionsFile. Cannot find section: [" + section + "]").c_str());
+    }
     return std::string();
 }
 

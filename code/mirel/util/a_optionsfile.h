@@ -13,16 +13,24 @@ class aOptionsFile {
 public:
     aOptionsFile() : m_current(m_sections.end()) {}
     explicit aOptionsFile(const std::string& path);
+    // A copy has its own current section and key cursor at the same places.
+    aOptionsFile(const aOptionsFile& other);
+    aOptionsFile& operator=(const aOptionsFile& other);
 
     // Drops all sections and parses the file; the first section becomes current.
     void load(const std::string& path);
 
     bool setSection(const std::string& name);
     std::string getSectionName() const;
+    // Every section's name in file order, duplicates included.
+    std::vector<std::string> getSectionNames() const;
 
     std::string getString(const std::string& key) const;
     int getInt(const std::string& key) const;
     std::string getValue(const std::string& section, const std::string& key) const;
+    // The value of the key in the first section of that name; null, without a
+    // log line, when either is missing.
+    const std::string* findValue(const std::string& section, const std::string& key) const;
     // Appends the tokens of a value split at runs of commas and blanks.
     void getStringList(const std::string& section, const std::string& key,
                        std::vector<std::string>& list) const;
@@ -43,6 +51,7 @@ private:
     };
 
     void parse(const std::string& path, bool top);
+    const Section* findSection(const std::string& name) const;
     bool hasCurrent() const { return m_current != m_sections.end(); }
 
     std::list<Section> m_sections;

@@ -2,6 +2,7 @@
 #include "mirel/sound/a_ambientsound.h"
 #include "mirel/sound/a_sound.h"
 #include "mirel/sound/sound_test_support.h"
+#include "mirel/util/a_optionsfile.h"
 
 #include <gtest/gtest.h>
 
@@ -110,6 +111,17 @@ TEST_F(Ambient, UnknownSoundsAddNothing) {
     EXPECT_EQ(system->getSounds().size(), 1u);
     EXPECT_TRUE(m_log.has("aSoundManager. Cannot find sound \"owl\""));
     EXPECT_TRUE(m_log.has("aSoundManager. Cannot clone NULL sound"));
+}
+
+TEST_F(Ambient, ReadsAnOpenOptionsFileAndARepeatedSectionOnce) {
+    std::string path = scratch("amb/ambient.ini");
+    writeText(path, "[wind]\nloop = 1\nfade = 0.5\n[bird]\nvolume = 0.25\n[wind]\nfade = 2\n");
+    aOptionsFile file(path);
+    aAmbientSoundSystem system(file, m_manager.get(), "room01");
+    ASSERT_EQ(system.getSounds().size(), 2u);
+    EXPECT_TRUE(system.getSounds()[0].loop);
+    EXPECT_FLOAT_EQ(system.getSounds()[0].fade, 0.5f);
+    EXPECT_FALSE(system.getSounds()[1].loop);
 }
 
 TEST(RandomRange, PicksFromEachPairWithEqualChance) {

@@ -192,6 +192,29 @@ TEST_F(OptionsTest, KeyCursor) {
     EXPECT_TRUE(o.isKeyEnd());
 }
 
+TEST_F(OptionsTest, SectionNamesValuesAndCopies) {
+    aOptionsFile o = parse("[A]\nx=1\n[B]\ny=2\nz=3\n[A]\nx=9\n");
+    EXPECT_EQ(o.getSectionNames(), (Lines{"A", "B", "A"}));
+    LogCapture log;
+    ASSERT_NE(o.findValue("A", "x"), nullptr);
+    EXPECT_EQ(*o.findValue("A", "x"), "1");
+    EXPECT_EQ(o.findValue("B", "x"), nullptr);
+    EXPECT_EQ(o.findValue("C", "x"), nullptr);
+    EXPECT_TRUE(log.lines.empty());
+
+    // A copy keeps its own cursors at the same places.
+    ASSERT_TRUE(o.setSection("B"));
+    o.firstKey();
+    o.nextKey();
+    aOptionsFile copy(o);
+    o.setSection("A");
+    EXPECT_EQ(copy.getSectionName(), "B");
+    EXPECT_EQ(copy.getKeyName(), "z");
+    copy.nextKey();
+    EXPECT_TRUE(copy.isKeyEnd());
+    EXPECT_EQ(o.getString("x"), "1");
+}
+
 TEST_F(OptionsTest, Includes) {
     file("keys.ini", "inc=1\n");
     file("sections.ini", "[IncA]\na=1\n[IncB]\nb=2\n");
