@@ -12,32 +12,36 @@ void aCurve::addPoint(int32_t x, int32_t y) {
     m_lastY = y;
     if (m_type != TYPE_BEZIER || m_points.empty()) {
         m_points.push_back({x, y});
-        m_tags.push_back(A_CURVE_ANCHOR);
+        m_tags.push_back({A_CURVE_ANCHOR, 0});
         return;
     }
-    for (uint32_t tag : {A_CURVE_HANDLE, A_CURVE_HANDLE, A_CURVE_ANCHOR}) {
+    for (uint32_t kind : {A_CURVE_HANDLE, A_CURVE_HANDLE, A_CURVE_ANCHOR}) {
         m_points.push_back({x, y});
-        m_tags.push_back(tag);
+        m_tags.push_back({kind, 0});
     }
     alignHandles(uint32_t(m_points.size() - 1));
 }
 
 void aCurve::insertPoint(uint32_t index, int32_t x, int32_t y) {
-    index = std::min<uint32_t>(index, uint32_t(m_points.size()));
+    const aCurvePoint p{x, y};
     if (m_type != TYPE_BEZIER || m_points.empty()) {
-        m_points.insert(m_points.begin() + index, aCurvePoint{x, y});
-        m_tags.insert(m_tags.begin() + index, A_CURVE_ANCHOR);
+        index = std::min<uint32_t>(index, uint32_t(m_points.size()));
+        m_points.insert(m_points.begin() + index, p);
+        m_tags.insert(m_tags.begin() + index, aCurveTag{A_CURVE_ANCHOR, 0});
         return;
     }
-    const aCurvePoint p{x, y};
-    if (index == 0) {
-        // A new first anchor, followed by its two handles.
-        m_points.insert(m_points.begin(), {p, p, p});
-        m_tags.insert(m_tags.begin(), {A_CURVE_ANCHOR, A_CURVE_HANDLE, A_CURVE_HANDLE});
-    } else {
-        m_points.insert(m_points.begin() + index, {p, p, p});
-        m_tags.insert(m_tags.begin() + index, {A_CURVE_HANDLE, A_CURVE_HANDLE, A_CURVE_ANCHOR});
+    const aCurveTag anchor{A_CURVE_ANCHOR, 0}, handle{A_CURVE_HANDLE, 0};
+    if (index >= m_points.size()) {
+        // A new last segment: two handles and the anchor.
+        m_points.insert(m_points.end(), {p, p, p});
+        m_tags.insert(m_tags.end(), {handle, handle, anchor});
+        return;
     }
+    // The new anchor starts the segment the anchor at the boundary started,
+    // with its two handles after it.
+    index -= index % 3;
+    m_points.insert(m_points.begin() + index, {p, p, p});
+    m_tags.insert(m_tags.begin() + index, {anchor, handle, handle});
 }
 
 void aCurve::removePoint(uint32_t index) {
@@ -49,7 +53,7 @@ void aCurve::removePoint(uint32_t index) {
         m_tags.erase(m_tags.begin() + index);
         return;
     }
-    if (m_tags[index] != A_CURVE_ANCHOR) {
+    if (m_tags[index].isHandle()) {
         return;
     }
     // The anchor and its two handles: those after it for the first anchor,
@@ -120,17 +124,21 @@ struct Vec {
     double x, y;
 };
 
-// The larger distance of the two handles from the chord (from its start when
-// the chord is a point). The curve lies in the hull of its four points, so a
-// value within the tolerance keeps the chord within it too.
+// The larger distance of the two handles from the chord segment. The curve
+// lies in the hull of its four points, and every point within the tolerance
+// of the segment keeps the whole hull, and so the curve, within it; the chord
+// in turn stays within it of the curve (the curve runs from one end of the
+// chord to the other). Measuring against the segment rather than its line
+// catches handles that overshoot the chord's ends.
 double handleDeviation(const Vec& a, const Vec& b, const Vec& c, const Vec& d) {
     const double cx = d.x - a.x, cy = d.y - a.y;
-    const double len = std::sqrt(cx * cx + cy * cy);
+    const double len2 = cx * cx + cy * cy;
     auto dist = [&](const Vec& p) {
-        if (len < 1e-12) {
-            return std::hypot(p.x - a.x, p.y - a.y);
+        double t = 0.0;
+        if (len2 > 1e-24) {
+            t = std::clamp(((p.x - a.x) * cx + (p.y - a.y) * cy) / len2, 0.0, 1.0);
         }
-        return std::fabs((p.x - a.x) * cy - (p.y - a.y) * cx) / len;
+        return std::hypot(p.x - (a.x + t * cx), p.y - (a.y + t * cy));
     };
     return std::max(dist(b), dist(c));
 }
@@ -138,9 +146,9 @@ double handleDeviation(const Vec& a, const Vec& b, const Vec& c, const Vec& d) {
 void flattenBezier(const Vec& a, const Vec& b, const Vec& c, const Vec& d, int depth,
                    std::vector<aPathPoint>& out) {
     const double dev = handleDeviation(a, b, c, d);
-    // Depth 24 is far below a pixel for any curve on a 16-bit screen; it also
-    // ends the split for points that are not finite.
-    if (!(dev > aCurvePath::kFlatness) || depth >= 24) {
+    // Each split quarters the deviation: 16 levels flatten curves spanning
+    // a thousand million pixels, and bound the points of a segment to 65536.
+    if (!(dev > aCurvePath::kFlatness) || depth >= 16) {
         out.push_back({float(d.x), float(d.y)});
         return;
     }
@@ -308,6 +316,17 @@ int aCurvePath::updateMove(double distance) {
         return A_MOVE_END;
     }
     const int32_t last = int32_t(m_flat.size()) - 1;
+    if (!(distance > 0.0) || !std::isfinite(distance)) {
+        distance = 0.0;
+    }
+    if (m_segment >= last) {
+        // The path was rebuilt shorter while walking: the walk is over.
+        m_segment = last;
+        m_posX = m_flat[size_t(last)].x;
+        m_posY = m_flat[size_t(last)].y;
+        m_moving = false;
+        return A_MOVE_END;
+    }
     m_segDist += distance;
     while (m_segDist >= m_segLength) {
         ++m_segment;

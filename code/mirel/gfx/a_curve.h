@@ -24,9 +24,21 @@ struct aPathPoint {
     float x = 0.0f, y = 0.0f;
 };
 
-// Tag values of the control points.
-constexpr uint32_t A_CURVE_ANCHOR = 0;
-constexpr uint32_t A_CURVE_HANDLE = 3;
+// Kinds of the control points. Every point of a spline is an anchor; on a
+// Bezier curve the anchor kinds say how the two handles around an anchor move
+// together when one of them is dragged (see aCurveEditor).
+constexpr uint32_t A_CURVE_ANCHOR = 0;  // anchor, handles mirrored
+constexpr uint32_t A_CURVE_ALIGNED = 1; // anchor, handles on one line
+constexpr uint32_t A_CURVE_FREE = 2;    // anchor, handles independent
+constexpr uint32_t A_CURVE_HANDLE = 3;  // a Bezier handle
+
+// The record kept beside each control point.
+struct aCurveTag {
+    uint32_t kind = A_CURVE_ANCHOR;
+    uint8_t pinned = 0; // stays in place when the whole path is dragged
+    bool isHandle() const { return kind == A_CURVE_HANDLE; }
+    bool operator==(const aCurveTag& o) const { return kind == o.kind && pinned == o.pinned; }
+};
 
 class aCurve {
 public:
@@ -42,7 +54,10 @@ public:
     // the handles up around it.
     void addPoint(int32_t x, int32_t y);
     // On a Bezier curve the anchor goes in (and out) together with its two
-    // handles; removing a handle alone does nothing.
+    // handles; removing a handle alone does nothing. A Bezier anchor is
+    // inserted at the anchor boundary at or below the index (a multiple of 3)
+    // as anchor, handle, handle, so that it starts the segment that the old
+    // anchor there started; an index at or past the end appends a segment.
     void insertPoint(uint32_t index, int32_t x, int32_t y);
     void removePoint(uint32_t index);
     // Ignored beyond the end and for Bezier curves.
@@ -56,7 +71,8 @@ public:
 
     uint32_t getPointCount() const { return uint32_t(m_points.size()); }
     const std::vector<aCurvePoint>& getPoints() const { return m_points; }
-    const std::vector<uint32_t>& getTags() const { return m_tags; }
+    const std::vector<aCurveTag>& getTags() const { return m_tags; }
+    bool isHandle(uint32_t index) const { return index < m_tags.size() && m_tags[index].isHandle(); }
     void getLastAdded(int32_t& x, int32_t& y) const { x = m_lastX; y = m_lastY; }
 
 protected:
@@ -67,7 +83,7 @@ protected:
     uint32_t m_type = TYPE_SPLINE;
     bool m_closed = false;
     std::vector<aCurvePoint> m_points;
-    std::vector<uint32_t> m_tags;
+    std::vector<aCurveTag> m_tags;
 };
 
 // Result codes of aCurvePath::updateMove.
@@ -83,9 +99,13 @@ class aCurvePath : public aCurve {
 public:
     // The largest distance between the polyline and the exact curve.
     static constexpr float kFlatness = 0.25f;
-    // The tension of the cardinal splines: each spline segment from P1 to P2
-    // is the cubic Bezier with handles P1 + T / 3 x (P2 - P0) and
-    // P2 - T / 3 x (P3 - P1); open ends repeat their end point.
+    // The tension of the cardinal splines, 0.5 (the customary default of
+    // 2D path libraries; 0 would give straight lines, 0.5 is the Catmull-Rom
+    // spline). Each spline segment from P1 to P2 is the cubic Bezier with
+    // handles P1 + T / 3 x (P2 - P0) and P2 - T / 3 x (P3 - P1). An open
+    // spline repeats its end points (P0 = P1 on the first segment, P3 = P2 on
+    // the last); a closed one wraps around and adds the segment back to the
+    // first point.
     static constexpr float kTension = 0.5f;
 
     // Draws on the application's graphics device.
@@ -119,12 +139,16 @@ public:
     void drawControlPoints();
     aGDI& getDrawer() { return m_gdi; }
 
+    // The walker: startMove puts it on the first point; each updateMove goes
+    // the distance further along the polyline (a negative or non-finite
+    // distance is taken as 0) and returns A_MOVE_ON, A_MOVE_END on the step
+    // that reaches the last point (the walker stops there) or A_MOVE_STOPPED.
     void startMove();
     int updateMove(double distance);
     bool isMoving() const { return m_moving; }
     void getPosition(float& x, float& y, double* angle = nullptr) const;
 
-private:
+protected:
     double segmentAngle(size_t i) const;
 
     aGDI m_gdi;
