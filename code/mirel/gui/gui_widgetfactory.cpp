@@ -1,0 +1,31 @@
+#include "mirel/gui/gui_widgetfactory.h"
+
+#include "mirel/gui/gui_widget.h"
+#include "mirel/util/a_log.h"
+
+namespace GUI {
+
+WidgetFactory& WidgetFactory::Instance() {
+    static WidgetFactory factory;
+    return factory;
+}
+
+WidgetFactory::WidgetFactory() {
+    Register("widget", &Create<Widget>);
+}
+
+bool WidgetFactory::Register(const std::string& type, Creator creator) {
+    return m_registry.registerClass(type, creator);
+}
+
+Widget* WidgetFactory::NewWidget(const std::string& type, const std::string& name) const {
+    Creator creator = m_registry.find(type);
+    if (!creator) {
+        a_log("WidgetFactory::NewWidget - cannot create widget '%s' of unregistered class '%s'", name.c_str(),
+              type.c_str());
+        return nullptr;
+    }
+    return creator(name);
+}
+
+} // namespace GUI
