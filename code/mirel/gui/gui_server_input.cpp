@@ -1,0 +1,311 @@
+// GUI server: per-frame input dispatch.
+//
+// Handlers may destroy widgets. The server therefore never keeps a widget
+// pointer across a handler call in a local: it re-reads its mouse and focus
+// members (which ForgetWidget clears) and, for the hover chains, checks each
+// widget's life token before calling it.
+
+#include "mirel/gui/gui_keys.h"
+#include "mirel/gui/gui_mousecursor.h"
+#include "mirel/gui/gui_server.h"
+#include "mirel/gui/gui_widget.h"
+#include "mirel/input/a_inputserver.h"
+
+#include <vector>
+
+namespace GUI {
+
+namespace {
+
+constexpr uint32_t kLShift = 0x2A, kRShift = 0x36, kLCtrl = 0x1D, kRCtrl = 0x9D, kLAlt = 0x38, kRAlt = 0xB8;
+
+bool Enabled(const Widget* widget) { return widget && widget->IsEnabled(); }
+
+// The widget and its ancestors, from the root down.
+std::vector<Widget*> Chain(Widget* widget)
+{
+    std::vector<Widget*> chain;
+    for (Widget* w = widget; w; w = w->GetParent())
+        chain.insert(chain.begin(), w);
+    return chain;
+}
+
+} // namespace
+
+void Server::ResetInputState()
+{
+    m_mouseWidget = nullptr;
+    m_focusWidget = nullptr;
+    m_pressedButton = NO_BUTTON;
+    m_currentCursor = nullptr;
+    m_lastX = 0;
+    m_lastY = 0;
+    m_cursorSwitching = true;
+    m_autoRepeatKey = -1;
+    m_autoRepeatStarted = false;
+    m_autoRepeatTimer = 0.0f;
+}
+
+uint32_t Server::GetModifiers() const
+{
+    if (!m_input)
+        return 0;
+    auto down = [&](uint32_t key) { return IsPressed(m_input->getKeyState(key)); };
+    uint32_t mods = 0;
+    if (down(kLShift) || down(kRShift))
+        mods |= MOD_SHIFT;
+    if (down(kLCtrl) || down(kRCtrl))
+        mods |= MOD_CTRL;
+    if (down(kLAlt) || down(kRAlt))
+        mods |= MOD_ALT;
+    if (m_input->isToggled(aToggleKey::CapsLock))
+        mods |= MOD_CAPSLOCK;
+    if (m_input->isToggled(aToggleKey::ScrollLock))
+        mods |= MOD_SCROLLLOCK;
+    if (m_input->isToggled(aToggleKey::NumLock))
+        mods |= MOD_NUMLOCK;
+    return mods;
+}
+
+void Server::MakeMouseArgs(MouseEventArgs& args, Widget* target) const
+{
+    args.widget = target;
+    args.modifiers = m_modifiers;
+    args.button = m_pressedButton;
+    args.wheel = m_wheel;
+    args.x = m_lastX - (target ? target->GetAbsoluteX() : 0);
+    args.y = m_lastY - (target ? target->GetAbsoluteY() : 0);
+    args.dx = m_dx;
+    args.dy = m_dy;
+}
+
+void Server::MakeKeyArgs(KeybEventArgs& args, uint32_t key) const
+{
+    args.widget = m_focusWidget;
+    args.modifiers = m_modifiers;
+    args.key = key;
+    args.character = KeyToChar(key, m_modifiers);
+}
+
+void Server::UpdateButtons()
+{
+    if (m_pressedButton != NO_BUTTON) {
+        if (!IsPressed(m_input->getButtonState(m_pressedButton))) {
+            if (Enabled(m_mouseWidget)) {
+                MouseEventArgs args;
+                MakeMouseArgs(args, m_mouseWidget);
+                m_mouseWidget->OnMouseUp(args);
+            }
+            m_pressedButton = NO_BUTTON;
+        }
+        return;
+    }
+    for (uint32_t b = 0; b < 3; ++b) {
+        if (!IsPressed(m_input->getButtonState(b)))
+            continue;
+        m_pressedButton = b;
+        m_autoRepeatTimer = 0.0f;
+        m_autoRepeatKey = -1;
+        m_autoRepeatStarted = false;
+        if (Enabled(m_mouseWidget)) {
+            m_mouseWidget->Rise();
+            if (Enabled(m_mouseWidget)) {
+                MouseEventArgs args;
+                MakeMouseArgs(args, m_mouseWidget);
+                m_mouseWidget->OnMouseDown(args);
+            }
+        }
+        return;
+    }
+}
+
+void Server::UpdateKeys()
+{
+    for (uint32_t key = 0; key < 256; ++key) {
+        const bool pressed = IsPressed(m_input->getKeyState(key));
+        if (!pressed) {
+            if (!m_keyDown[key])
+                continue;
+            m_keyDown[key] = false;
+            if (m_autoRepeatKey == int32_t(key))
+                m_autoRepeatKey = -1;
+            if (Enabled(m_focusWidget)) {
+                KeybEventArgs args;
+                MakeKeyArgs(args, key);
+                m_focusWidget->OnKeyUp(args);
+            }
+            continue;
+        }
+        if (m_keyDown[key] || m_pressedButton != NO_BUTTON)
+            continue;
+        m_keyDown[key] = true;
+        m_autoRepeatTimer = 0.0f;
+        m_autoRepeatKey = int32_t(key);
+        m_autoRepeatStarted = false;
+        if (m_root && m_root->HandleHotkey(key, m_modifiers)) {
+            // The hotkey took the key: it must not repeat into the focus widget.
+            m_autoRepeatKey = -1;
+            continue;
+        }
+        if (Enabled(m_focusWidget)) {
+            KeybEventArgs args;
+            MakeKeyArgs(args, key);
+            m_focusWidget->OnKeyDown(args);
+        }
+    }
+}
+
+void Server::UpdateAutoRepeat(float dt)
+{
+    const bool mouseMode = m_pressedButton != NO_BUTTON;
+    if (!mouseMode && m_autoRepeatKey < 0)
+        return;
+    m_autoRepeatTimer += dt;
+    Widget* target = mouseMode ? m_mouseWidget : m_focusWidget;
+    if (!Enabled(target))
+        return;
+    bool fire = false;
+    if (!m_autoRepeatStarted) {
+        if (m_autoRepeatTimer >= target->GetAutoRepeatDelay()) {
+            m_autoRepeatTimer = 0.0f;
+            m_autoRepeatStarted = true;
+            fire = true;
+        }
+    } else if (m_autoRepeatTimer >= target->GetAutoRepeatRate()) {
+        m_autoRepeatTimer -= target->GetAutoRepeatRate();
+        fire = true;
+    }
+    if (!fire)
+        return;
+    if (mouseMode) {
+        MouseEventArgs args;
+        MakeMouseArgs(args, target);
+        if (target->IsMouseAutoRepeat() && target->IsPointInside(args.x, args.y))
+            target->OnMouseDown(args);
+    } else {
+        KeybEventArgs args;
+        MakeKeyArgs(args, uint32_t(m_autoRepeatKey));
+        target->OnKeyDown(args);
+    }
+}
+
+void Server::Update(float dt)
+{
+    if (m_input) {
+        int32_t x = 0, y = 0;
+        m_input->getMousePos(x, y);
+        m_dx = x - m_lastX;
+        m_dy = y - m_lastY;
+        m_lastX = x;
+        m_lastY = y;
+        m_modifiers = GetModifiers();
+        m_wheel = float(double(m_input->getWheel()) / 120.0);
+
+        UpdateButtons();
+        UpdateKeys();
+        UpdateAutoRepeat(dt);
+
+        if (m_pressedButton == NO_BUTTON && m_root) {
+            Widget* hit = m_root->FindWidgetAt(m_lastX, m_lastY, true, true);
+            if (hit && !hit->IsEnabled())
+                hit = nullptr;
+            SetMouseWidget(hit);
+        }
+
+        if (Enabled(m_mouseWidget)) {
+            MouseEventArgs args;
+            MakeMouseArgs(args, m_mouseWidget);
+            if (m_dx != 0 || m_dy != 0)
+                m_mouseWidget->OnMouseMove(args);
+            // The same record: a handled flag set by the move is still set.
+            if (m_wheel != 0.0f && Enabled(m_mouseWidget) && args.widget == m_mouseWidget)
+                m_mouseWidget->OnMouseWheel(args);
+        }
+    }
+    if (m_root)
+        m_root->Update(dt);
+}
+
+void Server::Render()
+{
+    if (m_root)
+        m_root->Render();
+}
+
+void Server::SetMouseWidget(Widget* widget)
+{
+    if (widget == m_mouseWidget)
+        return;
+    std::vector<Widget*> oldChain = Chain(m_mouseWidget);
+    std::vector<Widget*> newChain = Chain(widget);
+    size_t common = 0;
+    while (common < oldChain.size() && common < newChain.size() && oldChain[common] == newChain[common])
+        ++common;
+
+    // A handler may destroy any of these widgets: call only the live ones.
+    std::vector<std::weak_ptr<const bool>> oldLife, newLife;
+    for (Widget* w : oldChain)
+        oldLife.push_back(w->GetLifeToken());
+    for (Widget* w : newChain)
+        newLife.push_back(w->GetLifeToken());
+
+    for (size_t i = common; i < oldChain.size(); ++i) {
+        if (oldLife[i].expired())
+            continue;
+        MouseEventArgs args;
+        MakeMouseArgs(args, oldChain[i]);
+        oldChain[i]->OnMouseLeave(args);
+    }
+    for (size_t i = common; i < newChain.size(); ++i) {
+        if (newLife[i].expired())
+            continue;
+        MouseEventArgs args;
+        MakeMouseArgs(args, newChain[i]);
+        newChain[i]->OnMouseEnter(args);
+    }
+    m_mouseWidget = (widget && !newLife.back().expired()) ? widget : nullptr;
+}
+
+void Server::SetFocus(Widget* widget)
+{
+    if (widget && !widget->AcceptsFocus())
+        return;
+    std::weak_ptr<const bool> life = widget ? widget->GetLifeToken() : std::weak_ptr<const bool>();
+    if (m_focusWidget) {
+        WidgetEventArgs args;
+        args.widget = m_focusWidget;
+        m_focusWidget->OnFocusLost(args);
+    }
+    m_focusWidget = (widget && !life.expired()) ? widget : nullptr;
+    for (bool& down : m_keyDown)
+        down = false;
+    if (m_focusWidget) {
+        WidgetEventArgs args;
+        args.widget = m_focusWidget;
+        m_focusWidget->OnFocusGain(args);
+    }
+}
+
+void Server::SetMouseCursor(const std::string& name)
+{
+    if (name.empty())
+        return;
+    MouseCursor* cursor = GetMouseCursor(name);
+    if (!cursor || cursor == m_currentCursor)
+        return;
+    if (m_cursorSwitching) {
+        if (m_currentCursor)
+            m_currentCursor->SetActive(false);
+        cursor->SetActive(true);
+    }
+    m_currentCursor = cursor;
+}
+
+void Server::ForgetWidget(Widget* widget)
+{
+    (void)widget; // whichever widget dies, hover and focus start afresh
+    m_mouseWidget = nullptr;
+    m_focusWidget = nullptr;
+}
+
+} // namespace GUI
