@@ -353,12 +353,21 @@ void Widget::Render() {
     OnBeginRender(begin);
     Draw();
 
+    // With nothing left of the clip rectangle the children that clip by this
+    // widget are skipped: the device keeps its old viewport for an empty one.
+    const aRect clipped = remembered.intersection(screen);
+    const bool clippedEmpty = clipped.width <= 0 || clipped.height <= 0;
     bool clipping = false;
-    for (Widget* child : m_drawOrder) {
+    const std::vector<Widget*> order = m_drawOrder;
+    for (Widget* child : order) {
+        if (!contains(m_drawOrder, child))
+            continue;
         if (graph && child->m_clipByParent != clipping) {
             clipping = child->m_clipByParent;
-            graph->setViewport(clipping ? remembered.intersection(screen) : remembered);
+            graph->setViewport(clipping ? clipped : remembered);
         }
+        if (graph && clipping && clippedEmpty)
+            continue;
         child->Render();
     }
     if (graph && clipping)
