@@ -1,5 +1,13 @@
 #include "mirel/gui/gui_widgetfactory.h"
 
+#include "mirel/gui/gui_imagebutton.h"
+#include "mirel/gui/gui_menu.h"
+#include "mirel/gui/gui_menuitem.h"
+#include "mirel/gui/gui_scrollbar.h"
+#include "mirel/gui/gui_shape.h"
+#include "mirel/gui/gui_slider.h"
+#include "mirel/gui/gui_staticimage.h"
+#include "mirel/gui/gui_statictext.h"
 #include "mirel/gui/gui_widget.h"
 #include "mirel/util/a_log.h"
 
@@ -11,6 +19,16 @@ WidgetFactory& WidgetFactory::Instance() {
 }
 
 WidgetFactory::WidgetFactory() {
+    // The toolkit's own types, in name order.
+    Register("imagebutton", &Create<ImageButton>);
+    Register("mainmenu", &Create<MainMenu>);
+    Register("menuitem", &Create<MenuItem>);
+    Register("popupmenu", &Create<PopupMenu>);
+    Register("scrollbar", &Create<Scrollbar>);
+    Register("shape", &Create<Shape>);
+    Register("slider", &Create<Slider>);
+    Register("staticimage", &Create<StaticImage>);
+    Register("statictext", &Create<StaticText>);
     Register("widget", &Create<Widget>);
 }
 

@@ -45,6 +45,22 @@ TEST(WidgetFactory, CreatesByTypeNameInAnyCase) {
     EXPECT_TRUE(f.IsRegistered("pRoBe"));
 }
 
+TEST(WidgetFactory, ToolkitTypesAnswerTheirClassNames) {
+    struct Case {
+        const char* type;
+        const char* className;
+    } cases[] = {
+        {"ImageButton", "ImageButton"}, {"mainmenu", "MainMenu"},     {"menuitem", "MenuItem"},
+        {"popupmenu", "PopupMenu"},     {"scrollbar", "Scrollbar"},   {"shape", "Shape"},
+        {"slider", "Slider"},           {"staticimage", "StaticImage"}, {"statictext", "StaticText"},
+    };
+    for (const Case& c : cases) {
+        std::unique_ptr<GUI::Widget> w(GUI::WidgetFactory::Instance().NewWidget(c.type, "w"));
+        ASSERT_NE(w, nullptr) << c.type;
+        EXPECT_EQ(w->GetType(), c.className);
+    }
+}
+
 TEST(WidgetFactory, UnregisteredTypeLogsAndGivesNull) {
     LogCapture log;
     EXPECT_EQ(GUI::WidgetFactory::Instance().NewWidget("button", "okButton"), nullptr);
