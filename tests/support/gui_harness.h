@@ -131,7 +131,7 @@ public:
     aImage* AddImage(const std::string& name, const content::Picture& picture)
     {
         WriteFile(name + ".png", content::writePng(picture));
-        images->loadList(WriteFile(name + "_list.txt", dir + name + ".png 8888 8888\n"));
+        images->loadList(WriteFile(name + "_list.txt", name + ".png 8888 8888\n")); // names are relative to the list
         return images->getImage(name);
     }
     // Loads a GUI script given as text (written as `name` in the scratch
