@@ -74,6 +74,9 @@ public:
     Recorder(const std::string& name, Journal* journal = nullptr) : Widget(name), m_journal(journal) {}
     std::string GetType() const override { return "Recorder"; }
     void Draw() override {
+        aGraphServer* graph = GUI::GetWidgetHost() ? GUI::GetWidgetHost()->GetGraphServer() : nullptr;
+        if (fill && graph)
+            graph->getDevice()->clear(A_CLEAR_TARGET, fill); // the device clips it to the viewport
         if (!m_journal)
             return;
         std::string line = GetName();
@@ -90,6 +93,8 @@ public:
         m_minHeight = minH;
         m_maxHeight = maxH;
     }
+
+    uint32_t fill = 0; // a colour the widget clears its clip rectangle to
 
 private:
     Journal* m_journal;

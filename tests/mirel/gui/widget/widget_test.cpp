@@ -431,6 +431,24 @@ TEST_F(WidgetFixture, RenderOrderAndClipping) {
     EXPECT_EQ(log.Joined(), "BeginRender EndRender");
     EXPECT_EQ(graph->getViewport(), aRect(0, 0, 64, 64)); // restored
 
+    // The rasterizer clips to the same rectangles: a clipped child that
+    // clears fills only its parent's area, an unclipped one the screen.
+    j.lines.clear();
+    graph->getDevice()->clear(A_CLEAR_TARGET, 0xFF000000u);
+    a.fill = 0xFFFF0000u;
+    root.Render();
+    auto px = [&](uint32_t x, uint32_t y) { return graph->getDevice()->backPixel(x, y); };
+    EXPECT_EQ(px(10, 10), 0xFFFF0000u);
+    EXPECT_EQ(px(29, 29), 0xFFFF0000u);
+    EXPECT_EQ(px(30, 29), 0xFF000000u);
+    EXPECT_EQ(px(9, 10), 0xFF000000u);
+    a.fill = 0;
+    free.fill = 0xFF00FF00u;
+    root.Render();
+    EXPECT_EQ(px(0, 0), 0xFF00FF00u);
+    EXPECT_EQ(px(63, 63), 0xFF00FF00u);
+    free.fill = 0;
+
     // A panel outside the screen leaves nothing to clip to: its clipped
     // children are not drawn, unclipped ones still are.
     j.lines.clear();
