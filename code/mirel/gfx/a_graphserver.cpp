@@ -5,6 +5,7 @@
 #include "mirel/input/a_inputserver.h"
 #include "mirel/util/a_log.h"
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 
@@ -413,7 +414,7 @@ void aGraphServer::restoreDeviceObjects() {
                   a_deviceErrorText(A_ERR_INVALIDCALL));
             continue;
         }
-        rec.font = std::make_unique<aDeviceFont>(rec.desc);
+        rec.font = std::make_unique<aDeviceFont>(rec.desc, m_device.get());
         if (rec.owner) {
             *rec.owner = rec.font.get();
         }
@@ -669,7 +670,7 @@ void aGraphServer::createFont(const std::string& name, const aFontDesc& desc, aD
               a_deviceErrorText(A_ERR_INVALIDCALL));
         return; // the record stays: a later reset tries again
     }
-    rec.font = std::make_unique<aDeviceFont>(desc);
+    rec.font = std::make_unique<aDeviceFont>(desc, m_device.get());
     if (fontPointer) {
         *fontPointer = rec.font.get();
     }
@@ -715,4 +716,214 @@ std::string aGraphServer::saveScreenshot(const std::string& folder, const std::s
     }
     a_log("Screenshot save failed: %s", name.c_str());
     return std::string();
+}
+
+// ---- device fonts -------------------------------------------------------------
+
+namespace {
+
+// Windows-1251 bytes 0x80 to 0xBF (0xC0 to 0xFF are U+0410 to U+044F).
+const char16_t kCp1251High[64] = {
+    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, 0x20AC, 0x2030, 0x0409, 0x2039, 0x040A,
+    0x040C, 0x040B, 0x040F, 0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, 0xFFFD, 0x2122,
+    0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, 0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6,
+    0x00A7, 0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407, 0x00B0, 0x00B1, 0x0406, 0x0456,
+    0x0491, 0x00B5, 0x00B6, 0x00B7, 0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457,
+};
+
+constexpr uint32_t kAtlasColumns = 32;
+
+// The cell of a code in the built-in face; '?' for codes it lacks.
+size_t glyphIndex(char16_t code) {
+    const aBuiltinFont& f = a_builtinFont;
+    const uint16_t* end = f.codes + f.count;
+    const uint16_t* it = std::lower_bound(f.codes, end, uint16_t(code));
+    if (it != end && *it == code) {
+        return size_t(it - f.codes);
+    }
+    return code == u'?' ? 0 : glyphIndex(u'?');
+}
+
+} // namespace
+
+int32_t aDeviceFont::glyphAdvance() {
+    return a_builtinFont.advance;
+}
+
+int32_t aDeviceFont::lineHeight() {
+    return a_builtinFont.height;
+}
+
+aDeviceFont::~aDeviceFont() {
+    if (m_texture) {
+        m_texture->release();
+    }
+}
+
+bool aDeviceFont::makeTexture() {
+    if (m_texture || m_textureFailed || !m_device) {
+        return m_texture != nullptr;
+    }
+    const aBuiltinFont& f = a_builtinFont;
+    const uint32_t rows = uint32_t((f.count + kAtlasColumns - 1) / kAtlasColumns);
+    const uint32_t w = kAtlasColumns * uint32_t(f.advance), h = rows * uint32_t(f.height);
+    int32_t hr = m_device->createTexture(w, h, 1, 0, A_FMT_A8R8G8B8, A_POOL_MANAGED, &m_texture);
+    aLockedRect lr{};
+    if (hr == A_OK) {
+        hr = m_texture->lockRect(&lr, nullptr, 0);
+    }
+    if (hr != A_OK) {
+        a_log("aDeviceFont. Glyph texture creation failed (%s)", a_deviceErrorText(hr));
+        if (m_texture) {
+            m_texture->release();
+            m_texture = nullptr;
+        }
+        m_textureFailed = true;
+        return false;
+    }
+    for (uint32_t y = 0; y < h; ++y) {
+        std::memset(static_cast<uint8_t*>(lr.bits) + size_t(y) * uint32_t(lr.pitch), 0, size_t(w) * 4);
+    }
+    for (size_t g = 0; g < f.count; ++g) {
+        const uint32_t ox = uint32_t(g % kAtlasColumns) * uint32_t(f.advance);
+        const uint32_t oy = uint32_t(g / kAtlasColumns) * uint32_t(f.height);
+        const uint8_t* cell = f.pixels + g * size_t(f.advance) * size_t(f.height);
+        for (int32_t y = 0; y < f.height; ++y) {
+            uint32_t* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(lr.bits) +
+                                                        size_t(oy + uint32_t(y)) * uint32_t(lr.pitch)) + ox;
+            for (int32_t x = 0; x < f.advance; ++x) {
+                row[x] = (uint32_t(cell[y * f.advance + x]) << 24) | 0x00FFFFFFu;
+            }
+        }
+    }
+    m_texture->unlockRect();
+    return true;
+}
+
+int32_t aDeviceFont::drawText(const std::string& text, aDeviceRect* rect, uint32_t format, uint32_t color) {
+    std::u16string wide;
+    wide.reserve(text.size());
+    const bool cyrillic = m_desc.charSet == 204;
+    for (unsigned char b : text) {
+        if (b < 0x80 || !cyrillic) {
+            wide.push_back(char16_t(b));
+        } else if (b >= 0xC0) {
+            wide.push_back(char16_t(0x0410 + (b - 0xC0)));
+        } else {
+            wide.push_back(kCp1251High[b - 0x80]);
+        }
+    }
+    return drawText(wide, rect, format, color);
+}
+
+int32_t aDeviceFont::drawText(const std::u16string& text, aDeviceRect* rect, uint32_t format, uint32_t color) {
+    if (!rect) {
+        a_log("aDeviceFont::drawText - no rectangle given");
+        return 0;
+    }
+    const aBuiltinFont& f = a_builtinFont;
+    // Lines of the text.
+    std::vector<std::u16string> lines(1);
+    for (char16_t c : text) {
+        if (c == u'\r') {
+            continue;
+        }
+        if (c == u'\n' && !(format & A_DT_SINGLELINE)) {
+            lines.emplace_back();
+            continue;
+        }
+        lines.back().push_back(c == u'\n' ? u' ' : c);
+    }
+    int32_t widest = 0;
+    for (const std::u16string& l : lines) {
+        widest = std::max(widest, int32_t(l.size()) * f.advance);
+    }
+    const int32_t total = int32_t(lines.size()) * f.height;
+    if (format & A_DT_CALCRECT) {
+        rect->right = rect->left + widest;
+        rect->bottom = rect->top + total;
+        return total;
+    }
+    if (!m_device || !makeTexture()) {
+        return 0;
+    }
+    int32_t top = rect->top;
+    if (format & A_DT_BOTTOM) {
+        top = rect->bottom - total;
+    } else if (format & A_DT_VCENTER) {
+        top = rect->top + (rect->bottom - rect->top - total) / 2;
+    }
+    // Each glyph is a quad of its cell, placed half a pixel up and left so
+    // that pixel centres sample texel centres.
+    const float tw = float(m_texture->width()), th = float(m_texture->height());
+    std::vector<aVertex> v;
+    for (size_t li = 0; li < lines.size(); ++li) {
+        const std::u16string& l = lines[li];
+        const int32_t width = int32_t(l.size()) * f.advance;
+        int32_t x = rect->left;
+        if (format & A_DT_RIGHT) {
+            x = rect->right - width;
+        } else if (format & A_DT_CENTER) {
+            x = rect->left + (rect->right - rect->left - width) / 2;
+        }
+        const float y0 = float(top + int32_t(li) * f.height) - 0.5f, y1 = y0 + float(f.height);
+        for (char16_t c : l) {
+            const size_t g = glyphIndex(c);
+            const float u0 = float((g % kAtlasColumns) * size_t(f.advance)) / tw;
+            const float v0 = float((g / kAtlasColumns) * size_t(f.height)) / th;
+            const float u1 = u0 + float(f.advance) / tw, v1 = v0 + float(f.height) / th;
+            const float x0 = float(x) - 0.5f, x1 = x0 + float(f.advance);
+            const aVertex a{x0, y0, 0, 1, color, u0, v0}, b{x1, y0, 0, 1, color, u1, v0},
+                cc{x0, y1, 0, 1, color, u0, v1}, d{x1, y1, 0, 1, color, u1, v1};
+            v.insert(v.end(), {a, b, cc, b, d, cc});
+            x += f.advance;
+        }
+    }
+    if (v.empty()) {
+        return total;
+    }
+    // Clip to the rectangle through the viewport, then put every state back.
+    const aViewport oldViewport = m_device->viewport();
+    if (!(format & A_DT_NOCLIP)) {
+        const int64_t l = std::max<int64_t>(rect->left, oldViewport.x);
+        const int64_t t = std::max<int64_t>(rect->top, oldViewport.y);
+        const int64_t r = std::min<int64_t>(rect->right, int64_t(oldViewport.x) + oldViewport.width);
+        const int64_t b = std::min<int64_t>(rect->bottom, int64_t(oldViewport.y) + oldViewport.height);
+        if (r <= l || b <= t) {
+            return total;
+        }
+        aViewport clip = oldViewport;
+        clip.x = uint32_t(l);
+        clip.y = uint32_t(t);
+        clip.width = uint32_t(r - l);
+        clip.height = uint32_t(b - t);
+        m_device->setViewport(clip);
+    }
+    const uint32_t blend = m_device->renderState(A_RS_ALPHABLENDENABLE);
+    const uint32_t src = m_device->renderState(A_RS_SRCBLEND), dst = m_device->renderState(A_RS_DESTBLEND);
+    const uint32_t mag = m_device->textureStageState(0, A_TSS_MAGFILTER);
+    const uint32_t min = m_device->textureStageState(0, A_TSS_MINFILTER);
+    aTexture* oldTexture = m_device->texture();
+    if (oldTexture) {
+        oldTexture->addRef();
+    }
+    m_device->setRenderState(A_RS_ALPHABLENDENABLE, 1);
+    m_device->setRenderState(A_RS_SRCBLEND, A_BLEND_SRCALPHA);
+    m_device->setRenderState(A_RS_DESTBLEND, A_BLEND_INVSRCALPHA);
+    m_device->setTextureStageState(0, A_TSS_MAGFILTER, A_TEXF_POINT);
+    m_device->setTextureStageState(0, A_TSS_MINFILTER, A_TEXF_POINT);
+    m_device->setVertexShader(A_FVF_TLVERTEX);
+    m_device->setTexture(0, m_texture);
+    m_device->drawPrimitiveUP(A_PT_TRIANGLELIST, uint32_t(v.size() / 3), v.data(), sizeof(aVertex));
+    m_device->setTexture(0, oldTexture);
+    if (oldTexture) {
+        oldTexture->release();
+    }
+    m_device->setRenderState(A_RS_ALPHABLENDENABLE, blend);
+    m_device->setRenderState(A_RS_SRCBLEND, src);
+    m_device->setRenderState(A_RS_DESTBLEND, dst);
+    m_device->setTextureStageState(0, A_TSS_MAGFILTER, mag);
+    m_device->setTextureStageState(0, A_TSS_MINFILTER, min);
+    m_device->setViewport(oldViewport);
+    return total;
 }

@@ -37,15 +37,63 @@ struct aFontDesc {
     std::string faceName;
 };
 
+// The engine's built-in bitmap face: count cells of advance x height pixels of
+// 8-bit coverage, one after the other, for the UTF-16 codes (ascending). Made
+// at build time (tools/builtinfont).
+struct aBuiltinFont {
+    int32_t advance;
+    int32_t height;
+    size_t count;
+    const uint16_t* codes;
+    const uint8_t* pixels;
+};
+extern const aBuiltinFont a_builtinFont;
+
+// Text layout flags of aDeviceFont::drawText (the classic DrawText values).
+constexpr uint32_t A_DT_LEFT = 0x0;
+constexpr uint32_t A_DT_CENTER = 0x1;
+constexpr uint32_t A_DT_RIGHT = 0x2;
+constexpr uint32_t A_DT_VCENTER = 0x4;
+constexpr uint32_t A_DT_BOTTOM = 0x8;
+constexpr uint32_t A_DT_SINGLELINE = 0x20;
+constexpr uint32_t A_DT_NOCLIP = 0x100;
+constexpr uint32_t A_DT_CALCRECT = 0x400;
+
 // A font object of the device. The server owns it; owners keep a pointer that
 // the server fills again after every device reset and clears on release.
+//
+// Whatever the description names, text is drawn with the engine's built-in
+// bitmap face (one size, a fixed advance; Latin and Cyrillic letters), so a
+// developer overlay looks the same on every machine. Narrow text is read in
+// the description's character set: 204 (Cyrillic) as Windows-1251, any other
+// as Latin-1. Codes the face lacks are drawn as '?'.
 class aDeviceFont {
 public:
-    explicit aDeviceFont(const aFontDesc& desc) : m_desc(desc) {}
+    explicit aDeviceFont(const aFontDesc& desc, aDevice* device = nullptr) : m_desc(desc), m_device(device) {}
+    ~aDeviceFont();
+    aDeviceFont(const aDeviceFont&) = delete;
+    aDeviceFont& operator=(const aDeviceFont&) = delete;
     const aFontDesc& getDesc() const { return m_desc; }
 
+    // Draws the text into the rectangle (lines broken at '\n' unless
+    // A_DT_SINGLELINE; clipped to it unless A_DT_NOCLIP) in the ARGB colour,
+    // alpha blended. A_DT_CALCRECT only measures: the rectangle's right and
+    // bottom are set to fit the text. Returns the height of the text (0 when
+    // nothing could be drawn).
+    int32_t drawText(const std::string& text, aDeviceRect* rect, uint32_t format, uint32_t color);
+    int32_t drawText(const std::u16string& text, aDeviceRect* rect, uint32_t format, uint32_t color);
+
+    // The built-in face's cell: advance and line height in pixels.
+    static int32_t glyphAdvance();
+    static int32_t lineHeight();
+
 private:
+    bool makeTexture();
+
     aFontDesc m_desc;
+    aDevice* m_device;
+    aTexture* m_texture = nullptr;
+    bool m_textureFailed = false;
 };
 
 // A window placement: the outer rectangle with inclusive right and bottom
