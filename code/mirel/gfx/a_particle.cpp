@@ -742,11 +742,13 @@ void aParticlesManager::update(float dt, std::initializer_list<int> ids) {
                 continue;
             aParticleSystem* system = in->system.get();
             if (system->isAlive()) {
+                in->hasRun = true;
                 if (in->attached)
                     system->moveTo(*in->followX + in->offsetX, *in->followY + in->offsetY);
                 system->update(dt);
             }
-            if (!system->isAlive() && in->removeWhenDone)
+            // An instance placed but not started yet is not finished.
+            if (in->hasRun && !system->isAlive() && in->removeWhenDone)
                 in->removed = true;
         }
     }

@@ -247,6 +247,7 @@ private:
         const float* followX = nullptr;
         const float* followY = nullptr;
         float offsetX = 0.0f, offsetY = 0.0f;
+        bool hasRun = false;  // seen alive: only a system that ran can be finished
         bool removed = false; // removed during update; erased when it ends
     };
 
