@@ -320,8 +320,9 @@ void Widget::Update(float dt) {
     // A child's update may remove or destroy siblings: walk a copy and skip
     // the ones that left.
     const std::vector<Widget*> children = m_children;
+    const uint32_t version = m_childrenVersion;
     for (Widget* child : children) {
-        if (contains(m_children, child))
+        if (version == m_childrenVersion || contains(m_children, child))
             child->Update(dt);
     }
 }
@@ -359,8 +360,9 @@ void Widget::Render() {
     const bool clippedEmpty = clipped.width <= 0 || clipped.height <= 0;
     bool clipping = false;
     const std::vector<Widget*> order = m_drawOrder;
+    const uint32_t version = m_childrenVersion;
     for (Widget* child : order) {
-        if (!contains(m_drawOrder, child))
+        if (version != m_childrenVersion && !contains(m_drawOrder, child))
             continue;
         if (graph && child->m_clipByParent != clipping) {
             clipping = child->m_clipByParent;
@@ -398,6 +400,7 @@ void Widget::AddChild(Widget* child) {
         child->m_parent->RemoveChild(child);
     child->m_parent = this;
     m_children.push_back(child);
+    ++m_childrenVersion;
     InsertIntoDrawOrder(child);
 }
 
@@ -406,6 +409,7 @@ void Widget::RemoveChild(Widget* child) {
         return;
     removeFrom(m_children, child);
     removeFrom(m_drawOrder, child);
+    ++m_childrenVersion;
     child->m_parent = nullptr;
 }
 

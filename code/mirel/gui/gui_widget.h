@@ -287,6 +287,7 @@ private:
     void ReplaceSound(aSound*& sound, const std::string& name);
 
     std::shared_ptr<bool> m_life;
+    uint32_t m_childrenVersion = 0; // grows with every child added or removed
 };
 
 // Value readers of script properties: unparsable numbers read as 0.

@@ -513,6 +513,27 @@ TEST_F(WidgetFixture, DestructionLeavesNoDanglingPointers) {
     auto down = Mouse(victim, 0, 1, 1);
     victim->OnMouseDown(down);
     EXPECT_TRUE(life.expired());
+
+    // A child's update may destroy a later sibling: the walk skips it.
+    struct Closer : Widget {
+        using Widget::Widget;
+        Widget* target = nullptr;
+        void Update(float dt) override {
+            Widget::Update(dt);
+            delete target;
+            target = nullptr;
+        }
+    };
+    Widget box("box");
+    auto* closer = new Closer("closer");
+    auto* doomed = new Widget("doomed");
+    closer->target = doomed;
+    box.AddChild(closer);
+    box.AddChild(doomed);
+    box.Update(0.1f);
+    box.Render();
+    EXPECT_EQ(box.GetChildCount(), 1u);
+    delete closer;
 }
 
 TEST_F(WidgetFixture, WithoutAHostEverythingIsHarmless) {
