@@ -1,0 +1,77 @@
+// An edit box from a GUI script, focused by a click and typed into through
+// the server's key dispatch.
+
+#include "support/gui_harness.h"
+#include "mirel/gui/gui_editbox.h"
+#include "mirel/gui/gui_widgetfactory.h"
+#include "mirel/platform/window/a_clipboard.h"
+#include "mirel/platform/window/headless/a_headless_clipboard.h"
+
+namespace {
+
+constexpr uint8_t SHIFT = 0x2A, CTRL = 0x1D, KEY_A = 0x1E, KEY_B = 0x30, KEY_C = 0x2E, KEY_V = 0x2F,
+                  HOME = 0xC7, LEFT = 0xCB;
+
+class EditboxScriptTest : public guitest::GuiFixture {
+protected:
+    void SetUp() override {
+        // Already there once the factory lists the type itself.
+        GUI::WidgetFactory::Instance().Register("editbox", &GUI::WidgetFactory::Create<GUI::Editbox>);
+        a_setClipboard(&clipboard);
+    }
+    void TearDown() override { a_setClipboard(nullptr); }
+    // Presses the keys together for one frame and lets them go in the next.
+    void chord(std::initializer_list<uint8_t> keys) {
+        for (uint8_t k : keys)
+            h.SetKey(k, true);
+        h.Frame();
+        for (uint8_t k : keys)
+            h.SetKey(k, false);
+        h.Frame();
+    }
+    aHeadlessClipboard clipboard;
+};
+
+TEST_F(EditboxScriptTest, ClickTypeRepeatSelectCopyPaste) {
+    h.LoadScript("editbox name\n{\n AreaRect 10 10 200 20\n MaxLength 8\n AllowCopyPaste 1\n"
+                 " Text start\n}\n");
+    auto* box = h.FindAs<GUI::Editbox>("name");
+    ASSERT_TRUE(box);
+    h.SetCursor(15, 15);
+    h.Frame();
+    h.SetButton(0, true);
+    h.Frame();
+    h.SetButton(0, false);
+    h.Frame();
+    ASSERT_TRUE(box->IsFocused());
+    EXPECT_EQ(box->GetSelectionEnd() - box->GetSelectionStart(), 5); // everything selected
+
+    chord({SHIFT, KEY_A}); // replaces the selection
+    chord({KEY_A});
+    // Held: one at once, the next after the repeat delay, then at the rate,
+    // until the box is full.
+    h.SetKey(KEY_B, true);
+    for (int i = 0; i < 50; ++i)
+        h.Frame();
+    h.SetKey(KEY_B, false);
+    h.Frame();
+    EXPECT_EQ(box->GetText(), u"Aabbbbbb");
+
+    chord({LEFT});
+    h.SetKey(SHIFT, true);
+    chord({HOME});
+    h.SetKey(SHIFT, false);
+    EXPECT_EQ(box->GetSelectionStart(), 0);
+    EXPECT_EQ(box->GetSelectionEnd(), 7);
+    h.SetKey(CTRL, true);
+    chord({KEY_C});
+    EXPECT_EQ(a_readClipboardText(clipboard), u"Aabbbbb");
+    clipboard.setUnicodeText(u"xy");
+    chord({KEY_V});
+    h.SetKey(CTRL, false);
+    h.Frame();
+    EXPECT_EQ(box->GetText(), u"xyb");
+    EXPECT_EQ(box->GetCaretPosition(), 2);
+}
+
+} // namespace
