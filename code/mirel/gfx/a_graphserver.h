@@ -49,7 +49,7 @@ struct aBuiltinFont {
 };
 extern const aBuiltinFont a_builtinFont;
 
-// Text layout flags of aDeviceFont::drawText (the classic DrawText values).
+// Text layout flags of aDeviceFont::drawText (the classic text-layout values).
 constexpr uint32_t A_DT_LEFT = 0x0;
 constexpr uint32_t A_DT_CENTER = 0x1;
 constexpr uint32_t A_DT_RIGHT = 0x2;
