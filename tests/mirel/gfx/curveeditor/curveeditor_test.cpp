@@ -8,7 +8,6 @@
 #include "mirel/kernel/a_clock.h"
 #include "mirel/platform/window/headless/a_headless_window.h"
 
-
 #include <gtest/gtest.h>
 
 #include <cmath>
