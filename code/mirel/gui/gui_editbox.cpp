@@ -179,10 +179,15 @@ bool Editbox::InsertChar(char16_t c)
         if (aFont* font = GetFont()) {
             font->setSize(GetFontSize());
             const std::u16string probe = kept + CaretText() + c;
-            if (float(GetWidth()) < MeasureText(probe))
+            if (float(GetWidth()) < MeasureText(probe)) {
+                WidgetEventArgs full = recordOf(this);
+                OnEditboxFull(full);
                 return false;
+            }
         }
     } else if (int32_t(kept.size()) >= m_maxLength) {
+        WidgetEventArgs full = recordOf(this);
+        OnEditboxFull(full);
         return false;
     }
     std::weak_ptr<const bool> life = GetLifeToken();
@@ -264,7 +269,11 @@ int32_t Editbox::NextWordStart(int32_t position) const
 void Editbox::TextEdited()
 {
     WidgetEventArgs e = recordOf(this);
+    std::weak_ptr<const bool> life = GetLifeToken();
+    m_editing = true;
     OnTextChanged(e);
+    if (!life.expired())
+        m_editing = false;
 }
 
 void Editbox::OnTextChanged(WidgetEventArgs& e)
@@ -275,6 +284,17 @@ void Editbox::OnTextChanged(WidgetEventArgs& e)
     m_selEnd = std::clamp(m_selEnd, m_selStart, length);
     const bool caretMoved = m_caret > length;
     m_caret = std::min(m_caret, length);
+    if (!m_editing) {
+        // Text from outside: shown from its start when it fits, else scrolled
+        // to the caret.
+        aFont* font = GetFont();
+        if (font) {
+            font->setSize(GetFontSize());
+            if (MeasureText(m_text + CaretText()) <= float(GetWidth()))
+                m_offset = 0.0f;
+        }
+        KeepCaretInView();
+    }
     std::weak_ptr<const bool> life = GetLifeToken();
     Widget::OnTextChanged(e);
     if (caretMoved && !life.expired()) {
@@ -406,6 +426,7 @@ void Editbox::OnFocusGain(WidgetEventArgs& e)
     SetCaretPosition(length);
     if (life.expired())
         return;
+    KeepCaretInView();
     Widget::OnFocusGain(e);
 }
 

@@ -43,7 +43,8 @@ public:
     bool AcceptsFocus() const override { return true; }
     void OnFocusGain(WidgetEventArgs& e) override;
     void OnKeyDown(KeybEventArgs& e) override;
-    // Keeps the caret and the selection inside text set from outside.
+    // Keeps the caret and the selection inside text set from outside, and
+    // the caret in view.
     void OnTextChanged(WidgetEventArgs& e) override;
 
     virtual void OnPositionChanged(WidgetEventArgs& e);
@@ -52,8 +53,8 @@ public:
     // Clamped to the text's length; PositionChanged when it moves.
     void SetCaretPosition(int32_t position);
     int32_t GetCaretPosition() const { return m_caret; }
-    // False when the box is full; true otherwise, also when the filter took
-    // the character away.
+    // False, with EditboxFull, when the box is full; true otherwise, also
+    // when the filter took the character away.
     bool InsertChar(char16_t c);
     void DeleteSelection();
     // Stored ordered and clamped to the text.
@@ -89,6 +90,7 @@ private:
     int32_t m_selStart = 0;
     int32_t m_selEnd = 0;
     float m_offset = 0.0f; // negative while the text is scrolled left
+    bool m_editing = false; // the text changes by the box's own editing
     float m_blinkPhase = 0.0f;
     bool m_caretVisible = true;
     bool m_allowed[256];

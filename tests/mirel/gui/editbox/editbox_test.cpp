@@ -13,7 +13,7 @@ using GUI::MOD_SHIFT;
 
 namespace {
 
-constexpr uint32_t KEY_A = 0x1E, KEY_Q = 0x10, KEY_1 = 0x02;
+constexpr uint32_t KEY_A = 0x1E, KEY_Q = 0x10;
 
 class EditboxTest : public WidgetTest {
 protected:
@@ -121,8 +121,11 @@ TEST_F(EditboxTest, EditsRaiseTextChangedPositionChangedAndKeyDown) {
 TEST_F(EditboxTest, LengthLimits) {
     // Width: 12 characters of 8 pixels leave room for the caret (2) in 100
     // pixels only while text, caret and the next character fit.
+    EventCounter full;
+    box.SubscribeEvent("EditboxFull", &full);
     type(u"abcdefghijklmno");
     EXPECT_EQ(box.GetText(), u"abcdefghijkl");
+    EXPECT_EQ(full.count, 3);
     EXPECT_FALSE(box.InsertChar(u'x'));
     EXPECT_TRUE(box.InsertChar(0x00e9)); // filtered away: not a refusal
 
@@ -255,6 +258,13 @@ TEST_F(EditboxTest, ScrollKeepsTheCaretInView) {
     key(box, Editbox::KEY_LEFT);
     EXPECT_FLOAT_EQ(box.GetScrollOffset(), -62.0f); // still in view: no change
     key(box, Editbox::KEY_HOME);
+    EXPECT_FLOAT_EQ(box.GetScrollOffset(), 0.0f);
+
+    // Focus puts the caret at the end, in view; text from outside that fits
+    // is shown from its start.
+    m_host.SetFocus(&box);
+    EXPECT_FLOAT_EQ(box.GetScrollOffset(), -62.0f);
+    box.SetText(u"ab");
     EXPECT_FLOAT_EQ(box.GetScrollOffset(), 0.0f);
 }
 
