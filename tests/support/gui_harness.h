@@ -178,6 +178,15 @@ public:
         server->Render();
         graph->endScene();
     }
+    // Runs fn inside a frame of its own (cleared back buffer, point filtering).
+    template <class F> void DrawFrame(F&& fn)
+    {
+        if (!graph->beginScene())
+            return;
+        graph->setLinearFilter(linearFilter);
+        fn();
+        graph->endScene();
+    }
     // A pixel of the last frame (0xAARRGGBB).
     uint32_t Pixel(uint32_t x, uint32_t y) const { return graph->getDevice()->backPixel(x, y); }
 
