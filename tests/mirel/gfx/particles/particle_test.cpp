@@ -437,3 +437,53 @@ TEST_F(ParticleManagerTest, ImagesAndRectsFromTheConfiguration) {
     EXPECT_EQ(px(22, 20), 0u);
     EXPECT_EQ(px(20, 21), 0u);
 }
+
+TEST_F(ParticleTest, HostileFilesNeitherHangNorCrash) {
+    const aImage white = solidImage(2, 2, 0xFFFFFFFF);
+    const char* files[] = {
+        "fps 1000000\nemit_per_sec 2000000000\nparticle_life 0 0\n",
+        "fps 60\nemit_per_sec -50\nmax_particles -3\n",
+        "fps 60\nparticle_life -1 1e-38\nvelocity 1e38 3e38\ngravity 3e38 3e38\nsize 1e38 -1e38 1\n",
+        "fps 60\nemitter_life 0\nemit_per_sec 100000\nspread_relative 1\nspin_by_dir 1\n",
+        "fps 2147483647\nemitter_type 7\nemitter_size 1e30 -1e30\n",
+        "fps -1\nemit_per_sec 10\n",
+    };
+    for (const char* f : files) {
+        SCOPED_TRACE(f);
+        auto sys = make(f);
+        sys->setImage(&white);
+        sys->setBoundingBoxEnabled(true);
+        sys->startAt(10, 10);
+        for (float dt : {0.2f, 1e30f, -1.0f, std::nanf(""), 0.016f}) {
+            sys->update(dt);
+            sys->render();
+        }
+        EXPECT_LE(sys->getLiveCount(), aParticleSystem::MAX_LIVE);
+    }
+}
+
+TEST_F(ParticleTest, CallbacksMayResetOrRefillTheirSystem) {
+    // Resetting from the died callback, and emitting from it through start.
+    auto sys = make("fps 10\nemitter_life 0\nemit_per_sec 5\nparticle_life 0.3 0.3\n");
+    int deaths = 0;
+    struct Ctx {
+        int* deaths;
+    } ctx{&deaths};
+    sys->setParticleCallback(
+        [](aParticleSystem* s, aParticle*, void* u) {
+            int& d = *static_cast<Ctx*>(u)->deaths;
+            if (++d == 1)
+                s->start(); // a burst into the list being walked
+            else if (d == 7)
+                s->reset();
+        },
+        &ctx);
+    sys->start();
+    sys->update(1.0f);
+    EXPECT_EQ(deaths, 7);
+    EXPECT_EQ(sys->getLiveCount(), 0);
+    EXPECT_EQ(sys->getFirstParticle(), nullptr);
+    EXPECT_EQ(sys->getClock(), 0.0f);
+    sys->start();
+    EXPECT_EQ(sys->getLiveCount(), 5); // the pool still serves
+}
