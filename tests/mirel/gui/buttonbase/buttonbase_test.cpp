@@ -97,6 +97,13 @@ TEST_F(ButtonTextTest, StateColoursAndPushOffset) {
     EXPECT_EQ(b->GetTextColor(), 0xFF808080u);
 }
 
+TEST_F(ButtonTextTest, TextFadesWithTheWidget) {
+    Button("Text a\n Alpha 0.5");
+    h.SetCursor(300, 300);
+    h.Frame();
+    EXPECT_NEAR(int(h.Pixel(47, 22) & 0xFF), 128, 2);
+}
+
 TEST_F(ButtonTextTest, NoFontOrNoTextDrawsNothing) {
     h.LoadScript("imagebutton btn\n{\n AreaRect 0 0 100 50\n Text abc\n}\n");
     h.Frame();
