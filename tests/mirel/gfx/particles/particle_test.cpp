@@ -487,3 +487,37 @@ TEST_F(ParticleTest, CallbacksMayResetOrRefillTheirSystem) {
     sys->start();
     EXPECT_EQ(sys->getLiveCount(), 5); // the pool still serves
 }
+
+TEST_F(ParticleTest, EmitterShapes) {
+    struct Case {
+        const char* shape;
+        // Checks one particle relative to the emitter at (100, 100).
+        bool (*inside)(const aParticle&);
+    };
+    const Case cases[] = {
+        {"emitter_type 0\nemitter_size 10 20\n", // a ring from 10 to 20 around the emitter
+         [](const aParticle& p) {
+             const float d = std::hypot(p.x - 100, p.y - 100);
+             return d >= 9.999f && d <= 20.001f && p.originX == 100 && p.originY == 100;
+         }},
+        {"emitter_type 1\nemitter_size 30 5\n", // an upright rectangle 60 x 10
+         [](const aParticle& p) {
+             return std::fabs(p.x - 100) <= 30.001f && std::fabs(p.y - 100) <= 5.001f && p.originX == p.x;
+         }},
+        {"emitter_type 1\nemitter_size 30 5\nemitter_angle 1.5707964\n", // turned a quarter
+         [](const aParticle& p) { return std::fabs(p.x - 100) <= 5.01f && std::fabs(p.y - 100) <= 30.01f; }},
+        {"emitter_type 2\nemitter_size 10 40\nemitter_angle 1.5707964\n", // a vertical line -10..40
+         [](const aParticle& p) {
+             return std::fabs(p.x - 100) < 1e-3f && p.y >= 89.99f && p.y <= 140.01f && p.originY == p.y;
+         }},
+    };
+    a_srand(7);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.shape);
+        auto sys = make(std::string("emitter_life 0\nemit_per_sec 200\nmax_particles 200\n") + c.shape);
+        sys->startAt(100, 100);
+        ASSERT_EQ(sys->getLiveCount(), 200);
+        for (const aParticle* p = sys->getFirstParticle(); p; p = p->next)
+            ASSERT_TRUE(c.inside(*p)) << p->x << ", " << p->y;
+    }
+}
