@@ -4,6 +4,8 @@
 
 #include "mirel/gui/shape/shape_host.h"
 #include "mirel/gui/gui_shape.h"
+#include "mirel/gui/gui_widgetfactory.h"
+#include "support/gui_harness.h"
 
 using namespace w3test;
 
@@ -126,4 +128,18 @@ TEST_F(ShapeTest, ParentOfSizeZeroClipsEverythingAway) {
     fill(empty, {{"AreaRect", "5 5 0 0"}});
     empty.Render();
     EXPECT_EQ(count(kBlack), 160 * 120);
+}
+
+TEST(ShapeScript, ShapeFromAScriptDrawsEachFrame) {
+    GUI::WidgetFactory::Instance().Register("shape", &GUI::WidgetFactory::Create<GUI::Shape>);
+    guitest::GuiHarness h(64, 64);
+    h.LoadScript("shape box\n{\n AreaRect 10 10 20 10\n PenWidth 2\n PenColor ff00ff00\n FillColor ffff0000\n}\n");
+    ASSERT_NE(h.FindAs<GUI::Shape>("box"), nullptr);
+    h.Frame();
+    EXPECT_EQ(h.Pixel(10, 10), kGreen);
+    EXPECT_EQ(h.Pixel(11, 18), kGreen);
+    EXPECT_EQ(h.Pixel(12, 12), kRed);
+    EXPECT_EQ(h.Pixel(27, 17), kRed);
+    EXPECT_EQ(h.Pixel(28, 17), kGreen);
+    EXPECT_EQ(h.Pixel(30, 10), kBlack);
 }
