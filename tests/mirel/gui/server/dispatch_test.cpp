@@ -332,3 +332,37 @@ TEST_F(DispatchTest, CursorsFollowTheWidgetUnderTheMouse)
     EXPECT_EQ(log.lines, (Lines{"Server::GetMouseCursor - mouse cursor 'nothing' not found!"}));
     EXPECT_TRUE(h.server->GetMouseCursor("plain")->IsActive());
 }
+
+TEST_F(DispatchTest, MouseAutoRepeatAndWheel)
+{
+    Load("recwidget spin\n{\n AreaRect 0 0 20 20\n MouseAutoRepeat 1\n AutoRepeatDelay 0.25\n AutoRepeatRate 0.0625\n}\n"
+         "recwidget plain\n{\n AreaRect 40 0 20 20\n}\n");
+    const float dt = 1.0f / 64.0f;
+    h.SetCursor(5, 5);
+    h.TurnWheel(2);
+    h.Frame(dt, false);
+    EXPECT_EQ(Take(), (Lines{"spin:MouseEnter", "spin:MouseMove", "spin:MouseWheel2"}));
+
+    h.SetButton(0, true);
+    std::vector<int> downFrames;
+    for (int frame = 0; frame < 24; ++frame) {
+        if (frame == 20)
+            h.SetCursor(30, 5); // off the widget: no more repeats
+        h.Frame(dt, false);
+        for (const std::string& l : Take())
+            if (l == "spin:MouseDown0")
+                downFrames.push_back(frame);
+    }
+    EXPECT_EQ(downFrames, (std::vector<int>{0, 15, 19}));
+    h.SetButton(0, false);
+    h.Frame(dt, false);
+    Take();
+
+    // Without the flag a held button repeats nothing.
+    h.SetCursor(45, 5);
+    h.Frame(dt, false);
+    h.SetButton(0, true);
+    for (int frame = 0; frame < 30; ++frame)
+        h.Frame(dt, false);
+    EXPECT_EQ(Only(Take(), "plain:MouseDown"), (Lines{"plain:MouseDown0"}));
+}
