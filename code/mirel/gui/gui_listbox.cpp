@@ -47,7 +47,9 @@ aGDI* drawer() {
     return s_gdi.get();
 }
 
-int16_t clamp16(int v) { return int16_t(std::clamp(v, -32768, 32767)); }
+int16_t clamp16(int v) {
+    return int16_t(std::clamp(v, -32768, 32767));
+}
 
 } // namespace
 
@@ -142,7 +144,9 @@ void Listbox::EndFillProperties() {
     }
 }
 
-uint32_t Listbox::GetSelectionColor() const { return toArgb(m_selectionColor); }
+uint32_t Listbox::GetSelectionColor() const {
+    return toArgb(m_selectionColor);
+}
 
 void Listbox::Initialize() {
     ScrollContainer::Initialize();
@@ -156,10 +160,18 @@ void Listbox::Launch(void (Listbox::*handler)(WidgetEventArgs&)) {
     (this->*handler)(e);
 }
 
-void Listbox::OnListContentsChanged(WidgetEventArgs& e) { Raise(EventListContentsChanged, e); }
-void Listbox::OnSelectionChanged(WidgetEventArgs& e) { Raise(EventSelectionChanged, e); }
-void Listbox::OnSortingModeChanged(WidgetEventArgs& e) { Raise(EventSortingModeChanged, e); }
-void Listbox::OnMultiselectModeChanged(WidgetEventArgs& e) { Raise(EventMultiselectModeChanged, e); }
+void Listbox::OnListContentsChanged(WidgetEventArgs& e) {
+    Raise(EventListContentsChanged, e);
+}
+void Listbox::OnSelectionChanged(WidgetEventArgs& e) {
+    Raise(EventSelectionChanged, e);
+}
+void Listbox::OnSortingModeChanged(WidgetEventArgs& e) {
+    Raise(EventSortingModeChanged, e);
+}
+void Listbox::OnMultiselectModeChanged(WidgetEventArgs& e) {
+    Raise(EventMultiselectModeChanged, e);
+}
 
 int Listbox::GetRowHeight(int index) const {
     if (index < 0 || index >= int(m_items.size()))
@@ -385,12 +397,16 @@ void Listbox::OnMouseDown(MouseEventArgs& e) {
 // ---- sorting and modes ----
 
 void Listbox::SortItems() {
+    // A merge sort stays inside the vector even when an item's order is not a
+    // strict one, and equal items keep their order.
     ListboxItem* current = GetItem(m_current);
     ListboxItem* anchor = GetItem(m_anchor);
     if (m_sorting == SORT_ASCENDING)
-        std::sort(m_items.begin(), m_items.end(), [](const auto& a, const auto& b) { return a->IsLess(*b); });
+        std::stable_sort(m_items.begin(), m_items.end(),
+                         [](const auto& a, const auto& b) { return a->IsLess(*b); });
     else
-        std::sort(m_items.begin(), m_items.end(), [](const auto& a, const auto& b) { return a->IsGreater(*b); });
+        std::stable_sort(m_items.begin(), m_items.end(),
+                         [](const auto& a, const auto& b) { return a->IsGreater(*b); });
     // The current and anchor items keep their indices pointing at them.
     for (int i = 0; i < int(m_items.size()); ++i) {
         if (m_items[size_t(i)].get() == current)
@@ -402,7 +418,9 @@ void Listbox::SortItems() {
 }
 
 void Listbox::SetSortingMode(int mode) {
-    const SortingMode m = mode == SORT_ASCENDING ? SORT_ASCENDING : mode == SORT_DESCENDING ? SORT_DESCENDING : SORT_NONE;
+    const SortingMode m = mode == SORT_ASCENDING    ? SORT_ASCENDING
+                          : mode == SORT_DESCENDING ? SORT_DESCENDING
+                                                    : SORT_NONE;
     if (m == m_sorting)
         return;
     m_sorting = m;

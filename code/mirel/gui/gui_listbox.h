@@ -144,7 +144,7 @@ private:
     int m_current = -1;
     int m_anchor = -1;
     int m_firstVisible = 0;
-    int m_firstVisibleTop = 0; // 0 or negative: how much of it is scrolled out
+    int m_firstVisibleTop = 0;                            // 0 or negative: how much of it is scrolled out
     float m_selectionColor[4] = {1.0f, 1.0f, 1.0f, 1.0f}; // red, green, blue, alpha
 
     Property m_propSorting;

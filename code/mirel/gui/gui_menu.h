@@ -21,7 +21,9 @@ public:
     explicit MainMenu(const std::string& name) : MenuBase(name) {}
     ~MainMenu() override = default;
     std::string GetType() const override { return "MainMenu"; }
-    bool IsKindOf(const std::string& type) const override { return type == "MainMenu" || MenuBase::IsKindOf(type); }
+    bool IsKindOf(const std::string& type) const override {
+        return type == "MainMenu" || MenuBase::IsKindOf(type);
+    }
 };
 
 class PopupMenu : public MenuBase {
@@ -29,7 +31,9 @@ public:
     explicit PopupMenu(const std::string& name) : MenuBase(name) {}
     ~PopupMenu() override = default;
     std::string GetType() const override { return "PopupMenu"; }
-    bool IsKindOf(const std::string& type) const override { return type == "PopupMenu" || MenuBase::IsKindOf(type); }
+    bool IsKindOf(const std::string& type) const override {
+        return type == "PopupMenu" || MenuBase::IsKindOf(type);
+    }
 };
 
 } // namespace GUI

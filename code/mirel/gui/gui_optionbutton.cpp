@@ -7,7 +7,9 @@ namespace GUI {
 
 const std::string OptionButton::EventOptionChanged = "OptionChanged";
 
-OptionButton::OptionButton(const std::string& name) : ButtonBase(name) { AddEvent(EventOptionChanged); }
+OptionButton::OptionButton(const std::string& name) : ButtonBase(name) {
+    AddEvent(EventOptionChanged);
+}
 
 void OptionButton::OnClick(MouseEventArgs& e) {
     const std::weak_ptr<const bool> life = GetLifeToken();
@@ -21,7 +23,9 @@ void OptionButton::OnClick(MouseEventArgs& e) {
         ChangeTo(m_current - 1 < 0 ? count - 1 : m_current - 1);
 }
 
-void OptionButton::OnOptionChanged(WidgetEventArgs& e) { Raise(EventOptionChanged, e); }
+void OptionButton::OnOptionChanged(WidgetEventArgs& e) {
+    Raise(EventOptionChanged, e);
+}
 
 void OptionButton::ChangeTo(int index) {
     m_current = index;
@@ -30,7 +34,9 @@ void OptionButton::ChangeTo(int index) {
     OnOptionChanged(e);
 }
 
-void OptionButton::AddOption(const std::u16string& text) { m_options.push_back(text); }
+void OptionButton::AddOption(const std::u16string& text) {
+    m_options.push_back(text);
+}
 
 void OptionButton::ClearOptions() {
     m_options.clear();

@@ -9,7 +9,9 @@ namespace GUI {
 
 const std::string ScrollContainer::EventPositionChanged = "PositionChanged";
 
-ScrollContainer::ScrollContainer(const std::string& name) : Widget(name) { AddEvent(EventPositionChanged); }
+ScrollContainer::ScrollContainer(const std::string& name) : Widget(name) {
+    AddEvent(EventPositionChanged);
+}
 
 Scrollbar* ScrollContainer::FindScrollbar(const std::string& suffix, std::weak_ptr<const bool>& life) {
     life.reset();
@@ -45,8 +47,12 @@ void ScrollContainer::Initialize() {
     }
 }
 
-Scrollbar* ScrollContainer::GetHorizontalScrollbar() const { return m_hLife.expired() ? nullptr : m_hScroll; }
-Scrollbar* ScrollContainer::GetVerticalScrollbar() const { return m_vLife.expired() ? nullptr : m_vScroll; }
+Scrollbar* ScrollContainer::GetHorizontalScrollbar() const {
+    return m_hLife.expired() ? nullptr : m_hScroll;
+}
+Scrollbar* ScrollContainer::GetVerticalScrollbar() const {
+    return m_vLife.expired() ? nullptr : m_vScroll;
+}
 
 void ScrollContainer::UpdatePageSizes() {
     // A page of 0 would make the scrollbar's arithmetic divide by zero.
@@ -80,7 +86,9 @@ bool ScrollContainer::OnVerticalScroll(const EventArgs&) {
     return true;
 }
 
-void ScrollContainer::OnPositionChanged(WidgetEventArgs& e) { Raise(EventPositionChanged, e); }
+void ScrollContainer::OnPositionChanged(WidgetEventArgs& e) {
+    Raise(EventPositionChanged, e);
+}
 
 void ScrollContainer::LaunchPositionChanged() {
     WidgetEventArgs e;

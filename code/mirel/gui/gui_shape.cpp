@@ -71,8 +71,8 @@ void Shape::EndFillProperties() {
         if (std::isfinite(width) && width >= 0.0f) {
             m_penWidth = width;
         } else {
-            a_log("Shape::EndFillProperties - invalid pen width '%s' in shape '%s'", m_propPenWidth.value.c_str(),
-                  m_name.c_str());
+            a_log("Shape::EndFillProperties - invalid pen width '%s' in shape '%s'",
+                  m_propPenWidth.value.c_str(), m_name.c_str());
             m_penWidth = 1.0f;
         }
     }
@@ -82,8 +82,12 @@ void Shape::EndFillProperties() {
         fromHex(m_propFillColor.value, m_fillColor);
 }
 
-uint32_t Shape::GetPenColor() const { return toArgb(m_penColor); }
-uint32_t Shape::GetFillColor() const { return toArgb(m_fillColor); }
+uint32_t Shape::GetPenColor() const {
+    return toArgb(m_penColor);
+}
+uint32_t Shape::GetFillColor() const {
+    return toArgb(m_fillColor);
+}
 
 void Shape::Draw() {
     aGDI* gdi = drawer();

@@ -30,7 +30,7 @@ public:
 private:
     Kind m_kind = KIND_RECTANGLE;
     float m_penWidth = 1.0f;
-    float m_penColor[4] = {1.0f, 1.0f, 1.0f, 1.0f};  // red, green, blue, alpha
+    float m_penColor[4] = {1.0f, 1.0f, 1.0f, 1.0f}; // red, green, blue, alpha
     float m_fillColor[4] = {1.0f, 1.0f, 1.0f, 1.0f};
 
     Property m_propShapeStyle;

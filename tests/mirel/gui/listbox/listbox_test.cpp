@@ -14,11 +14,13 @@ protected:
 
     // A list box at (100, 100), 100 wide, with a vertical scrollbar and the
     // items given (rows are 10 pixels high without margins).
-    GUI::Listbox* Make(const std::vector<std::string>& texts, int height = 60, const std::string& extra = "") {
-        h.LoadScript(FontSection(h) + "listbox lb\n{\n AreaRect 100 100 100 " + std::to_string(height) +
-                     "\n Font fixed\n" + extra +
-                     " scrollbar lb_auto_vscroll\n {\n  AreaRect 100 0 10 " + std::to_string(height) +
-                     "\n  Vertical 1\n  widget lb_auto_vscroll_auto_thumb\n  {\n   AreaRect 0 0 10 10\n  }\n }\n}\n");
+    GUI::Listbox* Make(const std::vector<std::string>& texts, int height = 60,
+                       const std::string& extra = "") {
+        h.LoadScript(
+            FontSection(h) + "listbox lb\n{\n AreaRect 100 100 100 " + std::to_string(height) +
+            "\n Font fixed\n" + extra + " scrollbar lb_auto_vscroll\n {\n  AreaRect 100 0 10 " +
+            std::to_string(height) +
+            "\n  Vertical 1\n  widget lb_auto_vscroll_auto_thumb\n  {\n   AreaRect 0 0 10 10\n  }\n }\n}\n");
         auto* lb = h.FindAs<GUI::Listbox>("lb");
         EXPECT_NE(lb, nullptr);
         for (const std::string& t : texts)
@@ -44,7 +46,9 @@ protected:
         return s;
     }
     // A click on the middle of a visible row.
-    void ClickRow(int row, std::initializer_list<uint8_t> keys = {}) { Click(h, 150, 100 + row * 10 + 5, keys); }
+    void ClickRow(int row, std::initializer_list<uint8_t> keys = {}) {
+        Click(h, 150, 100 + row * 10 + 5, keys);
+    }
 
     Counter m_selection, m_contents, m_sorting;
 };
@@ -60,15 +64,13 @@ TEST_F(ListboxTest, MultiselectClicksFollowTheSelectionRules) {
         const char* selected;
         int current, anchor, events; // events: SelectionChanged so far
     } steps[] = {
-        {1, {}, "1", 1, 1, 1},
-        {4, {kLShift}, "1234", 4, 1, 2},
-        {2, {kLCtrl}, "134", -1, -1, 3},   // unselects and forgets the anchor
-        {0, {kLShift}, "0", 0, 0, 4},      // no anchor: the range is the item alone
-        {0, {}, "0", 0, 0, 4},             // the only selected item: nothing happens
-        {0, {kLCtrl}, "0", 0, 0, 4},       // the last selected item stays
-        {5, {kLCtrl}, "05", 5, 5, 5},
-        {3, {kLShift, kLCtrl}, "035", 3, 3, 6}, // Ctrl wins over Shift
-        {5, {}, "5", 5, 5, 7},             // a plain click on one of several selected
+        {1, {}, "1", 1, 1, 1},           {4, {kLShift}, "1234", 4, 1, 2},
+        {2, {kLCtrl}, "134", -1, -1, 3}, // unselects and forgets the anchor
+        {0, {kLShift}, "0", 0, 0, 4},    // no anchor: the range is the item alone
+        {0, {}, "0", 0, 0, 4},           // the only selected item: nothing happens
+        {0, {kLCtrl}, "0", 0, 0, 4},     // the last selected item stays
+        {5, {kLCtrl}, "05", 5, 5, 5},    {3, {kLShift, kLCtrl}, "035", 3, 3, 6}, // Ctrl wins over Shift
+        {5, {}, "5", 5, 5, 7}, // a plain click on one of several selected
     };
     for (const Step& s : steps) {
         SCOPED_TRACE(testing::Message() << "row " << s.row << " keys " << s.keys.size());
@@ -107,8 +109,8 @@ TEST_F(ListboxTest, HitTestAtTheEdges) {
     struct Case {
         int x, y, item;
     } cases[] = {
-        {0, 0, 0},  {99, 14, 0}, {0, 15, 1}, {50, 29, 1}, {50, 30, 2}, {50, 39, 2},
-        {-1, 5, -1}, {100, 5, -1}, {5, -1, -1}, {5, 40, -1},
+        {0, 0, 0},   {99, 14, 0}, {0, 15, 1},   {50, 29, 1}, {50, 30, 2},
+        {50, 39, 2}, {-1, 5, -1}, {100, 5, -1}, {5, -1, -1}, {5, 40, -1},
     };
     for (const Case& c : cases)
         EXPECT_EQ(lb->HitTest(c.x, c.y), c.item) << c.x << "," << c.y;
@@ -232,7 +234,7 @@ TEST_F(ListboxTest, RemovingItemsGuardsTheCurrentAndAnchorIndices) {
     EXPECT_EQ(lb->GetCurrentIndex(), -1);
     EXPECT_EQ(lb->GetAnchorIndex(), -1);
     EXPECT_EQ(m_selection.count, selectionEvents + 1); // a selected item went
-    lb->RemoveItem(2);                                  // an unselected one
+    lb->RemoveItem(2);                                 // an unselected one
     EXPECT_EQ(m_selection.count, selectionEvents + 1);
     EXPECT_EQ(m_contents.count, 3);
 
@@ -260,14 +262,15 @@ TEST_F(ListboxTest, RemovingItemsGuardsTheCurrentAndAnchorIndices) {
 }
 
 TEST_F(ListboxTest, DrawsSelectionRowsAndItemsInsideTheBox) {
-    GUI::Listbox* lb = Make({"a", "b", "c", "d", "e", "f"}, 40, " Bounds 2 0 0 0\n SelectionColor ff0000ff\n");
+    GUI::Listbox* lb =
+        Make({"a", "b", "c", "d", "e", "f"}, 40, " Bounds 2 0 0 0\n SelectionColor ff0000ff\n");
     lb->SetItemSelected(1, true);
     lb->SetScrollOffsets(0, 5);
     h.Frame();
     const uint32_t black = 0xFF000000u, white = 0xFFFFFFFFu;
-    EXPECT_EQ(h.Pixel(150, 99), black);  // above the box: the cut first row is clipped
-    EXPECT_EQ(h.Pixel(103, 100), white); // the rest of "a", 2 pixels in
-    EXPECT_EQ(h.Pixel(101, 100), black); // the left margin
+    EXPECT_EQ(h.Pixel(150, 99), black);        // above the box: the cut first row is clipped
+    EXPECT_EQ(h.Pixel(103, 100), white);       // the rest of "a", 2 pixels in
+    EXPECT_EQ(h.Pixel(101, 100), black);       // the left margin
     EXPECT_EQ(h.Pixel(150, 107), 0xFF0000FFu); // the selected row
     EXPECT_EQ(h.Pixel(105, 107), white);       // "b" over it
     EXPECT_EQ(h.Pixel(150, 117), black);       // an unselected row

@@ -28,9 +28,10 @@ TEST(Menus, TypeNamesAndKinds) {
 TEST(Menus, ItemsInAScriptAreClickedLikeWidgets) {
     RegisterTypes();
     GuiHarness h;
-    h.LoadScript("mainmenu bar\n{\n AreaRect 0 0 200 20\n popupmenu file\n {\n  AreaRect 0 20 100 60\n"
-                 "  menuitem open\n  {\n   AreaRect 0 0 100 20\n  }\n  menuitem quit\n  {\n   AreaRect 0 20 100 20\n"
-                 "  }\n }\n}\n");
+    h.LoadScript(
+        "mainmenu bar\n{\n AreaRect 0 0 200 20\n popupmenu file\n {\n  AreaRect 0 20 100 60\n"
+        "  menuitem open\n  {\n   AreaRect 0 0 100 20\n  }\n  menuitem quit\n  {\n   AreaRect 0 20 100 20\n"
+        "  }\n }\n}\n");
     ASSERT_NE(h.FindAs<GUI::MainMenu>("bar"), nullptr);
     ASSERT_NE(h.FindAs<GUI::PopupMenu>("file"), nullptr);
     auto* quit = h.FindAs<GUI::MenuItem>("quit");

@@ -3,11 +3,11 @@
 // server does and draws on a small headless graphics server, helpers to fill
 // properties and to hand widgets mouse presses, and an event counter.
 
-#include "support/log_capture.h"
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/gfx/a_image.h"
 #include "mirel/gui/gui_widget.h"
 #include "mirel/gui/gui_widgethost.h"
+#include "support/log_capture.h"
 
 #include <gtest/gtest.h>
 

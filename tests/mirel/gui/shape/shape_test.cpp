@@ -2,9 +2,9 @@
 // ellipse band, colours with zero alpha, pens wider than the shape and a
 // parent of size zero.
 
-#include "mirel/gui/shape/shape_host.h"
 #include "mirel/gui/gui_shape.h"
 #include "mirel/gui/gui_widgetfactory.h"
+#include "mirel/gui/shape/shape_host.h"
 #include "support/gui_harness.h"
 
 using namespace w3test;
@@ -30,7 +30,8 @@ TEST_F(ShapeTest, RectangleFillsInsideThePenAndBordersTheArea) {
         int red, green; // pixels expected of each colour
     } cases[] = {
         {"pen 4", "rect", "4", "ff00ff00", "ffff0000", 100, 50, 92 * 42, 100 * 50 - 92 * 42},
-        {"capital E is no ellipse", "Ellipse", "4", "ff00ff00", "ffff0000", 100, 50, 92 * 42, 100 * 50 - 92 * 42},
+        {"capital E is no ellipse", "Ellipse", "4", "ff00ff00", "ffff0000", 100, 50, 92 * 42,
+         100 * 50 - 92 * 42},
         {"fill alpha 0: border only", "rect", "4", "ff00ff00", "00ff0000", 100, 50, 0, 100 * 50 - 92 * 42},
         {"pen alpha 0: invisible border", "rect", "4", "0000ff00", "ffff0000", 100, 50, 92 * 42, 0},
         {"pen wider than the shape", "rect", "30", "ff00ff00", "ffff0000", 20, 10, 0, 200},
@@ -56,7 +57,10 @@ TEST_F(ShapeTest, RectangleFillsInsideThePenAndBordersTheArea) {
     // The first case's corners and edges, pixel by pixel.
     clearTo(kBlack);
     GUI::Shape shape("s");
-    fill(shape, {{"AreaRect", "10 5 100 50"}, {"PenWidth", "4"}, {"PenColor", "ff00ff00"}, {"FillColor", "ffff0000"}});
+    fill(shape, {{"AreaRect", "10 5 100 50"},
+                 {"PenWidth", "4"},
+                 {"PenColor", "ff00ff00"},
+                 {"FillColor", "ffff0000"}});
     shape.Render();
     EXPECT_EQ(px(10, 5), kGreen);
     EXPECT_EQ(px(13, 8), kGreen);
@@ -133,7 +137,8 @@ TEST_F(ShapeTest, ParentOfSizeZeroClipsEverythingAway) {
 TEST(ShapeScript, ShapeFromAScriptDrawsEachFrame) {
     GUI::WidgetFactory::Instance().Register("shape", &GUI::WidgetFactory::Create<GUI::Shape>);
     guitest::GuiHarness h(64, 64);
-    h.LoadScript("shape box\n{\n AreaRect 10 10 20 10\n PenWidth 2\n PenColor ff00ff00\n FillColor ffff0000\n}\n");
+    h.LoadScript(
+        "shape box\n{\n AreaRect 10 10 20 10\n PenWidth 2\n PenColor ff00ff00\n FillColor ffff0000\n}\n");
     ASSERT_NE(h.FindAs<GUI::Shape>("box"), nullptr);
     h.Frame();
     EXPECT_EQ(h.Pixel(10, 10), kGreen);
