@@ -316,3 +316,36 @@ TEST_F(ListboxTest, MultiClickTimeStillRuns) {
     h.Frame();
     EXPECT_EQ(doubles.count, 1);
 }
+
+TEST_F(ListboxTest, WideItemsScrollSidewaysAndAHandlerMayDestroyTheBox) {
+    h.LoadScript(
+        FontSection(h) +
+        "listbox wide\n{\n AreaRect 0 0 100 40\n Font fixed\n scrollbar wide_auto_hscroll\n {\n"
+        "  AreaRect 0 40 100 10\n  widget wide_auto_hscroll_auto_thumb\n  {\n   AreaRect 0 0 10 10\n  }\n"
+        " }\n}\n");
+    auto* lb = h.FindAs<GUI::Listbox>("wide");
+    ASSERT_NE(lb, nullptr);
+    lb->AddItem(std::make_unique<GUI::ListboxTextItem>(u"abcdefghijklmno")); // 150 wide
+    ASSERT_NE(lb->GetHorizontalScrollbar(), nullptr);
+    EXPECT_FLOAT_EQ(lb->GetHorizontalScrollbar()->GetDocumentSize(), 150);
+    lb->SetScrollOffsets(1000, 0);
+    EXPECT_FLOAT_EQ(lb->GetHorizontalOffset(), 50);
+    h.Frame();
+    EXPECT_EQ(h.Pixel(99, 5), 0xFFFFFFFFu); // the end of the line at the right edge
+
+    // A subscriber that deletes the list box when its selection changes.
+    struct Destroyer : GUI::SubscriberInterface {
+        GUI::Widget* target = nullptr;
+        bool Invoke(const GUI::EventArgs&) override {
+            delete target;
+            target = nullptr;
+            return true;
+        }
+    } destroyer;
+    destroyer.target = lb;
+    lb->SubscribeEvent(GUI::Listbox::EventSelectionChanged, &destroyer);
+    Click(h, 50, 5);
+    EXPECT_EQ(destroyer.target, nullptr);
+    EXPECT_EQ(h.Find("wide"), nullptr);
+    h.Frame();
+}
