@@ -1,11 +1,17 @@
 #include "mirel/gui/gui_widgetfactory.h"
 
+#include "mirel/gui/gui_checkbox.h"
+#include "mirel/gui/gui_editbox.h"
 #include "mirel/gui/gui_imagebutton.h"
+#include "mirel/gui/gui_listbox.h"
 #include "mirel/gui/gui_menu.h"
 #include "mirel/gui/gui_menuitem.h"
+#include "mirel/gui/gui_optionbutton.h"
+#include "mirel/gui/gui_radiobutton.h"
 #include "mirel/gui/gui_scrollbar.h"
 #include "mirel/gui/gui_shape.h"
 #include "mirel/gui/gui_slider.h"
+#include "mirel/gui/gui_spinner.h"
 #include "mirel/gui/gui_staticimage.h"
 #include "mirel/gui/gui_statictext.h"
 #include "mirel/gui/gui_widget.h"
@@ -20,13 +26,19 @@ WidgetFactory& WidgetFactory::Instance() {
 
 WidgetFactory::WidgetFactory() {
     // The toolkit's own types, in name order.
+    Register("checkbox", &Create<Checkbox>);
+    Register("editbox", &Create<Editbox>);
     Register("imagebutton", &Create<ImageButton>);
+    Register("listbox", &Create<Listbox>);
     Register("mainmenu", &Create<MainMenu>);
     Register("menuitem", &Create<MenuItem>);
+    Register("optionbutton", &Create<OptionButton>);
     Register("popupmenu", &Create<PopupMenu>);
+    Register("radiobutton", &Create<RadioButton>);
     Register("scrollbar", &Create<Scrollbar>);
     Register("shape", &Create<Shape>);
     Register("slider", &Create<Slider>);
+    Register("spinner", &Create<Spinner>);
     Register("staticimage", &Create<StaticImage>);
     Register("statictext", &Create<StaticText>);
     Register("widget", &Create<Widget>);

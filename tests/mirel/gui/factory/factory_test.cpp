@@ -53,6 +53,8 @@ TEST(WidgetFactory, ToolkitTypesAnswerTheirClassNames) {
         {"ImageButton", "ImageButton"}, {"mainmenu", "MainMenu"},     {"menuitem", "MenuItem"},
         {"popupmenu", "PopupMenu"},     {"scrollbar", "Scrollbar"},   {"shape", "Shape"},
         {"slider", "Slider"},           {"staticimage", "StaticImage"}, {"statictext", "StaticText"},
+        {"checkbox", "Checkbox"},       {"editbox", "Editbox"},       {"listbox", "Listbox"},
+        {"optionbutton", "OptionButton"}, {"radiobutton", "RadioButton"}, {"spinner", "Spinner"},
     };
     for (const Case& c : cases) {
         std::unique_ptr<GUI::Widget> w(GUI::WidgetFactory::Instance().NewWidget(c.type, "w"));
