@@ -46,8 +46,8 @@ void createBuffers(aDevice* device, uint32_t cells) {
             g_grid.vertices->unlock();
         }
     }
-    rc = device->createIndexBuffer(cells * 6 * sizeof(uint16_t), A_USAGE_WRITEONLY, A_FMT_INDEX16, A_POOL_MANAGED,
-                                   &g_grid.indices);
+    rc = device->createIndexBuffer(cells * 6 * sizeof(uint16_t), A_USAGE_WRITEONLY, A_FMT_INDEX16,
+                                   A_POOL_MANAGED, &g_grid.indices);
     if (rc != A_OK) {
         a_log("aDistortionGrid. Index buffer creation failed (%s)", a_deviceErrorText(rc));
         g_grid.indices = nullptr;
@@ -72,7 +72,9 @@ void createBuffers(aDevice* device, uint32_t cells) {
 
 } // namespace
 
-uint32_t aDistortionGrid::getSharedCells() { return g_grid.vertices && g_grid.indices ? g_grid.cells : 0; }
+uint32_t aDistortionGrid::getSharedCells() {
+    return g_grid.vertices && g_grid.indices ? g_grid.cells : 0;
+}
 
 aDistortionGrid::aDistortionGrid(uint32_t columns, uint32_t rows) : m_columns(columns), m_rows(rows) {
     const uint64_t cells = columns >= 2 && rows >= 2 ? uint64_t(columns - 1) * (rows - 1) : 0;

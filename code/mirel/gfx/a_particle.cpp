@@ -90,8 +90,8 @@ void createShared() {
     uint16_t* idx = static_cast<uint16_t*>(data);
     for (uint32_t q = 0; q < uint32_t(aParticleSystem::MAX_LIVE); ++q) {
         const uint16_t b = uint16_t(q * 4);
-        const uint16_t tri[6] = {b, uint16_t(b + 1), uint16_t(b + 2), uint16_t(b + 1), uint16_t(b + 2),
-                                 uint16_t(b + 3)};
+        const uint16_t tri[6] = {
+            b, uint16_t(b + 1), uint16_t(b + 2), uint16_t(b + 1), uint16_t(b + 2), uint16_t(b + 3)};
         std::memcpy(idx + q * 6, tri, sizeof(tri));
     }
     rc = g_shared.indices->unlock();
@@ -111,7 +111,9 @@ void dropShared() {
     }
 }
 
-inline float rnd(float a, float b) { return a + float(a_rand()) * (b - a) / 32767.0f; }
+inline float rnd(float a, float b) {
+    return a + float(a_rand()) * (b - a) / 32767.0f;
+}
 
 inline uint32_t channelByte(float v) {
     if (v >= 1.0f)
@@ -147,7 +149,9 @@ aParticleSystem::aParticleSystem(const aParticleSystem& other)
     acquireShared();
 }
 
-aParticleSystem::~aParticleSystem() { dropShared(); }
+aParticleSystem::~aParticleSystem() {
+    dropShared();
+}
 
 void aParticleSystem::setImage(const aImage* image, const aRect* rect) {
     if (!image) {
@@ -440,14 +444,17 @@ void aParticleSystem::step(float t) {
                 p->y = p->originY = oldY;
                 break;
             }
-            case aParticleCollisionLine::KILL: p->birth -= p->life; break;
+            case aParticleCollisionLine::KILL:
+                p->birth -= p->life;
+                break;
             case aParticleCollisionLine::STOP:
                 p->velX = p->velY = 0.0f;
                 p->radial = p->tangential = 0.0f;
                 p->x = oldX;
                 p->y = oldY;
                 break;
-            default: break;
+            default:
+                break;
             }
         }
 
@@ -565,8 +572,8 @@ void aParticleSystem::render() {
     uint32_t written = 0;
     for (const aParticle* p = m_live; p && written < count; p = p->next, ++written) {
         const float c = std::cos(p->angle) * p->size, s = std::sin(p->angle) * p->size;
-        const uint32_t colour = (channelByte(p->a) << 24) | (channelByte(p->r) << 16) | (channelByte(p->g) << 8) |
-                                channelByte(p->b);
+        const uint32_t colour = (channelByte(p->a) << 24) | (channelByte(p->r) << 16) |
+                                (channelByte(p->g) << 8) | channelByte(p->b);
         for (int k = 0; k < 4; ++k, ++v) {
             v->x = p->x + lx[k] * c - ly[k] * s;
             v->y = p->y + lx[k] * s + ly[k] * c;

@@ -225,14 +225,8 @@ public:
     // The instances of each id in turn; the list of ids ends with -1.
     void update(float dt, std::initializer_list<int> ids);
     void render(std::initializer_list<int> ids);
-    template <class... Ids>
-    void update(float dt, Ids... ids) {
-        update(dt, {int(ids)...});
-    }
-    template <class... Ids>
-    void render(Ids... ids) {
-        render({int(ids)...});
-    }
+    template <class... Ids> void update(float dt, Ids... ids) { update(dt, {int(ids)...}); }
+    template <class... Ids> void render(Ids... ids) { render({int(ids)...}); }
 
     const aParticleSystem* getTemplate(const std::string& name) const;
     size_t getTemplateCount() const { return m_templates.size(); }

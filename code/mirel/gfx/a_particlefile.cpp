@@ -152,7 +152,8 @@ void readLines(aStringList& lines, aParticleParams& params, const std::string& n
     for (lines.begin(); !lines.isEnd(); lines.next()) {
         bool known = false;
         if (!applyLine(lines.current(), params, &known) && known)
-            a_log("aParticleSystem. Bad value in line \"%s\" of \"%s\"", lines.current().c_str(), name.c_str());
+            a_log("aParticleSystem. Bad value in line \"%s\" of \"%s\"", lines.current().c_str(),
+                  name.c_str());
     }
     if (params.fps < 0) {
         a_log("aParticleSystem. Negative fps %d in \"%s\", the system does not advance", params.fps,

@@ -49,11 +49,11 @@ TEST_F(GridTest, SetVertexModesAndColours) {
         float ex, ey;
     };
     const Case cases[] = {
-        {1, 1, 5, 0, 0, 15, 10},   // rest place + offset
-        {4, 2, -2, 3, 0, 38, 23},  // a corner
-        {0, 0, 1, 2, 1, 21, 12},   // centre (20, 10) + offset
-        {2, 1, 7, 8, 2, 7, 8},     // as given
-        {3, 0, 7, 8, 99, 7, 8},    // any other mode: as given
+        {1, 1, 5, 0, 0, 15, 10},  // rest place + offset
+        {4, 2, -2, 3, 0, 38, 23}, // a corner
+        {0, 0, 1, 2, 1, 21, 12},  // centre (20, 10) + offset
+        {2, 1, 7, 8, 2, 7, 8},    // as given
+        {3, 0, 7, 8, 99, 7, 8},   // any other mode: as given
     };
     for (const Case& k : cases) {
         SCOPED_TRACE(k.mode);
@@ -78,7 +78,7 @@ TEST_F(GridTest, BadSizesBecomeTheSmallestGrid) {
         uint32_t c, r;
         bool bad;
     };
-    const Case cases[] = {{1, 5, true}, {5, 0, true}, {0, 0, true}, {130, 130, true},
+    const Case cases[] = {{1, 5, true},      {5, 0, true},      {0, 0, true},    {130, 130, true},
                           {129, 129, false}, {2, 16385, false}, {2, 16386, true}};
     for (const Case& k : cases) {
         SCOPED_TRACE(std::to_string(k.c) + " x " + std::to_string(k.r));
@@ -140,9 +140,9 @@ TEST_F(GridTest, DrawsTheRectangleAtScale) {
     w.setColor(1, 1, 0xFF000000u);
     device()->clear(A_CLEAR_TARGET, 0xFF000000);
     w.render(30, 30, 1.0f, 1.0f);
-    EXPECT_EQ(px(31, 31), 0u);          // the black top-left cell
-    EXPECT_EQ(px(41, 41), 0x0000FFu);   // inside the stretched corner cell
-    EXPECT_EQ(px(42, 41), 0u);          // beyond it
+    EXPECT_EQ(px(31, 31), 0u);        // the black top-left cell
+    EXPECT_EQ(px(41, 41), 0x0000FFu); // inside the stretched corner cell
+    EXPECT_EQ(px(42, 41), 0u);        // beyond it
 
     LogCapture log;
     device()->setFault(aDeviceCall::LockVertexBuffer, A_ERR_INVALIDCALL);

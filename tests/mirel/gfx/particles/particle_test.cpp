@@ -3,8 +3,8 @@
 #include "content/content_writers.h"
 #include "mirel/gfx/a_imagemanager.h"
 #include "mirel/gfx/a_particle.h"
-#include "mirel/kernel/a_random.h"
 #include "mirel/gfx/particles/particle_env.h"
+#include "mirel/kernel/a_random.h"
 
 #include <cmath>
 #include <vector>
@@ -246,7 +246,8 @@ TEST_F(ParticleTest, ParticleDiesOnTheStepItsLifeEnds) {
 
 TEST_F(ParticleTest, ColourFadeAndRoundingInDrawnQuads) {
     // Opaque red to transparent red.
-    auto fade = make("fps 8\nemitter_life 0\nemit_per_sec 1\nparticle_life 2 2\ncolor FFFF0000 00FF0000 0 0\n");
+    auto fade =
+        make("fps 8\nemitter_life 0\nemit_per_sec 1\nparticle_life 2 2\ncolor FFFF0000 00FF0000 0 0\n");
     fade->start();
     fade->update(1.0f);
     const aParticle* p = fade->getFirstParticle();
@@ -418,7 +419,8 @@ TEST_F(ParticleManagerTest, ImagesAndRectsFromTheConfiguration) {
     EXPECT_TRUE(spark->getImage().hasTexture());
     EXPECT_EQ(spark->getImageRect(), aRect(2, 1, 4, 2));
     // A short rectangle is logged and the whole image is used.
-    EXPECT_TRUE(log.has("aParticlesManager. Bad rectangle \"1 2\" of system \"smoke\", the whole image is used"));
+    EXPECT_TRUE(
+        log.has("aParticlesManager. Bad rectangle \"1 2\" of system \"smoke\", the whole image is used"));
     EXPECT_EQ(smoke->getImageRect(), aRect(0, 0, 8, 4));
     // A missing image or file gives a template that runs but draws nothing.
     EXPECT_FALSE(mgr.getTemplate("gone")->getImage().hasTexture());
