@@ -17,7 +17,9 @@ const std::string Spinner::EventInputModeChanged = "InputModeChanged";
 
 namespace {
 
-bool isSpace(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
+bool isSpace(char16_t c) {
+    return c == u' ' || (c >= u'\t' && c <= u'\r');
+}
 
 int hexDigit(char16_t c) {
     if (c >= u'0' && c <= u'9')
@@ -40,8 +42,8 @@ bool parseInteger(const std::u16string& text, size_t i, int base, double limit, 
     bool negative = false;
     if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
         negative = text[i++] == u'-';
-    if (base == 16 && i + 2 < text.size() && text[i] == u'0' && (text[i + 1] == u'x' || text[i + 1] == u'X') &&
-        hexDigit(text[i + 2]) >= 0)
+    if (base == 16 && i + 2 < text.size() && text[i] == u'0' &&
+        (text[i + 1] == u'x' || text[i + 1] == u'X') && hexDigit(text[i + 2]) >= 0)
         i += 2;
     double magnitude = 0.0;
     size_t digits = 0;
@@ -102,13 +104,15 @@ std::u16string FormatSpinnerValue(float value, int32_t mode) {
     char buffer[64];
     std::u16string out;
     const double v = value;
-    if (mode == Spinner::IM_FLOAT || (std::isfinite(v) == false && (mode == 0 || mode == 1))) {
+    if (mode == Spinner::IM_FLOAT ||
+        (!std::isfinite(v) && (mode == Spinner::IM_INTEGER || mode == Spinner::IM_HEXADECIMAL))) {
         const auto r = std::to_chars(buffer, buffer + sizeof buffer, v, std::chars_format::general, 6);
         appendAscii(out, buffer, r.ptr);
         return out;
     }
     if (mode == Spinner::IM_INTEGER) {
-        const auto r = std::to_chars(buffer, buffer + sizeof buffer, std::trunc(v) + 0.0, std::chars_format::fixed, 0);
+        const auto r =
+            std::to_chars(buffer, buffer + sizeof buffer, std::trunc(v) + 0.0, std::chars_format::fixed, 0);
         appendAscii(out, buffer, r.ptr);
         return out;
     }
@@ -157,8 +161,8 @@ void Spinner::EndFillProperties() {
         return;
     if (m_propMinimum.set || m_propMaximum.set) {
         if (m_minimum > m_maximum)
-            a_log("Spinner::EndFillProperties - minimum %g above maximum %g for spinner '%s'", double(m_minimum),
-                  double(m_maximum), m_name.c_str());
+            a_log("Spinner::EndFillProperties - minimum %g above maximum %g for spinner '%s'",
+                  double(m_minimum), double(m_maximum), m_name.c_str());
         KeepValueInRange();
     }
     if (m_propStep.set)
@@ -206,7 +210,9 @@ float Spinner::GetEditValue() {
     return v;
 }
 
-std::u16string Spinner::FormatValue() { return FormatSpinnerValue(m_value, m_inputMode); }
+std::u16string Spinner::FormatValue() {
+    return FormatSpinnerValue(m_value, m_inputMode);
+}
 
 bool Spinner::OnIncrement(const EventArgs&) {
     if (!GetEditbox())
@@ -222,13 +228,25 @@ bool Spinner::OnDecrement(const EventArgs&) {
     return true;
 }
 
-bool Spinner::OnEditTextChanged(const EventArgs&) { return true; }
+bool Spinner::OnEditTextChanged(const EventArgs&) {
+    return true;
+}
 
-void Spinner::OnMinimumValueChanged(WidgetEventArgs& e) { Raise(EventMinimumValueChanged, e); }
-void Spinner::OnMaximumValueChanged(WidgetEventArgs& e) { Raise(EventMaximumValueChanged, e); }
-void Spinner::OnValueChanged(WidgetEventArgs& e) { Raise(EventValueChanged, e); }
-void Spinner::OnStepChanged(WidgetEventArgs& e) { Raise(EventStepChanged, e); }
-void Spinner::OnInputModeChanged(WidgetEventArgs& e) { Raise(EventInputModeChanged, e); }
+void Spinner::OnMinimumValueChanged(WidgetEventArgs& e) {
+    Raise(EventMinimumValueChanged, e);
+}
+void Spinner::OnMaximumValueChanged(WidgetEventArgs& e) {
+    Raise(EventMaximumValueChanged, e);
+}
+void Spinner::OnValueChanged(WidgetEventArgs& e) {
+    Raise(EventValueChanged, e);
+}
+void Spinner::OnStepChanged(WidgetEventArgs& e) {
+    Raise(EventStepChanged, e);
+}
+void Spinner::OnInputModeChanged(WidgetEventArgs& e) {
+    Raise(EventInputModeChanged, e);
+}
 
 void Spinner::Launch(void (Spinner::*handler)(WidgetEventArgs&)) {
     WidgetEventArgs e;
