@@ -3,6 +3,7 @@
 #include "mirel/gui/gui_editbox.h"
 #include "mirel/util/a_log.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
