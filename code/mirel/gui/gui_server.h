@@ -151,19 +151,3 @@ private:
 };
 
 } // namespace GUI
-
-// aSingleton publishes the instance by converting its own address to the
-// derived type while the derived object is not yet (or no longer) built. For
-// a polymorphic class that conversion trips the run-time type check, so the
-// server's instance spells out the same steps with that check off.
-template <> __attribute__((no_sanitize("vptr"))) inline aSingleton<GUI::Server>::aSingleton()
-{
-    A_ASSERT(!ms_Singleton);
-    ms_Singleton = static_cast<GUI::Server*>(this);
-}
-template <> __attribute__((no_sanitize("vptr"))) inline aSingleton<GUI::Server>::~aSingleton()
-{
-    A_ASSERT(ms_Singleton);
-    if (ms_Singleton == static_cast<GUI::Server*>(this))
-        ms_Singleton = nullptr;
-}
