@@ -5,7 +5,6 @@
 #include "mirel/kernel/a_random.h"
 #include "mirel/util/a_log.h"
 #include "mirel/util/a_optionsfile.h"
-#include "mirel/util/a_stringlist.h"
 
 #include <algorithm>
 #include <cmath>
@@ -606,33 +605,6 @@ void aParticleSystem::render() {
 
 namespace {
 
-// The section names of an options file in file order, included files in the
-// place of their include line, read by the options file's own rules.
-void collectSections(const std::string& path, std::vector<std::string>& names, int depth) {
-    if (depth > 16)
-        return;
-    aStringList lines(path);
-    for (lines.begin(); !lines.isEnd(); lines.next()) {
-        const std::string& line = lines.current();
-        size_t i = line.find_first_not_of(' ');
-        if (i == std::string::npos)
-            continue;
-        if (line[i] == '[') {
-            const size_t end = line.find(']', i + 1);
-            names.push_back(line.substr(i + 1, end == std::string::npos ? std::string::npos : end - i - 1));
-        } else if (line.compare(i, 8, "#include") == 0) {
-            const size_t open = line.find('"', i + 8);
-            if (open == std::string::npos || open == i + 8)
-                continue;
-            const size_t close = line.find('"', open + 1);
-            const std::string name =
-                line.substr(open + 1, close == std::string::npos ? std::string::npos : close - open - 1);
-            if (!name.empty())
-                collectSections(name, names, depth + 1);
-        }
-    }
-}
-
 bool readRect(const std::string& text, aRect& out) {
     int v[4];
     const char* p = text.c_str();
@@ -662,12 +634,8 @@ aParticlesManager::~aParticlesManager() {
 }
 
 void aParticlesManager::loadConfig(const std::string& config) {
-    std::vector<std::string> names;
-    collectSections(config, names, 0);
-    if (names.empty())
-        return;
     aOptionsFile options(config);
-    for (const std::string& name : names) {
+    for (const std::string& name : options.getSectionNames()) {
         if (m_templates.count(name) || !options.setSection(name))
             continue; // a repeated section: the first one counts
         auto system = std::make_unique<aParticleSystem>(m_directory + options.getString("System"));
