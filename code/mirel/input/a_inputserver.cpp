@@ -191,9 +191,24 @@ void aInputServer::update()
             m_buttons[button] = nextState(m_buttons[button], m_mouseState.buttons[button] > 127);
     }
 
+    aPlatformWindow* win = window();
+    if (m_mouse && win) {
+        int32_t clientX = 0, clientY = 0;
+        win->getCursorPos(clientX, clientY);
+        const aPlatformRect area = win->getPictureArea();
+        int32_t width, height;
+        screenSize(width, height);
+        m_mouseX = area.width() > 0 ? static_cast<int32_t>(static_cast<int64_t>(width) * clientX / area.width()) : 0;
+        m_mouseY = area.height() > 0 ? static_cast<int32_t>(static_cast<int64_t>(height) * clientY / area.height()) : 0;
+    } else {
+        m_mouseX = 0;
+        m_mouseY = 0;
+    }
+
+
     // Double clicks: a press, a release, and a second press at the same cursor
-    // position within the double-click time after the release. The position
-    // compared is still the one read by the previous update.
+    // position within the double-click time after the release. Both positions
+    // are this frame's, so a pointer that jumped since the release is seen.
     const int32_t ms = static_cast<int32_t>(m_timer.getTimeMs());
     const int32_t limit = static_cast<int32_t>(getDoubleClickTime());
     for (int button = 0; button < BUTTON_COUNT; ++button) {
@@ -212,20 +227,6 @@ void aInputServer::update()
             record.x = m_mouseX;
             record.y = m_mouseY;
         }
-    }
-
-    aPlatformWindow* win = window();
-    if (m_mouse && win) {
-        int32_t clientX = 0, clientY = 0;
-        win->getCursorPos(clientX, clientY);
-        const aPlatformRect area = win->getPictureArea();
-        int32_t width, height;
-        screenSize(width, height);
-        m_mouseX = area.width() > 0 ? static_cast<int32_t>(static_cast<int64_t>(width) * clientX / area.width()) : 0;
-        m_mouseY = area.height() > 0 ? static_cast<int32_t>(static_cast<int64_t>(height) * clientY / area.height()) : 0;
-    } else {
-        m_mouseX = 0;
-        m_mouseY = 0;
     }
 
     m_timer.reset();

@@ -148,8 +148,8 @@ TEST_F(InputServerTest, DoubleClicks)
         {"too slow", {{true, 0.016, 10, false}, {false, 0.1, 10, false}, {true, 0.5, 10, false}}},
         {"just in time", {{true, 0.016, 10, false}, {false, 0.1, 10, false}, {false, 0.3, 10, false}, {true, 0.199, 10, true}}},
         {"moved one pixel", {{true, 0.016, 10, false}, {false, 0.1, 10, false}, {false, 0.05, 11, false}, {true, 0.05, 11, false}}},
-        // The position compared is the one read by the frame before the press.
-        {"moved with the press", {{true, 0.016, 10, false}, {false, 0.1, 10, false}, {true, 0.1, 11, true}}},
+        // The position compared is the one of the press's own frame.
+        {"moved with the press", {{true, 0.016, 10, false}, {false, 0.1, 10, false}, {true, 0.1, 11, false}}},
         {"triple press", {{true, 0.016, 10, false}, {false, 0.05, 10, false}, {true, 0.05, 10, true}, {false, 0.05, 10, false}, {true, 0.05, 10, true}}},
     };
     for (const Case& c : cases) {
