@@ -16,6 +16,7 @@
 // Link the test with `mirel mirel_content`.
 
 #include "content/content_writers.h"
+#include "support/gui_fakes.h"
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/gfx/a_image.h"
 #include "mirel/gfx/a_imagemanager.h"

@@ -12,13 +12,7 @@ using GUI::RadioButton;
 
 namespace {
 
-struct Counter : GUI::SubscriberInterface {
-    int calls = 0;
-    bool Invoke(const GUI::EventArgs&) override {
-        ++calls;
-        return false;
-    }
-};
+using Counter = guitest::EventCounter;
 
 class CheckboxTest : public guitest::GuiFixture {
 protected:
@@ -63,7 +57,7 @@ TEST_F(CheckboxTest, TypesAnswerForTheirBases) {
     c.Set("Checked", "2");
     c.EndFillProperties();
     EXPECT_TRUE(c.IsChecked());
-    EXPECT_EQ(changed.calls, 1);
+    EXPECT_EQ(changed.count, 1);
 }
 
 TEST_F(CheckboxTest, ScriptStateIndicatorAndClicks) {
@@ -84,8 +78,8 @@ TEST_F(CheckboxTest, ScriptStateIndicatorAndClicks) {
     EXPECT_TRUE(off->GetCheckWidget()->IsVisible(true));
     click(45, 15);
     EXPECT_FALSE(off->IsChecked());
-    EXPECT_EQ(changed.calls, 2);
-    EXPECT_EQ(clicks.calls, 2);
+    EXPECT_EQ(changed.count, 2);
+    EXPECT_EQ(clicks.count, 2);
 
     click(45, 15, 1); // the right button does not toggle
     EXPECT_FALSE(off->IsChecked());
@@ -94,7 +88,7 @@ TEST_F(CheckboxTest, ScriptStateIndicatorAndClicks) {
     off->GetCheckWidget()->SetVisible(true);
     off->SetChecked(false);
     EXPECT_FALSE(off->GetCheckWidget()->IsVisible(true));
-    EXPECT_EQ(changed.calls, 2);
+    EXPECT_EQ(changed.count, 2);
 }
 
 TEST_F(CheckboxTest, DoubleClickTogglesTwiceWithMultiClick) {
@@ -154,7 +148,7 @@ TEST_F(CheckboxTest, RadioGroupsAmongSiblings) {
     EXPECT_TRUE(checked("r2"));
     EXPECT_FALSE(checked("r3"));
     EXPECT_TRUE(checked("q1")); // same group, other parent
-    EXPECT_EQ(changed.calls, 0); // radio buttons raise no CheckChanged
+    EXPECT_EQ(changed.count, 0); // radio buttons raise no CheckChanged
 
     click(35, 5); // checked already: stays checked
     EXPECT_TRUE(checked("r2"));

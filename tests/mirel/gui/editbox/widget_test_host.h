@@ -3,6 +3,7 @@
 // server does and draws on a small headless graphics server, and a font whose
 // glyphs are all 8 x 15 pixels apart from the 2-pixel-wide '|'.
 
+#include "support/gui_fakes.h"
 #include "support/log_capture.h"
 #include "content/content_writers.h"
 #include "mirel/gfx/a_font.h"
@@ -22,36 +23,7 @@
 
 namespace widgettest {
 
-class TestHost : public GUI::WidgetHost {
-public:
-    void SetFocus(GUI::Widget* widget) override {
-        if (widget && !widget->AcceptsFocus())
-            return;
-        GUI::WidgetEventArgs e;
-        if (focus) {
-            e.widget = focus;
-            focus->OnFocusLost(e);
-        }
-        focus = widget;
-        if (focus) {
-            e.widget = focus;
-            focus->OnFocusGain(e);
-        }
-    }
-    void SetMouseCursor(const std::string&) override {}
-    void ForgetWidget(GUI::Widget* widget) override {
-        if (focus == widget)
-            focus = nullptr;
-    }
-    aFont* GetFont(const std::string&) override { return nullptr; }
-    GUI::Region* GetRegion(const std::string&) override { return nullptr; }
-    aSound* NewSound(const std::string&) override { return nullptr; }
-    void DeleteSound(aSound*) override {}
-    aGraphServer* GetGraphServer() override { return graph; }
-
-    GUI::Widget* focus = nullptr;
-    aGraphServer* graph = nullptr;
-};
+using TestHost = guitest::FakeWidgetHost;
 
 class WidgetTest : public testing::Test {
 protected:
@@ -114,12 +86,6 @@ protected:
 };
 
 // Counts the launches of one event.
-struct EventCounter : GUI::SubscriberInterface {
-    int count = 0;
-    bool Invoke(const GUI::EventArgs&) override {
-        ++count;
-        return false;
-    }
-};
+using guitest::EventCounter;
 
 } // namespace widgettest

@@ -3,6 +3,7 @@
 // registered with the factory, a fixed-metric font, clicks through the
 // server's input, and an event counter.
 
+#include "support/gui_fakes.h"
 #include "support/gui_harness.h"
 #include "support/log_capture.h"
 
@@ -65,19 +66,6 @@ inline void Click(GuiHarness& h, int x, int y, std::initializer_list<uint8_t> ke
     h.Frame();
 }
 
-// Counts the launches of an event and notes them in a shared list.
-struct Counter : GUI::SubscriberInterface {
-    explicit Counter(std::string name_ = "", std::vector<std::string>* order_ = nullptr)
-        : name(std::move(name_)), order(order_) {}
-    bool Invoke(const GUI::EventArgs&) override {
-        ++count;
-        if (order)
-            order->push_back(name);
-        return false;
-    }
-    int count = 0;
-    std::string name;
-    std::vector<std::string>* order;
-};
+using Counter = guitest::EventCounter;
 
 } // namespace w3test

@@ -21,10 +21,7 @@ protected:
         sb->SubscribeEvent(GUI::Scrollbar::EventPositionChanged, &m_counter);
         return sb;
     }
-    struct Counter : GUI::SubscriberInterface {
-        int calls = 0;
-        bool Invoke(const GUI::EventArgs&) override { return ++calls, true; }
-    } m_counter;
+    guitest::EventCounter m_counter{"", nullptr, true};
 };
 
 TEST_F(ScrollbarTest, ThumbFollowsPageDocumentAndPosition) {
@@ -52,7 +49,7 @@ TEST_F(ScrollbarTest, ThumbFollowsPageDocumentAndPosition) {
         sb->SetScrollPosition(c.set);
         EXPECT_FLOAT_EQ(sb->GetScrollPosition(), c.position) << c.set;
         EXPECT_EQ(thumb->GetAreaRect().y, c.thumbY) << c.set;
-        EXPECT_EQ(m_counter.calls, c.events) << c.set;
+        EXPECT_EQ(m_counter.count, c.events) << c.set;
     }
 
     // A size change keeps the thumb where the position says, and pulls a
@@ -61,7 +58,7 @@ TEST_F(ScrollbarTest, ThumbFollowsPageDocumentAndPosition) {
     EXPECT_FLOAT_EQ(sb->GetScrollPosition(), 200);
     EXPECT_EQ(thumb->GetHeight(), 100);
     EXPECT_EQ(thumb->GetAreaRect().y, 100);
-    EXPECT_EQ(m_counter.calls, 4);
+    EXPECT_EQ(m_counter.count, 4);
 }
 
 TEST_F(ScrollbarTest, DocumentThatFits) {
@@ -164,13 +161,13 @@ TEST_F(ScrollbarTest, DraggingTheThumbStopsAtBothEnds) {
         EXPECT_EQ(thumb->GetAreaRect().y, s.thumbY) << s.cursorY;
         EXPECT_FLOAT_EQ(sb->GetScrollPosition(), s.position) << s.cursorY;
     }
-    const int events = m_counter.calls;
+    const int events = m_counter.count;
     h.SetCursor(110, 0);
     h.SetButton(0, false);
     h.Frame();
     EXPECT_FALSE(sb->IsTracking());
     EXPECT_EQ(finished, 1);
-    EXPECT_EQ(m_counter.calls, events);
+    EXPECT_EQ(m_counter.count, events);
 }
 
 TEST_F(ScrollbarTest, RightButtonDoesNotTrack) {

@@ -7,6 +7,7 @@
 #include "mirel/gfx/a_image.h"
 #include "mirel/gui/gui_widget.h"
 #include "mirel/gui/gui_widgethost.h"
+#include "support/gui_fakes.h"
 #include "support/log_capture.h"
 
 #include <gtest/gtest.h>
@@ -20,26 +21,7 @@
 
 namespace w3test {
 
-class Host : public GUI::WidgetHost {
-public:
-    void SetFocus(GUI::Widget* widget) override {
-        if (!widget || widget->AcceptsFocus())
-            focus = widget;
-    }
-    void SetMouseCursor(const std::string&) override {}
-    void ForgetWidget(GUI::Widget* widget) override {
-        if (focus == widget)
-            focus = nullptr;
-    }
-    aFont* GetFont(const std::string&) override { return nullptr; }
-    GUI::Region* GetRegion(const std::string&) override { return nullptr; }
-    aSound* NewSound(const std::string&) override { return nullptr; }
-    void DeleteSound(aSound*) override {}
-    aGraphServer* GetGraphServer() override { return graph; }
-
-    GUI::Widget* focus = nullptr;
-    aGraphServer* graph = nullptr;
-};
+using Host = guitest::FakeWidgetHost;
 
 class WidgetTest : public testing::Test {
 protected:
@@ -95,19 +77,6 @@ protected:
     std::unique_ptr<aGraphServer> m_graph;
 };
 
-// Counts the launches of one event and notes their order in a shared list.
-struct EventCounter : GUI::SubscriberInterface {
-    explicit EventCounter(std::string name_ = "", std::vector<std::string>* order_ = nullptr)
-        : name(std::move(name_)), order(order_) {}
-    bool Invoke(const GUI::EventArgs&) override {
-        ++count;
-        if (order)
-            order->push_back(name);
-        return false;
-    }
-    int count = 0;
-    std::string name;
-    std::vector<std::string>* order;
-};
+using guitest::EventCounter;
 
 } // namespace w3test

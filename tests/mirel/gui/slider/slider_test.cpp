@@ -7,9 +7,8 @@ using namespace guitest;
 
 namespace {
 
-struct Counter : GUI::SubscriberInterface {
-    int calls = 0;
-    bool Invoke(const GUI::EventArgs&) override { return ++calls, true; }
+struct Counter : guitest::EventCounter {
+    Counter() : EventCounter("", nullptr, true) {}
 };
 
 class SliderTest : public GuiFixture {
@@ -42,7 +41,7 @@ TEST_F(SliderTest, SetPositionClampsMovesThumbAndAlwaysRaises) {
         sl->SetSliderPosition(c.set);
         EXPECT_FLOAT_EQ(sl->m_position, c.stored) << c.set;
         EXPECT_EQ(thumb->GetAreaRect().x, c.thumbX) << c.set;
-        EXPECT_EQ(changed.calls, ++events) << c.set;
+        EXPECT_EQ(changed.count, ++events) << c.set;
     }
 }
 
@@ -63,11 +62,11 @@ TEST_F(SliderTest, DragVerticalThumb) {
     EXPECT_EQ(thumb->GetAreaRect().y, 180);
     EXPECT_FLOAT_EQ(sl->m_position, 1.0f);
     // Already at the end: 30 pixels more change nothing.
-    const int events = changed.calls;
+    const int events = changed.count;
     h.SetCursor(60, 430);
     h.Frame();
     EXPECT_EQ(thumb->GetAreaRect().y, 180);
-    EXPECT_EQ(changed.calls, events);
+    EXPECT_EQ(changed.count, events);
     h.SetButton(0, false);
     h.Frame();
     EXPECT_FALSE(sl->IsTracking());
@@ -83,7 +82,7 @@ TEST_F(SliderTest, RightButtonDoesNotTrack) {
     h.Frame();
     EXPECT_FALSE(sl->IsTracking());
     EXPECT_EQ(sl->GetThumb()->GetAreaRect().x, 0);
-    EXPECT_EQ(changed.calls, 0);
+    EXPECT_EQ(changed.count, 0);
 }
 
 TEST_F(SliderTest, ThumbAsLongAsTrackOrMissing) {
@@ -100,7 +99,7 @@ TEST_F(SliderTest, ThumbAsLongAsTrackOrMissing) {
     bare->SubscribeEvent(GUI::Slider::EventPositionChanged, &c);
     bare->SetSliderPosition(0.25f);
     EXPECT_FLOAT_EQ(bare->m_position, 0.25f);
-    EXPECT_EQ(c.calls, 1);
+    EXPECT_EQ(c.count, 1);
 }
 
 } // namespace

@@ -15,13 +15,8 @@
 
 namespace {
 
-struct Counter : GUI::SubscriberInterface {
-    int calls = 0;
-    GUI::Widget* widget = nullptr;
-    bool Invoke(const GUI::EventArgs& e) override {
-        widget = static_cast<const GUI::WidgetEventArgs&>(e).widget;
-        return ++calls, true;
-    }
+struct Counter : guitest::EventCounter {
+    Counter() : EventCounter("", nullptr, true) {}
 };
 
 class SpinnerTest : public testing::Test {
@@ -133,7 +128,7 @@ TEST_F(SpinnerTest, TypedNumberIsTheBaseOfTheNextStep) {
     Increment();
     EXPECT_FLOAT_EQ(sp->m_value, 13.0f);
     EXPECT_EQ(box->GetText(), u"13");
-    EXPECT_EQ(valueChanged.calls, 1);
+    EXPECT_EQ(valueChanged.count, 1);
     EXPECT_EQ(valueChanged.widget, sp);
 }
 
@@ -179,12 +174,12 @@ TEST_F(SpinnerTest, EveryPressAtTheEndRaisesValueChanged) {
     for (int i = 1; i <= 3; ++i) {
         Increment();
         EXPECT_FLOAT_EQ(sp->m_value, 100.0f);
-        EXPECT_EQ(valueChanged.calls, i);
+        EXPECT_EQ(valueChanged.count, i);
     }
     EXPECT_EQ(sp->GetEditbox()->GetText(), u"100");
     // SetValue with the stored value itself changes nothing.
     sp->SetValue(100.0f);
-    EXPECT_EQ(valueChanged.calls, 3);
+    EXPECT_EQ(valueChanged.count, 3);
 }
 
 TEST_F(SpinnerTest, HeldAutoRepeatButtonKeepsStepping) {
@@ -222,19 +217,19 @@ TEST_F(SpinnerTest, PropertiesFromScriptAndAtRunTime) {
     sp->SubscribeEvent(GUI::Spinner::EventInputModeChanged, &mode);
     // A new range that leaves the value out moves it to the nearest end; the
     // value given with it is applied inside the new range.
-    const int before = valueChanged.calls;
+    const int before = valueChanged.count;
     sp->BeginFillProperties();
     sp->Set("Maximum", "300");
     sp->Set("Minimum", "20");
     sp->Set("InputMode", "1");
     sp->Set("Step", "2");
     sp->EndFillProperties();
-    EXPECT_EQ(minimum.calls, 1);
-    EXPECT_EQ(maximum.calls, 1);
-    EXPECT_EQ(step.calls, 0); // unchanged
-    EXPECT_EQ(mode.calls, 1);
+    EXPECT_EQ(minimum.count, 1);
+    EXPECT_EQ(maximum.count, 1);
+    EXPECT_EQ(step.count, 0); // unchanged
+    EXPECT_EQ(mode.count, 1);
     EXPECT_FLOAT_EQ(sp->m_value, 20.0f);
-    EXPECT_EQ(valueChanged.calls, before + 1);
+    EXPECT_EQ(valueChanged.count, before + 1);
     EXPECT_EQ(sp->GetEditbox()->GetText(), u"14");
     sp->BeginFillProperties();
     sp->Set("Value", "255");
@@ -244,14 +239,14 @@ TEST_F(SpinnerTest, PropertiesFromScriptAndAtRunTime) {
     // Setters: the same value raises nothing; a new maximum below the value pulls it down.
     sp->SetStep(2.0f);
     sp->SetInputMode(1);
-    EXPECT_EQ(step.calls + mode.calls, 1);
+    EXPECT_EQ(step.count + mode.count, 1);
     sp->SetMaximum(100.0f);
-    EXPECT_EQ(maximum.calls, 2);
+    EXPECT_EQ(maximum.count, 2);
     EXPECT_FLOAT_EQ(sp->m_value, 100.0f);
     EXPECT_EQ(sp->GetEditbox()->GetText(), u"64");
     sp->SetInputMode(0);
     EXPECT_EQ(sp->GetEditbox()->GetText(), u"100");
-    EXPECT_EQ(mode.calls, 2);
+    EXPECT_EQ(mode.count, 2);
 }
 
 TEST_F(SpinnerTest, BadValuesAreLoggedAndRefused) {
@@ -280,7 +275,7 @@ TEST_F(SpinnerTest, MissingPartsAreLoggedAndPressesIgnored) {
     EXPECT_TRUE(log.has("Spinner::Initialize - Decrement button for spinner 'lone' not found"));
     sp->SubscribeEvent(GUI::Spinner::EventValueChanged, &valueChanged);
     Increment();
-    EXPECT_EQ(valueChanged.calls, 0);
+    EXPECT_EQ(valueChanged.count, 0);
     EXPECT_FLOAT_EQ(sp->m_value, 0.0f);
     EXPECT_FLOAT_EQ(sp->GetEditValue(), 0.0f);
 }
@@ -292,7 +287,7 @@ TEST_F(SpinnerTest, DestroyedEditboxIsNotUsed) {
     EXPECT_EQ(sp->GetEditbox(), nullptr);
     Increment();
     EXPECT_FLOAT_EQ(sp->m_value, 5.0f);
-    EXPECT_EQ(valueChanged.calls, 0);
+    EXPECT_EQ(valueChanged.count, 0);
     sp->SetValue(7.0f); // stored, nothing to show it in
     EXPECT_FLOAT_EQ(sp->m_value, 7.0f);
 }

@@ -22,19 +22,10 @@ protected:
         ASSERT_NE(w, nullptr);
         for (const std::string* name :
              {&GUI::Window::EventDragStarted, &GUI::Window::EventDragging, &GUI::Window::EventDragFinished})
-            w->SubscribeEvent(*name, std::make_unique<Recorder>(*name, events));
+            w->SubscribeEvent(*name, std::make_unique<EventCounter>(*name, &events, true));
         h.SetCursor(120, 120);
         h.Frame();
     }
-    struct Recorder : GUI::SubscriberInterface {
-        Recorder(std::string n, std::vector<std::string>& out) : name(std::move(n)), seen(out) {}
-        bool Invoke(const GUI::EventArgs&) override {
-            seen.push_back(name);
-            return true;
-        }
-        std::string name;
-        std::vector<std::string>& seen;
-    };
     GUI::Window* w = nullptr;
     std::vector<std::string> events;
 };
