@@ -657,8 +657,11 @@ bool Widget::HandleHotkey(uint32_t key, uint32_t modifiers) {
             break;
     }
     if (m_hotkey != 0 && m_hotkey == key && m_hotkeyModifiers == (modifiers & 7u)) {
+        // A hotkey acts as a left click, so check boxes and radio buttons
+        // toggle by their keys too.
         MouseEventArgs e = mouseRecord(this);
         e.handled = true;
+        e.button = 0;
         OnClick(e);
         return true;
     }

@@ -12,9 +12,13 @@
 #include "mirel/gui/gui_shape.h"
 #include "mirel/gui/gui_slider.h"
 #include "mirel/gui/gui_spinner.h"
+#include "mirel/gui/gui_staticanim.h"
 #include "mirel/gui/gui_staticimage.h"
 #include "mirel/gui/gui_statictext.h"
+#include "mirel/gui/gui_stylebutton.h"
+#include "mirel/gui/gui_tooltip.h"
 #include "mirel/gui/gui_widget.h"
+#include "mirel/gui/gui_window.h"
 #include "mirel/util/a_log.h"
 
 namespace GUI {
@@ -39,9 +43,13 @@ WidgetFactory::WidgetFactory() {
     Register("shape", &Create<Shape>);
     Register("slider", &Create<Slider>);
     Register("spinner", &Create<Spinner>);
+    Register("staticanim", &Create<StaticAnim>);
     Register("staticimage", &Create<StaticImage>);
     Register("statictext", &Create<StaticText>);
+    Register("stylebutton", &Create<StyleButton>);
+    Register("tooltip", &Create<Tooltip>);
     Register("widget", &Create<Widget>);
+    Register("window", &Create<Window>);
 }
 
 bool WidgetFactory::Register(const std::string& type, Creator creator) {

@@ -91,6 +91,20 @@ TEST_F(CheckboxTest, ScriptStateIndicatorAndClicks) {
     EXPECT_EQ(changed.count, 2);
 }
 
+TEST_F(CheckboxTest, HotkeyTogglesLikeALeftClick) {
+    h.LoadScript(box("keyed", "10 10 20 20", " Hotkey ctrl|t\n"));
+    auto* cb = h.FindAs<Checkbox>("keyed");
+    ASSERT_NE(cb, nullptr);
+    h.SetKey(A_KEY_LCONTROL, true);
+    h.SetKey(A_KEY_T, true);
+    h.Frame();
+    EXPECT_TRUE(cb->IsChecked());
+    h.SetKey(A_KEY_T, false);
+    h.SetKey(A_KEY_LCONTROL, false);
+    h.Frame();
+    EXPECT_TRUE(cb->IsChecked());
+}
+
 TEST_F(CheckboxTest, DoubleClickTogglesTwiceWithMultiClick) {
     h.LoadScript(box("multi", "10 10 20 20", " MultiClick 1\n MultiClickTime 0.3\n") +
                  box("single", "40 10 20 20", ""));

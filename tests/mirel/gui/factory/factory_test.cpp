@@ -4,9 +4,12 @@
 #include "support/log_capture.h"
 #include "mirel/gui/gui_widget.h"
 #include "mirel/gui/gui_widgetfactory.h"
+#include "mirel/kernel/a_string.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <memory>
 
 namespace {
@@ -45,21 +48,31 @@ TEST(WidgetFactory, CreatesByTypeNameInAnyCase) {
     EXPECT_TRUE(f.IsRegistered("pRoBe"));
 }
 
-TEST(WidgetFactory, ToolkitTypesAnswerTheirClassNames) {
+TEST(WidgetFactory, EveryToolkitTypeIsRegisteredAndAnswersItsClassName) {
     struct Case {
         const char* type;
         const char* className;
     } cases[] = {
-        {"ImageButton", "ImageButton"}, {"mainmenu", "MainMenu"},     {"menuitem", "MenuItem"},
-        {"popupmenu", "PopupMenu"},     {"scrollbar", "Scrollbar"},   {"shape", "Shape"},
-        {"slider", "Slider"},           {"staticimage", "StaticImage"}, {"statictext", "StaticText"},
-        {"checkbox", "Checkbox"},       {"editbox", "Editbox"},       {"listbox", "Listbox"},
-        {"optionbutton", "OptionButton"}, {"radiobutton", "RadioButton"}, {"spinner", "Spinner"},
+        {"checkbox", "Checkbox"},         {"editbox", "Editbox"},       {"ImageButton", "ImageButton"},
+        {"listbox", "Listbox"},           {"mainmenu", "MainMenu"},     {"menuitem", "MenuItem"},
+        {"optionbutton", "OptionButton"}, {"popupmenu", "PopupMenu"},   {"radiobutton", "RadioButton"},
+        {"scrollbar", "Scrollbar"},       {"shape", "Shape"},           {"slider", "Slider"},
+        {"spinner", "Spinner"},           {"staticanim", "StaticAnim"}, {"staticimage", "StaticImage"},
+        {"statictext", "StaticText"},     {"stylebutton", "StyleButton"}, {"tooltip", "Tooltip"},
+        {"widget", "Widget"},             {"window", "Window"},
     };
+    const GUI::WidgetFactory& f = GUI::WidgetFactory::Instance();
     for (const Case& c : cases) {
-        std::unique_ptr<GUI::Widget> w(GUI::WidgetFactory::Instance().NewWidget(c.type, "w"));
+        std::unique_ptr<GUI::Widget> w(f.NewWidget(c.type, "w"));
         ASSERT_NE(w, nullptr) << c.type;
         EXPECT_EQ(w->GetType(), c.className);
+    }
+    // Nothing else is registered by the toolkit itself (tests add "probe").
+    for (const auto& entry : f.GetRegistry().getCreators()) {
+        const bool known = std::any_of(std::begin(cases), std::end(cases), [&](const Case& c) {
+            return a_stricmp(c.type, entry.first.c_str()) == 0;
+        });
+        EXPECT_TRUE(known || entry.first == "probe") << entry.first;
     }
 }
 
