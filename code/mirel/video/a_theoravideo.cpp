@@ -226,9 +226,13 @@ bool aTheoraVideo::decodeFrame() {
         }
     }
 
-    if (theora_decode_packetin(&d.state, &d.packet) == OC_BADPACKET && !m_errorLogged) {
-        a_log("ERROR theora_decode_packetin");
+    // A packet the decoder refused leaves no new picture, and before the
+    // first good one the decoder has none at all: nothing to show.
+    if (theora_decode_packetin(&d.state, &d.packet) < 0) {
+        if (!m_errorLogged)
+            a_log("ERROR theora_decode_packetin");
         m_errorLogged = true;
+        return false;
     }
     if (theora_decode_YUVout(&d.state, &d.yuv) != 0) {
         if (!m_errorLogged)
