@@ -9,31 +9,6 @@
 
 namespace GUI {
 
-uint8_t ColorChannelToByte(float c) {
-    if (c >= 1.0f)
-        return 255;
-    if (!(c > 0.0f)) // also NaN
-        return 0;
-    return uint8_t(int(c * 255.0f + 0.5f));
-}
-
-uint32_t ColorToArgb(const float rgba[4]) {
-    return uint32_t(ColorChannelToByte(rgba[3])) << 24 | uint32_t(ColorChannelToByte(rgba[0])) << 16 |
-           uint32_t(ColorChannelToByte(rgba[1])) << 8 | uint32_t(ColorChannelToByte(rgba[2]));
-}
-
-void ArgbToColor(uint32_t argb, float rgba[4]) {
-    rgba[0] = float((argb >> 16) & 0xFF) / 255.0f;
-    rgba[1] = float((argb >> 8) & 0xFF) / 255.0f;
-    rgba[2] = float(argb & 0xFF) / 255.0f;
-    rgba[3] = float((argb >> 24) & 0xFF) / 255.0f;
-}
-
-uint32_t PropertyToHex(const std::string& value) {
-    unsigned v = 0;
-    return std::sscanf(value.c_str(), "%x", &v) == 1 ? uint32_t(v) : 0u;
-}
-
 namespace {
 
 HorizontalAlignment ReadHorz(const std::string& v) {

@@ -3,6 +3,7 @@
 // lines, in the colour of its state (normal fading to hover, pushed, disabled)
 // and knows whether the left button holds it pushed.
 
+#include "mirel/gui/gui_draw.h"
 #include "mirel/gui/gui_widget.h"
 
 #include <cstdint>
@@ -63,14 +64,5 @@ protected:
 private:
     void SetColor(int index, uint32_t argb);
 };
-
-// A colour channel 0..1 as a byte: 255 at 1 or more, 0 at 0 or less, else rounded.
-uint8_t ColorChannelToByte(float c);
-// Four floats (red, green, blue, alpha) as ARGB.
-uint32_t ColorToArgb(const float rgba[4]);
-// ARGB as four floats (red, green, blue, alpha).
-void ArgbToColor(uint32_t argb, float rgba[4]);
-// The first hexadecimal number of a property value; 0 when there is none.
-uint32_t PropertyToHex(const std::string& value);
 
 } // namespace GUI

@@ -1,8 +1,13 @@
 #include "mirel/gui/gui_draw.h"
 
+#include "mirel/gfx/a_graphserver.h"
+#include "mirel/gfx/a_linedrawer.h"
 #include "mirel/gfx/a_sprite.h"
+#include "mirel/gui/gui_widgethost.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <memory>
 
 namespace GUI {
 
@@ -68,6 +73,46 @@ void SetStateImage(const aImage* image, const aRect* rect, aImage& imageSlot, aR
     rectSlot = rect ? *rect
                     : aRect(0, 0, int16_t(std::min<uint32_t>(image->getWidth(), 32767)),
                             int16_t(std::min<uint32_t>(image->getHeight(), 32767)));
+}
+
+uint8_t ColorChannelToByte(float c) {
+    if (c >= 1.0f)
+        return 255;
+    if (!(c > 0.0f)) // also NaN
+        return 0;
+    return uint8_t(int(c * 255.0f + 0.5f));
+}
+
+uint32_t ColorToArgb(const float rgba[4]) {
+    return uint32_t(ColorChannelToByte(rgba[3])) << 24 | uint32_t(ColorChannelToByte(rgba[0])) << 16 |
+           uint32_t(ColorChannelToByte(rgba[1])) << 8 | uint32_t(ColorChannelToByte(rgba[2]));
+}
+
+void ArgbToColor(uint32_t argb, float rgba[4]) {
+    rgba[0] = float((argb >> 16) & 0xFF) / 255.0f;
+    rgba[1] = float((argb >> 8) & 0xFF) / 255.0f;
+    rgba[2] = float(argb & 0xFF) / 255.0f;
+    rgba[3] = float((argb >> 24) & 0xFF) / 255.0f;
+}
+
+uint32_t PropertyToHex(const std::string& value) {
+    unsigned v = 0;
+    return std::sscanf(value.c_str(), "%x", &v) == 1 ? uint32_t(v) : 0u;
+}
+
+aGDI* SharedLineDrawer() {
+    static std::unique_ptr<aGDI> s_gdi;
+    static aDevice* s_device = nullptr;
+    WidgetHost* host = GetWidgetHost();
+    aGraphServer* graph = host ? host->GetGraphServer() : nullptr;
+    aDevice* device = graph ? graph->getDevice() : nullptr;
+    if (!device)
+        return nullptr;
+    if (!s_gdi || s_device != device) {
+        s_gdi = std::make_unique<aGDI>(device);
+        s_device = device;
+    }
+    return s_gdi.get();
 }
 
 } // namespace GUI

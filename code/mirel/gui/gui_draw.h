@@ -10,7 +10,9 @@
 #include "mirel/kernel/a_rect.h"
 
 #include <cstdint>
+#include <string>
 
+class aGDI;
 class aSprite;
 
 namespace GUI {
@@ -33,5 +35,18 @@ void DrawImageTiled(const aImage* image, const aRect& source, const aRect& dest,
 // picture (a reference of its own) and the rectangle slot becomes `rect`, or
 // the whole image when `rect` is null. A null image empties the slot.
 void SetStateImage(const aImage* image, const aRect* rect, aImage& imageSlot, aRect& rectSlot);
+
+// A colour channel 0..1 as a byte: 255 at 1 or more, 0 at 0 or less, else rounded.
+uint8_t ColorChannelToByte(float c);
+// Four floats (red, green, blue, alpha) as ARGB.
+uint32_t ColorToArgb(const float rgba[4]);
+// ARGB as four floats (red, green, blue, alpha).
+void ArgbToColor(uint32_t argb, float rgba[4]);
+// The first hexadecimal number of a property value; 0 when there is none.
+uint32_t PropertyToHex(const std::string& value);
+
+// A line drawer on the widget host's graphics device, shared by every widget
+// and made again when the device changes; null without a device.
+aGDI* SharedLineDrawer();
 
 } // namespace GUI

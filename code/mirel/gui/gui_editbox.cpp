@@ -1,5 +1,7 @@
 #include "mirel/gui/gui_editbox.h"
 
+#include "mirel/gui/gui_draw.h"
+
 #include "mirel/gfx/a_font.h"
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/gfx/a_linedrawer.h"
@@ -20,36 +22,11 @@ const std::string Editbox::EventEditboxFull = "EditboxFull";
 
 namespace {
 
-void argbToFloats(uint32_t argb, float out[4])
-{
-    out[0] = float((argb >> 16) & 0xFF) / 255.0f;
-    out[1] = float((argb >> 8) & 0xFF) / 255.0f;
-    out[2] = float(argb & 0xFF) / 255.0f;
-    out[3] = float((argb >> 24) & 0xFF) / 255.0f;
-}
-
-// A hexadecimal ARGB value; an unreadable one is 0.
-uint32_t parseHex(const std::string& value)
-{
-    const char* begin = value.c_str();
-    char* end = nullptr;
-    const unsigned long v = std::strtoul(begin, &end, 16);
-    return end == begin ? 0u : uint32_t(v);
-}
-
-uint8_t channelByte(float c)
-{
-    if (c >= 1.0f)
-        return 255;
-    if (c <= 0.0f)
-        return 0;
-    return uint8_t(int(c * 255.0f + 0.5f));
-}
-
+// The colour with its alpha scaled by the widget's.
 uint32_t floatsToArgb(const float c[4], float alphaFactor)
 {
-    return uint32_t(channelByte(c[3] * alphaFactor)) << 24 | uint32_t(channelByte(c[0])) << 16 |
-           uint32_t(channelByte(c[1])) << 8 | uint32_t(channelByte(c[2]));
+    const float scaled[4] = {c[0], c[1], c[2], c[3] * alphaFactor};
+    return ColorToArgb(scaled);
 }
 
 WidgetEventArgs recordOf(Widget* widget)
@@ -121,9 +98,9 @@ void Editbox::EndFillProperties()
                                                           : EC_UNCHANGED;
     }
     if (m_propNormalTextColor.set)
-        argbToFloats(parseHex(m_propNormalTextColor.value), m_normalColor);
+        ArgbToColor(PropertyToHex(m_propNormalTextColor.value), m_normalColor);
     if (m_propDisabledTextColor.set)
-        argbToFloats(parseHex(m_propDisabledTextColor.value), m_disabledColor);
+        ArgbToColor(PropertyToHex(m_propDisabledTextColor.value), m_disabledColor);
     if (m_propCursorOnTime.set)
         m_caretOnTime = std::max(0.0f, PropertyToFloat(m_propCursorOnTime.value));
     if (m_propCursorOffTime.set)
@@ -131,9 +108,9 @@ void Editbox::EndFillProperties()
     if (m_propCursorChar.set && !m_propCursorChar.value.empty())
         m_caretChar = m_propCursorChar.value[0];
     if (m_propCursorColor.set)
-        argbToFloats(parseHex(m_propCursorColor.value), m_caretColor);
+        ArgbToColor(PropertyToHex(m_propCursorColor.value), m_caretColor);
     if (m_propSelectionColor.set)
-        argbToFloats(parseHex(m_propSelectionColor.value), m_selectionColor);
+        ArgbToColor(PropertyToHex(m_propSelectionColor.value), m_selectionColor);
     if (m_propAllowCopyPaste.set)
         m_copyPaste = PropertyToBool(m_propAllowCopyPaste.value);
 }
@@ -472,12 +449,12 @@ void Editbox::Draw()
     const float alpha = GetAlpha();
     const bool enabled = IsEnabled();
 
-    if (m_copyPaste && m_selStart != m_selEnd && m_focused && enabled) {
-        aGDI gdi(graph->getDevice());
-        gdi.setColor(floatsToArgb(m_selectionColor, alpha));
+    aGDI* gdi = SharedLineDrawer();
+    if (gdi && m_copyPaste && m_selStart != m_selEnd && m_focused && enabled) {
+        gdi->setColor(floatsToArgb(m_selectionColor, alpha));
         const float before = MeasureText(m_text.substr(0, size_t(m_selStart)));
         const float selected = MeasureText(GetSelectedText());
-        gdi.drawRect(tx + before, ty, selected, font->getFontHeight() * font->getScale(), true);
+        gdi->drawRect(tx + before, ty, selected, font->getFontHeight() * font->getScale(), true);
     }
 
     font->setColor(floatsToArgb(enabled ? m_normalColor : m_disabledColor, alpha));

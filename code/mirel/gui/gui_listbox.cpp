@@ -1,5 +1,7 @@
 #include "mirel/gui/gui_listbox.h"
 
+#include "mirel/gui/gui_draw.h"
+
 #include "mirel/gfx/a_font.h"
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/gfx/a_linedrawer.h"
@@ -17,35 +19,6 @@ const std::string Listbox::EventSortingModeChanged = "SortingModeChanged";
 const std::string Listbox::EventMultiselectModeChanged = "MultiselectModeChanged";
 
 namespace {
-
-uint8_t channelToByte(float c) {
-    if (c >= 1.0f)
-        return 255;
-    if (c <= 0.0f)
-        return 0;
-    return uint8_t(int(c * 255.0f + 0.5f));
-}
-
-uint32_t toArgb(const float c[4]) {
-    return uint32_t(channelToByte(c[3])) << 24 | uint32_t(channelToByte(c[0])) << 16 |
-           uint32_t(channelToByte(c[1])) << 8 | uint32_t(channelToByte(c[2]));
-}
-
-// One drawer serves every list box; it is made again when the device changes.
-aGDI* drawer() {
-    static std::unique_ptr<aGDI> s_gdi;
-    static aDevice* s_device = nullptr;
-    WidgetHost* host = GetWidgetHost();
-    aGraphServer* graph = host ? host->GetGraphServer() : nullptr;
-    aDevice* device = graph ? graph->getDevice() : nullptr;
-    if (!device)
-        return nullptr;
-    if (!s_gdi || s_device != device) {
-        s_gdi = std::make_unique<aGDI>(device);
-        s_device = device;
-    }
-    return s_gdi.get();
-}
 
 int16_t clamp16(int v) {
     return int16_t(std::clamp(v, -32768, 32767));
@@ -75,7 +48,7 @@ void ListboxTextItem::Draw(const aRect& rect) {
     if (!font)
         return;
     const float fade = GetOwner() ? GetOwner()->GetAlpha() : 1.0f;
-    const uint32_t alpha = channelToByte(float(m_color >> 24) / 255.0f * fade);
+    const uint32_t alpha = ColorChannelToByte(float(m_color >> 24) / 255.0f * fade);
     if (!alpha)
         return;
     font->setSize(GetOwner() ? GetOwner()->GetFontSize() : 1.0f);
@@ -134,18 +107,12 @@ void Listbox::EndFillProperties() {
             return;
     }
     if (m_propSelectionColor.set) {
-        unsigned int argb = 0;
-        if (std::sscanf(m_propSelectionColor.value.c_str(), "%x", &argb) != 1)
-            argb = 0;
-        m_selectionColor[0] = float((argb >> 16) & 0xFF) / 255.0f;
-        m_selectionColor[1] = float((argb >> 8) & 0xFF) / 255.0f;
-        m_selectionColor[2] = float(argb & 0xFF) / 255.0f;
-        m_selectionColor[3] = float(argb >> 24) / 255.0f;
+        ArgbToColor(PropertyToHex(m_propSelectionColor.value), m_selectionColor);
     }
 }
 
 uint32_t Listbox::GetSelectionColor() const {
-    return toArgb(m_selectionColor);
+    return ColorToArgb(m_selectionColor);
 }
 
 void Listbox::Initialize() {
@@ -476,10 +443,10 @@ void Listbox::Draw() {
 }
 
 void Listbox::DrawSelection(const aRect& rect) {
-    aGDI* gdi = drawer();
+    aGDI* gdi = SharedLineDrawer();
     if (!gdi)
         return;
-    gdi->setColor(toArgb(m_selectionColor));
+    gdi->setColor(ColorToArgb(m_selectionColor));
     gdi->drawRect16(rect, true);
 }
 

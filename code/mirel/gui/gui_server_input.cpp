@@ -10,14 +10,13 @@
 #include "mirel/gui/gui_server.h"
 #include "mirel/gui/gui_widget.h"
 #include "mirel/input/a_inputserver.h"
+#include "mirel/platform/window/a_platform_input.h"
 
 #include <vector>
 
 namespace GUI {
 
 namespace {
-
-constexpr uint32_t kLShift = 0x2A, kRShift = 0x36, kLCtrl = 0x1D, kRCtrl = 0x9D, kLAlt = 0x38, kRAlt = 0xB8;
 
 bool Enabled(const Widget* widget) { return widget && widget->IsEnabled(); }
 
@@ -52,11 +51,11 @@ uint32_t Server::GetModifiers() const
         return 0;
     auto down = [&](uint32_t key) { return IsPressed(m_input->getKeyState(key)); };
     uint32_t mods = 0;
-    if (down(kLShift) || down(kRShift))
+    if (down(A_KEY_LSHIFT) || down(A_KEY_RSHIFT))
         mods |= MOD_SHIFT;
-    if (down(kLCtrl) || down(kRCtrl))
+    if (down(A_KEY_LCONTROL) || down(A_KEY_RCONTROL))
         mods |= MOD_CTRL;
-    if (down(kLAlt) || down(kRAlt))
+    if (down(A_KEY_LMENU) || down(A_KEY_RMENU))
         mods |= MOD_ALT;
     if (m_input->isToggled(aToggleKey::CapsLock))
         mods |= MOD_CAPSLOCK;

@@ -1,5 +1,7 @@
 #include "mirel/gui/gui_shape.h"
 
+#include "mirel/gui/gui_draw.h"
+
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/gfx/a_linedrawer.h"
 #include "mirel/gui/gui_widgethost.h"
@@ -11,49 +13,6 @@
 #include <memory>
 
 namespace GUI {
-
-namespace {
-
-uint8_t channelToByte(float c) {
-    if (c >= 1.0f)
-        return 255;
-    if (c <= 0.0f)
-        return 0;
-    return uint8_t(int(c * 255.0f + 0.5f));
-}
-
-uint32_t toArgb(const float c[4]) {
-    return uint32_t(channelToByte(c[3])) << 24 | uint32_t(channelToByte(c[0])) << 16 |
-           uint32_t(channelToByte(c[1])) << 8 | uint32_t(channelToByte(c[2]));
-}
-
-void fromHex(const std::string& value, float c[4]) {
-    unsigned int argb = 0;
-    if (std::sscanf(value.c_str(), "%x", &argb) != 1)
-        argb = 0;
-    c[0] = float((argb >> 16) & 0xFF) / 255.0f;
-    c[1] = float((argb >> 8) & 0xFF) / 255.0f;
-    c[2] = float(argb & 0xFF) / 255.0f;
-    c[3] = float(argb >> 24) / 255.0f;
-}
-
-// One drawer serves every shape; it is made again when the device changes.
-aGDI* drawer() {
-    static std::unique_ptr<aGDI> s_gdi;
-    static aDevice* s_device = nullptr;
-    WidgetHost* host = GetWidgetHost();
-    aGraphServer* graph = host ? host->GetGraphServer() : nullptr;
-    aDevice* device = graph ? graph->getDevice() : nullptr;
-    if (!device)
-        return nullptr;
-    if (!s_gdi || s_device != device) {
-        s_gdi = std::make_unique<aGDI>(device);
-        s_device = device;
-    }
-    return s_gdi.get();
-}
-
-} // namespace
 
 Shape::Shape(const std::string& name) : Widget(name) {
     AddProperty("ShapeStyle", &m_propShapeStyle);
@@ -77,20 +36,20 @@ void Shape::EndFillProperties() {
         }
     }
     if (m_propPenColor.set)
-        fromHex(m_propPenColor.value, m_penColor);
+        ArgbToColor(PropertyToHex(m_propPenColor.value), m_penColor);
     if (m_propFillColor.set)
-        fromHex(m_propFillColor.value, m_fillColor);
+        ArgbToColor(PropertyToHex(m_propFillColor.value), m_fillColor);
 }
 
 uint32_t Shape::GetPenColor() const {
-    return toArgb(m_penColor);
+    return ColorToArgb(m_penColor);
 }
 uint32_t Shape::GetFillColor() const {
-    return toArgb(m_fillColor);
+    return ColorToArgb(m_fillColor);
 }
 
 void Shape::Draw() {
-    aGDI* gdi = drawer();
+    aGDI* gdi = SharedLineDrawer();
     if (!gdi)
         return;
     const float x = float(GetAbsoluteX());
@@ -108,7 +67,7 @@ void Shape::Draw() {
     const float innerRx = std::max(0.0f, w / 2.0f - p);
     const float innerRy = std::max(0.0f, h / 2.0f - p);
 
-    const uint32_t fill = toArgb(m_fillColor);
+    const uint32_t fill = ColorToArgb(m_fillColor);
     if ((fill >> 24) != 0) {
         gdi->setColor(fill);
         if (m_kind == KIND_ELLIPSE) {
@@ -121,7 +80,7 @@ void Shape::Draw() {
 
     if (p <= 0.0f)
         return;
-    gdi->setColor(toArgb(m_penColor));
+    gdi->setColor(ColorToArgb(m_penColor));
     if (m_kind == KIND_ELLIPSE) {
         gdi->drawEllipseRing(cx, cy, innerRx, innerRy, cx, cy, w / 2.0f, h / 2.0f);
     } else {
