@@ -103,10 +103,32 @@ bool isRegularOrMissing(const std::string& path) {
     return S_ISREG(st.st_mode);
 }
 
+// When a path is missing, zziplib opens the archive named after its nearest
+// parent that has one ("d/pack.zip" for "d/pack/x", then "d.zip"): that
+// archive must be a plain file too.
+bool archiveCandidatesAreFiles(const std::string& path) {
+    for (size_t cut = path.rfind('/'); cut != std::string::npos;
+         cut = cut ? path.rfind('/', cut - 1) : std::string::npos) {
+        const std::string base = path.substr(0, cut);
+        for (const char* const* ext = kArchiveExtensions; *ext; ++ext) {
+            struct stat st;
+            if (::stat((base + *ext).c_str(), &st) == 0) {
+                return S_ISREG(st.st_mode); // zziplib stops at the first one there
+            }
+        }
+    }
+    return true;
+}
+
 // The plain file or archive entry as zziplib finds it; devices, pipes and
-// folders are never opened (a pipe would block, a folder cannot be read).
+// folders are never opened (a pipe would block, a folder cannot be read),
+// neither as the file nor as the archive zziplib falls back to.
 ZZIP_FILE* openExact(const std::string& path) {
-    if (path.empty() || !isRegularOrMissing(path)) {
+    if (path.empty()) {
+        return nullptr;
+    }
+    struct stat st;
+    if (::stat(path.c_str(), &st) == 0 ? !S_ISREG(st.st_mode) : !archiveCandidatesAreFiles(path)) {
         return nullptr;
     }
     return zzip_open_ext_io(path.c_str(), O_RDONLY, ZZIP_CASELESS,
@@ -431,7 +453,25 @@ std::string file_manglePath(const std::string& path) {
     return fs ? fs->manglePath(path) : path;
 }
 
-uint8_t* file_readFullAndMalloc(const std::string& path, uint32_t* size) {
+namespace {
+
+// The size of the open file: a plain file's own, an archive entry's as its
+// directory claims it (nothing is decompressed to find it). -1 when unknown.
+long long openSize(ZZIP_FILE* file) {
+    if (zzip_file_real(file)) {
+        struct stat st;
+        return ::fstat(zzip_realfd(file), &st) == 0 ? static_cast<long long>(st.st_size) : -1;
+    }
+    ZZIP_STAT st;
+    if (zzip_file_stat(file, &st) != 0) {
+        return -1;
+    }
+    return static_cast<uint32_t>(st.st_size); // zip sizes are unsigned 32-bit
+}
+
+} // namespace
+
+uint8_t* file_readFullAndMalloc(const std::string& path, uint32_t* size, size_t maxSize) {
     if (size) {
         *size = 0;
     }
@@ -440,8 +480,13 @@ uint8_t* file_readFullAndMalloc(const std::string& path, uint32_t* size) {
         a_log("file_readFullAndMalloc. Error open file: %s", path.c_str());
         return nullptr;
     }
-    zzip_off_t end = zzip_seek(f.file, 0, SEEK_END);
-    if (end < 0 || static_cast<unsigned long long>(end) > UINT32_MAX || zzip_seek(f.file, 0, SEEK_SET) != 0) {
+    const long long end = openSize(f.file);
+    if (end > 0 && static_cast<unsigned long long>(end) > maxSize) {
+        a_log("file_readFullAndMalloc. File too large: %s (%llu bytes, at most %llu)", path.c_str(),
+              static_cast<unsigned long long>(end), static_cast<unsigned long long>(maxSize));
+        return nullptr;
+    }
+    if (end < 0 || static_cast<unsigned long long>(end) > UINT32_MAX) {
         a_log("file_readFullAndMalloc. Error read file: %s", path.c_str());
         return nullptr;
     }
@@ -482,9 +527,9 @@ uint8_t* file_readFullAndMalloc(const std::string& path, uint32_t* size) {
     return data;
 }
 
-uint8_t* file_readFullAndMalloc(const std::string& path, size_t* size) {
+uint8_t* file_readFullAndMalloc(const std::string& path, size_t* size, size_t maxSize) {
     uint32_t n = 0;
-    uint8_t* data = file_readFullAndMalloc(path, &n);
+    uint8_t* data = file_readFullAndMalloc(path, &n, maxSize);
     if (size) {
         *size = n;
     }
@@ -527,9 +572,9 @@ void aFileBuffer::clear() {
     m_size = 0;
 }
 
-bool aFileBuffer::load(const std::string& path) {
+bool aFileBuffer::load(const std::string& path, size_t maxSize) {
     clear();
-    m_data = file_readFullAndMalloc(path, &m_size);
+    m_data = file_readFullAndMalloc(path, &m_size, maxSize);
     if (!m_data) {
         m_size = 0;
     }

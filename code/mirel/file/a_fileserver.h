@@ -64,10 +64,16 @@ private:
     std::string m_exeDir;
 };
 
+// The largest file a whole-file read takes, by kind: a larger one is refused
+// with a log line before anything is read (an archive entry is judged by the
+// size its archive claims, and never more than that is read).
+constexpr size_t A_FILE_MAX_DATA = size_t(64) << 20; // pictures, sounds, music and anything else
+constexpr size_t A_FILE_MAX_TEXT = size_t(16) << 20; // options files, scripts, string lists, locale texts
+
 // Reads a whole file into a new buffer (free with std::free). Null and size 0
-// when it cannot be opened or is empty.
-uint8_t* file_readFullAndMalloc(const std::string& path, uint32_t* size);
-uint8_t* file_readFullAndMalloc(const std::string& path, size_t* size);
+// when it cannot be opened, is empty or is larger than maxSize.
+uint8_t* file_readFullAndMalloc(const std::string& path, uint32_t* size, size_t maxSize = A_FILE_MAX_DATA);
+uint8_t* file_readFullAndMalloc(const std::string& path, size_t* size, size_t maxSize = A_FILE_MAX_DATA);
 // True when the file can be opened as file_readFullAndMalloc opens it.
 bool file_exists(const std::string& path);
 // Writes the buffer; true only when every byte was written and the file closed.
@@ -87,7 +93,7 @@ public:
     aFileBuffer& operator=(const aFileBuffer&) = delete;
 
     // Frees the old data and reads the file; true when data was read.
-    bool load(const std::string& path);
+    bool load(const std::string& path, size_t maxSize = A_FILE_MAX_DATA);
     void clear();
 
     bool isLoaded() const { return m_data != nullptr; }

@@ -5,11 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <future>
 
 namespace fs = std::filesystem;
 
@@ -225,6 +229,79 @@ TEST(FileServer, DevicesAndPipesAreNotOpened) {
     readAll(root + "pipe", &ok);
     EXPECT_FALSE(ok);
     EXPECT_FALSE(file_exists("/dev/null"));
+}
+
+TEST(FileServer, PipesNamedLikeAnArchiveAreNotOpened) {
+    // "d/pack/x" is missing, so an archive "d/pack.zip" would be opened in its
+    // place: a pipe there would block the read for ever.
+    const std::string root = scratch("fifozip");
+    fs::create_directories(root + "d");
+    ASSERT_EQ(::mkfifo((root + "d/pack.zip").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo((root + "d/other.pak").c_str(), 0600), 0);
+    aFileServer server(sourcesIn(root));
+    LogCapture log;
+    auto reads = std::async(std::launch::async, [&] {
+        int found = 0;
+        for (const std::string path : {"d/pack/x", "d/pack/sub/x", "D/PACK/x", "d/other/x", "d/Other/x"}) {
+            found += file_exists(root + path);
+            bool ok = true;
+            readAll(root + path, &ok);
+            found += ok;
+        }
+        return found;
+    });
+    bool blocked = false;
+    for (auto wait = std::chrono::seconds(5); reads.wait_for(wait) != std::future_status::ready;
+         wait = std::chrono::seconds(1)) {
+        blocked = true; // release the blocked open so that the test ends
+        for (const char* pipe : {"d/pack.zip", "d/other.pak"}) {
+            int fd = ::open((root + pipe).c_str(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) {
+                ::close(fd);
+            }
+        }
+    }
+    EXPECT_FALSE(blocked) << "a read blocked on a pipe";
+    EXPECT_EQ(reads.get(), 0);
+    // A plain archive nearer the file still serves it; the pipe further up is never reached.
+    fs::create_directories(root + "d/pack");
+    ASSERT_TRUE(zipfix::write(root + "d/pack/in.zip", {{"x", "inside"}}));
+    EXPECT_EQ(readAll(root + "d/pack/in/x"), "inside");
+}
+
+TEST(FileServer, FilesLargerThanTheirKindAllowsAreRefused) {
+    const std::string root = scratch("large");
+    aFileServer server(sourcesIn(root));
+    const std::string text(1000, 't');
+    writeText(root + "plain.txt", text);
+    ASSERT_TRUE(zipfix::write(root + "pack.zip", {{"stored.txt", text}, {"packed.txt", text, true}}));
+    LogCapture log;
+    for (const std::string name : {"plain.txt", "pack/stored.txt", "pack/packed.txt"}) {
+        const std::string path = root + name;
+        log.clear();
+        uint32_t size = 7;
+        uint8_t* data = file_readFullAndMalloc(path, &size, 999);
+        EXPECT_EQ(data, nullptr) << name;
+        EXPECT_EQ(size, 0u);
+        EXPECT_EQ(log.lines, std::vector<std::string>{"file_readFullAndMalloc. File too large: " + path +
+                                                      " (1000 bytes, at most 999)"});
+        log.clear();
+        data = file_readFullAndMalloc(path, &size, 1000);
+        ASSERT_NE(data, nullptr) << name;
+        EXPECT_EQ(std::string(reinterpret_cast<char*>(data), size), text);
+        std::free(data);
+        aFileBuffer buffer;
+        EXPECT_FALSE(buffer.load(path, 10));
+        EXPECT_TRUE(buffer.load(path));
+    }
+    log.clear();
+    // The default cap: a sparse file just over it is refused without being read.
+    { std::ofstream big(root + "big.bin", std::ios::binary); }
+    ASSERT_EQ(::truncate((root + "big.bin").c_str(), static_cast<off_t>(A_FILE_MAX_DATA + 1)), 0);
+    bool ok = true;
+    readAll(root + "big.bin", &ok);
+    EXPECT_FALSE(ok);
+    EXPECT_TRUE(log.contains("File too large: " + root + "big.bin"));
 }
 
 TEST(FileServer, CorruptArchiveIsAMissingFile) {
