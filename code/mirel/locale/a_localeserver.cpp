@@ -1,6 +1,7 @@
 #include "mirel/locale/a_localeserver.h"
 
 #include "mirel/file/a_fileserver.h"
+#include "mirel/util/a_loadbudget.h"
 #include "mirel/util/a_log.h"
 #include "mirel/util/a_stringlist.h"
 
@@ -33,9 +34,11 @@ std::string unescapeNewlines(const std::string& text) {
 }
 
 // A whole file as text: a leading signature skipped, carriage returns removed.
-std::string readTextFile(const std::string& path) {
+// `read` is the number of bytes the file had.
+std::string readTextFile(const std::string& path, size_t& read) {
     uint32_t size = 0;
-    uint8_t* data = file_readFullAndMalloc(path, &size);
+    uint8_t* data = file_readFullAndMalloc(path, &size, A_FILE_MAX_TEXT);
+    read = data ? size : 0;
     std::string text;
     if (data) {
         text.assign(reinterpret_cast<const char*>(data), size);
@@ -85,7 +88,7 @@ void aLocaleServer::loadFile(const std::string& path, const std::string& group) 
 
 void aLocaleServer::parseFile(const std::string& path, const std::string& group) {
     uint32_t size = 0;
-    uint8_t* data = file_readFullAndMalloc(path, &size);
+    uint8_t* data = file_readFullAndMalloc(path, &size, A_FILE_MAX_TEXT);
     parseBuffer(path, reinterpret_cast<const char*>(data), data ? size : 0, group);
     std::free(data);
 }
@@ -94,6 +97,7 @@ void aLocaleServer::parseBuffer(const std::string& path, const char* data, size_
                                 const std::string& group) {
     aStringList list;
     list.parseBuffer(data, data ? size : 0);
+    aLoadBudget references; // the text files this file's entries name
     int lineNo = 0;
     for (list.begin(); !list.isEnd(); list.next()) {
         ++lineNo;
@@ -117,8 +121,22 @@ void aLocaleServer::parseBuffer(const std::string& path, const char* data, size_
         std::string key = line.substr(p, keyEnd - p);
         std::string value = line.substr(first + 1, last - first - 1);
         size_t fileRef = line.find("file,", keyEnd);
-        std::string text =
-            (fileRef != std::string::npos && fileRef < first) ? readTextFile(value) : unescapeNewlines(value);
+        std::string text;
+        if (fileRef != std::string::npos && fileRef < first) {
+            if (!references.takeFile()) {
+                if (references.firstComplaint()) {
+                    a_log("aLocaleServer. Too much text referenced in file %s, line %i and later references "
+                          "not read",
+                          path.c_str(), lineNo);
+                }
+                continue;
+            }
+            size_t read = 0;
+            text = readTextFile(value, read);
+            references.spend(read);
+        } else {
+            text = unescapeNewlines(value);
+        }
         m_strings[group + key] = utf8ToWide(text);
     }
 }

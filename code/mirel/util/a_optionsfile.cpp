@@ -11,9 +11,8 @@
 
 namespace {
 
-// Deeper include chains, or more included files in one load, are taken for a runaway.
+// Deeper include chains are taken for a runaway.
 constexpr size_t kMaxIncludeDepth = 32;
-constexpr size_t kMaxIncludedFiles = 1000;
 
 // One spelling per file, so that a file reached by two spellings is still
 // recognised: the resolved real path when the file is a plain one, the
@@ -66,7 +65,7 @@ void aOptionsFile::load(const std::string& path) {
 void aOptionsFile::parse(const std::string& path, bool top) {
     if (top) {
         m_sectionSeen = false;
-        m_parsedFiles = 0;
+        m_budget.reset();
     }
     const std::string real = fileIdentity(file_manglePath(path));
     for (const std::string& open : m_including) {
@@ -79,13 +78,16 @@ void aOptionsFile::parse(const std::string& path, bool top) {
         a_log("aOptionsFile. Includes nested too deep, not followed: %s", path.c_str());
         return;
     }
-    if (++m_parsedFiles > kMaxIncludedFiles) {
-        a_log("aOptionsFile. Too many includes, not followed: %s", path.c_str());
+    if (!m_budget.takeFile()) {
+        if (m_budget.firstComplaint()) {
+            a_log("aOptionsFile. Too many includes, not followed: %s", path.c_str());
+        }
         return;
     }
     m_including.push_back(real);
 
-    aStringList lines(path);
+    aStringList lines;
+    m_budget.spend(lines.loadFile(path));
     for (lines.begin(); !lines.isEnd(); lines.next()) {
         const std::string& line = lines.current();
         size_t start = line.find_first_not_of(' ');
@@ -169,7 +171,7 @@ aOptionsFile& aOptionsFile::operator=(const aOptionsFile& other) {
     m_sections = other.m_sections;
     m_sectionSeen = other.m_sectionSeen;
     m_including = other.m_including;
-    m_parsedFiles = other.m_parsedFiles;
+    m_budget = other.m_budget;
     // The cursors point into the other file's lists: find the same places here.
     m_current = m_sections.end();
     if (other.hasCurrent()) {

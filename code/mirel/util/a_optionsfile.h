@@ -2,7 +2,10 @@
 // The engine's options files: [section] lines, "key = value" lines, ';'
 // comments and #include "file" lines. Sections and keys are kept in file order,
 // duplicates included; every look-up finds the first. Names, keys and values
-// compare exactly.
+// compare exactly. One load reads at most aLoadBudget's files and bytes, its
+// includes counted in.
+
+#include "mirel/util/a_loadbudget.h"
 
 #include <list>
 #include <string>
@@ -59,5 +62,5 @@ private:
     std::list<Key>::iterator m_key;
     bool m_sectionSeen = false;
     std::vector<std::string> m_including; // files being parsed, outermost first
-    size_t m_parsedFiles = 0;
+    aLoadBudget m_budget;                 // of the load under way, includes counted in
 };

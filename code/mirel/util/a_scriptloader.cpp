@@ -5,6 +5,7 @@
 #include "mirel/util/a_log.h"
 #include "mirel/util/a_stringlist.h"
 
+
 namespace {
 
 bool isBlank(char c) {
@@ -67,15 +68,24 @@ void aScriptLoader::loadBuffer(const std::string& path, const char* data, size_t
     aStringList list;
     list.parseBuffer(data, data ? size : 0);
     m_files.assign(1, file_manglePath(path));
+    m_budget.reset();
+    m_budget.takeFile();
+    m_budget.spend(data ? size : 0);
+    m_stopped = false;
     parseLines(path, list, true);
     m_files.clear();
     onParseEnd(path);
 }
 
 void aScriptLoader::parseFile(const std::string& path, bool top) {
-    aStringList list(path);
     if (top) {
         m_files.clear();
+        m_budget.reset();
+        m_stopped = false;
+    }
+    aStringList list;
+    if (m_budget.takeFile()) {
+        m_budget.spend(list.loadFile(path));
     }
     m_files.push_back(file_manglePath(path));
     parseLines(path, list, top);
@@ -118,13 +128,19 @@ void aScriptLoader::parseLines(const std::string& path, aStringList& lines, bool
         m_defines.clear();
     }
     int lineNo = 0;
-    for (lines.begin(); !lines.isEnd(); lines.next()) {
+    for (lines.begin(); !lines.isEnd() && !m_stopped; lines.next()) {
         ++lineNo;
         std::string line = lines.current();
         if (!expandMacros(line)) {
             a_log("aScriptLoader::parseFile - line too long after macros in \"%s\", line %i", path.c_str(),
                   lineNo);
             continue;
+        }
+        if (line.size() > lines.current().size() && !m_budget.spend(line.size() - lines.current().size())) {
+            a_log("aScriptLoader::parseFile - script too large, stopped in \"%s\", line %i", path.c_str(),
+                  lineNo);
+            m_stopped = true;
+            break;
         }
         size_t p = 0;
         while (p < line.size() && isBlank(line[p]))
@@ -176,7 +192,7 @@ void aScriptLoader::parseLines(const std::string& path, aStringList& lines, bool
                 logError(path, lineNo);
                 continue;
             }
-            openBlock();
+            openBlock(path, lineNo);
         } else if (trimmed == "}") {
             if (m_blocks.empty()) {
                 logError(path, lineNo);
@@ -207,11 +223,23 @@ void aScriptLoader::include(const std::string& from, int lineNo, const std::stri
               from.c_str(), lineNo);
         return;
     }
+    if (m_budget.spent()) {
+        if (m_budget.firstComplaint()) {
+            a_log("aScriptLoader::parseFile - too many includes, '%s' in \"%s\", line %i and later ones not "
+                  "followed",
+                  path.c_str(), from.c_str(), lineNo);
+        }
+        return;
+    }
     parseFile(path, false);
 }
 
-void aScriptLoader::openBlock() {
+void aScriptLoader::openBlock(const std::string& path, int lineNo) {
     if (!m_blocks.empty() && m_blocks.back() == nullptr) {
+        m_blocks.push_back(nullptr);
+    } else if (m_blocks.size() >= kMaxBlockDepth) {
+        a_log("aScriptLoader::parseFile - blocks nested too deep in \"%s\", line %i: the block is skipped",
+              path.c_str(), lineNo);
         m_blocks.push_back(nullptr);
     } else {
         void* parent = m_blocks.empty() ? nullptr : m_blocks.back();

@@ -8,6 +8,12 @@
 // matching '}' belong to the block. The loader splits lines into tokens (blank
 // separated, or quoted) and hands blocks and lines to the derived class, which
 // gives them their meaning.
+//
+// One load reads at most aLoadBudget's files and bytes of text (the text its
+// macros add counted in) and then stops; blocks nested deeper than
+// kMaxBlockDepth are skipped whole.
+
+#include "mirel/util/a_loadbudget.h"
 
 #include <cstddef>
 #include <map>
@@ -34,6 +40,8 @@ public:
     static constexpr size_t kMaxLine = 16384;
     // Includes nested deeper than this are refused.
     static constexpr int kMaxIncludeDepth = 32;
+    // A block opened inside this many open blocks is skipped with everything in it.
+    static constexpr size_t kMaxBlockDepth = 64;
 
 protected:
     virtual void onParseBegin(const std::string& path);
@@ -51,7 +59,7 @@ private:
     void parseLines(const std::string& path, aStringList& lines, bool top);
     bool expandMacros(std::string& line) const;
     void include(const std::string& from, int lineNo, const std::string& path);
-    void openBlock();
+    void openBlock(const std::string& path, int lineNo);
     void closeBlock();
     void ordinaryLine(const std::string& trimmed);
     void logError(const std::string& path, int lineNo) const;
@@ -61,4 +69,6 @@ private:
     std::vector<void*> m_blocks;
     std::map<std::string, std::string> m_defines;
     std::vector<std::string> m_files; // the files being read, outermost first
+    aLoadBudget m_budget;             // of the load under way
+    bool m_stopped = false;           // the budget ran out: the load reads no more lines
 };

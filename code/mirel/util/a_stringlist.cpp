@@ -5,17 +5,21 @@
 
 #include <cstdlib>
 
+static_assert(aStringList::kMaxFileSize == A_FILE_MAX_TEXT);
+
 aStringList::aStringList() : m_cursor(m_lines.end()) {}
 
 aStringList::aStringList(const std::string& path) : m_cursor(m_lines.end()) {
     loadFile(path);
 }
 
-void aStringList::loadFile(const std::string& path) {
+size_t aStringList::loadFile(const std::string& path) {
     uint32_t size = 0;
-    uint8_t* data = file_readFullAndMalloc(path, &size);
-    parseBuffer(reinterpret_cast<const char*>(data), data ? size : 0);
+    uint8_t* data = file_readFullAndMalloc(path, &size, kMaxFileSize);
+    const size_t got = data ? size : 0;
+    parseBuffer(reinterpret_cast<const char*>(data), got);
     std::free(data);
+    return got;
 }
 
 void aStringList::parseBuffer(const char* data, size_t size) {
@@ -37,6 +41,14 @@ void aStringList::parseBuffer(const char* data, size_t size) {
         if (line.size() >= kMaxLine && !logged) {
             a_logString("aStringList. Long string"); // once per line, not once per extra character
             logged = true;
+        }
+        if (line.size() >= kMaxKeptLine) {
+            a_log("aStringList. Line %u cut at %u characters", unsigned(m_lines.size() + 1),
+                  unsigned(kMaxKeptLine));
+            while (i < size && data[i] != '\r' && data[i] != '\n') {
+                ++i;
+            }
+            continue;
         }
         line += c;
         ++i;

@@ -1,7 +1,8 @@
-#include "support/log_capture.h"
 #include "mirel/locale/a_localeserver.h"
+#include "support/log_capture.h"
 
 #include "mirel/file/a_fileserver.h"
+#include "mirel/util/a_loadbudget.h"
 #include "mirel/util/a_log.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +13,6 @@
 #include <vector>
 
 namespace {
-
 
 class LocaleFiles : public ::testing::Test {
 protected:
@@ -90,6 +90,27 @@ TEST_F(LocaleFiles, FileReferencesTakeTheWholeFile) {
     EXPECT_EQ(text("story"), u"Line one\nLine \\n two\n");
     EXPECT_EQ(text("missing"), u"");
     EXPECT_EQ(log.lines.size(), 1u); // the failed read of none.txt
+}
+
+TEST_F(LocaleFiles, FileReferencesAreBoundedPerFile) {
+    // Every line names the same 1 MB text: one file's references read at most
+    // the load budget's files and bytes.
+    const std::string big = write("big.txt", std::string(1 << 20, 'b'));
+    std::string content;
+    for (int i = 0; i < 200; ++i)
+        content += "k" + std::to_string(i) + " = file,\"" + big + "\"\n";
+    LogCapture log;
+    parse(content);
+    const size_t read = aLoadBudget::kMaxBytes >> 20; // the lines whose text was read
+    EXPECT_EQ(text("k0").size(), size_t(1) << 20);
+    EXPECT_EQ(text("k" + std::to_string(read - 1)).size(), size_t(1) << 20);
+    EXPECT_EQ(text("k" + std::to_string(read)), u"<missing>");
+    EXPECT_EQ(log.lines,
+              (std::vector<std::string>{"aLocaleServer. Too much text referenced in file mem.txt, line " +
+                                        std::to_string(read + 1) + " and later references not read"}));
+    // The bound is per file: another file reads its references again.
+    parse("again = file,\"" + big + "\"\n");
+    EXPECT_EQ(text("again").size(), size_t(1) << 20);
 }
 
 TEST_F(LocaleFiles, FilesLoadOnceAndLaterFilesWin) {

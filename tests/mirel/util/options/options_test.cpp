@@ -1,3 +1,4 @@
+#include "mirel/util/a_loadbudget.h"
 #include "mirel/util/a_optionsfile.h"
 #include "mirel/util/a_stringlist.h"
 
@@ -91,6 +92,18 @@ TEST(StringList, CursorSeekAndLongLines) {
     // One line per long line, not one per extra character.
     EXPECT_EQ(log.count("aStringList. Long string"), 2u);
     EXPECT_EQ(log.lines.size(), 2u);
+
+    // A line past the longest kept is cut there; the next line is whole.
+    log.clear();
+    const std::string huge(3 * aStringList::kMaxKeptLine, 'h');
+    const std::string cut = "a\n" + huge + "\r\nnext";
+    list.parseBuffer(cut.data(), cut.size());
+    ASSERT_EQ(list.getCount(), 3u);
+    ASSERT_TRUE(list.seek(1));
+    EXPECT_EQ(list.current(), huge.substr(0, aStringList::kMaxKeptLine));
+    list.next();
+    EXPECT_EQ(list.current(), "next");
+    EXPECT_EQ(log.lines, (Lines{"aStringList. Long string", "aStringList. Line 2 cut at 1048576 characters"}));
 }
 
 TEST_F(OptionsTest, KeyValueQuirks) {
@@ -282,6 +295,28 @@ TEST_F(OptionsTest, IncludeCyclesAreNotFollowed) {
     EXPECT_TRUE(twice.nextKey());
     EXPECT_TRUE(twice.nextKey());
     EXPECT_TRUE(twice.isKeyEnd());
+}
+
+TEST_F(OptionsTest, IncludesThatFanOutEndWithinTheLoadsBudget) {
+    // Each file includes the next twice, twenty deep: a million files unbounded.
+    for (int i = 0; i < 20; ++i) {
+        const std::string next = "fx:fan" + std::to_string(i + 1) + ".ini";
+        file("fan" + std::to_string(i) + ".ini", "#include \"" + next + "\"\n#include \"" + next + "\"\n");
+    }
+    file("fan20.ini", "[S]\nk=1\n");
+    LogCapture log;
+    aOptionsFile o("fx:fan0.ini");
+    const size_t sections = o.getSectionNames().size();
+    EXPECT_GT(sections, 0u);
+    EXPECT_LT(sections, aLoadBudget::kMaxFiles);
+    EXPECT_EQ(log.lines, (Lines{"aOptionsFile. Too many includes, not followed: fx:fan19.ini"}));
+    EXPECT_EQ(o.getString("k"), "1");
+
+    // The budget is the load's: loading again reads as much again.
+    log.clear();
+    o.load("fx:fan17.ini");
+    EXPECT_EQ(o.getSectionNames().size(), 8u);
+    EXPECT_TRUE(log.lines.empty());
 }
 
 TEST_F(OptionsTest, LoadReplacesAndReadsArchives) {

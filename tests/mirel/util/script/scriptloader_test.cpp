@@ -1,11 +1,13 @@
-#include "support/log_capture.h"
 #include "recording_loader.h"
+#include "support/log_capture.h"
 
 #include "mirel/file/a_fileserver.h"
+#include "mirel/util/a_loadbudget.h"
 #include "mirel/util/a_log.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -14,7 +16,6 @@
 namespace {
 
 using Calls = std::vector<std::string>;
-
 
 // The calls for a script given in memory, without the parse-begin and parse-end calls.
 Calls run(const std::string& text, std::string skip = "") {
@@ -152,6 +153,30 @@ TEST_F(ScriptFiles, IncludeCyclesAreLoggedNotFollowed) {
     }
 }
 
+TEST_F(ScriptFiles, IncludesThatFanOutEndWithinTheLoadsBudget) {
+    // Each file includes the next twice, twenty deep: a million files unbounded.
+    for (int i = 0; i < 20; ++i) {
+        const std::string next = (m_dir / ("fan" + std::to_string(i + 1) + ".agui")).string();
+        write("fan" + std::to_string(i) + ".agui", "#include \"" + next + "\"\n#include \"" + next + "\"\n");
+    }
+    write("fan20.agui", "W\n{\n}\n");
+    LogCapture log;
+    RecordingLoader loader;
+    loader.load((m_dir / "fan0.agui").string());
+    size_t blocks = std::count(loader.calls.begin(), loader.calls.end(), "begin - [W]");
+    EXPECT_GT(blocks, 0u);
+    EXPECT_LT(blocks, aLoadBudget::kMaxFiles);
+    ASSERT_EQ(log.lines.size(), 1u);
+    EXPECT_EQ(log.lines[0].rfind("aScriptLoader::parseFile - too many includes, '", 0), 0u) << log.lines[0];
+
+    // The budget is the load's: the next load reads everything again.
+    log.clear();
+    RecordingLoader again;
+    again.load((m_dir / "fan18.agui").string());
+    EXPECT_EQ(std::count(again.calls.begin(), again.calls.end(), "begin - [W]"), 4);
+    EXPECT_TRUE(log.lines.empty());
+}
+
 TEST_F(ScriptFiles, MissingFileStillBeginsAndEnds) {
     LogCapture log;
     RecordingLoader loader;
@@ -193,8 +218,44 @@ TEST(ScriptLoader, HostileInputSurvives) {
     }
     run(binary);
     run(std::string(100000, '{') + "\n" + std::string(100000, '}'));
+}
+
+TEST(ScriptLoader, BlocksNestedTooDeepAreSkippedWhole) {
+    // 10000 open blocks: the ones past the limit are skipped, and the loader's
+    // own stack and the derived class's work stay bounded.
     std::string deep;
     for (int i = 0; i < 10000; ++i)
-        deep += "h\n{\n";
-    EXPECT_EQ(run(deep).size(), 10000u);
+        deep += "h\n{\nv\n";
+    LogCapture log;
+    Calls calls = run(deep);
+    EXPECT_EQ(calls.size(), 2 * aScriptLoader::kMaxBlockDepth); // each open block's begin and line
+    EXPECT_EQ(calls.back(), "line h [v]");
+    EXPECT_EQ(log.lines,
+              (std::vector<std::string>{"aScriptLoader::parseFile - blocks nested too deep in \"mem\", "
+                                        "line 194: the block is skipped"}));
+
+    // Closing the skipped blocks returns to the deepest open one.
+    std::string text;
+    for (size_t i = 0; i <= aScriptLoader::kMaxBlockDepth; ++i)
+        text += "h" + std::to_string(i) + "\n{\n";
+    text += "inner\n}\nback\n}\n";
+    calls = run(text);
+    ASSERT_GE(calls.size(), 2u);
+    EXPECT_EQ(calls[calls.size() - 2],
+              "line h" + std::to_string(aScriptLoader::kMaxBlockDepth - 1) + " [back]");
+    EXPECT_EQ(calls.back(), "end h" + std::to_string(aScriptLoader::kMaxBlockDepth - 1));
+}
+
+TEST(ScriptLoader, MacrosThatMakeTooMuchTextStopTheLoad) {
+    // Each line expands to 16000 characters: 5000 of them would be 80 MB.
+    std::string text = "#define A \"" + std::string(16000, 'a') + "\"\nh\n{\n";
+    for (int i = 0; i < 5000; ++i)
+        text += "$A$\n";
+    text += "}\nlast\n{\n}\n";
+    LogCapture log;
+    Calls calls = run(text);
+    ASSERT_FALSE(calls.empty());
+    EXPECT_LT(calls.size(), 5000u);
+    EXPECT_NE(calls.back(), "end last");
+    EXPECT_TRUE(log.contains("aScriptLoader::parseFile - script too large, stopped in \"mem\", line "));
 }

@@ -1,0 +1,47 @@
+#pragma once
+// The work one load of a data file may do, everything it includes counted in:
+// how many files it reads and how many bytes of text it reads or makes (macro
+// expansion). Cycle and depth guards alone do not bound a load whose includes
+// fan out (each file including the next twice, twenty deep, is a million
+// files); a load that runs out stops following includes and says so once.
+// The file read last may take a load past its bytes, by at most the file
+// server's limit for one file.
+
+#include <cstddef>
+
+class aLoadBudget {
+public:
+    static constexpr size_t kMaxFiles = 1000;
+    static constexpr size_t kMaxBytes = size_t(64) << 20;
+
+    void reset() { *this = aLoadBudget(); }
+
+    // Counts one more file; false (nothing counted) when none may be read.
+    bool takeFile() {
+        if (m_files >= kMaxFiles || m_bytes >= kMaxBytes) {
+            return false;
+        }
+        ++m_files;
+        return true;
+    }
+    // Counts bytes read or made; false once the budget is spent.
+    bool spend(size_t bytes) {
+        m_bytes = bytes < kMaxBytes - m_bytes ? m_bytes + bytes : kMaxBytes;
+        return m_bytes < kMaxBytes;
+    }
+    bool spent() const { return m_files >= kMaxFiles || m_bytes >= kMaxBytes; }
+    size_t files() const { return m_files; }
+    size_t bytes() const { return m_bytes; }
+
+    // One log line per load: true the first time it is asked.
+    bool firstComplaint() {
+        const bool first = !m_complained;
+        m_complained = true;
+        return first;
+    }
+
+private:
+    size_t m_files = 0;
+    size_t m_bytes = 0;
+    bool m_complained = false;
+};
