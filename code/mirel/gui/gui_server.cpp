@@ -264,8 +264,11 @@ int32_t Server::BeginWidgetSection(const aTokens& tokens)
     // Script widgets belong to the tree: deleting the root frees them.
     widget->SetOwnedByParent(true);
     Widget* parent = m_currentWidget ? m_currentWidget : m_root;
+    if (!parent->AddChild(widget)) { // the tree would nest too deep: the section is skipped
+        delete widget;
+        return SECTION_NONE;
+    }
     m_widgetStack.push_back(parent);
-    parent->AddChild(widget);
     m_currentWidget = widget;
     widget->BeginFillProperties();
 

@@ -9,11 +9,13 @@
 #include "mirel/kernel/a_utf.h"
 #include "mirel/locale/a_localeserver.h"
 #include "mirel/sound/a_sound.h"
+#include "mirel/util/a_log.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <unordered_map>
 
 namespace GUI {
 
@@ -117,6 +119,19 @@ void removeFrom(std::vector<Widget*>& list, const Widget* w) {
     auto it = std::find(list.begin(), list.end(), w);
     if (it != list.end())
         list.erase(it);
+}
+
+// Grows whenever any widget gains or loses a child, so that a name index
+// made before knows it is out of date.
+uint64_t g_treeShape = 0;
+
+// Levels of the subtree under the widget (0: no children). Every tree keeps
+// to the depth limit, so the recursion is bounded.
+size_t subtreeHeight(const Widget* w) {
+    size_t height = 0;
+    for (const Widget* child : w->GetChildren())
+        height = std::max(height, 1 + subtreeHeight(child));
+    return height;
 }
 
 } // namespace
@@ -393,15 +408,31 @@ void Widget::InsertIntoDrawOrder(Widget* child) {
     m_drawOrder.insert(it, child);
 }
 
-void Widget::AddChild(Widget* child) {
+bool Widget::AddChild(Widget* child) {
     if (!child || child == this)
-        return;
+        return false;
+    size_t depth = 1; // of the child once added
+    for (const Widget* w = this; w; w = w->m_parent, ++depth) {
+        if (w == child) {
+            a_log("GUI::Widget::AddChild - '%s' is an ancestor of '%s', not added", child->m_name.c_str(),
+                  m_name.c_str());
+            return false;
+        }
+    }
+    if (depth + subtreeHeight(child) > kMaxTreeDepth + 1) {
+        a_log("GUI::Widget::AddChild - '%s' under '%s' would nest the tree deeper than %u levels, not added",
+              child->m_name.c_str(), m_name.c_str(), unsigned(kMaxTreeDepth));
+        return false;
+    }
     if (child->m_parent)
         child->m_parent->RemoveChild(child);
     child->m_parent = this;
+    child->m_names.reset(); // no longer a root
     m_children.push_back(child);
     ++m_childrenVersion;
+    ++g_treeShape;
     InsertIntoDrawOrder(child);
+    return true;
 }
 
 void Widget::RemoveChild(Widget* child) {
@@ -410,6 +441,7 @@ void Widget::RemoveChild(Widget* child) {
     removeFrom(m_children, child);
     removeFrom(m_drawOrder, child);
     ++m_childrenVersion;
+    ++g_treeShape;
     child->m_parent = nullptr;
 }
 
@@ -431,7 +463,28 @@ void Widget::SetParent(Widget* parent) {
         m_parent->RemoveChild(this);
 }
 
+struct Widget::NameIndex {
+    uint64_t shape = 0;                             // g_treeShape when made
+    std::unordered_map<std::string, Widget*> first; // lower-case name -> first widget in search order
+};
+
 Widget* Widget::FindChild(const std::string& name, bool recursive) const {
+    if (recursive && !m_parent) {
+        if (!m_names || m_names->shape != g_treeShape) {
+            auto index = std::make_unique<NameIndex>();
+            index->shape = g_treeShape;
+            std::vector<const Widget*> stack(m_children.rbegin(), m_children.rend());
+            while (!stack.empty()) {
+                const Widget* w = stack.back();
+                stack.pop_back();
+                index->first.emplace(a_toLowerAscii(w->m_name), const_cast<Widget*>(w));
+                stack.insert(stack.end(), w->m_children.rbegin(), w->m_children.rend());
+            }
+            m_names = std::move(index);
+        }
+        auto it = m_names->first.find(a_toLowerAscii(name));
+        return it == m_names->first.end() ? nullptr : it->second;
+    }
     for (Widget* child : m_children) {
         if (a_stricmp(child->m_name, name) == 0)
             return child;

@@ -105,12 +105,19 @@ public:
     virtual void OnBeginRender(WidgetEventArgs& e);
     virtual void OnEndRender(WidgetEventArgs& e);
 
-    // Tree.
-    void AddChild(Widget* child);
+    // Tree. A tree is at most kMaxTreeDepth levels below its root: AddChild
+    // refuses (with a log line) a child that would nest deeper, or that is
+    // this widget or one of its ancestors; false when refused.
+    static constexpr size_t kMaxTreeDepth = 100;
+    bool AddChild(Widget* child);
     void RemoveChild(Widget* child);
     void RemoveAllChildren();
     void SetParent(Widget* parent);
     Widget* GetParent() const { return m_parent; }
+    // The first widget of the name (any letter case): among the children, or
+    // with `recursive` in the whole subtree, each child before its own
+    // children. A recursive search from a tree's root looks the name up in an
+    // index of the tree, made again after any widget was added or removed.
     Widget* FindChild(const std::string& name, bool recursive = false) const;
     size_t GetChildCount() const { return m_children.size(); }
     // Children in creation order, and in drawing order (bottom first).
@@ -286,8 +293,11 @@ private:
     void InsertIntoDrawOrder(Widget* child);
     void ReplaceSound(aSound*& sound, const std::string& name);
 
+    struct NameIndex;
+
     std::shared_ptr<bool> m_life;
-    uint32_t m_childrenVersion = 0; // grows with every child added or removed
+    uint32_t m_childrenVersion = 0;             // grows with every child added or removed
+    mutable std::unique_ptr<NameIndex> m_names; // FindChild's index, on a tree's root
 };
 
 // Value readers of script properties: unparsable numbers read as 0.

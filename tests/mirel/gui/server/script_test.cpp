@@ -134,3 +134,25 @@ TEST_F(ScriptTest, WidgetsAreInitialisedBeforeTheirChildrenLastSiblingFirst)
     EXPECT_EQ(guitest::Journal(),
               (std::vector<std::string>{"bb:Initialize", "aa:Initialize", "a2:Initialize", "a1:Initialize"}));
 }
+
+TEST_F(ScriptTest, ScriptsNestedTooDeepKeepTheTreeShallow)
+{
+    // Twenty thousand nested widgets: the blocks past the loader's depth are
+    // skipped, and hit search, update and drawing walk a bounded tree.
+    std::string text;
+    for (int i = 0; i < 20000; ++i)
+        text += "widget w" + std::to_string(i) + "\n{\n AreaRect 0 0 50 50\n";
+    for (int i = 0; i < 20000; ++i)
+        text += "}\n";
+    h.LoadScript(text);
+    EXPECT_TRUE(log.contains("blocks nested too deep"));
+    size_t depth = 0;
+    for (GUI::Widget* w = h.Root(); !w->GetChildren().empty(); w = w->GetChildren().front())
+        ++depth;
+    EXPECT_EQ(depth, aScriptLoader::kMaxBlockDepth);
+    EXPECT_NE(h.Find("w63"), nullptr);
+    EXPECT_EQ(h.Find("w64"), nullptr);
+    h.SetCursor(10, 10);
+    h.Frame();
+    EXPECT_EQ(h.server->GetMouseWidget(), h.Find("w63"));
+}

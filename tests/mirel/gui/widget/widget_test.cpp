@@ -222,6 +222,75 @@ TEST_F(WidgetFixture, DrawingOrderAndAlwaysOnTop) {
     EXPECT_EQ(a.GetChildCount(), 0u);
 }
 
+TEST_F(WidgetFixture, TreesStayWithinTheirDepthAndHaveNoCycles) {
+    LogCapture log;
+    Widget root("root");
+    std::vector<std::unique_ptr<Widget>> chain;
+    Widget* parent = &root;
+    for (size_t i = 0; i < Widget::kMaxTreeDepth; ++i) {
+        chain.push_back(std::make_unique<Widget>("w" + std::to_string(i)));
+        ASSERT_TRUE(parent->AddChild(chain.back().get())) << i;
+        chain.back()->SetAreaRect(0, 0, 10, 10);
+        parent = chain.back().get();
+    }
+    EXPECT_TRUE(log.lines.empty());
+    Widget extra("extra");
+    EXPECT_FALSE(parent->AddChild(&extra));
+    EXPECT_EQ(extra.GetParent(), nullptr);
+    EXPECT_EQ(log.lines, (std::vector<std::string>{"GUI::Widget::AddChild - 'extra' under 'w99' would nest the "
+                                                   "tree deeper than 100 levels, not added"}));
+    root.SetAreaRect(0, 0, 10, 10);
+    EXPECT_EQ(root.FindWidgetAt(5, 5, true, true), parent); // the deepest widget, found without trouble
+
+    // A subtree counts with its own levels: w50 and below cannot move under w60.
+    log.clear();
+    EXPECT_FALSE(chain[60]->AddChild(chain[50].get()));
+    EXPECT_EQ(chain[50]->GetParent(), chain[49].get());
+    // Nor may a widget become its own descendant.
+    Widget top("top"), mid("mid"), low("low");
+    top.AddChild(&mid);
+    mid.AddChild(&low);
+    EXPECT_FALSE(low.AddChild(&top));
+    EXPECT_FALSE(mid.AddChild(&mid));
+    EXPECT_EQ(top.GetParent(), nullptr);
+    EXPECT_EQ(log.lines.back(), "GUI::Widget::AddChild - 'top' is an ancestor of 'low', not added");
+    // Moving the lower half up to the root leaves room below it again.
+    EXPECT_TRUE(root.AddChild(chain[50].get()));
+    EXPECT_TRUE(parent->AddChild(&extra));
+    extra.SetParent(nullptr);
+    chain[50]->SetParent(nullptr);
+}
+
+TEST_F(WidgetFixture, RecursiveFindFromTheRootSeesEveryChange) {
+    Widget root("root");
+    auto a = std::make_unique<Widget>("a");
+    auto dupDeep = std::make_unique<Widget>("Dup");
+    auto b = std::make_unique<Widget>("b");
+    auto dupShallow = std::make_unique<Widget>("dup");
+    root.AddChild(a.get());
+    a->AddChild(dupDeep.get());
+    root.AddChild(b.get());
+    b->AddChild(dupShallow.get());
+    // Each child before its own children, children in creation order.
+    EXPECT_EQ(root.FindChild("DUP", true), dupDeep.get());
+    EXPECT_EQ(root.FindChild("a", true), a.get());
+    EXPECT_EQ(root.FindChild("root", true), nullptr);
+    EXPECT_EQ(b->FindChild("dup", true), dupShallow.get());
+
+    dupDeep.reset(); // a deleted widget leaves the index
+    EXPECT_EQ(root.FindChild("dup", true), dupShallow.get());
+    auto late = std::make_unique<Widget>("late");
+    dupShallow->AddChild(late.get());
+    EXPECT_EQ(root.FindChild("LATE", true), late.get());
+    b->RemoveChild(dupShallow.get()); // a removed subtree goes with it
+    EXPECT_EQ(root.FindChild("dup", true), nullptr);
+    EXPECT_EQ(root.FindChild("late", true), nullptr);
+    EXPECT_EQ(dupShallow->FindChild("late", true), late.get()); // now a root of its own
+    a->AddChild(dupShallow.get());
+    EXPECT_EQ(root.FindChild("late", true), late.get());
+    EXPECT_EQ(dupShallow->FindChild("late", true), late.get());
+}
+
 TEST_F(WidgetFixture, FindWidgetAt) {
     Widget root("root");
     root.SetAreaRect(0, 0, 100, 100);
