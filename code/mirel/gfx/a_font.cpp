@@ -5,7 +5,9 @@
 #include "mirel/util/a_log.h"
 #include "mirel/util/a_optionsfile.h"
 
+#include <cerrno>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
@@ -26,6 +28,51 @@ void drawLine(float x1, float y1, float x2, float y2, uint32_t colour) {
     device->setVertexShader(A_FVF_TLVERTEX);
     device->setTexture(0, nullptr);
     device->drawPrimitiveUP(A_PT_LINELIST, 1, v, sizeof(aVertex));
+}
+
+// Glyph offsets, the spacing and the underline offset stay within this many
+// atlas pixels; larger ones are no font's.
+constexpr float kMaxMetric = 4096.0f;
+
+// A metric read with atof: false for text that is not finite or too large.
+bool readMetric(const std::string& text, float& out) {
+    const double v = std::atof(text.c_str());
+    if (!std::isfinite(v) || std::fabs(v) > kMaxMetric)
+        return false;
+    out = float(v);
+    return true;
+}
+
+// A glyph value "x y width height left right", read as "%hi %hi %hi %hi %f
+// %f" reads it: the values after the first that is missing stay 0. False
+// for a value out of its range (a rectangle part beyond 16 bits, an offset
+// not finite or too large).
+bool readGlyph(const std::string& value, aFontGlyph& g) {
+    g = aFontGlyph();
+    const char* p = value.c_str();
+    int16_t* parts[4] = {&g.x, &g.y, &g.width, &g.height};
+    for (int16_t* part : parts) {
+        char* end = nullptr;
+        errno = 0;
+        const long v = std::strtol(p, &end, 0);
+        if (end == p)
+            return true;
+        if (errno == ERANGE || v < INT16_MIN || v > INT16_MAX)
+            return false;
+        *part = int16_t(v);
+        p = end;
+    }
+    for (float* offset : {&g.leftOffset, &g.rightOffset}) {
+        char* end = nullptr;
+        const float v = std::strtof(p, &end);
+        if (end == p)
+            return true;
+        if (!std::isfinite(v) || std::fabs(v) > kMaxMetric)
+            return false;
+        *offset = v;
+        p = end;
+    }
+    return true;
 }
 
 } // namespace
@@ -64,28 +111,45 @@ void aFont::load(const std::string& path) {
         f32 = f32 < 0 ? 0 : f32;
     }
     m_atlas.load(folderOf(path) + file.getString("Texture"), f16, f32);
-    m_charSpacing = float(std::atof(file.getString("CharSpacing").c_str()));
-    if (file.hasKey("UnderlineDY"))
-        m_underlineDY = float(std::atof(file.getString("UnderlineDY").c_str()));
+    m_charSpacing = 0.0f;
+    if (!readMetric(file.getString("CharSpacing"), m_charSpacing))
+        a_log("aFont. Bad CharSpacing, 0 taken: %s", path.c_str());
+    if (file.hasKey("UnderlineDY") && !readMetric(file.getString("UnderlineDY"), m_underlineDY)) {
+        a_log("aFont. Bad UnderlineDY, no underlining: %s", path.c_str());
+        m_underlineDY = 0.0f;
+    }
     if (file.hasKey("UnderlineColor")) {
         unsigned colour = 0;
         if (std::sscanf(file.getString("UnderlineColor").c_str(), "%x", &colour) == 1)
             m_underlineColor = colour;
     }
+    // Glyphs lie inside the atlas (when it has loaded: without one nothing
+    // is drawn, and the rectangles only need to be sane).
+    const bool atlas = m_atlas.hasTexture();
+    const int32_t atlasWidth = atlas ? int32_t(m_atlas.getWidth()) : INT16_MAX;
+    const int32_t atlasHeight = atlas ? int32_t(m_atlas.getHeight()) : INT16_MAX;
+    unsigned refused = 0;
     if (file.setSection("Charlist")) {
         for (bool more = file.firstKey(); more && !file.isKeyEnd(); more = file.nextKey()) {
             unsigned code = 0;
             if (std::sscanf(file.getKeyName().c_str(), "%X", &code) != 1 || code >= 0x10000)
                 continue;
-            aFontGlyph& g = m_glyphs[code];
-            short x = 0, y = 0, w = 0, h = 0;
-            float l = 0.0f, r = 0.0f;
-            std::sscanf(file.getKeyValue().c_str(), "%hi %hi %hi %hi %f %f", &x, &y, &w, &h, &l, &r);
-            g = aFontGlyph{x, y, w, h, l, r};
-            if (float(h) > m_fontHeight)
-                m_fontHeight = float(h);
+            aFontGlyph g;
+            if (!readGlyph(file.getKeyValue(), g) || g.x < 0 || g.y < 0 || g.width < 0 || g.height < 0 ||
+                g.x + g.width > atlasWidth || g.y + g.height > atlasHeight) {
+                m_glyphs.erase(code);
+                ++refused;
+                continue;
+            }
+            m_glyphs[code] = g;
         }
     }
+    for (const auto& [code, g] : m_glyphs) {
+        if (float(g.height) > m_fontHeight)
+            m_fontHeight = float(g.height);
+    }
+    if (refused)
+        a_log("aFont. %u glyphs with bad values or outside the texture left out: %s", refused, path.c_str());
     m_size = 1.0f;
     m_scale = 1.0f;
 }
@@ -175,9 +239,9 @@ template <class Str> void aFont::drawString(float x, float y, const Str& text, u
             pen += g->leftOffset * m_scale;
         aRect r(g->x, g->y, g->width, g->height);
         float pos[2] = {pen, y};
-        if (flags & A_FONT_SNAP) {
-            pos[0] = float(int(pen + 0.5f));
-            pos[1] = float(int(y + 0.5f));
+        if (flags & A_FONT_SNAP) { // truncated as an int would be, without leaving the float range
+            pos[0] = std::trunc(pen + 0.5f);
+            pos[1] = std::trunc(y + 0.5f);
         }
         m_atlas.draw(pos, &r, m_color, scale, 0.0f, nullptr, true);
         pen += (g->rightOffset + float(g->width) + m_charSpacing) * m_scale;

@@ -143,3 +143,44 @@ TEST_F(FontTest, UnknownFormatAndBuiltFont) {
         lit += litColumns(y);
     EXPECT_GT(lit, 20);
 }
+
+TEST_F(FontTest, BadValuesAndGlyphsOutsideTheAtlasAreLeftOut) {
+    write("atlas.png", content::writePng(solid(32, 16, 0xFFFFFFFF)));
+    const std::string path = write("bad.fnt", "[General]\nFormat16 = 4444\nFormat32 = 8888\nTexture = atlas.png\n"
+                                              "CharSpacing = nan\nUnderlineDY = 1e30\n[Charlist]\n"
+                                              "41 = 0 0 10 15 1 2\n"       // good
+                                              "42 = 0 0 10 15 nan 1\n"     // offsets that are no numbers
+                                              "43 = 0 0 10 15 1 inf\n"     // or not finite
+                                              "44 = 0 0 10 15 1e20 0\n"    // or absurd
+                                              "45 = 30 0 10 15 0 0\n"      // past the right edge
+                                              "46 = 0 10 10 15 0 0\n"      // past the bottom
+                                              "47 = -1 0 4 4 0 0\n"        // before the left edge
+                                              "48 = 0 0 -4 4 0 0\n"        // negative size
+                                              "49 = 0 0 70000 4 0 0\n"     // beyond 16 bits
+                                              "4A = 22 1 10 15\n"          // good, offsets missing: 0
+                                              "4B = 1 1 1 1 1 1\n4B = 0 0 99 1\n"); // the last one counts
+    LogCapture log;
+    aFont f(path);
+    EXPECT_TRUE(log.has("aFont. Bad CharSpacing, 0 taken: " + path));
+    EXPECT_TRUE(log.has("aFont. Bad UnderlineDY, no underlining: " + path));
+    EXPECT_TRUE(log.has("aFont. 9 glyphs with bad values or outside the texture left out: " + path));
+    EXPECT_FLOAT_EQ(f.getCharSpacing(), 0.0f);
+    EXPECT_FLOAT_EQ(f.getUnderlineDY(), 0.0f);
+    EXPECT_EQ(f.getCharRect('A'), aRect(0, 0, 10, 15));
+    EXPECT_EQ(f.getCharRect('J'), aRect(22, 1, 10, 15));
+    for (char c = 'B'; c <= 'I'; ++c)
+        EXPECT_EQ(f.getCharRect(uint32_t(c)), aRect()) << c;
+    EXPECT_EQ(f.getCharRect('K'), aRect());
+    EXPECT_FLOAT_EQ(f.getFontHeight(), 15.0f);
+    float w, h;
+    f.getTextExtent("ABJ", w, h);
+    EXPECT_FLOAT_EQ(w, 10 + 2 + 10);
+
+    // Far off the screen, snapped: nothing is drawn and nothing overflows.
+    clearTo(0xFF000000);
+    f.drawText(3e38f, 5, "AJ", A_FONT_SNAP);
+    f.drawText(-3e38f, -3e38f, "AJ", A_FONT_SNAP | A_FONT_RIGHT);
+    EXPECT_EQ(litColumns(5), 0);
+    f.drawText(5, 5, "AJ", A_FONT_SNAP);
+    EXPECT_EQ(litColumns(5), 20);
+}
