@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -215,6 +217,25 @@ TEST_F(VideoTest, FilesThatAreNotWholeVideosFailToOpen) {
     EXPECT_FALSE(video.open(m_dir + "missing.ogg", false));
     EXPECT_TRUE(log.has("File open error!"));
     EXPECT_EQ(frameShown(video), -1);
+}
+
+TEST_F(VideoTest, OnlyPlainFilesAreOpened) {
+    // A device never ends, a pipe blocks, a folder cannot be read: each is
+    // refused at once, also behind a link.
+    const std::string pipe = m_dir + "pipe.ogg", zeroLink = m_dir + "zero.ogg", folder = m_dir + "folder.ogg";
+    std::filesystem::remove(pipe);
+    std::filesystem::remove(zeroLink);
+    std::filesystem::create_directories(folder);
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", zeroLink);
+    aTheoraVideo video;
+    for (const std::string& path :
+         {std::string("/dev/zero"), std::string("/dev/urandom"), zeroLink, pipe, folder}) {
+        LogCapture log;
+        EXPECT_FALSE(video.open(path, true)) << path;
+        EXPECT_TRUE(log.has("File open error!")) << path;
+    }
+    EXPECT_TRUE(video.open(write("good.ogg", greyVideo(2)), false));
 }
 
 TEST_F(VideoTest, CutOrEmptyStreamsEndWithoutHanging) {
