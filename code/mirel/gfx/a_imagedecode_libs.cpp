@@ -7,12 +7,15 @@
 
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include <jpeglib.h>
 #include <libmng.h>
 #include <png.h>
 #include <zlib.h>
+
+#include <unordered_set>
 
 namespace {
 
@@ -171,8 +174,26 @@ struct MngSource {
 
 MngSource* source(mng_handle h) { return static_cast<MngSource*>(mng_get_userdata(h)); }
 
-mng_ptr MNG_DECL mngAlloc(mng_size_t len) { return std::calloc(1, len); }
-void MNG_DECL mngFree(mng_ptr p, mng_size_t) { std::free(p); }
+// libmng leaves blocks behind on some of its error paths (the row buffers
+// of a JNG whose header disagrees with its JPEG data, or whose JDAT or JDAA
+// chunks are garbage): every block it takes during a decode is noted, and
+// what is still noted once the handle is cleaned up is freed by the decode.
+struct MngBlocks {
+    std::unordered_set<void*> live;
+};
+thread_local MngBlocks* t_mngBlocks = nullptr;
+
+mng_ptr MNG_DECL mngAlloc(mng_size_t len) {
+    void* p = std::calloc(1, len);
+    if (p && t_mngBlocks)
+        t_mngBlocks->live.insert(p);
+    return p;
+}
+void MNG_DECL mngFree(mng_ptr p, mng_size_t) {
+    if (t_mngBlocks)
+        t_mngBlocks->live.erase(p);
+    std::free(p);
+}
 mng_bool MNG_DECL mngOpen(mng_handle) { return MNG_TRUE; }
 mng_bool MNG_DECL mngClose(mng_handle) { return MNG_TRUE; }
 
@@ -274,6 +295,16 @@ bool a_decodeJng(const uint8_t* data, size_t size, aDecodedImage& out, std::stri
     if (!data || !checkJngChunks(data, size, error))
         return false;
     MngSource src{data, size, 0, &out, false, &error};
+    MngBlocks blocks;
+    struct Noting {
+        MngBlocks* outer;
+        explicit Noting(MngBlocks* b) : outer(t_mngBlocks) { t_mngBlocks = b; }
+        ~Noting() {
+            for (void* p : t_mngBlocks->live)
+                std::free(p);
+            t_mngBlocks = outer;
+        }
+    } noting(&blocks);
     mng_handle h = mng_initialize(&src, mngAlloc, mngFree, MNG_NULL);
     if (!h) {
         error = "libmng initialisation failed";

@@ -250,6 +250,36 @@ TEST(ImageDecode, TruncatedFilesFail) {
     }
 }
 
+TEST(ImageDecode, JngWhoseHeaderDisagreesWithItsDataFailsWithoutLeaking) {
+    // The leak checker at the end of the test sees anything libmng left behind.
+    aDecodedImage d;
+    std::string error;
+    for (content::JngAlpha alpha :
+         {content::JngAlpha::Zlib, content::JngAlpha::Jpeg, content::JngAlpha::None}) {
+        for (uint32_t side : {2u, 5u, 64u}) { // the JPEG data is 16 x 16
+            Bytes jng = content::writeJng(testPicture(16, 16), alpha, 90);
+            putBE32(&jng[16], side);
+            putBE32(&jng[20], side);
+            putBE32(&jng[8 + 8 + 16], crc32Of(&jng[12], 20));
+            a_decodeJng(jng.data(), jng.size(), d, error);
+        }
+        // Garbage inside the JDAT and JDAA chunks, with their CRCs made right.
+        Bytes jng = content::writeJng(testPicture(16, 16), alpha, 90);
+        for (size_t pos = 8; pos + 12 <= jng.size();) {
+            const uint32_t len =
+                (uint32_t(jng[pos]) << 24) | (jng[pos + 1] << 16) | (jng[pos + 2] << 8) | jng[pos + 3];
+            const std::string type(reinterpret_cast<const char*>(&jng[pos + 4]), 4);
+            if (type == "JDAT" || type == "JDAA") {
+                for (uint32_t i = len / 3; i < len; i += 7)
+                    jng[pos + 8 + i] = uint8_t(i * 37);
+                putBE32(&jng[pos + 8 + len], crc32Of(&jng[pos + 4], len + 4));
+            }
+            pos += 12 + len;
+        }
+        EXPECT_FALSE(a_decodeJng(jng.data(), jng.size(), d, error));
+    }
+}
+
 TEST(ImageDecode, AbsurdSizesRefused) {
     aDecodedImage d;
     std::string error;
