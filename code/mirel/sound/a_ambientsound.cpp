@@ -6,10 +6,11 @@
 #include "mirel/util/a_optionsfile.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
-void aRandomRange::parse(const std::string& text) {
+void aRandomRange::parse(const std::string& text, float lo, float hi) {
     size_t i = 0;
     while (i < text.size()) {
         size_t start = text.find_first_not_of(", ", i);
@@ -19,13 +20,16 @@ void aRandomRange::parse(const std::string& text) {
         size_t end = text.find_first_of(", ", start);
         std::string item = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
         i = end == std::string::npos ? text.size() : end;
-        float lo = 0.0f, hi = 0.0f;
-        int n = std::sscanf(item.c_str(), "%f/%f", &lo, &hi);
-        if (n < 1) {
+        float min = 0.0f, max = 0.0f;
+        int n = std::sscanf(item.c_str(), "%f/%f", &min, &max);
+        if (n < 2) {
+            max = min;
+        }
+        if (n < 1 || !std::isfinite(min) || !std::isfinite(max)) {
             a_log("aAmbientSoundSystem. Bad range value \"%s\"", item.c_str());
             continue;
         }
-        pairs.emplace_back(lo, n == 2 ? hi : lo);
+        pairs.emplace_back(std::clamp(min, lo, hi), std::clamp(max, lo, hi));
     }
 }
 
@@ -73,8 +77,13 @@ aAmbientSoundSystem::aAmbientSoundSystem(const aOptionsFile& file, aSoundManager
                 range.parse(*value);
             }
         };
-        read("volume", entry.volume);
-        read("pan", entry.pan);
+        auto readIn = [&](const char* key, aRandomRange& range, float lo, float hi) {
+            if (const std::string* value = file.findValue(name, key)) {
+                range.parse(*value, lo, hi);
+            }
+        };
+        readIn("volume", entry.volume, 0.0f, 1.0f);
+        readIn("pan", entry.pan, -1.0f, 1.0f);
         read("pause", entry.pause);
         read("delay", entry.delay);
         const std::string* loop = file.findValue(name, "loop");
@@ -83,7 +92,7 @@ aAmbientSoundSystem::aAmbientSoundSystem(const aOptionsFile& file, aSoundManager
             read("playtime", entry.playtime);
             if (const std::string* fade = file.findValue(name, "fade")) {
                 entry.fade = static_cast<float>(std::atof(fade->c_str()));
-                if (!(entry.fade >= 0.0f)) {
+                if (!(entry.fade >= 0.0f && entry.fade <= aRandomRange::kMaxValue)) {
                     a_log("aAmbientSoundSystem. Invalid fade time \"%s\"", fade->c_str());
                     entry.fade = 0.0f;
                 }

@@ -13,12 +13,17 @@ class aSoundManager;
 class aOptionsFile;
 
 struct aRandomRange {
+    // The widest range any value may take (a million seconds), so that a pick
+    // always stays finite.
+    static constexpr float kMaxValue = 1.0e6f;
+
     float defaultValue = 0.0f;
     std::vector<std::pair<float, float>> pairs; // (min, max)
 
     // Items split at ',' and ' ', each "min/max" or one number; an empty text
-    // leaves the default alone.
-    void parse(const std::string& text);
+    // leaves the default alone. Numbers are clamped to [lo, hi]; an item that
+    // is no number, or not a finite one, is logged and left out.
+    void parse(const std::string& text, float lo = -kMaxValue, float hi = kMaxValue);
     // The default without pairs; else a random pair and a random value in it.
     float pick() const;
 };

@@ -9,6 +9,16 @@
 #include <cmath>
 #include <cstdlib>
 
+namespace {
+
+// A volume, factor or pan clamped into its range; NaN, which has no place in
+// it, gives `fallback`.
+float clampOr(float v, float lo, float hi, float fallback) {
+    return std::isnan(v) ? fallback : std::clamp(v, lo, hi);
+}
+
+} // namespace
+
 struct aSoundSample::Shared {
     FSOUND_SAMPLE* sample = nullptr;
     ~Shared() {
@@ -46,7 +56,7 @@ FSOUND_SAMPLE* aSoundSample::get() const {
 }
 
 aSound::aSound(const std::string& path, float volume)
-    : m_sample(std::make_unique<aSoundSample>(path)), m_volume(volume) {}
+    : m_sample(std::make_unique<aSoundSample>(path)), m_volume(clampOr(volume, 0.0f, 1.0f, 1.0f)) {}
 
 aSound::aSound(const aSound& other)
     : m_sample(std::make_unique<aSoundSample>(*other.m_sample)), m_pan(other.m_pan), m_factor(other.m_factor),
@@ -71,14 +81,8 @@ void aSound::play(bool loop, float volume, float pan) {
     m_channel = FSOUND_PlaySoundEx(FSOUND_FREE, m_sample->get(), nullptr, true);
     m_loop = loop;
     FSOUND_SetLoopMode(m_channel, loop ? FSOUND_LOOP_NORMAL : FSOUND_LOOP_OFF);
-    if (pan != -2.0f) {
-        m_pan = pan;
-    }
-    setPan(m_pan);
-    if (volume != -1.0f) {
-        m_volume = volume;
-    }
-    setVolume(m_volume);
+    setPan(pan != -2.0f ? pan : m_pan);
+    setVolume(volume != -1.0f ? volume : m_volume);
     FSOUND_SetPaused(m_channel, false);
 }
 
@@ -100,21 +104,21 @@ void aSound::pause(bool paused) {
 }
 
 void aSound::setPan(float pan) {
-    m_pan = std::clamp(pan, -1.0f, 1.0f);
+    m_pan = clampOr(pan, -1.0f, 1.0f, m_pan);
     if (m_channel >= 0) {
         FSOUND_SetPan(m_channel, 128 - static_cast<int>(std::trunc(-127.0f * m_pan)));
     }
 }
 
 void aSound::setVolume(float volume) {
-    m_volume = std::clamp(volume, 0.0f, 1.0f);
+    m_volume = clampOr(volume, 0.0f, 1.0f, m_volume);
     if (m_channel >= 0) {
         FSOUND_SetVolume(m_channel, static_cast<int>(std::trunc(m_volume * m_factor * 255.0f)));
     }
 }
 
 void aSound::setMasterVolume(float volume) {
-    m_factor = std::clamp(volume, 0.0f, 1.0f);
+    m_factor = clampOr(volume, 0.0f, 1.0f, m_factor);
     setVolume(m_volume);
 }
 
@@ -164,7 +168,13 @@ void aSoundManager::loadList(const std::string& path, const std::string& group) 
             continue;
         }
         std::string file = line.substr(0, blank);
-        float volume = static_cast<float>(std::atof(line.c_str() + value));
+        const double read = std::atof(line.c_str() + value);
+        float volume = 1.0f;
+        if (std::isfinite(read)) {
+            volume = static_cast<float>(std::clamp(read, 0.0, 1.0));
+        } else {
+            a_log("aSoundManager. Bad volume, full volume taken, in line: %s", line.c_str());
+        }
         std::string k = key(line.substr(0, dot), group);
         if (m_sounds.count(k)) {
             a_log("aSoundManager. Sound with name \"%s\" already loaded!", file.c_str());

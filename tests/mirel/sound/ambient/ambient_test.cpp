@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <memory>
 
@@ -148,6 +149,43 @@ TEST(RandomRange, PicksFromEachPairWithEqualChance) {
     odd.parse("x, ,1/2/3");
     ASSERT_EQ(odd.pairs.size(), 1u);
     EXPECT_EQ(odd.pairs[0], std::make_pair(1.0f, 2.0f));
+
+    // Numbers that are not finite are left out; the others are held in the range.
+    LogCapture log;
+    aRandomRange hostile;
+    hostile.parse("nan,inf/1,0.5/nan,-inf,2/-7,1e30,-3e38/3e38", -1.0f, 1.0f);
+    EXPECT_EQ(hostile.pairs, (std::vector<std::pair<float, float>>{{1, -1}, {1, 1}, {-1, 1}}));
+    for (const char* item : {"nan", "inf/1", "0.5/nan", "-inf"})
+        EXPECT_TRUE(log.has(std::string("aAmbientSoundSystem. Bad range value \"") + item + "\"")) << item;
+    aRandomRange wide;
+    wide.parse("-3e38/3e38");
+    for (int i = 0; i < 100; ++i)
+        ASSERT_TRUE(std::isfinite(wide.pick()));
+}
+
+TEST_F(Ambient, HostileValuesNeverReachTheChannels) {
+    auto system = load("[wind]\nvolume = nan, 1e30/1e31, -5\npan = -inf, 9/9\nloop = 1\nfade = inf\n"
+                       "playtime = 3e38\ndelay = -1e30\npause = nan\n"
+                       "[bird]\nvolume = 3e38/-3e38\npan = 1e9\ndelay = 0.1\n");
+    ASSERT_EQ(system->getSounds().size(), 2u);
+    const aAmbientSound& wind = system->getSounds()[0];
+    EXPECT_TRUE(m_log.has("aAmbientSoundSystem. Invalid fade time \"inf\""));
+    EXPECT_EQ(wind.fade, 0.0f);
+    EXPECT_EQ(wind.volume.pairs, (std::vector<std::pair<float, float>>{{1, 1}, {0, 0}}));
+    EXPECT_EQ(wind.pan.pairs, (std::vector<std::pair<float, float>>{{1, 1}}));
+    system->start();
+    for (int frame = 0; frame < 40; ++frame) {
+        system->update(0.05f);
+        for (const aAmbientSound& s : system->getSounds()) {
+            if (s.sound->isPlaying()) {
+                const int volume = FSOUND_GetVolume(s.sound->getChannel());
+                EXPECT_GE(volume, 0);
+                EXPECT_LE(volume, 255);
+                EXPECT_GE(s.sound->getPan(), -1.0f);
+                EXPECT_LE(s.sound->getPan(), 1.0f);
+            }
+        }
+    }
 }
 
 } // namespace

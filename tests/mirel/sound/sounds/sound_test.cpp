@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <memory>
 
 using namespace soundtest;
@@ -46,6 +48,27 @@ TEST_F(Sounds, PanAndVolumeMapToChannelValues) {
         EXPECT_EQ(sound.getVolume(), c.stored) << c.volume << " x " << c.master;
         EXPECT_EQ(FSOUND_GetVolume(sound.getChannel()), c.sent) << c.volume << " x " << c.master;
     }
+    // A value that is no number changes nothing; infinities are clamped like the rest.
+    const float nan = std::numeric_limits<float>::quiet_NaN(), inf = std::numeric_limits<float>::infinity();
+    sound.setMasterVolume(1);
+    sound.setVolume(0.5f);
+    sound.setPan(0.5f);
+    sound.setVolume(nan);
+    sound.setMasterVolume(nan);
+    sound.setPan(nan);
+    EXPECT_EQ(sound.getVolume(), 0.5f);
+    EXPECT_EQ(sound.getMasterVolume(), 1.0f);
+    EXPECT_EQ(sound.getPan(), 0.5f);
+    EXPECT_EQ(FSOUND_GetVolume(sound.getChannel()), 127);
+    EXPECT_EQ(FSOUND_GetPan(sound.getChannel()), 191);
+    sound.setVolume(inf);
+    sound.setPan(-inf);
+    EXPECT_EQ(FSOUND_GetVolume(sound.getChannel()), 255);
+    EXPECT_EQ(FSOUND_GetPan(sound.getChannel()), 1);
+    sound.play(false, nan, nan);
+    EXPECT_EQ(FSOUND_GetVolume(sound.getChannel()), 255);
+    EXPECT_EQ(aSound(m_long, nan).getVolume(), 1.0f);
+    EXPECT_EQ(aSound(m_long, -inf).getVolume(), 0.0f);
 }
 
 TEST_F(Sounds, PlayStartsUnpausedWithStoredOrGivenVolumeAndPan) {

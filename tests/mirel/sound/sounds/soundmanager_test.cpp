@@ -56,6 +56,21 @@ TEST_F(Manager, LoadsListLinesReportsBadOnesAndCountsDown) {
     EXPECT_EQ(m_log.count("aSoundManager. Sound with name \"chime.wav\" already loaded!"), 1u);
 }
 
+TEST_F(Manager, ListVolumesAreFiniteAndClamped) {
+    writeText(m_list, "door.wav nan\nbell.wav inf\nchime.wav 1e40\nloop.wav -3\ndoor.open.wav 0.75\n");
+    aSoundManager manager;
+    manager.loadList(m_list);
+    for (const char* line : {"door.wav nan", "bell.wav inf"})
+        EXPECT_TRUE(m_log.has(std::string("aSoundManager. Bad volume, full volume taken, in line: ") + line));
+    EXPECT_EQ(manager.getSound("door")->getVolume(), 1.0f);
+    EXPECT_EQ(manager.getSound("bell")->getVolume(), 1.0f);
+    EXPECT_EQ(manager.getSound("chime")->getVolume(), 1.0f);
+    EXPECT_EQ(manager.getSound("loop")->getVolume(), 0.0f);
+    aSound* bell = manager.getSound("bell");
+    bell->play(false);
+    EXPECT_EQ(FSOUND_GetVolume(bell->getChannel()), 255);
+}
+
 TEST_F(Manager, GroupsKeepTheirOwnKeysAndUnloadAsAList) {
     aSoundManager manager;
     manager.loadList(m_list, "room03");
