@@ -94,6 +94,7 @@ struct SampleData {
     int channels = 1;
     int64_t count = 0;
     int rate = 44100;
+    std::vector<unsigned char> encoded; // a sound too long to hold decoded: its file, streamed when played
 };
 
 constexpr int kMaxChannelsLimit = 1024;
@@ -156,6 +157,13 @@ struct FSOUND_STREAM {
 
 namespace {
 
+struct StreamCloser {
+    void operator()(FSOUND_STREAM* s) const {
+        sf_close(s->sf);
+        delete s;
+    }
+};
+
 struct Channel {
     bool active = false;
     bool paused = false;
@@ -163,6 +171,7 @@ struct Channel {
     FSOUND_SAMPLE* sample = nullptr;
     std::shared_ptr<const SampleData> data;
     FSOUND_STREAM* stream = nullptr;
+    std::unique_ptr<FSOUND_STREAM, StreamCloser> ownStream; // decodes a long sample for this channel alone
     double pos = 0.0;
     double step = 1.0;
     bool loop = false;
@@ -265,8 +274,9 @@ public:
         ch.active = false;
         ch.paused = false;
         ch.sample = nullptr;
-        ch.data.reset();
         ch.stream = nullptr;
+        ch.ownStream.reset();
+        ch.data.reset();
     }
 
     void gains(const Channel& ch, float& left, float& right) const {
@@ -404,6 +414,14 @@ SNDFILE* openSource(const char* nameOrData, unsigned mode, int offset, int lengt
     return openMemory(file, info);
 }
 
+// The buffers of a stream whose decoder is open.
+void prepareStream(FSOUND_STREAM& s, bool loop) {
+    s.channels = std::min(s.info.channels, 2);
+    s.loop = loop;
+    s.decoded.resize(static_cast<size_t>(kStreamBufferFrames * s.info.channels));
+    s.buf.resize(static_cast<size_t>(kStreamBufferFrames * s.channels));
+}
+
 } // namespace
 
 void a_setAudioOutputFactory(aAudioOutputFactory factory) {
@@ -477,9 +495,14 @@ FSOUND_SAMPLE* FSOUND_Sample_Load(int, const char* nameOrData, unsigned mode, in
     data->rate = info.samplerate;
     std::vector<float> block(static_cast<size_t>(4096 * info.channels));
     std::vector<float> kept(static_cast<size_t>(4096 * data->channels));
-    for (;;) {
+    bool tooLong = info.frames > FSOUND_MAX_SAMPLE_FRAMES; // as the header claims it
+    while (!tooLong) {
         sf_count_t got = sf_readf_float(sf, block.data(), 4096);
         if (got <= 0) {
+            break;
+        }
+        if (static_cast<int64_t>(data->frames.size()) / data->channels + got > FSOUND_MAX_SAMPLE_FRAMES) {
+            tooLong = true;
             break;
         }
         keepTwoChannels(block.data(), info.channels, kept.data(), got);
@@ -487,7 +510,11 @@ FSOUND_SAMPLE* FSOUND_Sample_Load(int, const char* nameOrData, unsigned mode, in
     }
     sf_close(sf);
     data->count = static_cast<int64_t>(data->frames.size()) / data->channels;
-    if (data->count == 0) {
+    if (tooLong) {
+        // Played as a stream of the file's bytes, which the sample keeps.
+        data->frames = std::vector<float>();
+        data->encoded.assign(file.data, file.data + file.size);
+    } else if (data->count == 0) {
         return nullptr;
     }
     auto* sample = new FSOUND_SAMPLE;
@@ -530,6 +557,21 @@ int FSOUND_PlaySoundEx(int channel, FSOUND_SAMPLE* sample, FSOUND_DSPUNIT*, bool
     ch.data = sample->data;
     ch.step = static_cast<double>(sample->data->rate) / g_mixer->m_rate;
     ch.paused = startPaused;
+    if (!sample->data->encoded.empty()) {
+        std::unique_ptr<FSOUND_STREAM, StreamCloser> s(new FSOUND_STREAM);
+        const std::vector<unsigned char>& bytes = sample->data->encoded; // kept alive by ch.data
+        s->file = MemoryFile{bytes.data(), static_cast<sf_count_t>(bytes.size()), 0};
+        s->sf = openMemory(s->file, s->info);
+        if (!s->sf) {
+            delete s.release();
+            g_mixer->stop(ch);
+            return -1;
+        }
+        prepareStream(*s, false);
+        s->channelIndex = index;
+        ch.stream = s.get();
+        ch.ownStream = std::move(s);
+    }
     return g_mixer->handleOf(index);
 }
 
@@ -662,10 +704,7 @@ FSOUND_STREAM* FSOUND_Stream_Open(const char* nameOrData, unsigned mode, int off
     if (!s->sf) {
         return nullptr;
     }
-    s->channels = std::min(s->info.channels, 2);
-    s->loop = (mode & FSOUND_LOOP_NORMAL) != 0;
-    s->decoded.resize(static_cast<size_t>(kStreamBufferFrames * s->info.channels));
-    s->buf.resize(static_cast<size_t>(kStreamBufferFrames * s->channels));
+    prepareStream(*s, (mode & FSOUND_LOOP_NORMAL) != 0);
     FSOUND_STREAM* raw = s.release();
     std::lock_guard<std::mutex> lock(g_mixer->m_mutex);
     g_mixer->m_streams.insert(raw);

@@ -38,7 +38,10 @@ void FSOUND_Close();
 void FSOUND_SetSFXMasterVolume(int volume);
 
 // Loads a sample; with FSOUND_LOADMEMORY the name is the data and length its size.
-// Returns none when the data is not a sound libsndfile can decode.
+// Returns none when the data is not a sound libsndfile can decode. A sound of
+// more than FSOUND_MAX_SAMPLE_FRAMES frames is not held decoded: the sample
+// keeps the file's bytes and every channel that plays it decodes as it goes.
+constexpr long long FSOUND_MAX_SAMPLE_FRAMES = 1 << 21; // 47.5 s at 44.1 kHz, 16 MB of stereo
 FSOUND_SAMPLE* FSOUND_Sample_Load(int index, const char* nameOrData, unsigned mode, int offset, int length);
 // Stops every channel playing the sample, then frees it.
 void FSOUND_Sample_Free(FSOUND_SAMPLE* sample);

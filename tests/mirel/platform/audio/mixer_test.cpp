@@ -194,6 +194,35 @@ TEST_F(Mixer, FreeingASampleStopsItsChannels) {
     EXPECT_EQ(FSOUND_PlaySoundEx(FSOUND_FREE, nullptr, nullptr, false), -1);
 }
 
+TEST_F(Mixer, SamplesTooLongToHoldDecodedPlayAsStreams) {
+    // A little longer than a sample may be held decoded: every channel that
+    // plays it decodes its own way through the file.
+    const int frames = int(FSOUND_MAX_SAMPLE_FRAMES) + 4410;
+    FSOUND_SAMPLE* s = load(level(0.25, frames / 44100.0));
+    ASSERT_NE(s, nullptr);
+    int a = start(s);
+    EXPECT_NEAR(left(ManualOutput::mix(1000), 500), 0.25, 1e-3);
+    int b = start(s);
+    EXPECT_NEAR(left(ManualOutput::mix(1000), 500), 0.5, 1e-3);
+    // The first ends at its last frame, the second 1000 frames later.
+    ManualOutput::mix(frames - 3000);
+    EXPECT_TRUE(FSOUND_IsPlaying(a));
+    const auto& tail = ManualOutput::mix(2000);
+    EXPECT_NEAR(left(tail, 990), 0.5, 1e-3);
+    EXPECT_NEAR(left(tail, 1010), 0.25, 1e-3);
+    EXPECT_FALSE(FSOUND_IsPlaying(a));
+    EXPECT_NEAR(left(ManualOutput::mix(1), 0), 0.0, 1e-3);
+    EXPECT_FALSE(FSOUND_IsPlaying(b));
+    // Looping goes round; freeing the sample stops its channels.
+    int c = start(s, 255, 128, FSOUND_LOOP_NORMAL);
+    ManualOutput::mix(frames + 500);
+    EXPECT_TRUE(FSOUND_IsPlaying(c));
+    EXPECT_NEAR(left(ManualOutput::mix(10), 5), 0.25, 1e-3);
+    FSOUND_Sample_Free(s);
+    EXPECT_FALSE(FSOUND_IsPlaying(c));
+    EXPECT_EQ(FSOUND_GetChannelsPlaying(), 0);
+}
+
 TEST_F(Mixer, StreamsPlayTogetherDecodingAsTheyGoAndLoop) {
     FSOUND_STREAM* a = openStream(level(0.25, 0.3));
     FSOUND_STREAM* b = openStream(level(0.5, 0.05, 22050));
