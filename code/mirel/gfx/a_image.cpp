@@ -175,6 +175,15 @@ void aImage::createEmpty(uint32_t width, uint32_t height) {
     loadTexture();
 }
 
+size_t aImage::getTextureBytes() const {
+    size_t bytes = 0;
+    for (const aImageCell& c : m_data->cells) {
+        if (c.texture)
+            bytes += size_t(c.texture->pitch()) * c.texture->height();
+    }
+    return bytes;
+}
+
 int aImage::getFormat() const { return m_data->cells[0].texture ? m_data->cells[0].texture->format() : 0; }
 
 void aImage::loadTexture() {

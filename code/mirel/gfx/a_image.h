@@ -117,6 +117,8 @@ public:
     uint32_t getTextureWidth() const { return m_data->cells[0].textureWidth; }
     uint32_t getTextureHeight() const { return m_data->cells[0].textureHeight; }
     bool hasTexture() const { return m_data->cells[0].texture != nullptr; }
+    // Bytes of texture memory the body holds: its picture and its blurred and grey copies.
+    size_t getTextureBytes() const;
     // The format of the main texture (0 without one).
     int getFormat() const;
     const std::string& getFileName() const { return m_data->fileName; }

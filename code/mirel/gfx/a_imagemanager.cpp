@@ -92,6 +92,8 @@ void aImageManager::loadList(const std::string& path, const std::string& group) 
     openList(path);
     const std::string folder = listFolder(path);
     int32_t left = int32_t(m_list.getCount()) - 1;
+    size_t textureBytes = 0;
+    bool budgetSpent = false;
     for (m_list.begin(); !m_list.isEnd(); m_list.next(), --left) {
         const std::string& line = m_list.current();
         ListLine parts;
@@ -110,7 +112,19 @@ void aImageManager::loadList(const std::string& path, const std::string& group) 
             a_log("aImageManager. Image with name \"%s\" already loaded!", parts.file.c_str());
             continue;
         }
-        m_images.emplace(key, aImage(folder + parts.file, f16, f32));
+        if (budgetSpent) {
+            a_log("aImageManager. Texture memory of the list used up, not loaded: %s", parts.file.c_str());
+            continue;
+        }
+        aImage image(folder + parts.file, f16, f32);
+        const size_t bytes = image.getTextureBytes();
+        if (bytes > m_listBudget - textureBytes) {
+            a_log("aImageManager. Texture memory of the list used up, not loaded: %s", parts.file.c_str());
+            budgetSpent = true;
+            continue;
+        }
+        textureBytes += bytes;
+        m_images.emplace(key, image);
         if (m_progress)
             m_progress(int16_t(left < 0 ? 0 : left));
     }

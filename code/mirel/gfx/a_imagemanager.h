@@ -28,6 +28,9 @@ public:
 
     // Lines of the list file (which becomes the held list).
     uint32_t getListSize(const std::string& path);
+    // Loads the list's images while their textures fit the list's budget; an
+    // image that would take the list past it, and every later one, is not
+    // loaded (one log line each).
     void loadList(const std::string& path, const std::string& group = std::string());
     void unloadList(const std::string& path, const std::string& group = std::string());
 
@@ -35,6 +38,11 @@ public:
     aImage* getImage(const std::string& name, const std::string& group = std::string());
 
     size_t getImageCount() const { return m_images.size(); }
+
+    // The most texture memory the images of one loadList may take.
+    static constexpr size_t kDefaultListTextureBudget = size_t(256) << 20;
+    void setListTextureBudget(size_t bytes) { m_listBudget = bytes; }
+    size_t getListTextureBudget() const { return m_listBudget; }
 
     // Texture format code of a list's format text ("8888", "0565", "1555",
     // "4444"); -1 when unknown.
@@ -52,4 +60,5 @@ private:
     aStringList m_list;
     std::string m_listPath;
     bool m_listHeld = false;
+    size_t m_listBudget = kDefaultListTextureBudget;
 };

@@ -82,3 +82,36 @@ TEST_F(ImageManagerTest, GroupsAndProgress) {
     EXPECT_NE(m.getImage("img0", "bonus"), nullptr);
     EXPECT_TRUE(keep.hasTexture()); // a handle held elsewhere keeps its picture
 }
+
+TEST_F(ImageManagerTest, ListTextureMemoryIsBounded) {
+    // The same 64 x 64 picture under ten names: each takes 16 KB of A8R8G8B8 texture.
+    write("big.png", content::writePng(solid(64, 64, 0xFF102030)));
+    std::string text = "small.png 8888 8888\n";
+    write("small.png", content::writePng(solid(2, 2, 0xFF102030)));
+    std::string names[10];
+    for (int i = 0; i < 10; ++i) {
+        for (int k = 0; k < i; ++k)
+            names[i] += "./"; // other spellings of one file
+        names[i] += "big.png";
+        text += names[i] + " 8888 8888\n";
+    }
+    std::string list = write("ImageList.txt", text);
+    aImageManager m;
+    EXPECT_EQ(m.getListTextureBudget(), aImageManager::kDefaultListTextureBudget);
+    m.setListTextureBudget(3 * 64 * 64 * 4 + 100);
+    LogCapture log;
+    m.loadList(list);
+    EXPECT_EQ(m.getImageCount(), 4u); // small and three big ones
+    for (int i = 3; i < 10; ++i)
+        EXPECT_TRUE(log.has("aImageManager. Texture memory of the list used up, not loaded: " + names[i]))
+            << i;
+    EXPECT_EQ(log.lines.size(), 7u);
+    ASSERT_NE(m.getImage("small"), nullptr);
+    EXPECT_EQ(m.getImage("small")->getTextureBytes(), 2u * 2u * 4u);
+    // The budget is each list's: another list loads again.
+    std::string other = write("Other.txt", "./././././././././././big.png 8888 8888\n");
+    log.clear();
+    m.loadList(other);
+    EXPECT_EQ(m.getImageCount(), 5u);
+    EXPECT_TRUE(log.lines.empty());
+}
