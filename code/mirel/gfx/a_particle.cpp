@@ -366,13 +366,16 @@ void aParticleSystem::update(float dt) {
     m_accumulator += dt;
     m_inUpdate = true;
     int steps = 0;
+    int64_t work = 0;
+    const int64_t perParticle = 1 + int64_t(m_lines.size()) + int64_t(m_forces.size());
     while (m_accumulator >= t) {
-        if (++steps > kMaxStepsPerUpdate) {
+        if (++steps > kMaxStepsPerUpdate || work >= MAX_WORK_PER_UPDATE) {
             m_accumulator = 0.0f;
             break;
         }
         m_clock += t;
         step(t);
+        work += (int64_t(m_liveCount) + 1) * perParticle;
         m_accumulator -= t;
         if (m_resetPending)
             break;

@@ -62,6 +62,10 @@ class aParticleSystem {
 public:
     // The most particles any system has alive (the size of the shared buffers).
     static constexpr int MAX_LIVE = 1000;
+    // The most work one update does: a particle moved by one step counts 1,
+    // and 1 more for each collision line and force rectangle it meets. A
+    // larger backlog of steps (a huge frame time or step rate) is dropped.
+    static constexpr int64_t MAX_WORK_PER_UPDATE = 2000000;
 
     using StoppedCallback = void (*)(aParticleSystem* system, void* user);
     using ParticleCallback = void (*)(aParticleSystem* system, aParticle* particle, void* user);

@@ -464,6 +464,33 @@ TEST_F(ParticleTest, HostileFilesNeitherHangNorCrash) {
     }
 }
 
+TEST_F(ParticleTest, OneUpdateDoesBoundedWork) {
+    // A million steps a second of a thousand long-lived particles, each
+    // tested against ten collision lines: a one-second frame drops the
+    // backlog once the update's work is done.
+    auto sys = make("max_particles 1000\nfps 1000000\nemit_per_sec 2000000000\nparticle_life 100 100\n"
+                    "velocity 1 2\n");
+    for (int i = 0; i < 10; ++i) {
+        aParticleCollisionLine line;
+        line.x = 1000.0f + float(i);
+        line.nx = -1.0f;
+        sys->addCollisionLine(line);
+    }
+    sys->startAt(10, 10);
+    sys->update(0.001f); // fills the system
+    ASSERT_EQ(sys->getLiveCount(), aParticleSystem::MAX_LIVE);
+    const float before = sys->getClock();
+    sys->update(1.0f);
+    const double steps = double(sys->getClock() - before) * 1e6;
+    EXPECT_LE(steps, double(aParticleSystem::MAX_WORK_PER_UPDATE) / (1001.0 * 11.0) + 2.0);
+    EXPECT_GE(steps, 1.0);
+    // A system at a sane rate runs every step of a long frame.
+    auto calm = make("max_particles 1000\nfps 60\nemit_per_sec 1000\nparticle_life 100 100\n");
+    calm->startAt(10, 10);
+    calm->update(2.0f);
+    EXPECT_NEAR(calm->getClock(), 2.0f, 1.0f / 60.0f);
+}
+
 TEST_F(ParticleTest, CallbacksMayResetOrRefillTheirSystem) {
     // Resetting from the died callback, and emitting from it through start.
     auto sys = make("fps 10\nemitter_life 0\nemit_per_sec 5\nparticle_life 0.3 0.3\n");
