@@ -12,8 +12,15 @@ namespace pellucid {
 
 namespace {
 
-// Larger pictures are refused rather than allocated.
-constexpr uint64_t kMaxPixels = 64ull * 1024 * 1024;
+// Larger pictures are refused, by the size their header gives, before
+// anything is decoded: a splash picture covers a launcher's window.
+constexpr uint64_t kMaxPixels = 16ull * 1024 * 1024;
+// A progressive file can hold any number of scans, each a pass over the whole
+// picture; beyond this many it is taken as hostile.
+constexpr int kMaxScans = 500;
+// The most memory the decoder may take for its own buffers (a progressive
+// picture keeps all its coefficients).
+constexpr long kMaxDecoderMemory = 256l * 1024 * 1024;
 
 struct ErrorManager {
     jpeg_error_mgr base;
@@ -29,6 +36,16 @@ void onError(j_common_ptr info)
     longjmp(err->jump, 1);
 }
 
+void onProgress(j_common_ptr info)
+{
+    auto* d = reinterpret_cast<j_decompress_ptr>(info);
+    if (d->input_scan_number > kMaxScans) {
+        ErrorManager* err = reinterpret_cast<ErrorManager*>(info->err);
+        std::snprintf(err->message, sizeof err->message, "more than %d scans", kMaxScans);
+        longjmp(err->jump, 1);
+    }
+}
+
 void onMessage(j_common_ptr info, int level)
 {
     ErrorManager* err = reinterpret_cast<ErrorManager*>(info->err);
@@ -39,6 +56,7 @@ void onMessage(j_common_ptr info, int level)
 bool decode(const uint8_t* data, size_t size, RgbPicture& out, ErrorManager& err)
 {
     jpeg_decompress_struct info;
+    jpeg_progress_mgr progress;
     info.err = jpeg_std_error(&err.base);
     err.base.error_exit = onError;
     err.base.emit_message = onMessage;
@@ -49,8 +67,17 @@ bool decode(const uint8_t* data, size_t size, RgbPicture& out, ErrorManager& err
         return false;
     }
     jpeg_create_decompress(&info);
+    info.mem->max_memory_to_use = kMaxDecoderMemory;
+    progress.progress_monitor = onProgress;
+    info.progress = &progress;
     jpeg_mem_src(&info, data, static_cast<unsigned long>(size));
     jpeg_read_header(&info, TRUE);
+    if (static_cast<uint64_t>(info.image_width) * info.image_height > kMaxPixels) {
+        std::snprintf(err.message, sizeof err.message, "picture of %ux%u pixels is too large",
+                      static_cast<unsigned>(info.image_width), static_cast<unsigned>(info.image_height));
+        jpeg_destroy_decompress(&info);
+        return false;
+    }
     info.out_color_space = JCS_RGB;
     jpeg_start_decompress(&info);
     if (info.output_components != 3 || info.output_width == 0 || info.output_height == 0 ||

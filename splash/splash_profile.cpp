@@ -1,8 +1,9 @@
 #include "splash_profile.h"
 
+#include "splash_file.h"
+#include "splash_log.h"
+
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 
 namespace pellucid {
@@ -104,11 +105,12 @@ size_t ProfileFile::wideLength(const std::string& utf8)
 bool ProfileFile::load(const std::string& path)
 {
     m_sections.clear();
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad())
+    std::string bytes;
+    const FileRead read = ReadPlainFile(path, kMaxFileSize, bytes);
+    if (read == FileRead::TooLarge)
+        splashLog("ProfileFile::load - '%s' is larger than %u bytes, not read", path.c_str(),
+                  static_cast<unsigned>(kMaxFileSize));
+    if (read != FileRead::Ok)
         return false;
     if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
         static_cast<unsigned char>(bytes[1]) == 0xFE)
@@ -127,6 +129,8 @@ void ProfileFile::parse(const std::string& text)
     std::string raw;
     Section* current = nullptr;
     while (std::getline(lines, raw)) {
+        if (raw.size() > kMaxLine)
+            raw.resize(kMaxLine);
         std::string line = trim(raw);
         if (line.empty() || line[0] == ';')
             continue;

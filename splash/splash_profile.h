@@ -6,6 +6,7 @@
 // UTF-16LE with a BOM.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <utility>
 #include <vector>
@@ -14,7 +15,14 @@ namespace pellucid {
 
 class ProfileFile {
 public:
-    // False when the file cannot be read (it then holds no section).
+    // A settings file has no reason to be larger: a larger one is not read.
+    static constexpr size_t kMaxFileSize = 64 * 1024;
+    // Lines are cut after this many bytes (no value or name read from the
+    // file may be that long anyway).
+    static constexpr size_t kMaxLine = 4096;
+
+    // False when the file cannot be read (it then holds no section): missing,
+    // not a plain file, or larger than kMaxFileSize (logged).
     bool load(const std::string& path);
     void parse(const std::string& text);
 

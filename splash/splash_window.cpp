@@ -1,13 +1,12 @@
 #include "splash_window.h"
 
+#include "splash_file.h"
 #include "splash_log.h"
 #include "splash_resources.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 #include <X11/Xutil.h>
 
@@ -16,7 +15,7 @@ namespace pellucid {
 namespace {
 
 // Files larger than this are not pictures the library shows.
-constexpr std::streamoff kMaxPictureFile = 256 * 1024 * 1024;
+constexpr size_t kMaxPictureFile = 64 * 1024 * 1024;
 
 uint32_t rgbOf(ColorRef c)
 {
@@ -102,23 +101,21 @@ bool CSplashWindow::LoadFilePicture()
 {
     ReleasePicture();
     const std::string path = m_entry ? m_entry->staticPath : std::string();
-    std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (path.empty() || !in) {
+    std::string bytes;
+    const FileRead read = path.empty() ? FileRead::NotAFile : ReadPlainFile(path, kMaxPictureFile, bytes);
+    if (read == FileRead::NotAFile) {
         splashLog("CSplashWindow::LoadFilePicture - cannot open picture '%s'", path.c_str());
         return false;
     }
-    std::streamoff size = in.tellg();
-    if (size <= 0 || size > kMaxPictureFile) {
+    if (read == FileRead::TooLarge || (read == FileRead::Ok && bytes.empty())) {
         splashLog("CSplashWindow::LoadFilePicture - picture '%s' is empty or too large", path.c_str());
         return false;
     }
-    std::vector<uint8_t> bytes(static_cast<size_t>(size));
-    in.seekg(0);
-    if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) {
+    if (read != FileRead::Ok) {
         splashLog("CSplashWindow::LoadFilePicture - cannot read picture '%s'", path.c_str());
         return false;
     }
-    return loadBytes(bytes.data(), bytes.size(), path);
+    return loadBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), path);
 }
 
 void CSplashWindow::ReleasePicture()
