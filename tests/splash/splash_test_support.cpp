@@ -56,7 +56,10 @@ public:
         if (::pipe(fds) != 0)
             return false;
         std::string fdText = std::to_string(fds[1]);
-        std::vector<std::string> args = {xvfb, "-displayfd", fdText, "-screen", "0", "1024x768x24", "-nolisten", "tcp"};
+        // Without -noreset the server resets whenever its last client leaves,
+        // and a test's next connection may arrive in the middle of the reset.
+        std::vector<std::string> args = {xvfb,  "-displayfd", fdText, "-screen", "0",      "1024x768x24",
+                                         "-nolisten", "tcp",  "-noreset"};
         std::vector<char*> argv;
         for (auto& a : args)
             argv.push_back(a.data());
@@ -92,8 +95,17 @@ public:
         if (number.empty())
             return false;
         ::setenv("DISPLAY", (":" + number).c_str(), 1);
-        m_started = true;
-        return true;
+        // The display number comes once the server listens; make sure a
+        // client gets through before any test uses it.
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            if (Display* d = XOpenDisplay(nullptr)) {
+                XCloseDisplay(d);
+                m_started = true;
+                return true;
+            }
+            ::usleep(50 * 1000);
+        }
+        return false;
     }
 
 private:
