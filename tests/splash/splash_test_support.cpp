@@ -58,8 +58,8 @@ public:
         std::string fdText = std::to_string(fds[1]);
         // Without -noreset the server resets whenever its last client leaves,
         // and a test's next connection may arrive in the middle of the reset.
-        std::vector<std::string> args = {xvfb,  "-displayfd", fdText, "-screen", "0",      "1024x768x24",
-                                         "-nolisten", "tcp",  "-noreset"};
+        std::vector<std::string> args = {xvfb, "-displayfd", fdText, "-screen", "0", "1024x768x24",
+                                         "-nolisten", "tcp", "-noreset"};
         std::vector<char*> argv;
         for (auto& a : args)
             argv.push_back(a.data());
