@@ -31,10 +31,19 @@ if [ "$FUZZ_SECONDS" -gt 0 ]; then
       [ -n "$f" ] || continue
       exe=$(find build/fuzz -name "$f" -type f -perm -u+x | head -n1)
       mkdir -p "build/fuzz/corpus/$f"
-      seeds=""
-      if [ -d "tests/fuzz-seeds/$f" ]; then seeds="tests/fuzz-seeds/$f"; fi
+      # Seeds: text ones committed, binary and large ones made by the build
+      # (tools/fuzzseeds). A fuzzer without any fails: it would start blind.
+      seeds=()
+      for d in "tests/fuzz-seeds/$f" "build/fuzz/fuzz-seeds/$f"; do
+        if [ -d "$d" ]; then seeds+=("$d"); fi
+      done
+      if [ ${#seeds[@]} -eq 0 ]; then
+        echo "fuzz $f: FAILED, no seeds (tests/fuzz-seeds/$f or tools/fuzzseeds)"
+        fuzz_failed=1
+        continue
+      fi
       "$exe" -max_total_time="$FUZZ_SECONDS" -rss_limit_mb=2048 -timeout=10 \
-        -artifact_prefix="build/fuzz/$f-" "build/fuzz/corpus/$f" $seeds \
+        -artifact_prefix="build/fuzz/$f-" "build/fuzz/corpus/$f" "${seeds[@]}" \
         > "build/fuzz/$f.log" 2>&1 &
       pids+=($!)
       names+=("$f")

@@ -872,10 +872,12 @@ void aDevice::drawTexturedQuad(aTexture* texture, const aDeviceRect& src, const 
         miny = std::min(miny, sy);
         maxy = std::max(maxy, sy);
     }
-    const int64_t bx0 = std::max<int64_t>(cx0, int64_t(std::max(-1e9, std::floor(minx - 0.5))));
-    const int64_t bx1 = std::min<int64_t>(cx1 - 1, int64_t(std::min(1e9, std::ceil(maxx - 0.5))));
-    const int64_t by0 = std::max<int64_t>(cy0, int64_t(std::max(-1e9, std::floor(miny - 0.5))));
-    const int64_t by1 = std::min<int64_t>(cy1 - 1, int64_t(std::min(1e9, std::ceil(maxy - 0.5))));
+    // Held within +-1e9 on both sides before the conversion: a quad far off
+    // the screen in either direction has corners beyond any integer.
+    const int64_t bx0 = std::max<int64_t>(cx0, int64_t(std::clamp(std::floor(minx - 0.5), -1e9, 1e9)));
+    const int64_t bx1 = std::min<int64_t>(cx1 - 1, int64_t(std::clamp(std::ceil(maxx - 0.5), -1e9, 1e9)));
+    const int64_t by0 = std::max<int64_t>(cy0, int64_t(std::clamp(std::floor(miny - 0.5), -1e9, 1e9)));
+    const int64_t by1 = std::min<int64_t>(cy1 - 1, int64_t(std::clamp(std::ceil(maxy - 0.5), -1e9, 1e9)));
     if (bx0 > bx1 || by0 > by1) {
         return;
     }

@@ -1,6 +1,7 @@
 // Arbitrary bytes as a GUI script: read through the server with every
 // registered widget type, initialised, updated with input and drawn. Must
-// never crash, leak or hang.
+// never crash, leak or hang. Lines "#--file--" split the input into the files
+// it may include as "fz:1", "fz:2", ... (support/fuzz_files.h).
 
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/gfx/a_image.h"
@@ -11,10 +12,12 @@
 #include "mirel/platform/window/headless/a_headless_window.h"
 #include "mirel/sound/a_sound.h"
 #include "mirel/util/a_log.h"
+#include "support/fuzz_files.h"
 
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <string_view>
 
 namespace {
 
@@ -58,8 +61,14 @@ struct Bench {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static Bench bench;
+    static FuzzFiles files("gui");
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
+    // includes are followed: keep away from device files that never end
+    if (text.find("/dev") != std::string_view::npos || text.find("/proc") != std::string_view::npos)
+        return 0;
+    const std::vector<std::string> parts = files.write(data, size);
     GUI::Server server(&bench.images, &bench.sounds, bench.input.get());
-    server.loadBuffer("fuzz.agui", reinterpret_cast<const char*>(data), size);
+    server.loadBuffer("fz:0", parts[0].data(), parts[0].size());
     server.InitializeWidgets();
     // A few frames of input over the tree: hover, a press and a key.
     const uint8_t seed = size ? data[0] : 0;

@@ -1,4 +1,9 @@
+// Arbitrary bytes as a locale string file; lines "#--file--" split the
+// input into the text files its entries may name as "fz:1", "fz:2", ...
+// (support/fuzz_files.h).
 #include "mirel/locale/a_localeserver.h"
+
+#include "support/fuzz_files.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -10,7 +15,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (text.find("/dev") != std::string_view::npos || text.find("/proc") != std::string_view::npos) {
         return 0;
     }
+    static FuzzFiles files("locale");
+    const std::vector<std::string> parts = files.write(data, size);
     aLocaleServer server;
-    server.parseBuffer("fuzz.txt", text.data(), text.size(), "g.");
+    server.parseBuffer("fz:0", parts[0].data(), parts[0].size(), "g.");
     return 0;
 }

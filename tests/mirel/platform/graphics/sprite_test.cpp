@@ -234,6 +234,29 @@ TEST(Sprite, ClippedByTheViewportAndDrawnInCallOrder) {
     green->release();
 }
 
+TEST(Sprite, QuadsFarOffTheScreenDrawNothing) {
+    // Corners beyond any integer on every side, scaled (the transformed path)
+    // and at fractional positions.
+    Fixture f(8, 8);
+    aTexture* t = f.texture(4, 4, std::vector<uint32_t>(16, 0xFFFFFFFFu));
+    const aVec2 scale{2.0f, 2.0f};
+    for (float x : {-3e38f, 3e38f, 0.5f}) {
+        for (float y : {-3e38f, 3e38f, 0.5f}) {
+            if (x == 0.5f && y == 0.5f)
+                continue;
+            const aVec2 at{x, y};
+            EXPECT_EQ(f.sprite->draw(t, nullptr, &scale, nullptr, 0.0f, &at, 0xFFFFFFFFu), A_OK)
+                << x << "," << y;
+            EXPECT_EQ(f.sprite->draw(t, nullptr, nullptr, nullptr, 0.0f, &at, 0xFFFFFFFFu), A_OK)
+                << x << "," << y;
+        }
+    }
+    for (uint32_t i = 0; i < 64; ++i) {
+        ASSERT_EQ(f.dev->backBuffer()[i], 0xFF000000u);
+    }
+    t->release();
+}
+
 TEST(Sprite, RefusesBadArgumentsAndInjectedFaults) {
     Fixture f(8, 8);
     aTexture* t = f.texture(4, 4, std::vector<uint32_t>(16, 0xFFFFFFFFu));

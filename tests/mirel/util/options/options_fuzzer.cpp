@@ -1,35 +1,20 @@
 // The options-file parser over arbitrary bytes, read from a scratch file the
-// way every options file is read. Include lines may name the input itself.
+// way every options file is read. Lines "#--file--" split the input into the
+// files it may include as "fz:1", "fz:2", ... ("fz:0" is the input's first
+// part itself; support/fuzz_files.h).
 
 #include "mirel/util/a_optionsfile.h"
 
-#include "mirel/file/a_fileserver.h"
-
-#include <unistd.h>
+#include "support/fuzz_files.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::string path = "/tmp/mirel-options-fuzz-" + std::to_string(getpid()) + ".ini";
-    static aFileServer* server = [] {
-        aFileServerSources s;
-        s.useSystem = false;
-        s.exePath = "/tmp/mirel-fuzz/prog";
-        auto* fs = new aFileServer(s);
-        fs->setAssign("fz", "/tmp/");
-        return fs;
-    }();
-    (void)server;
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f) {
-        return 0;
-    }
-    std::fwrite(data, 1, size, f);
-    std::fclose(f);
-
+    static FuzzFiles files("options");
+    files.write(data, size);
+    const std::string path = files.path(0);
     aOptionsFile o(path);
     std::string first = o.getSectionName();
     o.setSection(first);

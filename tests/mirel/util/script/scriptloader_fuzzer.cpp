@@ -1,4 +1,8 @@
+// Arbitrary bytes as a script; lines "#--file--" split the input into the
+// files it may include as "fz:1", "fz:2", ... (support/fuzz_files.h).
 #include "mirel/util/a_scriptloader.h"
+
+#include "support/fuzz_files.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -24,7 +28,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (text.find("/dev") != std::string_view::npos || text.find("/proc") != std::string_view::npos) {
         return 0;
     }
+    static FuzzFiles files("script");
+    const std::vector<std::string> parts = files.write(data, size);
     NullLoader loader;
-    loader.loadBuffer("fuzz.agui", text.data(), text.size());
+    loader.loadBuffer("fz:0", parts[0].data(), parts[0].size());
     return 0;
 }
