@@ -109,6 +109,7 @@ private:
     bool IsPressed(uint32_t state) const { return state >= 2; }
     void MakeMouseArgs(MouseEventArgs& args, Widget* target) const;
     void MakeKeyArgs(KeybEventArgs& args, uint32_t key) const;
+    void UpdateHover();
     void UpdateButtons();
     void UpdateKeys();
     void UpdateAutoRepeat(float dt);

@@ -188,6 +188,16 @@ void Server::UpdateAutoRepeat(float dt)
     }
 }
 
+void Server::UpdateHover()
+{
+    if (m_pressedButton != NO_BUTTON || !m_root)
+        return; // a held button keeps its widget wherever the cursor goes
+    Widget* hit = m_root->FindWidgetAt(m_lastX, m_lastY, true, true);
+    if (hit && !hit->IsEnabled())
+        hit = nullptr;
+    SetMouseWidget(hit);
+}
+
 void Server::Update(float dt)
 {
     if (m_input) {
@@ -200,16 +210,16 @@ void Server::Update(float dt)
         m_modifiers = GetModifiers();
         m_wheel = float(double(m_input->getWheel()) / 120.0);
 
+        // The hover follows the cursor before the buttons, so a press in the
+        // frame the cursor arrives belongs to the widget now under it; after a
+        // release it moves on in the same frame.
+        UpdateHover();
+        const bool held = m_pressedButton != NO_BUTTON;
         UpdateButtons();
         UpdateKeys();
         UpdateAutoRepeat(dt);
-
-        if (m_pressedButton == NO_BUTTON && m_root) {
-            Widget* hit = m_root->FindWidgetAt(m_lastX, m_lastY, true, true);
-            if (hit && !hit->IsEnabled())
-                hit = nullptr;
-            SetMouseWidget(hit);
-        }
+        if (held)
+            UpdateHover();
 
         if (Enabled(m_mouseWidget)) {
             MouseEventArgs args;

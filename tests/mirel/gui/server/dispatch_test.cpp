@@ -78,6 +78,36 @@ TEST_F(DispatchTest, PressMoveOffAndReleaseGivesNoClick)
     EXPECT_EQ(Take(), (Lines{"btn:MouseDown0", "btn:MouseUp0", "btn:Click"}));
 }
 
+TEST_F(DispatchTest, APressInTheFrameTheCursorArrivesGoesToTheWidgetUnderIt)
+{
+    Load(kTwoButtons);
+    h.SetCursor(105, 105);
+    h.Frame();
+    Take();
+    // Moved onto btn and pressed before the next frame: the press is btn's.
+    h.SetCursor(15, 15);
+    h.SetButton(0, true);
+    h.Frame();
+    EXPECT_EQ(Take(), (Lines{"other:MouseLeave", "btn:MouseEnter", "btn:MouseDown0", "btn:MouseMove"}));
+    EXPECT_EQ(h.server->GetMouseWidget(), Rec("btn"));
+    h.SetButton(0, false);
+    h.Frame();
+    EXPECT_EQ(Take(), (Lines{"btn:MouseUp0", "btn:Click"}));
+
+    // Released over another widget: the release is still the pressed widget's,
+    // and the hover moves on in the same frame.
+    h.SetButton(0, true);
+    h.Frame();
+    Take();
+    h.SetCursor(105, 105);
+    h.SetButton(0, false);
+    h.Frame();
+    EXPECT_EQ(Take(), (Lines{"btn:MouseUp0", "btn:MouseLeave", "other:MouseEnter", "other:MouseMove"}));
+    h.SetButton(0, true);
+    h.Frame();
+    EXPECT_EQ(Take(), (Lines{"other:MouseDown0"}));
+}
+
 TEST_F(DispatchTest, OneHeldButtonAtATime)
 {
     Load(kTwoButtons);
