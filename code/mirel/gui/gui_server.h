@@ -135,6 +135,9 @@ private:
 
     // Dispatch state.
     Widget* m_mouseWidget = nullptr;
+    // The deepest widget whose chain got MouseEnter and no MouseLeave: the
+    // mouse widget, or the surviving ancestor of a mouse widget that died.
+    Widget* m_hoverWidget = nullptr;
     Widget* m_focusWidget = nullptr;
     uint32_t m_pressedButton = NO_BUTTON;
     int32_t m_lastX = 0;
