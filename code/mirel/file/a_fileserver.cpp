@@ -220,6 +220,47 @@ bool openNoCase(const std::string& path, OpenFile& out) {
     return out.file != nullptr;
 }
 
+// The plain file a read of the path finds, or, when there is none, the path
+// with its folders resolved the same way: writing there replaces what reads
+// get instead of making a second file that differs only in case. A folder
+// that cannot be found leaves the path as given.
+std::string resolveForWrite(const std::string& path) {
+    struct stat st;
+    if (path.empty() || ::stat(path.c_str(), &st) == 0) {
+        return path;
+    }
+    std::string resolved;
+    size_t start = 0;
+    if (isSeparator(path[0])) {
+        resolved = "/";
+        start = 1;
+    }
+    while (start <= path.size()) {
+        size_t end = start;
+        while (end < path.size() && !isSeparator(path[end])) {
+            ++end;
+        }
+        const std::string name = path.substr(start, end - start);
+        const bool last = end == path.size();
+        if (!name.empty()) {
+            std::string found = (name == "." || name == ".." || ::stat((resolved + name).c_str(), &st) == 0)
+                                    ? name
+                                    : findNoCase(resolved, name);
+            if (last) {
+                return resolved + (found.empty() ? name : found);
+            }
+            if (found.empty() || !isDirectory(resolved + found)) {
+                return path;
+            }
+            resolved += found + "/";
+        } else if (last) {
+            return path; // ends with a separator: no file name
+        }
+        start = end + 1;
+    }
+    return path;
+}
+
 bool openForRead(const std::string& mangled, OpenFile& out) {
     out.file = openExact(mangled);
     return out.file != nullptr || openNoCase(mangled, out);
@@ -497,7 +538,7 @@ bool file_exists(const std::string& path) {
 }
 
 bool file_write(const std::string& path, const void* data, size_t size) {
-    std::string real = file_manglePath(path);
+    const std::string real = resolveForWrite(file_manglePath(path));
     FILE* f = std::fopen(real.c_str(), "wb");
     if (!f) {
         return false;
