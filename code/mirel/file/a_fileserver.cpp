@@ -359,36 +359,44 @@ void aFileServer::setBuiltInAssigns(const aFileServerSources& s) {
     };
 
     // Each folder is used when it exists (and, for the shared ones, can be
-    // written); otherwise the temp folder stands in.
+    // written); otherwise the temp folder stands in. The application-data
+    // folders never fall back to the temp folder, which every user of the
+    // machine can write: the user's data home is used once it is known,
+    // whether or not it exists yet (it is made with the first folder in it),
+    // and it also stands in for a shared data folder that cannot be written.
+    enum class Use { IfFolder, IfWritable, IfKnown };
     struct Folder {
         const char* name;
         std::string path;
-        bool mustBeWritable;
+        Use use;
+        const char* fallback;
     };
     const std::string apps = under(dataHome, "applications");
     const std::string sharedApps = under(sharedData, "applications");
     const Folder folders[] = {
-        {"userprof", home, false},
-        {"userdocs", userDir("XDG_DOCUMENTS_DIR", "Documents"), false},
-        {"usermusic", userDir("XDG_MUSIC_DIR", "Music"), false},
-        {"uservideo", userDir("XDG_VIDEOS_DIR", "Videos"), false},
-        {"userdesktop", userDir("XDG_DESKTOP_DIR", "Desktop"), false},
-        {"userstart", apps, false},
-        {"userprogs", apps, false},
-        {"userappdata", dataHome, false},
-        {"alldocs", under(sharedRoot, "Documents"), true},
-        {"allmusic", under(sharedRoot, "Music"), true},
-        {"allvideo", under(sharedRoot, "Videos"), true},
-        {"allstart", sharedApps, true},
-        {"allprogs", sharedApps, true},
-        {"allappdata", sharedData, true},
+        {"userprof", home, Use::IfFolder, "temp:"},
+        {"userdocs", userDir("XDG_DOCUMENTS_DIR", "Documents"), Use::IfFolder, "temp:"},
+        {"usermusic", userDir("XDG_MUSIC_DIR", "Music"), Use::IfFolder, "temp:"},
+        {"uservideo", userDir("XDG_VIDEOS_DIR", "Videos"), Use::IfFolder, "temp:"},
+        {"userdesktop", userDir("XDG_DESKTOP_DIR", "Desktop"), Use::IfFolder, "temp:"},
+        {"userstart", apps, Use::IfFolder, "temp:"},
+        {"userprogs", apps, Use::IfFolder, "temp:"},
+        {"userappdata", dataHome, Use::IfKnown, "temp:"},
+        {"alldocs", under(sharedRoot, "Documents"), Use::IfWritable, "temp:"},
+        {"allmusic", under(sharedRoot, "Music"), Use::IfWritable, "temp:"},
+        {"allvideo", under(sharedRoot, "Videos"), Use::IfWritable, "temp:"},
+        {"allstart", sharedApps, Use::IfWritable, "temp:"},
+        {"allprogs", sharedApps, Use::IfWritable, "temp:"},
+        {"allappdata", sharedData, Use::IfWritable, "userappdata:"},
     };
     for (const Folder& f : folders) {
-        bool ok = f.mustBeWritable ? isWritableDirectory(f.path) : isDirectory(f.path);
+        const bool ok = f.use == Use::IfKnown      ? !f.path.empty()
+                        : f.use == Use::IfWritable ? isWritableDirectory(f.path)
+                                                   : isDirectory(f.path);
         if (ok) {
             setFolder(f.name, withSlash(f.path));
         } else {
-            setAssign(f.name, "temp:");
+            setAssign(f.name, f.fallback);
         }
     }
 }

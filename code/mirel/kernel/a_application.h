@@ -130,6 +130,9 @@ public:
     const std::string& getCrashMessage() const { return m_crashMessage; }
     const std::string& getAppPath() const { return m_appPath; }
     const std::string& getLogFileName() const { return m_logFileName; }
+    // The game's folders in path-assign form, all in the user's data home:
+    // "userappdata:" + the game folder (the common folder is the same), its
+    // "saves/" and its "ScreenShots/".
     const std::string& getUserFolder() const { return m_userFolder; }
     const std::string& getSavedGamesFolder() const { return m_savedGamesFolder; }
     const std::string& getCommonFolder() const { return m_commonFolder; }

@@ -77,10 +77,14 @@ int aApplication::init(const char* name, void* instance, const char* commandLine
         return 1;
     }
 
+    // Every folder of the game lies in the user's data home: the saves in a
+    // folder of their own there, and the common data beside the user's (a
+    // folder every user of the machine could write would let one user change
+    // another's files).
     const std::string game = a_gameFolder(company ? company : "", m_name);
     m_userFolder = "userappdata:" + game;
-    m_savedGamesFolder = "userprof:Saved Games/" + game;
-    m_commonFolder = "allappdata:" + game;
+    m_savedGamesFolder = m_userFolder + "saves/";
+    m_commonFolder = m_userFolder;
     m_screenshotFolder = m_userFolder + "ScreenShots/";
     for (const std::string* folder : {&m_userFolder, &m_commonFolder, &m_savedGamesFolder}) {
         if (!m_fileServer.dirExists(*folder)) {

@@ -139,6 +139,19 @@ TEST(FileServer, TempAtTheRootAndMissingHomeFallBack) {
     EXPECT_EQ(server.getAssign("allappdata"), "/opt/my:game/");
 }
 
+TEST(FileServer, AppDataFoldersStayInTheDataHome) {
+    // A fresh account: the data home does not exist yet, and no shared data
+    // folder can be written. Neither falls back to the temp folder.
+    const std::string root = scratch("freshhome");
+    fs::create_directories(root + "home");
+    aFileServerSources s = sourcesIn(root);
+    aFileServer server(s);
+    EXPECT_EQ(server.getAssign("userappdata"), root + "home/.local/share/");
+    EXPECT_EQ(server.getAssign("allappdata"), root + "home/.local/share/");
+    EXPECT_TRUE(server.makeDir("allappdata:Company/Game/saves/"));
+    EXPECT_TRUE(fs::is_directory(root + "home/.local/share/Company/Game/saves"));
+}
+
 TEST(FileServer, MakeDirDeleteAndDirExists) {
     const std::string root = scratch("makedir");
     fs::create_directories(root + "home/.local/share");

@@ -1,5 +1,6 @@
 #include "mirel/kernel/a_application.h"
 
+#include "mirel/file/a_fileserver.h"
 #include "mirel/gfx/a_anim.h"
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/gfx/a_image.h"
@@ -70,11 +71,12 @@ protected:
         m_root = std::filesystem::path(base ? base : "/tmp/mirel-test") /
                  ::testing::UnitTest::GetInstance()->current_test_info()->name();
         std::filesystem::remove_all(m_root);
-        for (const char* sub : {"data", "home", "run"}) {
+        for (const char* sub : {"data", "home", "run", "shared"}) {
             std::filesystem::create_directories(m_root / sub);
         }
         setenv("MIREL_HEADLESS", "1", 1);
         setenv("XDG_DATA_HOME", (m_root / "data").c_str(), 1);
+        setenv("XDG_DATA_DIRS", (m_root / "shared").c_str(), 1); // writable, and still not used
         setenv("HOME", (m_root / "home").c_str(), 1);
         setenv("XDG_RUNTIME_DIR", (m_root / "run").c_str(), 1);
     }
@@ -167,8 +169,6 @@ TEST_F(Application, InitMakesFoldersWritesTheBannerAndKeepsALogUpToTheLimit) {
         {
             TestApp app;
             ASSERT_EQ(app.init("Test Game", nullptr, "", "Company"), 0);
-            EXPECT_TRUE(
-                std::filesystem::is_directory(m_root / "home" / "Saved Games" / "Company" / "Test Game"));
             EXPECT_EQ(app.getScreenshotFolder(), "userappdata:Company/Test Game/ScreenShots/");
             app.shutdown();
         }
@@ -193,6 +193,21 @@ TEST_F(Application, InitMakesFoldersWritesTheBannerAndKeepsALogUpToTheLimit) {
     EXPECT_STREQ(arguments.getArgument(2), "level2");
     EXPECT_TRUE(std::filesystem::is_directory(m_root / "data" / "Solo"));
     app.shutdown();
+}
+
+TEST_F(Application, EveryFolderLivesUnderTheDataHome) {
+    TestApp app;
+    ASSERT_EQ(app.init("Test Game", nullptr, "", "Company"), 0);
+    aFileServer& files = *aFileServer::getInstance();
+    EXPECT_EQ(files.manglePath(app.getUserFolder()), userDir());
+    EXPECT_EQ(files.manglePath(app.getCommonFolder()), userDir());
+    EXPECT_EQ(files.manglePath(app.getSavedGamesFolder()), userDir() + "saves/");
+    EXPECT_TRUE(std::filesystem::is_directory(userDir() + "saves"));
+    app.shutdown();
+    // Nothing was made in the home folder or the shared data folders.
+    for (const char* sub : {"home", "shared"}) {
+        EXPECT_TRUE(std::filesystem::is_empty(m_root / sub)) << sub;
+    }
 }
 
 TEST_F(Application, SecondStartEndsWithOneAndMakesNoWindow) {
