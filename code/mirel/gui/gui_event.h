@@ -151,7 +151,9 @@ public:
     Connection Subscribe(SubscriberInterface* subscriber);
     Connection Subscribe(std::unique_ptr<SubscriberInterface> subscriber);
     void Unsubscribe(SubscriberInterface* subscriber);
-    bool IsSubscribed(SubscriberInterface* subscriber) const { return Find(subscriber) != m_subscribers.end(); }
+    bool IsSubscribed(SubscriberInterface* subscriber) const {
+        return Find(subscriber) != m_subscribers.end();
+    }
 
     // Calls every subscriber and ORs its result into args.handled.
     void Fire(EventArgs& args);

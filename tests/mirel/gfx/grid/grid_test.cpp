@@ -158,7 +158,8 @@ TEST_F(GridTest, AtRestDrawsExactlyWhatASpriteDraws) {
     img.createEmpty(16, 8);
     for (uint32_t y = 0; y < 8; ++y)
         for (uint32_t x = 0; x < 16; ++x)
-            img.setPixel(int(x), int(y), 0xFF000000u | (x * 16u) << 16 | (y * 32u) << 8 | ((x + y) & 1u) * 255u);
+            img.setPixel(int(x), int(y),
+                         0xFF000000u | (x * 16u) << 16 | (y * 32u) << 8 | ((x + y) & 1u) * 255u);
     auto frame = [&](auto&& draw) {
         std::vector<uint32_t> pixels;
         EXPECT_TRUE(m_server->beginScene()); // linear filtering, as every frame

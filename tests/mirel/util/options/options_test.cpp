@@ -162,8 +162,9 @@ TEST_F(OptionsTest, BlanksAndTabsAroundKeysAndValuesAreTrimmed) {
     struct Case {
         const char* key;
         const char* value;
-    } cases[] = {{"indented", "1"},  {"mixed", "2"},         {"aligned", "3"}, {"comment", "four"},
-                 {"tail", "five"}, {"inner", "six and seven"}, {"bare", ""}};
+    } cases[] = {{"indented", "1"},   {"mixed", "2"},   {"aligned", "3"},
+                 {"comment", "four"}, {"tail", "five"}, {"inner", "six and seven"},
+                 {"bare", ""}};
     EXPECT_EQ(o.getSectionName(), "Main");
     for (const Case& c : cases) {
         EXPECT_TRUE(o.hasKey(c.key)) << c.key;
