@@ -12,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -19,6 +20,7 @@
 #include <functional>
 #include <sstream>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -411,28 +413,59 @@ TEST_F(Application, CursorSpriteIsDrawnAtThePointerLessTheHotSpotAndAnimates) {
 
 TEST_F(Application, CrashWritesTheReportLogsAndShowsTheBox) {
     std::string boxFile = (m_root / "box.txt").string();
+    std::filesystem::create_directories(userDir());
+    std::ofstream(userDir() + "crash.dmp") << "the last crash";
     pid_t pid = fork();
     if (pid == 0) {
+        a_setMessageBoxObserver(
+            [](const char* title, const char* text, void* user) {
+                const std::string path = static_cast<const char*>(user);
+                std::ofstream(path + ".part") << title << "|" << text;
+                std::rename((path + ".part").c_str(), path.c_str());
+            },
+            boxFile.data());
         TestApp app;
         if (app.init("Test Game", nullptr, "", "Company") != 0) {
             _exit(3);
         }
         app.setCrashMessage("Please write to us.\\nThank you");
-        a_setMessageBoxObserver(
-            [](const char* title, const char* text, void* user) {
-                std::ofstream(static_cast<const char*>(user)) << title << "|" << text;
-            },
-            boxFile.data());
+        // Another thread is inside the log when the fault comes: the crash must
+        // not wait for it.
+        std::atomic<bool> inLog{false};
+        std::thread logger([&] {
+            flockfile(a_getLogFile());
+            inLog = true;
+            for (;;) {
+                pause();
+            }
+        });
+        while (!inLog) {
+            usleep(1000);
+        }
         raise(SIGSEGV);
         _exit(4);
     }
     int status = 0;
-    waitpid(pid, &status, 0);
+    bool ended = false;
+    for (int i = 0; i < 2000 && !ended; ++i) {
+        ended = waitpid(pid, &status, WNOHANG) == pid;
+        usleep(ended ? 0 : 10000);
+    }
+    if (!ended) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+        FAIL() << "the crash hung";
+    }
     ASSERT_TRUE(WIFSIGNALED(status));
     EXPECT_EQ(WTERMSIG(status), SIGSEGV);
     std::string report = readFile(userDir() + "crash.dmp");
     EXPECT_NE(report.find("Signal: 11 (SIGSEGV)"), std::string::npos) << report;
     EXPECT_NE(report.find("Backtrace:"), std::string::npos);
+    EXPECT_EQ(readFile(userDir() + "crash.dmp.old"), "the last crash");
+    // The box comes from the crash handler's helper, after the program ended.
+    for (int i = 0; i < 1000 && !std::filesystem::exists(boxFile); ++i) {
+        usleep(10000);
+    }
     EXPECT_EQ(readFile(boxFile), "Error!|Critical error. File \"crash.dmp\" has been saved to \n\"" +
                                      userDir() + "\"\nPlease write to us.\nThank you");
     EXPECT_NE(readFile(userDir() + "mirel.log")

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +11,7 @@
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -126,14 +128,25 @@ TEST(SingleInstance, NamesBecomeSafeFileNames) {
 }
 
 namespace {
-void crashCallback(int sig, void*, void* user) {
+void crashCallback(int sig, void*, const char* note, void* user) {
     // The report is already on disk when the callback runs.
     const char* marker = static_cast<const char*>(user);
-    FILE* f = std::fopen(marker, "w");
+    const std::string temp = std::string(marker) + ".part";
+    FILE* f = std::fopen(temp.c_str(), "w");
     if (f) {
-        std::fprintf(f, "callback %d", sig);
+        std::fprintf(f, "callback %d %s", sig, note);
         std::fclose(f);
+        std::rename(temp.c_str(), marker);
     }
+}
+
+// The callback runs in the helper process, which may still be at work when the
+// crashed process has ended: waits up to ten seconds for the marker.
+std::string awaitFile(const std::string& path) {
+    for (int i = 0; i < 1000 && !std::filesystem::exists(path); ++i) {
+        usleep(10000);
+    }
+    return readFile(path);
 }
 } // namespace
 
@@ -143,9 +156,12 @@ TEST(CrashHandler, FatalSignalWritesReportThenCallsBackAndEnds) {
         std::string dir = scratch("crash" + std::to_string(sig));
         std::string dump = dir + "/crash.dmp";
         std::string marker = dir + "/marker";
+        std::ofstream(dump) << "the previous report";
         pid_t pid = fork();
         if (pid == 0) {
+            a_setCrashNote("early");
             a_installCrashHandler(dump, crashCallback, marker.data());
+            a_setCrashNote("the note at the crash");
             raise(sig);
             _exit(0);
         }
@@ -159,7 +175,8 @@ TEST(CrashHandler, FatalSignalWritesReportThenCallsBackAndEnds) {
         EXPECT_NE(report.find("Address: 0x"), std::string::npos);
         EXPECT_NE(report.find("Backtrace:\n"), std::string::npos);
         EXPECT_NE(report.find("End of report"), std::string::npos);
-        EXPECT_EQ(readFile(marker), "callback " + std::to_string(sig));
+        EXPECT_EQ(awaitFile(marker), "callback " + std::to_string(sig) + " the note at the crash");
+        EXPECT_EQ(readFile(dump + ".old"), "the previous report"); // kept, not overwritten
     }
 }
 
@@ -179,6 +196,59 @@ TEST(CrashHandler, RealInvalidAccessIsReportedWithItsAddress) {
     ASSERT_TRUE(WIFSIGNALED(status));
     EXPECT_EQ(WTERMSIG(status), SIGSEGV);
     EXPECT_NE(readFile(dump).find("Address: 0x10\n"), std::string::npos) << readFile(dump);
+}
+
+namespace {
+FILE* g_busy = nullptr; // a stream another thread holds locked when the fault comes
+
+void lockingCallback(int sig, void*, const char* note, void* user) {
+    flockfile(g_busy); // would wait for ever inside the signal handler
+    funlockfile(g_busy);
+    crashCallback(sig, nullptr, note, user);
+}
+
+// Waits up to `seconds` for the process; kills it when it is still there.
+bool endsWithin(pid_t pid, int seconds, int* status) {
+    for (int i = 0; i < seconds * 100; ++i) {
+        if (waitpid(pid, status, WNOHANG) == pid) {
+            return true;
+        }
+        usleep(10000);
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, status, 0);
+    return false;
+}
+} // namespace
+
+TEST(CrashHandler, AFaultWhileAnotherThreadHoldsALockStillEnds) {
+    std::string dir = scratch("crashlocked");
+    std::string dump = dir + "/crash.dmp";
+    std::string marker = dir + "/marker";
+    pid_t pid = fork();
+    if (pid == 0) {
+        g_busy = std::fopen((dir + "/busy").c_str(), "w");
+        a_installCrashHandler(dump, lockingCallback, marker.data());
+        std::atomic<bool> locked{false};
+        std::thread holder([&] {
+            flockfile(g_busy);
+            locked = true;
+            for (;;) {
+                pause();
+            }
+        });
+        while (!locked) {
+            usleep(1000);
+        }
+        raise(SIGSEGV);
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_TRUE(endsWithin(pid, 20, &status)) << "the crash handler hung";
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(WTERMSIG(status), SIGSEGV);
+    EXPECT_NE(readFile(dump).find("Signal: 11 (SIGSEGV)"), std::string::npos);
+    EXPECT_EQ(awaitFile(marker), "callback 11 "); // the helper took the lock freely
 }
 
 TEST(SystemFacts, OsNameFromReleaseFileAndUname) {
