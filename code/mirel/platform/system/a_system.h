@@ -16,7 +16,8 @@
 class aSingleInstance {
 public:
     // lockDir: the folder of the lock file; empty means $XDG_RUNTIME_DIR, or
-    // the temp folder when that is not set.
+    // the XDG data home when that is not set (made when missing); never a
+    // shared folder such as /tmp. The lock file is never opened through a link.
     explicit aSingleInstance(const std::string& lockDir = std::string());
     ~aSingleInstance();
     aSingleInstance(const aSingleInstance&) = delete;

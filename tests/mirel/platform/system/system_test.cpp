@@ -116,6 +116,80 @@ TEST(SingleInstance, LockOfAKilledCopyIsFreedByTheSystem) {
     EXPECT_FALSE(second.takeRaiseRequest());
 }
 
+TEST(SingleInstance, TheLockLivesInTheUsersOwnFolders) {
+    const std::string root = scratch("lockdirs");
+    struct Env {
+        const char* name;
+        std::string saved;
+        bool was;
+    } env[] = {{"XDG_RUNTIME_DIR", "", false},
+               {"XDG_DATA_HOME", "", false},
+               {"HOME", "", false},
+               {"TMPDIR", "", false}};
+    for (Env& e : env) {
+        const char* v = std::getenv(e.name);
+        e.was = v != nullptr;
+        e.saved = v ? v : "";
+    }
+    auto set = [](const char* name, const std::string& value) {
+        if (value.empty()) {
+            unsetenv(name);
+        } else {
+            setenv(name, value.c_str(), 1);
+        }
+    };
+    struct Case {
+        std::string runtime, dataHome, home;
+        std::string folder; // where the lock goes; "" for none at all
+    } cases[] = {
+        {root + "/run", root + "/data", root + "/home", root + "/run/"},
+        {"", root + "/data", root + "/home", root + "/data/"},
+        {"relative/run", "", root + "/home", root + "/home/.local/share/"}, // made when missing
+        {"", "", "", ""},
+    };
+    std::filesystem::create_directories(root + "/run");
+    std::filesystem::create_directories(root + "/home");
+    for (const Case& c : cases) {
+        set("XDG_RUNTIME_DIR", c.runtime);
+        set("XDG_DATA_HOME", c.dataHome);
+        set("HOME", c.home);
+        set("TMPDIR", root + "/tmp"); // never used: a folder others may write
+        aSingleInstance lock;
+        EXPECT_TRUE(lock.acquire("Game")) << c.folder;
+        if (c.folder.empty()) {
+            EXPECT_FALSE(lock.isOwner()); // runs, without a lock
+            EXPECT_EQ(lock.getLockPath(), "");
+        } else {
+            EXPECT_TRUE(lock.isOwner()) << c.folder;
+            EXPECT_EQ(lock.getLockPath().rfind(c.folder, 0), 0u) << lock.getLockPath();
+        }
+    }
+    EXPECT_FALSE(std::filesystem::exists(root + "/tmp"));
+    for (const Env& e : env) {
+        if (e.was) {
+            setenv(e.name, e.saved.c_str(), 1);
+        } else {
+            unsetenv(e.name);
+        }
+    }
+}
+
+TEST(SingleInstance, ALinkInPlaceOfTheLockIsNotFollowed) {
+    const std::string dir = scratch("locklink");
+    const std::string victim = dir + "/victim";
+    std::ofstream(victim) << "keep me";
+    aSingleInstance probe(dir);
+    probe.acquire("game");
+    const std::string path = probe.getLockPath();
+    probe.release();
+    std::filesystem::remove(path);
+    std::filesystem::create_symlink(victim, path);
+    aSingleInstance lock(dir);
+    EXPECT_TRUE(lock.acquire("game")); // runs, but takes no lock through the link
+    EXPECT_FALSE(lock.isOwner());
+    EXPECT_EQ(readFile(victim), "keep me");
+}
+
 TEST(SingleInstance, NamesBecomeSafeFileNames) {
     const std::pair<const char*, const char*> cases[] = {{"Tarrow Game", "Tarrow_Game"},
                                                          {"../x/y", ".._x_y"},
