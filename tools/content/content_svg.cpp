@@ -12,6 +12,8 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -560,25 +562,41 @@ std::string xmlEscape(const std::string& text) {
     return out;
 }
 
+bool resolvePictureRef(const std::string& href, const std::string& baseDir, const SvgContext& context,
+                       const std::string& from, std::string& path, std::string& fragment, std::string& error) {
+    Inliner in{context, error};
+    return in.resolve(href, baseDir, from, path, fragment);
+}
+
+bool loadSvgText(const std::string& text, const std::string& baseFile, const SvgContext& context,
+                 std::string& document, std::string& error) {
+    DocPtr doc(xmlReadMemory(text.data(), int(text.size()), baseFile.c_str(), nullptr, kParseFlags));
+    xmlNode* root = doc ? xmlDocGetRootElement(doc.get()) : nullptr;
+    if (!root || !isElement(root, "svg")) {
+        const xmlError* e = xmlGetLastError();
+        error = baseFile + ": not an SVG document" +
+                (!doc && e && e->message ? std::string(" (line ") + std::to_string(e->line) + ": " + trim(e->message) + ")"
+                                         : "");
+        return false;
+    }
+    Inliner in{context, error};
+    if (!in.process(doc.get(), root, fs::path(baseFile).parent_path().string(), baseFile, 0))
+        return false;
+    document = serialize(doc.get());
+    return true;
+}
+
 bool loadSvg(const std::string& path, const SvgContext& context, std::string& document, std::string& error) {
-    if (!fs::is_regular_file(path)) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in || !fs::is_regular_file(path)) {
         error = "picture source " + path + " not found";
         return false;
     }
     if (context.reads)
         context.reads->insert(path);
-    DocPtr doc(xmlReadFile(path.c_str(), nullptr, kParseFlags));
-    xmlNode* root = doc ? xmlDocGetRootElement(doc.get()) : nullptr;
-    if (!root || !isElement(root, "svg")) {
-        const xmlError* e = xmlGetLastError();
-        error = path + ": not an SVG document" + (e && e->message ? std::string(" (") + trim(e->message) + ")" : "");
-        return false;
-    }
-    Inliner in{context, error};
-    if (!in.process(doc.get(), root, fs::path(path).parent_path().string(), path, 0))
-        return false;
-    document = serialize(doc.get());
-    return true;
+    std::ostringstream text;
+    text << in.rdbuf();
+    return loadSvgText(text.str(), path, context, document, error);
 }
 
 bool svgPageSize(const std::string& document, double& width, double& height, std::string& error) {

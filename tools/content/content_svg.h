@@ -30,6 +30,16 @@ struct SvgContext {
 // with a message naming the file.
 bool loadSvg(const std::string& path, const SvgContext& context, std::string& document, std::string& error);
 
+// The same for SVG text whose references resolve from baseFile's folder.
+bool loadSvgText(const std::string& text, const std::string& baseFile, const SvgContext& context,
+                 std::string& document, std::string& error);
+
+// Finds the file of a picture reference ("clipart:<path>" or a path relative
+// to baseDir, with an optional "#id"); `from` names the referring place in
+// messages.
+bool resolvePictureRef(const std::string& href, const std::string& baseDir, const SvgContext& context,
+                       const std::string& from, std::string& path, std::string& fragment, std::string& error);
+
 // Renders a document into width x height pixels: the page fitted into the
 // picture, or with `element` ("#id") only that element at its place on the page.
 // The document's relative references resolve from baseFile's folder.
