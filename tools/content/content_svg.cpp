@@ -475,6 +475,8 @@ struct Inliner {
         double cx = x + w / 2, cy = y + hh / 2;
 
         xmlNode* outer = element("g");
+        // Freed with its subtree unless it takes the image's place.
+        std::unique_ptr<xmlNode, void (*)(xmlNode*)> guard(outer, xmlFreeNode);
         for (const char* a : {"id", "class", "style", "opacity", "transform", "clip-path", "mask", "filter"})
             if (hasAttr(img, a))
                 setAttr(outer, a, attr(img, a));
@@ -539,6 +541,7 @@ struct Inliner {
         setAttr(drawing, "overflow", "hidden");
         xmlAddChild(box, drawing);
 
+        guard.release();
         xmlReplaceNode(img, top);
         xmlFreeNode(img);
         xmlReconciliateNs(doc, top);

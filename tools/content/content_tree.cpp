@@ -72,6 +72,7 @@ bool copyTree(const std::string& sourceRoot, const std::string& outputRoot, std:
         error = "data folder " + sourceRoot + " not found";
         return false;
     }
+    fs::create_directories(outputRoot, ec);
     for (fs::recursive_directory_iterator it(sourceRoot, ec), end; it != end; it.increment(ec)) {
         if (ec) {
             error = "cannot list " + sourceRoot + ": " + ec.message();

@@ -94,6 +94,14 @@ bool parseArgs(int argc, char** argv, Args& a) {
     return true;
 }
 
+// The build passes the folder it found, or its "not found" value.
+std::string clipartDir(const Args& a) {
+    std::string dir = a.get("--clipart");
+    if (dir.size() >= 8 && dir.compare(dir.size() - 8, 8, "NOTFOUND") == 0)
+        return "";
+    return dir;
+}
+
 int fail(const std::string& message) {
     std::fprintf(stderr, "error: %s\n", message.c_str());
     return 1;
@@ -120,7 +128,7 @@ int runArt(const Args& a) {
     job.sourceRoot = a.positional[1];
     job.outputRoot = a.positional[2];
     job.previewRoot = a.get("--preview");
-    job.svg.clipartDir = a.get("--clipart");
+    job.svg.clipartDir = clipartDir(a);
     job.svg.reads = &reads;
     std::string error;
     if (!content::runArt(job, error))
@@ -199,7 +207,7 @@ int runSvg(const Args& a) {
         return usage();
     std::set<std::string> reads;
     content::SvgContext ctx;
-    ctx.clipartDir = a.get("--clipart");
+    ctx.clipartDir = clipartDir(a);
     ctx.reads = &reads;
     std::string doc, error;
     const std::string& in = a.positional[0];

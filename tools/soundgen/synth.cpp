@@ -449,16 +449,17 @@ bool parseBeats(const std::string& t, double& beats) {
     size_t slash = t.find('/');
     char* end = nullptr;
     if (slash != std::string::npos) {
-        double a = std::strtod(t.substr(0, slash).c_str(), &end);
-        if (*end)
+        std::string top = t.substr(0, slash), bottom = t.substr(slash + 1);
+        double a = std::strtod(top.c_str(), &end);
+        if (*end || top.empty())
             return false;
-        double b = std::strtod(t.substr(slash + 1).c_str(), &end);
-        if (*end || b <= 0)
+        double b = std::strtod(bottom.c_str(), &end);
+        if (*end || bottom.empty() || b <= 0)
             return false;
         beats = a / b;
     } else {
         beats = std::strtod(t.c_str(), &end);
-        if (*end)
+        if (*end || t.empty())
             return false;
     }
     return beats > 0 && beats <= 64;
@@ -727,7 +728,7 @@ bool renderSpeech(const std::string& recipe, const std::string& espeak, Audio& o
         error = file.where(s->line) + "[speech] needs Text";
         return false;
     }
-    if (espeak.empty()) {
+    if (espeak.empty() || (espeak.size() >= 8 && espeak.compare(espeak.size() - 8, 8, "NOTFOUND") == 0)) {
         error = recipe + ": speech needs espeak-ng (install it: ./setup.sh)";
         return false;
     }
