@@ -1,6 +1,7 @@
 // SVG compositions: references to clip art and to our own drawings are
 // inlined so that their names never meet, fitted into their boxes and turned.
 
+#include "content/content_lsan.h"
 #include "content/content_picture.h"
 #include "content/content_svg.h"
 #include "content_test_support.h"
@@ -116,6 +117,15 @@ TEST(SvgComposition, ReferencesThatCannotBeFollowedAreNamed) {
         EXPECT_NE(error.find(c.message), std::string::npos) << error;
         EXPECT_NE(error.find(dir), std::string::npos) << "names the file: " << error;
     }
+}
+
+TEST(SvgComposition, TextIsDrawnWithTheSystemFonts) {
+    std::string dir = contenttest::scratch();
+    content::Picture p = render(dir, "<text x=\"5\" y=\"40\" font-family=\"DejaVu Sans\" font-size=\"36\" "
+                                     "fill=\"#000000\">Ab</text>");
+    content::Bounds b = content::alphaBounds(p);
+    EXPECT_GT(b.width, 30u);
+    EXPECT_GT(b.height, 20u);
 }
 
 TEST(SvgComposition, ClipArtFitsItsBox) {

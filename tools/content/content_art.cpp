@@ -497,6 +497,12 @@ struct Renderer {
 
 bool runArt(ArtJob& job, std::string& error) {
     error.clear();
+    // Relative paths of the command line are the working folder's.
+    job.recipe = fs::absolute(job.recipe).lexically_normal().string();
+    job.sourceRoot = fs::absolute(job.sourceRoot).lexically_normal().string();
+    job.outputRoot = fs::absolute(job.outputRoot).lexically_normal().string();
+    if (!job.previewRoot.empty())
+        job.previewRoot = fs::absolute(job.previewRoot).lexically_normal().string();
     Renderer r{job, error, {}, {}, {}, {}, {}, false, {}, {}, {}, {}};
     return r.run();
 }

@@ -73,6 +73,9 @@ bool parseChars(const std::string& value, std::vector<uint32_t>& named, std::vec
 }
 
 bool runFonts(FontJob& job, std::string& error) {
+    job.recipe = fs::absolute(job.recipe).lexically_normal().string();
+    job.sourceRoot = fs::absolute(job.sourceRoot).lexically_normal().string();
+    job.outputRoot = fs::absolute(job.outputRoot).lexically_normal().string();
     IniFile recipe;
     job.reads.insert(job.recipe);
     if (!readIni(job.recipe, recipe, error))

@@ -14,6 +14,7 @@
 // --fonts DIR, --size W H, --element ID, --quality Q, --crop.
 
 #include "content/content_art.h"
+#include "content/content_lsan.h"
 #include "content/content_fonts.h"
 #include "content/content_output.h"
 #include "content/content_picture.h"
