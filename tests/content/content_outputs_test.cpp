@@ -74,6 +74,8 @@ TEST_F(ContentOutputs, PicturesOfEveryKindDecode) {
     ASSERT_EQ(png.width, 200u); // the page's own size
     ASSERT_EQ(png.height, 100u);
     EXPECT_EQ(pixel(png, 2, 2) >> 24, 0u);
+    // Under the transparent corner lies the frame's brass, not black.
+    EXPECT_TRUE(near(pixel(png, 2, 2), 0xC9A227, 40)) << std::hex << pixel(png, 2, 2);
     EXPECT_EQ(pixel(png, 150, 50), 0xFF9E3B2Eu);
 
     // Cropped to the card: x 10..190 and y 10..90 with a 4-pixel stroke.

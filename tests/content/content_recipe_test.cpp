@@ -5,6 +5,7 @@
 #include "content/content_art.h"
 #include "content/content_fonts.h"
 #include "content/content_output.h"
+#include "content/content_picture.h"
 #include "content/content_tree.h"
 #include "content_test_support.h"
 
@@ -165,6 +166,21 @@ TEST(ContentRecipes, FontRecipes) {
             EXPECT_NE(error.find(c.message), std::string::npos) << error;
         }
     }
+}
+
+TEST(ContentRecipes, ColourRunsOnUnderTransparentPixels) {
+    content::Picture p(6, 3, 0);
+    p.at(0, 1) = 0xFFFF0000u;
+    p.at(1, 1) = 0x80FF0000u;
+    content::bleedColours(p);
+    for (uint32_t y = 0; y < 3; ++y)
+        for (uint32_t x = 0; x < 6; ++x) {
+            uint32_t expected = x == 0 && y == 1 ? 0xFFFF0000u : x == 1 && y == 1 ? 0x80FF0000u : 0x00FF0000u;
+            EXPECT_EQ(p.at(x, y), expected) << x << "," << y;
+        }
+    content::Picture clear(3, 3, 0);
+    content::bleedColours(clear);
+    EXPECT_EQ(clear.argb, std::vector<uint32_t>(9, 0));
 }
 
 TEST(ContentRecipes, TheTreeCheckFindsEveryMissingFile) {

@@ -20,6 +20,57 @@ std::string extension(const std::string& path) {
 
 } // namespace
 
+void bleedColours(Picture& p) {
+    const uint32_t w = p.width, h = p.height;
+    std::vector<uint8_t> known(p.argb.size());
+    uint64_t sum[3] = {0, 0, 0}, count = 0;
+    for (size_t i = 0; i < p.argb.size(); ++i)
+        if (p.argb[i] >> 24) {
+            known[i] = 1;
+            for (int c = 0; c < 3; ++c)
+                sum[c] += (p.argb[i] >> (8 * c)) & 255;
+            ++count;
+        }
+    if (!count)
+        return;
+    // Each pass gives the transparent pixels next to coloured ones their
+    // neighbours' mean colour, so the colour runs on past the outline.
+    for (int pass = 0; pass < 16; ++pass) {
+        std::vector<std::pair<size_t, uint32_t>> found;
+        for (uint32_t y = 0; y < h; ++y)
+            for (uint32_t x = 0; x < w; ++x) {
+                size_t i = size_t(y) * w + x;
+                if (known[i])
+                    continue;
+                uint32_t acc[3] = {0, 0, 0}, n = 0;
+                for (int dy = -1; dy <= 1; ++dy)
+                    for (int dx = -1; dx <= 1; ++dx) {
+                        int64_t nx = int64_t(x) + dx, ny = int64_t(y) + dy;
+                        if ((!dx && !dy) || nx < 0 || ny < 0 || nx >= int64_t(w) || ny >= int64_t(h))
+                            continue;
+                        size_t j = size_t(ny) * w + size_t(nx);
+                        if (!known[j])
+                            continue;
+                        for (int c = 0; c < 3; ++c)
+                            acc[c] += (p.argb[j] >> (8 * c)) & 255;
+                        ++n;
+                    }
+                if (n)
+                    found.emplace_back(i, ((acc[2] / n) << 16) | ((acc[1] / n) << 8) | (acc[0] / n));
+            }
+        if (found.empty())
+            break;
+        for (const auto& [i, rgb] : found) {
+            p.argb[i] = rgb; // alpha stays 0
+            known[i] = 1;
+        }
+    }
+    uint32_t mean = uint32_t(((sum[2] / count) << 16) | ((sum[1] / count) << 8) | (sum[0] / count));
+    for (size_t i = 0; i < p.argb.size(); ++i)
+        if (!known[i])
+            p.argb[i] = mean;
+}
+
 Bounds alphaBounds(const Picture& p, uint32_t minAlpha) {
     uint32_t x0 = p.width, y0 = p.height, x1 = 0, y1 = 0;
     bool any = false;
@@ -101,12 +152,13 @@ Bytes encodePicture(const std::string& path, const Picture& p, const WriteOption
             v = out;
         }
         b = writeJpeg(opaque, o.quality);
-    } else if (e == "png") {
-        b = writePng(p, true);
-    } else if (e == "jng") {
-        b = writeJng(p, o.jngAlpha, o.quality);
-    } else if (e == "tga") {
-        b = writeTga(p, 32, true);
+    } else if (e == "png" || e == "jng" || e == "tga") {
+        // Scaled drawing blends neighbouring texels and JPEG blurs colour
+        // across edges: colour under the transparent parts keeps both from
+        // darkening the outline.
+        Picture bled = p;
+        bleedColours(bled);
+        b = e == "png" ? writePng(bled, true) : e == "jng" ? writeJng(bled, o.jngAlpha, o.quality) : writeTga(bled, 32, true);
     } else if (e == "bmp") {
         std::vector<uint8_t> mask(p.argb.size());
         for (size_t i = 0; i < mask.size(); ++i)

@@ -20,6 +20,10 @@ Picture crop(const Picture& picture, const Bounds& bounds);
 // Draws src over dst with its top-left at (x, y), blending by src alpha.
 void drawOver(Picture& dst, const Picture& src, int x, int y);
 
+// Gives fully transparent pixels the colour of the nearest visible ones
+// (their alpha stays 0), so that filtering and JPEG coding keep edges clean.
+void bleedColours(Picture& picture);
+
 // The largest alpha in the picture.
 uint32_t maxAlpha(const Picture& picture);
 
@@ -30,8 +34,9 @@ struct WriteOptions {
 };
 
 // Encodes by the file's extension: .jpg/.jpeg (no alpha), .png, .jng, .bmp
-// (a 1-bit mask of the alpha), .tga. Empty bytes and a message for an unknown
-// extension.
+// (a 1-bit mask of the alpha), .tga; pictures with alpha get their colours
+// bled under the transparent parts first. Empty bytes and a message for an
+// unknown extension.
 Bytes encodePicture(const std::string& path, const Picture& picture, const WriteOptions& options,
                     std::string& error);
 // True for the extensions encodePicture knows.
