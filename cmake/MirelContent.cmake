@@ -14,8 +14,13 @@
 #   SVG and clip-art files a picture read). Sets <name>_OUTPUTS in the caller
 #   to the files and stamps to depend on.
 
-find_path(MIREL_CLIPART_DIR NAMES food/apple_bitten_dan_gerhard_01.svg PATHS /usr/share/openclipart/svg
-  NO_DEFAULT_PATH DOC "The clip-art folder of the openclipart-svg package")
+if(NOT MIREL_CLIPART_DIR AND IS_DIRECTORY /usr/share/openclipart/svg)
+  set(MIREL_CLIPART_DIR /usr/share/openclipart/svg CACHE PATH "The clip-art folder of the openclipart-svg package" FORCE)
+endif()
+if(NOT MIREL_CLIPART_DIR)
+  # The content tools say which package to install when a recipe uses clip art.
+  set(MIREL_CLIPART_DIR MIREL_CLIPART_DIR-NOTFOUND)
+endif()
 find_program(MIREL_ESPEAK espeak-ng DOC "The speech synthesiser for speech recipes")
 set(MIREL_FONT_DIR /usr/share/fonts CACHE PATH "The system font folder relative font faces start from")
 
