@@ -43,7 +43,9 @@ aDecodedImage decode(const std::string& path) {
     return img;
 }
 
-uint32_t pixel(const aDecodedImage& img, uint32_t x, uint32_t y) { return img.pixels.at(size_t(y) * img.width + x); }
+uint32_t pixel(const aDecodedImage& img, uint32_t x, uint32_t y) {
+    return img.pixels.at(size_t(y) * img.width + x);
+}
 
 bool near(uint32_t argb, uint32_t rgb, int tolerance) {
     for (int shift = 0; shift <= 16; shift += 8)
@@ -170,8 +172,8 @@ TEST_F(ContentOutputs, RoomObjectsAreTheirOwnOutlinesAtTheirPlaces) {
 }
 
 TEST_F(ContentOutputs, FontsHaveTheGameCharacters) {
-    const char16_t needed[] = {u'A', u'g', u'\u00E9', u'\u00DF', u'\u2018', u'\u2019', u'\u201C',
-                               u'\u201D', u'\u2013', u'\u2014', u'\u2026', u'\u20AC'};
+    const char16_t needed[] = {u'A',      u'g',      u'\u00E9', u'\u00DF', u'\u2018', u'\u2019',
+                               u'\u201C', u'\u201D', u'\u2013', u'\u2014', u'\u2026', u'\u20AC'};
     for (const char* name : {"sans", "display", "script"}) {
         SCOPED_TRACE(name);
         aFont font(kData + "fonts/" + name + ".fnt");

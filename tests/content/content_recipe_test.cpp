@@ -20,7 +20,8 @@ using contenttest::put;
 
 const char* const kObjects = "[apple]\nClass = Image\nImage = apple\nX = 10\nY = 20\nAlpha = 100\n"
                              "[plain]\nClass = Image\nImage = plain\nX = 0\nY = 0\n";
-const char* const kList = "background.jpg 0565 8888\napple.jng 4444 8888\nplain.jng 4444 8888\nflat.jpg 0565 8888\n";
+const char* const kList =
+    "background.jpg 0565 8888\napple.jng 4444 8888\nplain.jng 4444 8888\nflat.jpg 0565 8888\n";
 const char* const kPage = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"845\" height=\"768\">"
                           "<rect width=\"845\" height=\"768\" fill=\"#336699\"/></svg>";
 
@@ -74,9 +75,11 @@ TEST(ContentRecipes, FaultsNameTheirPlace) {
         {"[room]\n[apple]\nArt = thing.svg\nSize = 5 5\nOpacity = 0.2\n", "room.art:5", "too faint"},
         {"[room]\n[background]\n", "room.art:2", "needs Source"},
         {"[room]\n[clutter.pot]\nArt = thing.svg\nBox = 1 2 3 4\n", "room.art:2", "add [background]"},
-        {"[room]\n[background]\nSource = page.svg\n[clutter.pot]\nArt = thing.svg\n", "room.art:4", "needs Art and Box"},
+        {"[room]\n[background]\nSource = page.svg\n[clutter.pot]\nArt = thing.svg\n", "room.art:4",
+         "needs Art and Box"},
         {"[background]\nSource = page.svg\n", "room.art:1", "need a [room] section"},
-        {"[room]\n[flat.jpg]\nSource = page.svg\n[plain]\nArt = thing.svg\nSize = 4 4\n[plain]\nArt = thing.svg\nSize = 4 4\n",
+        {"[room]\n[flat.jpg]\nSource = page.svg\n[plain]\nArt = thing.svg\nSize = 4 4\n[plain]\nArt = "
+         "thing.svg\nSize = 4 4\n",
          "room.art:7", "a second picture for images/plain.jng"},
     };
     for (const Case& c : cases) {
@@ -119,7 +122,8 @@ TEST(ContentRecipes, ARoomWritesItsPicturesAndForgetsOldOnes) {
                       error, &outputs))
         << error;
     const std::string images = t.out + "room/images/";
-    EXPECT_EQ(outputs, (std::set<std::string>{images + "apple.jng", images + "background.jpg", images + "plain.jng"}));
+    EXPECT_EQ(outputs,
+              (std::set<std::string>{images + "apple.jng", images + "background.jpg", images + "plain.jng"}));
     // Every file read is a dependency of the recipe's step.
     for (const char* f : {"room/room.art", "room/objects.ini", "room/images/ImageList.txt", "room/page.svg",
                           "room/thing.svg"})
@@ -128,8 +132,8 @@ TEST(ContentRecipes, ARoomWritesItsPicturesAndForgetsOldOnes) {
     ASSERT_TRUE(content::writeStamp(stamp, outputs, error));
 
     // Without the plain object's section its picture goes at the next build.
-    ASSERT_TRUE(t.art("[room]\n[background]\nSource = page.svg\n[apple]\nArt = thing.svg\nSize = 8 8\n", error,
-                      &outputs))
+    ASSERT_TRUE(t.art("[room]\n[background]\nSource = page.svg\n[apple]\nArt = thing.svg\nSize = 8 8\n",
+                      error, &outputs))
         << error;
     ASSERT_TRUE(content::writeStamp(stamp, outputs, error));
     EXPECT_TRUE(fs::exists(images + "apple.jng"));
@@ -142,10 +146,12 @@ TEST(ContentRecipes, FontRecipes) {
         std::string recipe, message;
     } cases[] = {
         {"[f]\nSize = 12\n", "needs Face and Size"},
-        {"[f]\nFace = truetype/none/None.ttf\nSize = 12\n", "font face /usr/share/fonts/truetype/none/None.ttf not found"},
+        {"[f]\nFace = truetype/none/None.ttf\nSize = 12\n",
+         "font face /usr/share/fonts/truetype/none/None.ttf not found"},
         {"[f]\nFace = truetype/dejavu/DejaVuSans.ttf\nSize = 1\n", "is not a pixel height"},
         {"[f]\nFace = truetype/dejavu/DejaVuSans.ttf\nSize = 12\nChars = latin2\n", "is neither ascii"},
-        {"[f]\nFace = opentype/dancingscript/DancingScript-Regular.otf\nSize = 12\nChars = 4E00\n", "has no glyph for 4E00"},
+        {"[f]\nFace = opentype/dancingscript/DancingScript-Regular.otf\nSize = 12\nChars = 4E00\n",
+         "has no glyph for 4E00"},
         {"[f]\nFace = truetype/dejavu/DejaVuSans.ttf\nSize = 12\nChars = ascii 2190-2193\n", ""},
     };
     for (const Case& c : cases) {

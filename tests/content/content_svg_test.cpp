@@ -12,18 +12,24 @@ namespace {
 
 using contenttest::put;
 
-const char* const kHead = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"100\" height=\"50\" viewBox=\"0 0 100 50\">";
+const char* const kHead =
+    "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"100\" height=\"50\" viewBox=\"0 0 100 50\">";
 
 // A drawing whose style sheet and gradient use names every such file uses.
 std::string swatch(const std::string& colour) {
     return "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"400\" height=\"400\">"
-           "<style>.st0{fill:" + colour + "} #box{stroke:none}</style>"
-           "<defs><linearGradient id=\"g\"><stop offset=\"0\" stop-color=\"" + colour + "\"/></linearGradient></defs>"
+           "<style>.st0{fill:" +
+           colour +
+           "} #box{stroke:none}</style>"
+           "<defs><linearGradient id=\"g\"><stop offset=\"0\" stop-color=\"" +
+           colour +
+           "\"/></linearGradient></defs>"
            "<rect id=\"box\" class=\"st0\" x=\"100\" y=\"100\" width=\"100\" height=\"100\"/>"
            "<rect x=\"200\" y=\"100\" width=\"100\" height=\"100\" fill=\"url(#g)\"/></svg>";
 }
 
-content::Picture render(const std::string& dir, const std::string& body, const content::SvgContext& ctx = {}) {
+content::Picture render(const std::string& dir, const std::string& body,
+                        const content::SvgContext& ctx = {}) {
     put(dir + "page.svg", std::string(kHead) + body + "</svg>");
     content::Picture pic;
     std::string error;
@@ -36,8 +42,9 @@ TEST(SvgComposition, InlinedDrawingsKeepTheirOwnStylesAndNames) {
     put(dir + "parts/red.svg", swatch("#ff0000"));
     put(dir + "parts/blue.svg", swatch("#0000ff"));
     // Each drawing's inked box (200 x 100) fills its 50 x 25 box.
-    content::Picture p = render(dir, "<image href=\"parts/red.svg\" x=\"0\" y=\"0\" width=\"50\" height=\"25\"/>"
-                                     "<image href=\"parts/blue.svg\" x=\"50\" y=\"25\" width=\"50\" height=\"25\"/>");
+    content::Picture p =
+        render(dir, "<image href=\"parts/red.svg\" x=\"0\" y=\"0\" width=\"50\" height=\"25\"/>"
+                    "<image href=\"parts/blue.svg\" x=\"50\" y=\"25\" width=\"50\" height=\"25\"/>");
     EXPECT_EQ(p.at(12, 12), 0xFFFF0000u); // red style sheet
     EXPECT_EQ(p.at(37, 12), 0xFFFF0000u); // red gradient
     EXPECT_EQ(p.at(62, 37), 0xFF0000FFu);
@@ -50,20 +57,21 @@ TEST(SvgComposition, InlinedDrawingsKeepTheirOwnStylesAndNames) {
 
 TEST(SvgComposition, FitTurnFlipTintAndOneElement) {
     std::string dir = contenttest::scratch();
-    put(dir + "half.svg", "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"20\" height=\"10\">"
-                          "<rect x=\"0\" y=\"0\" width=\"10\" height=\"10\" fill=\"#ffffff\"/>"
-                          "<rect id=\"right\" x=\"10\" y=\"0\" width=\"10\" height=\"10\" fill=\"#808080\"/></svg>");
+    put(dir + "half.svg",
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"20\" height=\"10\">"
+        "<rect x=\"0\" y=\"0\" width=\"10\" height=\"10\" fill=\"#ffffff\"/>"
+        "<rect id=\"right\" x=\"10\" y=\"0\" width=\"10\" height=\"10\" fill=\"#808080\"/></svg>");
     struct Case {
         const char* attributes;
         int x, y;          // a pixel to look at
         uint32_t expected; // its colour
     } cases[] = {
-        {"", 10, 25, 0xFFFFFFFF},                                // white left half of a 40 x 20 box at 0, 15
+        {"", 10, 25, 0xFFFFFFFF}, // white left half of a 40 x 20 box at 0, 15
         {"", 30, 25, 0xFF808080},
-        {"data-flip=\"x\"", 10, 25, 0xFF808080},                 // mirrored
-        {"data-rotate=\"180\"", 10, 25, 0xFF808080},             // turned about the box centre
-        {"data-tint=\"#ff0000\"", 10, 25, 0xFFFF0000},           // multiplied
-        {"data-tint=\"#000000 0.5\"", 10, 25, 0xFF808080},       // half way
+        {"data-flip=\"x\"", 10, 25, 0xFF808080},           // mirrored
+        {"data-rotate=\"180\"", 10, 25, 0xFF808080},       // turned about the box centre
+        {"data-tint=\"#ff0000\"", 10, 25, 0xFFFF0000},     // multiplied
+        {"data-tint=\"#000000 0.5\"", 10, 25, 0xFF808080}, // half way
         {"opacity=\"0\"", 10, 25, 0x00000000},
         {"data-fit=\"page\" href=\"half.svg#right\"", 30, 25, 0xFF808080}, // page fit keeps its place
         {"data-fit=\"page\" href=\"half.svg#right\"", 10, 25, 0x00000000}, // and only the element
@@ -96,7 +104,8 @@ TEST(SvgComposition, ReferencesThatCannotBeFollowedAreNamed) {
         std::string message;
     } cases[] = {
         {"<image href=\"clipart:food/apple_bitten_dan_gerhard_01.svg\"/>", &none, "install openclipart-svg"},
-        {"<image href=\"clipart:food/no_such_thing.svg\"/>", &clipart, "clip art 'food/no_such_thing.svg' not found"},
+        {"<image href=\"clipart:food/no_such_thing.svg\"/>", &clipart,
+         "clip art 'food/no_such_thing.svg' not found"},
         {"<image href=\"clipart:../../../etc/x.svg\"/>", &clipart, "leaves the clip-art folder"},
         {"<image href=\"/usr/share/openclipart/svg/food/apple_bitten_dan_gerhard_01.svg\"/>", &clipart,
          "must be clipart:<path> or a relative path"},
@@ -134,9 +143,10 @@ TEST(SvgComposition, ClipArtFitsItsBox) {
     ctx.clipartDir = CONTENT_CLIPART;
     std::set<std::string> reads;
     ctx.reads = &reads;
-    content::Picture p = render(
-        dir, "<image href=\"clipart:food/apple_bitten_dan_gerhard_01.svg\" x=\"10\" y=\"5\" width=\"40\" height=\"40\"/>",
-        ctx);
+    content::Picture p = render(dir,
+                                "<image href=\"clipart:food/apple_bitten_dan_gerhard_01.svg\" x=\"10\" "
+                                "y=\"5\" width=\"40\" height=\"40\"/>",
+                                ctx);
     content::Bounds b = content::alphaBounds(p);
     // Fitted by its inked box, keeping its proportions, centred in the box.
     EXPECT_TRUE(b.width >= 39 || b.height >= 39) << b.width << " x " << b.height;

@@ -24,7 +24,8 @@ TEST(SoundRecipes, NoteNames) {
     const struct {
         const char* name;
         double hz;
-    } good[] = {{"A4", 440}, {"C4", 261.626}, {"F#3", 184.997}, {"Bb5", 932.328}, {"a0", 27.5}, {"Cb4", 246.942}};
+    } good[] = {{"A4", 440},      {"C4", 261.626}, {"F#3", 184.997},
+                {"Bb5", 932.328}, {"a0", 27.5},    {"Cb4", 246.942}};
     for (const auto& g : good) {
         double hz = 0;
         EXPECT_TRUE(soundgen::noteFrequency(g.name, hz)) << g.name;
@@ -102,8 +103,10 @@ TEST(SoundRecipes, FaultsNameTheirLine) {
         {"a.sfx", "[noise]\n", "a.sfx:1: [noise] is neither"},
         {"a.sfx", "[sound]\n", "needs at least one [voice]"},
         {"a.music", "[instrument x]\nVoice = organ\n", "a.music:2: Voice 'organ' is not"},
-        {"a.music", "[part p]\nInstrument = none\nNotes = C4\n", "a.music:1: [part p] plays instrument 'none'"},
-        {"a.music", "[instrument x]\n[part p]\nInstrument = x\nNotes = C4 H4\n", "a.music:4: 'H4' is not a note"},
+        {"a.music", "[part p]\nInstrument = none\nNotes = C4\n",
+         "a.music:1: [part p] plays instrument 'none'"},
+        {"a.music", "[instrument x]\n[part p]\nInstrument = x\nNotes = C4 H4\n",
+         "a.music:4: 'H4' is not a note"},
         {"a.music", "[instrument x]\n[part p]\nInstrument = x\nNotes = C4:0\n", "a.music:4: note 'C4:0'"},
         {"a.music", "[music]\nTempo = 5\n", "a.music:2: Tempo must lie"},
         {"a.speech", "[speech]\nVoice = en\n", "a.speech:1: [speech] needs Text"},
@@ -114,9 +117,11 @@ TEST(SoundRecipes, FaultsNameTheirLine) {
         soundgen::Audio a;
         std::string error;
         std::string path = dir + c.file;
-        bool ok = std::string(c.file).find(".sfx") != std::string::npos     ? soundgen::renderEffect(path, a, error)
-                  : std::string(c.file).find(".music") != std::string::npos ? soundgen::renderMusic(path, a, error)
-                                                                             : soundgen::renderSpeech(path, CONTENT_ESPEAK, a, error);
+        bool ok = std::string(c.file).find(".sfx") != std::string::npos
+                      ? soundgen::renderEffect(path, a, error)
+                  : std::string(c.file).find(".music") != std::string::npos
+                      ? soundgen::renderMusic(path, a, error)
+                      : soundgen::renderSpeech(path, CONTENT_ESPEAK, a, error);
         EXPECT_FALSE(ok);
         EXPECT_NE(error.find(c.message), std::string::npos) << error;
     }

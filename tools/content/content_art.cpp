@@ -54,7 +54,8 @@ Look readLook(const IniSection& s, const Look& defaults) {
 std::string imageElement(const std::string& href, double x, double y, double w, double h, const Look& l,
                          const std::string& fit) {
     std::string e = "<image href=\"" + xmlEscape(href) + "\" x=\"" + std::to_string(x) + "\" y=\"" +
-                    std::to_string(y) + "\" width=\"" + std::to_string(w) + "\" height=\"" + std::to_string(h) + "\"";
+                    std::to_string(y) + "\" width=\"" + std::to_string(w) + "\" height=\"" +
+                    std::to_string(h) + "\"";
     auto add = [&](const char* name, const std::string& v) {
         if (!v.empty())
             e += std::string(" ") + name + "=\"" + xmlEscape(v) + "\"";
@@ -71,17 +72,19 @@ std::string imageElement(const std::string& href, double x, double y, double w, 
 
 std::string svgDocument(double w, double h, const std::string& body) {
     return "<svg xmlns=\"http://www.w3.org/2000/svg\" xmlns:xlink=\"http://www.w3.org/1999/xlink\" width=\"" +
-           std::to_string(w) + "\" height=\"" + std::to_string(h) + "\" viewBox=\"0 0 " + std::to_string(w) + " " +
-           std::to_string(h) + "\">\n" + body + "</svg>\n";
+           std::to_string(w) + "\" height=\"" + std::to_string(h) + "\" viewBox=\"0 0 " + std::to_string(w) +
+           " " + std::to_string(h) + "\">\n" + body + "</svg>\n";
 }
 
-bool readSize(const IniFile& f, const IniSection& s, const char* key, uint32_t& w, uint32_t& h, std::string& error) {
+bool readSize(const IniFile& f, const IniSection& s, const char* key, uint32_t& w, uint32_t& h,
+              std::string& error) {
     const IniKey* k = s.find(key);
     if (!k)
         return false;
     char extra = 0;
     long a = 0, b = 0;
-    if (std::sscanf(k->value.c_str(), "%ld %ld %c", &a, &b, &extra) != 2 || a < 1 || b < 1 || a > 8192 || b > 8192) {
+    if (std::sscanf(k->value.c_str(), "%ld %ld %c", &a, &b, &extra) != 2 || a < 1 || b < 1 || a > 8192 ||
+        b > 8192) {
         error = f.where(k->line) + key + " '" + k->value + "' is not a width and a height in pixels";
         return false;
     }
@@ -90,15 +93,16 @@ bool readSize(const IniFile& f, const IniSection& s, const char* key, uint32_t& 
     return true;
 }
 
-bool readInt(const IniFile& f, const IniSection& s, const char* key, int lo, int hi, int& value, std::string& error) {
+bool readInt(const IniFile& f, const IniSection& s, const char* key, int lo, int hi, int& value,
+             std::string& error) {
     const IniKey* k = s.find(key);
     if (!k)
         return true;
     char* end = nullptr;
     long v = std::strtol(k->value.c_str(), &end, 10);
     if (k->value.empty() || *end || v < lo || v > hi) {
-        error = f.where(k->line) + key + " '" + k->value + "' is not a number from " + std::to_string(lo) + " to " +
-                std::to_string(hi);
+        error = f.where(k->line) + key + " '" + k->value + "' is not a number from " + std::to_string(lo) +
+                " to " + std::to_string(hi);
         return false;
     }
     value = int(v);
@@ -173,7 +177,8 @@ struct Renderer {
         return true;
     }
 
-    bool render(const std::string& svg, uint32_t w, uint32_t h, const std::string& element, Picture& pic, int line) {
+    bool render(const std::string& svg, uint32_t w, uint32_t h, const std::string& element, Picture& pic,
+                int line) {
         std::string doc;
         if (!loadSvgText(svg, job.recipe, job.svg, doc, error) ||
             !renderSvg(doc, job.recipe, w, h, element, pic, error)) {
@@ -223,7 +228,8 @@ struct Renderer {
         if (!error.empty())
             return false;
         if (!!source == !!artKey) {
-            error = art.where(s.line) + "[" + s.name + "] needs either Source (a page) or Art (a fitted drawing)";
+            error =
+                art.where(s.line) + "[" + s.name + "] needs either Source (a page) or Art (a fitted drawing)";
             return false;
         }
         if (artKey) {
@@ -321,27 +327,28 @@ struct Renderer {
             return false;
         const IniKey* source = s.find("Source");
         if (!source) {
-            error = art.where(s.line) + "[background] needs Source, the room's " + std::to_string(kPlayfieldWidth) +
-                    " x " + std::to_string(kPlayfieldHeight) + " picture";
+            error = art.where(s.line) + "[background] needs Source, the room's " +
+                    std::to_string(kPlayfieldWidth) + " x " + std::to_string(kPlayfieldHeight) + " picture";
             return false;
         }
-        std::string body = imageElement(source->value, 0, 0, kPlayfieldWidth, kPlayfieldHeight, Look(), "page");
+        std::string body =
+            imageElement(source->value, 0, 0, kPlayfieldWidth, kPlayfieldHeight, Look(), "page");
         for (const IniSection* c : clutter) {
             const IniKey* a = c->find("Art");
             const IniKey* box = c->find("Box");
             double x, y, w, h;
             char extra = 0;
             if (!a || !box ||
-                std::sscanf(box->value.c_str(), "%lf %lf %lf %lf %c", &x, &y, &w, &h, &extra) != 4 || w <= 0 ||
-                h <= 0) {
+                std::sscanf(box->value.c_str(), "%lf %lf %lf %lf %c", &x, &y, &w, &h, &extra) != 4 ||
+                w <= 0 || h <= 0) {
                 error = art.where(c->line) + "[" + c->name +
                         "] needs Art and Box (x y width height in the playfield) for painted clutter";
                 return false;
             }
             body += imageElement(a->value, x, y, w, h, readLook(*c, roomLook), "");
         }
-        if (!render(svgDocument(kPlayfieldWidth, kPlayfieldHeight, body), kPlayfieldWidth, kPlayfieldHeight, "",
-                    background, s.line))
+        if (!render(svgDocument(kPlayfieldWidth, kPlayfieldHeight, body), kPlayfieldWidth, kPlayfieldHeight,
+                    "", background, s.line))
             return false;
         std::string file = imageFile("background", "the room's background", s.line);
         if (file.empty())
@@ -358,7 +365,8 @@ struct Renderer {
         }
         const IniKey* image = obj->find("Image");
         if (!image || image->raw.empty()) {
-            error = room.objects.where(obj->line) + "object '" + s.name + "' has no Image key for its picture";
+            error =
+                room.objects.where(obj->line) + "object '" + s.name + "' has no Image key for its picture";
             return false;
         }
         if (image->raw != image->value) {
@@ -383,7 +391,8 @@ struct Renderer {
         uint32_t w = 0, h = 0;
         if (!artKey || !readSize(art, s, "Size", w, h, error)) {
             if (error.empty())
-                error = art.where(s.line) + "[" + s.name + "] needs Art and Size (the box its drawing is fitted into)";
+                error = art.where(s.line) + "[" + s.name +
+                        "] needs Art and Size (the box its drawing is fitted into)";
             return false;
         }
         Look look = readLook(s, roomLook);
@@ -397,15 +406,16 @@ struct Renderer {
             std::sscanf(look.shadow.c_str(), "%lf %lf %lf %lf", &dx, &dy, &blur, &op);
             int shadowAlpha = int(std::ceil(op * 255));
             if (hitAlpha <= shadowAlpha) {
-                error = room.objects.where(obj->line) + "object '" + s.name + "' has a shadow of alpha up to " +
-                        std::to_string(shadowAlpha) + ": give it Alpha = " + std::to_string(shadowAlpha + 1) +
+                error = room.objects.where(obj->line) + "object '" + s.name +
+                        "' has a shadow of alpha up to " + std::to_string(shadowAlpha) +
+                        ": give it Alpha = " + std::to_string(shadowAlpha + 1) +
                         " or more so that only the object itself is hit";
                 return false;
             }
         }
         if (!look.opacity.empty() && std::atof(look.opacity.c_str()) * 255 < hitAlpha) {
-            error = art.where(s.find("Opacity")->line) + "object '" + s.name + "' is too faint for its hit alpha " +
-                    std::to_string(hitAlpha);
+            error = art.where(s.find("Opacity")->line) + "object '" + s.name +
+                    "' is too faint for its hit alpha " + std::to_string(hitAlpha);
             return false;
         }
         WriteOptions o;
@@ -473,18 +483,21 @@ struct Renderer {
                 if (!picture(s))
                     return false;
             } else if (!hasRoom) {
-                error = art.where(s.line) + "[" + s.name +
-                        "] is not a picture file name (objects, background and clutter need a [room] section)";
+                error =
+                    art.where(s.line) + "[" + s.name +
+                    "] is not a picture file name (objects, background and clutter need a [room] section)";
                 return false;
             } else if (!object(s))
                 return false;
         }
         if ((bg || !clutter.empty()) && !hasRoom) {
-            error = art.where((bg ? bg : clutter.front())->line) + "background and clutter need a [room] section";
+            error =
+                art.where((bg ? bg : clutter.front())->line) + "background and clutter need a [room] section";
             return false;
         }
         if (!clutter.empty() && !bg) {
-            error = art.where(clutter.front()->line) + "clutter is painted into the background: add [background]";
+            error =
+                art.where(clutter.front()->line) + "clutter is painted into the background: add [background]";
             return false;
         }
         if (bg && !backgroundPicture(*bg, clutter))

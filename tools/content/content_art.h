@@ -14,11 +14,11 @@
 namespace content {
 
 struct ArtJob {
-    std::string recipe;      // the .art file
-    std::string sourceRoot;  // the tree the recipe lies in
-    std::string outputRoot;  // the matching output tree
-    std::string previewRoot; // where room previews go; empty: none
-    SvgContext svg;          // clip-art folder and the files read
+    std::string recipe;            // the .art file
+    std::string sourceRoot;        // the tree the recipe lies in
+    std::string outputRoot;        // the matching output tree
+    std::string previewRoot;       // where room previews go; empty: none
+    SvgContext svg;                // clip-art folder and the files read
     std::set<std::string> outputs; // every file written
 };
 

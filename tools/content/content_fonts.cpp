@@ -91,7 +91,8 @@ bool runFonts(FontJob& job, std::string& error) {
             return false;
         }
         FontBuildOptions o;
-        o.facePath = fs::path(face->value).is_absolute() ? face->value : (fs::path(job.fontDir) / face->value).string();
+        o.facePath = fs::path(face->value).is_absolute() ? face->value
+                                                         : (fs::path(job.fontDir) / face->value).string();
         if (!fs::is_regular_file(o.facePath)) {
             error = recipe.where(face->line) + "font face " + o.facePath +
                     " not found (its Debian font package is listed in setup.sh)";
@@ -100,7 +101,8 @@ bool runFonts(FontJob& job, std::string& error) {
         job.reads.insert(o.facePath);
         int px = std::atoi(size->value.c_str());
         if (px < 4 || px > 256) {
-            error = recipe.where(size->line) + "Size '" + size->value + "' is not a pixel height from 4 to 256";
+            error =
+                recipe.where(size->line) + "Size '" + size->value + "' is not a pixel height from 4 to 256";
             return false;
         }
         o.pixelHeight = uint32_t(px);
@@ -144,7 +146,8 @@ bool runFonts(FontJob& job, std::string& error) {
             return false;
         }
         fs::path fnt = outDir / (s.name + ".fnt"), png = outDir / (s.name + ".png");
-        if (!writeOutput(png.string(), writePng(r.atlas), error) || !writeOutput(fnt.string(), r.fontFile, error))
+        if (!writeOutput(png.string(), writePng(r.atlas), error) ||
+            !writeOutput(fnt.string(), r.fontFile, error))
             return false;
         job.outputs.insert(fnt.lexically_normal().string());
         job.outputs.insert(png.lexically_normal().string());

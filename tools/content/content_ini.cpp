@@ -24,7 +24,9 @@ const IniSection* IniFile::find(const std::string& section) const {
     return nullptr;
 }
 
-std::string IniFile::where(int line) const { return path + ":" + std::to_string(line) + ": "; }
+std::string IniFile::where(int line) const {
+    return path + ":" + std::to_string(line) + ": ";
+}
 
 std::string trim(const std::string& s) {
     size_t b = s.find_first_not_of(" \t\r\n");

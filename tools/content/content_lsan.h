@@ -10,4 +10,6 @@ extern "C" const char* __lsan_default_suppressions() {
 }
 
 extern "C" const char* __lsan_default_options();
-extern "C" const char* __lsan_default_options() { return "print_suppressions=0"; }
+extern "C" const char* __lsan_default_options() {
+    return "print_suppressions=0";
+}

@@ -158,7 +158,9 @@ Bytes encodePicture(const std::string& path, const Picture& p, const WriteOption
         // darkening the outline.
         Picture bled = p;
         bleedColours(bled);
-        b = e == "png" ? writePng(bled, true) : e == "jng" ? writeJng(bled, o.jngAlpha, o.quality) : writeTga(bled, 32, true);
+        b = e == "png"   ? writePng(bled, true)
+            : e == "jng" ? writeJng(bled, o.jngAlpha, o.quality)
+                         : writeTga(bled, 32, true);
     } else if (e == "bmp") {
         std::vector<uint8_t> mask(p.argb.size());
         for (size_t i = 0; i < mask.size(); ++i)

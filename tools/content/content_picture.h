@@ -28,8 +28,8 @@ void bleedColours(Picture& picture);
 uint32_t maxAlpha(const Picture& picture);
 
 struct WriteOptions {
-    int quality = 90;              // JPEG and the colour of JNG
-    uint32_t threshold = 128;      // BMP masks: alpha at least this is white
+    int quality = 90;         // JPEG and the colour of JNG
+    uint32_t threshold = 128; // BMP masks: alpha at least this is white
     JngAlpha jngAlpha = JngAlpha::Zlib;
 };
 

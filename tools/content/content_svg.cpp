@@ -13,9 +13,9 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <functional>
 #include <memory>
+#include <sstream>
 #include <vector>
 
 namespace content {
@@ -26,7 +26,8 @@ namespace fs = std::filesystem;
 
 const char* const kSvgNs = "http://www.w3.org/2000/svg";
 constexpr int kMaxDepth = 8;
-constexpr int kParseFlags = XML_PARSE_NOENT | XML_PARSE_NONET | XML_PARSE_HUGE | XML_PARSE_NOWARNING | XML_PARSE_NOERROR;
+constexpr int kParseFlags =
+    XML_PARSE_NOENT | XML_PARSE_NONET | XML_PARSE_HUGE | XML_PARSE_NOWARNING | XML_PARSE_NOERROR;
 
 struct DocFree {
     void operator()(xmlDoc* d) const { xmlFreeDoc(d); }
@@ -53,7 +54,9 @@ std::string attr(xmlNode* n, const char* name) {
     return s;
 }
 
-bool hasAttr(xmlNode* n, const char* name) { return xmlHasProp(n, BAD_CAST name) != nullptr; }
+bool hasAttr(xmlNode* n, const char* name) {
+    return xmlHasProp(n, BAD_CAST name) != nullptr;
+}
 
 void setAttr(xmlNode* n, const char* name, const std::string& value) {
     xmlSetProp(n, BAD_CAST name, BAD_CAST value.c_str());
@@ -77,8 +80,10 @@ std::string serialize(xmlDoc* doc) {
     return s;
 }
 
-bool loadHandle(const std::string& document, const std::string& baseFile, HandlePtr& out, std::string& error) {
-    GInputStream* stream = g_memory_input_stream_new_from_data(document.data(), gssize(document.size()), nullptr);
+bool loadHandle(const std::string& document, const std::string& baseFile, HandlePtr& out,
+                std::string& error) {
+    GInputStream* stream =
+        g_memory_input_stream_new_from_data(document.data(), gssize(document.size()), nullptr);
     GFile* base = baseFile.empty() ? nullptr : g_file_new_for_path(baseFile.c_str());
     GError* err = nullptr;
     RsvgHandle* h = rsvg_handle_new_from_stream_sync(stream, base, RSVG_HANDLE_FLAG_UNLIMITED, nullptr, &err);
@@ -116,7 +121,9 @@ bool pageSize(RsvgHandle* h, double& w, double& hgt) {
 std::string prefixCss(const std::string& css, const std::string& prefix) {
     std::string out;
     int depth = 0;
-    auto identStart = [](char c) { return std::isalpha(static_cast<unsigned char>(c)) || c == '_' || c == '-'; };
+    auto identStart = [](char c) {
+        return std::isalpha(static_cast<unsigned char>(c)) || c == '_' || c == '-';
+    };
     for (size_t i = 0; i < css.size(); ++i) {
         char c = css[i];
         if (c == '/' && i + 1 < css.size() && css[i + 1] == '*') {
@@ -233,9 +240,9 @@ xmlNode* findById(xmlNode* n, const std::string& id) {
 }
 
 bool isGraphic(xmlNode* n) {
-    static const char* const kinds[] = {"g",       "path",     "rect",  "circle", "ellipse", "line", "polyline",
-                                        "polygon", "text",     "image", "use",    "svg",     "a",    "switch",
-                                        "foreignObject"};
+    static const char* const kinds[] = {"g",    "path",     "rect",    "circle", "ellipse",
+                                        "line", "polyline", "polygon", "text",   "image",
+                                        "use",  "svg",      "a",       "switch", "foreignObject"};
     if (!n || n->type != XML_ELEMENT_NODE)
         return false;
     for (const char* k : kinds)
@@ -266,8 +273,8 @@ struct Inliner {
     std::string& error;
     int counter = 0;
 
-    bool resolve(const std::string& href, const std::string& baseDir, const std::string& from, std::string& path,
-                 std::string& fragment) {
+    bool resolve(const std::string& href, const std::string& baseDir, const std::string& from,
+                 std::string& path, std::string& fragment) {
         std::string ref = href;
         size_t hash = ref.find('#');
         if (hash != std::string::npos) {
@@ -345,7 +352,8 @@ struct Inliner {
     // appended to parent; filterId stays empty when the image has none of them.
     bool buildFilter(xmlDoc* doc, xmlNs* ns, xmlNode* img, const std::string& prefix, const std::string& from,
                      xmlNode* parent, std::string& filterId) {
-        std::string tint = attr(img, "data-tint"), hue = attr(img, "data-hue"), shadow = attr(img, "data-shadow");
+        std::string tint = attr(img, "data-tint"), hue = attr(img, "data-hue"),
+                    shadow = attr(img, "data-shadow");
         if (tint.empty() && hue.empty() && shadow.empty())
             return true;
         auto element = [&](xmlNode* into, const char* name) {
@@ -411,9 +419,11 @@ struct Inliner {
         return true;
     }
 
-    bool inlineImage(xmlDoc* doc, xmlNode* img, const std::string& baseDir, const std::string& from, int depth) {
+    bool inlineImage(xmlDoc* doc, xmlNode* img, const std::string& baseDir, const std::string& from,
+                     int depth) {
         if (depth >= kMaxDepth) {
-            error = from + ": picture references nest deeper than " + std::to_string(kMaxDepth) + " (a cycle?)";
+            error =
+                from + ": picture references nest deeper than " + std::to_string(kMaxDepth) + " (a cycle?)";
             return false;
         }
         std::string href = attr(img, "href");
@@ -507,8 +517,9 @@ struct Inliner {
                 error = from + ": data-flip '" + flip + "' is not x, y or xy";
                 return false;
             }
-            turn += "translate(" + num(cx) + " " + num(cy) + ") scale(" + (flip.find('x') != std::string::npos ? "-1" : "1") +
-                    " " + (flip.find('y') != std::string::npos ? "-1" : "1") + ") translate(" + num(-cx) + " " +
+            turn += "translate(" + num(cx) + " " + num(cy) + ") scale(" +
+                    (flip.find('x') != std::string::npos ? "-1" : "1") + " " +
+                    (flip.find('y') != std::string::npos ? "-1" : "1") + ") translate(" + num(-cx) + " " +
                     num(-cy) + ")";
         }
         xmlNode* turned = element("g");
@@ -522,8 +533,8 @@ struct Inliner {
         setAttr(box, "width", num(w));
         setAttr(box, "height", num(hh));
         setAttr(box, "viewBox", num(fit.x) + " " + num(fit.y) + " " + num(fit.width) + " " + num(fit.height));
-        setAttr(box, "preserveAspectRatio", hasAttr(img, "preserveAspectRatio") ? attr(img, "preserveAspectRatio")
-                                                                                   : "xMidYMid meet");
+        setAttr(box, "preserveAspectRatio",
+                hasAttr(img, "preserveAspectRatio") ? attr(img, "preserveAspectRatio") : "xMidYMid meet");
         setAttr(box, "overflow", "visible");
         xmlAddChild(turned, box);
 
@@ -555,18 +566,28 @@ std::string xmlEscape(const std::string& text) {
     std::string out;
     for (char c : text) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
-        default: out += c;
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
+        default:
+            out += c;
         }
     }
     return out;
 }
 
 bool resolvePictureRef(const std::string& href, const std::string& baseDir, const SvgContext& context,
-                       const std::string& from, std::string& path, std::string& fragment, std::string& error) {
+                       const std::string& from, std::string& path, std::string& fragment,
+                       std::string& error) {
     Inliner in{context, error};
     return in.resolve(href, baseDir, from, path, fragment);
 }
@@ -578,8 +599,9 @@ bool loadSvgText(const std::string& text, const std::string& baseFile, const Svg
     if (!root || !isElement(root, "svg")) {
         const xmlError* e = xmlGetLastError();
         error = baseFile + ": not an SVG document" +
-                (!doc && e && e->message ? std::string(" (line ") + std::to_string(e->line) + ": " + trim(e->message) + ")"
-                                         : "");
+                (!doc && e && e->message
+                     ? std::string(" (line ") + std::to_string(e->line) + ": " + trim(e->message) + ")"
+                     : "");
         return false;
     }
     Inliner in{context, error};

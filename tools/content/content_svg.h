@@ -22,7 +22,7 @@
 namespace content {
 
 struct SvgContext {
-    std::string clipartDir;           // the clip-art folder; empty when it is not installed
+    std::string clipartDir;                 // the clip-art folder; empty when it is not installed
     std::set<std::string>* reads = nullptr; // every file read is added (for dependency files)
 };
 

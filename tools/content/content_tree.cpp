@@ -111,8 +111,9 @@ std::vector<std::string> checkTree(const std::string& root) {
                 if (!(ss >> file))
                     continue;
                 if (!fs::is_regular_file(f.parent_path() / file))
-                    faults.push_back(f.string() + ":" + std::to_string(n) + ": " + file +
-                                     " is not in the built tree (no recipe makes it, no data file is copied)");
+                    faults.push_back(
+                        f.string() + ":" + std::to_string(n) + ": " + file +
+                        " is not in the built tree (no recipe makes it, no data file is copied)");
             }
         } else if (lowerExt(f) == ".fnt") {
             IniFile font;
@@ -166,8 +167,8 @@ bool writeZip(const std::string& root, const std::string& archive, std::string& 
             put16(b, 20);     // needed
             put16(b, 0);      // flags
             put16(b, stored ? 0 : 8);
-            put16(b, 0);      // time
-            put16(b, 0x21);   // date: 1980-01-01
+            put16(b, 0);    // time
+            put16(b, 0x21); // date: 1980-01-01
             put32(b, crc);
             put32(b, uint32_t(body.size()));
             put32(b, uint32_t(data.size()));

@@ -14,8 +14,8 @@
 // --fonts DIR, --size W H, --element ID, --quality Q, --crop.
 
 #include "content/content_art.h"
-#include "content/content_lsan.h"
 #include "content/content_fonts.h"
+#include "content/content_lsan.h"
 #include "content/content_output.h"
 #include "content/content_picture.h"
 #include "content/content_tree.h"
@@ -49,17 +49,18 @@ bool readPng(const char* path, content::Picture& pic) {
 }
 
 int usage() {
-    std::fprintf(stderr, "usage: mirel_content art <recipe.art> <source root> <output root> [--clipart DIR] "
-                         "[--preview DIR] [--stamp FILE] [--depfile FILE]\n"
-                         "       mirel_content fonts <recipe.fonts> <source root> <output root> [--fonts DIR] "
-                         "[--stamp FILE] [--depfile FILE]\n"
-                         "       mirel_content copy <source root> <output root> [--stamp FILE] [--depfile FILE]\n"
-                         "       mirel_content check <folder>\n"
-                         "       mirel_content pack <program folder> <packed folder> [--stamp FILE]\n"
-                         "       mirel_content svg <in.svg> <out picture> [--size W H] [--element ID] "
-                         "[--clipart DIR] [--quality Q] [--crop]\n"
-                         "       mirel_content font <face.ttf> <pixel height> <out folder> <name>\n"
-                         "       mirel_content jng <in.png> <out.jng> [quality]\n");
+    std::fprintf(stderr,
+                 "usage: mirel_content art <recipe.art> <source root> <output root> [--clipart DIR] "
+                 "[--preview DIR] [--stamp FILE] [--depfile FILE]\n"
+                 "       mirel_content fonts <recipe.fonts> <source root> <output root> [--fonts DIR] "
+                 "[--stamp FILE] [--depfile FILE]\n"
+                 "       mirel_content copy <source root> <output root> [--stamp FILE] [--depfile FILE]\n"
+                 "       mirel_content check <folder>\n"
+                 "       mirel_content pack <program folder> <packed folder> [--stamp FILE]\n"
+                 "       mirel_content svg <in.svg> <out picture> [--size W H] [--element ID] "
+                 "[--clipart DIR] [--quality Q] [--crop]\n"
+                 "       mirel_content font <face.ttf> <pixel height> <out folder> <name>\n"
+                 "       mirel_content jng <in.png> <out.jng> [quality]\n");
     return 2;
 }
 
@@ -182,8 +183,8 @@ int runPack(const Args& a) {
         if (it->path().filename() == "gameres")
             continue;
         if (it->is_directory()) {
-            if (!content::copyTree(it->path().string(), (packed / it->path().filename()).string(), reads, outputs,
-                                   error))
+            if (!content::copyTree(it->path().string(), (packed / it->path().filename()).string(), reads,
+                                   outputs, error))
                 return fail(error);
         } else if (it->is_regular_file()) {
             fs::path out = packed / it->path().filename();

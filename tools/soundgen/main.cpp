@@ -23,10 +23,10 @@ int recipe(int argc, char** argv) {
     }
     soundgen::Audio audio;
     std::string error;
-    bool ok = kind == "sfx"     ? soundgen::renderEffect(argv[2], audio, error)
-              : kind == "music" ? soundgen::renderMusic(argv[2], audio, error)
-                                : soundgen::renderSpeech(argv[2], argc == 5 ? argv[4] : "/usr/bin/espeak-ng", audio,
-                                                         error);
+    bool ok = kind == "sfx" ? soundgen::renderEffect(argv[2], audio, error)
+              : kind == "music"
+                  ? soundgen::renderMusic(argv[2], audio, error)
+                  : soundgen::renderSpeech(argv[2], argc == 5 ? argv[4] : "/usr/bin/espeak-ng", audio, error);
     if (!ok || !soundgen::writeAudio(audio, argv[3], error)) {
         std::fprintf(stderr, "error: %s\n", error.c_str());
         return 1;
@@ -37,7 +37,8 @@ int recipe(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc >= 2 && (!std::strcmp(argv[1], "sfx") || !std::strcmp(argv[1], "music") || !std::strcmp(argv[1], "speech")))
+    if (argc >= 2 &&
+        (!std::strcmp(argv[1], "sfx") || !std::strcmp(argv[1], "music") || !std::strcmp(argv[1], "speech")))
         return recipe(argc, argv);
     if (argc < 2) {
         std::fprintf(

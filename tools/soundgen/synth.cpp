@@ -226,7 +226,8 @@ bool readVoice(Reader& r, const IniSection& s, EffectVoice& v) {
     if (const IniKey* k = s.find("Wave")) {
         if (std::find_if(std::begin(waves), std::end(waves), [&](const char* w) { return k->value == w; }) ==
             std::end(waves)) {
-            r.error = r.file.where(k->line) + "Wave '" + k->value + "' is not sine, triangle, square, saw or noise";
+            r.error =
+                r.file.where(k->line) + "Wave '" + k->value + "' is not sine, triangle, square, saw or noise";
             return false;
         }
         v.wave = k->value;
@@ -234,10 +235,11 @@ bool readVoice(Reader& r, const IniSection& s, EffectVoice& v) {
     std::vector<double> freq, grain, repeat, scatter;
     double seed = double(v.seed);
     if (!r.numbers(s, "Freq", freq, 1, 2) || !r.number(s, "Start", v.start, 0, 600) ||
-        !r.number(s, "Length", v.length, 0.001, 600) || !r.envelope(s, v.env) || !r.number(s, "Gain", v.gain, 0, 4) ||
-        !r.number(s, "Pan", v.pan, -1, 1) || !r.numbers(s, "Grain", grain, 2, 2) ||
-        !r.numbers(s, "Repeat", repeat, 2, 2) || !r.numbers(s, "Scatter", scatter, 4, 4) ||
-        !r.numbers(s, "Partials", v.partials, 1, 16) || !r.number(s, "Seed", seed, 0, 1e9))
+        !r.number(s, "Length", v.length, 0.001, 600) || !r.envelope(s, v.env) ||
+        !r.number(s, "Gain", v.gain, 0, 4) || !r.number(s, "Pan", v.pan, -1, 1) ||
+        !r.numbers(s, "Grain", grain, 2, 2) || !r.numbers(s, "Repeat", repeat, 2, 2) ||
+        !r.numbers(s, "Scatter", scatter, 4, 4) || !r.numbers(s, "Partials", v.partials, 1, 16) ||
+        !r.number(s, "Seed", seed, 0, 1e9))
         return false;
     v.seed = uint64_t(seed);
     if (!freq.empty()) {
@@ -269,11 +271,11 @@ bool readVoice(Reader& r, const IniSection& s, EffectVoice& v) {
     if (const IniKey* k = s.find("Filter")) {
         std::vector<std::string> t = content::splitList(k->value);
         Filter& f = v.filter;
-        f.kind = t.empty()             ? Filter::None
-                 : t[0] == "lowpass"   ? Filter::Low
-                 : t[0] == "highpass"  ? Filter::High
-                 : t[0] == "bandpass"  ? Filter::Band
-                                       : Filter::None;
+        f.kind = t.empty()            ? Filter::None
+                 : t[0] == "lowpass"  ? Filter::Low
+                 : t[0] == "highpass" ? Filter::High
+                 : t[0] == "bandpass" ? Filter::Band
+                                      : Filter::None;
         if (f.kind == Filter::None || t.size() < 2 || t.size() > 4) {
             r.error = r.file.where(k->line) + "Filter is lowpass, highpass or bandpass, a cut-off Hz, "
                                               "an optional end cut-off and an optional Q";
@@ -407,7 +409,8 @@ void renderNote(const Note& n, Audio& out, Rng& rng) {
             double s = 0;
             for (int k = 0; k < 5; ++k)
                 s += level[k] * std::sin(kTwoPi * hz * ratio[k] * t) * std::exp(-t * (0.8 + ratio[k] * 0.9));
-            double env = std::min(1.0, t / std::max(1e-4, in.env.attack)) * (t < n.length ? 1 : in.env.at(t, total));
+            double env =
+                std::min(1.0, t / std::max(1e-4, in.env.attack)) * (t < n.length ? 1 : in.env.at(t, total));
             addSample(out, first + i, s * 0.4 * env * amp, in.pan);
         }
         return;
@@ -610,20 +613,22 @@ bool renderMusic(const std::string& recipe, Audio& out, std::string& error) {
         } else if (s.name.rfind("instrument ", 0) == 0) {
             std::string voice = s.get("Voice", "pluck");
             if (voice != "pluck" && voice != "pad" && voice != "bell" && voice != "flute") {
-                error = file.where(s.find("Voice")->line) + "Voice '" + voice + "' is not pluck, pad, bell or flute";
+                error = file.where(s.find("Voice")->line) + "Voice '" + voice +
+                        "' is not pluck, pad, bell or flute";
                 return false;
             }
             Instrument in = defaults(voice);
             double transpose = 0;
-            if (!r.envelope(s, in.env) || !r.number(s, "Gain", in.gain, 0, 4) || !r.number(s, "Pan", in.pan, -1, 1) ||
-                !r.number(s, "Transpose", transpose, -48, 48))
+            if (!r.envelope(s, in.env) || !r.number(s, "Gain", in.gain, 0, 4) ||
+                !r.number(s, "Pan", in.pan, -1, 1) || !r.number(s, "Transpose", transpose, -48, 48))
                 return false;
             in.transpose = int(transpose);
             instruments.emplace_back(content::trim(s.name.substr(11)), in);
         } else if (s.name.rfind("part ", 0) == 0) {
             continue; // after every instrument is known
         } else {
-            error = file.where(s.line) + "[" + s.name + "] is neither [music], [instrument NAME] nor [part NAME]";
+            error =
+                file.where(s.line) + "[" + s.name + "] is neither [music], [instrument NAME] nor [part NAME]";
             return false;
         }
     }
@@ -637,7 +642,8 @@ bool renderMusic(const std::string& recipe, Audio& out, std::string& error) {
             if (i.first == name)
                 in = &i.second;
         if (!in) {
-            error = file.where(s.line) + "[" + s.name + "] plays instrument '" + name + "', which no [instrument] defines";
+            error = file.where(s.line) + "[" + s.name + "] plays instrument '" + name +
+                    "', which no [instrument] defines";
             return false;
         }
         double startBeat = 0, repeat = 1, gain = 1;
@@ -659,7 +665,8 @@ bool renderMusic(const std::string& recipe, Audio& out, std::string& error) {
                 if (colon != std::string::npos) {
                     pitches = t.substr(0, colon);
                     if (!parseBeats(t.substr(colon + 1), beats)) {
-                        error = file.where(line) + "note '" + t + "': the beats after ':' are a number or a fraction";
+                        error = file.where(line) + "note '" + t +
+                                "': the beats after ':' are a number or a fraction";
                         return false;
                     }
                 }
@@ -667,10 +674,12 @@ bool renderMusic(const std::string& recipe, Audio& out, std::string& error) {
                     size_t pos = 0;
                     while (pos <= pitches.size()) {
                         size_t plus = pitches.find('+', pos);
-                        std::string p = pitches.substr(pos, plus == std::string::npos ? std::string::npos : plus - pos);
+                        std::string p =
+                            pitches.substr(pos, plus == std::string::npos ? std::string::npos : plus - pos);
                         double hz = 0;
                         if (!noteFrequency(p, hz)) {
-                            error = file.where(line) + "'" + p + "' is not a note (C4, F#3, Bb5) or a rest (r)";
+                            error =
+                                file.where(line) + "'" + p + "' is not a note (C4, F#3, Bb5) or a rest (r)";
                             return false;
                         }
                         Note n;
@@ -718,7 +727,8 @@ bool renderSpeech(const std::string& recipe, const std::string& espeak, Audio& o
     Reader r{file, error};
     Output o;
     double speed = 150, pitch = 50;
-    if (!readOutput(r, *s, o) || !r.number(*s, "Speed", speed, 80, 450) || !r.number(*s, "Pitch", pitch, 0, 99))
+    if (!readOutput(r, *s, o) || !r.number(*s, "Speed", speed, 80, 450) ||
+        !r.number(*s, "Pitch", pitch, 0, 99))
         return false;
     std::string text;
     for (const IniKey& k : s->keys)
@@ -734,15 +744,16 @@ bool renderSpeech(const std::string& recipe, const std::string& espeak, Audio& o
     }
     static std::atomic<int> counter{0};
     namespace fs = std::filesystem;
-    std::string base = (fs::temp_directory_path() / ("soundgen-" + std::to_string(getpid()) + "-" +
-                                                      std::to_string(counter++)))
+    std::string base = (fs::temp_directory_path() /
+                        ("soundgen-" + std::to_string(getpid()) + "-" + std::to_string(counter++)))
                            .string();
     std::string textFile = base + ".txt", wav = base + ".wav";
     {
         std::ofstream t(textFile);
         t << text << "\n";
     }
-    std::string voice = s->get("Voice", "en-gb"), sp = std::to_string(int(speed)), pi = std::to_string(int(pitch));
+    std::string voice = s->get("Voice", "en-gb"), sp = std::to_string(int(speed)),
+                pi = std::to_string(int(pitch));
     std::vector<std::string> args = {espeak, "-v", voice, "-s", sp, "-p", pi, "-w", wav, "-f", textFile};
     std::vector<char*> argv;
     for (std::string& a : args)
@@ -773,7 +784,7 @@ bool writeAudio(const Audio& a, const std::string& path, std::string& error) {
     SF_INFO info{};
     info.samplerate = a.rate;
     info.channels = a.channels;
-    info.format = ext == ".wav" ? SF_FORMAT_WAV | SF_FORMAT_PCM_16
+    info.format = ext == ".wav"   ? SF_FORMAT_WAV | SF_FORMAT_PCM_16
                   : ext == "flac" ? SF_FORMAT_FLAC | SF_FORMAT_PCM_16
                                   : SF_FORMAT_OGG | SF_FORMAT_VORBIS;
     if (a.samples.empty()) {

@@ -27,15 +27,16 @@ int fromRecipe(const char* path, const char* out) {
         return 1;
     }
     std::string pattern = s->get("Pattern", "waves");
-    videogen::DrawFrame draw = pattern == "bars" ? videogen::DrawFrame(videogen::drawBars) : videogen::drawWaves;
+    videogen::DrawFrame draw =
+        pattern == "bars" ? videogen::DrawFrame(videogen::drawBars) : videogen::drawWaves;
     long width = 0, height = 0;
     char extra = 0;
     long frames = std::atol(s->get("Frames", "50").c_str()), fps = std::atol(s->get("Fps", "25").c_str());
     long quality = std::atol(s->get("Quality", "48").c_str());
     if ((pattern != "bars" && pattern != "waves") ||
         std::sscanf(s->get("Size").c_str(), "%ld %ld %c", &width, &height, &extra) != 2 || width < 1 ||
-        width > 4096 || height < 1 || height > 4096 || frames < 1 || frames > 100000 || fps < 1 || fps > 1000 ||
-        quality < 0 || quality > 63) {
+        width > 4096 || height < 1 || height > 4096 || frames < 1 || frames > 100000 || fps < 1 ||
+        fps > 1000 || quality < 0 || quality > 63) {
         std::fprintf(stderr,
                      "error: %s%sthe video needs Pattern bars or waves, Size width height, Frames, Fps and "
                      "Quality 0..63\n",
@@ -74,8 +75,8 @@ int main(int argc, char** argv) {
     long height = argc > 4 ? std::atol(argv[4]) : 64;
     long frames = argc > 5 ? std::atol(argv[5]) : 25;
     long fps = argc > 6 ? std::atol(argv[6]) : 25;
-    if (width < 1 || width > 4096 || height < 1 || height > 4096 || frames < 1 || frames > 100000 || fps < 1 ||
-        fps > 1000) {
+    if (width < 1 || width > 4096 || height < 1 || height > 4096 || frames < 1 || frames > 100000 ||
+        fps < 1 || fps > 1000) {
         std::fprintf(stderr, "videogen: bad video arguments\n");
         return 2;
     }
