@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -58,6 +59,22 @@ TEST(SoundRecipes, EffectsFollowTheirVoices) {
     soundgen::Audio again;
     ASSERT_TRUE(soundgen::renderEffect(dir + "tick.sfx", again, error));
     EXPECT_EQ(a.samples, again.samples);
+
+    // A vibrato swings the pitch: the zero crossings of a 1 kHz sine come
+    // closer together and further apart.
+    put(dir + "vib.sfx", "[voice]\nFreq = 1000\nLength = 0.5\nEnvelope = 0 0 1 0\nVibrato = 4 2\n");
+    ASSERT_TRUE(soundgen::renderEffect(dir + "vib.sfx", a, error)) << error;
+    std::vector<double> periods;
+    size_t last = 0;
+    for (size_t f = 1; f < a.frames(); ++f)
+        if (a.samples[f - 1] < 0 && a.samples[f] >= 0) {
+            if (last)
+                periods.push_back(double(f - last) / a.rate);
+            last = f;
+        }
+    ASSERT_GT(periods.size(), 100u);
+    EXPECT_LT(*std::min_element(periods.begin(), periods.end()), 1 / 1080.0);
+    EXPECT_GT(*std::max_element(periods.begin(), periods.end()), 1 / 930.0);
 
     // Reverb rings on after the sound.
     put(dir + "ring.sfx", "[sound]\nReverb = 0.5 0.8\n[voice]\nLength = 0.1\n");

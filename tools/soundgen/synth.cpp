@@ -213,6 +213,7 @@ struct EffectVoice {
     double gain = 1, pan = 0;
     Filter filter;
     double grainRate = 0, grainDepth = 0;
+    double vibratoRate = 0, vibratoDepth = 0; // Hz, semitones
     int repeat = 1;
     double interval = 0;
     int scatter = 0;
@@ -232,14 +233,14 @@ bool readVoice(Reader& r, const IniSection& s, EffectVoice& v) {
         }
         v.wave = k->value;
     }
-    std::vector<double> freq, grain, repeat, scatter;
+    std::vector<double> freq, grain, repeat, scatter, vibrato;
     double seed = double(v.seed);
     if (!r.numbers(s, "Freq", freq, 1, 2) || !r.number(s, "Start", v.start, 0, 600) ||
         !r.number(s, "Length", v.length, 0.001, 600) || !r.envelope(s, v.env) ||
         !r.number(s, "Gain", v.gain, 0, 4) || !r.number(s, "Pan", v.pan, -1, 1) ||
-        !r.numbers(s, "Grain", grain, 2, 2) || !r.numbers(s, "Repeat", repeat, 2, 2) ||
-        !r.numbers(s, "Scatter", scatter, 4, 4) || !r.numbers(s, "Partials", v.partials, 1, 16) ||
-        !r.number(s, "Seed", seed, 0, 1e9))
+        !r.numbers(s, "Grain", grain, 2, 2) || !r.numbers(s, "Vibrato", vibrato, 2, 2) ||
+        !r.numbers(s, "Repeat", repeat, 2, 2) || !r.numbers(s, "Scatter", scatter, 4, 4) ||
+        !r.numbers(s, "Partials", v.partials, 1, 16) || !r.number(s, "Seed", seed, 0, 1e9))
         return false;
     v.seed = uint64_t(seed);
     if (!freq.empty()) {
@@ -253,6 +254,10 @@ bool readVoice(Reader& r, const IniSection& s, EffectVoice& v) {
     if (!grain.empty()) {
         v.grainRate = std::max(0.0, grain[0]);
         v.grainDepth = std::clamp(grain[1], 0.0, 1.0);
+    }
+    if (!vibrato.empty()) {
+        v.vibratoRate = std::max(0.0, vibrato[0]);
+        v.vibratoDepth = std::clamp(vibrato[1], 0.0, 12.0);
     }
     if (!repeat.empty()) {
         v.repeat = int(std::clamp(repeat[0], 1.0, 1000.0));
@@ -303,6 +308,8 @@ void renderVoiceOnce(const EffectVoice& v, double start, double pitch, Audio& ou
         double f = v.freq * pitch;
         if (v.freqEnd > 0)
             f *= std::pow(v.freqEnd / v.freq, t / v.length);
+        if (v.vibratoRate > 0)
+            f *= std::pow(2.0, v.vibratoDepth / 12 * std::sin(kTwoPi * v.vibratoRate * t));
         double env = v.env.at(t, v.length);
         double s = 0;
         for (size_t k = 0; k < v.partials.size(); ++k) {
