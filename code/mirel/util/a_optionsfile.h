@@ -2,8 +2,9 @@
 // The engine's options files: [section] lines, "key = value" lines, ';'
 // comments and #include "file" lines. Sections and keys are kept in file order,
 // duplicates included; every look-up finds the first. Names, keys and values
-// compare exactly. One load reads at most aLoadBudget's files and bytes, its
-// includes counted in.
+// compare exactly. Blanks (spaces and tabs) are trimmed before a line, around
+// keys and values and before a ';' comment. One load reads at most
+// aLoadBudget's files and bytes, its includes counted in.
 
 #include "mirel/util/a_loadbudget.h"
 
