@@ -42,6 +42,16 @@ if [ "$FUZZ_SECONDS" -gt 0 ]; then
         fuzz_failed=1
         continue
       fi
+      # Inputs too large to fuzz from run once each, before the fuzzing.
+      if [ -d "build/fuzz/fuzz-regressions/$f" ] &&
+        ! "$exe" -runs=0 -rss_limit_mb=2048 -timeout=30 -artifact_prefix="build/fuzz/$f-" \
+          "build/fuzz/fuzz-regressions/$f" \
+          > "build/fuzz/$f-regressions.log" 2>&1; then
+        echo "fuzz $f: FAILED on a regression input"
+        tail -n 40 "build/fuzz/$f-regressions.log"
+        fuzz_failed=1
+        continue
+      fi
       "$exe" -max_total_time="$FUZZ_SECONDS" -rss_limit_mb=2048 -timeout=10 \
         -artifact_prefix="build/fuzz/$f-" "build/fuzz/corpus/$f" "${seeds[@]}" \
         > "build/fuzz/$f.log" 2>&1 &

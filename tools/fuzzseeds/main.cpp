@@ -1,9 +1,13 @@
 // fuzzseeds: writes the fuzzers' generated seeds, one folder per fuzzer:
-//   fuzzseeds <out folder>
+//   fuzzseeds <seeds folder> <regressions folder>
 // Pictures, archives, videos and sounds come from the project's own writers;
 // the large text seeds (deep nesting, long lines, repeated lines) are made
 // here too rather than committed. Text seeds of ordinary size are committed
 // under tests/fuzz-seeds/<fuzzer>/.
+//
+// Seeds larger than 64 KB go to the regressions folder instead: test.sh runs
+// each of them once before fuzzing; as seeds they would make libFuzzer try
+// inputs that large all the time.
 
 #include "content/content_writers.h"
 #include "fixtures/hostile_jpeg.h"
@@ -18,6 +22,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -25,11 +30,17 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-std::string g_out;
+std::string g_seeds, g_regressions;
 bool g_failed = false;
 
+constexpr size_t kLargestSeed = 64 * 1024;
+
+std::filesystem::path folderFor(const std::string& fuzzer, size_t size) {
+    return std::filesystem::path(size > kLargestSeed ? g_regressions : g_seeds) / fuzzer;
+}
+
 void save(const std::string& fuzzer, const std::string& name, const void* data, size_t size) {
-    const std::filesystem::path dir = std::filesystem::path(g_out) / fuzzer;
+    const std::filesystem::path dir = folderFor(fuzzer, size);
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
     std::ofstream f(dir / name, std::ios::binary);
@@ -184,18 +195,20 @@ void sounds() {
             save("sound_sample_fuzzer", c.name, bytes.data(), bytes.size());
     }
     // Ten minutes of stereo silence: a small FLAC that decodes to 230 MB.
-    const std::filesystem::path dir = std::filesystem::path(g_out) / "sound_sample_fuzzer";
-    std::filesystem::create_directories(dir);
+    const std::string path = (std::filesystem::path(g_seeds) / "ten-minutes-silence.flac").string();
     SF_INFO info{};
     info.samplerate = 48000;
     info.channels = 2;
     info.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
-    const std::string path = (dir / "ten-minutes-silence.flac").string();
     if (SNDFILE* sf = sf_open(path.c_str(), SFM_WRITE, &info)) {
         std::vector<short> block(2 * 48000, 0);
         for (int second = 0; second < 600; ++second)
             sf_writef_short(sf, block.data(), 48000);
         sf_close(sf);
+        std::ifstream in(path, std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        std::filesystem::remove(path);
+        save("sound_sample_fuzzer", "ten-minutes-silence.flac", bytes);
     } else {
         std::fprintf(stderr, "fuzzseeds: cannot write %s\n", path.c_str());
         g_failed = true;
@@ -257,11 +270,13 @@ void layouts() {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: fuzzseeds <out folder>\n");
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: fuzzseeds <seeds folder> <regressions folder>\n");
         return 2;
     }
-    g_out = argv[1];
+    g_seeds = argv[1];
+    g_regressions = argv[2];
+    std::filesystem::create_directories(g_seeds);
     pictures();
     archives();
     videos();

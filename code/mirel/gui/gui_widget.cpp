@@ -399,8 +399,9 @@ void Widget::Render() {
 
 // Tree.
 
-void Widget::InsertIntoDrawOrder(Widget* child) {
-    removeFrom(m_drawOrder, child);
+void Widget::InsertIntoDrawOrder(Widget* child, bool present) {
+    if (present)
+        removeFrom(m_drawOrder, child);
     if (child->m_alwaysOnTop) {
         m_drawOrder.push_back(child);
         return;
@@ -434,7 +435,7 @@ bool Widget::AddChild(Widget* child) {
     m_children.push_back(child);
     ++m_childrenVersion;
     ++g_treeShape;
-    InsertIntoDrawOrder(child);
+    InsertIntoDrawOrder(child, false); // new here: left its old parent above
     return true;
 }
 
@@ -449,11 +450,25 @@ void Widget::RemoveChild(Widget* child) {
 }
 
 void Widget::RemoveAllChildren() {
+    // All leave at once (one at a time from the front would move the rest
+    // each time); then the owned ones are deleted in creation order, each
+    // unless the deletion of an earlier one took it already.
     while (!m_children.empty()) {
-        Widget* child = m_children.front();
-        RemoveChild(child);
-        if (child->m_ownedByParent)
-            delete child;
+        std::vector<Widget*> children;
+        children.swap(m_children);
+        m_drawOrder.clear();
+        ++m_childrenVersion;
+        ++g_treeShape;
+        std::vector<std::weak_ptr<const bool>> lives;
+        lives.reserve(children.size());
+        for (Widget* child : children) {
+            child->m_parent = nullptr;
+            lives.push_back(child->GetLifeToken());
+        }
+        for (size_t i = 0; i < children.size(); ++i) {
+            if (!lives[i].expired() && children[i]->m_ownedByParent)
+                delete children[i];
+        }
     }
 }
 
@@ -501,7 +516,7 @@ Widget* Widget::FindChild(const std::string& name, bool recursive) const {
 
 void Widget::MoveToFront() {
     if (m_parent)
-        m_parent->InsertIntoDrawOrder(this);
+        m_parent->InsertIntoDrawOrder(this, true);
 }
 
 void Widget::Rise() {

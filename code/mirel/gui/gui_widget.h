@@ -290,7 +290,8 @@ protected:
     Property m_propHotkey;
 
 private:
-    void InsertIntoDrawOrder(Widget* child);
+    // `present`: the child is in the drawing order already and moves.
+    void InsertIntoDrawOrder(Widget* child, bool present);
     void ReplaceSound(aSound*& sound, const std::string& name);
 
     struct NameIndex;

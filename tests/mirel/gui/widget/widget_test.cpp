@@ -605,6 +605,31 @@ TEST_F(WidgetFixture, DestructionLeavesNoDanglingPointers) {
     delete closer;
 }
 
+TEST_F(WidgetFixture, RemovingAllChildrenSurvivesChildrenThatDeleteSiblings) {
+    // An owned child whose destruction takes a later sibling with it: each
+    // is deleted once; a loose child is only let go.
+    struct Taker : Widget {
+        using Widget::Widget;
+        Widget* also = nullptr;
+        ~Taker() override { delete also; }
+    };
+    auto* parent = new Widget("parent");
+    auto* first = new Taker("first");
+    auto* second = new Widget("second");
+    auto* third = new Widget("third");
+    Widget loose("loose");
+    for (Widget* w : {static_cast<Widget*>(first), second, third}) {
+        w->SetOwnedByParent(true);
+        parent->AddChild(w);
+    }
+    parent->AddChild(&loose);
+    first->also = third;
+    host.forgotten.clear();
+    delete parent; // the leak and use checkers see any mistake
+    EXPECT_EQ(loose.GetParent(), nullptr);
+    EXPECT_EQ(host.forgotten.size(), 4u); // parent, first, third, second
+}
+
 TEST_F(WidgetFixture, WithoutAHostEverythingIsHarmless) {
     GUI::SetWidgetHost(nullptr);
     Widget root("root"), w("w");

@@ -7,6 +7,15 @@
 
 #include <cstdint>
 
+// libsndfile 1.2 keeps the Vorbis header structure it made for an Ogg file
+// whose headers it then refuses (it returns no handle, so nothing can free
+// it): a few kilobytes per refused file, inside the library. The leak
+// checker leaves those alone; every other leak still fails the fuzzer.
+extern "C" const char* __lsan_default_suppressions();
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:vorbis_info_init\n";
+}
+
 namespace {
 
 void mix(int frames) {
