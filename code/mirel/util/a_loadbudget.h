@@ -30,8 +30,6 @@ public:
         return m_bytes < kMaxBytes;
     }
     bool spent() const { return m_files >= kMaxFiles || m_bytes >= kMaxBytes; }
-    size_t files() const { return m_files; }
-    size_t bytes() const { return m_bytes; }
 
     // One log line per load: true the first time it is asked.
     bool firstComplaint() {

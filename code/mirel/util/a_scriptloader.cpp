@@ -5,7 +5,6 @@
 #include "mirel/util/a_log.h"
 #include "mirel/util/a_stringlist.h"
 
-
 namespace {
 
 bool isBlank(char c) {

@@ -5,6 +5,7 @@
 #include "mirel/util/a_log.h"
 
 #include <sndfile.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cmath>
@@ -70,7 +71,15 @@ SNDFILE* openMemory(MemoryFile& file, SF_INFO& info) {
     return sf;
 }
 
+// The largest sound file read by name; only plain files are read (a pipe
+// would block, a device never end).
+constexpr off_t kMaxSoundFile = off_t(64) << 20;
+
 bool readWholeFile(const char* path, std::vector<unsigned char>& out) {
+    struct stat st;
+    if (::stat(path, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size > kMaxSoundFile) {
+        return false;
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         return false;

@@ -5,7 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <chrono>
 #include <cmath>
+#include <cstdio>
+#include <future>
 #include <vector>
 
 using namespace soundtest;
@@ -76,6 +81,24 @@ TEST_F(Mixer, DecodesEveryFormatFromMemoryAndRefusesOthers) {
     EXPECT_EQ(FSOUND_Sample_Load(FSOUND_FREE, junk, FSOUND_LOADMEMORY, 0, 0), nullptr);
     EXPECT_EQ(FSOUND_Stream_Open(junk, FSOUND_LOADMEMORY, 0, sizeof junk), nullptr);
     EXPECT_EQ(FSOUND_Sample_Load(FSOUND_FREE, nullptr, FSOUND_LOADMEMORY, 0, 100), nullptr);
+}
+
+TEST_F(Mixer, FilesByNameArePlainFilesOnly) {
+    const std::string wav = writeTone("tone.wav", level(0.5, 0.05));
+    FSOUND_SAMPLE* s = FSOUND_Sample_Load(FSOUND_FREE, wav.c_str(), 0, 0, 0);
+    ASSERT_NE(s, nullptr);
+    FSOUND_Sample_Free(s);
+    const std::string pipe = scratch("pipe.wav");
+    std::remove(pipe.c_str());
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    // A pipe would block, a device never end: neither is read.
+    auto loads = std::async(std::launch::async, [&] {
+        return FSOUND_Sample_Load(FSOUND_FREE, pipe.c_str(), 0, 0, 0) == nullptr &&
+               FSOUND_Sample_Load(FSOUND_FREE, "/dev/zero", 0, 0, 0) == nullptr &&
+               FSOUND_Stream_Open("/dev/zero", 0, 0, 0) == nullptr;
+    });
+    ASSERT_EQ(loads.wait_for(std::chrono::seconds(10)), std::future_status::ready);
+    EXPECT_TRUE(loads.get());
 }
 
 TEST_F(Mixer, VolumeAndPanScaleEachSide) {
