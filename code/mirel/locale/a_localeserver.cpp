@@ -5,6 +5,7 @@
 #include "mirel/util/a_log.h"
 #include "mirel/util/a_stringlist.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 aLocaleServer* aLocaleServer::ms_instance = nullptr;
@@ -47,14 +48,8 @@ std::string readTextFile(const std::string& path, size_t& read) {
     if (hasBom(text)) {
         text.erase(0, 3);
     }
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        if (c != '\r') {
-            out += c;
-        }
-    }
-    return out;
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    return text;
 }
 
 } // namespace
@@ -97,7 +92,8 @@ void aLocaleServer::parseBuffer(const std::string& path, const char* data, size_
                                 const std::string& group) {
     aStringList list;
     list.parseBuffer(data, data ? size : 0);
-    aLoadBudget references; // the text files this file's entries name
+    aLoadBudget references(aLoadBudget::kMaxFiles,
+                           kMaxReferencedText); // the text files this file's entries name
     int lineNo = 0;
     for (list.begin(); !list.isEnd(); list.next()) {
         ++lineNo;

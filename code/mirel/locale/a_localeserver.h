@@ -26,6 +26,10 @@ public:
 
     static aLocaleServer* getInstance() { return ms_instance; }
 
+    // The most text one string file's references may bring in; the entries
+    // after that (and after the 1000th reference) are not read.
+    static constexpr size_t kMaxReferencedText = size_t(16) << 20;
+
     // Reads a string file once: a path already loaded is not read again. The
     // group is put before every key of the file.
     void loadFile(const std::string& path, const std::string& group = "");

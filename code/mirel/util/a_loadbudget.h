@@ -14,11 +14,18 @@ public:
     static constexpr size_t kMaxFiles = 1000;
     static constexpr size_t kMaxBytes = size_t(64) << 20;
 
-    void reset() { *this = aLoadBudget(); }
+    explicit aLoadBudget(size_t maxFiles = kMaxFiles, size_t maxBytes = kMaxBytes)
+        : m_maxFiles(maxFiles), m_maxBytes(maxBytes) {}
+
+    void reset() {
+        m_files = 0;
+        m_bytes = 0;
+        m_complained = false;
+    }
 
     // Counts one more file; false (nothing counted) when none may be read.
     bool takeFile() {
-        if (m_files >= kMaxFiles || m_bytes >= kMaxBytes) {
+        if (spent()) {
             return false;
         }
         ++m_files;
@@ -26,10 +33,10 @@ public:
     }
     // Counts bytes read or made; false once the budget is spent.
     bool spend(size_t bytes) {
-        m_bytes = bytes < kMaxBytes - m_bytes ? m_bytes + bytes : kMaxBytes;
-        return m_bytes < kMaxBytes;
+        m_bytes = bytes < m_maxBytes - m_bytes ? m_bytes + bytes : m_maxBytes;
+        return m_bytes < m_maxBytes;
     }
-    bool spent() const { return m_files >= kMaxFiles || m_bytes >= kMaxBytes; }
+    bool spent() const { return m_files >= m_maxFiles || m_bytes >= m_maxBytes; }
 
     // One log line per load: true the first time it is asked.
     bool firstComplaint() {
@@ -39,6 +46,8 @@ public:
     }
 
 private:
+    size_t m_maxFiles;
+    size_t m_maxBytes;
     size_t m_files = 0;
     size_t m_bytes = 0;
     bool m_complained = false;

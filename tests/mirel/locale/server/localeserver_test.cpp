@@ -2,7 +2,6 @@
 #include "support/log_capture.h"
 
 #include "mirel/file/a_fileserver.h"
-#include "mirel/util/a_loadbudget.h"
 #include "mirel/util/a_log.h"
 
 #include <gtest/gtest.h>
@@ -94,14 +93,14 @@ TEST_F(LocaleFiles, FileReferencesTakeTheWholeFile) {
 
 TEST_F(LocaleFiles, FileReferencesAreBoundedPerFile) {
     // Every line names the same 1 MB text: one file's references read at most
-    // the load budget's files and bytes.
+    // kMaxReferencedText.
     const std::string big = write("big.txt", std::string(1 << 20, 'b'));
     std::string content;
     for (int i = 0; i < 200; ++i)
         content += "k" + std::to_string(i) + " = file,\"" + big + "\"\n";
     LogCapture log;
     parse(content);
-    const size_t read = aLoadBudget::kMaxBytes >> 20; // the lines whose text was read
+    const size_t read = aLocaleServer::kMaxReferencedText >> 20; // the lines whose text was read
     EXPECT_EQ(text("k0").size(), size_t(1) << 20);
     EXPECT_EQ(text("k" + std::to_string(read - 1)).size(), size_t(1) << 20);
     EXPECT_EQ(text("k" + std::to_string(read)), u"<missing>");
