@@ -28,8 +28,8 @@ namespace {
 
 constexpr const char* kBuildKind = "RELEASE";
 constexpr int kBuildNumber = 2768;
-constexpr const char* kSettingsFile = "home:Tarrowdene.ini";
-constexpr const char* kSplashSettings = "home:splashscreens/settings.ini";
+constexpr const char* kSettingsFile = "Tarrowdene.ini";
+constexpr const char* kSplashSettings = "splashscreens/settings.ini";
 constexpr const char* kGuiScript = "data:gui/main.agui";
 constexpr const char* kMenuTheme = "menu_theme.ogg";
 
@@ -89,9 +89,9 @@ int GameApp::init(const char* name, void* instance, const char* commandLine, con
     a_log("%s", "");
     delete m_cmdLine;
     m_cmdLine = new aCmdLine(commandLine ? commandLine : "");
-    m_fileServer.setAssign("data", "home:gameres/");
+    m_fileServer.setAssign("data", m_programFolder + "gameres/");
 
-    const aOptionsFile settings(kSettingsFile);
+    const aOptionsFile settings(m_programFolder + kSettingsFile);
     g_languageCode = settingOf(settings, "lang");
     m_surveyUrl = settingOf(settings, "surveyurl");
     setCrashMessage(settingOf(settings, "crashmessage"));
@@ -147,7 +147,7 @@ int GameApp::Start() {
     m_soundManager->setProgressCallback(&LoadingProgressCallback);
 
     m_saveSystem = new SaveLoadSystem(1);
-    CreateSplashScreens(kSplashSettings);
+    CreateSplashScreens(m_programFolder + kSplashSettings);
 
     m_gameTimer.reset();
     m_mode = MODE_TITLE;

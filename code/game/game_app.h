@@ -207,6 +207,8 @@ public:
     const std::vector<RoomButton*>& GetMapButtons() const { return m_mapButtons; }
     const std::string& GetReturnRoom() const { return m_returnRoom; }
     GUI::Widget* GetRootWidget() const { return m_root; }
+    // The widget of that name anywhere under the GUI root, or null.
+    GUI::Widget* FindWidget(const std::string& name) const;
     bool IsResourcesLoaded() const { return m_resourcesLoaded != 0; }
     bool IsQuitRequested() const { return m_quitRequested != 0; }
     bool IsSavingEnabled() const { return m_savingEnabled != 0; }
@@ -246,6 +248,11 @@ public:
 protected:
     // The hidden-object room of a map button (tests put their own in).
     virtual Room* NewHiddenObjectRoom(const std::string& name);
+
+    // The program's folder, where the settings file, the splash screens and
+    // the data ("gameres/") lie: "home:", the folder of the program itself.
+    // The test harness points it at a fixture folder.
+    std::string m_programFolder = "home:";
 
     // engine objects
     aMusicPlayer m_musicPlayer{false};

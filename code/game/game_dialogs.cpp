@@ -95,6 +95,10 @@ float textHeightOf(GUI::Widget* widget) {
 
 } // namespace
 
+GUI::Widget* GameApp::FindWidget(const std::string& name) const {
+    return m_root ? m_root->FindChild(name, true) : nullptr;
+}
+
 void GameApp::Subscribe(GUI::Widget* widget, const std::string& event,
                         bool (GameApp::*handler)(const GUI::EventArgs&)) {
     if (widget)
@@ -106,7 +110,7 @@ void GameApp::InitGui() {
     if (!m_root)
         return;
     auto find = [this](const std::string& name) {
-        GUI::Widget* w = m_root->FindChild(name);
+        GUI::Widget* w = FindWidget(name);
         if (!w)
             a_log("GameApp::InitGui - widget '%s' not found", name.c_str());
         return w;
@@ -127,11 +131,11 @@ void GameApp::InitGui() {
     }
 
     for (const char* name : kMessageBoxes) {
-        GUI::Widget* box = m_root->FindChild(name);
+        GUI::Widget* box = FindWidget(name);
         if (!box)
             continue;
         const bool clueCard = std::string(name) == kClueCardBox;
-        Subscribe(box->FindChild("close"), GUI::Widget::EventClick,
+        Subscribe(box->FindChild("close", true), GUI::Widget::EventClick,
                   clueCard ? &GameApp::OnClueCardBoxClose : &GameApp::OnMessageBoxClose);
         if (clueCard) {
             SetCardPopupWindow(box);
@@ -220,7 +224,7 @@ void GameApp::InitGui() {
 
 bool GameApp::ShowMessageBoxText(const std::string& name, uint32_t action, const std::u16string& text,
                                  aImage* picture, aSound* sound) {
-    auto* box = dynamic_cast<GUI::StaticImage*>(m_root ? m_root->FindChild(name) : nullptr);
+    auto* box = dynamic_cast<GUI::StaticImage*>(FindWidget(name));
     if (!box) {
         a_log("ERROR! Message box '%s' not found or must be StaticImage", name.c_str());
         return false;
@@ -498,7 +502,7 @@ bool GameApp::OnHintButton(const GUI::EventArgs&) {
 // ---- options ----
 
 void GameApp::OpenOptions() {
-    GUI::Widget* options = m_root ? m_root->FindChild("options") : nullptr;
+    GUI::Widget* options = FindWidget("options");
     if (!options)
         return;
     raiseAndShow(options);
@@ -519,13 +523,13 @@ bool GameApp::OnOptionsShow(const GUI::EventArgs& args) {
 }
 
 bool GameApp::OnToggleFullscreen(const GUI::EventArgs&) {
-    if (GUI::Widget* tick = m_root ? m_root->FindChild("fullscreen_auto_check", true) : nullptr)
+    if (GUI::Widget* tick = FindWidget("fullscreen_auto_check"))
         tick->SetVisible(!tick->IsVisible(true));
     return true;
 }
 
 bool GameApp::OnToggleShowTips(const GUI::EventArgs&) {
-    if (GUI::Widget* tick = m_root ? m_root->FindChild("show_tips_auto_check", true) : nullptr)
+    if (GUI::Widget* tick = FindWidget("show_tips_auto_check"))
         tick->SetVisible(!tick->IsVisible(true));
     return true;
 }
@@ -548,7 +552,7 @@ bool GameApp::OnMusicVolume(const GUI::EventArgs& args) {
 }
 
 bool GameApp::OnOptionsApply(const GUI::EventArgs&) {
-    GUI::Widget* options = m_root ? m_root->FindChild("options") : nullptr;
+    GUI::Widget* options = FindWidget("options");
     if (!options)
         return true;
     g_currentSettings.soundVolume = sliderPosition(options->FindChild("sound_vol", true));
@@ -564,7 +568,7 @@ bool GameApp::OnOptionsApply(const GUI::EventArgs&) {
 }
 
 bool GameApp::OnOptionsCancel(const GUI::EventArgs&) {
-    setVisible(m_root ? m_root->FindChild("options") : nullptr, false);
+    setVisible(FindWidget("options"), false);
     ApplySettings();
     return true;
 }
@@ -574,7 +578,7 @@ void GameApp::onDisplayModeChanged() {
         g_currentSettings.fullscreen = m_graphServer->isFullscreen() ? 1 : 0;
     if (!m_guiServer || !m_root)
         return;
-    GUI::Widget* options = m_root->FindChild("options");
+    GUI::Widget* options = FindWidget("options");
     GUI::Widget* fullscreen = options ? options->FindChild("fullscreen", true) : nullptr;
     if (!fullscreen)
         return;
@@ -589,7 +593,7 @@ void GameApp::OpenIngameMenu() {
         m_tipManager->HideTip();
     if (m_soundManager)
         m_soundManager->pauseAll(true);
-    GUI::Widget* menu = m_root ? m_root->FindChild("ingame_menu") : nullptr;
+    GUI::Widget* menu = FindWidget("ingame_menu");
     if (menu)
         menu->MoveToFront();
     m_menuOpen = 1;
@@ -598,26 +602,26 @@ void GameApp::OpenIngameMenu() {
 
 bool GameApp::OnMenuMap(const GUI::EventArgs&) {
     m_menuOpen = 0;
-    setVisible(m_root ? m_root->FindChild("ingame_menu") : nullptr, false);
+    setVisible(FindWidget("ingame_menu"), false);
     ShowMap();
     return true;
 }
 
 bool GameApp::OnMenuResume(const GUI::EventArgs&) {
     m_menuOpen = 0;
-    setVisible(m_root ? m_root->FindChild("ingame_menu") : nullptr, false);
+    setVisible(FindWidget("ingame_menu"), false);
     if (m_soundManager)
         m_soundManager->pauseAll(false);
     return true;
 }
 
 bool GameApp::OnMenuExit(const GUI::EventArgs&) {
-    raiseAndShow(m_root ? m_root->FindChild("confirm_save_exit") : nullptr);
+    raiseAndShow(FindWidget("confirm_save_exit"));
     return true;
 }
 
 bool GameApp::OnConfirmSaveExit(const GUI::EventArgs& args) {
-    setVisible(m_root ? m_root->FindChild("confirm_save_exit") : nullptr, false);
+    setVisible(FindWidget("confirm_save_exit"), false);
     GUI::Widget* button = widgetOf(args);
     if (!button || button->GetTag() == 0)
         return true;
@@ -633,7 +637,7 @@ bool GameApp::OnConfirmSaveExit(const GUI::EventArgs& args) {
     }
     SaveGame();
     m_menuOpen = 0;
-    setVisible(m_root ? m_root->FindChild("ingame_menu") : nullptr, false);
+    setVisible(FindWidget("ingame_menu"), false);
     m_mode = MODE_TITLE;
     RestartTitleScreen();
     return true;

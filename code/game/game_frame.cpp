@@ -362,7 +362,7 @@ void GameApp::UpdatePanelButtons() {
     setVisible(childOf(m_panel, "btn_evidroom_b"), evidenceOpen && inEvidence);
     const bool mapAllowed = !IsLevelGoalReached();
     setEnabled(childOf(m_panel, "btn_map"), mapAllowed);
-    setEnabled(childOf(m_root ? m_root->FindChild("ingame_menu") : nullptr, "map"), mapAllowed);
+    setEnabled(childOf(FindWidget("ingame_menu"), "map"), mapAllowed);
 }
 
 void GameApp::CompleteLevel() {
@@ -379,7 +379,7 @@ void GameApp::CompleteLevel() {
 }
 
 void GameApp::SetInputBlocked(bool blocked) {
-    GUI::Widget* empty = m_root ? m_root->FindChild("empty") : nullptr;
+    GUI::Widget* empty = FindWidget("empty");
     if (!empty)
         return;
     if (blocked)
@@ -429,7 +429,7 @@ bool GameApp::OnClockClick(const GUI::EventArgs&) {
 }
 
 void GameApp::onDeactivate() {
-    GUI::Widget* finish = m_root ? m_root->FindChild("finalize_bonus_round", true) : nullptr;
+    GUI::Widget* finish = FindWidget("finalize_bonus_round");
     if (m_guiServer && m_mode != MODE_TITLE && !m_paused && !m_menuOpen && !IsScenePlaying() &&
         !(finish && finish->IsVisible(true))) {
         m_paused = 1;
@@ -441,8 +441,7 @@ void GameApp::onDeactivate() {
 
 void GameApp::onActivate() {
     if (m_guiServer)
-        setEnabled(childOf(m_root ? m_root->FindChild("options") : nullptr, "fullscreen"),
-                   allowFullscreenToggle());
+        setEnabled(childOf(FindWidget("options"), "fullscreen"), allowFullscreenToggle());
     aApplication::onActivate();
 }
 
