@@ -32,8 +32,7 @@ public:
     // Seconds in a room before its enter tip is first asked for.
     static constexpr float kEnterTipDelay = 3.0f;
 
-    // The managers are the game application's.
-    explicit Room(const std::string& name);
+    // The managers are the game application's (null ones load nothing).
     Room(const std::string& name, aImageManager* images, aSoundManager* sounds);
     ~Room() override;
 
