@@ -86,6 +86,7 @@ void SplashManager::Enter(int32_t index) {
     m_fadeOutTotal = m_working.fadeOutTime;
     m_picture.load(m_working.image, kFormat16, kFormat32);
     m_alpha = 0.0f;
+    SetClearColor(m_working.fadeInColor);
 }
 
 void SplashManager::Start(bool on) {
@@ -93,7 +94,6 @@ void SplashManager::Start(bool on) {
         if (m_entries.empty())
             return;
         Enter(0);
-        SetClearColor(m_working.fadeInColor);
         return;
     }
     m_current = -1;

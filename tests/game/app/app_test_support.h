@@ -80,7 +80,7 @@ protected:
     // The fixture data (unless the test wrote its own), a started game with
     // scripted hidden-object rooms, its first frame (which loads) and the
     // title's intro.
-    void Begin(bool writeData = true) {
+    void Begin(bool writeData = true, bool waitForIntro = true) {
         if (writeData)
             data->WriteShell();
         harness = std::make_unique<GameHarness>(data->home, root + "user/");
@@ -94,11 +94,12 @@ protected:
         ASSERT_TRUE(harness->Start());
         harness->Step();
         // The title's intro holds the GUI back until it is over (or a click).
-        harness->RunFor(TitleScreen::kIntroEnd - TitleScreen::kIntroStart);
+        if (waitForIntro)
+            harness->RunFor(TitleScreen::kIntroEnd - TitleScreen::kIntroStart);
     }
     // Begin, then create the profile "Mara" in the first-run dialog.
-    void BeginWithProfile(const std::string& name = "Mara") {
-        Begin();
+    void BeginWithProfile(const std::string& name = "Mara", bool writeData = true) {
+        Begin(writeData);
         ASSERT_TRUE(harness->Visible("create_new_profile"));
         harness->TypeText(name);
         ASSERT_TRUE(harness->Click("btn_ok"));
