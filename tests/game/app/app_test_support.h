@@ -9,6 +9,7 @@
 
 #include "game/room.h"
 #include "game/scenes/spy_room.h"
+#include "game/tip_manager.h"
 #include "mirel/gui/gui_staticimage.h"
 
 #include <gtest/gtest.h>
@@ -132,6 +133,29 @@ protected:
                    ? std::string()
                    : static_cast<GUI::Widget*>(Game().GetMessageBoxes().front().box)->GetName();
     }
+    // A click anywhere closes the tip on show (the fixture's tips close at once).
+    void CloseTip() {
+        TipManager* tips = Game().GetTipManager();
+        if (tips && tips->IsTipShown())
+            harness->ClickAt(1000, 10);
+    }
+    // From the map: every box and tip closed, then the room's button clicked.
+    void EnterRoom(const std::string& name) {
+        for (int i = 0; i < 10 && (!Game().GetMessageBoxes().empty() || IsTipShown()); ++i) {
+            if (!CloseBox())
+                CloseTip();
+        }
+        ClickRoom(name);
+    }
+    // A new game's map with its greeting closed.
+    void NewGameOnMap() {
+        BeginWithProfile();
+        StartGame();
+        harness->Step();
+        CloseBox();
+        CloseTip();
+    }
+    bool IsTipShown() { return Game().GetTipManager() && Game().GetTipManager()->IsTipShown(); }
     SteppedGame& Game() { return harness->Game(); }
 
     std::string root;
