@@ -217,6 +217,8 @@ void GameApp::LoadLevel(bool keepSaving, bool playStartScene, const std::string&
         const int64_t count = int64_t(m_playlist.size());
         const int64_t line = ((int64_t(g_currentSettings.level) - 1) % count + count) % count;
         m_musicPlayer.playMusic(m_playlist[size_t(line)], g_currentSettings.musicVolume, true, true);
+    } else {
+        m_musicPlayer.stop(true); // no level music: the menu's does not go on
     }
 
     for (RoomButton* button : m_mapButtons) {

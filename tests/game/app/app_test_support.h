@@ -7,9 +7,11 @@
 #include "game/support/fixture_tree.h"
 #include "game/support/game_harness.h"
 
+#include "game/game_app.h"
 #include "game/room.h"
 #include "game/title_screen.h"
 #include "game/scenes/spy_room.h"
+#include "game/tip_manager.h"
 #include "mirel/gui/gui_staticimage.h"
 
 #include <gtest/gtest.h>
@@ -61,6 +63,8 @@ public:
             if (item.clue)
                 ++m_cluesFound;
             m_foundItem = &item;
+            if (m_app)
+                m_app->UpdateProgressCounters();
             return;
         }
     }
@@ -68,6 +72,34 @@ public:
 private:
     bool m_findPending = false;
 };
+
+// Reads one record of a save file, byte by byte.
+struct RecordProbe : SaveLoadEntity {
+    explicit RecordProbe(const std::string& name) : SaveLoadEntity(name) {}
+    void Load(SaveLoadSystem&, SaveReader& record) override {
+        bytes.clear();
+        uint8_t b = 0;
+        while (record.ReadU8(b))
+            bytes.push_back(b);
+    }
+    void Save(SaveLoadSystem&, SaveWriter&) override {}
+    uint32_t U32(size_t at) const {
+        uint32_t v = 0;
+        for (int i = 0; i < 4 && at + size_t(i) < bytes.size(); ++i)
+            v |= uint32_t(bytes[at + size_t(i)]) << (8 * i);
+        return v;
+    }
+    Bytes bytes;
+};
+
+// The record of that entity in a save file; empty when the file or the record is missing.
+inline Bytes ReadRecord(const std::string& path, const std::string& entity) {
+    SaveLoadSystem system(1);
+    RecordProbe probe(entity);
+    if (!system.Load(path, kSaveFormatVersion) || !system.LoadEntity(probe))
+        return Bytes();
+    return probe.bytes;
+}
 
 class GameTest : public ::testing::Test {
 protected:
@@ -137,7 +169,33 @@ protected:
                    ? std::string()
                    : static_cast<GUI::Widget*>(Game().GetMessageBoxes().front().box)->GetName();
     }
+    // A click anywhere closes the tip on show (the fixture's tips close at once).
+    void CloseTip() {
+        TipManager* tips = Game().GetTipManager();
+        if (tips && tips->IsTipShown())
+            harness->ClickAt(1000, 10);
+    }
+    // From the map: every box and tip closed, then the room's button clicked.
+    void EnterRoom(const std::string& name) {
+        for (int i = 0; i < 10 && (!Game().GetMessageBoxes().empty() || IsTipShown()); ++i) {
+            if (!CloseBox())
+                CloseTip();
+        }
+        ClickRoom(name);
+    }
+    // A new game's map with its greeting closed.
+    void NewGameOnMap() {
+        BeginWithProfile();
+        StartGame();
+        harness->Step();
+        CloseBox();
+        CloseTip();
+    }
+    bool IsTipShown() { return Game().GetTipManager() && Game().GetTipManager()->IsTipShown(); }
     SteppedGame& Game() { return harness->Game(); }
+    std::string SavePath(const std::string& profile = "Mara") {
+        return harness->SavesDir() + MakeSaveFileName("en", profile);
+    }
 
     std::string root;
     std::unique_ptr<FixtureTree> data;

@@ -18,9 +18,18 @@ namespace gametest {
 bool SteppedGame::Turn() {
     if (m_closed || !m_window)
         return false;
+    // As the engine's loop: pending events first; while inactive it waits
+    // for the next one (the headless window answers at once by taking the
+    // focus back); then one frame.
     m_running = true;
-    aWindowEvent event;
-    while (m_window->peekEvent(event)) {
+    for (;;) {
+        aWindowEvent event;
+        if (m_active) {
+            if (!m_window->peekEvent(event))
+                break;
+        } else {
+            m_window->waitEvent(event);
+        }
         if (event.type == aWindowEventType::Quit) {
             m_closed = true;
             m_running = false;
@@ -28,8 +37,6 @@ bool SteppedGame::Turn() {
         }
         windowProc(event);
     }
-    if (!m_active)
-        return true; // the loop waits for the next window event
     frame();
     return true;
 }

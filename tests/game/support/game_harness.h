@@ -46,8 +46,8 @@ public:
     // The program's folder: the settings file, "splashscreens/" and "gameres/".
     explicit SteppedGame(const std::string& programFolder) { m_programFolder = programFolder; }
 
-    // One turn of the engine loop: pending window events, then a frame
-    // unless the window is inactive. False once the loop would have ended.
+    // One turn of the engine loop: the pending window events (waiting for one
+    // while the window is inactive), then a frame. False once the loop ended.
     bool Turn();
     bool IsClosed() const { return m_closed; }
 
@@ -100,7 +100,8 @@ public:
     void TapKey(uint8_t scanCode);
     // Letters, digits and blanks, each tapped (shift for capitals).
     void TypeText(const std::string& text);
-    // The window loses or gets the focus.
+    // The window loses or gets the focus. (An inactive headless window takes
+    // the focus back at the next frame, as the engine's loop waits for it.)
     void Deactivate();
     void Activate();
 
