@@ -59,9 +59,9 @@ std::string makeData() {
         for (uint32_t x = 0; x < 1024; ++x)
             sky.at(x, y) = 0xFF000000u | uint32_t(40 + y / 4) << 16 | uint32_t(60 + y / 6) << 8 | 120u;
     content::saveFile(t + "sky.jpg", content::writeJpeg(sky));
-    content::saveFile(t + "clouds_layer_1.png", content::writePng(shapes(512, 110, 0xE0D8D0, 0.35f, 1)));
-    content::saveFile(t + "clouds_layer_2.png", content::writePng(shapes(512, 90, 0xC8C0C8, 0.3f, 2)));
-    content::saveFile(t + "clouds_layer_3.png", content::writePng(shapes(512, 70, 0xB0A8B8, 0.25f, 3)));
+    content::saveFile(t + "clouds_layer_1.png", content::writePng(shapes(512, 72, 0xE0D8D0, 0.35f, 1)));
+    content::saveFile(t + "clouds_layer_2.png", content::writePng(shapes(512, 60, 0xC8C0C8, 0.3f, 2)));
+    content::saveFile(t + "clouds_layer_3.png", content::writePng(shapes(512, 48, 0xB0A8B8, 0.25f, 3)));
     content::Picture front = shapes(1024, 768, 0x202838, 0.3f, 4);
     for (uint32_t y = 0; y < 768; ++y)
         for (uint32_t x = 0; x < 1024; ++x)
