@@ -182,7 +182,8 @@ void aDevice::setCreateFault(int32_t code) {
 }
 
 aDevice::aDevice(const aPresentParams& params, aPresentSink* sink)
-    : m_faults(std::make_shared<aDeviceFaults>()), m_params(params), m_sink(sink) {
+    : m_faults(std::make_shared<aDeviceFaults>()), m_params(params), m_sink(sink),
+      m_axis(std::make_unique<aAxisSampler>()) {
     resize(params.backBufferWidth, params.backBufferHeight);
     resetStates();
 }
@@ -843,17 +844,25 @@ void aDevice::drawTexturedQuad(aTexture* texture, const aDeviceRect& src, const 
         if (m_scratch.size() < size_t(n)) {
             m_scratch.resize(size_t(n));
         }
+        // An opaque format drawn untinted through the normal blend or none: a copy.
+        const bool copy = !m_reference && fmt == A_FMT_X8R8G8B8 && colour == 0xFFFFFFFFu &&
+                          (op.kind == aBlendOp::Opaque || op.kind == aBlendOp::Normal);
         for (int64_t y = y0; y < y1; ++y) {
             const size_t ty = size_t(y - int64_t(oy) + src.top), tx = size_t(x0 - int64_t(ox) + src.left);
             const uint8_t* row = texture->data() + ty * texture->pitch() + tx * bpp;
+            uint32_t* target = m_back.data() + size_t(y) * m_width + x0;
+            if (copy) {
+                a_convertRow(target, row, fmt, n);
+                continue;
+            }
             const uint32_t* s;
             if (fmt == A_FMT_A8R8G8B8) {
                 s = reinterpret_cast<const uint32_t*>(row);
             } else {
-                a_convertRow(m_scratch.data(), row, fmt, n);
+                (m_reference ? a_convertRowReference : a_convertRow)(m_scratch.data(), row, fmt, n);
                 s = m_scratch.data();
             }
-            a_blendSpan(m_back.data() + size_t(y) * m_width + x0, s, n, colour, op);
+            (m_reference ? a_blendSpanReference : a_blendSpan)(target, s, n, colour, op);
         }
         return;
     }
@@ -884,6 +893,9 @@ void aDevice::drawTexturedQuad(aTexture* texture, const aDeviceRect& src, const 
     if (m_scratch.size() < size_t(bx1 - bx0 + 1)) {
         m_scratch.resize(size_t(bx1 - bx0 + 1));
     }
+    // Neither turned nor sheared: every row samples the same columns.
+    const bool axis = !m_reference && m[1] == 0.0f && m[2] == 0.0f;
+    int64_t axisL = 0, axisR = -1;
     // Source position of pixel i on a row: p = (i00, i10) * i + base.
     for (int64_t j = by0; j <= by1; ++j) {
         const double qy = double(j) + 0.5 - oy;
@@ -922,8 +934,23 @@ void aDevice::drawTexturedQuad(aTexture* texture, const aDeviceRect& src, const 
             continue;
         }
         const int n = int(r - l + 1);
-        sampler.sampleRow(m_scratch.data(), n, src.left + i00 * double(l) + bx, src.top + i10 * double(l) + by, i00,
-                          i10);
-        a_blendSpan(m_back.data() + size_t(j) * m_width + l, m_scratch.data(), n, colour, op);
+        uint32_t* target = m_back.data() + size_t(j) * m_width + l;
+        const double tx0 = src.left + i00 * double(l) + bx, ty0 = src.top + i10 * double(l) + by;
+        if (m_reference) {
+            sampler.sampleRowReference(m_scratch.data(), n, tx0, ty0, i00, i10);
+            a_blendSpanReference(target, m_scratch.data(), n, colour, op);
+            continue;
+        }
+        if (axis) {
+            if (l != axisL || r != axisR) {
+                m_axis->prepare(sampler, n, tx0, i00);
+                axisL = l;
+                axisR = r;
+            }
+            a_blendSpan(target, m_axis->row(ty0), n, colour, op);
+            continue;
+        }
+        sampler.sampleRow(m_scratch.data(), n, tx0, ty0, i00, i10);
+        a_blendSpan(target, m_scratch.data(), n, colour, op);
     }
 }

@@ -9,6 +9,25 @@
 #define A_RASTER_X86 1
 #endif
 
+namespace {
+int bestSimdLevel() {
+#if defined(__x86_64__) || defined(__i386__)
+    return __builtin_cpu_supports("avx2") ? 2 : 1;
+#else
+    return 0;
+#endif
+}
+int g_simdLevel = bestSimdLevel();
+} // namespace
+
+int a_rasterSimdLevel() {
+    return g_simdLevel;
+}
+
+void a_setRasterSimdLevel(int level) {
+    g_simdLevel = level < 0 ? 0 : level < bestSimdLevel() ? level : bestSimdLevel();
+}
+
 aBlendOp a_blendOp(bool alphaBlend, int srcFactor, int dstFactor) {
     aBlendOp op;
     op.src = srcFactor;
@@ -188,11 +207,6 @@ __attribute__((target("avx2"))) int blendAvx2(uint32_t* dst, const uint32_t* src
     return i;
 }
 
-bool hasAvx2() {
-    static const bool has = __builtin_cpu_supports("avx2");
-    return has;
-}
-
 #endif
 
 } // namespace
@@ -211,11 +225,22 @@ void a_blendSpan(uint32_t* dst, const uint32_t* src, int n, uint32_t colour, con
     }
     int done = 0;
 #ifdef A_RASTER_X86
-    if (op.kind != aBlendOp::General) {
-        if (hasAvx2()) {
+    if (op.kind != aBlendOp::General && g_simdLevel >= 1) {
+        if (g_simdLevel >= 2) {
             done = blendAvx2(dst, src, n, colour, op);
         }
         done += blendSse2(dst + done, src + done, n - done, colour, op);
+        if (done < n) {
+            // The last one to three pixels through the vector kernel as well:
+            // short runs (small sprites, particles) are mostly tail.
+            uint32_t d[4], t[4] = {0, 0, 0, 0};
+            const int rest = n - done;
+            std::memcpy(d, dst + done, size_t(rest) * 4);
+            std::memcpy(t, src + done, size_t(rest) * 4);
+            blendSse2(d, t, 4, colour, op);
+            std::memcpy(dst + done, d, size_t(rest) * 4);
+            return;
+        }
     }
 #endif
     a_blendSpanReference(dst + done, src + done, n - done, colour, op);
@@ -250,21 +275,94 @@ uint32_t a_convertPixel(const uint8_t* pixel, int format) {
     }
 }
 
+void a_convertRowReference(uint32_t* out, const uint8_t* row, int format, int n) {
+    const int bytes = a_formatBytes(format);
+    for (int i = 0; i < n; ++i) {
+        out[i] = a_convertPixel(row + size_t(i) * bytes, format);
+    }
+}
+
+namespace {
+#ifdef A_RASTER_X86
+// Eight 16-bit pixels to ARGB. The channels are widened by bit replication
+// exactly as expand565 / expand1555 / expand4444 do.
+template <int Format>
+inline void convert8(uint32_t* out, const uint8_t* row) {
+    const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row));
+    __m128i r, g, b, a;
+    if constexpr (Format == A_FMT_R5G6B5) {
+        const __m128i r5 = _mm_srli_epi16(p, 11);
+        const __m128i g6 = _mm_and_si128(_mm_srli_epi16(p, 5), _mm_set1_epi16(63));
+        const __m128i b5 = _mm_and_si128(p, _mm_set1_epi16(31));
+        r = _mm_or_si128(_mm_slli_epi16(r5, 3), _mm_srli_epi16(r5, 2));
+        g = _mm_or_si128(_mm_slli_epi16(g6, 2), _mm_srli_epi16(g6, 4));
+        b = _mm_or_si128(_mm_slli_epi16(b5, 3), _mm_srli_epi16(b5, 2));
+        a = _mm_set1_epi16(255);
+    } else if constexpr (Format == A_FMT_A1R5G5B5) {
+        const __m128i r5 = _mm_and_si128(_mm_srli_epi16(p, 10), _mm_set1_epi16(31));
+        const __m128i g5 = _mm_and_si128(_mm_srli_epi16(p, 5), _mm_set1_epi16(31));
+        const __m128i b5 = _mm_and_si128(p, _mm_set1_epi16(31));
+        r = _mm_or_si128(_mm_slli_epi16(r5, 3), _mm_srli_epi16(r5, 2));
+        g = _mm_or_si128(_mm_slli_epi16(g5, 3), _mm_srli_epi16(g5, 2));
+        b = _mm_or_si128(_mm_slli_epi16(b5, 3), _mm_srli_epi16(b5, 2));
+        a = _mm_srli_epi16(_mm_srai_epi16(p, 15), 8);
+    } else {
+        const __m128i k15 = _mm_set1_epi16(15);
+        const __m128i a4 = _mm_srli_epi16(p, 12);
+        const __m128i r4 = _mm_and_si128(_mm_srli_epi16(p, 8), k15);
+        const __m128i g4 = _mm_and_si128(_mm_srli_epi16(p, 4), k15);
+        const __m128i b4 = _mm_and_si128(p, k15);
+        a = _mm_or_si128(_mm_slli_epi16(a4, 4), a4);
+        r = _mm_or_si128(_mm_slli_epi16(r4, 4), r4);
+        g = _mm_or_si128(_mm_slli_epi16(g4, 4), g4);
+        b = _mm_or_si128(_mm_slli_epi16(b4, 4), b4);
+    }
+    const __m128i bg = _mm_or_si128(b, _mm_slli_epi16(g, 8));
+    const __m128i ra = _mm_or_si128(r, _mm_slli_epi16(a, 8));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi16(bg, ra));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4), _mm_unpackhi_epi16(bg, ra));
+}
+
+template <int Format>
+int convert16(uint32_t* out, const uint8_t* row, int n) {
+    int i = 0;
+    for (; i + 8 <= n; i += 8) {
+        convert8<Format>(out + i, row + size_t(i) * 2);
+    }
+    return i;
+}
+
+int convertX8(uint32_t* out, const uint8_t* row, int n) {
+    const __m128i opaque = _mm_set1_epi32(int(0xFF000000u));
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + size_t(i) * 4));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_or_si128(p, opaque));
+    }
+    return i;
+}
+#endif
+} // namespace
+
 void a_convertRow(uint32_t* out, const uint8_t* row, int format, int n) {
-    switch (format) {
-    case A_FMT_A8R8G8B8: std::memcpy(out, row, size_t(n) * 4); return;
-    case A_FMT_X8R8G8B8:
+    if (n <= 0) {
+        return;
+    }
+    if (format == A_FMT_A8R8G8B8) {
         std::memcpy(out, row, size_t(n) * 4);
-        for (int i = 0; i < n; ++i) {
-            out[i] |= 0xFF000000u;
-        }
-        return;
-    default: {
-        const int bytes = a_formatBytes(format);
-        for (int i = 0; i < n; ++i) {
-            out[i] = a_convertPixel(row + size_t(i) * bytes, format);
-        }
         return;
     }
+    int done = 0;
+#ifdef A_RASTER_X86
+    if (g_simdLevel >= 1) {
+        switch (format) {
+        case A_FMT_X8R8G8B8: done = convertX8(out, row, n); break;
+        case A_FMT_R5G6B5: done = convert16<A_FMT_R5G6B5>(out, row, n); break;
+        case A_FMT_A1R5G5B5: done = convert16<A_FMT_A1R5G5B5>(out, row, n); break;
+        case A_FMT_A4R4G4B4: done = convert16<A_FMT_A4R4G4B4>(out, row, n); break;
+        default: break;
+        }
     }
+#endif
+    a_convertRowReference(out + done, row + size_t(done) * a_formatBytes(format), format, n - done);
 }

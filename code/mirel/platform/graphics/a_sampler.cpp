@@ -8,6 +8,7 @@
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <immintrin.h>
+#define A_SAMPLER_X86 1
 #endif
 
 aSampler::aSampler(const aTexture& texture, const aDeviceRect& clamp, bool linear)
@@ -48,36 +49,19 @@ inline uint32_t lerpLanes(uint32_t a, uint32_t b, uint32_t w) {
     return ((a * (256 - w) + b * w + 0x00800080u) >> 8) & 0x00FF00FFu;
 }
 
-inline uint32_t lerp4(uint32_t c00, uint32_t c10, uint32_t c01, uint32_t c11, uint32_t wx, uint32_t wy) {
+// Each channel of a and b mixed as (a * (256 - w) + b * w + 128) >> 8.
+inline uint32_t lerp2(uint32_t a, uint32_t b, uint32_t w) {
     constexpr uint32_t m = 0x00FF00FFu;
-    // Down the columns first, then across: the vector path keeps this order.
-    const uint32_t rb = lerpLanes(lerpLanes(c00 & m, c01 & m, wy), lerpLanes(c10 & m, c11 & m, wy), wx);
-    const uint32_t ag =
-        lerpLanes(lerpLanes((c00 >> 8) & m, (c01 >> 8) & m, wy), lerpLanes((c10 >> 8) & m, (c11 >> 8) & m, wy), wx);
-    return rb | (ag << 8);
+    return lerpLanes(a & m, b & m, w) | (lerpLanes((a >> 8) & m, (b >> 8) & m, w) << 8);
 }
 
-#if defined(__x86_64__) || defined(__i386__)
-#define A_SAMPLER_X86 1
-// lerp4 of two adjacent 32-bit texels in two rows, on 16-bit lanes.
-inline uint32_t lerp4x(const uint8_t* p, uint32_t pitch, uint32_t wx, uint32_t wy) {
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i top = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)), zero);
-    const __m128i bottom = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + pitch)), zero);
-    const __m128i half = _mm_set1_epi16(128);
-    __m128i v = _mm_add_epi16(_mm_mullo_epi16(top, _mm_set1_epi16(short(256 - wy))),
-                              _mm_mullo_epi16(bottom, _mm_set1_epi16(short(wy))));
-    v = _mm_srli_epi16(_mm_add_epi16(v, half), 8);
-    const __m128i w = _mm_set_epi16(short(wx), short(wx), short(wx), short(wx), short(256 - wx), short(256 - wx),
-                                    short(256 - wx), short(256 - wx));
-    __m128i h = _mm_mullo_epi16(v, w);
-    h = _mm_add_epi16(h, _mm_srli_si128(h, 8));
-    h = _mm_srli_epi16(_mm_add_epi16(h, half), 8);
-    return uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(h, zero)));
+inline uint32_t lerp4(uint32_t c00, uint32_t c10, uint32_t c01, uint32_t c11, uint32_t wx, uint32_t wy) {
+    // Down the columns first, then across: every path keeps this order.
+    return lerp2(lerp2(c00, c01, wy), lerp2(c10, c11, wy), wx);
 }
-#endif
 
 // Positions in 16.16 fixed point: the walk along a row is exact integer steps.
+// Rounds half away from zero, as llround does.
 inline int64_t toFixed(double v) {
     if (!(v > -1.0e9)) {
         return int64_t(-1.0e9 * 65536.0);
@@ -85,69 +69,372 @@ inline int64_t toFixed(double v) {
     if (v > 1.0e9) {
         return int64_t(1.0e9 * 65536.0);
     }
-    return std::llround(v * 65536.0);
+    const double x = v * 65536.0;
+    const int64_t t = int64_t(x); // toward zero; x - t is exact
+    const double f = x - double(t);
+    return f >= 0.5 ? t + 1 : f <= -0.5 ? t - 1 : t;
 }
 
+inline uint32_t weightOf(int64_t f) {
+    return uint32_t(((f & 0xFFFF) + 128) >> 8);
+}
+
+struct Fixed {
+    int64_t fx0, fy0, dfx, dfy;
+};
+
+Fixed fixedRow(bool linear, double tx0, double ty0, double dtx, double dty) {
+    const double shift = linear ? 0.5 : 0.0;
+    return Fixed{toFixed(tx0 - shift), toFixed(ty0 - shift), toFixed(std::clamp(dtx, -65536.0, 65536.0)),
+                 toFixed(std::clamp(dty, -65536.0, 65536.0))};
+}
+
+// Samples k0 .. n-1 of a row, one at a time.
 template <int Format>
 void sampleRowT(const uint8_t* data, uint32_t pitch, int x0, int y0, int x1, int y1, bool linear, uint32_t* out,
-                int n, double tx0, double ty0, double dtx, double dty) {
-    const double shift = linear ? 0.5 : 0.0;
-    const int64_t fx0 = toFixed(tx0 - shift), fy0 = toFixed(ty0 - shift);
-    const int64_t dfx = toFixed(std::clamp(dtx, -65536.0, 65536.0)), dfy = toFixed(std::clamp(dty, -65536.0, 65536.0));
+                int k0, int n, const Fixed& f) {
     if (!linear) {
-        for (int k = 0; k < n; ++k) {
-            const int64_t fx = fx0 + k * dfx, fy = fy0 + k * dfy;
+        for (int k = k0; k < n; ++k) {
+            const int64_t fx = f.fx0 + k * f.dfx, fy = f.fy0 + k * f.dfy;
             const int x = int(std::clamp<int64_t>(fx >> 16, x0, x1));
             const int y = int(std::clamp<int64_t>(fy >> 16, y0, y1));
             out[k] = fetch<Format>(data, pitch, x, y);
         }
         return;
     }
-    const uint64_t spanX = uint64_t(x1 - x0), spanY = uint64_t(y1 - y0);
-    constexpr int bytes = (Format == A_FMT_A8R8G8B8 || Format == A_FMT_X8R8G8B8) ? 4 : 2;
-    for (int k = 0; k < n; ++k) {
-        const int64_t fx = fx0 + k * dfx, fy = fy0 + k * dfy;
+    for (int k = k0; k < n; ++k) {
+        const int64_t fx = f.fx0 + k * f.dfx, fy = f.fy0 + k * f.dfy;
         const int64_t ix = fx >> 16, iy = fy >> 16;
-        const uint32_t wx = uint32_t(((fx & 0xFFFF) + 128) >> 8), wy = uint32_t(((fy & 0xFFFF) + 128) >> 8);
-        if (uint64_t(ix - x0) < spanX && uint64_t(iy - y0) < spanY) {
-            // All four texels inside: no clamping.
-            const uint8_t* p = data + size_t(iy) * pitch + size_t(ix) * bytes;
-#ifdef A_SAMPLER_X86
-            if constexpr (bytes == 4) {
-                out[k] = lerp4x(p, pitch, wx, wy) | (Format == A_FMT_X8R8G8B8 ? 0xFF000000u : 0u);
-                continue;
-            }
-#endif
-            out[k] = lerp4(fetchAt<Format>(p), fetchAt<Format>(p + bytes), fetchAt<Format>(p + pitch),
-                           fetchAt<Format>(p + pitch + bytes), wx, wy);
-            continue;
-        }
         const int xa = int(std::clamp<int64_t>(ix, x0, x1)), xb = int(std::clamp<int64_t>(ix + 1, x0, x1));
         const int ya = int(std::clamp<int64_t>(iy, y0, y1)), yb = int(std::clamp<int64_t>(iy + 1, y0, y1));
         out[k] = lerp4(fetch<Format>(data, pitch, xa, ya), fetch<Format>(data, pitch, xb, ya),
-                       fetch<Format>(data, pitch, xa, yb), fetch<Format>(data, pitch, xb, yb), wx, wy);
+                       fetch<Format>(data, pitch, xa, yb), fetch<Format>(data, pitch, xb, yb), weightOf(fx),
+                       weightOf(fy));
     }
+}
+
+void sampleScalar(const uint8_t* data, uint32_t pitch, int format, int x0, int y0, int x1, int y1, bool linear,
+                  uint32_t* out, int k0, int n, const Fixed& f) {
+    switch (format) {
+    case A_FMT_A8R8G8B8: sampleRowT<A_FMT_A8R8G8B8>(data, pitch, x0, y0, x1, y1, linear, out, k0, n, f); break;
+    case A_FMT_X8R8G8B8: sampleRowT<A_FMT_X8R8G8B8>(data, pitch, x0, y0, x1, y1, linear, out, k0, n, f); break;
+    case A_FMT_R5G6B5: sampleRowT<A_FMT_R5G6B5>(data, pitch, x0, y0, x1, y1, linear, out, k0, n, f); break;
+    case A_FMT_A1R5G5B5: sampleRowT<A_FMT_A1R5G5B5>(data, pitch, x0, y0, x1, y1, linear, out, k0, n, f); break;
+    case A_FMT_A4R4G4B4: sampleRowT<A_FMT_A4R4G4B4>(data, pitch, x0, y0, x1, y1, linear, out, k0, n, f); break;
+    default: std::fill(out + k0, out + n, 0u); break;
+    }
+}
+
+// ---- vector kernels -------------------------------------------------------------
+// out[k] = mix of a[k] and b[k] with the one weight w (1..255).
+void lerpRowsScalar(uint32_t* out, const uint32_t* a, const uint32_t* b, int k0, int n, uint32_t w) {
+    for (int k = k0; k < n; ++k) {
+        out[k] = lerp2(a[k], b[k], w);
+    }
+}
+
+// out[k] = mix of v[xa[k]] and v[xb[k]] with weight w[k] (low 16 bits).
+void lerpTableScalar(uint32_t* out, const uint32_t* v, const int32_t* xa, const int32_t* xb, const uint32_t* w,
+                     int k0, int n) {
+    for (int k = k0; k < n; ++k) {
+        out[k] = lerp2(v[xa[k]], v[xb[k]], w[k] & 0xFFFF);
+    }
+}
+
+#ifdef A_SAMPLER_X86
+int lerpRowsSse2(uint32_t* out, const uint32_t* a, const uint32_t* b, int n, uint32_t w) {
+    const __m128i zero = _mm_setzero_si128(), half = _mm_set1_epi16(128);
+    const __m128i wb = _mm_set1_epi16(short(w)), wa = _mm_set1_epi16(short(256 - w));
+    int k = 0;
+    for (; k + 4 <= n; k += 4) {
+        const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + k));
+        const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + k));
+        __m128i lo = _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(x, zero), wa),
+                                   _mm_mullo_epi16(_mm_unpacklo_epi8(y, zero), wb));
+        __m128i hi = _mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(x, zero), wa),
+                                   _mm_mullo_epi16(_mm_unpackhi_epi8(y, zero), wb));
+        lo = _mm_srli_epi16(_mm_add_epi16(lo, half), 8);
+        hi = _mm_srli_epi16(_mm_add_epi16(hi, half), 8);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + k), _mm_packus_epi16(lo, hi));
+    }
+    return k;
+}
+
+__attribute__((target("avx2"))) int lerpRowsAvx2(uint32_t* out, const uint32_t* a, const uint32_t* b, int n,
+                                                 uint32_t w) {
+    const __m256i zero = _mm256_setzero_si256(), half = _mm256_set1_epi16(128);
+    const __m256i wb = _mm256_set1_epi16(short(w)), wa = _mm256_set1_epi16(short(256 - w));
+    int k = 0;
+    for (; k + 8 <= n; k += 8) {
+        const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(a + k));
+        const __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(b + k));
+        __m256i lo = _mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(x, zero), wa),
+                                      _mm256_mullo_epi16(_mm256_unpacklo_epi8(y, zero), wb));
+        __m256i hi = _mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(x, zero), wa),
+                                      _mm256_mullo_epi16(_mm256_unpackhi_epi8(y, zero), wb));
+        lo = _mm256_srli_epi16(_mm256_add_epi16(lo, half), 8);
+        hi = _mm256_srli_epi16(_mm256_add_epi16(hi, half), 8);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k), _mm256_packus_epi16(lo, hi));
+    }
+    return k;
+}
+
+// Mixes the pixels x and y (8 each) with per-pixel weights w32 (weight in
+// both 16-bit halves of each 32-bit lane).
+__attribute__((target("avx2"))) inline __m256i lerp8(__m256i x, __m256i y, __m256i w32) {
+    const __m256i zero = _mm256_setzero_si256(), half = _mm256_set1_epi16(128), full = _mm256_set1_epi16(256);
+    const __m256i wlo = _mm256_unpacklo_epi32(w32, w32), whi = _mm256_unpackhi_epi32(w32, w32);
+    __m256i lo = _mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(x, zero), _mm256_sub_epi16(full, wlo)),
+                                  _mm256_mullo_epi16(_mm256_unpacklo_epi8(y, zero), wlo));
+    __m256i hi = _mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(x, zero), _mm256_sub_epi16(full, whi)),
+                                  _mm256_mullo_epi16(_mm256_unpackhi_epi8(y, zero), whi));
+    lo = _mm256_srli_epi16(_mm256_add_epi16(lo, half), 8);
+    hi = _mm256_srli_epi16(_mm256_add_epi16(hi, half), 8);
+    return _mm256_packus_epi16(lo, hi);
+}
+
+__attribute__((target("avx2"))) int lerpTableAvx2(uint32_t* out, const uint32_t* v, const int32_t* xa,
+                                                  const int32_t* xb, const uint32_t* w, int n) {
+    const int* base = reinterpret_cast<const int*>(v);
+    int k = 0;
+    for (; k + 8 <= n; k += 8) {
+        const __m256i ia = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(xa + k));
+        const __m256i ib = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(xb + k));
+        const __m256i x = _mm256_i32gather_epi32(base, ia, 4);
+        const __m256i y = _mm256_i32gather_epi32(base, ib, 4);
+        const __m256i wv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(w + k));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k), lerp8(x, y, wv));
+    }
+    return k;
+}
+
+__attribute__((target("avx2"))) int gatherTableAvx2(uint32_t* out, const uint32_t* v, const int32_t* xa, int n) {
+    const int* base = reinterpret_cast<const int*>(v);
+    int k = 0;
+    for (; k + 8 <= n; k += 8) {
+        const __m256i ia = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(xa + k));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k), _mm256_i32gather_epi32(base, ia, 4));
+    }
+    return k;
+}
+
+// A whole row of a 32-bit texture under any affine step, eight samples at a
+// time; positions must fit 32 bits (checked by the caller).
+__attribute__((target("avx2"))) int sampleAffineAvx2(const uint8_t* data, uint32_t pitch, int x0, int y0, int x1,
+                                                     int y1, bool linear, uint32_t orMask, uint32_t* out, int n,
+                                                     const Fixed& f) {
+    const int* base = reinterpret_cast<const int*>(data);
+    const __m256i steps = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    __m256i fx = _mm256_add_epi32(_mm256_set1_epi32(int32_t(f.fx0)),
+                                  _mm256_mullo_epi32(steps, _mm256_set1_epi32(int32_t(f.dfx))));
+    __m256i fy = _mm256_add_epi32(_mm256_set1_epi32(int32_t(f.fy0)),
+                                  _mm256_mullo_epi32(steps, _mm256_set1_epi32(int32_t(f.dfy))));
+    const __m256i sx = _mm256_set1_epi32(int32_t(f.dfx * 8)), sy = _mm256_set1_epi32(int32_t(f.dfy * 8));
+    const __m256i vx0 = _mm256_set1_epi32(x0), vx1 = _mm256_set1_epi32(x1);
+    const __m256i vy0 = _mm256_set1_epi32(y0), vy1 = _mm256_set1_epi32(y1);
+    const __m256i rowPx = _mm256_set1_epi32(int32_t(pitch / 4));
+    const __m256i one = _mm256_set1_epi32(1), frac = _mm256_set1_epi32(0xFFFF), round = _mm256_set1_epi32(128);
+    const __m256i alpha = _mm256_set1_epi32(int32_t(orMask));
+    int k = 0;
+    for (; k + 8 <= n; k += 8) {
+        const __m256i ix = _mm256_srai_epi32(fx, 16), iy = _mm256_srai_epi32(fy, 16);
+        const __m256i xa = _mm256_min_epi32(_mm256_max_epi32(ix, vx0), vx1);
+        const __m256i ya = _mm256_min_epi32(_mm256_max_epi32(iy, vy0), vy1);
+        const __m256i ra = _mm256_mullo_epi32(ya, rowPx);
+        __m256i r;
+        if (!linear) {
+            r = _mm256_i32gather_epi32(base, _mm256_add_epi32(ra, xa), 4);
+        } else {
+            const __m256i xb = _mm256_min_epi32(_mm256_max_epi32(_mm256_add_epi32(ix, one), vx0), vx1);
+            const __m256i yb = _mm256_min_epi32(_mm256_max_epi32(_mm256_add_epi32(iy, one), vy0), vy1);
+            const __m256i rb = _mm256_mullo_epi32(yb, rowPx);
+            const __m256i c00 = _mm256_i32gather_epi32(base, _mm256_add_epi32(ra, xa), 4);
+            const __m256i c10 = _mm256_i32gather_epi32(base, _mm256_add_epi32(ra, xb), 4);
+            const __m256i c01 = _mm256_i32gather_epi32(base, _mm256_add_epi32(rb, xa), 4);
+            const __m256i c11 = _mm256_i32gather_epi32(base, _mm256_add_epi32(rb, xb), 4);
+            __m256i wx = _mm256_srli_epi32(_mm256_add_epi32(_mm256_and_si256(fx, frac), round), 8);
+            __m256i wy = _mm256_srli_epi32(_mm256_add_epi32(_mm256_and_si256(fy, frac), round), 8);
+            wx = _mm256_or_si256(wx, _mm256_slli_epi32(wx, 16));
+            wy = _mm256_or_si256(wy, _mm256_slli_epi32(wy, 16));
+            r = lerp8(lerp8(c00, c01, wy), lerp8(c10, c11, wy), wx);
+        }
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k), _mm256_or_si256(r, alpha));
+        fx = _mm256_add_epi32(fx, sx);
+        fy = _mm256_add_epi32(fy, sy);
+    }
+    return k;
+}
+#endif
+
+inline bool fits32(int64_t v) {
+    return v > -(int64_t(1) << 30) && v < (int64_t(1) << 30);
 }
 
 } // namespace
 
+void aSampler::sampleRowReference(uint32_t* out, int n, double tx0, double ty0, double dtx, double dty) const {
+    sampleScalar(m_data, m_pitch, m_format, m_x0, m_y0, m_x1, m_y1, m_linear, out, 0, n,
+                 fixedRow(m_linear, tx0, ty0, dtx, dty));
+}
+
 void aSampler::sampleRow(uint32_t* out, int n, double tx0, double ty0, double dtx, double dty) const {
-    switch (m_format) {
-    case A_FMT_A8R8G8B8:
-        sampleRowT<A_FMT_A8R8G8B8>(m_data, m_pitch, m_x0, m_y0, m_x1, m_y1, m_linear, out, n, tx0, ty0, dtx, dty);
-        break;
-    case A_FMT_X8R8G8B8:
-        sampleRowT<A_FMT_X8R8G8B8>(m_data, m_pitch, m_x0, m_y0, m_x1, m_y1, m_linear, out, n, tx0, ty0, dtx, dty);
-        break;
-    case A_FMT_R5G6B5:
-        sampleRowT<A_FMT_R5G6B5>(m_data, m_pitch, m_x0, m_y0, m_x1, m_y1, m_linear, out, n, tx0, ty0, dtx, dty);
-        break;
-    case A_FMT_A1R5G5B5:
-        sampleRowT<A_FMT_A1R5G5B5>(m_data, m_pitch, m_x0, m_y0, m_x1, m_y1, m_linear, out, n, tx0, ty0, dtx, dty);
-        break;
-    case A_FMT_A4R4G4B4:
-        sampleRowT<A_FMT_A4R4G4B4>(m_data, m_pitch, m_x0, m_y0, m_x1, m_y1, m_linear, out, n, tx0, ty0, dtx, dty);
-        break;
-    default: std::fill(out, out + n, 0u); break;
+    const Fixed f = fixedRow(m_linear, tx0, ty0, dtx, dty);
+    int done = 0;
+#ifdef A_SAMPLER_X86
+    if (n >= 8 && a_rasterSimdLevel() >= 2 && (m_format == A_FMT_A8R8G8B8 || m_format == A_FMT_X8R8G8B8) &&
+        fits32(f.fx0) && fits32(f.fy0) && fits32(f.dfx * 8) && fits32(f.dfy * 8) && fits32(f.fx0 + n * f.dfx) &&
+        fits32(f.fy0 + n * f.dfy)) {
+        done = sampleAffineAvx2(m_data, m_pitch, m_x0, m_y0, m_x1, m_y1, m_linear,
+                                m_format == A_FMT_X8R8G8B8 ? 0xFF000000u : 0u, out, n, f);
     }
+#endif
+    sampleScalar(m_data, m_pitch, m_format, m_x0, m_y0, m_x1, m_y1, m_linear, out, done, n, f);
+}
+
+// ---- the axis-aligned sampler ----------------------------------------------------
+
+void aAxisSampler::prepare(const aSampler& sampler, int n, double tx0, double dtx) {
+    m_s = sampler;
+    m_n = n;
+    const Fixed f = fixedRow(sampler.m_linear, tx0, 0.0, dtx, 0.0);
+    m_xa.resize(size_t(n) + 8);
+    m_xb.resize(size_t(n) + 8);
+    m_w.resize(size_t(n) + 8);
+    m_out.resize(size_t(n) + 8);
+    const int x0 = sampler.m_x0, x1 = sampler.m_x1;
+    m_cmin = x1;
+    m_cmax = x0;
+    for (int k = 0; k < n; ++k) {
+        const int64_t fx = f.fx0 + k * f.dfx, ix = fx >> 16;
+        const int xa = int(std::clamp<int64_t>(ix, x0, x1));
+        const int xb = sampler.m_linear ? int(std::clamp<int64_t>(ix + 1, x0, x1)) : xa;
+        m_xa[size_t(k)] = xa;
+        m_xb[size_t(k)] = xb;
+        const uint32_t w = sampler.m_linear ? weightOf(fx) : 0;
+        m_w[size_t(k)] = w | (w << 16);
+        m_cmin = std::min(m_cmin, xa);
+        m_cmax = std::max(m_cmax, xb);
+    }
+    if (m_cmax < m_cmin) {
+        m_cmax = m_cmin;
+    }
+    // Unit steps (the whole row shifted by a fraction of a texel, or not at
+    // all): the texels follow one another with one weight.
+    m_contiguous = f.dfx == 65536;
+    for (int k = 0; k < n && m_contiguous; ++k) {
+        m_contiguous = m_xa[size_t(k)] == m_xa[0] + k && m_w[size_t(k)] == m_w[0] &&
+                       (!sampler.m_linear || m_xb[size_t(k)] == m_xa[size_t(k)] + 1);
+    }
+    for (int k = 0; k < n; ++k) {
+        m_xa[size_t(k)] -= m_cmin;
+        m_xb[size_t(k)] -= m_cmin;
+    }
+    const size_t width = size_t(m_cmax - m_cmin + 1) + 8;
+    for (auto& r : m_rows) {
+        r.resize(width);
+    }
+    m_blend.resize(width);
+    m_rowY[0] = m_rowY[1] = -1;
+    m_lastYa = m_lastYb = -1;
+    m_last = nullptr;
+}
+
+const uint32_t* aAxisSampler::sourceRow(int y, int slot) {
+    const aSampler& s = *m_s;
+    const uint8_t* row = s.m_data + size_t(y) * s.m_pitch + size_t(m_cmin) * a_formatBytes(s.m_format);
+    if (s.m_format == A_FMT_A8R8G8B8) {
+        return reinterpret_cast<const uint32_t*>(row);
+    }
+    for (int k = 0; k < 2; ++k) {
+        if (m_rowY[k] == y) {
+            return m_rows[k].data();
+        }
+    }
+    a_convertRow(m_rows[slot].data(), row, s.m_format, m_cmax - m_cmin + 1);
+    m_rowY[slot] = y;
+    return m_rows[slot].data();
+}
+
+const uint32_t* aAxisSampler::row(double ty0) {
+    const aSampler& s = *m_s;
+    const Fixed f = fixedRow(s.m_linear, 0.0, ty0, 0.0, 0.0);
+    const int64_t iy = f.fy0 >> 16;
+    const int ya = int(std::clamp<int64_t>(iy, s.m_y0, s.m_y1));
+    const int yb = s.m_linear ? int(std::clamp<int64_t>(iy + 1, s.m_y0, s.m_y1)) : ya;
+    uint32_t wy = s.m_linear ? weightOf(f.fy0) : 0;
+    if (ya == yb) {
+        wy = 0;
+    }
+    if (m_last && ya == m_lastYa && yb == m_lastYb && wy == m_lastWy) {
+        return m_last;
+    }
+    m_lastYa = ya;
+    m_lastYb = yb;
+    m_lastWy = wy;
+    const int width = m_cmax - m_cmin + 1;
+    const int level = a_rasterSimdLevel();
+    // One row of texels, mixed down the column first.
+    const uint32_t* v;
+    if (wy == 0) {
+        v = sourceRow(ya, 0);
+    } else if (wy == 256) {
+        v = sourceRow(yb, 1);
+    } else {
+        // Keep the row that stays for the next texture row in its slot.
+        const int slotA = m_rowY[1] == ya ? 1 : 0;
+        const uint32_t* a = sourceRow(ya, slotA);
+        const uint32_t* b = sourceRow(yb, 1 - slotA);
+        uint32_t* blended = m_blend.data();
+        int done = 0;
+#ifdef A_SAMPLER_X86
+        if (level >= 2) {
+            done = lerpRowsAvx2(blended, a, b, width, wy);
+        }
+        if (level >= 1) {
+            done += lerpRowsSse2(blended + done, a + done, b + done, width - done, wy);
+        }
+#endif
+        lerpRowsScalar(blended, a, b, done, width, wy);
+        v = blended;
+    }
+    // Then across.
+    const int n = m_n;
+    uint32_t* out = m_out.data();
+    const uint32_t w = m_w[0] & 0xFFFF;
+    if (m_contiguous && (w == 0 || w == 256)) {
+        // Whole texels: the row itself.
+        m_last = v + m_xa[0] + (w == 256 ? 1 : 0);
+        return m_last;
+    }
+    int done = 0;
+    if (m_contiguous) {
+        const uint32_t* a = v + m_xa[0];
+#ifdef A_SAMPLER_X86
+        if (level >= 2) {
+            done = lerpRowsAvx2(out, a, a + 1, n, w);
+        }
+        if (level >= 1) {
+            done += lerpRowsSse2(out + done, a + done, a + 1 + done, n - done, w);
+        }
+#endif
+        lerpRowsScalar(out, a, a + 1, done, n, w);
+    } else if (s.m_linear) {
+#ifdef A_SAMPLER_X86
+        if (level >= 2) {
+            done = lerpTableAvx2(out, v, m_xa.data(), m_xb.data(), m_w.data(), n);
+        }
+#endif
+        lerpTableScalar(out, v, m_xa.data(), m_xb.data(), m_w.data(), done, n);
+    } else {
+#ifdef A_SAMPLER_X86
+        if (level >= 2) {
+            done = gatherTableAvx2(out, v, m_xa.data(), n);
+        }
+#endif
+        for (int k = done; k < n; ++k) {
+            out[k] = v[m_xa[size_t(k)]];
+        }
+    }
+    m_last = out;
+    return out;
 }
