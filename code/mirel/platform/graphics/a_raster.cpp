@@ -12,7 +12,10 @@
 namespace {
 int bestSimdLevel() {
 #if defined(__x86_64__) || defined(__i386__)
-    return __builtin_cpu_supports("avx2") ? 2 : 1;
+    if (!__builtin_cpu_supports("avx2")) {
+        return 1;
+    }
+    return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") ? 3 : 2;
 #else
     return 0;
 #endif
@@ -164,6 +167,9 @@ __attribute__((target("avx2"))) int blendAvx2(uint32_t* dst, const uint32_t* src
     const __m256i c16 = _mm256_unpacklo_epi8(_mm256_set1_epi32(int(colour)), zero);
     int i = 0;
     for (; i + 8 <= n; i += 8) {
+        // A row ahead: the streams of a large layer arrive in time.
+        _mm_prefetch(reinterpret_cast<const char*>(src + i) + 4096, _MM_HINT_T0);
+        _mm_prefetch(reinterpret_cast<const char*>(dst + i) + 4096, _MM_HINT_T0);
         __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
         __m256i sa = _mm256_and_si256(s, opaque);
         __m256i slo = _mm256_unpacklo_epi8(s, zero);
@@ -207,6 +213,70 @@ __attribute__((target("avx2"))) int blendAvx2(uint32_t* dst, const uint32_t* src
     return i;
 }
 
+#define A_RASTER_AVX512 __attribute__((target("avx512f,avx512bw")))
+
+A_RASTER_AVX512 inline __m512i div255z(__m512i x) {
+    return _mm512_srli_epi16(_mm512_mulhi_epu16(x, _mm512_set1_epi16(short(0x8081))), 7);
+}
+
+A_RASTER_AVX512 inline __m512i alpha16z(__m512i s16) {
+    return _mm512_shufflehi_epi16(_mm512_shufflelo_epi16(s16, _MM_SHUFFLE(3, 3, 3, 3)), _MM_SHUFFLE(3, 3, 3, 3));
+}
+
+A_RASTER_AVX512 int blendAvx512(uint32_t* dst, const uint32_t* src, int n, uint32_t colour, const aBlendOp& op) {
+    const __m512i zero = _mm512_setzero_si512();
+    const __m512i opaque = _mm512_set1_epi32(int(0xFF000000u));
+    const __m512i k127 = _mm512_set1_epi16(127);
+    const __m512i k255 = _mm512_set1_epi16(255);
+    const bool white = colour == 0xFFFFFFFFu;
+    const __m512i c16 = _mm512_unpacklo_epi8(_mm512_set1_epi32(int(colour)), zero);
+    int i = 0;
+    for (; i + 16 <= n; i += 16) {
+        _mm_prefetch(reinterpret_cast<const char*>(src + i) + 4096, _MM_HINT_T0);
+        _mm_prefetch(reinterpret_cast<const char*>(dst + i) + 4096, _MM_HINT_T0);
+        const __m512i s = _mm512_loadu_si512(src + i);
+        __m512i slo = _mm512_unpacklo_epi8(s, zero);
+        __m512i shi = _mm512_unpackhi_epi8(s, zero);
+        if (!white) {
+            slo = div255z(_mm512_add_epi16(_mm512_mullo_epi16(slo, c16), k127));
+            shi = div255z(_mm512_add_epi16(_mm512_mullo_epi16(shi, c16), k127));
+        }
+        __m512i r;
+        if (op.kind == aBlendOp::Opaque) {
+            r = white ? s : _mm512_packus_epi16(slo, shi);
+        } else {
+            const __m512i d = _mm512_loadu_si512(dst + i);
+            if (op.kind == aBlendOp::Normal) {
+                if (white) {
+                    const __mmask16 full = _mm512_cmpeq_epi32_mask(_mm512_and_si512(s, opaque), opaque);
+                    if (full == 0xFFFF) {
+                        _mm512_storeu_si512(dst + i, s);
+                        continue;
+                    }
+                    if (_mm512_test_epi32_mask(s, opaque) == 0) {
+                        _mm512_storeu_si512(dst + i, _mm512_or_si512(d, opaque));
+                        continue;
+                    }
+                }
+                const __m512i alo = alpha16z(slo), ahi = alpha16z(shi);
+                const __m512i tlo = _mm512_add_epi16(
+                    _mm512_mullo_epi16(slo, alo),
+                    _mm512_mullo_epi16(_mm512_unpacklo_epi8(d, zero), _mm512_sub_epi16(k255, alo)));
+                const __m512i thi = _mm512_add_epi16(
+                    _mm512_mullo_epi16(shi, ahi),
+                    _mm512_mullo_epi16(_mm512_unpackhi_epi8(d, zero), _mm512_sub_epi16(k255, ahi)));
+                r = _mm512_packus_epi16(div255z(_mm512_add_epi16(tlo, k127)), div255z(_mm512_add_epi16(thi, k127)));
+            } else {
+                const __m512i lo = div255z(_mm512_add_epi16(_mm512_mullo_epi16(slo, alpha16z(slo)), k127));
+                const __m512i hi = div255z(_mm512_add_epi16(_mm512_mullo_epi16(shi, alpha16z(shi)), k127));
+                r = _mm512_adds_epu8(d, _mm512_packus_epi16(lo, hi));
+            }
+        }
+        _mm512_storeu_si512(dst + i, _mm512_or_si512(r, opaque));
+    }
+    return i;
+}
+
 #endif
 
 } // namespace
@@ -226,8 +296,11 @@ void a_blendSpan(uint32_t* dst, const uint32_t* src, int n, uint32_t colour, con
     int done = 0;
 #ifdef A_RASTER_X86
     if (op.kind != aBlendOp::General && g_simdLevel >= 1) {
+        if (g_simdLevel >= 3) {
+            done = blendAvx512(dst, src, n, colour, op);
+        }
         if (g_simdLevel >= 2) {
-            done = blendAvx2(dst, src, n, colour, op);
+            done += blendAvx2(dst + done, src + done, n - done, colour, op);
         }
         done += blendSse2(dst + done, src + done, n - done, colour, op);
         if (done < n) {

@@ -30,7 +30,7 @@ inline uint32_t a_modulate(uint32_t a, uint32_t b) {
 }
 
 // The vector instruction sets the kernels may use: 0 none (the plain loops),
-// 1 SSE2, 2 AVX2. a_rasterSimdLevel gives the level in use, at first the best
+// 1 SSE2, 2 AVX2, 3 AVX-512 (F and BW). a_rasterSimdLevel gives the level in use, at first the best
 // the processor has; a_setRasterSimdLevel lowers it (tests run every level)
 // and never raises it above what the processor has.
 int a_rasterSimdLevel();
