@@ -157,12 +157,41 @@ __attribute__((target("avx2"))) inline __m256i alpha16x(__m256i s16) {
     return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(s16, _MM_SHUFFLE(3, 3, 3, 3)), _MM_SHUFFLE(3, 3, 3, 3));
 }
 
+// Eight pixels of the blend (without the shortcuts for opaque or clear groups).
+__attribute__((target("avx2"))) inline __m256i blend8(__m256i s, __m256i d, bool white, __m256i c16,
+                                                      const aBlendOp& op) {
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i k127 = _mm256_set1_epi16(127);
+    const __m256i k255 = _mm256_set1_epi16(255);
+    __m256i slo = _mm256_unpacklo_epi8(s, zero);
+    __m256i shi = _mm256_unpackhi_epi8(s, zero);
+    if (!white) {
+        slo = div255x(_mm256_add_epi16(_mm256_mullo_epi16(slo, c16), k127));
+        shi = div255x(_mm256_add_epi16(_mm256_mullo_epi16(shi, c16), k127));
+    }
+    if (op.kind == aBlendOp::Opaque) {
+        return white ? s : _mm256_packus_epi16(slo, shi);
+    }
+    if (op.kind == aBlendOp::Normal) {
+        const __m256i alo = alpha16x(slo), ahi = alpha16x(shi);
+        const __m256i tlo = _mm256_add_epi16(
+            _mm256_mullo_epi16(slo, alo), _mm256_mullo_epi16(_mm256_unpacklo_epi8(d, zero), _mm256_sub_epi16(k255, alo)));
+        const __m256i thi = _mm256_add_epi16(
+            _mm256_mullo_epi16(shi, ahi), _mm256_mullo_epi16(_mm256_unpackhi_epi8(d, zero), _mm256_sub_epi16(k255, ahi)));
+        return _mm256_packus_epi16(div255x(_mm256_add_epi16(tlo, k127)), div255x(_mm256_add_epi16(thi, k127)));
+    }
+    const __m256i lo = div255x(_mm256_add_epi16(_mm256_mullo_epi16(slo, alpha16x(slo)), k127));
+    const __m256i hi = div255x(_mm256_add_epi16(_mm256_mullo_epi16(shi, alpha16x(shi)), k127));
+    return _mm256_adds_epu8(d, _mm256_packus_epi16(lo, hi));
+}
+
+// Blends all n pixels: whole groups of eight, then the rest through masked
+// loads and stores (no branch on the length, which short runs make
+// unpredictable).
 __attribute__((target("avx2"))) int blendAvx2(uint32_t* dst, const uint32_t* src, int n, uint32_t colour,
                                               const aBlendOp& op) {
     const __m256i zero = _mm256_setzero_si256();
     const __m256i opaque = _mm256_set1_epi32(int(0xFF000000u));
-    const __m256i k127 = _mm256_set1_epi16(127);
-    const __m256i k255 = _mm256_set1_epi16(255);
     const bool white = colour == 0xFFFFFFFFu;
     const __m256i c16 = _mm256_unpacklo_epi8(_mm256_set1_epi32(int(colour)), zero);
     int i = 0;
@@ -170,45 +199,30 @@ __attribute__((target("avx2"))) int blendAvx2(uint32_t* dst, const uint32_t* src
         // A row ahead: the streams of a large layer arrive in time.
         _mm_prefetch(reinterpret_cast<const char*>(src + i) + 4096, _MM_HINT_T0);
         _mm_prefetch(reinterpret_cast<const char*>(dst + i) + 4096, _MM_HINT_T0);
-        __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
-        __m256i sa = _mm256_and_si256(s, opaque);
-        __m256i slo = _mm256_unpacklo_epi8(s, zero);
-        __m256i shi = _mm256_unpackhi_epi8(s, zero);
-        if (!white) {
-            slo = div255x(_mm256_add_epi16(_mm256_mullo_epi16(slo, c16), k127));
-            shi = div255x(_mm256_add_epi16(_mm256_mullo_epi16(shi, c16), k127));
-        }
-        __m256i r;
-        if (op.kind == aBlendOp::Opaque) {
-            r = white ? s : _mm256_packus_epi16(slo, shi);
-        } else {
-            __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst + i));
-            if (op.kind == aBlendOp::Normal) {
-                if (white) {
-                    if (_mm256_testc_si256(sa, opaque)) { // every alpha 0xFF
-                        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), s);
-                        continue;
-                    }
-                    if (_mm256_testz_si256(sa, opaque)) { // every alpha 0
-                        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), _mm256_or_si256(d, opaque));
-                        continue;
-                    }
-                }
-                __m256i alo = alpha16x(slo), ahi = alpha16x(shi);
-                __m256i tlo = _mm256_add_epi16(_mm256_mullo_epi16(slo, alo),
-                                               _mm256_mullo_epi16(_mm256_unpacklo_epi8(d, zero),
-                                                                  _mm256_sub_epi16(k255, alo)));
-                __m256i thi = _mm256_add_epi16(_mm256_mullo_epi16(shi, ahi),
-                                               _mm256_mullo_epi16(_mm256_unpackhi_epi8(d, zero),
-                                                                  _mm256_sub_epi16(k255, ahi)));
-                r = _mm256_packus_epi16(div255x(_mm256_add_epi16(tlo, k127)), div255x(_mm256_add_epi16(thi, k127)));
-            } else {
-                __m256i lo = div255x(_mm256_add_epi16(_mm256_mullo_epi16(slo, alpha16x(slo)), k127));
-                __m256i hi = div255x(_mm256_add_epi16(_mm256_mullo_epi16(shi, alpha16x(shi)), k127));
-                r = _mm256_adds_epu8(d, _mm256_packus_epi16(lo, hi));
+        const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
+        const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst + i));
+        if (op.kind == aBlendOp::Normal && white) {
+            // Whole groups of opaque or transparent texels need no arithmetic.
+            const __m256i sa = _mm256_and_si256(s, opaque);
+            if (_mm256_testc_si256(sa, opaque)) {
+                _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), s);
+                continue;
+            }
+            if (_mm256_testz_si256(sa, opaque)) {
+                _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), _mm256_or_si256(d, opaque));
+                continue;
             }
         }
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), _mm256_or_si256(r, opaque));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i),
+                            _mm256_or_si256(blend8(s, d, white, c16, op), opaque));
+    }
+    if (i < n) {
+        const __m256i mask = _mm256_cmpgt_epi32(_mm256_set1_epi32(n - i), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+        const __m256i s = _mm256_maskload_epi32(reinterpret_cast<const int*>(src + i), mask);
+        const __m256i d = _mm256_maskload_epi32(reinterpret_cast<const int*>(dst + i), mask);
+        _mm256_maskstore_epi32(reinterpret_cast<int*>(dst + i), mask,
+                               _mm256_or_si256(blend8(s, d, white, c16, op), opaque));
+        i = n;
     }
     return i;
 }
@@ -296,23 +310,16 @@ void a_blendSpan(uint32_t* dst, const uint32_t* src, int n, uint32_t colour, con
     int done = 0;
 #ifdef A_RASTER_X86
     if (op.kind != aBlendOp::General && g_simdLevel >= 1) {
-        if (g_simdLevel >= 3) {
+        // Each kernel only where it has a whole group to do: short runs
+        // (small sprites, particles) stay off the wide units.
+        if (g_simdLevel >= 3 && n >= 16) {
             done = blendAvx512(dst, src, n, colour, op);
         }
         if (g_simdLevel >= 2) {
             done += blendAvx2(dst + done, src + done, n - done, colour, op);
         }
-        done += blendSse2(dst + done, src + done, n - done, colour, op);
-        if (done < n) {
-            // The last one to three pixels through the vector kernel as well:
-            // short runs (small sprites, particles) are mostly tail.
-            uint32_t d[4], t[4] = {0, 0, 0, 0};
-            const int rest = n - done;
-            std::memcpy(d, dst + done, size_t(rest) * 4);
-            std::memcpy(t, src + done, size_t(rest) * 4);
-            blendSse2(d, t, 4, colour, op);
-            std::memcpy(dst + done, d, size_t(rest) * 4);
-            return;
+        if (n - done >= 4) {
+            done += blendSse2(dst + done, src + done, n - done, colour, op);
         }
     }
 #endif

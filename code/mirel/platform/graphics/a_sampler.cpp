@@ -72,7 +72,8 @@ inline int64_t toFixed(double v) {
     const double x = v * 65536.0;
     const int64_t t = int64_t(x); // toward zero; x - t is exact
     const double f = x - double(t);
-    return f >= 0.5 ? t + 1 : f <= -0.5 ? t - 1 : t;
+    return t + int64_t(f >= 0.5) - int64_t(f <= -0.5); // no branch
+
 }
 
 inline uint32_t weightOf(int64_t f) {
@@ -219,7 +220,7 @@ __attribute__((target("avx2"))) int gatherTableAvx2(uint32_t* out, const uint32_
 }
 
 // A whole row of a 32-bit texture under any affine step, eight samples at a
-// time; positions must fit 32 bits (checked by the caller).
+// time; positions must fit 32 bits (checked by the caller). Returns n.
 __attribute__((target("avx2"))) int sampleAffineAvx2(const uint8_t* data, uint32_t pitch, int x0, int y0, int x1,
                                                      int y1, bool linear, uint32_t orMask, uint32_t* out, int n,
                                                      const Fixed& f) {
@@ -236,7 +237,7 @@ __attribute__((target("avx2"))) int sampleAffineAvx2(const uint8_t* data, uint32
     const __m256i one = _mm256_set1_epi32(1), frac = _mm256_set1_epi32(0xFFFF), round = _mm256_set1_epi32(128);
     const __m256i alpha = _mm256_set1_epi32(int32_t(orMask));
     int k = 0;
-    for (; k + 8 <= n; k += 8) {
+    for (; k < n; k += 8) {
         const __m256i ix = _mm256_srai_epi32(fx, 16), iy = _mm256_srai_epi32(fy, 16);
         const __m256i xa = _mm256_min_epi32(_mm256_max_epi32(ix, vx0), vx1);
         const __m256i ya = _mm256_min_epi32(_mm256_max_epi32(iy, vy0), vy1);
@@ -258,11 +259,19 @@ __attribute__((target("avx2"))) int sampleAffineAvx2(const uint8_t* data, uint32
             wy = _mm256_or_si256(wy, _mm256_slli_epi32(wy, 16));
             r = lerp8(lerp8(c00, c01, wy), lerp8(c10, c11, wy), wx);
         }
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k), _mm256_or_si256(r, alpha));
+        r = _mm256_or_si256(r, alpha);
+        if (k + 8 <= n) {
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k), r);
+        } else {
+            // The last few: every lane's texels are clamped inside, only the
+            // store is cut short.
+            const __m256i mask = _mm256_cmpgt_epi32(_mm256_set1_epi32(n - k), steps);
+            _mm256_maskstore_epi32(reinterpret_cast<int*>(out + k), mask, r);
+        }
         fx = _mm256_add_epi32(fx, sx);
         fy = _mm256_add_epi32(fy, sy);
     }
-    return k;
+    return n;
 }
 #endif
 
@@ -281,7 +290,7 @@ void aSampler::sampleRow(uint32_t* out, int n, double tx0, double ty0, double dt
     const Fixed f = fixedRow(m_linear, tx0, ty0, dtx, dty);
     int done = 0;
 #ifdef A_SAMPLER_X86
-    if (n >= 8 && a_rasterSimdLevel() >= 2 && (m_format == A_FMT_A8R8G8B8 || m_format == A_FMT_X8R8G8B8) &&
+    if (n > 0 && a_rasterSimdLevel() >= 2 && (m_format == A_FMT_A8R8G8B8 || m_format == A_FMT_X8R8G8B8) &&
         fits32(f.fx0) && fits32(f.fy0) && fits32(f.dfx * 8) && fits32(f.dfy * 8) && fits32(f.fx0 + n * f.dfx) &&
         fits32(f.fy0 + n * f.dfy)) {
         done = sampleAffineAvx2(m_data, m_pitch, m_x0, m_y0, m_x1, m_y1, m_linear,

@@ -244,3 +244,68 @@ TEST(RasterFastPaths, RowConversionMatchesThePlainFormula) {
 }
 
 } // namespace
+
+namespace {
+
+aVertex corner(float x, float y, uint32_t c, float u, float v) {
+    return aVertex{x, y, 0.0f, 1.0f, c, u, v};
+}
+
+TEST(RasterFastPaths, TrianglesMatchTheReference) {
+    // Particle-like turned quads of a few pixels, large and thin triangles,
+    // flat and shaded, textured or not, clipped by the viewport.
+    std::mt19937 rng(23);
+    std::uniform_real_distribution<float> pos(-6.0f, 54.0f), unit(0.0f, 1.0f), angle(0.0f, 6.3f);
+    for (int format : kFormats) {
+        for (uint32_t filter : {A_TEXF_POINT, A_TEXF_LINEAR}) {
+            for (bool textured : {false, true}) {
+                const uint32_t seed = rng();
+                auto draw = [&](aDevice& dev, aDeviceSprite&) {
+                    std::mt19937 r(seed);
+                    aTexture* tex = randomTexture(dev, 8, 8, format, r);
+                    setStates(dev, filter, A_BLEND_SRCALPHA, A_BLEND_INVSRCALPHA, true);
+                    dev.setTexture(0, textured ? tex : nullptr);
+                    ASSERT_EQ(dev.setViewport(aViewport{2, 1, 44, 36, 0, 1}), A_OK);
+                    std::vector<aVertex> quads;
+                    for (int i = 0; i < 60; ++i) {
+                        const float cx = pos(r), cy = pos(r), size = 1.0f + 9.0f * unit(r), a = angle(r);
+                        const float c = std::cos(a) * size / 2, s = std::sin(a) * size / 2;
+                        const uint32_t colour = r() | 0x10000000u;
+                        const aVertex p0 = corner(cx - c + s, cy - s - c, colour, 0, 0);
+                        const aVertex p1 = corner(cx + c + s, cy + s - c, colour, 1, 0);
+                        const aVertex p2 = corner(cx - c - s, cy - s + c, colour, 0, 1);
+                        const aVertex p3 = corner(cx + c - s, cy + s + c, colour, 1, 1);
+                        quads.insert(quads.end(), {p0, p1, p2, p1, p3, p2});
+                    }
+                    ASSERT_EQ(dev.drawPrimitiveUP(A_PT_TRIANGLELIST, uint32_t(quads.size() / 3), quads.data(),
+                                                  sizeof(aVertex)),
+                              A_OK);
+                    // Shaded triangles of any shape, some far outside.
+                    dev.setRenderState(A_RS_DESTBLEND, A_BLEND_ONE);
+                    std::vector<aVertex> tris;
+                    for (int i = 0; i < 30; ++i) {
+                        const float scale = i % 10 == 0 ? 900.0f : 1.0f;
+                        for (int k = 0; k < 3; ++k) {
+                            tris.push_back(corner(pos(r) * scale, pos(r), r(), unit(r) * 2 - 0.5f, unit(r)));
+                        }
+                    }
+                    // Corners on half pixels: pixel centres fall exactly on edges.
+                    for (int i = 0; i < 30; ++i) {
+                        tris.push_back(corner(float(r() % 100) / 2, float(r() % 80) / 2, r(), unit(r), unit(r)));
+                    }
+                    ASSERT_EQ(dev.drawPrimitiveUP(A_PT_TRIANGLELIST, 40, tris.data(), sizeof(aVertex)), A_OK);
+                    dev.setTexture(0, nullptr);
+                    tex->release();
+                };
+                expectSameAsReference(48, 40, draw,
+                                      "format " + std::to_string(format) + " filter " + std::to_string(filter) +
+                                          (textured ? " textured" : " untextured"));
+                if (HasFatalFailure()) {
+                    return;
+                }
+            }
+        }
+    }
+}
+
+} // namespace
