@@ -845,10 +845,21 @@ void drawTriangle(const DrawContext& dc, const aVertex* v0, const aVertex* v1, c
         scratch.resize(size_t(ix1 - ix0 + 1));
     }
     std::optional<aSampler> sampler;
+    int64_t dfx = 0, dfy = 0;
     if (tex) {
         sampler.emplace(*tex, aDeviceRect{0, 0, int32_t(tex->width()), int32_t(tex->height())}, linear);
+        dfx = aSampler::fixedStep(uA * tw);
+        dfy = aSampler::fixedStep(vA * th);
     }
 
+    auto stepRow = [&] {
+        for (int k = 0; k < 3; ++k) {
+            eb[k] += 256 * edx[k];
+            if (ea[k] != 0) {
+                bound[k].next();
+            }
+        }
+    };
     for (int64_t j = jy0; j <= jy1; ++j) {
         int64_t lo = ix0, hi = ix1;
         for (int k = 0; k < 3; ++k) {
@@ -871,7 +882,13 @@ void drawTriangle(const DrawContext& dc, const aVertex* v0, const aVertex* v1, c
                     uB += v[k]->u * eb[k] * inv;
                     vB += v[k]->v * eb[k] * inv;
                 }
-                sampler->sampleRow(out, n, (uA * lo + uB) * tw, (vA * lo + vB) * th, uA * tw, vA * th);
+                const double tx0 = (uA * lo + uB) * tw, ty0 = (vA * lo + vB) * th;
+                uint32_t* target = dc.target + size_t(j) * dc.pitch + lo;
+                if (flat && sampler->sampleBlendRow(target, n, tx0, ty0, dfx, dfy, v[0]->diffuse, dc.op)) {
+                    stepRow();
+                    continue;
+                }
+                sampler->sampleRowStepped(out, n, tx0, ty0, dfx, dfy);
                 if (flat) {
                     constColour = v[0]->diffuse;
                 }
@@ -894,12 +911,7 @@ void drawTriangle(const DrawContext& dc, const aVertex* v0, const aVertex* v1, c
             }
             a_blendSpan(dc.target + size_t(j) * dc.pitch + lo, out, n, constColour, dc.op);
         }
-        for (int k = 0; k < 3; ++k) {
-            eb[k] += 256 * edx[k];
-            if (ea[k] != 0) {
-                bound[k].next();
-            }
-        }
+        stepRow();
     }
 }
 

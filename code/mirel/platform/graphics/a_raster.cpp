@@ -5,6 +5,7 @@
 #include <cstring>
 
 #if defined(__x86_64__) || defined(__i386__)
+#include "mirel/platform/graphics/a_rasterkernels.h"
 #include <immintrin.h>
 #define A_RASTER_X86 1
 #endif
@@ -149,42 +150,6 @@ int blendSse2(uint32_t* dst, const uint32_t* src, int n, uint32_t colour, const 
     return i;
 }
 
-__attribute__((target("avx2"))) inline __m256i div255x(__m256i x) {
-    return _mm256_srli_epi16(_mm256_mulhi_epu16(x, _mm256_set1_epi16(short(0x8081))), 7);
-}
-
-__attribute__((target("avx2"))) inline __m256i alpha16x(__m256i s16) {
-    return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(s16, _MM_SHUFFLE(3, 3, 3, 3)), _MM_SHUFFLE(3, 3, 3, 3));
-}
-
-// Eight pixels of the blend (without the shortcuts for opaque or clear groups).
-__attribute__((target("avx2"))) inline __m256i blend8(__m256i s, __m256i d, bool white, __m256i c16,
-                                                      const aBlendOp& op) {
-    const __m256i zero = _mm256_setzero_si256();
-    const __m256i k127 = _mm256_set1_epi16(127);
-    const __m256i k255 = _mm256_set1_epi16(255);
-    __m256i slo = _mm256_unpacklo_epi8(s, zero);
-    __m256i shi = _mm256_unpackhi_epi8(s, zero);
-    if (!white) {
-        slo = div255x(_mm256_add_epi16(_mm256_mullo_epi16(slo, c16), k127));
-        shi = div255x(_mm256_add_epi16(_mm256_mullo_epi16(shi, c16), k127));
-    }
-    if (op.kind == aBlendOp::Opaque) {
-        return white ? s : _mm256_packus_epi16(slo, shi);
-    }
-    if (op.kind == aBlendOp::Normal) {
-        const __m256i alo = alpha16x(slo), ahi = alpha16x(shi);
-        const __m256i tlo = _mm256_add_epi16(
-            _mm256_mullo_epi16(slo, alo), _mm256_mullo_epi16(_mm256_unpacklo_epi8(d, zero), _mm256_sub_epi16(k255, alo)));
-        const __m256i thi = _mm256_add_epi16(
-            _mm256_mullo_epi16(shi, ahi), _mm256_mullo_epi16(_mm256_unpackhi_epi8(d, zero), _mm256_sub_epi16(k255, ahi)));
-        return _mm256_packus_epi16(div255x(_mm256_add_epi16(tlo, k127)), div255x(_mm256_add_epi16(thi, k127)));
-    }
-    const __m256i lo = div255x(_mm256_add_epi16(_mm256_mullo_epi16(slo, alpha16x(slo)), k127));
-    const __m256i hi = div255x(_mm256_add_epi16(_mm256_mullo_epi16(shi, alpha16x(shi)), k127));
-    return _mm256_adds_epu8(d, _mm256_packus_epi16(lo, hi));
-}
-
 // Blends all n pixels: whole groups of eight, then the rest through masked
 // loads and stores (no branch on the length, which short runs make
 // unpredictable).
@@ -214,14 +179,14 @@ __attribute__((target("avx2"))) int blendAvx2(uint32_t* dst, const uint32_t* src
             }
         }
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i),
-                            _mm256_or_si256(blend8(s, d, white, c16, op), opaque));
+                            _mm256_or_si256(a_blend8Avx2(s, d, white, c16, op), opaque));
     }
     if (i < n) {
         const __m256i mask = _mm256_cmpgt_epi32(_mm256_set1_epi32(n - i), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
         const __m256i s = _mm256_maskload_epi32(reinterpret_cast<const int*>(src + i), mask);
         const __m256i d = _mm256_maskload_epi32(reinterpret_cast<const int*>(dst + i), mask);
         _mm256_maskstore_epi32(reinterpret_cast<int*>(dst + i), mask,
-                               _mm256_or_si256(blend8(s, d, white, c16, op), opaque));
+                               _mm256_or_si256(a_blend8Avx2(s, d, white, c16, op), opaque));
         i = n;
     }
     return i;

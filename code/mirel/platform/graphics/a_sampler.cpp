@@ -7,6 +7,7 @@
 #include <cstring>
 
 #if defined(__x86_64__) || defined(__i386__)
+#include "mirel/platform/graphics/a_rasterkernels.h"
 #include <immintrin.h>
 #define A_SAMPLER_X86 1
 #endif
@@ -221,9 +222,15 @@ __attribute__((target("avx2"))) int gatherTableAvx2(uint32_t* out, const uint32_
 
 // A whole row of a 32-bit texture under any affine step, eight samples at a
 // time; positions must fit 32 bits (checked by the caller). Returns n.
+// With Blend, the samples are blended straight onto out (colour, op) instead.
+template <bool Blend>
 __attribute__((target("avx2"))) int sampleAffineAvx2(const uint8_t* data, uint32_t pitch, int x0, int y0, int x1,
                                                      int y1, bool linear, uint32_t orMask, uint32_t* out, int n,
-                                                     const Fixed& f) {
+                                                     const Fixed& f, uint32_t colour = 0xFFFFFFFFu,
+                                                     const aBlendOp* op = nullptr) {
+    const bool white = colour == 0xFFFFFFFFu;
+    const __m256i c16 = _mm256_unpacklo_epi8(_mm256_set1_epi32(int(colour)), _mm256_setzero_si256());
+    const __m256i opaque = _mm256_set1_epi32(int(0xFF000000u));
     const int* base = reinterpret_cast<const int*>(data);
     const __m256i steps = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
     __m256i fx = _mm256_add_epi32(_mm256_set1_epi32(int32_t(f.fx0)),
@@ -260,12 +267,18 @@ __attribute__((target("avx2"))) int sampleAffineAvx2(const uint8_t* data, uint32
             r = lerp8(lerp8(c00, c01, wy), lerp8(c10, c11, wy), wx);
         }
         r = _mm256_or_si256(r, alpha);
-        if (k + 8 <= n) {
+        // The last few: every lane's texels are clamped inside, only the
+        // loads and stores of the target are cut short.
+        const bool whole = k + 8 <= n;
+        const __m256i mask = _mm256_cmpgt_epi32(_mm256_set1_epi32(n - k), steps);
+        if constexpr (Blend) {
+            const __m256i d = whole ? _mm256_loadu_si256(reinterpret_cast<const __m256i*>(out + k))
+                                    : _mm256_maskload_epi32(reinterpret_cast<const int*>(out + k), mask);
+            r = _mm256_or_si256(a_blend8Avx2(r, d, white, c16, *op), opaque);
+        }
+        if (whole) {
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k), r);
         } else {
-            // The last few: every lane's texels are clamped inside, only the
-            // store is cut short.
-            const __m256i mask = _mm256_cmpgt_epi32(_mm256_set1_epi32(n - k), steps);
             _mm256_maskstore_epi32(reinterpret_cast<int*>(out + k), mask, r);
         }
         fx = _mm256_add_epi32(fx, sx);
@@ -287,17 +300,44 @@ void aSampler::sampleRowReference(uint32_t* out, int n, double tx0, double ty0, 
 }
 
 void aSampler::sampleRow(uint32_t* out, int n, double tx0, double ty0, double dtx, double dty) const {
-    const Fixed f = fixedRow(m_linear, tx0, ty0, dtx, dty);
+    sampleRowStepped(out, n, tx0, ty0, fixedStep(dtx), fixedStep(dty));
+}
+
+int64_t aSampler::fixedStep(double d) {
+    return toFixed(std::clamp(d, -65536.0, 65536.0));
+}
+
+void aSampler::sampleRowStepped(uint32_t* out, int n, double tx0, double ty0, int64_t dfx, int64_t dfy) const {
+    const double shift = m_linear ? 0.5 : 0.0;
+    const Fixed f{toFixed(tx0 - shift), toFixed(ty0 - shift), dfx, dfy};
     int done = 0;
 #ifdef A_SAMPLER_X86
     if (n > 0 && a_rasterSimdLevel() >= 2 && (m_format == A_FMT_A8R8G8B8 || m_format == A_FMT_X8R8G8B8) &&
         fits32(f.fx0) && fits32(f.fy0) && fits32(f.dfx * 8) && fits32(f.dfy * 8) && fits32(f.fx0 + n * f.dfx) &&
         fits32(f.fy0 + n * f.dfy)) {
-        done = sampleAffineAvx2(m_data, m_pitch, m_x0, m_y0, m_x1, m_y1, m_linear,
-                                m_format == A_FMT_X8R8G8B8 ? 0xFF000000u : 0u, out, n, f);
+        done = sampleAffineAvx2<false>(m_data, m_pitch, m_x0, m_y0, m_x1, m_y1, m_linear,
+                                       m_format == A_FMT_X8R8G8B8 ? 0xFF000000u : 0u, out, n, f);
     }
 #endif
     sampleScalar(m_data, m_pitch, m_format, m_x0, m_y0, m_x1, m_y1, m_linear, out, done, n, f);
+}
+
+bool aSampler::sampleBlendRow(uint32_t* target, int n, double tx0, double ty0, int64_t dfx, int64_t dfy,
+                              uint32_t colour, const aBlendOp& op) const {
+#ifdef A_SAMPLER_X86
+    const double shift = m_linear ? 0.5 : 0.0;
+    const Fixed f{toFixed(tx0 - shift), toFixed(ty0 - shift), dfx, dfy};
+    if (n > 0 && op.kind != aBlendOp::General && a_rasterSimdLevel() >= 2 &&
+        (m_format == A_FMT_A8R8G8B8 || m_format == A_FMT_X8R8G8B8) && fits32(f.fx0) && fits32(f.fy0) &&
+        fits32(f.dfx * 8) && fits32(f.dfy * 8) && fits32(f.fx0 + n * f.dfx) && fits32(f.fy0 + n * f.dfy)) {
+        sampleAffineAvx2<true>(m_data, m_pitch, m_x0, m_y0, m_x1, m_y1, m_linear,
+                               m_format == A_FMT_X8R8G8B8 ? 0xFF000000u : 0u, target, n, f, colour, &op);
+        return true;
+    }
+#else
+    (void)target, (void)n, (void)tx0, (void)ty0, (void)dfx, (void)dfy, (void)colour, (void)op;
+#endif
+    return false;
 }
 
 // ---- the axis-aligned sampler ----------------------------------------------------

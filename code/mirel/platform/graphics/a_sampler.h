@@ -9,6 +9,7 @@
 // each step rounded. Every path below gives the same texels.
 
 #include "mirel/platform/graphics/a_device.h"
+#include "mirel/platform/graphics/a_raster.h"
 
 #include <optional>
 #include <vector>
@@ -21,6 +22,15 @@ public:
     void sampleRow(uint32_t* out, int n, double tx0, double ty0, double dtx, double dty) const;
     // The same one texel at a time (the reference the fast paths must match).
     void sampleRowReference(uint32_t* out, int n, double tx0, double ty0, double dtx, double dty) const;
+    // sampleRow with the steps already in fixed point (fixedStep of dtx and
+    // dty), for callers that walk many rows with one step.
+    void sampleRowStepped(uint32_t* out, int n, double tx0, double ty0, int64_t dfx, int64_t dfy) const;
+    static int64_t fixedStep(double d);
+    // Samples a row as sampleRowStepped and blends it straight onto target
+    // as a_blendSpan would (colour, op), where a fused kernel serves the
+    // texture and blend; false (nothing done) otherwise.
+    bool sampleBlendRow(uint32_t* target, int n, double tx0, double ty0, int64_t dfx, int64_t dfy, uint32_t colour,
+                        const aBlendOp& op) const;
 
 private:
     friend class aAxisSampler;
