@@ -1098,6 +1098,7 @@ void aDevice::drawTexturedQuad(aTexture* texture, const aDeviceRect& src, const 
     }
     // Neither turned nor sheared: every row samples the same columns.
     const bool axis = !m_reference && m[1] == 0.0f && m[2] == 0.0f;
+    const int64_t dfx = aSampler::fixedStep(i00), dfy = aSampler::fixedStep(i10);
     int64_t axisL = 0, axisR = -1;
     // Source position of pixel i on a row: p = (i00, i10) * i + base.
     for (int64_t j = by0; j <= by1; ++j) {
@@ -1153,7 +1154,10 @@ void aDevice::drawTexturedQuad(aTexture* texture, const aDeviceRect& src, const 
             a_blendSpan(target, m_axis->row(ty0), n, colour, op);
             continue;
         }
-        sampler.sampleRow(m_scratch.data(), n, tx0, ty0, i00, i10);
+        if (sampler.sampleBlendRow(target, n, tx0, ty0, dfx, dfy, colour, op)) {
+            continue;
+        }
+        sampler.sampleRowStepped(m_scratch.data(), n, tx0, ty0, dfx, dfy);
         a_blendSpan(target, m_scratch.data(), n, colour, op);
     }
 }

@@ -162,21 +162,32 @@ int lerpRowsSse2(uint32_t* out, const uint32_t* a, const uint32_t* b, int n, uin
     return k;
 }
 
+// The mix of one channel, (a * (256 - w) + b * w + 128) >> 8, is exactly
+// a + (((b - a) * w + 128) >> 8), and that is mulhrs of (b - a) by w * 128,
+// rounding included: (d * w * 128 + 16384) >> 15. A weight of 256 becomes
+// 32767, which still gives d for every |d| <= 255.
+__attribute__((target("avx2"))) inline __m256i mixWeight(__m256i w) {
+    return _mm256_min_epu16(_mm256_slli_epi16(w, 7), _mm256_set1_epi16(0x7FFF));
+}
+
+// Mixes the pixels x and y (8 each) with 16-bit lane weights for the low and
+// high halves (already in mulhrs form).
+__attribute__((target("avx2"))) inline __m256i mix8(__m256i x, __m256i y, __m256i wlo, __m256i whi) {
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i xlo = _mm256_unpacklo_epi8(x, zero), xhi = _mm256_unpackhi_epi8(x, zero);
+    const __m256i lo = _mm256_add_epi16(xlo, _mm256_mulhrs_epi16(_mm256_sub_epi16(_mm256_unpacklo_epi8(y, zero), xlo), wlo));
+    const __m256i hi = _mm256_add_epi16(xhi, _mm256_mulhrs_epi16(_mm256_sub_epi16(_mm256_unpackhi_epi8(y, zero), xhi), whi));
+    return _mm256_packus_epi16(lo, hi);
+}
+
 __attribute__((target("avx2"))) int lerpRowsAvx2(uint32_t* out, const uint32_t* a, const uint32_t* b, int n,
                                                  uint32_t w) {
-    const __m256i zero = _mm256_setzero_si256(), half = _mm256_set1_epi16(128);
-    const __m256i wb = _mm256_set1_epi16(short(w)), wa = _mm256_set1_epi16(short(256 - w));
+    const __m256i wm = mixWeight(_mm256_set1_epi16(short(w)));
     int k = 0;
     for (; k + 8 <= n; k += 8) {
         const __m256i x = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(a + k));
         const __m256i y = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(b + k));
-        __m256i lo = _mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(x, zero), wa),
-                                      _mm256_mullo_epi16(_mm256_unpacklo_epi8(y, zero), wb));
-        __m256i hi = _mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(x, zero), wa),
-                                      _mm256_mullo_epi16(_mm256_unpackhi_epi8(y, zero), wb));
-        lo = _mm256_srli_epi16(_mm256_add_epi16(lo, half), 8);
-        hi = _mm256_srli_epi16(_mm256_add_epi16(hi, half), 8);
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k), _mm256_packus_epi16(lo, hi));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k), mix8(x, y, wm, wm));
     }
     return k;
 }
@@ -184,38 +195,127 @@ __attribute__((target("avx2"))) int lerpRowsAvx2(uint32_t* out, const uint32_t* 
 // Mixes the pixels x and y (8 each) with per-pixel weights w32 (weight in
 // both 16-bit halves of each 32-bit lane).
 __attribute__((target("avx2"))) inline __m256i lerp8(__m256i x, __m256i y, __m256i w32) {
-    const __m256i zero = _mm256_setzero_si256(), half = _mm256_set1_epi16(128), full = _mm256_set1_epi16(256);
-    const __m256i wlo = _mm256_unpacklo_epi32(w32, w32), whi = _mm256_unpackhi_epi32(w32, w32);
-    __m256i lo = _mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(x, zero), _mm256_sub_epi16(full, wlo)),
-                                  _mm256_mullo_epi16(_mm256_unpacklo_epi8(y, zero), wlo));
-    __m256i hi = _mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(x, zero), _mm256_sub_epi16(full, whi)),
-                                  _mm256_mullo_epi16(_mm256_unpackhi_epi8(y, zero), whi));
-    lo = _mm256_srli_epi16(_mm256_add_epi16(lo, half), 8);
-    hi = _mm256_srli_epi16(_mm256_add_epi16(hi, half), 8);
-    return _mm256_packus_epi16(lo, hi);
+    const __m256i wm = mixWeight(w32);
+    return mix8(x, y, _mm256_unpacklo_epi32(wm, wm), _mm256_unpackhi_epi32(wm, wm));
 }
 
-__attribute__((target("avx2"))) int lerpTableAvx2(uint32_t* out, const uint32_t* v, const int32_t* xa,
+// The texels v[idx[k]] of eight lanes whose indices lie in lo .. lo + 15,
+// picked from two loaded groups of eight.
+__attribute__((target("avx2"))) inline __m256i pick16(__m256i w0, __m256i w1, __m256i idx) {
+    const __m256i a = _mm256_permutevar8x32_epi32(w0, idx), b = _mm256_permutevar8x32_epi32(w1, idx);
+    return _mm256_blendv_epi8(a, b, _mm256_cmpgt_epi32(idx, _mm256_set1_epi32(7)));
+}
+
+// Eight lanes of a table: when their texels lie within sixteen of the row
+// (any scale down to a half), two loads and permutes; otherwise gathers.
+// width: the texels of v that may be read.
+__attribute__((target("avx2"))) inline void tableLanes(const uint32_t* v, int width, const int32_t* xa,
+                                                       const int32_t* xb, __m256i& a, __m256i& b) {
+    const __m256i ia = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(xa));
+    const __m256i ib = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(xb));
+    // Tables run one way, so the ends of each group bound it.
+    const int lo = std::min(xa[0], xa[7]), hi = std::max(xb[0], xb[7]);
+    if (hi - lo < 16 && lo + 16 <= width) {
+        const __m256i w0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(v + lo));
+        const __m256i w1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(v + lo + 8));
+        const __m256i base = _mm256_set1_epi32(lo);
+        a = pick16(w0, w1, _mm256_sub_epi32(ia, base));
+        b = pick16(w0, w1, _mm256_sub_epi32(ib, base));
+        return;
+    }
+    const int* p = reinterpret_cast<const int*>(v);
+    a = _mm256_i32gather_epi32(p, ia, 4);
+    b = _mm256_i32gather_epi32(p, ib, 4);
+}
+
+__attribute__((target("avx2"))) int lerpTableAvx2(uint32_t* out, const uint32_t* v, int width, const int32_t* xa,
                                                   const int32_t* xb, const uint32_t* w, int n) {
-    const int* base = reinterpret_cast<const int*>(v);
     int k = 0;
     for (; k + 8 <= n; k += 8) {
-        const __m256i ia = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(xa + k));
-        const __m256i ib = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(xb + k));
-        const __m256i x = _mm256_i32gather_epi32(base, ia, 4);
-        const __m256i y = _mm256_i32gather_epi32(base, ib, 4);
+        __m256i x, y;
+        tableLanes(v, width, xa + k, xb + k, x, y);
         const __m256i wv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(w + k));
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k), lerp8(x, y, wv));
     }
     return k;
 }
 
-__attribute__((target("avx2"))) int gatherTableAvx2(uint32_t* out, const uint32_t* v, const int32_t* xa, int n) {
-    const int* base = reinterpret_cast<const int*>(v);
+__attribute__((target("avx2"))) int gatherTableAvx2(uint32_t* out, const uint32_t* v, int width, const int32_t* xa,
+                                                    int n) {
     int k = 0;
     for (; k + 8 <= n; k += 8) {
-        const __m256i ia = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(xa + k));
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k), _mm256_i32gather_epi32(base, ia, 4));
+        __m256i x, y;
+        tableLanes(v, width, xa + k, xa + k, x, y);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k), x);
+    }
+    return k;
+}
+
+#define A_SAMPLER_AVX512 __attribute__((target("avx512f,avx512bw")))
+
+// The AVX-512 forms of mixWeight and mix8, sixteen pixels at a time.
+A_SAMPLER_AVX512 inline __m512i mixWeight16(__m512i w) {
+    return _mm512_min_epu16(_mm512_slli_epi16(w, 7), _mm512_set1_epi16(0x7FFF));
+}
+
+A_SAMPLER_AVX512 inline __m512i mix16(__m512i x, __m512i y, __m512i wlo, __m512i whi) {
+    const __m512i zero = _mm512_setzero_si512();
+    const __m512i xlo = _mm512_unpacklo_epi8(x, zero), xhi = _mm512_unpackhi_epi8(x, zero);
+    const __m512i lo = _mm512_add_epi16(xlo, _mm512_mulhrs_epi16(_mm512_sub_epi16(_mm512_unpacklo_epi8(y, zero), xlo), wlo));
+    const __m512i hi = _mm512_add_epi16(xhi, _mm512_mulhrs_epi16(_mm512_sub_epi16(_mm512_unpackhi_epi8(y, zero), xhi), whi));
+    return _mm512_packus_epi16(lo, hi);
+}
+
+A_SAMPLER_AVX512 int lerpRowsAvx512(uint32_t* out, const uint32_t* a, const uint32_t* b, int n, uint32_t w) {
+    const __m512i wm = mixWeight16(_mm512_set1_epi16(short(w)));
+    int k = 0;
+    for (; k + 16 <= n; k += 16) {
+        _mm_prefetch(reinterpret_cast<const char*>(a + k) + 2048, _MM_HINT_T0);
+        _mm_prefetch(reinterpret_cast<const char*>(b + k) + 2048, _MM_HINT_T0);
+        _mm512_storeu_si512(out + k, mix16(_mm512_loadu_si512(a + k), _mm512_loadu_si512(b + k), wm, wm));
+    }
+    return k;
+}
+
+// Sixteen lanes of a table: when their texels lie within 32 of the row (any
+// scale down to a half), two loads and two permutes; otherwise gathers.
+// readable: the texels of v that may be read.
+A_SAMPLER_AVX512 inline void tableLanes16(const uint32_t* v, int readable, const int32_t* xa, const int32_t* xb,
+                                          __m512i& a, __m512i& b) {
+    const __m512i ia = _mm512_loadu_si512(xa), ib = _mm512_loadu_si512(xb);
+    const int lo = std::min(xa[0], xa[15]), hi = std::max(xb[0], xb[15]);
+    if (hi - lo < 32 && lo + 32 <= readable) {
+        const __m512i w0 = _mm512_loadu_si512(v + lo), w1 = _mm512_loadu_si512(v + lo + 16);
+        const __m512i base = _mm512_set1_epi32(lo);
+        a = _mm512_permutex2var_epi32(w0, _mm512_sub_epi32(ia, base), w1);
+        b = _mm512_permutex2var_epi32(w0, _mm512_sub_epi32(ib, base), w1);
+        return;
+    }
+    // The masked forms with a zero source: the plain ones start from an
+    // undefined register, which the compiler warns about.
+    a = _mm512_mask_i32gather_epi32(_mm512_setzero_si512(), 0xFFFF, ia, v, 4);
+    b = _mm512_mask_i32gather_epi32(_mm512_setzero_si512(), 0xFFFF, ib, v, 4);
+}
+
+A_SAMPLER_AVX512 int lerpTableAvx512(uint32_t* out, const uint32_t* v, int readable, const int32_t* xa,
+                                     const int32_t* xb, const uint32_t* w, int n) {
+    int k = 0;
+    for (; k + 16 <= n; k += 16) {
+        __m512i x, y;
+        tableLanes16(v, readable, xa + k, xb + k, x, y);
+        const __m512i wm = mixWeight16(_mm512_loadu_si512(w + k));
+        _mm512_storeu_si512(out + k, mix16(x, y, _mm512_maskz_unpacklo_epi32(0xFFFF, wm, wm),
+                                           _mm512_maskz_unpackhi_epi32(0xFFFF, wm, wm)));
+    }
+    return k;
+}
+
+A_SAMPLER_AVX512 int gatherTableAvx512(uint32_t* out, const uint32_t* v, int readable, const int32_t* xa, int n) {
+    int k = 0;
+    for (; k + 16 <= n; k += 16) {
+        __m512i x, y;
+        tableLanes16(v, readable, xa + k, xa + k, x, y);
+        _mm512_storeu_si512(out + k, x);
     }
     return k;
 }
@@ -342,6 +442,10 @@ bool aSampler::sampleBlendRow(uint32_t* target, int n, double tx0, double ty0, i
 
 // ---- the axis-aligned sampler ----------------------------------------------------
 
+namespace {
+constexpr int kPad = 40;
+}
+
 void aAxisSampler::prepare(const aSampler& sampler, int n, double tx0, double dtx) {
     m_s = sampler;
     m_n = n;
@@ -378,7 +482,8 @@ void aAxisSampler::prepare(const aSampler& sampler, int n, double tx0, double dt
         m_xa[size_t(k)] -= m_cmin;
         m_xb[size_t(k)] -= m_cmin;
     }
-    const size_t width = size_t(m_cmax - m_cmin + 1) + 8;
+    // Room for the vector kernels to read a whole window past the last texel.
+    const size_t width = size_t(m_cmax - m_cmin + 1) + kPad;
     for (auto& r : m_rows) {
         r.resize(width);
     }
@@ -436,8 +541,11 @@ const uint32_t* aAxisSampler::row(double ty0) {
         uint32_t* blended = m_blend.data();
         int done = 0;
 #ifdef A_SAMPLER_X86
+        if (level >= 3) {
+            done = lerpRowsAvx512(blended, a, b, width, wy);
+        }
         if (level >= 2) {
-            done = lerpRowsAvx2(blended, a, b, width, wy);
+            done += lerpRowsAvx2(blended + done, a + done, b + done, width - done, wy);
         }
         if (level >= 1) {
             done += lerpRowsSse2(blended + done, a + done, b + done, width - done, wy);
@@ -446,7 +554,10 @@ const uint32_t* aAxisSampler::row(double ty0) {
         lerpRowsScalar(blended, a, b, done, width, wy);
         v = blended;
     }
-    // Then across.
+    // Then across. The kernels may read past the texels in our own buffers,
+    // not past a texture row read in place.
+    const bool own = s.m_format != A_FMT_A8R8G8B8 || (wy != 0 && wy != 256);
+    const int readable = own ? width + kPad : width;
     const int n = m_n;
     uint32_t* out = m_out.data();
     const uint32_t w = m_w[0] & 0xFFFF;
@@ -459,8 +570,11 @@ const uint32_t* aAxisSampler::row(double ty0) {
     if (m_contiguous) {
         const uint32_t* a = v + m_xa[0];
 #ifdef A_SAMPLER_X86
+        if (level >= 3) {
+            done = lerpRowsAvx512(out, a, a + 1, n, w);
+        }
         if (level >= 2) {
-            done = lerpRowsAvx2(out, a, a + 1, n, w);
+            done += lerpRowsAvx2(out + done, a + done, a + 1 + done, n - done, w);
         }
         if (level >= 1) {
             done += lerpRowsSse2(out + done, a + done, a + 1 + done, n - done, w);
@@ -469,15 +583,22 @@ const uint32_t* aAxisSampler::row(double ty0) {
         lerpRowsScalar(out, a, a + 1, done, n, w);
     } else if (s.m_linear) {
 #ifdef A_SAMPLER_X86
+        if (level >= 3) {
+            done = lerpTableAvx512(out, v, readable, m_xa.data(), m_xb.data(), m_w.data(), n);
+        }
         if (level >= 2) {
-            done = lerpTableAvx2(out, v, m_xa.data(), m_xb.data(), m_w.data(), n);
+            done += lerpTableAvx2(out + done, v, readable, m_xa.data() + done, m_xb.data() + done, m_w.data() + done,
+                                  n - done);
         }
 #endif
         lerpTableScalar(out, v, m_xa.data(), m_xb.data(), m_w.data(), done, n);
     } else {
 #ifdef A_SAMPLER_X86
+        if (level >= 3) {
+            done = gatherTableAvx512(out, v, readable, m_xa.data(), n);
+        }
         if (level >= 2) {
-            done = gatherTableAvx2(out, v, m_xa.data(), n);
+            done += gatherTableAvx2(out + done, v, readable, m_xa.data() + done, n - done);
         }
 #endif
         for (int k = done; k < n; ++k) {
