@@ -209,6 +209,34 @@ LAYER_BENCH(Scaled2, kScaledTwice);
 LAYER_BENCH(Rotated, kRotated);
 LAYER_BENCH(Veil, kVeil);
 
+// The pause veil as the game makes it: one translucent black all over.
+void BM_UniformVeil(benchmark::State& state) {
+    auto dev = makeDevice();
+    aDeviceSprite* sprite = nullptr;
+    aDeviceSprite::create(dev.get(), &sprite);
+    aTexture* t = nullptr;
+    dev->createTexture(4, 4, 1, 0, A_FMT_A8R8G8B8, A_POOL_MANAGED, &t);
+    aLockedRect lr;
+    t->lockRect(&lr, nullptr, 0);
+    for (int y = 0; y < 4; ++y) {
+        for (int x = 0; x < 4; ++x) {
+            const uint32_t v = 0x80000000u;
+            std::memcpy(static_cast<uint8_t*>(lr.bits) + y * lr.pitch + x * 4, &v, 4);
+        }
+    }
+    t->unlockRect();
+    const aVec2 scale{kW / 4.0f, kH / 4.0f};
+    for (auto _ : state) {
+        sprite->draw(t, nullptr, &scale, nullptr, 0.0f, nullptr, 0xFFFFFFFFu);
+        benchmark::DoNotOptimize(dev->backBuffer()[12345]);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * kW * kH);
+    t->release();
+    sprite->release();
+}
+BENCHMARK(BM_UniformVeil)->Unit(benchmark::kMicrosecond);
+
 void BM_RotatedScaledSprites(benchmark::State& state) {
     auto dev = makeDevice();
     aDeviceSprite* sprite = nullptr;

@@ -444,6 +444,7 @@ bool aSampler::sampleBlendRow(uint32_t* target, int n, double tx0, double ty0, i
 
 namespace {
 constexpr int kPad = 40;
+constexpr int kReuseWidth = 64;
 }
 
 void aAxisSampler::prepare(const aSampler& sampler, int n, double tx0, double dtx) {
@@ -491,6 +492,7 @@ void aAxisSampler::prepare(const aSampler& sampler, int n, double tx0, double dt
     m_rowY[0] = m_rowY[1] = -1;
     m_lastYa = m_lastYb = -1;
     m_last = nullptr;
+    m_outFrom.clear();
 }
 
 const uint32_t* aAxisSampler::sourceRow(int y, int slot) {
@@ -565,6 +567,16 @@ const uint32_t* aAxisSampler::row(double ty0) {
         // Whole texels: the row itself.
         m_last = v + m_xa[0] + (w == 256 ? 1 : 0);
         return m_last;
+    }
+    // A narrow source (a small picture stretched wide) often mixes down to
+    // the same texels as on the row before: then the row is the same too.
+    if (width <= kReuseWidth && m_outFrom.size() == size_t(width) &&
+        std::equal(v, v + width, m_outFrom.begin())) {
+        m_last = out;
+        return out;
+    }
+    if (width <= kReuseWidth) {
+        m_outFrom.assign(v, v + width);
     }
     int done = 0;
     if (m_contiguous) {

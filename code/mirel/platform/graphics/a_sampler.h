@@ -63,6 +63,7 @@ private:
     std::vector<int32_t> m_xa, m_xb;
     std::vector<uint32_t> m_w;  // linear: weight, twice in 16 bits
     std::vector<uint32_t> m_rows[2], m_blend, m_out;
+    std::vector<uint32_t> m_outFrom; // the mixed texels m_out was made from (narrow sources)
     int m_rowY[2] = {-1, -1};
     int m_lastYa = -1, m_lastYb = -1;
     uint32_t m_lastWy = 0;
