@@ -209,6 +209,10 @@ A_RASTER_AVX512 int blendAvx512(uint32_t* dst, const uint32_t* src, int n, uint3
     const __m512i k255 = _mm512_set1_epi16(255);
     const bool white = colour == 0xFFFFFFFFu;
     const __m512i c16 = _mm512_unpacklo_epi8(_mm512_set1_epi32(int(colour)), zero);
+    // Byte 3 of pixels 0 and 1 (7) of each 128-bit lane, widened to 16 bits
+    // four times each; and of pixels 2 and 3 (11, 15).
+    const __m512i alphaLo = _mm512_set4_epi32(int(0xFF07FF07u), int(0xFF07FF07u), int(0xFF03FF03u), int(0xFF03FF03u));
+    const __m512i alphaHi = _mm512_set4_epi32(int(0xFF0FFF0Fu), int(0xFF0FFF0Fu), int(0xFF0BFF0Bu), int(0xFF0BFF0Bu));
     int i = 0;
     for (; i + 16 <= n; i += 16) {
         _mm_prefetch(reinterpret_cast<const char*>(src + i) + 4096, _MM_HINT_T0);
@@ -237,7 +241,10 @@ A_RASTER_AVX512 int blendAvx512(uint32_t* dst, const uint32_t* src, int n, uint3
                         continue;
                     }
                 }
-                const __m512i alo = alpha16z(slo), ahi = alpha16z(shi);
+                // Untinted, each pixel's alpha comes straight from its texel
+                // byte: one shuffle per half.
+                const __m512i alo = white ? _mm512_shuffle_epi8(s, alphaLo) : alpha16z(slo);
+                const __m512i ahi = white ? _mm512_shuffle_epi8(s, alphaHi) : alpha16z(shi);
                 const __m512i tlo = _mm512_add_epi16(
                     _mm512_mullo_epi16(slo, alo),
                     _mm512_mullo_epi16(_mm512_unpacklo_epi8(d, zero), _mm512_sub_epi16(k255, alo)));

@@ -31,7 +31,19 @@ __attribute__((target("avx2"))) inline __m256i a_blend8Avx2(__m256i s, __m256i d
         return white ? s : _mm256_packus_epi16(slo, shi);
     }
     if (op.kind == aBlendOp::Normal) {
-        const __m256i alo = a_alpha16Avx2(slo), ahi = a_alpha16Avx2(shi);
+        // Untinted, each pixel's alpha comes straight from its texel byte
+        // (bytes 3, 7 of each 128-bit half for the low pixels, 11, 15 for the
+        // high ones), widened to 16 bits: one shuffle per half.
+        const __m256i alo = white ? _mm256_shuffle_epi8(s, _mm256_set_epi32(int(0xFF07FF07u), int(0xFF07FF07u),
+                                                                              int(0xFF03FF03u), int(0xFF03FF03u),
+                                                                              int(0xFF07FF07u), int(0xFF07FF07u),
+                                                                              int(0xFF03FF03u), int(0xFF03FF03u)))
+                                  : a_alpha16Avx2(slo);
+        const __m256i ahi = white ? _mm256_shuffle_epi8(s, _mm256_set_epi32(int(0xFF0FFF0Fu), int(0xFF0FFF0Fu),
+                                                                              int(0xFF0BFF0Bu), int(0xFF0BFF0Bu),
+                                                                              int(0xFF0FFF0Fu), int(0xFF0FFF0Fu),
+                                                                              int(0xFF0BFF0Bu), int(0xFF0BFF0Bu)))
+                                  : a_alpha16Avx2(shi);
         const __m256i tlo = _mm256_add_epi16(
             _mm256_mullo_epi16(slo, alo), _mm256_mullo_epi16(_mm256_unpacklo_epi8(d, zero), _mm256_sub_epi16(k255, alo)));
         const __m256i thi = _mm256_add_epi16(
@@ -68,7 +80,14 @@ __attribute__((target("avx512f,avx512bw"))) inline __m512i a_blend16Avx512(__m51
         return white ? s : _mm512_packus_epi16(slo, shi);
     }
     if (op.kind == aBlendOp::Normal) {
-        const __m512i alo = a_alpha16Avx512(slo), ahi = a_alpha16Avx512(shi);
+        const __m512i alo =
+            white ? _mm512_shuffle_epi8(s, _mm512_set4_epi32(int(0xFF07FF07u), int(0xFF07FF07u), int(0xFF03FF03u),
+                                                             int(0xFF03FF03u)))
+                  : a_alpha16Avx512(slo);
+        const __m512i ahi =
+            white ? _mm512_shuffle_epi8(s, _mm512_set4_epi32(int(0xFF0FFF0Fu), int(0xFF0FFF0Fu), int(0xFF0BFF0Bu),
+                                                             int(0xFF0BFF0Bu)))
+                  : a_alpha16Avx512(shi);
         const __m512i tlo = _mm512_add_epi16(
             _mm512_mullo_epi16(slo, alo), _mm512_mullo_epi16(_mm512_unpacklo_epi8(d, zero), _mm512_sub_epi16(k255, alo)));
         const __m512i thi = _mm512_add_epi16(
