@@ -139,10 +139,10 @@ void BM_EightLayersMemcpy(benchmark::State& state) {
 }
 BENCHMARK(BM_EightLayersMemcpy)->Unit(benchmark::kMillisecond);
 
-// One layer covering the whole screen, drawn as the game draws its layers:
-// from a texture of texW x texH texels, scaled, turned about its centre by
-// angle and moved by (x, y), through the linear filter and the normal blend.
-// Compare each with OneToOne of the same content.
+// One layer covering the whole screen (unless said otherwise), drawn as the
+// game draws its layers: from a texture of texW x texH texels, scaled, turned
+// about its centre by angle and moved by (x, y), through the linear filter and
+// the normal blend. Compare each with OneToOne of the same content.
 struct Layer {
     int format;
     uint32_t colour;
@@ -185,6 +185,10 @@ const Layer kSubPixelXY{A_FMT_A8R8G8B8, kWhite, kW + 1, kH + 1, 1, 1, 0, -0.3f, 
 const Layer kScaled101{A_FMT_A8R8G8B8, kWhite, 1014, 761, 1.01f, 1.01f, 0, 0, 0};
 const Layer kScaledHalf{A_FMT_A8R8G8B8, kWhite, 2 * kW, 2 * kH, 0.5f, 0.5f, 0, 0, 0};
 const Layer kScaledTwice{A_FMT_A8R8G8B8, kWhite, kW / 2, kH / 2, 2, 2, 0, 0, 0};
+// The screen-sized layer itself drawn at half its size (a quarter of the
+// screen) and at twice its size (the screen shows a quarter of it).
+const Layer kHalfSize{A_FMT_A8R8G8B8, kWhite, kW, kH, 0.5f, 0.5f, 0, 0, 0};
+const Layer kDoubleSize{A_FMT_A8R8G8B8, kWhite, kW, kH, 2, 2, 0, 0, 0};
 // Turned by 0.1 rad about the screen's centre: a texture a quarter larger
 // still covers the screen.
 const Layer kRotated{A_FMT_A8R8G8B8, kWhite, 1280, 960, 1, 1, 0.1f, -128, -96};
@@ -206,6 +210,8 @@ LAYER_BENCH(SubPixelXY, kSubPixelXY);
 LAYER_BENCH(Scaled1_01, kScaled101);
 LAYER_BENCH(Scaled0_5, kScaledHalf);
 LAYER_BENCH(Scaled2, kScaledTwice);
+LAYER_BENCH(ScreenLayerAtHalfSize, kHalfSize);
+LAYER_BENCH(ScreenLayerAtDoubleSize, kDoubleSize);
 LAYER_BENCH(Rotated, kRotated);
 LAYER_BENCH(Veil, kVeil);
 
