@@ -228,14 +228,18 @@ __attribute__((target("avx2"))) inline void tableLanes(const uint32_t* v, int wi
     b = _mm256_i32gather_epi32(p, ib, 4);
 }
 
+// wlo, whi: the weights in mulhrs form, laid out as mix8 takes them (see
+// aAxisSampler::prepare), for the pixels from xa on.
 __attribute__((target("avx2"))) int lerpTableAvx2(uint32_t* out, const uint32_t* v, int width, const int32_t* xa,
-                                                  const int32_t* xb, const uint32_t* w, int n) {
+                                                  const int32_t* xb, const uint16_t* wlo, const uint16_t* whi,
+                                                  int n) {
     int k = 0;
     for (; k + 8 <= n; k += 8) {
         __m256i x, y;
         tableLanes(v, width, xa + k, xb + k, x, y);
-        const __m256i wv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(w + k));
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k), lerp8(x, y, wv));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k),
+                            mix8(x, y, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(wlo + 2 * k)),
+                                 _mm256_loadu_si256(reinterpret_cast<const __m256i*>(whi + 2 * k))));
     }
     return k;
 }
@@ -304,14 +308,18 @@ A_SAMPLER_AVX512 inline void tableLanes16(const uint32_t* v, int readable, const
 }
 
 A_SAMPLER_AVX512 int lerpTableAvx512(uint32_t* out, const uint32_t* v, int readable, const int32_t* xa,
-                                     const int32_t* xb, const uint32_t* w, int n) {
+                                     const int32_t* xb, const uint16_t* wlo, const uint16_t* whi, int n) {
     int k = 0;
     for (; k + 16 <= n; k += 16) {
         __m512i x, y;
-        tableLanes16(v, readable, xa + k, xb + k, x, y);
-        const __m512i wm = mixWeight16(_mm512_loadu_si512(w + k));
-        _mm512_storeu_si512(out + k, mix16(x, y, _mm512_maskz_unpacklo_epi32(0xFFFF, wm, wm),
-                                           _mm512_maskz_unpackhi_epi32(0xFFFF, wm, wm)));
+        if (xa[k] == xa[k + 15] && xb[k] == xb[k + 15]) {
+            // One pair of texels for all sixteen (a picture stretched wide).
+            x = _mm512_set1_epi32(int(v[xa[k]]));
+            y = _mm512_set1_epi32(int(v[xb[k]]));
+        } else {
+            tableLanes16(v, readable, xa + k, xb + k, x, y);
+        }
+        _mm512_storeu_si512(out + k, mix16(x, y, _mm512_loadu_si512(wlo + 2 * k), _mm512_loadu_si512(whi + 2 * k)));
     }
     return k;
 }
@@ -582,6 +590,17 @@ void aAxisSampler::prepare(const aSampler& sampler, int n, double tx0, double dt
     if (m_cmax < m_cmin) {
         m_cmax = m_cmin;
     }
+    // The weights as the vector kernels take them: per block of four pixels
+    // p0..p3, the low half holds p0's weight four times then p1's, the high
+    // half p2's then p3's (in mulhrs form, see mixWeight).
+    m_wlo.assign(size_t(n + 16) * 2, 0);
+    m_whi.assign(size_t(n + 16) * 2, 0);
+    for (int k = 0; k < n; ++k) {
+        const uint16_t y = uint16_t(std::min<uint32_t>((m_w[size_t(k)] & 0xFFFF) << 7, 0x7FFF));
+        const int block = k / 4, at = k % 4;
+        uint16_t* half = (at < 2 ? m_wlo.data() : m_whi.data()) + block * 8 + (at % 2) * 4;
+        std::fill(half, half + 4, y);
+    }
     // Unit steps (the whole row shifted by a fraction of a texel, or not at
     // all): the texels follow one another with one weight.
     m_contiguous = f.dfx == 65536;
@@ -706,11 +725,11 @@ const uint32_t* aAxisSampler::row(double ty0) {
     } else if (s.m_linear) {
 #ifdef A_SAMPLER_X86
         if (level >= 3) {
-            done = lerpTableAvx512(out, v, readable, m_xa.data(), m_xb.data(), m_w.data(), n);
+            done = lerpTableAvx512(out, v, readable, m_xa.data(), m_xb.data(), m_wlo.data(), m_whi.data(), n);
         }
         if (level >= 2) {
-            done += lerpTableAvx2(out + done, v, readable, m_xa.data() + done, m_xb.data() + done, m_w.data() + done,
-                                  n - done);
+            done += lerpTableAvx2(out + done, v, readable, m_xa.data() + done, m_xb.data() + done,
+                                  m_wlo.data() + 2 * done, m_whi.data() + 2 * done, n - done);
         }
 #endif
         lerpTableScalar(out, v, m_xa.data(), m_xb.data(), m_w.data(), done, n);
