@@ -1,6 +1,7 @@
 #include "mirel/platform/graphics/a_device.h"
 
 #include "mirel/platform/graphics/a_raster.h"
+#include "mirel/platform/graphics/a_axissampler.h"
 #include "mirel/platform/graphics/a_sampler.h"
 
 #include <algorithm>
