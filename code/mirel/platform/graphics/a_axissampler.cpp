@@ -7,6 +7,7 @@
 #include <cstring>
 
 #if defined(__x86_64__) || defined(__i386__)
+#include "mirel/platform/graphics/a_rasterkernels.h"
 #include <immintrin.h>
 #define A_SAMPLER_X86 1
 #endif
@@ -123,13 +124,44 @@ __attribute__((target("avx2"))) int gatherTableAvx2(uint32_t* out, const uint32_
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #endif
 
-A_SAMPLER_AVX512 int lerpRowsAvx512(uint32_t* out, const uint32_t* a, const uint32_t* b, int n, uint32_t w) {
+// Where a blend is given, the samples are also blended straight onto target.
+struct FusedBlend {
+    uint32_t* target;
+    uint32_t colour;
+    const aBlendOp* op;
+};
+
+A_SAMPLER_AVX512 inline void store16(uint32_t* out, __m512i r, const FusedBlend* blend, int k) {
+    _mm512_storeu_si512(out + k, r);
+    if (blend) {
+        const __m512i zero = _mm512_setzero_si512();
+        const __m512i opaque = _mm512_set1_epi32(int(0xFF000000u));
+        const bool white = blend->colour == 0xFFFFFFFFu;
+        uint32_t* t = blend->target + k;
+        if (white && blend->op->kind == aBlendOp::Normal) {
+            // Sixteen clear samples leave the target; sixteen opaque ones replace it.
+            if (_mm512_test_epi32_mask(r, opaque) == 0) {
+                return;
+            }
+            if (_mm512_cmpeq_epi32_mask(_mm512_and_si512(r, opaque), opaque) == 0xFFFF) {
+                _mm512_storeu_si512(t, r);
+                return;
+            }
+        }
+        const __m512i c16 = _mm512_unpacklo_epi8(_mm512_set1_epi32(int(blend->colour)), zero);
+        const __m512i d = _mm512_loadu_si512(t);
+        _mm512_storeu_si512(t, _mm512_or_si512(a_blend16Avx512(r, d, white, c16, *blend->op), opaque));
+    }
+}
+
+A_SAMPLER_AVX512 int lerpRowsAvx512(uint32_t* out, const uint32_t* a, const uint32_t* b, int n, uint32_t w,
+                                    const FusedBlend* blend = nullptr) {
     const __m512i wm = mixWeight16(_mm512_set1_epi16(short(w)));
     int k = 0;
     for (; k + 16 <= n; k += 16) {
         _mm_prefetch(reinterpret_cast<const char*>(a + k) + 2048, _MM_HINT_T0);
         _mm_prefetch(reinterpret_cast<const char*>(b + k) + 2048, _MM_HINT_T0);
-        _mm512_storeu_si512(out + k, mix16(_mm512_loadu_si512(a + k), _mm512_loadu_si512(b + k), wm, wm));
+        store16(out, mix16(_mm512_loadu_si512(a + k), _mm512_loadu_si512(b + k), wm, wm), blend, k);
     }
     return k;
 }
@@ -155,7 +187,8 @@ A_SAMPLER_AVX512 inline void tableLanes16(const uint32_t* v, int readable, const
 }
 
 A_SAMPLER_AVX512 int lerpTableAvx512(uint32_t* out, const uint32_t* v, int readable, const int32_t* xa,
-                                     const int32_t* xb, const uint16_t* wlo, const uint16_t* whi, int n) {
+                                     const int32_t* xb, const uint16_t* wlo, const uint16_t* whi, int n,
+                                     const FusedBlend* blend = nullptr) {
     int k = 0;
     for (; k + 16 <= n; k += 16) {
         __m512i x, y;
@@ -166,7 +199,7 @@ A_SAMPLER_AVX512 int lerpTableAvx512(uint32_t* out, const uint32_t* v, int reada
         } else {
             tableLanes16(v, readable, xa + k, xb + k, x, y);
         }
-        _mm512_storeu_si512(out + k, mix16(x, y, _mm512_loadu_si512(wlo + 2 * k), _mm512_loadu_si512(whi + 2 * k)));
+        store16(out, mix16(x, y, _mm512_loadu_si512(wlo + 2 * k), _mm512_loadu_si512(whi + 2 * k)), blend, k);
     }
     return k;
 }
@@ -267,6 +300,17 @@ const uint32_t* aAxisSampler::sourceRow(int y, int slot) {
 }
 
 const uint32_t* aAxisSampler::row(double ty0) {
+    return sample(ty0, nullptr, 0xFFFFFFFFu, nullptr, nullptr);
+}
+
+void aAxisSampler::blendRow(double ty0, uint32_t* target, uint32_t colour, const aBlendOp& op) {
+    int done = 0;
+    const uint32_t* p = sample(ty0, target, colour, &op, &done);
+    a_blendSpan(target + done, p + done, m_n - done, colour, op);
+}
+
+const uint32_t* aAxisSampler::sample(double ty0, uint32_t* target, uint32_t colour, const aBlendOp* op,
+                                     int* blended) {
     const aSampler& s = *m_s;
     const Fixed f = fixedRow(s.m_linear, 0.0, ty0, 0.0, 0.0);
     const int64_t iy = f.fy0 >> 16;
@@ -333,12 +377,20 @@ const uint32_t* aAxisSampler::row(double ty0) {
     if (width <= kReuseWidth) {
         m_outFrom.assign(v, v + width);
     }
+#ifdef A_SAMPLER_X86
+    // Wide rows are blended as they are mixed, without a second pass.
+    FusedBlend fused{target, colour, op};
+    const FusedBlend* fuse = target && op->kind != aBlendOp::General && level >= 3 ? &fused : nullptr;
+#endif
     int done = 0;
     if (m_contiguous) {
         const uint32_t* a = v + m_xa[0];
 #ifdef A_SAMPLER_X86
         if (level >= 3) {
-            done = lerpRowsAvx512(out, a, a + 1, n, w);
+            done = lerpRowsAvx512(out, a, a + 1, n, w, fuse);
+            if (fuse) {
+                *blended = done;
+            }
         }
         if (level >= 2) {
             done += lerpRowsAvx2(out + done, a + done, a + 1 + done, n - done, w);
@@ -351,7 +403,10 @@ const uint32_t* aAxisSampler::row(double ty0) {
     } else if (s.m_linear) {
 #ifdef A_SAMPLER_X86
         if (level >= 3) {
-            done = lerpTableAvx512(out, v, readable, m_xa.data(), m_xb.data(), m_wlo.data(), m_whi.data(), n);
+            done = lerpTableAvx512(out, v, readable, m_xa.data(), m_xb.data(), m_wlo.data(), m_whi.data(), n, fuse);
+            if (fuse) {
+                *blended = done;
+            }
         }
         if (level >= 2) {
             done += lerpTableAvx2(out + done, v, readable, m_xa.data() + done, m_xb.data() + done,

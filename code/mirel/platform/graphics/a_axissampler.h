@@ -16,9 +16,15 @@ public:
     // The n samples of the row at texel position ty0 (valid until the next
     // call; rows that repeat the previous one cost nothing).
     const uint32_t* row(double ty0);
+    // Blends that row onto target as a_blendSpan(target, row(ty0), n, colour,
+    // op) would.
+    void blendRow(double ty0, uint32_t* target, uint32_t colour, const aBlendOp& op);
 
 private:
     const uint32_t* sourceRow(int y, int slot);
+    // row(), blending the pixels it can straight onto target (when given)
+    // and counting them in *blended.
+    const uint32_t* sample(double ty0, uint32_t* target, uint32_t colour, const aBlendOp* op, int* blended);
 
     std::optional<aSampler> m_s;
     int m_n = 0;

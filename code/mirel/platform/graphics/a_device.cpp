@@ -1152,7 +1152,7 @@ void aDevice::drawTexturedQuad(aTexture* texture, const aDeviceRect& src, const 
                 axisL = l;
                 axisR = r;
             }
-            a_blendSpan(target, m_axis->row(ty0), n, colour, op);
+            m_axis->blendRow(ty0, target, colour, op);
             continue;
         }
         if (sampler.sampleBlendRow(target, n, tx0, ty0, dfx, dfy, colour, op)) {
