@@ -131,7 +131,7 @@ struct FusedBlend {
     const aBlendOp* op;
 };
 
-A_SAMPLER_AVX512 inline void store16(uint32_t* out, __m512i r, const FusedBlend* blend, int k) {
+A_SAMPLER_AVX512 __attribute__((always_inline)) inline void store16(uint32_t* out, __m512i r, const FusedBlend* blend, int k) {
     _mm512_storeu_si512(out + k, r);
     if (blend) {
         const __m512i zero = _mm512_setzero_si512();
