@@ -27,8 +27,8 @@ int a_mixRun(const aMixPosition& p, uint64_t step, int64_t limit, int n) {
     return static_cast<int>((room + step - 1) / step);
 }
 
-void a_mixResampledReference(float* acc, const float* frames, int channels, aMixPosition& p, uint64_t step, int n,
-                             float left, float right) {
+void a_mixResampledReference(float* acc, const float* frames, int channels, aMixPosition& p, uint64_t step,
+                             int n, float left, float right) {
     uint64_t rel = p.frac;
     for (int k = 0; k < n; ++k, rel += step) {
         const int64_t i0 = p.frame + static_cast<int64_t>(rel >> 32);

@@ -31,8 +31,8 @@ inline float a_mixWeight(uint32_t frac) {
 void a_mixResampled(float* acc, const float* frames, int channels, aMixPosition& p, uint64_t step, int n,
                     float left, float right);
 // The one-frame-at-a-time form of a_mixResampled.
-void a_mixResampledReference(float* acc, const float* frames, int channels, aMixPosition& p, uint64_t step, int n,
-                             float left, float right);
+void a_mixResampledReference(float* acc, const float* frames, int channels, aMixPosition& p, uint64_t step,
+                             int n, float left, float right);
 
 // Moves p on by n steps.
 inline void a_mixAdvance(aMixPosition& p, uint64_t step, int n) {

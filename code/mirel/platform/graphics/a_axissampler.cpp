@@ -24,8 +24,8 @@ void lerpRowsScalar(uint32_t* out, const uint32_t* a, const uint32_t* b, int k0,
 }
 
 // out[k] = mix of v[xa[k]] and v[xb[k]] with weight w[k] (low 16 bits).
-void lerpTableScalar(uint32_t* out, const uint32_t* v, const int32_t* xa, const int32_t* xb, const uint32_t* w,
-                     int k0, int n) {
+void lerpTableScalar(uint32_t* out, const uint32_t* v, const int32_t* xa, const int32_t* xb,
+                     const uint32_t* w, int k0, int n) {
     for (int k = k0; k < n; ++k) {
         out[k] = lerp2(v[xa[k]], v[xb[k]], w[k] & 0xFFFF);
     }
@@ -92,9 +92,9 @@ __attribute__((target("avx2"))) inline void tableLanes(const uint32_t* v, int wi
 
 // wlo, whi: the weights in mulhrs form, laid out as mix8 takes them (see
 // aAxisSampler::prepare), for the pixels from xa on.
-__attribute__((target("avx2"))) int lerpTableAvx2(uint32_t* out, const uint32_t* v, int width, const int32_t* xa,
-                                                  const int32_t* xb, const uint16_t* wlo, const uint16_t* whi,
-                                                  int n) {
+__attribute__((target("avx2"))) int lerpTableAvx2(uint32_t* out, const uint32_t* v, int width,
+                                                  const int32_t* xa, const int32_t* xb, const uint16_t* wlo,
+                                                  const uint16_t* whi, int n) {
     int k = 0;
     for (; k + 8 <= n; k += 8) {
         __m256i x, y;
@@ -106,8 +106,8 @@ __attribute__((target("avx2"))) int lerpTableAvx2(uint32_t* out, const uint32_t*
     return k;
 }
 
-__attribute__((target("avx2"))) int gatherTableAvx2(uint32_t* out, const uint32_t* v, int width, const int32_t* xa,
-                                                    int n) {
+__attribute__((target("avx2"))) int gatherTableAvx2(uint32_t* out, const uint32_t* v, int width,
+                                                    const int32_t* xa, int n) {
     int k = 0;
     for (; k + 8 <= n; k += 8) {
         __m256i x, y;
@@ -131,7 +131,8 @@ struct FusedBlend {
     const aBlendOp* op;
 };
 
-A_SAMPLER_AVX512 __attribute__((always_inline)) inline void store16(uint32_t* out, __m512i r, const FusedBlend* blend, int k) {
+A_SAMPLER_AVX512 __attribute__((always_inline)) inline void store16(uint32_t* out, __m512i r,
+                                                                    const FusedBlend* blend, int k) {
     _mm512_storeu_si512(out + k, r);
     if (blend) {
         const __m512i zero = _mm512_setzero_si512();
@@ -169,8 +170,8 @@ A_SAMPLER_AVX512 int lerpRowsAvx512(uint32_t* out, const uint32_t* a, const uint
 // Sixteen lanes of a table: when their texels lie within 32 of the row (any
 // scale down to a half), two loads and two permutes; otherwise gathers.
 // readable: the texels of v that may be read.
-A_SAMPLER_AVX512 inline void tableLanes16(const uint32_t* v, int readable, const int32_t* xa, const int32_t* xb,
-                                          __m512i& a, __m512i& b) {
+A_SAMPLER_AVX512 inline void tableLanes16(const uint32_t* v, int readable, const int32_t* xa,
+                                          const int32_t* xb, __m512i& a, __m512i& b) {
     const __m512i ia = _mm512_loadu_si512(xa), ib = _mm512_loadu_si512(xb);
     const int lo = std::min(xa[0], xa[15]), hi = std::max(xb[0], xb[15]);
     if (hi - lo < 32 && lo + 32 <= readable) {
@@ -204,7 +205,8 @@ A_SAMPLER_AVX512 int lerpTableAvx512(uint32_t* out, const uint32_t* v, int reada
     return k;
 }
 
-A_SAMPLER_AVX512 int gatherTableAvx512(uint32_t* out, const uint32_t* v, int readable, const int32_t* xa, int n) {
+A_SAMPLER_AVX512 int gatherTableAvx512(uint32_t* out, const uint32_t* v, int readable, const int32_t* xa,
+                                       int n) {
     int k = 0;
     for (; k + 16 <= n; k += 16) {
         __m512i x, y;
@@ -403,7 +405,8 @@ const uint32_t* aAxisSampler::sample(double ty0, uint32_t* target, uint32_t colo
     } else if (s.m_linear) {
 #ifdef A_SAMPLER_X86
         if (level >= 3) {
-            done = lerpTableAvx512(out, v, readable, m_xa.data(), m_xb.data(), m_wlo.data(), m_whi.data(), n, fuse);
+            done = lerpTableAvx512(out, v, readable, m_xa.data(), m_xb.data(), m_wlo.data(), m_whi.data(), n,
+                                   fuse);
             if (fuse) {
                 *blended = done;
             }

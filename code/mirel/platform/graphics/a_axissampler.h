@@ -31,7 +31,7 @@ private:
     int m_cmin = 0, m_cmax = 0; // texture columns read
     bool m_contiguous = false;  // column k is m_xa[0] + k, weight constant
     std::vector<int32_t> m_xa, m_xb;
-    std::vector<uint32_t> m_w;  // linear: weight, twice in 16 bits
+    std::vector<uint32_t> m_w;          // linear: weight, twice in 16 bits
     std::vector<uint16_t> m_wlo, m_whi; // the same for the vector kernels
     std::vector<uint32_t> m_rows[2], m_blend, m_out;
     std::vector<uint32_t> m_outFrom; // the mixed texels m_out was made from (narrow sources)

@@ -73,8 +73,10 @@ __attribute__((target("avx2"))) inline __m256i mixWeight(__m256i w) {
 __attribute__((target("avx2"))) inline __m256i mix8(__m256i x, __m256i y, __m256i wlo, __m256i whi) {
     const __m256i zero = _mm256_setzero_si256();
     const __m256i xlo = _mm256_unpacklo_epi8(x, zero), xhi = _mm256_unpackhi_epi8(x, zero);
-    const __m256i lo = _mm256_add_epi16(xlo, _mm256_mulhrs_epi16(_mm256_sub_epi16(_mm256_unpacklo_epi8(y, zero), xlo), wlo));
-    const __m256i hi = _mm256_add_epi16(xhi, _mm256_mulhrs_epi16(_mm256_sub_epi16(_mm256_unpackhi_epi8(y, zero), xhi), whi));
+    const __m256i lo =
+        _mm256_add_epi16(xlo, _mm256_mulhrs_epi16(_mm256_sub_epi16(_mm256_unpacklo_epi8(y, zero), xlo), wlo));
+    const __m256i hi =
+        _mm256_add_epi16(xhi, _mm256_mulhrs_epi16(_mm256_sub_epi16(_mm256_unpackhi_epi8(y, zero), xhi), whi));
     return _mm256_packus_epi16(lo, hi);
 }
 
@@ -96,11 +98,14 @@ __attribute__((target("avx512f,avx512bw"))) inline __m512i mixWeight16(__m512i w
     return _mm512_min_epu16(_mm512_slli_epi16(w, 7), _mm512_set1_epi16(0x7FFF));
 }
 
-__attribute__((target("avx512f,avx512bw"))) inline __m512i mix16(__m512i x, __m512i y, __m512i wlo, __m512i whi) {
+__attribute__((target("avx512f,avx512bw"))) inline __m512i mix16(__m512i x, __m512i y, __m512i wlo,
+                                                                 __m512i whi) {
     const __m512i zero = _mm512_setzero_si512();
     const __m512i xlo = _mm512_unpacklo_epi8(x, zero), xhi = _mm512_unpackhi_epi8(x, zero);
-    const __m512i lo = _mm512_add_epi16(xlo, _mm512_mulhrs_epi16(_mm512_sub_epi16(_mm512_unpacklo_epi8(y, zero), xlo), wlo));
-    const __m512i hi = _mm512_add_epi16(xhi, _mm512_mulhrs_epi16(_mm512_sub_epi16(_mm512_unpackhi_epi8(y, zero), xhi), whi));
+    const __m512i lo =
+        _mm512_add_epi16(xlo, _mm512_mulhrs_epi16(_mm512_sub_epi16(_mm512_unpacklo_epi8(y, zero), xlo), wlo));
+    const __m512i hi =
+        _mm512_add_epi16(xhi, _mm512_mulhrs_epi16(_mm512_sub_epi16(_mm512_unpackhi_epi8(y, zero), xhi), whi));
     return _mm512_packus_epi16(lo, hi);
 }
 #if defined(__GNUC__) && !defined(__clang__)

@@ -149,8 +149,9 @@ TEST(RasterFastPaths, SpritesShiftedScaledStretchedAndTurnedMatchTheReference) {
                         tex->release();
                     };
                     expectSameAsReference(48, 40, draw,
-                                          std::string(t.name) + " format " + std::to_string(format) + " filter " +
-                                              std::to_string(filter) + " colour " + std::to_string(colour));
+                                          std::string(t.name) + " format " + std::to_string(format) +
+                                              " filter " + std::to_string(filter) + " colour " +
+                                              std::to_string(colour));
                     if (HasFatalFailure()) {
                         return;
                     }
@@ -184,8 +185,9 @@ TEST(RasterFastPaths, ViewportsAndBlendStatesMatchTheReference) {
                 }
                 tex->release();
             };
-            expectSameAsReference(40, 32, draw, "blend " + std::to_string(b.src) + "/" + std::to_string(b.dst) +
-                                                    " format " + std::to_string(format));
+            expectSameAsReference(40, 32, draw,
+                                  "blend " + std::to_string(b.src) + "/" + std::to_string(b.dst) +
+                                      " format " + std::to_string(format));
             if (HasFatalFailure()) {
                 return;
             }
@@ -198,9 +200,8 @@ TEST(RasterFastPaths, LargeLayersMatchTheReference) {
     // its layers.
     struct Case {
         float sx, sy, angle, x, y;
-    } cases[] = {{1, 1, 0, 0, 0},        {1, 1, 0, -0.5f, 0},     {1, 1, 0, -0.3f, -0.7f},
-                 {1.01f, 1.01f, 0, 0, 0}, {0.5f, 0.5f, 0, 0, 0},  {2, 2, 0, -1, -1},
-                 {1, 1, 0.1f, -20, -14},  {1, 1, -0.05f, -8, -5}};
+    } cases[] = {{1, 1, 0, 0, 0},       {1, 1, 0, -0.5f, 0}, {1, 1, 0, -0.3f, -0.7f}, {1.01f, 1.01f, 0, 0, 0},
+                 {0.5f, 0.5f, 0, 0, 0}, {2, 2, 0, -1, -1},   {1, 1, 0.1f, -20, -14},  {1, 1, -0.05f, -8, -5}};
     for (int format : kFormats) {
         for (const Case& c : cases) {
             auto draw = [&](aDevice& dev, aDeviceSprite& sprite) {
@@ -229,8 +230,8 @@ TEST(RasterFastPaths, LargeLayersMatchTheReference) {
                 tex->release();
             };
             expectSameAsReference(160, 120, draw,
-                                  "format " + std::to_string(format) + " scale " + std::to_string(c.sx) + " angle " +
-                                      std::to_string(c.angle) + " at " + std::to_string(c.x));
+                                  "format " + std::to_string(format) + " scale " + std::to_string(c.sx) +
+                                      " angle " + std::to_string(c.angle) + " at " + std::to_string(c.x));
             if (HasFatalFailure()) {
                 return;
             }
@@ -307,15 +308,16 @@ TEST(RasterFastPaths, TrianglesMatchTheReference) {
                     }
                     // Corners on half pixels: pixel centres fall exactly on edges.
                     for (int i = 0; i < 30; ++i) {
-                        tris.push_back(corner(float(r() % 100) / 2, float(r() % 80) / 2, r(), unit(r), unit(r)));
+                        tris.push_back(
+                            corner(float(r() % 100) / 2, float(r() % 80) / 2, r(), unit(r), unit(r)));
                     }
                     ASSERT_EQ(dev.drawPrimitiveUP(A_PT_TRIANGLELIST, 40, tris.data(), sizeof(aVertex)), A_OK);
                     dev.setTexture(0, nullptr);
                     tex->release();
                 };
                 expectSameAsReference(48, 40, draw,
-                                      "format " + std::to_string(format) + " filter " + std::to_string(filter) +
-                                          (textured ? " textured" : " untextured"));
+                                      "format " + std::to_string(format) + " filter " +
+                                          std::to_string(filter) + (textured ? " textured" : " untextured"));
                 if (HasFatalFailure()) {
                     return;
                 }
