@@ -56,7 +56,8 @@ public:
     void LoadProfiles();
     // Synchronises the selected profile and the current settings, then writes the file.
     void SaveProfiles();
-    // Binds the dialogs under the GUI server's root.
+    // Binds the dialogs under the GUI server's root, once after the script
+    // is loaded (the profile lines' Tags are rewritten).
     void InitGui(GUI::Server& gui);
     // With profiles and !onlyIfNone: the profile list; with none: the
     // first-run dialog. False when a dialog is open already, or when profiles
@@ -84,6 +85,7 @@ public:
 private:
     bool IsSelectionValid() const { return m_selected < m_records.size(); }
     void OpenCreateDialog();
+    void CloseCreateDialog();
     void HandleNameKey(uint32_t key);
     bool OnNewProfile(const GUI::EventArgs& args);
     bool OnAskDelete(const GUI::EventArgs& args);

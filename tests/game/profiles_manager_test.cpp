@@ -185,6 +185,12 @@ TEST_F(ProfilesTest, FirstRunWithATypedNameTrimsItAndStartsItsGameAfresh) {
     EXPECT_FLOAT_EQ(settings.musicVolume, 0.5f);
     EXPECT_FALSE(std::filesystem::exists(SavePath("416e6e")));
     EXPECT_FALSE(Shown("create_new_profile"));
+
+    // Keys typed later, with the dialog gone, make no profile out of sight.
+    Type("Bob");
+    Press(A_KEY_RETURN);
+    EXPECT_EQ(Names(), std::vector<std::string>{"Ann"});
+    EXPECT_EQ(In("create_new_profile", "name")->GetText(), u"   Ann  ");
 }
 
 TEST_F(ProfilesTest, ListCreatesProfilesByExactNameUpToTheLineCount) {
