@@ -136,10 +136,10 @@ public:
 
     // ---- dialogs and services ----
     void InitGui();
-    bool ShowMessageBoxText(const std::string& name, uint32_t action, const std::u16string& text, aImage* picture,
-                            aSound* sound);
-    bool ShowMessageBox(const std::string& name, uint32_t action, const std::string& localeKey, aImage* picture,
-                        aSound* sound);
+    bool ShowMessageBoxText(const std::string& name, uint32_t action, const std::u16string& text,
+                            aImage* picture, aSound* sound);
+    bool ShowMessageBox(const std::string& name, uint32_t action, const std::string& localeKey,
+                        aImage* picture, aSound* sound);
     // A message box is queued or the game help is shown.
     bool IsPopupActive() const;
     // The current room's, or 1 (no hints) without one.

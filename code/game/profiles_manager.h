@@ -49,7 +49,8 @@ public:
     // Where the files lie: the profiles file in userFolder, the saved games
     // in savesFolder (both with a trailing separator or an assign's colon);
     // both names start with the language code.
-    void SetStorage(const std::string& userFolder, const std::string& savesFolder, const std::string& languageCode);
+    void SetStorage(const std::string& userFolder, const std::string& savesFolder,
+                    const std::string& languageCode);
     std::string GetProfilesFileName() const;
 
     // Reads the profiles file; a missing or bad one leaves no profiles.

@@ -20,26 +20,25 @@ using namespace gametest;
 namespace {
 
 // Three lines; "selection" lies over the selected one and lets clicks through.
-constexpr const char* kLayout =
-    "window profiles_list\n{\n AreaRect 100 100 400 300\n Visible 0\n"
-    " statictext line0\n {\n  AreaRect 10 10 200 20\n  Font fixed\n  Tag 1\n }\n"
-    " statictext line1\n {\n  AreaRect 10 40 200 20\n  Font fixed\n  Tag 1\n }\n"
-    " statictext line2\n {\n  AreaRect 10 70 200 20\n  Font fixed\n  Tag 1\n }\n"
-    " widget selection\n {\n  AreaRect 0 0 1 1\n  Static 1\n }\n"
-    " imagebutton new_profile\n {\n  AreaRect 10 200 50 20\n }\n"
-    " imagebutton del_profile\n {\n  AreaRect 70 200 50 20\n }\n"
-    " imagebutton close\n {\n  AreaRect 130 200 50 20\n }\n"
-    "}\n"
-    "window create_new_profile\n{\n AreaRect 100 100 400 200\n Visible 0\n"
-    " editbox name\n {\n  AreaRect 10 10 380 20\n  Font fixed\n }\n"
-    " imagebutton btn_ok\n {\n  AreaRect 10 100 50 20\n  Tag 1\n }\n"
-    " imagebutton btn_cancel\n {\n  AreaRect 70 100 50 20\n }\n"
-    "}\n"
-    "window confirm_profile_delete\n{\n AreaRect 100 100 300 100\n Visible 0\n"
-    " statictext name\n {\n  AreaRect 10 10 200 20\n  Font fixed\n }\n"
-    " imagebutton btn_yes\n {\n  AreaRect 10 50 50 20\n  Tag 1\n }\n"
-    " imagebutton btn_no\n {\n  AreaRect 70 50 50 20\n }\n"
-    "}\n";
+constexpr const char* kLayout = "window profiles_list\n{\n AreaRect 100 100 400 300\n Visible 0\n"
+                                " statictext line0\n {\n  AreaRect 10 10 200 20\n  Font fixed\n  Tag 1\n }\n"
+                                " statictext line1\n {\n  AreaRect 10 40 200 20\n  Font fixed\n  Tag 1\n }\n"
+                                " statictext line2\n {\n  AreaRect 10 70 200 20\n  Font fixed\n  Tag 1\n }\n"
+                                " widget selection\n {\n  AreaRect 0 0 1 1\n  Static 1\n }\n"
+                                " imagebutton new_profile\n {\n  AreaRect 10 200 50 20\n }\n"
+                                " imagebutton del_profile\n {\n  AreaRect 70 200 50 20\n }\n"
+                                " imagebutton close\n {\n  AreaRect 130 200 50 20\n }\n"
+                                "}\n"
+                                "window create_new_profile\n{\n AreaRect 100 100 400 200\n Visible 0\n"
+                                " editbox name\n {\n  AreaRect 10 10 380 20\n  Font fixed\n }\n"
+                                " imagebutton btn_ok\n {\n  AreaRect 10 100 50 20\n  Tag 1\n }\n"
+                                " imagebutton btn_cancel\n {\n  AreaRect 70 100 50 20\n }\n"
+                                "}\n"
+                                "window confirm_profile_delete\n{\n AreaRect 100 100 300 100\n Visible 0\n"
+                                " statictext name\n {\n  AreaRect 10 10 200 20\n  Font fixed\n }\n"
+                                " imagebutton btn_yes\n {\n  AreaRect 10 50 50 20\n  Tag 1\n }\n"
+                                " imagebutton btn_no\n {\n  AreaRect 70 50 50 20\n }\n"
+                                "}\n";
 
 ProfileRecord Profile(const std::string& name, float sound = 0.75f) {
     ProfileRecord r;
@@ -72,13 +71,21 @@ protected:
         SaveFileBuilder body;
         body.Str(current).F32(0.75f).F32(0.5f).U8(1).U8(1).U8(1).U32(uint32_t(records.size()));
         for (const ProfileRecord& r : records)
-            body.Str(r.name).F32(r.soundVolume).F32(r.musicVolume).U8(r.vsync).U8(r.showTips).U8(r.fullscreen);
-        WriteBytes(ProfilesPath(), SaveFileBuilder().Header(2768, 1).Record("<profiles>", body.bytes).Finish());
+            body.Str(r.name)
+                .F32(r.soundVolume)
+                .F32(r.musicVolume)
+                .U8(r.vsync)
+                .U8(r.showTips)
+                .U8(r.fullscreen);
+        WriteBytes(ProfilesPath(),
+                   SaveFileBuilder().Header(2768, 1).Record("<profiles>", body.bytes).Finish());
     }
     std::string ProfilesPath() const { return files.root + "user/en_profiles.dat"; }
     std::string SavePath(const std::string& hex) const { return files.root + "saves/en_" + hex + ".dat"; }
 
-    GUI::Widget* In(const std::string& window, const std::string& name) { return h.Find(window)->FindChild(name, true); }
+    GUI::Widget* In(const std::string& window, const std::string& name) {
+        return h.Find(window)->FindChild(name, true);
+    }
     bool Shown(const std::string& window) { return h.Find(window)->IsVisible(); }
     std::vector<std::string> Names() const {
         std::vector<std::string> out;
@@ -360,8 +367,10 @@ TEST_F(ProfilesTest, BadProfilesFilesLeaveNoProfilesAndTheSettingsAlone) {
         Bytes file;
     } cases[] = {
         {"count past the record", SaveFileBuilder().Header(2768, 1).Record("<profiles>", body(2)).Finish()},
-        {"count of four billion", SaveFileBuilder().Header(2768, 1).Record("<profiles>", body(0xFFFFFFFF)).Finish()},
-        {"record cut in the current name", SaveFileBuilder().Header(2768, 1).Record("<profiles>", {'E', 'v'}).Finish()},
+        {"count of four billion",
+         SaveFileBuilder().Header(2768, 1).Record("<profiles>", body(0xFFFFFFFF)).Finish()},
+        {"record cut in the current name",
+         SaveFileBuilder().Header(2768, 1).Record("<profiles>", {'E', 'v'}).Finish()},
         {"another version", SaveFileBuilder().Header(2767, 1).Record("<profiles>", body(1)).Finish()},
         {"no profiles record", SaveFileBuilder().Header(2768, 1).Record("app", body(1)).Finish()},
         {"random bytes", {0x13, 0x37, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}},

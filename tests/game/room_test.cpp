@@ -51,8 +51,8 @@ protected:
         const std::string common = files.root + "data/sounds/";
         std::filesystem::create_directories(common);
         for (const char* name : {"enter", "exit"})
-            ASSERT_TRUE(
-                soundgen::writeFile(soundtest::level(0.5, 1.0), soundgen::Format::Wav, common + name + ".wav"));
+            ASSERT_TRUE(soundgen::writeFile(soundtest::level(0.5, 1.0), soundgen::Format::Wav,
+                                            common + name + ".wav"));
         WriteText(common + "SoundList.txt", "enter.wav 1.0\nexit.wav 1.0\n");
         sounds()->loadList("data:sounds/SoundList.txt");
         defaultEnter = sounds()->getSound("enter");

@@ -27,13 +27,14 @@ constexpr const char* kTips = "[General]\nFadeTime = 0.5\nCloseAnywhereTime = 2\
 
 // Balloon 200 x 60 at (20, 12) in the window: pointer offset 20, tail 12;
 // text top 8; "dont_show" 16 high at y 30 (the gap below the text).
-constexpr const char* kLayout = "window game_tip\n{\n AreaRect 0 0 1024 768\n Visible 0\n"
-                                " window balloon\n {\n  AreaRect 20 12 200 60\n"
-                                "  statictext text\n  {\n   AreaRect 10 8 180 20\n   Font fixed\n  }\n"
-                                "  widget close\n  {\n   AreaRect 170 30 20 16\n  }\n"
-                                "  widget dont_show\n  {\n   AreaRect 10 30 20 16\n"
-                                "   widget dont_show_auto_check\n   {\n    AreaRect 0 0 16 16\n    Static 1\n   }\n  }\n"
-                                " }\n}\n";
+constexpr const char* kLayout =
+    "window game_tip\n{\n AreaRect 0 0 1024 768\n Visible 0\n"
+    " window balloon\n {\n  AreaRect 20 12 200 60\n"
+    "  statictext text\n  {\n   AreaRect 10 8 180 20\n   Font fixed\n  }\n"
+    "  widget close\n  {\n   AreaRect 170 30 20 16\n  }\n"
+    "  widget dont_show\n  {\n   AreaRect 10 30 20 16\n"
+    "   widget dont_show_auto_check\n   {\n    AreaRect 0 0 16 16\n    Static 1\n   }\n  }\n"
+    " }\n}\n";
 
 const uint32_t kStyleColours[4] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF};
 
@@ -44,7 +45,8 @@ protected:
         for (int q = 0; q < 4; ++q)
             styles += guitest::SolidStyle(h, "tip_style" + std::to_string(q), kStyleColours[q]);
         h.LoadScript(guitest::FixedFontSection(h) + styles + kLayout);
-        ASSERT_TRUE(soundgen::writeFile(soundtest::level(0.5, 1.0), soundgen::Format::Wav, h.dir + "tip.wav"));
+        ASSERT_TRUE(
+            soundgen::writeFile(soundtest::level(0.5, 1.0), soundgen::Format::Wav, h.dir + "tip.wav"));
         h.sounds->loadList(h.WriteFile("SoundList.txt", "tip.wav 1.0\n"));
         const std::string strings = "tip.clock = \"ab\"\ntip.hint = \"cd\"\n";
         locale.parseBuffer("strings", strings.data(), strings.size());
@@ -145,7 +147,8 @@ TEST_F(TipTest, BalloonOpensTowardsTheQuarterOfThePoint) {
         EXPECT_FALSE(W("game_tip")->IsVisible());
     }
     // A fixed quarter wins over the point; a text given wins over the locale's.
-    ASSERT_TRUE(tips->ShowTip(100, 100, "evidence_room_intro", u"ab ab ab ab ab ab ab ab ab ab ab ab ab ab ab"));
+    ASSERT_TRUE(
+        tips->ShowTip(100, 100, "evidence_room_intro", u"ab ab ab ab ab ab ab ab ab ab ab ab ab ab ab"));
     EXPECT_EQ(W("text")->GetHeight(), 30); // three lines
     EXPECT_EQ(W("balloon")->GetAreaRect().height, 16 + 16 + 30 + 12 + 30);
     EXPECT_EQ(W("balloon")->GetAreaRect().x, 100 + 20 - 200);
@@ -224,7 +227,7 @@ TEST_F(TipTest, AfterCloseAnywhereTimeAClickAnywhereCloses) {
     for (int i = 0; i < 10; ++i)
         tips->Update(0.5f);
     EXPECT_FLOAT_EQ(tips->GetTimer(), 2.5f); // held at F + C
-    Click(900, 700); // "game_tip" itself
+    Click(900, 700);                         // "game_tip" itself
     EXPECT_FLOAT_EQ(tips->GetTimer(), -0.5f);
     tips->Update(0.6f);
     EXPECT_FALSE(tips->IsTipShown());
@@ -282,7 +285,8 @@ TEST_F(TipTest, CountersTravelInTheSave) {
     body.U8(1).U32(0xFFFFFFFF).U32(1);          // evidence_room_intro
     body.U8(1).U32(0xFFFFFFFF).U32(0xFFFFFFFF); // hint
     body.U8(1).U32(1).U32(0);                   // once
-    EXPECT_EQ(ReadBytes(path), SaveFileBuilder().Header(2768, 1).Record("<tip_manager>", body.bytes).Finish());
+    EXPECT_EQ(ReadBytes(path),
+              SaveFileBuilder().Header(2768, 1).Record("<tip_manager>", body.bytes).Finish());
 
     tips->ResetTipCounts(true);
     ASSERT_TRUE(system.Load(path, kSaveFormatVersion));
