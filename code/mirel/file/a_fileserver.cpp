@@ -46,6 +46,17 @@ bool isDirectory(const std::string& path) {
     return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+// Makes the folder and the missing folders above it, private to the user.
+void makeDirectories(const std::string& path) {
+    for (size_t pos = path.find('/', 1);; pos = path.find('/', pos + 1)) {
+        const std::string part = pos == std::string::npos ? path : path.substr(0, pos);
+        if (!part.empty() && !isDirectory(part))
+            ::mkdir(part.c_str(), 0700);
+        if (pos == std::string::npos)
+            break;
+    }
+}
+
 bool isWritableDirectory(const std::string& path) {
     return isDirectory(path) && ::access(path.c_str(), W_OK) == 0;
 }
@@ -275,6 +286,12 @@ void aFileServer::setBuiltInAssigns(const aFileServerSources& s) {
     std::string dataHome = envOr(s, s.xdgDataHome, "XDG_DATA_HOME");
     if (dataHome.empty() || dataHome[0] != '/') {
         dataHome = home.empty() ? std::string() : home + "/.local/share";
+    }
+    // The user's data folder is made when the home is there but it is not
+    // yet (a fresh account): profiles and saves must not land in the temp
+    // folder, which the system empties.
+    if (!dataHome.empty() && isDirectory(home) && !isDirectory(dataHome)) {
+        makeDirectories(dataHome);
     }
     std::string configHome = envOr(s, s.xdgConfigHome, "XDG_CONFIG_HOME");
     if (configHome.empty() || configHome[0] != '/') {

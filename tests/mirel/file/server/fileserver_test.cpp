@@ -126,6 +126,19 @@ TEST(FileServer, BuiltInFoldersFromInjectedSources) {
     ::chmod((root + "shared/Videos").c_str(), 0755);
 }
 
+TEST(FileServer, AMissingDataFolderUnderTheHomeIsMade) {
+    const std::string root = scratch("datahome");
+    fs::create_directories(root + "home");
+    aFileServerSources s;
+    s.useSystem = false;
+    s.exePath = root + "bin/game";
+    s.tmpDir = root + "tmp";
+    s.home = root + "home";
+    aFileServer server(s);
+    EXPECT_EQ(server.getAssign("userappdata"), root + "home/.local/share/");
+    EXPECT_TRUE(fs::is_directory(root + "home/.local/share"));
+}
+
 TEST(FileServer, TempAtTheRootAndMissingHomeFallBack) {
     aFileServerSources s;
     s.useSystem = false;
