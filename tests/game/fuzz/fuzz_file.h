@@ -8,14 +8,17 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <unistd.h>
 #include <vector>
 
 namespace fuzzfile {
 
+// A name of this fuzzer process's own in $TMPDIR (or /tmp).
 inline std::string ScratchPath(const char* name) {
-    return "/tmp/" + std::string(name) + "-" + std::to_string(::getpid()) + ".dat";
+    const char* tmp = std::getenv("TMPDIR");
+    return std::string(tmp && *tmp ? tmp : "/tmp") + "/" + name + "-" + std::to_string(::getpid());
 }
 
 inline void Write(const std::string& path, const uint8_t* data, size_t size) {

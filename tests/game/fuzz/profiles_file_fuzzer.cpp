@@ -13,7 +13,7 @@
 #include <unistd.h>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::string folder = "/tmp/fuzz_profiles_file-" + std::to_string(::getpid()) + "/";
+    static const std::string folder = fuzzfile::ScratchPath("fuzz_profiles_file") + "/";
     static const bool made = ::mkdir(folder.c_str(), 0700) == 0 || true;
     (void)made;
     fuzzfile::Write(folder + MakeProfilesFileName("en"), data, size);

@@ -47,7 +47,7 @@ struct MixedEntity : SaveLoadEntity {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::string path = fuzzfile::ScratchPath("fuzz_save_file");
+    static const std::string path = fuzzfile::ScratchPath("fuzz_save_file") + ".dat";
     fuzzfile::Write(path, data, size);
     SaveLoadSystem system(1);
     if (system.Load(path, kSaveFormatVersion)) {
