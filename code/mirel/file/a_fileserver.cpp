@@ -601,6 +601,23 @@ bool file_write(const std::string& path, const void* data, size_t size) {
     return ok;
 }
 
+bool file_writeReplacing(const std::string& path, const void* data, size_t size) {
+    const std::string real = file_manglePath(path);
+    const std::string temp = real + ".tmp";
+    FILE* f = std::fopen(temp.c_str(), "wb");
+    if (!f) {
+        return false;
+    }
+    bool ok = size == 0 || (data && std::fwrite(data, 1, size, f) == size);
+    ok = ok && std::fflush(f) == 0 && ::fsync(::fileno(f)) == 0;
+    ok = (std::fclose(f) == 0) && ok;
+    ok = ok && std::rename(temp.c_str(), real.c_str()) == 0;
+    if (!ok) {
+        ::unlink(temp.c_str());
+    }
+    return ok;
+}
+
 std::string file_getDir(const std::string& path) {
     std::string real = file_manglePath(path);
     size_t cut = real.find_last_of("/\\");

@@ -80,6 +80,11 @@ bool file_exists(const std::string& path);
 // letter case included), or creates it in the folder a read would look in;
 // true only when every byte was written and the file closed.
 bool file_write(const std::string& path, const void* data, size_t size);
+// Writes the buffer to a temporary file beside the path (the path and ".tmp"),
+// flushes it to the disk and renames it over the path, so that a failure at
+// any step leaves the old file as it was; the temporary file is removed on
+// failure. True only when the new file is in place.
+bool file_writeReplacing(const std::string& path, const void* data, size_t size);
 // The mangled path up to and including its last separator, "" when none.
 std::string file_getDir(const std::string& path);
 // Mangles through the instance when there is one.

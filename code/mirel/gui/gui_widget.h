@@ -155,6 +155,8 @@ public:
     void SetEnabled(bool enabled);
     bool IsEnabled(bool local = false) const;
     float GetAlpha(bool local = false) const;
+    // The own alpha, as the "Alpha" property sets it.
+    void SetAlpha(float alpha) { m_alpha = alpha; }
     void SetFont(aFont* font);
     aFont* GetFont(bool local = false) const;
     void SetFontSize(float size);

@@ -1,0 +1,3 @@
+#include "game/profile_record.h"
+
+ProfileRecord g_currentSettings;
