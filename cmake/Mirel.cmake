@@ -119,6 +119,29 @@ function(mirel_fuzzer name)
   file(APPEND ${CMAKE_BINARY_DIR}/fuzzers.txt "${name}\n")
 endfunction()
 
+# mirel_fuzz_seeds(<program>)
+# In a fuzz build, runs the seed writer (a program taking <seeds folder>
+# <regressions folder>, see tests/support/seed_writer.h) as part of
+# `fuzzers`, into <build>/fuzz-seeds and <build>/fuzz-regressions, which
+# test.sh hands to the fuzzers with the committed tests/fuzz-seeds.
+function(mirel_fuzz_seeds program)
+  if(NOT MIREL_FUZZ)
+    return()
+  endif()
+  set(stamp ${CMAKE_BINARY_DIR}/fuzz-seeds/.${program}.made)
+  add_custom_command(OUTPUT ${stamp}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/fuzz-seeds ${CMAKE_BINARY_DIR}/fuzz-regressions
+    COMMAND ${program} ${CMAKE_BINARY_DIR}/fuzz-seeds ${CMAKE_BINARY_DIR}/fuzz-regressions
+    COMMAND ${CMAKE_COMMAND} -E touch ${stamp}
+    DEPENDS ${program}
+    COMMENT "Making fuzz seeds with ${program}")
+  add_custom_target(${program}_seeds DEPENDS ${stamp})
+  if(NOT TARGET fuzzers)
+    add_custom_target(fuzzers)
+  endif()
+  add_dependencies(fuzzers ${program}_seeds)
+endfunction()
+
 # mirel_benchmark(<name> SOURCES ... [LIBS ...])
 function(mirel_benchmark name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})

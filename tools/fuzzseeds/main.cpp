@@ -1,18 +1,16 @@
-// fuzzseeds: writes the fuzzers' generated seeds, one folder per fuzzer:
+// fuzzseeds: writes the engine's and the splash library's generated fuzz
+// seeds (support/seed_writer.h), one folder per fuzzer:
 //   fuzzseeds <seeds folder> <regressions folder>
 // Pictures, archives, videos and sounds come from the project's own writers;
 // the large text seeds (deep nesting, long lines, repeated lines) are made
 // here too rather than committed. Text seeds of ordinary size are committed
 // under tests/fuzz-seeds/<fuzzer>/.
-//
-// Seeds larger than 64 KB go to the regressions folder instead: test.sh runs
-// each of them once before fuzzing; as seeds they would make libFuzzer try
-// inputs that large all the time.
 
 #include "content/content_writers.h"
 #include "fixtures/hostile_jpeg.h"
 #include "fixtures/zip_writer.h"
 #include "soundgen.h"
+#include "support/seed_writer.h"
 #include "videogen.h"
 
 #include <sndfile.h>
@@ -24,37 +22,23 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-std::string g_seeds, g_regressions;
-bool g_failed = false;
+SeedWriter* g_writer = nullptr;
 
-constexpr size_t kLargestSeed = 64 * 1024;
-
-std::filesystem::path folderFor(const std::string& fuzzer, size_t size) {
-    return std::filesystem::path(size > kLargestSeed ? g_regressions : g_seeds) / fuzzer;
-}
-
-void save(const std::string& fuzzer, const std::string& name, const void* data, size_t size) {
-    const std::filesystem::path dir = folderFor(fuzzer, size);
-    std::error_code ec;
-    std::filesystem::create_directories(dir, ec);
-    std::ofstream f(dir / name, std::ios::binary);
-    f.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));
-    if (!f || size == 0) {
-        std::fprintf(stderr, "fuzzseeds: cannot write %s/%s\n", fuzzer.c_str(), name.c_str());
-        g_failed = true;
-    }
-}
 void save(const std::string& fuzzer, const std::string& name, const Bytes& bytes) {
-    save(fuzzer, name, bytes.data(), bytes.size());
+    g_writer->save(fuzzer, name, bytes);
 }
 void save(const std::string& fuzzer, const std::string& name, const std::string& text) {
-    save(fuzzer, name, text.data(), text.size());
+    g_writer->save(fuzzer, name, text);
+}
+void save(const std::string& fuzzer, const std::string& name, const void* data, size_t size) {
+    g_writer->save(fuzzer, name, data, size);
 }
 
 content::Picture gradient(uint32_t w, uint32_t h, bool alpha) {
@@ -195,7 +179,9 @@ void sounds() {
             save("sound_sample_fuzzer", c.name, bytes.data(), bytes.size());
     }
     // Ten minutes of stereo silence: a small FLAC that decodes to 230 MB.
-    const std::string path = (std::filesystem::path(g_seeds) / "ten-minutes-silence.flac").string();
+    const std::string path = (std::filesystem::temp_directory_path() /
+                              ("fuzzseeds-silence-" + std::to_string(::getpid()) + ".flac"))
+                                 .string();
     SF_INFO info{};
     info.samplerate = 48000;
     info.channels = 2;
@@ -211,7 +197,7 @@ void sounds() {
         save("sound_sample_fuzzer", "ten-minutes-silence.flac", bytes);
     } else {
         std::fprintf(stderr, "fuzzseeds: cannot write %s\n", path.c_str());
-        g_failed = true;
+        g_writer->fail();
     }
 }
 
@@ -270,18 +256,13 @@ void layouts() {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: fuzzseeds <seeds folder> <regressions folder>\n");
-        return 2;
-    }
-    g_seeds = argv[1];
-    g_regressions = argv[2];
-    std::filesystem::create_directories(g_seeds);
+    SeedWriter writer(argc, argv);
+    g_writer = &writer;
     pictures();
     archives();
     videos();
     sounds();
     largeTexts();
     layouts();
-    return g_failed ? 1 : 0;
+    return writer.finish();
 }
