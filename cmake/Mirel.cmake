@@ -42,7 +42,7 @@ if(MIREL_FUZZ)
   file(WRITE ${CMAKE_BINARY_DIR}/fuzzers.txt "")
 endif()
 
-# The root of every project include: #include "mirel/util/a_log.h"
+# The root of every project include: #include "mirel/base/a_log.h"
 set(MIREL_INCLUDE_ROOT ${PROJECT_SOURCE_DIR}/code)
 
 # Adds every immediate sub-folder of the current source folder that has a CMakeLists.txt.

@@ -1,5 +1,6 @@
 #include "mirel/gui/gui_server.h"
 
+#include "mirel/base/a_log.h"
 #include "mirel/gfx/a_font.h"
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/gfx/a_image.h"
@@ -11,7 +12,6 @@
 #include "mirel/gui/gui_widgetfactory.h"
 #include "mirel/kernel/a_application.h"
 #include "mirel/sound/a_sound.h"
-#include "mirel/util/a_log.h"
 
 #include <cstdio>
 

@@ -11,10 +11,10 @@
 // mirel_platform_apphost, which a program that runs an application links (the
 // static library `mirel` holds it too).
 
+#include "mirel/base/a_timer.h"
 #include "mirel/file/a_fileserver.h"
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/input/a_inputserver.h"
-#include "mirel/kernel/a_timer.h"
 #include "mirel/platform/window/a_platform_window.h"
 
 #include <atomic>

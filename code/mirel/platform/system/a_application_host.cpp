@@ -6,14 +6,14 @@
 
 #include "mirel/kernel/a_application.h"
 
+#include "mirel/base/a_clock.h"
+#include "mirel/base/a_log.h"
 #include "mirel/gfx/a_anim.h"
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/input/a_inputserver.h"
-#include "mirel/kernel/a_clock.h"
 #include "mirel/platform/audio/a_audio.h"
 #include "mirel/platform/system/a_system.h"
 #include "mirel/sound/a_soundlibrary.h"
-#include "mirel/util/a_log.h"
 
 #include <cstdio>
 #include <ctime>

@@ -1,6 +1,6 @@
-#include "mirel/util/a_log.h"
+#include "mirel/base/a_log.h"
 
-#include "mirel/kernel/a_timer.h"
+#include "mirel/base/a_timer.h"
 
 #include <cstdarg>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "mirel/kernel/a_clock.h"
+#include "mirel/base/a_clock.h"
 
 #include <chrono>
 #include <thread>

@@ -1,4 +1,4 @@
-#include "mirel/kernel/a_string.h"
+#include "mirel/base/a_string.h"
 
 int a_stricmp(std::string_view a, std::string_view b) {
     size_t n = a.size() < b.size() ? a.size() : b.size();

@@ -1,4 +1,4 @@
-#include "mirel/kernel/a_random.h"
+#include "mirel/base/a_random.h"
 
 #include <gtest/gtest.h>
 

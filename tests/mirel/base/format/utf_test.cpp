@@ -1,4 +1,4 @@
-#include "mirel/kernel/a_utf.h"
+#include "mirel/base/a_utf.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "mirel/kernel/a_format.h"
+#include "mirel/base/a_format.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "mirel/kernel/a_string.h"
+#include "mirel/base/a_string.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "mirel/util/a_log.h"
+#include "mirel/base/a_log.h"
 
-#include "mirel/kernel/a_clock.h"
-#include "mirel/kernel/a_timer.h"
+#include "mirel/base/a_clock.h"
+#include "mirel/base/a_timer.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "mirel/kernel/a_format.h"
+#include "mirel/base/a_format.h"
 
-#include "mirel/kernel/a_utf.h"
-#include "mirel/util/a_log.h"
+#include "mirel/base/a_log.h"
+#include "mirel/base/a_utf.h"
 
 #include <climits>
 #include <cstdarg>

@@ -1,6 +1,6 @@
-#include "mirel/kernel/a_timer.h"
+#include "mirel/base/a_timer.h"
 
-#include "mirel/kernel/a_clock.h"
+#include "mirel/base/a_clock.h"
 
 aTimer::aTimer(uint8_t mode) : m_mode(mode) { reset(); }
 

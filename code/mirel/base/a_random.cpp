@@ -1,4 +1,4 @@
-#include "mirel/kernel/a_random.h"
+#include "mirel/base/a_random.h"
 
 namespace {
 // The classic linear congruential generator, 15 bits out of the high half.

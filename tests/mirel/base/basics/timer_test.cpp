@@ -1,5 +1,5 @@
-#include "mirel/kernel/a_clock.h"
-#include "mirel/kernel/a_timer.h"
+#include "mirel/base/a_clock.h"
+#include "mirel/base/a_timer.h"
 
 #include <gtest/gtest.h>
 
