@@ -1,8 +1,8 @@
 // The application object's behaviour: start-up, the message pump and frame
-// loop, the window procedure, error boxes and shut-down. It calls into the
-// window, graphics, input, sound and process layers, so it is built into its
-// own library (mirel_platform_apphost) rather than the kernel, whose objects
-// every program and test links.
+// loop, the window procedure, error boxes and shut-down. It drives the
+// graphics, input and sound servers and reaches the system only through the
+// platform's services (window, single running copy, crash handler, system
+// facts, audio output).
 
 #include "mirel/kernel/a_application.h"
 
