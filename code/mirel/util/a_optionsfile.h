@@ -2,7 +2,8 @@
 // The engine's options files: [section] lines, "key = value" lines, ';'
 // comments and #include "file" lines. Sections and keys are kept in file order,
 // duplicates included; every look-up finds the first. Names, keys and values
-// compare exactly.
+// compare exactly. Blanks (spaces and tabs) are trimmed before a line, around
+// keys and values and before a ';' comment.
 
 #include <list>
 #include <string>
