@@ -254,7 +254,7 @@ std::string GameHarness::UserDir() const {
 }
 
 std::string GameHarness::SavesDir() const {
-    return m_userRoot + "home/Saved Games/" + kCompany + "/" + kProduct + "/";
+    return UserDir() + "saves/";
 }
 
 } // namespace gametest
