@@ -8,15 +8,27 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <unistd.h>
 #include <vector>
 
 namespace fuzzfile {
 
-inline std::string ScratchPath(const char* name) {
-    return "/tmp/" + std::string(name) + "-" + std::to_string(::getpid()) + ".dat";
-}
+// A name of this fuzzer process's own in $TMPDIR (or /tmp); what lies there
+// is removed when the process ends.
+struct Scratch {
+    explicit Scratch(const char* name) {
+        const char* tmp = std::getenv("TMPDIR");
+        path = std::string(tmp && *tmp ? tmp : "/tmp") + "/" + name + "-" + std::to_string(::getpid());
+    }
+    ~Scratch() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+    std::string path;
+};
 
 inline void Write(const std::string& path, const uint8_t* data, size_t size) {
     std::vector<uint8_t> file;

@@ -13,7 +13,8 @@
 #include <unistd.h>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::string folder = "/tmp/fuzz_profiles_file-" + std::to_string(::getpid()) + "/";
+    static const fuzzfile::Scratch scratch("fuzz_profiles_file");
+    static const std::string folder = scratch.path + "/";
     static const bool made = ::mkdir(folder.c_str(), 0700) == 0 || true;
     (void)made;
     fuzzfile::Write(folder + MakeProfilesFileName("en"), data, size);

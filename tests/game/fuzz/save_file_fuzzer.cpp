@@ -47,7 +47,8 @@ struct MixedEntity : SaveLoadEntity {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::string path = fuzzfile::ScratchPath("fuzz_save_file");
+    static const fuzzfile::Scratch scratch("fuzz_save_file");
+    const std::string& path = scratch.path;
     fuzzfile::Write(path, data, size);
     SaveLoadSystem system(1);
     if (system.Load(path, kSaveFormatVersion)) {

@@ -24,7 +24,9 @@
 
 namespace {
 const char* kDashes = "-----------------------------------------------------------------";
-}
+// While inactive, how long the loop sleeps between looks for events.
+constexpr uint32_t kInactiveWaitMs = 50;
+} // namespace
 
 aApplication::aApplication() {
     if (ms_instance) {
@@ -179,6 +181,19 @@ int aApplication::run() {
         bool taken = true;
         if (m_active) {
             taken = m_window->peekEvent(event);
+        } else if (m_singleInstance && !m_window->isHeadless()) {
+            // Inactive on a desktop: the loop waits, but a second copy's
+            // request to come to the front does not arrive as a window
+            // event, so it is looked for between short waits.
+            if (!m_window->peekEvent(event)) {
+                if (m_singleInstance->takeRaiseRequest()) {
+                    m_window->show();
+                    m_window->raise();
+                } else {
+                    a_clock().sleep(kInactiveWaitMs);
+                }
+                continue;
+            }
         } else {
             m_window->waitEvent(event);
         }
