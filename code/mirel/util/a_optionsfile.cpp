@@ -139,6 +139,15 @@ bool aOptionsFile::setSection(const std::string& name) {
     return false;
 }
 
+bool aOptionsFile::selectSection(size_t index) {
+    if (index >= m_sections.size()) {
+        return false;
+    }
+    m_current = std::next(m_sections.begin(), std::ptrdiff_t(index));
+    m_key = m_current->keys.begin();
+    return true;
+}
+
 std::string aOptionsFile::getSectionName() const {
     return hasCurrent() ? m_current->name : std::string();
 }

@@ -238,6 +238,15 @@ TEST_F(OptionsTest, SectionNamesValuesAndCopies) {
     copy.nextKey();
     EXPECT_TRUE(copy.isKeyEnd());
     EXPECT_EQ(o.getString("x"), "1");
+
+    // Sections that share a name are reached by their place in the file.
+    EXPECT_EQ(o.getSectionCount(), 3u);
+    ASSERT_TRUE(o.selectSection(2));
+    EXPECT_EQ(o.getSectionName(), "A");
+    EXPECT_EQ(o.getString("x"), "9");
+    EXPECT_EQ(o.getKeyName(), "x");
+    EXPECT_FALSE(o.selectSection(3));
+    EXPECT_EQ(o.getString("x"), "9"); // a failed selection keeps the current section
 }
 
 TEST_F(OptionsTest, Includes) {
