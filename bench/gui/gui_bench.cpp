@@ -3,7 +3,7 @@
 #include "mirel/gfx/a_imagemanager.h"
 #include "mirel/gui/gui_server.h"
 #include "mirel/sound/a_sound.h"
-#include "mirel/util/a_log.h"
+#include "mirel/base/a_log.h"
 
 #include <benchmark/benchmark.h>
 

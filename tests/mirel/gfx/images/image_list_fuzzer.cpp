@@ -5,7 +5,7 @@
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/gfx/a_image.h"
 #include "mirel/gfx/a_imagemanager.h"
-#include "mirel/util/a_log.h"
+#include "mirel/base/a_log.h"
 #include "support/fuzz_files.h"
 
 #include <cstdint>

@@ -4,7 +4,7 @@
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/gfx/a_image.h"
 #include "mirel/gfx/a_particle.h"
-#include "mirel/util/a_log.h"
+#include "mirel/base/a_log.h"
 #include "support/fuzz_files.h"
 
 #include <cstdint>

@@ -3,6 +3,7 @@
 // never crash, leak or hang. Lines "#--file--" split the input into the files
 // it may include as "fz:1", "fz:2", ... (support/fuzz_files.h).
 
+#include "mirel/base/a_log.h"
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/gfx/a_image.h"
 #include "mirel/gfx/a_imagemanager.h"
@@ -11,7 +12,6 @@
 #include "mirel/input/a_inputserver.h"
 #include "mirel/platform/window/headless/a_headless_window.h"
 #include "mirel/sound/a_sound.h"
-#include "mirel/util/a_log.h"
 #include "support/fuzz_files.h"
 
 #include <cstdint>

@@ -3,7 +3,7 @@
 // within the sample's bound (it then plays as a stream).
 #include "mirel/platform/audio/a_audio.h"
 #include "mirel/platform/audio/a_audiooutput.h"
-#include "mirel/util/a_log.h"
+#include "mirel/base/a_log.h"
 
 #include <cstdint>
 

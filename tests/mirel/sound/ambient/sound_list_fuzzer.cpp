@@ -6,7 +6,7 @@
 #include "mirel/platform/audio/a_audiooutput.h"
 #include "mirel/sound/a_ambientsound.h"
 #include "mirel/sound/a_sound.h"
-#include "mirel/util/a_log.h"
+#include "mirel/base/a_log.h"
 #include "soundgen.h"
 #include "support/fuzz_files.h"
 

@@ -1,9 +1,9 @@
 #include "recording_loader.h"
 #include "support/log_capture.h"
 
+#include "mirel/base/a_log.h"
 #include "mirel/file/a_fileserver.h"
 #include "mirel/util/a_loadbudget.h"
-#include "mirel/util/a_log.h"
 
 #include <gtest/gtest.h>
 
