@@ -1,8 +1,8 @@
 #include "game/scenes/spy_room.h"
 
-#include "mirel/kernel/a_string.h"
-#include "mirel/kernel/a_utf.h"
-#include "mirel/util/a_log.h"
+#include "mirel/base/a_string.h"
+#include "mirel/base/a_utf.h"
+#include "mirel/base/a_log.h"
 #include "mirel/util/a_optionsfile.h"
 
 #include <cstdlib>

@@ -1,7 +1,7 @@
 #include "mirel/platform/window/sdl/a_sdl_window.h"
 
+#include "mirel/base/a_log.h"
 #include "mirel/platform/window/a_window_input_device.h"
-#include "mirel/util/a_log.h"
 
 #include <SDL.h>
 
