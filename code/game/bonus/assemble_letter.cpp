@@ -8,9 +8,9 @@
 #include "mirel/gui/gui_server.h"
 #include "mirel/gui/gui_style.h"
 #include "mirel/input/a_inputserver.h"
-#include "mirel/kernel/a_random.h"
+#include "mirel/base/a_random.h"
 #include "mirel/sound/a_sound.h"
-#include "mirel/util/a_log.h"
+#include "mirel/base/a_log.h"
 #include "mirel/util/a_optionsfile.h"
 #include "mirel/util/a_stringlist.h"
 

@@ -8,7 +8,7 @@
 #include "mirel/gui/gui_statictext.h"
 #include "mirel/input/a_inputserver.h"
 #include "mirel/sound/a_sound.h"
-#include "mirel/util/a_log.h"
+#include "mirel/base/a_log.h"
 #include "mirel/util/a_stringlist.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "game/bonus/bonus_round_factory.h"
 
 #include "game/bonus/bonus_round.h"
-#include "mirel/util/a_log.h"
+#include "mirel/base/a_log.h"
 
 BonusRoundFactory& BonusRoundFactory::Instance() {
     static BonusRoundFactory factory;

@@ -1,6 +1,6 @@
 #include "game/bonus/subtitle_track.h"
 
-#include "mirel/kernel/a_utf.h"
+#include "mirel/base/a_utf.h"
 #include "mirel/locale/a_localeserver.h"
 #include "mirel/util/a_stringlist.h"
 
