@@ -32,8 +32,9 @@ constexpr int32_t kPlayLeft = 179, kPlayRight = 1023, kPlayBottom = 767;
 // The bottom of the area where scraps start at random.
 constexpr int32_t kScatterBottom = 718;
 
-// "x,y": two finite numbers within the coordinate limit; false otherwise.
-bool ParsePoint(const std::string& text, float& x, float& y) {
+} // namespace
+
+bool DecodeLetter::ParseStart(const std::string& text, float& x, float& y) {
     const char* begin = text.c_str();
     char* end = nullptr;
     const float px = std::strtof(begin, &end);
@@ -49,6 +50,8 @@ bool ParsePoint(const std::string& text, float& x, float& y) {
     y = py;
     return true;
 }
+
+namespace {
 
 // The overlap of two rectangles, 0 when they do not meet.
 int64_t Overlap(float ax, float ay, float aw, float ah, float bx, float by, float bw, float bh) {
@@ -107,41 +110,50 @@ void DecodeLetter::ScanLayout() {
             for (int32_t x = 0; x < w; ++x)
                 pixels[size_t(y) * size_t(w) + size_t(x)] = m_layoutImage->getPixel(x, y);
     }
-    const auto opaque = [&](int32_t x, int32_t y) {
-        return (pixels[size_t(y) * size_t(w) + size_t(x)] >> 24) >= kScrapAlpha;
-    };
+    m_letterHeight = FindScraps(pixels, w, h, m_scraps);
+}
+
+int32_t DecodeLetter::FindScraps(const std::vector<uint32_t>& pixels, int32_t w, int32_t h,
+                                 std::vector<Scrap>& scraps) {
+    scraps.clear();
+    if (w <= 0 || h <= 0 || pixels.size() < size_t(w) * size_t(h))
+        return -1;
+    int32_t letterHeight = -1;
+    const auto at = [&](int32_t x, int32_t y) { return size_t(y) * size_t(w) + size_t(x); };
+    const auto opaque = [&](int32_t x, int32_t y) { return (pixels[at(x, y)] >> 24) >= kScrapAlpha; };
+    // The scrap whose rectangle first covered each pixel, -1 for none.
+    std::vector<int32_t> cover(pixels.size(), -1);
     for (int32_t y = 0; y < h; ++y) {
         for (int32_t x = 0; x < w;) {
             if (!opaque(x, y)) {
                 ++x;
                 continue;
             }
-            const Scrap* inside = nullptr;
-            for (const Scrap& scrap : m_scraps) {
-                if (x >= scrap.rect.x && x < scrap.rect.x + scrap.rect.width && y >= scrap.rect.y &&
-                    y < scrap.rect.y + scrap.rect.height) {
-                    inside = &scrap;
-                    break;
-                }
-            }
-            if (inside) {
-                x = inside->rect.x + inside->rect.width;
+            if (const int32_t inside = cover[at(x, y)]; inside >= 0) {
+                const aRect& r = scraps[size_t(inside)].rect;
+                x = r.x + r.width;
                 continue;
             }
             Scrap scrap;
-            scrap.required = (pixels[size_t(y) * size_t(w) + size_t(x)] & kRequiredBit) != 0;
-            if (!scrap.required && m_letterHeight < 0)
-                m_letterHeight = y;
+            scrap.required = (pixels[at(x, y)] & kRequiredBit) != 0;
+            if (!scrap.required && letterHeight < 0)
+                letterHeight = y;
             int32_t width = 1, height = 1;
             while (x + width < w && opaque(x + width, y))
                 ++width;
             while (y + height < h && opaque(x, y + height))
                 ++height;
             scrap.rect = aRect(int16_t(x), int16_t(y), int16_t(width), int16_t(height));
-            m_scraps.push_back(scrap);
+            const int32_t index = int32_t(scraps.size());
+            for (int32_t v = y; v < y + height; ++v)
+                for (int32_t u = x; u < x + width; ++u)
+                    if (cover[at(u, v)] < 0)
+                        cover[at(u, v)] = index;
+            scraps.push_back(scrap);
             x += width;
         }
     }
+    return letterHeight;
 }
 
 void DecodeLetter::ReadParams() {
@@ -171,7 +183,7 @@ void DecodeLetter::ReadParams() {
     size_t index = 0;
     for (bool more = params.firstKey(); more && index < m_scraps.size(); more = params.nextKey(), ++index) {
         Scrap& scrap = m_scraps[index];
-        if (!ParsePoint(params.getKeyValue(), scrap.startX, scrap.startY))
+        if (!ParseStart(params.getKeyValue(), scrap.startX, scrap.startY))
             a_log("DecodeLetter - params.ini: the start of scrap %u (\"%s\") is not \"x,y\"",
                   unsigned(index + 1), params.getKeyValue().c_str());
     }

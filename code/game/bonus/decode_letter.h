@@ -74,6 +74,14 @@ public:
     void ApplyLayout(int32_t layout);
     void UpdateFlyingPieces(float dt);
 
+    // The scraps of a scrap map of w x h ARGB pixels, row by row from the
+    // top; answers the first decoy's row, -1 without decoys.
+    static int32_t FindScraps(const std::vector<uint32_t>& pixels, int32_t w, int32_t h,
+                              std::vector<Scrap>& scraps);
+    // "x,y": two finite numbers within the coordinate limit; false (and
+    // nothing written) otherwise.
+    static bool ParseStart(const std::string& text, float& x, float& y);
+
     const std::vector<Scrap>& GetScraps() const { return m_scraps; }
     int32_t GetOriginX() const { return m_originX; }
     int32_t GetOriginY() const { return m_originY; }

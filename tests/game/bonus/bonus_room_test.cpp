@@ -34,10 +34,14 @@ TEST_F(BonusRoomTest, TheFactoryHoldsExactlyTheEightPuzzlesAndFindsThemInAnyCase
     WriteBonusData(kLetterSection);
     Begin(false);
     // Every puzzle of the game, by the names the level files use.
-    const std::map<std::string, std::string> expected = {
-        {"AssembleLetter", "letter_assemble"}, {"AssembleRadio", "radio"},   {"ChocolatesPuzzle", "chocolates"},
-        {"CircularPuzzle", "circular"},        {"DecodeLetter", "letter_decode"}, {"MemoryMatch", "memory"},
-        {"OpenSafe", "safe"},                  {"OpenTrickWatch", "trick_watch"}};
+    const std::map<std::string, std::string> expected = {{"AssembleLetter", "letter_assemble"},
+                                                         {"AssembleRadio", "radio"},
+                                                         {"ChocolatesPuzzle", "chocolates"},
+                                                         {"CircularPuzzle", "circular"},
+                                                         {"DecodeLetter", "letter_decode"},
+                                                         {"MemoryMatch", "memory"},
+                                                         {"OpenSafe", "safe"},
+                                                         {"OpenTrickWatch", "trick_watch"}};
     std::set<std::string> names;
     for (const auto& entry : BonusRoundFactory::Instance().GetRegistry().getCreators())
         names.insert(entry.first);
