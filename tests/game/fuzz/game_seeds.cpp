@@ -130,6 +130,21 @@ int main(int argc, char** argv) {
         manager.SaveProfiles();
         seeds.save("fuzz_profiles_file", "no-profiles.bin", stored(readFile(scratch + MakeProfilesFileName("en"))));
     }
+    {
+        // A scrap map of 16 x 12: size bytes, then ARGB pixels with three
+        // opaque scraps (one of them the letter's band along the top).
+        const int w = 16, h = 12;
+        Bytes map = {uint8_t(w - 1), uint8_t(h - 1)};
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) {
+                const bool scrap = y < 2 || (x >= 2 && x < 6 && y >= 4 && y < 8) || (x >= 10 && x < 14 && y >= 6);
+                const uint32_t argb = scrap ? 0xFF806040u : 0x00000000u;
+                for (int i = 0; i < 4; ++i)
+                    map.push_back(uint8_t(argb >> (8 * i)));
+            }
+        }
+        seeds.save("fuzz_scrap_map", "three-scraps.bin", map);
+    }
     std::error_code ec;
     std::filesystem::remove_all(scratch, ec);
     return seeds.finish();
