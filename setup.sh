@@ -15,8 +15,10 @@ PACKAGES=(
   libsdl2-dev
   # splash library and desktop tests
   libx11-dev xvfb xauth
-  # content tools: font rasterizing
-  libfreetype-dev fonts-dejavu-core
+  # content tools: font rasterizing, SVG rendering, clip art, the game's
+  # faces (sans, serif display, handwriting) and speech
+  libfreetype-dev librsvg2-dev libcairo2-dev libxml2-dev openclipart-svg
+  fonts-dejavu-core fonts-linuxlibertine fonts-dancingscript espeak-ng
 )
 
 missing=()

@@ -1,15 +1,50 @@
-// soundgen: writes a generated tone as a sound file.
+// soundgen: the project's sounds.
+//   soundgen sfx <recipe.sfx> <out.ogg>        an effect from tones, noise and envelopes
+//   soundgen music <recipe.music> <out.ogg>    music from note lists
+//   soundgen speech <recipe.speech> <out.ogg> [espeak-ng program]
 //   soundgen <out.wav|.ogg|.flac|.mp3> [frequency Hz] [seconds] [amplitude 0..1] [channels]
+//                                              a plain tone (test sounds)
 #include "soundgen.h"
+#include "synth.h"
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+int recipe(int argc, char** argv) {
+    std::string kind = argv[1];
+    if (argc < 4 || (kind != "speech" && argc != 4) || argc > 5) {
+        std::fprintf(stderr, "usage: soundgen %s <recipe> <out.ogg>%s\n", kind.c_str(),
+                     kind == "speech" ? " [espeak-ng program]" : "");
+        return 2;
+    }
+    soundgen::Audio audio;
+    std::string error;
+    bool ok = kind == "sfx" ? soundgen::renderEffect(argv[2], audio, error)
+              : kind == "music"
+                  ? soundgen::renderMusic(argv[2], audio, error)
+                  : soundgen::renderSpeech(argv[2], argc == 5 ? argv[4] : "/usr/bin/espeak-ng", audio, error);
+    if (!ok || !soundgen::writeAudio(audio, argv[3], error)) {
+        std::fprintf(stderr, "error: %s\n", error.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
+    if (argc >= 2 &&
+        (!std::strcmp(argv[1], "sfx") || !std::strcmp(argv[1], "music") || !std::strcmp(argv[1], "speech")))
+        return recipe(argc, argv);
     if (argc < 2) {
         std::fprintf(
             stderr,
-            "usage: soundgen <out.wav|.ogg|.flac|.mp3> [frequency] [seconds] [amplitude] [channels]\n");
+            "usage: soundgen sfx|music|speech <recipe> <out.ogg>\n"
+            "       soundgen <out.wav|.ogg|.flac|.mp3> [frequency] [seconds] [amplitude] [channels]\n");
         return 2;
     }
     soundgen::Format format;
