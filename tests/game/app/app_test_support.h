@@ -40,6 +40,8 @@ public:
             item.remaining = 1;
             m_activeItems.push_back(item);
         }
+        // They are the room's items too, so that a saved list loads back.
+        m_items = m_activeItems;
         m_itemsTotal = uint32_t(items);
         m_cluesTotal = uint32_t(clues);
         m_itemsFound = m_cluesFound = 0;
