@@ -1,7 +1,7 @@
 // The hidden-object room's record in the saved game, and its objects' records.
 //
 // Loading reads the whole record before it takes anything: a record cut
-// short, a count larger than the room's items, a selected item or a tip
+// short, a count larger than the record can hold, a selected item or a tip
 // cursor past the list, or counters that cannot be, leave the room as the
 // level load made it, with one log line. An item that "items.ini" no longer
 // has is left out (logged), and the counters are then counted again from the
@@ -16,8 +16,10 @@
 
 namespace {
 
-// Each saved pair takes at least its two NUL bytes.
+// Each saved pair takes at least its two NUL bytes, each item its NUL and
+// two counts.
 constexpr size_t kMinPairBytes = 2;
+constexpr size_t kMinItemBytes = 9;
 
 struct SavedItem {
     const SpyItem* definition = nullptr;
@@ -77,8 +79,8 @@ void SpyRoom::Load(SaveLoadSystem& system, SaveReader& record) {
     };
     if (!record.IsOk())
         return bad("cut short");
-    if (count > m_items.size())
-        return bad("more items than the room has");
+    if (count > record.GetRemaining() / kMinItemBytes)
+        return bad("more items than the record holds");
 
     std::vector<SavedItem> saved(count);
     for (SavedItem& item : saved) {
