@@ -152,6 +152,7 @@ public:
     SpyObject* GetDraggedObject() const { return m_dragged; }
     SpyObject* GetHintedObject() const { return m_hinted; }
     float GetHintTimer() const { return m_hintTimer; }
+    float GetHintPhase() const { return m_hintPhase; }
     int32_t GetMissCount() const { return m_missCount; }
     float GetMissTimer() const { return m_missTimer; }
     float GetBonusHoverTimer() const { return m_bonusHoverTimer; }

@@ -305,14 +305,31 @@ int32_t SpyRoom::FindActiveItemOf(const SpyObject* object) const {
 }
 
 bool SpyRoom::OnObjectClicked(SpyObject* object) {
-    const int32_t index = FindActiveItemOf(object);
-    SpyItem* item = index >= 0 ? &m_activeItems[size_t(index)] : nullptr;
-    if (!item || item->remaining == 0 || (item->bonus && !m_bonusAvailable)) {
-        if (m_dragged) {
-            ShowContainerError(FindActiveItemOf(m_dragged));
+    // Carrying: only the carried object's own target takes it, for the
+    // carried object's own item (the first item that lists the target may be
+    // another one, even one already found).
+    if (m_dragged) {
+        const int32_t carried = FindActiveItemOf(m_dragged);
+        if (!object || object != m_dragTarget || carried < 0) {
+            ShowContainerError(carried);
             PutBack();
             return false;
         }
+        SpyObject* dragged = m_dragged;
+        m_dragTarget->Activate(true, dragged);
+        m_dragTarget->PlayPickupSound(m_soundGood);
+        dragged->Activate(true, m_dragTarget);
+        TakeFromItem(m_activeItems[size_t(carried)], dragged);
+        m_activated = dragged;
+        m_dragged = nullptr;
+        m_dragTarget = nullptr;
+        m_selectedItem = carried;
+        return true;
+    }
+
+    const int32_t index = FindActiveItemOf(object);
+    SpyItem* item = index >= 0 ? &m_activeItems[size_t(index)] : nullptr;
+    if (!item || item->remaining == 0 || (item->bonus && !m_bonusAvailable)) {
         if (object && !object->IsItemClickOnly() && object->Activate(false, nullptr)) {
             m_activated = object;
             return false;
@@ -329,66 +346,43 @@ bool SpyRoom::OnObjectClicked(SpyObject* object) {
     else if (std::find(item->containers.begin(), item->containers.end(), object) != item->containers.end())
         position = -1;
 
-    if (!m_dragged) {
-        if (position >= 0) {
-            SpyObject* target = item->containers[size_t(position)];
-            if (!target) {
-                // Nowhere to carry it: a miss, and nothing is picked up.
-                if (m_soundBad)
-                    m_soundBad->play(false, -1.0f, -2.0f);
-                return true;
-            }
-            if (object->IsMoveToTop())
-                Lift(object);
-            if (target != object) {
-                m_dragged = object;
-                m_dragTarget = target;
-                m_dragStartX = object->GetX();
-                m_dragStartY = object->GetY();
-                return false;
-            }
-            object->Activate(true, nullptr);
-            object->PlayPickupSound(m_soundGood);
-            TakeFromItem(*item, object);
-            m_activated = object;
-            m_selectedItem = index;
-            return true;
-        }
-        if (position == -1) {
-            TipManager* tips = m_app ? m_app->GetTipManager() : nullptr;
-            const std::u16string* text = FindText("tip.cont." + m_keyPrefix + item->name);
-            if (object->IsEmpty() && text && tips) {
-                const SpyPoint hot = object->GetHotspot(SpyObject::HOTSPOT_HINT, true);
-                if (tips->ShowTip(truncate(hot.x), truncate(hot.y), "container", *text))
-                    return false;
-            }
+    if (position >= 0) {
+        SpyObject* target = item->containers[size_t(position)];
+        if (!target) {
+            // Nowhere to carry it: a miss, and nothing is picked up.
             if (m_soundBad)
                 m_soundBad->play(false, -1.0f, -2.0f);
             return true;
         }
-        return false;
+        if (object->IsMoveToTop())
+            Lift(object);
+        if (target != object) {
+            m_dragged = object;
+            m_dragTarget = target;
+            m_dragStartX = object->GetX();
+            m_dragStartY = object->GetY();
+            return false;
+        }
+        object->Activate(true, nullptr);
+        object->PlayPickupSound(m_soundGood);
+        TakeFromItem(*item, object);
+        m_activated = object;
+        m_selectedItem = index;
+        return true;
     }
-
-    // Carrying: only the carried object's own target takes it.
-    if (position != -1 || object != m_dragTarget) {
-        ShowContainerError(FindActiveItemOf(m_dragged));
-        PutBack();
-        return false;
+    if (position == -1) {
+        TipManager* tips = m_app ? m_app->GetTipManager() : nullptr;
+        const std::u16string* text = FindText("tip.cont." + m_keyPrefix + item->name);
+        if (object->IsEmpty() && text && tips) {
+            const SpyPoint hot = object->GetHotspot(SpyObject::HOTSPOT_HINT, true);
+            if (tips->ShowTip(truncate(hot.x), truncate(hot.y), "container", *text))
+                return false;
+        }
+        if (m_soundBad)
+            m_soundBad->play(false, -1.0f, -2.0f);
+        return true;
     }
-    // The carried object's item is the one it completes, which need not be
-    // the first item that lists the target.
-    const int32_t carriedIndex = FindActiveItemOf(m_dragged);
-    SpyItem& carried = carriedIndex >= 0 ? m_activeItems[size_t(carriedIndex)] : *item;
-    SpyObject* dragged = m_dragged;
-    m_dragTarget->Activate(true, dragged);
-    m_dragTarget->PlayPickupSound(m_soundGood);
-    dragged->Activate(true, m_dragTarget);
-    TakeFromItem(carried, dragged);
-    m_activated = dragged;
-    m_dragged = nullptr;
-    m_dragTarget = nullptr;
-    m_selectedItem = carriedIndex >= 0 ? carriedIndex : index;
-    return true;
+    return false;
 }
 
 void SpyRoom::TakeFromItem(SpyItem& item, SpyObject* object) {

@@ -70,7 +70,7 @@ void WriteTestRoom(const std::string& data, const std::string& name) {
         {"coin1", Disc(20, 0xFFC9A227)},
         {"coin2", Disc(20, 0xFFC9A227)},
         {"medal", Disc(30, 0xFFF2A541)},
-        {"decor", Box(40, 40, 0xFF3C6E71)},
+        {"decor", Box(40, 40, 0xFF3C6E71, 2)},
         {"slamp", Box(30, 30, kShadowColour)},
         {"ilamp", Box(30, 30, 0xFFEFE3C8)},
         {"net", Box(60, 20, 0xFF9E3B2E)},

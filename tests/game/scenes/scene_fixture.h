@@ -12,7 +12,7 @@
 //   lock       40 x 40 at (600, 300)       the key's container
 //   coin1/2    disc 20 at (100, 400), (160, 400)   item "coins", hard, two objects
 //   medal      disc 30 at (700, 600)       item "medal", the bonus
-//   decor      40 x 40 at (400, 400)       no item, "ItemClickOnly" 0
+//   decor      40 x 40 at (400, 400), its two bottom rows clear: no item, "ItemClickOnly" 0
 //   #slamp     30 x 30 at (304, 504), the lamp's shadow
 //   #ilamp     30 x 30 at (300, 500)       item "lamp", easy
 //   net        60 x 20 at (280, 490)       a foreground layer over the lamp's top
@@ -71,9 +71,9 @@ std::string TestRoomTexts();
 // The shared pictures ("images/rooms/": star, crossout) and the room sounds
 // ("sounds/rooms/"); pictures only when sounds is false.
 void WriteSharedRoomData(const std::string& data, bool sounds = true);
-// The widgets of the item list for a GUI script using the font "main": the
-// panel "info_spy_room" at (10, 200) with a title, eight lines, the bonus
-// indicator and its hint.
+// The widgets of the item list for a GUI script using the font "main", to go
+// inside the panel: "info_spy_room" at (10, 200) with a title, eight lines,
+// the bonus indicator and its hint.
 std::string ItemListLayout();
 // Tip sections for "tips.ini".
 std::string RoomTips();
