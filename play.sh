@@ -6,7 +6,5 @@ cd "$(dirname "$0")"
 cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DMIREL_TESTS=OFF -DMIREL_BENCHMARKS=OFF
 cmake --build build/release -j "$(nproc)"
 ln -sf build/release/compile_commands.json compile_commands.json 2>/dev/null || true
-if [ -x build/release/code/game/game ]; then
-  exec build/release/code/game/game "$@"
-fi
-echo "play: the engine and its tools are built; there is no game to start yet."
+# The program runs from its assembled folder (Tarrowdene.ini, splashscreens/, gameres/).
+exec build/release/Tarrowdene/game "$@"

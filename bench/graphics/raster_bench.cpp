@@ -1,6 +1,11 @@
 // Rasterizer speed: full-screen alpha-blended layers (the common frame of a
-// scene), the same layers copied with memcpy for comparison, and a frame of
-// rotated and scaled small sprites.
+// scene), the same layers copied with memcpy for comparison, one full-screen
+// layer drawn each way a scene draws it, and a frame of rotated and scaled
+// small sprites.
+//
+// Content comes in two kinds: "mixed" (bands of opaque, clear and translucent
+// texels as in painted scenery, where whole blocks take shortcuts) and
+// "translucent" (every texel translucent: the honest worst case).
 
 #include "mirel/platform/graphics/a_devicesprite.h"
 
@@ -28,16 +33,12 @@ std::unique_ptr<aDevice> makeDevice() {
     return dev;
 }
 
-// A layer whose alpha varies over the whole range: opaque, clear and
-// translucent runs mixed as in painted scenery.
-aTexture* makeLayer(aDevice& dev, uint32_t w, uint32_t h, uint32_t seed, bool translucentOnly) {
-    aTexture* t = nullptr;
-    dev.createTexture(w, h, 1, 0, A_FMT_A8R8G8B8, A_POOL_MANAGED, &t);
-    aLockedRect lr;
-    t->lockRect(&lr, nullptr, 0);
+// The picture of a layer as 0xAARRGGBB: with translucentOnly every alpha lies
+// in 1..254, otherwise opaque, clear and translucent bands alternate.
+std::vector<uint32_t> layerPixels(uint32_t w, uint32_t h, uint32_t seed, bool translucentOnly) {
+    std::vector<uint32_t> px(size_t(w) * h);
     uint32_t s = seed * 2654435761u + 1;
     for (uint32_t y = 0; y < h; ++y) {
-        uint32_t* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(lr.bits) + size_t(y) * lr.pitch);
         for (uint32_t x = 0; x < w; ++x) {
             s = s * 1664525u + 1013904223u;
             uint32_t a;
@@ -47,7 +48,37 @@ aTexture* makeLayer(aDevice& dev, uint32_t w, uint32_t h, uint32_t seed, bool tr
                 const uint32_t band = ((x / 64) + (y / 48) + seed) % 4;
                 a = band == 0 ? 255 : band == 1 ? 0 : (s >> 24);
             }
-            row[x] = (a << 24) | (s & 0xFFFFFFu);
+            px[size_t(y) * w + x] = (a << 24) | (s & 0xFFFFFFu);
+        }
+    }
+    return px;
+}
+
+// One stored texel of the format from an ARGB colour (16-bit formats keep the
+// top bits of each channel).
+uint32_t storedTexel(uint32_t argb, int format) {
+    const uint32_t a = argb >> 24, r = (argb >> 16) & 255, g = (argb >> 8) & 255, b = argb & 255;
+    switch (format) {
+    case A_FMT_R5G6B5: return ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3);
+    case A_FMT_A1R5G5B5: return ((a >> 7) << 15) | ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
+    case A_FMT_A4R4G4B4: return ((a >> 4) << 12) | ((r >> 4) << 8) | ((g >> 4) << 4) | (b >> 4);
+    default: return argb;
+    }
+}
+
+aTexture* makeLayer(aDevice& dev, uint32_t w, uint32_t h, uint32_t seed, bool translucentOnly,
+                    int format = A_FMT_A8R8G8B8) {
+    aTexture* t = nullptr;
+    dev.createTexture(w, h, 1, 0, format, A_POOL_MANAGED, &t);
+    aLockedRect lr;
+    t->lockRect(&lr, nullptr, 0);
+    const std::vector<uint32_t> px = layerPixels(w, h, seed, translucentOnly);
+    const int bytes = a_formatBytes(format);
+    for (uint32_t y = 0; y < h; ++y) {
+        uint8_t* row = static_cast<uint8_t*>(lr.bits) + size_t(y) * lr.pitch;
+        for (uint32_t x = 0; x < w; ++x) {
+            const uint32_t v = storedTexel(px[size_t(y) * w + x], format);
+            std::memcpy(row + size_t(x) * bytes, &v, size_t(bytes));
         }
     }
     t->unlockRect();
@@ -107,6 +138,110 @@ void BM_EightLayersMemcpy(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kLayers * kW * kH);
 }
 BENCHMARK(BM_EightLayersMemcpy)->Unit(benchmark::kMillisecond);
+
+// One layer covering the whole screen (unless said otherwise), drawn as the
+// game draws its layers: from a texture of texW x texH texels, scaled, turned
+// about its centre by angle and moved by (x, y), through the linear filter and
+// the normal blend. Compare each with OneToOne of the same content.
+struct Layer {
+    int format;
+    uint32_t colour;
+    uint32_t texW, texH;
+    float scaleX, scaleY;
+    float angle;
+    float x, y;
+};
+
+void BM_Layer(benchmark::State& state, Layer layer, bool translucentOnly) {
+    auto dev = makeDevice();
+    aDeviceSprite* sprite = nullptr;
+    aDeviceSprite::create(dev.get(), &sprite);
+    aTexture* t = makeLayer(*dev, layer.texW, layer.texH, 5, translucentOnly, layer.format);
+    const aVec2 scale{layer.scaleX, layer.scaleY};
+    const aVec2 centre{layer.texW * layer.scaleX / 2, layer.texH * layer.scaleY / 2};
+    const aVec2 at{layer.x, layer.y};
+    for (auto _ : state) {
+        sprite->draw(t, nullptr, &scale, &centre, layer.angle, &at, layer.colour);
+        benchmark::DoNotOptimize(dev->backBuffer()[12345]);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * kW * kH);
+    t->release();
+    sprite->release();
+}
+
+constexpr uint32_t kWhite = 0xFFFFFFFFu;
+const Layer kOneToOne{A_FMT_A8R8G8B8, kWhite, kW, kH, 1, 1, 0, 0, 0};
+const Layer kOpaqueX8{A_FMT_X8R8G8B8, kWhite, kW, kH, 1, 1, 0, 0, 0};
+const Layer kTinted{A_FMT_A8R8G8B8, 0x80FFFFFFu, kW, kH, 1, 1, 0, 0, 0};
+const Layer kR5G6B5{A_FMT_R5G6B5, kWhite, kW, kH, 1, 1, 0, 0, 0};
+const Layer kA4R4G4B4{A_FMT_A4R4G4B4, kWhite, kW, kH, 1, 1, 0, 0, 0};
+const Layer kA4R4G4B4Tinted{A_FMT_A4R4G4B4, 0x80FFFFFFu, kW, kH, 1, 1, 0, 0, 0};
+// A sub-pixel position: half a pixel across, and a fraction both ways (a
+// texel larger than the screen, so that it still covers it).
+const Layer kSubPixelX{A_FMT_A8R8G8B8, kWhite, kW + 1, kH, 1, 1, 0, -0.5f, 0};
+const Layer kSubPixelXY{A_FMT_A8R8G8B8, kWhite, kW + 1, kH + 1, 1, 1, 0, -0.3f, -0.7f};
+// Scaled: the texture is the screen's size divided by the scale.
+const Layer kScaled101{A_FMT_A8R8G8B8, kWhite, 1014, 761, 1.01f, 1.01f, 0, 0, 0};
+const Layer kScaledHalf{A_FMT_A8R8G8B8, kWhite, 2 * kW, 2 * kH, 0.5f, 0.5f, 0, 0, 0};
+const Layer kScaledTwice{A_FMT_A8R8G8B8, kWhite, kW / 2, kH / 2, 2, 2, 0, 0, 0};
+// The screen-sized layer itself drawn at half its size (a quarter of the
+// screen) and at twice its size (the screen shows a quarter of it).
+const Layer kHalfSize{A_FMT_A8R8G8B8, kWhite, kW, kH, 0.5f, 0.5f, 0, 0, 0};
+const Layer kDoubleSize{A_FMT_A8R8G8B8, kWhite, kW, kH, 2, 2, 0, 0, 0};
+// Turned by 0.1 rad about the screen's centre: a texture a quarter larger
+// still covers the screen.
+const Layer kRotated{A_FMT_A8R8G8B8, kWhite, 1280, 960, 1, 1, 0.1f, -128, -96};
+// The pause veil: a 4 x 4 picture stretched over the screen.
+const Layer kVeil{A_FMT_A8R8G8B8, kWhite, 4, 4, kW / 4.0f, kH / 4.0f, 0, 0, 0};
+
+#define LAYER_BENCH(name, layer)                                                                                    \
+    BENCHMARK_CAPTURE(BM_Layer, name##_mixed, layer, false)->Unit(benchmark::kMicrosecond);                        \
+    BENCHMARK_CAPTURE(BM_Layer, name##_translucent, layer, true)->Unit(benchmark::kMicrosecond)
+
+LAYER_BENCH(OneToOne, kOneToOne);
+LAYER_BENCH(OpaqueX8R8G8B8, kOpaqueX8);
+LAYER_BENCH(Tinted, kTinted);
+LAYER_BENCH(R5G6B5, kR5G6B5);
+LAYER_BENCH(A4R4G4B4, kA4R4G4B4);
+LAYER_BENCH(A4R4G4B4Tinted, kA4R4G4B4Tinted);
+LAYER_BENCH(SubPixelX, kSubPixelX);
+LAYER_BENCH(SubPixelXY, kSubPixelXY);
+LAYER_BENCH(Scaled1_01, kScaled101);
+LAYER_BENCH(Scaled0_5, kScaledHalf);
+LAYER_BENCH(Scaled2, kScaledTwice);
+LAYER_BENCH(ScreenLayerAtHalfSize, kHalfSize);
+LAYER_BENCH(ScreenLayerAtDoubleSize, kDoubleSize);
+LAYER_BENCH(Rotated, kRotated);
+LAYER_BENCH(Veil, kVeil);
+
+// The pause veil as the game makes it: one translucent black all over.
+void BM_UniformVeil(benchmark::State& state) {
+    auto dev = makeDevice();
+    aDeviceSprite* sprite = nullptr;
+    aDeviceSprite::create(dev.get(), &sprite);
+    aTexture* t = nullptr;
+    dev->createTexture(4, 4, 1, 0, A_FMT_A8R8G8B8, A_POOL_MANAGED, &t);
+    aLockedRect lr;
+    t->lockRect(&lr, nullptr, 0);
+    for (int y = 0; y < 4; ++y) {
+        for (int x = 0; x < 4; ++x) {
+            const uint32_t v = 0x80000000u;
+            std::memcpy(static_cast<uint8_t*>(lr.bits) + y * lr.pitch + x * 4, &v, 4);
+        }
+    }
+    t->unlockRect();
+    const aVec2 scale{kW / 4.0f, kH / 4.0f};
+    for (auto _ : state) {
+        sprite->draw(t, nullptr, &scale, nullptr, 0.0f, nullptr, 0xFFFFFFFFu);
+        benchmark::DoNotOptimize(dev->backBuffer()[12345]);
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * kW * kH);
+    t->release();
+    sprite->release();
+}
+BENCHMARK(BM_UniformVeil)->Unit(benchmark::kMicrosecond);
 
 void BM_RotatedScaledSprites(benchmark::State& state) {
     auto dev = makeDevice();

@@ -263,7 +263,7 @@ protected:
     GUI::Server* m_guiServer = nullptr;
     SaveLoadSystem* m_saveSystem = nullptr;
     aCmdLine* m_cmdLine = nullptr;
-    aTimer m_gameTimer{1};
+    aTimer m_gameTimer{0}; // the high-resolution counter
     float m_frameTime = 0.0f;
     aDeviceFont* m_debugFont = nullptr;
 

@@ -4,6 +4,7 @@
 #include "game/game_app.h"
 
 #include "game/bonus/bonus_room.h"
+#include "game/game_record.h"
 #include "game/room.h"
 #include "game/room_button.h"
 #include "game/scenes/spy_room.h"
@@ -29,65 +30,47 @@ std::string GameApp::GetSavePath() const {
 }
 
 void GameApp::Save(SaveLoadSystem&, SaveWriter& record) {
-    record.WriteU32(g_currentSettings.level);
-    record.WriteU32(g_currentSettings.timeOverCount);
-    record.WriteU8(IsScenePlaying() ? 1 : 0);
-    record.WriteString(m_sceneName);
-    record.WriteU8(m_hiddenRoomsPending);
-    record.WriteU8(m_levelCompleted);
-    record.WriteF32(m_levelCompleteTimer);
-    record.WriteU32(m_hintsLeft);
-    record.WriteF32(m_timeLeft);
-    record.WriteF32(m_timeAtGoal);
-    record.WriteF64(m_playTime);
-    record.WriteU8(m_goalAnnounced);
-    record.WriteU8(m_spareFlag);
-    record.WriteU8(m_evidenceAdded);
-    record.WriteU8(m_mapHintShown);
+    GameRecord r;
+    r.level = g_currentSettings.level;
+    r.timeOverCount = g_currentSettings.timeOverCount;
+    r.scenePlaying = IsScenePlaying() ? 1 : 0;
+    r.sceneName = m_sceneName;
+    r.hiddenRoomsPending = m_hiddenRoomsPending;
+    r.levelCompleted = m_levelCompleted;
+    r.levelCompleteTimer = m_levelCompleteTimer;
+    r.hintsLeft = m_hintsLeft;
+    r.timeLeft = m_timeLeft;
+    r.timeAtGoal = m_timeAtGoal;
+    r.playTime = m_playTime;
+    r.goalAnnounced = m_goalAnnounced;
+    r.spareFlag = m_spareFlag;
+    r.evidenceAdded = m_evidenceAdded;
+    r.mapHintShown = m_mapHintShown;
+    WriteGameRecord(record, r);
 }
 
 void GameApp::Load(SaveLoadSystem&, SaveReader& record) {
-    uint32_t level = 0, timeOver = 0, hints = 0;
-    uint8_t scenePlaying = 0, hiddenPending = 0, completed = 0, announced = 0, spare = 0, evidence = 0,
-            mapHint = 0;
-    std::string scene;
-    float completeTimer = 0.0f, timeLeft = 0.0f, timeAtGoal = 0.0f;
-    double playTime = 0.0;
-    record.ReadU32(level);
-    record.ReadU32(timeOver);
-    record.ReadU8(scenePlaying);
-    record.ReadString(scene);
-    record.ReadU8(hiddenPending);
-    record.ReadU8(completed);
-    record.ReadF32(completeTimer);
-    record.ReadU32(hints);
-    record.ReadF32(timeLeft);
-    record.ReadF32(timeAtGoal);
-    record.ReadF64(playTime);
-    record.ReadU8(announced);
-    record.ReadU8(spare);
-    record.ReadU8(evidence);
-    record.ReadU8(mapHint);
+    GameRecord r;
     // A cut-short record, or a level that the game does not have, is a bad
     // save: the game starts afresh instead.
-    m_loadRejected = !record.IsOk() || level < 1 || level > g_levelCount;
+    m_loadRejected = !ReadGameRecord(record, r) || !IsPlayableGameRecord(r, g_levelCount);
     if (m_loadRejected)
         return;
-
-    g_currentSettings.level = level;
-    g_currentSettings.timeOverCount = timeOver;
-    LoadLevel(true, scenePlaying != 0, scene);
-    m_hiddenRoomsPending = hiddenPending;
-    m_levelCompleted = completed;
-    m_levelCompleteTimer = completeTimer;
-    m_hintsLeft = hints;
-    m_timeLeft = timeLeft;
-    m_timeAtGoal = timeAtGoal;
-    m_playTime = playTime;
-    m_goalAnnounced = announced;
-    m_spareFlag = spare;
-    m_evidenceAdded = evidence;
-    m_mapHintShown = mapHint;
+    g_currentSettings.level = r.level;
+    g_currentSettings.timeOverCount = r.timeOverCount;
+    LoadLevel(true, r.scenePlaying != 0, r.sceneName);
+    // The rest overwrites what the level load set.
+    m_hiddenRoomsPending = r.hiddenRoomsPending;
+    m_levelCompleted = r.levelCompleted;
+    m_levelCompleteTimer = r.levelCompleteTimer;
+    m_hintsLeft = r.hintsLeft;
+    m_timeLeft = r.timeLeft;
+    m_timeAtGoal = r.timeAtGoal;
+    m_playTime = r.playTime;
+    m_goalAnnounced = r.goalAnnounced;
+    m_spareFlag = r.spareFlag;
+    m_evidenceAdded = r.evidenceAdded;
+    m_mapHintShown = r.mapHintShown;
 }
 
 void GameApp::AfterSave(SaveLoadSystem& system) {

@@ -1,69 +1,117 @@
 // The game's calls into its splash screens, title screen, story-scene player
-// and credits roll. Those parts of the shell come separately; until they are
-// there the game runs without them: no splash screens (the resources load on
-// the first frame), a title without its animated background (its intro counts
-// as done), story scenes that are noted but not shown, and no credits roll.
+// and credits roll.
 
+#include "game/credits/CreditsRoll.h"
 #include "game/game_app.h"
+#include "game/scene_player.h"
+#include "game/splash_manager.h"
+#include "game/title_screen.h"
 
-void GameApp::CreateSplashScreens(const std::string&) {}
+void GameApp::CreateSplashScreens(const std::string& settingsFile) {
+    m_splashManager = new SplashManager(settingsFile, m_inputServer);
+    m_splashManager->Start(true);
+}
 
 void GameApp::DestroySplashScreens() {
+    delete m_splashManager;
     m_splashManager = nullptr;
 }
 
-bool GameApp::UpdateSplashScreens(float) {
-    return false;
+bool GameApp::UpdateSplashScreens(float dt) {
+    return m_splashManager && m_splashManager->Update(dt);
 }
 
 bool GameApp::IsSplashRunning() const {
-    return false;
+    return m_splashManager && m_splashManager->IsRunning();
 }
 
-void GameApp::DrawSplashScreens() {}
+void GameApp::DrawSplashScreens() {
+    if (m_splashManager)
+        m_splashManager->Draw();
+}
 
-void GameApp::CreateTitleScreen() {}
+void GameApp::CreateTitleScreen() {
+    m_titleScreen = new TitleScreen(m_imageManager);
+}
 
 void GameApp::DestroyTitleScreen() {
+    delete m_titleScreen;
     m_titleScreen = nullptr;
 }
 
-void GameApp::UpdateTitleScreen(float) {}
-
-void GameApp::DrawTitleScreen() {}
-
-void GameApp::DrawTitleOverlay() {}
-
-bool GameApp::IsTitleIntroDone() const {
-    return true;
+void GameApp::UpdateTitleScreen(float dt) {
+    if (m_titleScreen)
+        m_titleScreen->Update(dt);
 }
 
-void GameApp::RestartTitleScreen() {}
+void GameApp::DrawTitleScreen() {
+    if (m_titleScreen)
+        m_titleScreen->Draw();
+}
 
-void GameApp::CreateScenePlayer() {}
+void GameApp::DrawTitleOverlay() {
+    // The title's clock stands while the credits or a story scene show, so
+    // its masks would stand over them: they belong to the title alone.
+    if (m_titleScreen && !m_creditsShowing && !IsScenePlaying())
+        m_titleScreen->DrawMasks();
+}
+
+bool GameApp::IsTitleIntroDone() const {
+    return !m_titleScreen || m_titleScreen->IsIntroDone();
+}
+
+void GameApp::RestartTitleScreen() {
+    if (m_titleScreen)
+        m_titleScreen->Restart(true);
+}
+
+void GameApp::CreateScenePlayer() {
+    m_scenePlayer = new ScenePlayer(m_musicPlayer);
+    if (m_guiServer)
+        m_scenePlayer->InitGui(*m_guiServer);
+}
 
 void GameApp::DestroyScenePlayer() {
+    delete m_scenePlayer;
     m_scenePlayer = nullptr;
 }
 
-void GameApp::UpdateScenePlayer(float) {}
+void GameApp::UpdateScenePlayer(float dt) {
+    if (m_scenePlayer)
+        m_scenePlayer->Update(dt);
+}
 
 bool GameApp::IsScenePlaying() const {
-    return false;
+    return m_scenePlayer && m_scenePlayer->IsPlaying();
 }
 
-void GameApp::PlayScene(const std::string& name, bool) {
+void GameApp::PlayScene(const std::string& name, bool allowSkip) {
     m_sceneName = name;
+    if (m_scenePlayer)
+        m_scenePlayer->PlayScene(name, allowSkip);
 }
 
-void GameApp::CreateCreditsRoll(const std::string&, const std::string&) {}
+void GameApp::CreateCreditsRoll(const std::string& group, const std::string& file) {
+    m_credits = new CreditsRoll(m_localeServer);
+    m_credits->Load(m_imageManager, group, file);
+}
 
 void GameApp::DestroyCreditsRoll() {
+    delete m_credits;
     m_credits = nullptr;
 }
 
-void GameApp::StartCredits() {}
+void GameApp::StartCredits() {
+    if (m_credits)
+        m_credits->Start();
+}
 
-void GameApp::UpdateCredits(float) {}
+void GameApp::UpdateCredits(float dt) {
+    if (m_credits)
+        m_credits->Update(dt);
+}
 
-void GameApp::DrawCredits() {}
+void GameApp::DrawCredits() {
+    if (m_credits)
+        m_credits->Draw();
+}

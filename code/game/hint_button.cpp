@@ -3,6 +3,7 @@
 #include "game/game_app.h"
 #include "game/room.h"
 #include "game/tip_manager.h"
+#include "mirel/kernel/a_format.h"
 
 HintButton::HintButton(const std::string& name) : GUI::ImageButton(name) {}
 
@@ -17,8 +18,11 @@ void HintButton::UpdateFade(float dt) {
     m_clickTimer += dt;
     const GameApp* game = TheGame();
     const uint32_t hints = game ? game->GetHintsLeft() : 0;
-    if (m_label)
-        m_label->SetTextFormatted(u"%d", {hints});
+    if (m_label) {
+        const std::u16string text = a_format(u"%d", {hints});
+        if (text != m_label->GetText())
+            m_label->SetText(text);
+    }
     SetEnabled(hints > 0 && game && game->GetHintState() == Room::HINT_AVAILABLE);
     GUI::ImageButton::UpdateFade(dt);
 }

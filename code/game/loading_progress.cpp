@@ -18,7 +18,7 @@ struct LoadingBar {
     uint32_t done = 0;
     uint32_t draws = 0;
     int32_t lastWidth = -1;
-    aTimer timer{1};
+    aTimer timer{0};
 };
 
 LoadingBar& bar() {

@@ -321,6 +321,9 @@ bool ProfilesManager::OnNameKey(const GUI::EventArgs& args) {
 }
 
 void ProfilesManager::HandleNameKey(uint32_t key) {
+    // Keys reach the box while it has the focus, shown or not.
+    if (m_createWindow && !m_createWindow->IsVisible())
+        return;
     bool created = false;
     if (key == KEY_ENTER) {
         const std::u16string text = m_nameEditbox ? m_nameEditbox->GetText() : std::u16string();
@@ -363,7 +366,13 @@ void ProfilesManager::HandleNameKey(uint32_t key) {
         }
         UpdateDialog();
     }
+    CloseCreateDialog();
+}
+
+void ProfilesManager::CloseCreateDialog() {
     hide(m_createWindow);
+    if (m_gui && m_nameEditbox && m_gui->GetFocusWidget() == m_nameEditbox)
+        m_gui->SetFocus(nullptr);
 }
 
 bool ProfilesManager::OnAskDelete(const GUI::EventArgs&) {

@@ -49,14 +49,16 @@ public:
     // Where the files lie: the profiles file in userFolder, the saved games
     // in savesFolder (both with a trailing separator or an assign's colon);
     // both names start with the language code.
-    void SetStorage(const std::string& userFolder, const std::string& savesFolder, const std::string& languageCode);
+    void SetStorage(const std::string& userFolder, const std::string& savesFolder,
+                    const std::string& languageCode);
     std::string GetProfilesFileName() const;
 
     // Reads the profiles file; a missing or bad one leaves no profiles.
     void LoadProfiles();
     // Synchronises the selected profile and the current settings, then writes the file.
     void SaveProfiles();
-    // Binds the dialogs under the GUI server's root.
+    // Binds the dialogs under the GUI server's root, once after the script
+    // is loaded (the profile lines' Tags are rewritten).
     void InitGui(GUI::Server& gui);
     // With profiles and !onlyIfNone: the profile list; with none: the
     // first-run dialog. False when a dialog is open already, or when profiles
@@ -84,6 +86,7 @@ public:
 private:
     bool IsSelectionValid() const { return m_selected < m_records.size(); }
     void OpenCreateDialog();
+    void CloseCreateDialog();
     void HandleNameKey(uint32_t key);
     bool OnNewProfile(const GUI::EventArgs& args);
     bool OnAskDelete(const GUI::EventArgs& args);

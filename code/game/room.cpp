@@ -52,8 +52,10 @@ void Room::LoadResources(const aOptionsFile&) {
     if (m_sounds) {
         m_sounds->loadList(SoundListPath(), m_name);
         m_ambient = std::make_unique<aAmbientSoundSystem>(m_folder + "sounds/ambient.ini", m_sounds, m_name);
-        m_enterSound = m_sounds->hasSound("room_enter", m_name) ? m_sounds->getSound("room_enter", m_name) : nullptr;
-        m_exitSound = m_sounds->hasSound("room_exit", m_name) ? m_sounds->getSound("room_exit", m_name) : nullptr;
+        m_enterSound =
+            m_sounds->hasSound("room_enter", m_name) ? m_sounds->getSound("room_enter", m_name) : nullptr;
+        m_exitSound =
+            m_sounds->hasSound("room_exit", m_name) ? m_sounds->getSound("room_exit", m_name) : nullptr;
     }
     m_resourcesLoaded = 1;
 }

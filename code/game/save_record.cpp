@@ -4,7 +4,8 @@
 #include <cstring>
 
 void SaveWriter::WriteU32(uint32_t value) {
-    const uint8_t bytes[4] = {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16), uint8_t(value >> 24)};
+    const uint8_t bytes[4] = {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16),
+                              uint8_t(value >> 24)};
     WriteBytes(bytes, sizeof bytes);
 }
 

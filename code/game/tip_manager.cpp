@@ -53,8 +53,8 @@ void setStyle(GUI::Widget* widget, const char* styleName) {
 
 } // namespace
 
-TipManager::TipManager(GUI::Server& gui, aSoundManager* sounds, aLocaleServer* locale, ProfileRecord& settings,
-                       const std::string& tipsFile)
+TipManager::TipManager(GUI::Server& gui, aSoundManager* sounds, aLocaleServer* locale,
+                       ProfileRecord& settings, const std::string& tipsFile)
     : SaveLoadEntity("<tip_manager>"), m_gui(gui), m_locale(locale), m_settings(settings) {
     GUI::Widget* root = gui.GetRootWidget();
     m_window = findIn(root, "game_tip");
@@ -149,8 +149,8 @@ bool TipManager::ShowTip(int32_t x, int32_t y, const std::string& name, const st
     const int32_t h = int32_t(m_text->GetTextHeight() + 0.5f);
     m_text->SetHeight(toInt16(h));
 
-    const int32_t height = std::max(m_minBalloonHeight, m_dontShow->GetHeight() + 2 * m_textTop + m_checkGap +
-                                                            m_tailHeight + h);
+    const int32_t height =
+        std::max(m_minBalloonHeight, m_dontShow->GetHeight() + 2 * m_textTop + m_checkGap + m_tailHeight + h);
     if (m_styles[q])
         setStyle(m_balloon, kStyleNames[q]);
     const int32_t width = m_balloon->GetWidth();

@@ -67,7 +67,8 @@ public:
     // Shows the named tip pointing at the screen point, with the text or (when
     // empty) its locale text. False when the tip is unknown (logged) or has no
     // shows left; a show is counted even when tips are switched off.
-    bool ShowTip(int32_t x, int32_t y, const std::string& name, const std::u16string& text = std::u16string());
+    bool ShowTip(int32_t x, int32_t y, const std::string& name,
+                 const std::u16string& text = std::u16string());
     bool IsTipShown() const { return m_current != nullptr; }
     // Hides the balloon at once, without a fade.
     void HideTip();

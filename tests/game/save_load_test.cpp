@@ -17,7 +17,8 @@ namespace {
 // An entity whose record is its bytes, which saves and loads its children
 // after its own record, and which keeps what it was handed.
 struct BlobEntity : SaveLoadEntity {
-    explicit BlobEntity(std::string name, Bytes bytes = {}) : SaveLoadEntity(std::move(name)), data(std::move(bytes)) {}
+    explicit BlobEntity(std::string name, Bytes bytes = {})
+        : SaveLoadEntity(std::move(name)), data(std::move(bytes)) {}
     void Save(SaveLoadSystem&, SaveWriter& record) override { record.WriteBytes(data.data(), data.size()); }
     void Load(SaveLoadSystem&, SaveReader& record) override {
         ++loads;
@@ -283,7 +284,8 @@ TEST_F(SaveFile, BadFilesLoadNothing) {
     const Case cases[] = {
         {"empty", {}},
         {"11 bytes", Bytes(11, 0x5A)},
-        {"wrong checksum", [&] {
+        {"wrong checksum",
+         [&] {
              Bytes b = wrongSum;
              ScrambleSaveBytes(b.data(), b.size());
              return b;
@@ -331,11 +333,9 @@ TEST_F(SaveFile, RandomBytesDoNotLoad) {
 
 TEST_F(SaveFile, ShortRecordLeavesTheEntityAsItWas) {
     // "r:hall" holds 2 bytes where its entity reads 4; the next record must not be read for them.
-    WriteBytes(path, SaveFileBuilder()
-                         .Header(2768, 2)
-                         .Record("r:hall", {7, 0})
-                         .Record("r:next", {1, 0, 0, 0})
-                         .Finish());
+    WriteBytes(
+        path,
+        SaveFileBuilder().Header(2768, 2).Record("r:hall", {7, 0}).Record("r:next", {1, 0, 0, 0}).Finish());
     SaveLoadSystem system(1);
     ASSERT_TRUE(system.Load(path, kSaveFormatVersion));
     CounterEntity hall("r:hall", 5), next("r:next", 5);

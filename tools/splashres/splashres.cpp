@@ -1,6 +1,8 @@
-// splashres <out.c>
+// splashres <out.c> [picture.jpg]
 // Writes the splash library's resources as C arrays:
-//   101 the built-in picture, a JPEG drawn here;
+//   101 the built-in picture: the JPEG file given (the company's splash,
+//       rendered from its logo by the content tool), or without one a JPEG
+//       drawn here;
 //   102 the splash movie, a compressed movie file holding one empty frame;
 //   103 the built-in video, a video file holding only its header.
 #include "jpeg_writer.h"
@@ -73,6 +75,21 @@ std::vector<uint8_t> makeVideo()
     return {'F', 'L', 'V', 1, 5, 0, 0, 0, 9, 0, 0, 0, 0};
 }
 
+bool readFile(const char* path, std::vector<uint8_t>& out)
+{
+    FILE* f = std::fopen(path, "rb");
+    if (!f)
+        return false;
+    uint8_t buffer[65536];
+    size_t n;
+    while ((n = std::fread(buffer, 1, sizeof buffer, f)) > 0)
+        out.insert(out.end(), buffer, buffer + n);
+    const bool ok = !std::ferror(f);
+    std::fclose(f);
+    // A JPEG begins with its start-of-image marker.
+    return ok && out.size() > 3 && out[0] == 0xFF && out[1] == 0xD8;
+}
+
 bool writeArray(FILE* f, int id, const std::vector<uint8_t>& data)
 {
     std::fprintf(f, "const unsigned char pellucid_resource_%d[] = {", id);
@@ -86,11 +103,20 @@ bool writeArray(FILE* f, int id, const std::vector<uint8_t>& data)
 
 int main(int argc, char** argv)
 {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: splashres <out.c>\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: splashres <out.c> [picture.jpg]\n");
         return 2;
     }
-    std::vector<uint8_t> picture = makePicture(), movie = makeMovie(), video = makeVideo();
+    std::vector<uint8_t> picture;
+    if (argc == 3) {
+        if (!readFile(argv[2], picture)) {
+            std::fprintf(stderr, "splashres: '%s' is no JPEG file that can be read\n", argv[2]);
+            return 1;
+        }
+    } else {
+        picture = makePicture();
+    }
+    std::vector<uint8_t> movie = makeMovie(), video = makeVideo();
     if (picture.empty() || movie.empty()) {
         std::fprintf(stderr, "splashres: cannot encode the resources\n");
         return 1;

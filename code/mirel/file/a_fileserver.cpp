@@ -220,6 +220,47 @@ bool openNoCase(const std::string& path, OpenFile& out) {
     return out.file != nullptr;
 }
 
+// The plain file a read of the path finds, or, when there is none, the path
+// with its folders resolved the same way: writing there replaces what reads
+// get instead of making a second file that differs only in case. A folder
+// that cannot be found leaves the path as given.
+std::string resolveForWrite(const std::string& path) {
+    struct stat st;
+    if (path.empty() || ::stat(path.c_str(), &st) == 0) {
+        return path;
+    }
+    std::string resolved;
+    size_t start = 0;
+    if (isSeparator(path[0])) {
+        resolved = "/";
+        start = 1;
+    }
+    while (start <= path.size()) {
+        size_t end = start;
+        while (end < path.size() && !isSeparator(path[end])) {
+            ++end;
+        }
+        const std::string name = path.substr(start, end - start);
+        const bool last = end == path.size();
+        if (!name.empty()) {
+            std::string found = (name == "." || name == ".." || ::stat((resolved + name).c_str(), &st) == 0)
+                                    ? name
+                                    : findNoCase(resolved, name);
+            if (last) {
+                return resolved + (found.empty() ? name : found);
+            }
+            if (found.empty() || !isDirectory(resolved + found)) {
+                return path;
+            }
+            resolved += found + "/";
+        } else if (last) {
+            return path; // ends with a separator: no file name
+        }
+        start = end + 1;
+    }
+    return path;
+}
+
 bool openForRead(const std::string& mangled, OpenFile& out) {
     out.file = openExact(mangled);
     return out.file != nullptr || openNoCase(mangled, out);
@@ -318,36 +359,44 @@ void aFileServer::setBuiltInAssigns(const aFileServerSources& s) {
     };
 
     // Each folder is used when it exists (and, for the shared ones, can be
-    // written); otherwise the temp folder stands in.
+    // written); otherwise the temp folder stands in. The application-data
+    // folders never fall back to the temp folder, which every user of the
+    // machine can write: the user's data home is used once it is known,
+    // whether or not it exists yet (it is made with the first folder in it),
+    // and it also stands in for a shared data folder that cannot be written.
+    enum class Use { IfFolder, IfWritable, IfKnown };
     struct Folder {
         const char* name;
         std::string path;
-        bool mustBeWritable;
+        Use use;
+        const char* fallback;
     };
     const std::string apps = under(dataHome, "applications");
     const std::string sharedApps = under(sharedData, "applications");
     const Folder folders[] = {
-        {"userprof", home, false},
-        {"userdocs", userDir("XDG_DOCUMENTS_DIR", "Documents"), false},
-        {"usermusic", userDir("XDG_MUSIC_DIR", "Music"), false},
-        {"uservideo", userDir("XDG_VIDEOS_DIR", "Videos"), false},
-        {"userdesktop", userDir("XDG_DESKTOP_DIR", "Desktop"), false},
-        {"userstart", apps, false},
-        {"userprogs", apps, false},
-        {"userappdata", dataHome, false},
-        {"alldocs", under(sharedRoot, "Documents"), true},
-        {"allmusic", under(sharedRoot, "Music"), true},
-        {"allvideo", under(sharedRoot, "Videos"), true},
-        {"allstart", sharedApps, true},
-        {"allprogs", sharedApps, true},
-        {"allappdata", sharedData, true},
+        {"userprof", home, Use::IfFolder, "temp:"},
+        {"userdocs", userDir("XDG_DOCUMENTS_DIR", "Documents"), Use::IfFolder, "temp:"},
+        {"usermusic", userDir("XDG_MUSIC_DIR", "Music"), Use::IfFolder, "temp:"},
+        {"uservideo", userDir("XDG_VIDEOS_DIR", "Videos"), Use::IfFolder, "temp:"},
+        {"userdesktop", userDir("XDG_DESKTOP_DIR", "Desktop"), Use::IfFolder, "temp:"},
+        {"userstart", apps, Use::IfFolder, "temp:"},
+        {"userprogs", apps, Use::IfFolder, "temp:"},
+        {"userappdata", dataHome, Use::IfKnown, "temp:"},
+        {"alldocs", under(sharedRoot, "Documents"), Use::IfWritable, "temp:"},
+        {"allmusic", under(sharedRoot, "Music"), Use::IfWritable, "temp:"},
+        {"allvideo", under(sharedRoot, "Videos"), Use::IfWritable, "temp:"},
+        {"allstart", sharedApps, Use::IfWritable, "temp:"},
+        {"allprogs", sharedApps, Use::IfWritable, "temp:"},
+        {"allappdata", sharedData, Use::IfWritable, "userappdata:"},
     };
     for (const Folder& f : folders) {
-        bool ok = f.mustBeWritable ? isWritableDirectory(f.path) : isDirectory(f.path);
+        const bool ok = f.use == Use::IfKnown      ? !f.path.empty()
+                        : f.use == Use::IfWritable ? isWritableDirectory(f.path)
+                                                   : isDirectory(f.path);
         if (ok) {
             setFolder(f.name, withSlash(f.path));
         } else {
-            setAssign(f.name, "temp:");
+            setAssign(f.name, f.fallback);
         }
     }
 }
@@ -497,7 +546,7 @@ bool file_exists(const std::string& path) {
 }
 
 bool file_write(const std::string& path, const void* data, size_t size) {
-    std::string real = file_manglePath(path);
+    const std::string real = resolveForWrite(file_manglePath(path));
     FILE* f = std::fopen(real.c_str(), "wb");
     if (!f) {
         return false;

@@ -70,7 +70,9 @@ uint8_t* file_readFullAndMalloc(const std::string& path, uint32_t* size);
 uint8_t* file_readFullAndMalloc(const std::string& path, size_t* size);
 // True when the file can be opened as file_readFullAndMalloc opens it.
 bool file_exists(const std::string& path);
-// Writes the buffer; true only when every byte was written and the file closed.
+// Writes the buffer to the file a read of the path finds (names in another
+// letter case included), or creates it in the folder a read would look in;
+// true only when every byte was written and the file closed.
 bool file_write(const std::string& path, const void* data, size_t size);
 // Writes the buffer to a temporary file beside the path (the path and ".tmp"),
 // flushes it to the disk and renames it over the path, so that a failure at

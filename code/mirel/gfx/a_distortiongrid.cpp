@@ -172,10 +172,14 @@ void aDistortionGrid::render(float x, float y, float scaleX, float scaleY) {
         a_log("aDistortionGrid. Vertex buffer lock failed on render (%s)", a_deviceErrorText(rc));
         return;
     }
+    // The device samples triangles at whole pixel positions and a sprite at
+    // pixel centres: half a pixel up and left puts each texel centre on its
+    // pixel, so a grid at rest draws exactly what a sprite draws.
+    const float ox = x - 0.5f, oy = y - 0.5f;
     aVertex* out = static_cast<aVertex*>(data);
     auto put = [&](const Vertex& v) {
-        out->x = v.x * scaleX + x;
-        out->y = v.y * scaleY + y;
+        out->x = v.x * scaleX + ox;
+        out->y = v.y * scaleY + oy;
         out->z = 0.0f;
         out->rhw = 1.0f;
         out->diffuse = v.colour;

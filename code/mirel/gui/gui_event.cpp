@@ -2,6 +2,7 @@
 
 #include "mirel/util/a_log.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace GUI {
@@ -57,9 +58,14 @@ Event::Event(std::string name) : m_name(std::move(name)), m_alive(std::make_shar
 
 Event::~Event() {
     *m_alive = false;
-    for (auto& entry : m_subscribers) {
-        entry.second->event = nullptr;
+    for (auto& record : m_subscribers) {
+        record->event = nullptr;
     }
+}
+
+Event::Records::const_iterator Event::Find(const SubscriberInterface* subscriber) const {
+    return std::find_if(m_subscribers.begin(), m_subscribers.end(),
+                        [subscriber](const auto& record) { return record->subscriber == subscriber; });
 }
 
 Connection Event::Store(SubscriberInterface* subscriber, std::shared_ptr<SubscriberInterface> owned) {
@@ -67,16 +73,18 @@ Connection Event::Store(SubscriberInterface* subscriber, std::shared_ptr<Subscri
     record->event = this;
     record->subscriber = subscriber;
     record->owned = std::move(owned);
-    auto it = m_subscribers.find(subscriber);
-    if (it != m_subscribers.end()) {
-        // The same object again: one entry, holding the new connection and any ownership.
+    auto found = Find(subscriber);
+    if (found != m_subscribers.end()) {
+        // The same object again: one entry in its old place, holding the new
+        // connection and any ownership.
+        auto& entry = m_subscribers[size_t(found - m_subscribers.begin())];
         if (!record->owned) {
-            record->owned = std::move(it->second->owned);
+            record->owned = std::move(entry->owned);
         }
-        it->second->event = nullptr;
-        it->second = record;
+        entry->event = nullptr;
+        entry = record;
     } else {
-        m_subscribers.emplace(subscriber, record);
+        m_subscribers.push_back(record);
     }
     return Connection(record);
 }
@@ -99,22 +107,18 @@ Connection Event::Subscribe(std::unique_ptr<SubscriberInterface> subscriber) {
 }
 
 void Event::Unsubscribe(SubscriberInterface* subscriber) {
-    auto it = m_subscribers.find(subscriber);
-    if (it == m_subscribers.end()) {
+    auto found = Find(subscriber);
+    if (found == m_subscribers.end()) {
         return;
     }
-    it->second->event = nullptr;
-    m_subscribers.erase(it);
+    (*found)->event = nullptr;
+    m_subscribers.erase(found);
 }
 
 void Event::Fire(EventArgs& args) {
     // A snapshot keeps the walk valid while handlers change the subscriptions;
     // the records keep owned subscribers alive until their call returns.
-    std::vector<std::shared_ptr<EventConnection>> calls;
-    calls.reserve(m_subscribers.size());
-    for (auto& entry : m_subscribers) {
-        calls.push_back(entry.second);
-    }
+    const Records calls = m_subscribers;
     std::shared_ptr<bool> alive = m_alive;
     for (auto& record : calls) {
         if (!*alive) {

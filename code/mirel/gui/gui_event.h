@@ -9,7 +9,7 @@
 // a ScopedConnection, which disconnects in its destructor, so no event calls
 // into a destroyed object.
 //
-// Firing calls the subscribers in ascending order of their address. A handler
+// Firing calls the subscribers in the order they subscribed. A handler
 // may subscribe, unsubscribe or destroy the event while it fires: subscribers
 // added then are first called on the next fire, removed ones are not called
 // again, and a destroyed event stops calling.
@@ -20,6 +20,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace GUI {
 
@@ -145,20 +146,27 @@ public:
 
     const std::string& GetName() const { return m_name; }
 
-    // A subscriber already subscribed is stored once; its entry holds the new connection.
+    // A subscriber already subscribed is stored once, in its first place; its
+    // entry holds the new connection.
     Connection Subscribe(SubscriberInterface* subscriber);
     Connection Subscribe(std::unique_ptr<SubscriberInterface> subscriber);
     void Unsubscribe(SubscriberInterface* subscriber);
-    bool IsSubscribed(SubscriberInterface* subscriber) const { return m_subscribers.count(subscriber) != 0; }
+    bool IsSubscribed(SubscriberInterface* subscriber) const {
+        return Find(subscriber) != m_subscribers.end();
+    }
 
     // Calls every subscriber and ORs its result into args.handled.
     void Fire(EventArgs& args);
 
 private:
+    using Records = std::vector<std::shared_ptr<EventConnection>>;
+
     Connection Store(SubscriberInterface* subscriber, std::shared_ptr<SubscriberInterface> owned);
+    Records::const_iterator Find(const SubscriberInterface* subscriber) const;
 
     std::string m_name;
-    std::map<SubscriberInterface*, std::shared_ptr<EventConnection>> m_subscribers;
+    Records m_subscribers; // in subscription order
+
     std::shared_ptr<bool> m_alive;
 };
 

@@ -109,6 +109,7 @@ private:
     bool IsPressed(uint32_t state) const { return state >= 2; }
     void MakeMouseArgs(MouseEventArgs& args, Widget* target) const;
     void MakeKeyArgs(KeybEventArgs& args, uint32_t key) const;
+    void UpdateHover();
     void UpdateButtons();
     void UpdateKeys();
     void UpdateAutoRepeat(float dt);
@@ -134,6 +135,9 @@ private:
 
     // Dispatch state.
     Widget* m_mouseWidget = nullptr;
+    // The deepest widget whose chain got MouseEnter and no MouseLeave: the
+    // mouse widget, or the surviving ancestor of a mouse widget that died.
+    Widget* m_hoverWidget = nullptr;
     Widget* m_focusWidget = nullptr;
     uint32_t m_pressedButton = NO_BUTTON;
     int32_t m_lastX = 0;

@@ -2,8 +2,8 @@
 //
 // Handlers may destroy widgets. The server therefore never keeps a widget
 // pointer across a handler call in a local: it re-reads its mouse and focus
-// members (which ForgetWidget clears) and, for the hover chains, checks each
-// widget's life token before calling it.
+// members (which ForgetWidget clears when their widget dies) and, for the
+// hover chains, checks each widget's life token before calling it.
 
 #include "mirel/gui/gui_keys.h"
 #include "mirel/gui/gui_mousecursor.h"
@@ -34,6 +34,7 @@ std::vector<Widget*> Chain(Widget* widget)
 void Server::ResetInputState()
 {
     m_mouseWidget = nullptr;
+    m_hoverWidget = nullptr;
     m_focusWidget = nullptr;
     m_pressedButton = NO_BUTTON;
     m_currentCursor = nullptr;
@@ -188,6 +189,16 @@ void Server::UpdateAutoRepeat(float dt)
     }
 }
 
+void Server::UpdateHover()
+{
+    if (m_pressedButton != NO_BUTTON || !m_root)
+        return; // a held button keeps its widget wherever the cursor goes
+    Widget* hit = m_root->FindWidgetAt(m_lastX, m_lastY, true, true);
+    if (hit && !hit->IsEnabled())
+        hit = nullptr;
+    SetMouseWidget(hit);
+}
+
 void Server::Update(float dt)
 {
     if (m_input) {
@@ -200,16 +211,16 @@ void Server::Update(float dt)
         m_modifiers = GetModifiers();
         m_wheel = float(double(m_input->getWheel()) / 120.0);
 
+        // The hover follows the cursor before the buttons, so a press in the
+        // frame the cursor arrives belongs to the widget now under it; after a
+        // release it moves on in the same frame.
+        UpdateHover();
+        const bool held = m_pressedButton != NO_BUTTON;
         UpdateButtons();
         UpdateKeys();
         UpdateAutoRepeat(dt);
-
-        if (m_pressedButton == NO_BUTTON && m_root) {
-            Widget* hit = m_root->FindWidgetAt(m_lastX, m_lastY, true, true);
-            if (hit && !hit->IsEnabled())
-                hit = nullptr;
-            SetMouseWidget(hit);
-        }
+        if (held)
+            UpdateHover();
 
         if (Enabled(m_mouseWidget)) {
             MouseEventArgs args;
@@ -233,9 +244,9 @@ void Server::Render()
 
 void Server::SetMouseWidget(Widget* widget)
 {
-    if (widget == m_mouseWidget)
+    if (widget == m_mouseWidget && widget == m_hoverWidget)
         return;
-    std::vector<Widget*> oldChain = Chain(m_mouseWidget);
+    std::vector<Widget*> oldChain = Chain(m_hoverWidget);
     std::vector<Widget*> newChain = Chain(widget);
     size_t common = 0;
     while (common < oldChain.size() && common < newChain.size() && oldChain[common] == newChain[common])
@@ -263,6 +274,11 @@ void Server::SetMouseWidget(Widget* widget)
         newChain[i]->OnMouseEnter(args);
     }
     m_mouseWidget = (widget && !newLife.back().expired()) ? widget : nullptr;
+    // The hover ends at the deepest widget of the new chain that lived through
+    // the enter events.
+    m_hoverWidget = nullptr;
+    for (size_t i = 0; i < newChain.size() && !newLife[i].expired(); ++i)
+        m_hoverWidget = newChain[i];
 }
 
 void Server::SetFocus(Widget* widget)
@@ -302,9 +318,23 @@ void Server::SetMouseCursor(const std::string& name)
 
 void Server::ForgetWidget(Widget* widget)
 {
-    (void)widget; // whichever widget dies, hover and focus start afresh
-    m_mouseWidget = nullptr;
-    m_focusWidget = nullptr;
+    // Called while the dying widget is still in the tree: what lies at or
+    // below it is forgotten without events, everything else keeps its state.
+    // The hover falls back to the widget's parent, which was entered and has
+    // not been left.
+    auto within = [widget](const Widget* w) {
+        for (; w; w = w->GetParent()) {
+            if (w == widget)
+                return true;
+        }
+        return false;
+    };
+    if (within(m_hoverWidget))
+        m_hoverWidget = widget->GetParent();
+    if (within(m_mouseWidget))
+        m_mouseWidget = nullptr;
+    if (within(m_focusWidget))
+        m_focusWidget = nullptr;
 }
 
 } // namespace GUI

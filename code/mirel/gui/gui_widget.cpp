@@ -199,16 +199,19 @@ Widget::Widget(const std::string& name)
 
 Widget::~Widget() {
     m_life.reset();
+    WidgetHost* host = GetWidgetHost();
+    // While the widget is still in the tree, so that the host can tell which
+    // of the widgets it holds lie below it.
+    if (host)
+        host->ForgetWidget(this);
     if (m_parent)
         m_parent->RemoveChild(this);
     RemoveAllChildren();
-    WidgetHost* host = GetWidgetHost();
     if (host) {
         if (m_moveSound)
             host->DeleteSound(m_moveSound);
         if (m_clickSound)
             host->DeleteSound(m_clickSound);
-        host->ForgetWidget(this);
     }
     // Without a host the sound manager keeps its clones until it is destroyed.
     m_moveSound = nullptr;

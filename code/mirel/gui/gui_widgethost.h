@@ -24,8 +24,9 @@ public:
     virtual void SetFocus(Widget* widget) = 0;
     // Makes the cursor of that name the current mouse cursor.
     virtual void SetMouseCursor(const std::string& name) = 0;
-    // Called by every widget's destructor: the host drops any pointer it holds
-    // to the widget (mouse widget, focus widget).
+    // Called by every widget's destructor while the widget is still in the
+    // tree: the host drops any pointer it holds to the widget or to a widget
+    // below it (mouse widget, focus widget), and only those.
     virtual void ForgetWidget(Widget* widget) = 0;
 
     // Registry look-ups by name; null (and one log line) when missing.

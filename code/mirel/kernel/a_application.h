@@ -89,8 +89,10 @@ public:
     virtual bool allowFullscreenToggle() { return true; }
     virtual bool allowScreenshot() { return true; }
 
-    // Called on a fatal signal after the crash report was written.
-    static void unhandledExceptionFilter(int signal, void* address, void* user);
+    // Called after a fatal signal, once the crash report was written, in the
+    // crash handler's helper process (a copy of this object as it was when
+    // init installed the handler); note is the crash message at the crash.
+    static void unhandledExceptionFilter(int signal, void* address, const char* note, void* user);
 
     // ---- aInputHost ----
     void setInputServer(aInputServer* server) override { m_inputServer = server; }
@@ -126,10 +128,13 @@ public:
     bool hasCursorSprite() const { return m_cursor != nullptr; }
     aAnim* getCursorSprite() const override { return m_cursor.get(); }
     int32_t getSystemCursorId() const { return m_systemCursorId; }
-    void setCrashMessage(const std::string& text) { m_crashMessage = text; }
+    void setCrashMessage(const std::string& text);
     const std::string& getCrashMessage() const { return m_crashMessage; }
     const std::string& getAppPath() const { return m_appPath; }
     const std::string& getLogFileName() const { return m_logFileName; }
+    // The game's folders in path-assign form, all in the user's data home:
+    // "userappdata:" + the game folder (the common folder is the same), its
+    // "saves/" and its "ScreenShots/".
     const std::string& getUserFolder() const { return m_userFolder; }
     const std::string& getSavedGamesFolder() const { return m_savedGamesFolder; }
     const std::string& getCommonFolder() const { return m_commonFolder; }

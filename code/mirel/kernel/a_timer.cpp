@@ -24,7 +24,12 @@ float aTimer::getTime() const {
 
 uint32_t aTimer::getTimeMs() const {
     if (m_mode == 0) {
-        return static_cast<uint32_t>(getTime() * 1000.0f);
+        // In whole numbers, wrapping like the millisecond counter: a float
+        // would lose precision and has no defined conversion once it leaves
+        // the range of 32 bits (a long run, or a clock behind the start).
+        const int64_t freq = a_clock().frequency() > 0 ? a_clock().frequency() : 1;
+        const int64_t ticks = a_clock().counter() - m_startCounter;
+        return static_cast<uint32_t>(ticks / freq * 1000 + ticks % freq * 1000 / freq);
     }
     return a_clock().milliseconds() - m_startMs;
 }

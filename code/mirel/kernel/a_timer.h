@@ -11,7 +11,7 @@ public:
     void reset();
     // Seconds since the last reset.
     float getTime() const;
-    // Milliseconds since the last reset.
+    // Milliseconds since the last reset; wraps after 2^32 in either mode.
     uint32_t getTimeMs() const;
     // Busy-waits until ms milliseconds have passed (no sleep).
     void wait(uint32_t ms) const;

@@ -85,10 +85,12 @@ void aOptionsFile::parse(const std::string& path, bool top) {
     }
     m_including.push_back(real);
 
+    // Blanks (spaces and tabs) are trimmed around keys and values.
+    static const char* const kBlanks = " \t";
     aStringList lines(path);
     for (lines.begin(); !lines.isEnd(); lines.next()) {
         const std::string& line = lines.current();
-        size_t start = line.find_first_not_of(' ');
+        size_t start = line.find_first_not_of(kBlanks);
         if (start == std::string::npos || line[start] == ';') {
             continue;
         }
@@ -109,15 +111,16 @@ void aOptionsFile::parse(const std::string& path, bool top) {
             a_log("aOptionsFile. Incorrect file: %s", path.c_str());
             continue;
         }
-        size_t keyEnd = rest.find_first_of(" =");
+        size_t keyEnd = rest.find_first_of(" \t=");
         std::string key = rest.substr(0, keyEnd);
         std::string value;
         if (keyEnd != std::string::npos) {
-            size_t valueStart = rest.find_first_not_of(" =", keyEnd);
+            size_t valueStart = rest.find_first_not_of(" \t=", keyEnd);
             if (valueStart != std::string::npos) {
                 size_t valueEnd = rest.find(';', valueStart);
                 value = rest.substr(valueStart, valueEnd == std::string::npos ? std::string::npos
                                                                               : valueEnd - valueStart);
+                value.erase(value.find_last_not_of(kBlanks) + 1);
             }
         }
         m_sections.back().keys.emplace_back(std::move(key), std::move(value));
@@ -134,6 +137,15 @@ bool aOptionsFile::setSection(const std::string& name) {
         }
     }
     return false;
+}
+
+bool aOptionsFile::selectSection(size_t index) {
+    if (index >= m_sections.size()) {
+        return false;
+    }
+    m_current = std::next(m_sections.begin(), std::ptrdiff_t(index));
+    m_key = m_current->keys.begin();
+    return true;
 }
 
 std::string aOptionsFile::getSectionName() const {

@@ -2,8 +2,10 @@
 // The engine's options files: [section] lines, "key = value" lines, ';'
 // comments and #include "file" lines. Sections and keys are kept in file order,
 // duplicates included; every look-up finds the first. Names, keys and values
-// compare exactly.
+// compare exactly. Blanks (spaces and tabs) are trimmed before a line, around
+// keys and values and before a ';' comment.
 
+#include <cstddef>
 #include <list>
 #include <string>
 #include <utility>
@@ -21,6 +23,10 @@ public:
     void load(const std::string& path);
 
     bool setSection(const std::string& name);
+    // Makes the section at that place in file order (from 0) current, so that
+    // sections sharing a name can each be read; false past the last one.
+    bool selectSection(size_t index);
+    size_t getSectionCount() const { return m_sections.size(); }
     std::string getSectionName() const;
     // Every section's name in file order, duplicates included.
     std::vector<std::string> getSectionNames() const;

@@ -9,6 +9,7 @@
 
 #include "game/game_app.h"
 #include "game/room.h"
+#include "game/title_screen.h"
 #include "game/scenes/spy_room.h"
 #include "game/tip_manager.h"
 #include "mirel/gui/gui_staticimage.h"
@@ -111,8 +112,9 @@ protected:
     void TearDown() override { harness.reset(); }
 
     // The fixture data (unless the test wrote its own), a started game with
-    // scripted hidden-object rooms, and its first frame (which loads).
-    void Begin(bool writeData = true) {
+    // scripted hidden-object rooms, its first frame (which loads) and the
+    // title's intro.
+    void Begin(bool writeData = true, bool waitForIntro = true) {
         if (writeData)
             data->WriteShell();
         harness = std::make_unique<GameHarness>(data->home, root + "user/");
@@ -125,10 +127,13 @@ protected:
         };
         ASSERT_TRUE(harness->Start());
         harness->Step();
+        // The title's intro holds the GUI back until it is over (or a click).
+        if (waitForIntro)
+            harness->RunFor(TitleScreen::kIntroEnd - TitleScreen::kIntroStart);
     }
     // Begin, then create the profile "Mara" in the first-run dialog.
-    void BeginWithProfile(const std::string& name = "Mara") {
-        Begin();
+    void BeginWithProfile(const std::string& name = "Mara", bool writeData = true) {
+        Begin(writeData);
         ASSERT_TRUE(harness->Visible("create_new_profile"));
         harness->TypeText(name);
         ASSERT_TRUE(harness->Click("btn_ok"));
@@ -166,10 +171,10 @@ protected:
                    ? std::string()
                    : static_cast<GUI::Widget*>(Game().GetMessageBoxes().front().box)->GetName();
     }
-    // A click anywhere closes the tip on show (the fixture's tips close at once).
+    // A click anywhere closes the tip on show (the fixture's tips close at
+    // once); the next one may follow at once: every tip is closed.
     void CloseTip() {
-        TipManager* tips = Game().GetTipManager();
-        if (tips && tips->IsTipShown())
+        for (int i = 0; i < 8 && IsTipShown(); ++i)
             harness->ClickAt(1000, 10);
     }
     // From the map: every box and tip closed, then the room's button clicked.

@@ -112,7 +112,7 @@ void FixtureTree::WriteFont() {
 }
 
 void FixtureTree::WriteImages() {
-    Picture("images/preload/load_image.png", flat(400, 300, kLoadColour));
+    Picture("images/preload/load_image.png", flat(1024, 768, kLoadColour));
     // The bar: the filled half above the frame half.
     content::Picture bar(100, 20, kBarColour);
     for (uint32_t y = 10; y < 20; ++y)

@@ -151,6 +151,20 @@ void GameHarness::ClickAt(int32_t x, int32_t y, int button) {
     Step();
 }
 
+void GameHarness::Drag(int32_t fromX, int32_t fromY, int32_t toX, int32_t toY, int button) {
+    MoveTo(fromX, fromY);
+    Step();
+    Press(button);
+    Step();
+    constexpr int kMoves = 8;
+    for (int i = 1; i <= kMoves; ++i) {
+        MoveTo(fromX + (toX - fromX) * i / kMoves, fromY + (toY - fromY) * i / kMoves);
+        Step();
+    }
+    Release(button);
+    Step();
+}
+
 bool GameHarness::Click(const std::string& name) {
     GUI::Widget* widget = Find(name);
     if (!widget || !widget->IsVisible())
@@ -240,7 +254,7 @@ std::string GameHarness::UserDir() const {
 }
 
 std::string GameHarness::SavesDir() const {
-    return m_userRoot + "home/Saved Games/" + kCompany + "/" + kProduct + "/";
+    return UserDir() + "saves/";
 }
 
 } // namespace gametest

@@ -94,6 +94,8 @@ public:
     // Clicks the centre of the visible widget of that name (searched from the
     // GUI root); false (and no click) when it is missing or hidden.
     bool Click(const std::string& widget);
+    // Press at one point, move to the other in small steps, release.
+    void Drag(int32_t fromX, int32_t fromY, int32_t toX, int32_t toY, int button = 0);
     void KeyDown(uint8_t scanCode);
     void KeyUp(uint8_t scanCode);
     // Down, a frame, up, a frame.

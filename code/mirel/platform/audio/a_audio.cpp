@@ -2,6 +2,7 @@
 
 #include "mirel/platform/audio/a_audiomixer.h"
 #include "mirel/platform/audio/a_audiooutput.h"
+#include "mirel/platform/audio/a_resample.h"
 #include "mirel/util/a_log.h"
 
 #include <sndfile.h>
@@ -117,25 +118,25 @@ struct FSOUND_STREAM {
     std::vector<float> decoded; // file channels, scratch for one read
     std::vector<float> buf;     // `channels` per frame
     int bufFrames = 0;
-    double bufPos = 0.0;
+    aMixPosition bufPos;
     bool ended = false;
     int channelIndex = -1;
 
     void rewind() {
         sf_seek(sf, 0, SEEK_SET);
         bufFrames = 0;
-        bufPos = 0.0;
+        bufPos = aMixPosition();
         ended = false;
     }
 
     // Keeps the frames still needed for interpolation and decodes after them.
     void refill() {
-        int first = std::min(bufFrames, static_cast<int>(bufPos));
+        int first = static_cast<int>(std::min<int64_t>(bufFrames, bufPos.frame));
         int keep = bufFrames - first;
         if (keep > 0 && first > 0) {
             std::memmove(buf.data(), buf.data() + first * channels, sizeof(float) * keep * channels);
         }
-        bufPos -= first;
+        bufPos.frame -= first;
         bufFrames = keep;
         bool emptyPass = false;
         while (bufFrames < kStreamBufferFrames && !ended) {
@@ -163,8 +164,8 @@ struct Channel {
     FSOUND_SAMPLE* sample = nullptr;
     std::shared_ptr<const SampleData> data;
     FSOUND_STREAM* stream = nullptr;
-    double pos = 0.0;
-    double step = 1.0;
+    aMixPosition pos;
+    uint64_t step = uint64_t(1) << 32;
     bool loop = false;
     int volume = 255;
     int pan = 128;
@@ -294,8 +295,8 @@ public:
             stop(ch);
             return;
         }
-        if (ch.step == 1.0 && ch.pos == std::floor(ch.pos)) {
-            int64_t idx = static_cast<int64_t>(ch.pos);
+        if (ch.step == (uint64_t(1) << 32) && ch.pos.frac == 0) {
+            int64_t idx = ch.pos.frame;
             int i = 0;
             while (i < n) {
                 if (idx >= d.count) {
@@ -323,48 +324,64 @@ public:
                 idx += run;
                 i += run;
             }
-            ch.pos = static_cast<double>(idx);
+            ch.pos.frame = idx;
             return;
         }
-        int c = d.channels;
-        for (int i = 0; i < n; ++i) {
-            if (ch.pos >= static_cast<double>(d.count)) {
+        const int c = d.channels;
+        int i = 0;
+        while (i < n) {
+            if (ch.pos.frame >= d.count) {
                 if (!ch.loop) {
                     stop(ch);
                     return;
                 }
-                ch.pos = std::fmod(ch.pos, static_cast<double>(d.count));
+                ch.pos.frame %= d.count;
             }
-            int64_t i0 = static_cast<int64_t>(ch.pos);
-            int64_t i1 = i0 + 1 < d.count ? i0 + 1 : (ch.loop ? 0 : i0);
-            float t = static_cast<float>(ch.pos - static_cast<double>(i0));
+            // Every frame up to the last but one has its next frame at hand.
+            const int run = a_mixRun(ch.pos, ch.step, d.count - 1, n - i);
+            if (run > 0) {
+                a_mixResampled(acc + 2 * i, f, c, ch.pos, ch.step, run, gl, gr);
+                i += run;
+                continue;
+            }
+            // The last frame leads to the first when looping.
+            const int64_t i0 = ch.pos.frame, i1 = ch.loop ? 0 : i0;
+            const float t = a_mixWeight(ch.pos.frac);
             float l = f[i0 * c] + (f[i1 * c] - f[i0 * c]) * t;
             float r = c == 1 ? l : f[i0 * c + 1] + (f[i1 * c + 1] - f[i0 * c + 1]) * t;
             acc[2 * i] += l * gl;
             acc[2 * i + 1] += r * gr;
-            ch.pos += ch.step;
+            a_mixAdvance(ch.pos, ch.step, 1);
+            ++i;
         }
     }
 
     void mixStream(Channel& ch, FSOUND_STREAM& s, float* acc, int n, float gl, float gr) {
-        int c = s.channels;
-        for (int i = 0; i < n; ++i) {
-            if (static_cast<int>(s.bufPos) + 1 >= s.bufFrames && !s.ended) {
+        const int c = s.channels;
+        int i = 0;
+        while (i < n) {
+            if (s.bufPos.frame + 1 >= s.bufFrames && !s.ended) {
                 s.refill();
             }
-            int i0 = static_cast<int>(s.bufPos);
+            const int64_t i0 = s.bufPos.frame;
             if (i0 >= s.bufFrames) {
                 stop(ch);
                 return;
             }
-            int i1 = i0 + 1 < s.bufFrames ? i0 + 1 : i0;
             const float* b = s.buf.data();
-            float t = static_cast<float>(s.bufPos - i0);
-            float l = b[i0 * c] + (b[i1 * c] - b[i0 * c]) * t;
-            float r = c == 1 ? l : b[i0 * c + 1] + (b[i1 * c + 1] - b[i0 * c + 1]) * t;
+            const int run = a_mixRun(s.bufPos, ch.step, s.bufFrames - 1, n - i);
+            if (run > 0) {
+                a_mixResampled(acc + 2 * i, b, c, s.bufPos, ch.step, run, gl, gr);
+                i += run;
+                continue;
+            }
+            // The last decoded frame of an ended stream: it has no next one.
+            float l = b[i0 * c];
+            float r = c == 1 ? l : b[i0 * c + 1];
             acc[2 * i] += l * gl;
             acc[2 * i + 1] += r * gr;
-            s.bufPos += ch.step;
+            a_mixAdvance(s.bufPos, ch.step, 1);
+            ++i;
         }
     }
 };
@@ -528,7 +545,7 @@ int FSOUND_PlaySoundEx(int channel, FSOUND_SAMPLE* sample, FSOUND_DSPUNIT*, bool
     Channel& ch = g_mixer->m_channels[static_cast<size_t>(index)];
     ch.sample = sample;
     ch.data = sample->data;
-    ch.step = static_cast<double>(sample->data->rate) / g_mixer->m_rate;
+    ch.step = a_mixStep(sample->data->rate, g_mixer->m_rate);
     ch.paused = startPaused;
     return g_mixer->handleOf(index);
 }
@@ -690,7 +707,7 @@ int FSOUND_Stream_PlayEx(int channel, FSOUND_STREAM* stream, FSOUND_DSPUNIT*, bo
     stream->rewind();
     Channel& ch = g_mixer->m_channels[static_cast<size_t>(index)];
     ch.stream = stream;
-    ch.step = static_cast<double>(stream->info.samplerate) / g_mixer->m_rate;
+    ch.step = a_mixStep(stream->info.samplerate, g_mixer->m_rate);
     ch.paused = startPaused;
     stream->channelIndex = index;
     return g_mixer->handleOf(index);

@@ -25,8 +25,9 @@ void a_setAudioOutputFactory(aAudioOutputFactory factory);
 aAudioOutputFactory a_getAudioOutputFactory();
 
 // Pulls audio in real time on a thread of its own and throws it away, so that
-// sounds end and games go on when there is no sound device. Time and sleeps
-// come from the engine clock.
+// sounds end and games go on when there is no sound device. It paces itself
+// by the system clock and never reads or moves the engine clock, which
+// belongs to the game's thread.
 class aNullAudioOutput : public aAudioOutput {
 public:
     aNullAudioOutput();

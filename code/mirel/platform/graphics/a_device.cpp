@@ -1,11 +1,13 @@
 #include "mirel/platform/graphics/a_device.h"
 
 #include "mirel/platform/graphics/a_raster.h"
+#include "mirel/platform/graphics/a_axissampler.h"
 #include "mirel/platform/graphics/a_sampler.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <optional>
 
 namespace {
 constexpr uint32_t kMaxSize = 8192;
@@ -18,8 +20,8 @@ void releaseRef(aDeviceResource* r) {
 }
 
 int64_t floorDiv(int64_t a, int64_t b) { // b > 0
-    int64_t q = a / b;
-    return (a % b != 0 && a < 0) ? q - 1 : q;
+    const int64_t q = a / b;
+    return q - int64_t((a % b != 0) & (a < 0));
 }
 
 uint32_t clampByte(double v) {
@@ -182,7 +184,8 @@ void aDevice::setCreateFault(int32_t code) {
 }
 
 aDevice::aDevice(const aPresentParams& params, aPresentSink* sink)
-    : m_faults(std::make_shared<aDeviceFaults>()), m_params(params), m_sink(sink) {
+    : m_faults(std::make_shared<aDeviceFaults>()), m_params(params), m_sink(sink),
+      m_axis(std::make_unique<aAxisSampler>()) {
     resize(params.backBufferWidth, params.backBufferHeight);
     resetStates();
 }
@@ -582,8 +585,9 @@ void drawLine(const DrawContext& dc, const aVertex& a, const aVertex& b) {
 }
 
 // Triangles: vertices snapped to 1/256 pixel; pixel (i, j) is covered when the
-// point (i, j) is inside or on a top or left edge. No culling.
-void drawTriangle(const DrawContext& dc, const aVertex* v0, const aVertex* v1, const aVertex* v2) {
+// point (i, j) is inside or on a top or left edge. No culling. The plain form,
+// the reference for drawTriangle.
+void drawTriangleReference(const DrawContext& dc, const aVertex* v0, const aVertex* v1, const aVertex* v2) {
     if (!validPosition(*v0) || !validPosition(*v1) || !validPosition(*v2)) {
         return;
     }
@@ -687,7 +691,7 @@ void drawTriangle(const DrawContext& dc, const aVertex* v0, const aVertex* v1, c
                 vA += v[k]->v * ea[k] * inv;
                 vB += v[k]->v * eb[k] * inv;
             }
-            sampler->sampleRow(out, n, (uA * lo + uB) * tw, (vA * lo + vB) * th, uA * tw, vA * th);
+            sampler->sampleRowReference(out, n, (uA * lo + uB) * tw, (vA * lo + vB) * th, uA * tw, vA * th);
             if (flat) {
                 constColour = v[0]->diffuse;
             }
@@ -708,7 +712,207 @@ void drawTriangle(const DrawContext& dc, const aVertex* v0, const aVertex* v1, c
                 out[i] = tex ? a_modulate(out[i], d) : d;
             }
         }
-        a_blendSpan(dc.target + size_t(j) * dc.pitch + lo, out, n, constColour, dc.op);
+        a_blendSpanReference(dc.target + size_t(j) * dc.pitch + lo, out, n, constColour, dc.op);
+    }
+}
+
+
+// round(v) half away from zero, as llround, for |v| well inside 2^52.
+inline int64_t roundHalfAway(double v) {
+    const int64_t t = int64_t(v); // toward zero; v - t is exact
+    const double f = v - double(t);
+    return t + int64_t(f >= 0.5) - int64_t(f <= -0.5); // no branch: the sign of f is anyone's guess
+}
+
+// floor(N / d) for d > 0 while N moves by the same step every row, with no
+// division after the first.
+struct FloorStepper {
+    int64_t q, r, d, dq, dr;
+    void start(int64_t n, int64_t divisor, int64_t step) {
+        d = divisor;
+        divide(n, q, r);
+        divide(step, dq, dr);
+    }
+    // floor(n / d) and the remainder: through a double division, one step
+    // from the exact result, where that is exact enough (always but for
+    // vertices far outside any screen).
+    void divide(int64_t n, int64_t& quotient, int64_t& remainder) const {
+        constexpr int64_t kExact = int64_t(1) << 50;
+        if (n > -kExact && n < kExact && d < kExact) {
+            int64_t x = int64_t(std::floor(double(n) / double(d)));
+            int64_t m = n - x * d;
+            const int64_t below = -int64_t(m < 0), above = -int64_t(m >= d);
+            x += above - below;
+            m += (d & below) - (d & above);
+            quotient = x;
+            remainder = m;
+            return;
+        }
+        quotient = floorDiv(n, d);
+        remainder = n - quotient * d;
+    }
+    void next() {
+        // Without a branch: whether the remainder wraps is anyone's guess.
+        r += dr;
+        const int64_t over = -int64_t(r >= d);
+        q += dq - over;
+        r -= d & over;
+    }
+};
+
+// The same triangles as drawTriangleReference, pixel for pixel: the row ends
+// are stepped in integers rather than divided anew on every row, and nothing
+// is allocated per triangle.
+void drawTriangle(const DrawContext& dc, const aVertex* v0, const aVertex* v1, const aVertex* v2) {
+    if (!validPosition(*v0) || !validPosition(*v1) || !validPosition(*v2)) {
+        return;
+    }
+    const aVertex* v[3] = {v0, v1, v2};
+    int64_t X[3], Y[3];
+    for (int k = 0; k < 3; ++k) {
+        X[k] = roundHalfAway(double(v[k]->x) * 256.0);
+        Y[k] = roundHalfAway(double(v[k]->y) * 256.0);
+    }
+    int64_t area = (X[1] - X[0]) * (Y[2] - Y[0]) - (Y[1] - Y[0]) * (X[2] - X[0]);
+    if (area == 0) {
+        return;
+    }
+    if (area < 0) {
+        std::swap(v[1], v[2]);
+        std::swap(X[1], X[2]);
+        std::swap(Y[1], Y[2]);
+        area = -area;
+    }
+    const int64_t minY = std::min({Y[0], Y[1], Y[2]}), maxY = std::max({Y[0], Y[1], Y[2]});
+    const int64_t minX = std::min({X[0], X[1], X[2]}), maxX = std::max({X[0], X[1], X[2]});
+    // floor(v / 256) is an arithmetic shift.
+    const int64_t jy0 = std::max<int64_t>(dc.clip.y0, (minY + 255) >> 8);
+    const int64_t jy1 = std::min<int64_t>(dc.clip.y1 - 1, maxY >> 8);
+    const int64_t ix0 = std::max<int64_t>(dc.clip.x0, (minX + 255) >> 8);
+    const int64_t ix1 = std::min<int64_t>(dc.clip.x1 - 1, maxX >> 8);
+    if (jy0 > jy1 || ix0 > ix1) {
+        return;
+    }
+    // Edge k lies opposite vertex k: from vertex k+1 to vertex k+2. On row j
+    // pixel i is inside edge k when ea * i + eb >= thr, so the row runs from
+    // the largest ceil((thr - eb) / ea) of the edges with ea > 0 to the
+    // smallest floor((thr - eb) / ea) of those with ea < 0: both are
+    // floor((eb - thr) / |ea|) (negated for the first kind), and eb - thr
+    // grows by 256 * edx from one row to the next.
+    int64_t edx[3], edy[3], thr[3], ea[3], eb[3];
+    FloorStepper bound[3];
+    for (int k = 0; k < 3; ++k) {
+        const int a = (k + 1) % 3, b = (k + 2) % 3;
+        edx[k] = X[b] - X[a];
+        edy[k] = Y[b] - Y[a];
+        const bool topLeft = (edy[k] == 0 && edx[k] > 0) || edy[k] < 0;
+        thr[k] = topLeft ? 0 : 1;
+        ea[k] = -256 * edy[k];
+        eb[k] = edx[k] * (jy0 * 256 - Y[a]) + edy[k] * X[a];
+        if (ea[k] != 0) {
+            bound[k].start(eb[k] - thr[k], ea[k] > 0 ? ea[k] : -ea[k], 256 * edx[k]);
+        }
+    }
+
+    const double inv = 1.0 / double(area);
+    const bool flat = v[0]->diffuse == v[1]->diffuse && v[1]->diffuse == v[2]->diffuse;
+    double col[3][4];
+    for (int k = 0; k < 3 && !flat; ++k) {
+        channels(v[k]->diffuse, col[k]);
+    }
+    const aTexture* tex = dc.texture;
+    const double tw = tex ? tex->width() : 0.0, th = tex ? tex->height() : 0.0;
+    // Texel position per pixel step: the filter follows how much the texture is
+    // shrunk.
+    bool linear = false;
+    double uA = 0, vA = 0;
+    if (tex) {
+        double dudi = 0, dvdi = 0, dudj = 0, dvdj = 0;
+        for (int k = 0; k < 3; ++k) {
+            dudi += v[k]->u * (-256.0 * edy[k]) * inv;
+            dvdi += v[k]->v * (-256.0 * edy[k]) * inv;
+            dudj += v[k]->u * (256.0 * edx[k]) * inv;
+            dvdj += v[k]->v * (256.0 * edx[k]) * inv;
+        }
+        const double det = std::fabs(dudi * dvdj - dudj * dvdi) * tw * th;
+        linear = (det > 1.0 + 1e-9 ? dc.minFilter : dc.magFilter) == A_TEXF_LINEAR;
+        for (int k = 0; k < 3; ++k) {
+            uA += v[k]->u * ea[k] * inv;
+            vA += v[k]->v * ea[k] * inv;
+        }
+    }
+    std::vector<uint32_t>& scratch = *dc.scratch;
+    if (scratch.size() < size_t(ix1 - ix0 + 1)) {
+        scratch.resize(size_t(ix1 - ix0 + 1));
+    }
+    std::optional<aSampler> sampler;
+    int64_t dfx = 0, dfy = 0;
+    if (tex) {
+        sampler.emplace(*tex, aDeviceRect{0, 0, int32_t(tex->width()), int32_t(tex->height())}, linear);
+        dfx = aSampler::fixedStep(uA * tw);
+        dfy = aSampler::fixedStep(vA * th);
+    }
+
+    auto stepRow = [&] {
+        for (int k = 0; k < 3; ++k) {
+            eb[k] += 256 * edx[k];
+            if (ea[k] != 0) {
+                bound[k].next();
+            }
+        }
+    };
+    for (int64_t j = jy0; j <= jy1; ++j) {
+        int64_t lo = ix0, hi = ix1;
+        for (int k = 0; k < 3; ++k) {
+            if (ea[k] > 0) {
+                lo = std::max(lo, -bound[k].q);
+            } else if (ea[k] < 0) {
+                hi = std::min(hi, bound[k].q);
+            } else if (eb[k] < thr[k]) {
+                lo = hi + 1;
+            }
+        }
+        if (lo <= hi) {
+            const int n = int(hi - lo + 1);
+            uint32_t* out = scratch.data();
+            uint32_t constColour = 0xFFFFFFFFu;
+            if (tex) {
+                // u, v are affine in i along the row.
+                double uB = 0, vB = 0;
+                for (int k = 0; k < 3; ++k) {
+                    uB += v[k]->u * eb[k] * inv;
+                    vB += v[k]->v * eb[k] * inv;
+                }
+                const double tx0 = (uA * lo + uB) * tw, ty0 = (vA * lo + vB) * th;
+                uint32_t* target = dc.target + size_t(j) * dc.pitch + lo;
+                if (flat && sampler->sampleBlendRow(target, n, tx0, ty0, dfx, dfy, v[0]->diffuse, dc.op)) {
+                    stepRow();
+                    continue;
+                }
+                sampler->sampleRowStepped(out, n, tx0, ty0, dfx, dfy);
+                if (flat) {
+                    constColour = v[0]->diffuse;
+                }
+            } else if (flat) {
+                std::fill(out, out + n, v[0]->diffuse);
+            }
+            if (!flat) {
+                for (int i = 0; i < n; ++i) {
+                    const int64_t x = lo + i;
+                    double c[4] = {0, 0, 0, 0};
+                    for (int k = 0; k < 3; ++k) {
+                        const double l = double(ea[k] * x + eb[k]) * inv;
+                        for (int ch = 0; ch < 4; ++ch) {
+                            c[ch] += l * col[k][ch];
+                        }
+                    }
+                    const uint32_t d = packChannels(c);
+                    out[i] = tex ? a_modulate(out[i], d) : d;
+                }
+            }
+            a_blendSpan(dc.target + size_t(j) * dc.pitch + lo, out, n, constColour, dc.op);
+        }
+        stepRow();
     }
 }
 
@@ -724,6 +928,7 @@ int32_t aDevice::drawVertices(int type, uint32_t count, const aVertex* const* ve
                    m_magFilter,
                    m_minFilter,
                    &m_scratch};
+    auto triangle = m_reference ? drawTriangleReference : drawTriangle;
     switch (type) {
     case A_PT_POINTLIST:
         for (uint32_t i = 0; i < count; ++i) {
@@ -742,17 +947,17 @@ int32_t aDevice::drawVertices(int type, uint32_t count, const aVertex* const* ve
         break;
     case A_PT_TRIANGLELIST:
         for (uint32_t i = 0; i + 2 < count; i += 3) {
-            drawTriangle(dc, verts[i], verts[i + 1], verts[i + 2]);
+            triangle(dc, verts[i], verts[i + 1], verts[i + 2]);
         }
         break;
     case A_PT_TRIANGLESTRIP:
         for (uint32_t i = 0; i + 2 < count; ++i) {
-            drawTriangle(dc, verts[i], verts[i + 1], verts[i + 2]);
+            triangle(dc, verts[i], verts[i + 1], verts[i + 2]);
         }
         break;
     case A_PT_TRIANGLEFAN:
         for (uint32_t i = 1; i + 1 < count; ++i) {
-            drawTriangle(dc, verts[0], verts[i], verts[i + 1]);
+            triangle(dc, verts[0], verts[i], verts[i + 1]);
         }
         break;
     default: return A_ERR_INVALIDCALL;
@@ -843,17 +1048,25 @@ void aDevice::drawTexturedQuad(aTexture* texture, const aDeviceRect& src, const 
         if (m_scratch.size() < size_t(n)) {
             m_scratch.resize(size_t(n));
         }
+        // An opaque format drawn untinted through the normal blend or none: a copy.
+        const bool copy = !m_reference && fmt == A_FMT_X8R8G8B8 && colour == 0xFFFFFFFFu &&
+                          (op.kind == aBlendOp::Opaque || op.kind == aBlendOp::Normal);
         for (int64_t y = y0; y < y1; ++y) {
             const size_t ty = size_t(y - int64_t(oy) + src.top), tx = size_t(x0 - int64_t(ox) + src.left);
             const uint8_t* row = texture->data() + ty * texture->pitch() + tx * bpp;
+            uint32_t* target = m_back.data() + size_t(y) * m_width + x0;
+            if (copy) {
+                a_convertRow(target, row, fmt, n);
+                continue;
+            }
             const uint32_t* s;
             if (fmt == A_FMT_A8R8G8B8) {
                 s = reinterpret_cast<const uint32_t*>(row);
             } else {
-                a_convertRow(m_scratch.data(), row, fmt, n);
+                (m_reference ? a_convertRowReference : a_convertRow)(m_scratch.data(), row, fmt, n);
                 s = m_scratch.data();
             }
-            a_blendSpan(m_back.data() + size_t(y) * m_width + x0, s, n, colour, op);
+            (m_reference ? a_blendSpanReference : a_blendSpan)(target, s, n, colour, op);
         }
         return;
     }
@@ -884,6 +1097,10 @@ void aDevice::drawTexturedQuad(aTexture* texture, const aDeviceRect& src, const 
     if (m_scratch.size() < size_t(bx1 - bx0 + 1)) {
         m_scratch.resize(size_t(bx1 - bx0 + 1));
     }
+    // Neither turned nor sheared: every row samples the same columns.
+    const bool axis = !m_reference && m[1] == 0.0f && m[2] == 0.0f;
+    const int64_t dfx = aSampler::fixedStep(i00), dfy = aSampler::fixedStep(i10);
+    int64_t axisL = 0, axisR = -1;
     // Source position of pixel i on a row: p = (i00, i10) * i + base.
     for (int64_t j = by0; j <= by1; ++j) {
         const double qy = double(j) + 0.5 - oy;
@@ -922,8 +1139,26 @@ void aDevice::drawTexturedQuad(aTexture* texture, const aDeviceRect& src, const 
             continue;
         }
         const int n = int(r - l + 1);
-        sampler.sampleRow(m_scratch.data(), n, src.left + i00 * double(l) + bx, src.top + i10 * double(l) + by, i00,
-                          i10);
-        a_blendSpan(m_back.data() + size_t(j) * m_width + l, m_scratch.data(), n, colour, op);
+        uint32_t* target = m_back.data() + size_t(j) * m_width + l;
+        const double tx0 = src.left + i00 * double(l) + bx, ty0 = src.top + i10 * double(l) + by;
+        if (m_reference) {
+            sampler.sampleRowReference(m_scratch.data(), n, tx0, ty0, i00, i10);
+            a_blendSpanReference(target, m_scratch.data(), n, colour, op);
+            continue;
+        }
+        if (axis) {
+            if (l != axisL || r != axisR) {
+                m_axis->prepare(sampler, n, tx0, i00);
+                axisL = l;
+                axisR = r;
+            }
+            m_axis->blendRow(ty0, target, colour, op);
+            continue;
+        }
+        if (sampler.sampleBlendRow(target, n, tx0, ty0, dfx, dfy, colour, op)) {
+            continue;
+        }
+        sampler.sampleRowStepped(m_scratch.data(), n, tx0, ty0, dfx, dfy);
+        a_blendSpan(target, m_scratch.data(), n, colour, op);
     }
 }

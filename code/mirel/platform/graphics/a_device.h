@@ -337,6 +337,7 @@ private:
 };
 
 class aDeviceSprite;
+class aAxisSampler;
 
 // ---- the device -----------------------------------------------------------
 class aDevice {
@@ -436,6 +437,10 @@ public:
     void setFault(aDeviceCall call, int32_t code) { m_faults->codes[int(call)] = code; }
     int32_t fault(aDeviceCall call) const { return m_faults->get(call); }
 
+    // Draws through the plain one-pixel-at-a-time paths, the reference that
+    // the fast paths must match pixel for pixel (tests). Off by default.
+    void setReferenceRaster(bool on) { m_reference = on; }
+
     // Counters for tests and statistics.
     uint32_t presentCount() const { return m_presents; }
     uint32_t drawCallCount() const { return m_drawCalls; } // successful draw calls
@@ -474,4 +479,6 @@ private:
     uint32_t m_presents = 0;
     uint32_t m_drawCalls = 0;
     std::vector<uint32_t> m_scratch; // one converted source row
+    std::unique_ptr<aAxisSampler> m_axis;
+    bool m_reference = false;
 };

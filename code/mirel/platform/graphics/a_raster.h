@@ -29,6 +29,13 @@ inline uint32_t a_modulate(uint32_t a, uint32_t b) {
            (a_mul255((a >> 8) & 255, (b >> 8) & 255) << 8) | a_mul255(a & 255, b & 255);
 }
 
+// The vector instruction sets the kernels may use: 0 none (the plain loops),
+// 1 SSE2, 2 AVX2, 3 AVX-512 (F and BW). a_rasterSimdLevel gives the level in use, at first the best
+// the processor has; a_setRasterSimdLevel lowers it (tests run every level)
+// and never raises it above what the processor has.
+int a_rasterSimdLevel();
+void a_setRasterSimdLevel(int level);
+
 // Blends n source pixels (ARGB, each first modulated by colour) onto n
 // destination pixels; the destination's alpha byte is written as 0xFF.
 void a_blendSpan(uint32_t* dst, const uint32_t* src, int n, uint32_t colour, const aBlendOp& op);
@@ -39,6 +46,8 @@ void a_blendSpanReference(uint32_t* dst, const uint32_t* src, int n, uint32_t co
 // Converts n pixels of a stored texture row to ARGB (16-bit channels expanded
 // by bit replication; formats without alpha give 0xFF).
 void a_convertRow(uint32_t* out, const uint8_t* row, int format, int n);
+// The one-pixel-at-a-time form of a_convertRow.
+void a_convertRowReference(uint32_t* out, const uint8_t* row, int format, int n);
 
 // One stored pixel as ARGB, as a_convertRow gives it.
 uint32_t a_convertPixel(const uint8_t* pixel, int format);

@@ -1,14 +1,19 @@
 #include "mirel/platform/graphics/a_sampler.h"
 
 #include "mirel/platform/graphics/a_raster.h"
+#include "mirel/platform/graphics/a_texelmix.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
 #if defined(__x86_64__) || defined(__i386__)
+#include "mirel/platform/graphics/a_rasterkernels.h"
 #include <immintrin.h>
+#define A_SAMPLER_X86 1
 #endif
+
+using namespace aTexel;
 
 aSampler::aSampler(const aTexture& texture, const aDeviceRect& clamp, bool linear)
     : m_data(texture.data()), m_pitch(texture.pitch()), m_format(texture.format()),
@@ -42,112 +47,273 @@ inline uint32_t fetch(const uint8_t* data, uint32_t pitch, int x, int y) {
     return fetchAt<Format>(data + size_t(y) * pitch + size_t(x) * bytes);
 }
 
-// Two channels per 32-bit word (0x00RR00BB and 0x00AA00GG); weights in 1/256,
-// so each lane stays below 65536 before the rounding shift.
-inline uint32_t lerpLanes(uint32_t a, uint32_t b, uint32_t w) {
-    return ((a * (256 - w) + b * w + 0x00800080u) >> 8) & 0x00FF00FFu;
-}
-
-inline uint32_t lerp4(uint32_t c00, uint32_t c10, uint32_t c01, uint32_t c11, uint32_t wx, uint32_t wy) {
-    constexpr uint32_t m = 0x00FF00FFu;
-    // Down the columns first, then across: the vector path keeps this order.
-    const uint32_t rb = lerpLanes(lerpLanes(c00 & m, c01 & m, wy), lerpLanes(c10 & m, c11 & m, wy), wx);
-    const uint32_t ag =
-        lerpLanes(lerpLanes((c00 >> 8) & m, (c01 >> 8) & m, wy), lerpLanes((c10 >> 8) & m, (c11 >> 8) & m, wy), wx);
-    return rb | (ag << 8);
-}
-
-#if defined(__x86_64__) || defined(__i386__)
-#define A_SAMPLER_X86 1
-// lerp4 of two adjacent 32-bit texels in two rows, on 16-bit lanes.
-inline uint32_t lerp4x(const uint8_t* p, uint32_t pitch, uint32_t wx, uint32_t wy) {
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i top = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)), zero);
-    const __m128i bottom = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + pitch)), zero);
-    const __m128i half = _mm_set1_epi16(128);
-    __m128i v = _mm_add_epi16(_mm_mullo_epi16(top, _mm_set1_epi16(short(256 - wy))),
-                              _mm_mullo_epi16(bottom, _mm_set1_epi16(short(wy))));
-    v = _mm_srli_epi16(_mm_add_epi16(v, half), 8);
-    const __m128i w = _mm_set_epi16(short(wx), short(wx), short(wx), short(wx), short(256 - wx), short(256 - wx),
-                                    short(256 - wx), short(256 - wx));
-    __m128i h = _mm_mullo_epi16(v, w);
-    h = _mm_add_epi16(h, _mm_srli_si128(h, 8));
-    h = _mm_srli_epi16(_mm_add_epi16(h, half), 8);
-    return uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(h, zero)));
-}
-#endif
-
-// Positions in 16.16 fixed point: the walk along a row is exact integer steps.
-inline int64_t toFixed(double v) {
-    if (!(v > -1.0e9)) {
-        return int64_t(-1.0e9 * 65536.0);
-    }
-    if (v > 1.0e9) {
-        return int64_t(1.0e9 * 65536.0);
-    }
-    return std::llround(v * 65536.0);
-}
-
+// Samples k0 .. n-1 of a row, one at a time.
 template <int Format>
 void sampleRowT(const uint8_t* data, uint32_t pitch, int x0, int y0, int x1, int y1, bool linear, uint32_t* out,
-                int n, double tx0, double ty0, double dtx, double dty) {
-    const double shift = linear ? 0.5 : 0.0;
-    const int64_t fx0 = toFixed(tx0 - shift), fy0 = toFixed(ty0 - shift);
-    const int64_t dfx = toFixed(std::clamp(dtx, -65536.0, 65536.0)), dfy = toFixed(std::clamp(dty, -65536.0, 65536.0));
+                int k0, int n, const Fixed& f) {
     if (!linear) {
-        for (int k = 0; k < n; ++k) {
-            const int64_t fx = fx0 + k * dfx, fy = fy0 + k * dfy;
+        for (int k = k0; k < n; ++k) {
+            const int64_t fx = f.fx0 + k * f.dfx, fy = f.fy0 + k * f.dfy;
             const int x = int(std::clamp<int64_t>(fx >> 16, x0, x1));
             const int y = int(std::clamp<int64_t>(fy >> 16, y0, y1));
             out[k] = fetch<Format>(data, pitch, x, y);
         }
         return;
     }
-    const uint64_t spanX = uint64_t(x1 - x0), spanY = uint64_t(y1 - y0);
-    constexpr int bytes = (Format == A_FMT_A8R8G8B8 || Format == A_FMT_X8R8G8B8) ? 4 : 2;
-    for (int k = 0; k < n; ++k) {
-        const int64_t fx = fx0 + k * dfx, fy = fy0 + k * dfy;
+    for (int k = k0; k < n; ++k) {
+        const int64_t fx = f.fx0 + k * f.dfx, fy = f.fy0 + k * f.dfy;
         const int64_t ix = fx >> 16, iy = fy >> 16;
-        const uint32_t wx = uint32_t(((fx & 0xFFFF) + 128) >> 8), wy = uint32_t(((fy & 0xFFFF) + 128) >> 8);
-        if (uint64_t(ix - x0) < spanX && uint64_t(iy - y0) < spanY) {
-            // All four texels inside: no clamping.
-            const uint8_t* p = data + size_t(iy) * pitch + size_t(ix) * bytes;
-#ifdef A_SAMPLER_X86
-            if constexpr (bytes == 4) {
-                out[k] = lerp4x(p, pitch, wx, wy) | (Format == A_FMT_X8R8G8B8 ? 0xFF000000u : 0u);
-                continue;
-            }
-#endif
-            out[k] = lerp4(fetchAt<Format>(p), fetchAt<Format>(p + bytes), fetchAt<Format>(p + pitch),
-                           fetchAt<Format>(p + pitch + bytes), wx, wy);
-            continue;
-        }
         const int xa = int(std::clamp<int64_t>(ix, x0, x1)), xb = int(std::clamp<int64_t>(ix + 1, x0, x1));
         const int ya = int(std::clamp<int64_t>(iy, y0, y1)), yb = int(std::clamp<int64_t>(iy + 1, y0, y1));
         out[k] = lerp4(fetch<Format>(data, pitch, xa, ya), fetch<Format>(data, pitch, xb, ya),
-                       fetch<Format>(data, pitch, xa, yb), fetch<Format>(data, pitch, xb, yb), wx, wy);
+                       fetch<Format>(data, pitch, xa, yb), fetch<Format>(data, pitch, xb, yb), weightOf(fx),
+                       weightOf(fy));
     }
+}
+
+void sampleScalar(const uint8_t* data, uint32_t pitch, int format, int x0, int y0, int x1, int y1, bool linear,
+                  uint32_t* out, int k0, int n, const Fixed& f) {
+    switch (format) {
+    case A_FMT_A8R8G8B8: sampleRowT<A_FMT_A8R8G8B8>(data, pitch, x0, y0, x1, y1, linear, out, k0, n, f); break;
+    case A_FMT_X8R8G8B8: sampleRowT<A_FMT_X8R8G8B8>(data, pitch, x0, y0, x1, y1, linear, out, k0, n, f); break;
+    case A_FMT_R5G6B5: sampleRowT<A_FMT_R5G6B5>(data, pitch, x0, y0, x1, y1, linear, out, k0, n, f); break;
+    case A_FMT_A1R5G5B5: sampleRowT<A_FMT_A1R5G5B5>(data, pitch, x0, y0, x1, y1, linear, out, k0, n, f); break;
+    case A_FMT_A4R4G4B4: sampleRowT<A_FMT_A4R4G4B4>(data, pitch, x0, y0, x1, y1, linear, out, k0, n, f); break;
+    default: std::fill(out + k0, out + n, 0u); break;
+    }
+}
+
+#ifdef A_SAMPLER_X86
+// A whole row of a 32-bit texture under any affine step, eight samples at a
+// time; positions must fit 32 bits (checked by the caller). Returns n.
+// With Blend, the samples are blended straight onto out (colour, op) instead.
+template <bool Blend>
+__attribute__((target("avx2"))) int sampleAffineAvx2(const uint8_t* data, uint32_t pitch, int x0, int y0, int x1,
+                                                     int y1, bool linear, uint32_t orMask, uint32_t* out, int n,
+                                                     const Fixed& f, uint32_t colour = 0xFFFFFFFFu,
+                                                     const aBlendOp* op = nullptr) {
+    const bool white = colour == 0xFFFFFFFFu;
+    const __m256i c16 = _mm256_unpacklo_epi8(_mm256_set1_epi32(int(colour)), _mm256_setzero_si256());
+    const __m256i opaque = _mm256_set1_epi32(int(0xFF000000u));
+    const int* base = reinterpret_cast<const int*>(data);
+    const __m256i steps = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    __m256i fx = _mm256_add_epi32(_mm256_set1_epi32(int32_t(f.fx0)),
+                                  _mm256_mullo_epi32(steps, _mm256_set1_epi32(int32_t(f.dfx))));
+    __m256i fy = _mm256_add_epi32(_mm256_set1_epi32(int32_t(f.fy0)),
+                                  _mm256_mullo_epi32(steps, _mm256_set1_epi32(int32_t(f.dfy))));
+    const __m256i sx = _mm256_set1_epi32(int32_t(f.dfx * 8)), sy = _mm256_set1_epi32(int32_t(f.dfy * 8));
+    const __m256i vx0 = _mm256_set1_epi32(x0), vx1 = _mm256_set1_epi32(x1);
+    const __m256i vy0 = _mm256_set1_epi32(y0), vy1 = _mm256_set1_epi32(y1);
+    const __m256i rowPx = _mm256_set1_epi32(int32_t(pitch / 4));
+    const __m256i one = _mm256_set1_epi32(1), frac = _mm256_set1_epi32(0xFFFF), round = _mm256_set1_epi32(128);
+    const __m256i alpha = _mm256_set1_epi32(int32_t(orMask));
+    int k = 0;
+    for (; k < n; k += 8) {
+        const __m256i ix = _mm256_srai_epi32(fx, 16), iy = _mm256_srai_epi32(fy, 16);
+        const __m256i xa = _mm256_min_epi32(_mm256_max_epi32(ix, vx0), vx1);
+        const __m256i ya = _mm256_min_epi32(_mm256_max_epi32(iy, vy0), vy1);
+        const __m256i ra = _mm256_mullo_epi32(ya, rowPx);
+        __m256i r;
+        if (!linear) {
+            r = _mm256_i32gather_epi32(base, _mm256_add_epi32(ra, xa), 4);
+        } else {
+            const __m256i xb = _mm256_min_epi32(_mm256_max_epi32(_mm256_add_epi32(ix, one), vx0), vx1);
+            const __m256i yb = _mm256_min_epi32(_mm256_max_epi32(_mm256_add_epi32(iy, one), vy0), vy1);
+            const __m256i rb = _mm256_mullo_epi32(yb, rowPx);
+            const __m256i c00 = _mm256_i32gather_epi32(base, _mm256_add_epi32(ra, xa), 4);
+            const __m256i c10 = _mm256_i32gather_epi32(base, _mm256_add_epi32(ra, xb), 4);
+            const __m256i c01 = _mm256_i32gather_epi32(base, _mm256_add_epi32(rb, xa), 4);
+            const __m256i c11 = _mm256_i32gather_epi32(base, _mm256_add_epi32(rb, xb), 4);
+            __m256i wx = _mm256_srli_epi32(_mm256_add_epi32(_mm256_and_si256(fx, frac), round), 8);
+            __m256i wy = _mm256_srli_epi32(_mm256_add_epi32(_mm256_and_si256(fy, frac), round), 8);
+            wx = _mm256_or_si256(wx, _mm256_slli_epi32(wx, 16));
+            wy = _mm256_or_si256(wy, _mm256_slli_epi32(wy, 16));
+            r = lerp8(lerp8(c00, c01, wy), lerp8(c10, c11, wy), wx);
+        }
+        r = _mm256_or_si256(r, alpha);
+        // The last few: every lane's texels are clamped inside, only the
+        // loads and stores of the target are cut short.
+        const bool whole = k + 8 <= n;
+        const __m256i mask = _mm256_cmpgt_epi32(_mm256_set1_epi32(n - k), steps);
+        if constexpr (Blend) {
+            const __m256i d = whole ? _mm256_loadu_si256(reinterpret_cast<const __m256i*>(out + k))
+                                    : _mm256_maskload_epi32(reinterpret_cast<const int*>(out + k), mask);
+            r = _mm256_or_si256(a_blend8Avx2(r, d, white, c16, *op), opaque);
+        }
+        if (whole) {
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k), r);
+        } else {
+            _mm256_maskstore_epi32(reinterpret_cast<int*>(out + k), mask, r);
+        }
+        fx = _mm256_add_epi32(fx, sx);
+        fy = _mm256_add_epi32(fy, sy);
+    }
+    return n;
+}
+
+#define A_SAMPLER_AVX512 __attribute__((target("avx512f,avx512bw")))
+// GCC 12 takes the undefined first operand inside several AVX-512 intrinsics
+// for a use of an uninitialised value.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+
+
+// A row of a 32-bit texture under any affine step, sixteen samples at a
+// time. Where a group's texels lie within 32 columns and 4 rows, the rows are
+// loaded as windows and each texel picked by a permute; otherwise gathered.
+// Positions must fit 32 bits (checked by the caller). Returns n.
+template <bool Blend>
+A_SAMPLER_AVX512 int sampleAffineAvx512(const uint8_t* data, uint32_t pitch, int x0, int y0, int x1, int y1,
+                                        bool linear, uint32_t orMask, uint32_t* out, int n, const Fixed& f,
+                                        uint32_t colour = 0xFFFFFFFFu, const aBlendOp* op = nullptr) {
+    const bool white = colour == 0xFFFFFFFFu;
+    const __m512i zero = _mm512_setzero_si512();
+    const __m512i c16 = _mm512_unpacklo_epi8(_mm512_set1_epi32(int(colour)), zero);
+    const __m512i opaque = _mm512_set1_epi32(int(0xFF000000u));
+    const __m512i lanes = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    const int32_t dfx = int32_t(f.dfx), dfy = int32_t(f.dfy);
+    __m512i fx = _mm512_add_epi32(_mm512_set1_epi32(int32_t(f.fx0)), _mm512_mullo_epi32(lanes, _mm512_set1_epi32(dfx)));
+    __m512i fy = _mm512_add_epi32(_mm512_set1_epi32(int32_t(f.fy0)), _mm512_mullo_epi32(lanes, _mm512_set1_epi32(dfy)));
+    const __m512i sx = _mm512_set1_epi32(dfx * 16), sy = _mm512_set1_epi32(dfy * 16);
+    const __m512i vx0 = _mm512_set1_epi32(x0), vx1 = _mm512_set1_epi32(x1);
+    const __m512i vy0 = _mm512_set1_epi32(y0), vy1 = _mm512_set1_epi32(y1);
+    const __m512i rowPx = _mm512_set1_epi32(int32_t(pitch / 4));
+    const __m512i one = _mm512_set1_epi32(1), frac = _mm512_set1_epi32(0xFFFF), round = _mm512_set1_epi32(128);
+    const __m512i alpha = _mm512_set1_epi32(int32_t(orMask));
+    const int width = int(pitch / 4);
+    const uint32_t* texels = reinterpret_cast<const uint32_t*>(data);
+    int64_t gx = f.fx0, gy = f.fy0;
+    for (int k = 0; k < n; k += 16, gx += 16 * f.dfx, gy += 16 * f.dfy) {
+        const __m512i ix = _mm512_srai_epi32(fx, 16), iy = _mm512_srai_epi32(fy, 16);
+        const __m512i xa = _mm512_min_epi32(_mm512_max_epi32(ix, vx0), vx1);
+        const __m512i ya = _mm512_min_epi32(_mm512_max_epi32(iy, vy0), vy1);
+        const __m512i xb = linear ? _mm512_min_epi32(_mm512_max_epi32(_mm512_add_epi32(ix, one), vx0), vx1) : xa;
+        const __m512i yb = linear ? _mm512_min_epi32(_mm512_max_epi32(_mm512_add_epi32(iy, one), vy0), vy1) : ya;
+        // The group's bounds from its first and last lanes (positions are
+        // linear in the lane, and clamping keeps their order).
+        const int64_t ex = gx + 15 * f.dfx, ey = gy + 15 * f.dfy;
+        const int xlo = int(std::clamp<int64_t>(std::min(gx, ex) >> 16, x0, x1));
+        const int xhi = int(std::clamp<int64_t>((std::max(gx, ex) >> 16) + (linear ? 1 : 0), x0, x1));
+        const int ylo = int(std::clamp<int64_t>(std::min(gy, ey) >> 16, y0, y1));
+        const int yhi = int(std::clamp<int64_t>((std::max(gy, ey) >> 16) + (linear ? 1 : 0), y0, y1));
+        __m512i c00, c10, c01, c11;
+        if (xhi - xlo < 32 && xlo + 32 <= width && yhi - ylo < 4) {
+            const __m512i base = _mm512_set1_epi32(xlo);
+            const __m512i ia = _mm512_sub_epi32(xa, base), ib = _mm512_sub_epi32(xb, base);
+            c00 = c10 = c01 = c11 = zero;
+            for (int y = ylo; y <= yhi; ++y) {
+                const uint32_t* row = texels + size_t(y) * size_t(width) + xlo;
+                const __m512i w0 = _mm512_loadu_si512(row), w1 = _mm512_loadu_si512(row + 16);
+                const __m512i ta = _mm512_permutex2var_epi32(w0, ia, w1);
+                const __m512i vy = _mm512_set1_epi32(y);
+                const __mmask16 atA = _mm512_cmpeq_epi32_mask(ya, vy), atB = _mm512_cmpeq_epi32_mask(yb, vy);
+                c00 = _mm512_mask_mov_epi32(c00, atA, ta);
+                c01 = _mm512_mask_mov_epi32(c01, atB, ta);
+                if (linear) {
+                    const __m512i tb = _mm512_permutex2var_epi32(w0, ib, w1);
+                    c10 = _mm512_mask_mov_epi32(c10, atA, tb);
+                    c11 = _mm512_mask_mov_epi32(c11, atB, tb);
+                }
+            }
+        } else {
+            const __m512i ra = _mm512_mullo_epi32(ya, rowPx), rb = _mm512_mullo_epi32(yb, rowPx);
+            c00 = _mm512_mask_i32gather_epi32(zero, 0xFFFF, _mm512_add_epi32(ra, xa), data, 4);
+            c10 = _mm512_mask_i32gather_epi32(zero, 0xFFFF, _mm512_add_epi32(ra, xb), data, 4);
+            c01 = _mm512_mask_i32gather_epi32(zero, 0xFFFF, _mm512_add_epi32(rb, xa), data, 4);
+            c11 = _mm512_mask_i32gather_epi32(zero, 0xFFFF, _mm512_add_epi32(rb, xb), data, 4);
+        }
+        __m512i r;
+        if (!linear) {
+            r = c00;
+        } else {
+            __m512i wx = _mm512_srli_epi32(_mm512_add_epi32(_mm512_and_si512(fx, frac), round), 8);
+            __m512i wy = _mm512_srli_epi32(_mm512_add_epi32(_mm512_and_si512(fy, frac), round), 8);
+            wx = mixWeight16(_mm512_or_si512(wx, _mm512_slli_epi32(wx, 16)));
+            wy = mixWeight16(_mm512_or_si512(wy, _mm512_slli_epi32(wy, 16)));
+            const __m512i wxlo = _mm512_maskz_unpacklo_epi32(0xFFFF, wx, wx);
+            const __m512i wxhi = _mm512_maskz_unpackhi_epi32(0xFFFF, wx, wx);
+            const __m512i wylo = _mm512_maskz_unpacklo_epi32(0xFFFF, wy, wy);
+            const __m512i wyhi = _mm512_maskz_unpackhi_epi32(0xFFFF, wy, wy);
+            r = mix16(mix16(c00, c01, wylo, wyhi), mix16(c10, c11, wylo, wyhi), wxlo, wxhi);
+        }
+        r = _mm512_or_si512(r, alpha);
+        const __mmask16 keep = n - k >= 16 ? __mmask16(0xFFFF) : __mmask16((1u << (n - k)) - 1);
+        if constexpr (Blend) {
+            const __m512i d = _mm512_maskz_loadu_epi32(keep, out + k);
+            r = _mm512_or_si512(a_blend16Avx512(r, d, white, c16, *op), opaque);
+        }
+        _mm512_mask_storeu_epi32(out + k, keep, r);
+        fx = _mm512_add_epi32(fx, sx);
+        fy = _mm512_add_epi32(fy, sy);
+    }
+    return n;
+}
+
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
+#endif
+
+inline bool fits32(int64_t v) {
+    return v > -(int64_t(1) << 30) && v < (int64_t(1) << 30);
 }
 
 } // namespace
 
-void aSampler::sampleRow(uint32_t* out, int n, double tx0, double ty0, double dtx, double dty) const {
-    switch (m_format) {
-    case A_FMT_A8R8G8B8:
-        sampleRowT<A_FMT_A8R8G8B8>(m_data, m_pitch, m_x0, m_y0, m_x1, m_y1, m_linear, out, n, tx0, ty0, dtx, dty);
-        break;
-    case A_FMT_X8R8G8B8:
-        sampleRowT<A_FMT_X8R8G8B8>(m_data, m_pitch, m_x0, m_y0, m_x1, m_y1, m_linear, out, n, tx0, ty0, dtx, dty);
-        break;
-    case A_FMT_R5G6B5:
-        sampleRowT<A_FMT_R5G6B5>(m_data, m_pitch, m_x0, m_y0, m_x1, m_y1, m_linear, out, n, tx0, ty0, dtx, dty);
-        break;
-    case A_FMT_A1R5G5B5:
-        sampleRowT<A_FMT_A1R5G5B5>(m_data, m_pitch, m_x0, m_y0, m_x1, m_y1, m_linear, out, n, tx0, ty0, dtx, dty);
-        break;
-    case A_FMT_A4R4G4B4:
-        sampleRowT<A_FMT_A4R4G4B4>(m_data, m_pitch, m_x0, m_y0, m_x1, m_y1, m_linear, out, n, tx0, ty0, dtx, dty);
-        break;
-    default: std::fill(out, out + n, 0u); break;
-    }
+void aSampler::sampleRowReference(uint32_t* out, int n, double tx0, double ty0, double dtx, double dty) const {
+    sampleScalar(m_data, m_pitch, m_format, m_x0, m_y0, m_x1, m_y1, m_linear, out, 0, n,
+                 fixedRow(m_linear, tx0, ty0, dtx, dty));
 }
+
+void aSampler::sampleRow(uint32_t* out, int n, double tx0, double ty0, double dtx, double dty) const {
+    sampleRowStepped(out, n, tx0, ty0, fixedStep(dtx), fixedStep(dty));
+}
+
+int64_t aSampler::fixedStep(double d) {
+    return toFixed(std::clamp(d, -65536.0, 65536.0));
+}
+
+void aSampler::sampleRowStepped(uint32_t* out, int n, double tx0, double ty0, int64_t dfx, int64_t dfy) const {
+    const double shift = m_linear ? 0.5 : 0.0;
+    const Fixed f{toFixed(tx0 - shift), toFixed(ty0 - shift), dfx, dfy};
+    int done = 0;
+#ifdef A_SAMPLER_X86
+    if (n > 0 && a_rasterSimdLevel() >= 2 && (m_format == A_FMT_A8R8G8B8 || m_format == A_FMT_X8R8G8B8) &&
+        fits32(f.fx0) && fits32(f.fy0) && fits32(f.dfx * 8) && fits32(f.dfy * 8) && fits32(f.fx0 + n * f.dfx) &&
+        fits32(f.fy0 + n * f.dfy)) {
+        const uint32_t orMask = m_format == A_FMT_X8R8G8B8 ? 0xFF000000u : 0u;
+        done = n >= 16 && a_rasterSimdLevel() >= 3 && fits32(f.dfx * 16) && fits32(f.dfy * 16)
+                   ? sampleAffineAvx512<false>(m_data, m_pitch, m_x0, m_y0, m_x1, m_y1, m_linear, orMask, out, n, f)
+                   : sampleAffineAvx2<false>(m_data, m_pitch, m_x0, m_y0, m_x1, m_y1, m_linear, orMask, out, n, f);
+    }
+#endif
+    sampleScalar(m_data, m_pitch, m_format, m_x0, m_y0, m_x1, m_y1, m_linear, out, done, n, f);
+}
+
+bool aSampler::sampleBlendRow(uint32_t* target, int n, double tx0, double ty0, int64_t dfx, int64_t dfy,
+                              uint32_t colour, const aBlendOp& op) const {
+#ifdef A_SAMPLER_X86
+    const double shift = m_linear ? 0.5 : 0.0;
+    const Fixed f{toFixed(tx0 - shift), toFixed(ty0 - shift), dfx, dfy};
+    if (n > 0 && op.kind != aBlendOp::General && a_rasterSimdLevel() >= 2 &&
+        (m_format == A_FMT_A8R8G8B8 || m_format == A_FMT_X8R8G8B8) && fits32(f.fx0) && fits32(f.fy0) &&
+        fits32(f.dfx * 8) && fits32(f.dfy * 8) && fits32(f.fx0 + n * f.dfx) && fits32(f.fy0 + n * f.dfy)) {
+        const uint32_t orMask = m_format == A_FMT_X8R8G8B8 ? 0xFF000000u : 0u;
+        // Rows of a few pixels (particles) stay on the narrower kernel.
+        if (n >= 16 && a_rasterSimdLevel() >= 3 && fits32(f.dfx * 16) && fits32(f.dfy * 16)) {
+            sampleAffineAvx512<true>(m_data, m_pitch, m_x0, m_y0, m_x1, m_y1, m_linear, orMask, target, n, f, colour,
+                                     &op);
+        } else {
+            sampleAffineAvx2<true>(m_data, m_pitch, m_x0, m_y0, m_x1, m_y1, m_linear, orMask, target, n, f, colour,
+                                   &op);
+        }
+        return true;
+    }
+#else
+    (void)target, (void)n, (void)tx0, (void)ty0, (void)dfx, (void)dfy, (void)colour, (void)op;
+#endif
+    return false;
+}
+

@@ -24,7 +24,9 @@
 
 namespace {
 const char* kDashes = "-----------------------------------------------------------------";
-}
+// While inactive, how long the loop sleeps between looks for events.
+constexpr uint32_t kInactiveWaitMs = 50;
+} // namespace
 
 aApplication::aApplication() {
     if (ms_instance) {
@@ -77,10 +79,14 @@ int aApplication::init(const char* name, void* instance, const char* commandLine
         return 1;
     }
 
+    // Every folder of the game lies in the user's data home: the saves in a
+    // folder of their own there, and the common data beside the user's (a
+    // folder every user of the machine could write would let one user change
+    // another's files).
     const std::string game = a_gameFolder(company ? company : "", m_name);
     m_userFolder = "userappdata:" + game;
-    m_savedGamesFolder = "userprof:Saved Games/" + game;
-    m_commonFolder = "allappdata:" + game;
+    m_savedGamesFolder = m_userFolder + "saves/";
+    m_commonFolder = m_userFolder;
     m_screenshotFolder = m_userFolder + "ScreenShots/";
     for (const std::string* folder : {&m_userFolder, &m_commonFolder, &m_savedGamesFolder}) {
         if (!m_fileServer.dirExists(*folder)) {
@@ -89,6 +95,7 @@ int aApplication::init(const char* name, void* instance, const char* commandLine
     }
 
     const std::string userDir = m_fileServer.manglePath(m_userFolder);
+    a_setCrashNote(m_crashMessage);
     a_installCrashHandler(userDir + "crash.dmp", &aApplication::unhandledExceptionFilter, nullptr);
     m_crashHandlerInstalled = true;
 
@@ -174,6 +181,19 @@ int aApplication::run() {
         bool taken = true;
         if (m_active) {
             taken = m_window->peekEvent(event);
+        } else if (m_singleInstance && !m_window->isHeadless()) {
+            // Inactive on a desktop: the loop waits, but a second copy's
+            // request to come to the front does not arrive as a window
+            // event, so it is looked for between short waits.
+            if (!m_window->peekEvent(event)) {
+                if (m_singleInstance->takeRaiseRequest()) {
+                    m_window->show();
+                    m_window->raise();
+                } else {
+                    a_clock().sleep(kInactiveWaitMs);
+                }
+                continue;
+            }
         } else {
             m_window->waitEvent(event);
         }
@@ -415,13 +435,26 @@ bool aApplication::isLoaderDone() {
     return true;
 }
 
-void aApplication::unhandledExceptionFilter(int, void*, void*) {
+void aApplication::setCrashMessage(const std::string& text) {
+    m_crashMessage = text;
+    a_setCrashNote(text); // what the crash box shows, should the program crash now
+}
+
+void aApplication::unhandledExceptionFilter(int, void*, const char* note, void*) {
+    // In the helper process: the crashed program has ended, its window and
+    // input devices with it; the log is opened again by its path.
     aApplication* app = ms_instance;
     if (!app) {
         return;
     }
-    std::string folder = app->m_fileServer.manglePath(app->m_userFolder);
+    app->m_crashMessage = note ? note : "";
+    const std::string folder = app->m_fileServer.manglePath(app->m_userFolder);
+    FILE* log = std::fopen((folder + app->m_logFileName).c_str(), "a");
+    a_setLogFile(log);
     a_log("\n\nCritical Error. File \"crash.dmp\" has been saved to\n%s\n", folder.c_str());
-    app->destroyInput();
     app->showError(A_ERROR_CRASH);
+    a_setLogFile(nullptr);
+    if (log) {
+        std::fclose(log);
+    }
 }

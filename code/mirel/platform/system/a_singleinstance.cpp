@@ -28,6 +28,15 @@ socklen_t abstractAddress(const std::string& name, sockaddr_un& addr) {
     return static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + n);
 }
 
+// Makes the folder and its missing parents, private to the user.
+void makeFolders(const std::string& path) {
+    for (size_t i = 1; i <= path.size(); ++i) {
+        if (i == path.size() || path[i] == '/') {
+            ::mkdir(path.substr(0, i).c_str(), 0700);
+        }
+    }
+}
+
 } // namespace
 
 std::string a_systemSafeName(const std::string& name) {
@@ -46,12 +55,24 @@ std::string a_systemSafeName(const std::string& name) {
 }
 
 aSingleInstance::aSingleInstance(const std::string& lockDir) : m_dir(lockDir) {
+    // Only the user's own folders: a shared one like /tmp would let another
+    // user hold the lock, or plant a link where it goes.
     if (m_dir.empty()) {
         const char* run = std::getenv("XDG_RUNTIME_DIR");
-        const char* tmp = std::getenv("TMPDIR");
-        m_dir = (run && *run) ? run : (tmp && *tmp) ? tmp : "/tmp";
+        const char* data = std::getenv("XDG_DATA_HOME");
+        const char* home = std::getenv("HOME");
+        if (run && run[0] == '/') {
+            m_dir = run;
+        } else {
+            if (data && data[0] == '/') {
+                m_dir = data;
+            } else if (home && home[0] == '/') {
+                m_dir = std::string(home) + "/.local/share";
+            }
+            makeFolders(m_dir);
+        }
     }
-    if (m_dir.back() != '/') {
+    if (!m_dir.empty() && m_dir.back() != '/') {
         m_dir += '/';
     }
 }
@@ -62,11 +83,22 @@ aSingleInstance::~aSingleInstance() {
 
 bool aSingleInstance::acquire(const std::string& name) {
     release();
+    m_lockPath.clear();
+    m_socketName.clear();
+    if (m_dir.empty()) {
+        return true; // no folder for a lock: run anyway rather than refuse to start
+    }
     std::string safe = a_systemSafeName(name);
     m_lockPath = m_dir + safe + "." + std::to_string(getuid()) + ".lock";
     m_socketName = "mirel-raise:" + m_lockPath;
 
-    int fd = ::open(m_lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    // Never through a link, and only a plain file.
+    int fd = ::open(m_lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    struct stat st;
+    if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode))) {
+        ::close(fd);
+        fd = -1;
+    }
     if (fd < 0) {
         return true; // no lock can be made here: run anyway rather than refuse to start
     }

@@ -16,7 +16,8 @@
 class aSingleInstance {
 public:
     // lockDir: the folder of the lock file; empty means $XDG_RUNTIME_DIR, or
-    // the temp folder when that is not set.
+    // the XDG data home when that is not set (made when missing); never a
+    // shared folder such as /tmp. The lock file is never opened through a link.
     explicit aSingleInstance(const std::string& lockDir = std::string());
     ~aSingleInstance();
     aSingleInstance(const aSingleInstance&) = delete;
@@ -51,12 +52,23 @@ std::string a_systemSafeName(const std::string& name);
 //
 // After installation the fatal signals (SIGSEGV, SIGBUS, SIGFPE, SIGILL,
 // SIGABRT) write a text report to the report file (signal, fault address,
-// backtrace), then call the callback once, then end the process with the
-// signal's default action. The handler runs on its own stack so that a stack
-// overflow is reported too. A fault inside the callback ends the process at once.
-using aCrashCallback = void (*)(int signal, void* address, void* user);
+// backtrace; a report already there is kept as the report path + ".old"),
+// then end the process with the signal's default action. The handler does
+// only async-signal-safe work with buffers made at installation, on its own
+// stack so that a stack overflow is reported too, and never waits for a
+// lock the fault may have left held.
+//
+// Everything else happens on a clean path: installation forks a helper
+// process, a copy of the program as it is then, holding none of its files.
+// After a crash it calls the callback once with the signal, the address and
+// the crash note as it was at the crash, and ends. A fault inside the
+// callback ends the helper at once.
+using aCrashCallback = void (*)(int signal, void* address, const char* note, void* user);
 void a_installCrashHandler(const std::string& reportPath, aCrashCallback callback, void* user);
+// Restores the previous handlers and ends the helper.
 void a_removeCrashHandler();
+// The text the callback gets after a crash (at most 8191 bytes); "" until set.
+void a_setCrashNote(const std::string& note);
 // Writes the report text to an open file descriptor. Async-signal-safe.
 void a_writeCrashReport(int fd, int signal, void* address);
 // "SIGSEGV" and so on; "signal" for others.

@@ -139,6 +139,19 @@ TEST(FileServer, TempAtTheRootAndMissingHomeFallBack) {
     EXPECT_EQ(server.getAssign("allappdata"), "/opt/my:game/");
 }
 
+TEST(FileServer, AppDataFoldersStayInTheDataHome) {
+    // A fresh account: the data home does not exist yet, and no shared data
+    // folder can be written. Neither falls back to the temp folder.
+    const std::string root = scratch("freshhome");
+    fs::create_directories(root + "home");
+    aFileServerSources s = sourcesIn(root);
+    aFileServer server(s);
+    EXPECT_EQ(server.getAssign("userappdata"), root + "home/.local/share/");
+    EXPECT_EQ(server.getAssign("allappdata"), root + "home/.local/share/");
+    EXPECT_TRUE(server.makeDir("allappdata:Company/Game/saves/"));
+    EXPECT_TRUE(fs::is_directory(root + "home/.local/share/Company/Game/saves"));
+}
+
 TEST(FileServer, MakeDirDeleteAndDirExists) {
     const std::string root = scratch("makedir");
     fs::create_directories(root + "home/.local/share");
@@ -287,6 +300,40 @@ TEST(FileServer, WriteGetDirAndBuffer) {
     EXPECT_FALSE(buffer.load("temp:zero.bin"));
     EXPECT_FALSE(buffer.isLoaded());
     EXPECT_EQ(buffer.getSize(), 0u);
+}
+
+TEST(FileServer, WritesGoWhereAReadOfThePathLooks) {
+    const std::string root = scratch("writecase");
+    writeText(root + "Saves/Profile.ini", "old");
+    writeText(root + "Saves/b.ini", "small");
+    writeText(root + "Saves/B.ini", "capital");
+    writeText(root + "Saves/c.ini", "exact");
+    writeText(root + "Saves/C.INI", "other");
+    aFileServer server(sourcesIn(root));
+    struct Case {
+        const char* written;
+        const char* lands; // the file that holds the new text afterwards
+    } cases[] = {
+        {"saves/profile.ini", "Saves/Profile.ini"}, // folder and file in another case
+        {"SAVES/B.INI", "Saves/B.ini"},             // of two candidates, the one a read takes
+        {"Saves/c.ini", "Saves/c.ini"},             // the exact name wins
+        {"saves/new.ini", "Saves/new.ini"},         // a new file goes into the folder found
+    };
+    for (const Case& c : cases) {
+        const std::string text = std::string("new ") + c.written;
+        ASSERT_TRUE(file_write(root + c.written, text.data(), text.size())) << c.written;
+        EXPECT_EQ(readAll(root + c.written), text) << c.written;
+        std::ifstream in(root + c.lands, std::ios::binary);
+        EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), text) << c.written;
+    }
+    size_t files = 0;
+    for (const auto& e : fs::directory_iterator(root + "Saves")) {
+        files += e.is_regular_file();
+    }
+    EXPECT_EQ(files, 6u); // nothing written beside its twin
+    EXPECT_FALSE(fs::exists(root + "saves"));
+    EXPECT_EQ(readAll(root + "Saves/b.ini"), "small");
+    EXPECT_EQ(readAll(root + "Saves/C.INI"), "other");
 }
 
 TEST(FileServer, WorksWithoutAServerAndWarnsOfASecond) {

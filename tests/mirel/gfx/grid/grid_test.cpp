@@ -151,3 +151,43 @@ TEST_F(GridTest, DrawsTheRectangleAtScale) {
     EXPECT_EQ(device()->drawCallCount(), draws + 2); // a failed lock draws nothing
     EXPECT_EQ(log.lines.size(), 1u);
 }
+
+TEST_F(GridTest, AtRestDrawsExactlyWhatASpriteDraws) {
+    // Every texel its own colour, so that half a texel of blur shows anywhere.
+    aImage img;
+    img.createEmpty(16, 8);
+    for (uint32_t y = 0; y < 8; ++y)
+        for (uint32_t x = 0; x < 16; ++x)
+            img.setPixel(int(x), int(y),
+                         0xFF000000u | (x * 16u) << 16 | (y * 32u) << 8 | ((x + y) & 1u) * 255u);
+    auto frame = [&](auto&& draw) {
+        std::vector<uint32_t> pixels;
+        EXPECT_TRUE(m_server->beginScene()); // linear filtering, as every frame
+        device()->clear(A_CLEAR_TARGET, 0xFF000000);
+        draw();
+        for (uint32_t y = 0; y < 64; ++y)
+            for (uint32_t x = 0; x < 64; ++x)
+                pixels.push_back(px(x, y));
+        m_server->endScene();
+        return pixels;
+    };
+    struct Case {
+        uint32_t columns, rows;
+        float x, y, scale;
+    };
+    const Case cases[] = {{2, 2, 10, 10, 1}, {5, 3, 7, 20, 1}, {3, 3, 4.25f, 6.5f, 1}, {9, 5, 3, 3, 2}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.columns) + " x " + std::to_string(c.rows) + " at scale " +
+                     std::to_string(c.scale));
+        aDistortionGrid g(c.columns, c.rows);
+        g.setImage(&img);
+        const float scale[2] = {c.scale, c.scale};
+        const std::vector<uint32_t> sprite = frame([&] { img.drawAt(c.x, c.y, 0xFFFFFFFF, scale); });
+        const std::vector<uint32_t> grid = frame([&] { g.render(c.x, c.y, c.scale); });
+        int differ = 0;
+        for (size_t i = 0; i < sprite.size(); ++i)
+            differ += sprite[i] != grid[i];
+        EXPECT_EQ(differ, 0);
+        EXPECT_NE(sprite[size_t(c.y + 1) * 64 + size_t(c.x + 1)], 0u); // something was drawn
+    }
+}

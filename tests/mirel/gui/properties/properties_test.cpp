@@ -102,18 +102,26 @@ TEST(EventSet, HandledAccumulatesAndEverySubscriberIsCalled) {
     }
 }
 
-TEST(EventSet, OrderByAddressAndOneEntryPerSubscriber) {
+TEST(EventSet, SubscriptionOrderAndOneEntryPerSubscriber) {
     std::vector<const Recorder*> journal;
-    Recorder pair[2] = {Recorder(&journal, false), Recorder(&journal, false)};
+    Recorder r[3] = {Recorder(&journal, false), Recorder(&journal, false), Recorder(&journal, false)};
     GUI::Event event("MouseDown");
-    event.Subscribe(&pair[1]); // higher address first
-    event.Subscribe(&pair[0]);
-    GUI::Connection again = event.Subscribe(&pair[1]);
+    event.Subscribe(&r[1]); // the higher addresses first
+    event.Subscribe(&r[2]);
+    event.Subscribe(&r[0]);
+    GUI::Connection again = event.Subscribe(&r[1]); // keeps its place
     GUI::EventArgs args;
     event.Fire(args);
-    EXPECT_EQ(journal, (std::vector<const Recorder*>{&pair[0], &pair[1]}));
+    EXPECT_EQ(journal, (std::vector<const Recorder*>{&r[1], &r[2], &r[0]}));
     EXPECT_EQ(again.GetEvent(), &event);
-    EXPECT_EQ(again.GetSubscriber(), &pair[1]);
+    EXPECT_EQ(again.GetSubscriber(), &r[1]);
+
+    // Unsubscribed and subscribed anew: now the last.
+    event.Unsubscribe(&r[2]);
+    event.Subscribe(&r[2]);
+    journal.clear();
+    event.Fire(args);
+    EXPECT_EQ(journal, (std::vector<const Recorder*>{&r[1], &r[0], &r[2]}));
 }
 
 TEST(EventSet, UnknownNamesLogAndCallNobody) {

@@ -78,6 +78,36 @@ TEST_F(DispatchTest, PressMoveOffAndReleaseGivesNoClick)
     EXPECT_EQ(Take(), (Lines{"btn:MouseDown0", "btn:MouseUp0", "btn:Click"}));
 }
 
+TEST_F(DispatchTest, APressInTheFrameTheCursorArrivesGoesToTheWidgetUnderIt)
+{
+    Load(kTwoButtons);
+    h.SetCursor(105, 105);
+    h.Frame();
+    Take();
+    // Moved onto btn and pressed before the next frame: the press is btn's.
+    h.SetCursor(15, 15);
+    h.SetButton(0, true);
+    h.Frame();
+    EXPECT_EQ(Take(), (Lines{"other:MouseLeave", "btn:MouseEnter", "btn:MouseDown0", "btn:MouseMove"}));
+    EXPECT_EQ(h.server->GetMouseWidget(), Rec("btn"));
+    h.SetButton(0, false);
+    h.Frame();
+    EXPECT_EQ(Take(), (Lines{"btn:MouseUp0", "btn:Click"}));
+
+    // Released over another widget: the release is still the pressed widget's,
+    // and the hover moves on in the same frame.
+    h.SetButton(0, true);
+    h.Frame();
+    Take();
+    h.SetCursor(105, 105);
+    h.SetButton(0, false);
+    h.Frame();
+    EXPECT_EQ(Take(), (Lines{"btn:MouseUp0", "btn:MouseLeave", "other:MouseEnter", "other:MouseMove"}));
+    h.SetButton(0, true);
+    h.Frame();
+    EXPECT_EQ(Take(), (Lines{"other:MouseDown0"}));
+}
+
 TEST_F(DispatchTest, OneHeldButtonAtATime)
 {
     Load(kTwoButtons);
@@ -276,19 +306,57 @@ TEST_F(DispatchTest, HandlersMayDestroyWidgets)
     EXPECT_EQ(h.server->GetFocusWidget(), nullptr);
 }
 
-TEST_F(DispatchTest, DestroyingAWidgetClearsHoverAndFocus)
+TEST_F(DispatchTest, DestroyingAWidgetLeavesTheOthersTheirPressHoverAndFocus)
 {
-    Load(kTwoButtons);
+    Load(kTwoButtons + std::string("recwidget doomed\n{\n AreaRect 200 200 20 20\n}\n"));
     Rec("other")->focusable = true;
     h.server->SetFocus(Rec("other"));
     h.SetCursor(15, 15);
     h.Frame();
+    h.SetButton(0, true);
+    h.Frame();
     Take();
-    delete h.Find("other");
+    delete h.Find("doomed");
+    EXPECT_EQ(h.server->GetMouseWidget(), Rec("btn"));
+    EXPECT_EQ(h.server->GetFocusWidget(), Rec("other"));
+    h.Frame();
+    h.SetButton(0, false);
+    h.Frame();
+    EXPECT_EQ(Take(), (Lines{"btn:MouseUp0", "btn:Click"})); // the held press ends normally
+    h.SetKey(A_KEY_X, true);
+    h.Frame();
+    EXPECT_EQ(Only(Take(), "other:KeyDown"), (Lines{"other:KeyDown" + std::to_string(A_KEY_X) + "/120"}));
+    h.SetKey(A_KEY_X, false);
+    h.Frame();
+}
+
+TEST_F(DispatchTest, DestroyingTheHoveredOrFocusedWidgetForgetsOnlyIt)
+{
+    Load("recwidget parent\n{\n AreaRect 0 0 100 100\n"
+         " recwidget child\n {\n  AreaRect 10 10 20 20\n"
+         "  recwidget grandchild\n  {\n   AreaRect 0 0 5 5\n  }\n }\n}\n");
+    Rec("grandchild")->focusable = true;
+    h.server->SetFocus(Rec("grandchild"));
+    h.SetCursor(12, 12);
+    h.Frame();
+    EXPECT_EQ(h.server->GetMouseWidget(), Rec("grandchild"));
+    Take();
+
+    // The hovered and focused widget dies with its parent: both are forgotten,
+    // and nothing is sent to the dying widgets.
+    delete h.Find("child");
+    EXPECT_EQ(Take(), Lines{});
     EXPECT_EQ(h.server->GetMouseWidget(), nullptr);
     EXPECT_EQ(h.server->GetFocusWidget(), nullptr);
+
+    // The parent it leaves still holds the hover: no second enter for it, and
+    // a leave once the cursor goes.
     h.Frame();
-    EXPECT_EQ(Take(), (Lines{"btn:MouseEnter"}));
+    EXPECT_EQ(Take(), Lines{});
+    EXPECT_EQ(h.server->GetMouseWidget(), Rec("parent"));
+    h.SetCursor(500, 500);
+    h.Frame();
+    EXPECT_EQ(Take(), (Lines{"parent:MouseLeave"}));
 }
 
 TEST_F(DispatchTest, CursorsFollowTheWidgetUnderTheMouse)

@@ -1,5 +1,6 @@
 #include "mirel/kernel/a_application.h"
 
+#include "mirel/file/a_fileserver.h"
 #include "mirel/gfx/a_anim.h"
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/gfx/a_image.h"
@@ -11,6 +12,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
@@ -18,6 +20,7 @@
 #include <functional>
 #include <sstream>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -70,11 +73,12 @@ protected:
         m_root = std::filesystem::path(base ? base : "/tmp/mirel-test") /
                  ::testing::UnitTest::GetInstance()->current_test_info()->name();
         std::filesystem::remove_all(m_root);
-        for (const char* sub : {"data", "home", "run"}) {
+        for (const char* sub : {"data", "home", "run", "shared"}) {
             std::filesystem::create_directories(m_root / sub);
         }
         setenv("MIREL_HEADLESS", "1", 1);
         setenv("XDG_DATA_HOME", (m_root / "data").c_str(), 1);
+        setenv("XDG_DATA_DIRS", (m_root / "shared").c_str(), 1); // writable, and still not used
         setenv("HOME", (m_root / "home").c_str(), 1);
         setenv("XDG_RUNTIME_DIR", (m_root / "run").c_str(), 1);
     }
@@ -167,8 +171,6 @@ TEST_F(Application, InitMakesFoldersWritesTheBannerAndKeepsALogUpToTheLimit) {
         {
             TestApp app;
             ASSERT_EQ(app.init("Test Game", nullptr, "", "Company"), 0);
-            EXPECT_TRUE(
-                std::filesystem::is_directory(m_root / "home" / "Saved Games" / "Company" / "Test Game"));
             EXPECT_EQ(app.getScreenshotFolder(), "userappdata:Company/Test Game/ScreenShots/");
             app.shutdown();
         }
@@ -193,6 +195,21 @@ TEST_F(Application, InitMakesFoldersWritesTheBannerAndKeepsALogUpToTheLimit) {
     EXPECT_STREQ(arguments.getArgument(2), "level2");
     EXPECT_TRUE(std::filesystem::is_directory(m_root / "data" / "Solo"));
     app.shutdown();
+}
+
+TEST_F(Application, EveryFolderLivesUnderTheDataHome) {
+    TestApp app;
+    ASSERT_EQ(app.init("Test Game", nullptr, "", "Company"), 0);
+    aFileServer& files = *aFileServer::getInstance();
+    EXPECT_EQ(files.manglePath(app.getUserFolder()), userDir());
+    EXPECT_EQ(files.manglePath(app.getCommonFolder()), userDir());
+    EXPECT_EQ(files.manglePath(app.getSavedGamesFolder()), userDir() + "saves/");
+    EXPECT_TRUE(std::filesystem::is_directory(userDir() + "saves"));
+    app.shutdown();
+    // Nothing was made in the home folder or the shared data folders.
+    for (const char* sub : {"home", "shared"}) {
+        EXPECT_TRUE(std::filesystem::is_empty(m_root / sub)) << sub;
+    }
 }
 
 TEST_F(Application, SecondStartEndsWithOneAndMakesNoWindow) {
@@ -396,28 +413,59 @@ TEST_F(Application, CursorSpriteIsDrawnAtThePointerLessTheHotSpotAndAnimates) {
 
 TEST_F(Application, CrashWritesTheReportLogsAndShowsTheBox) {
     std::string boxFile = (m_root / "box.txt").string();
+    std::filesystem::create_directories(userDir());
+    std::ofstream(userDir() + "crash.dmp") << "the last crash";
     pid_t pid = fork();
     if (pid == 0) {
+        a_setMessageBoxObserver(
+            [](const char* title, const char* text, void* user) {
+                const std::string path = static_cast<const char*>(user);
+                std::ofstream(path + ".part") << title << "|" << text;
+                std::rename((path + ".part").c_str(), path.c_str());
+            },
+            boxFile.data());
         TestApp app;
         if (app.init("Test Game", nullptr, "", "Company") != 0) {
             _exit(3);
         }
         app.setCrashMessage("Please write to us.\\nThank you");
-        a_setMessageBoxObserver(
-            [](const char* title, const char* text, void* user) {
-                std::ofstream(static_cast<const char*>(user)) << title << "|" << text;
-            },
-            boxFile.data());
+        // Another thread is inside the log when the fault comes: the crash must
+        // not wait for it.
+        std::atomic<bool> inLog{false};
+        std::thread logger([&] {
+            flockfile(a_getLogFile());
+            inLog = true;
+            for (;;) {
+                pause();
+            }
+        });
+        while (!inLog) {
+            usleep(1000);
+        }
         raise(SIGSEGV);
         _exit(4);
     }
     int status = 0;
-    waitpid(pid, &status, 0);
+    bool ended = false;
+    for (int i = 0; i < 2000 && !ended; ++i) {
+        ended = waitpid(pid, &status, WNOHANG) == pid;
+        usleep(ended ? 0 : 10000);
+    }
+    if (!ended) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+        FAIL() << "the crash hung";
+    }
     ASSERT_TRUE(WIFSIGNALED(status));
     EXPECT_EQ(WTERMSIG(status), SIGSEGV);
     std::string report = readFile(userDir() + "crash.dmp");
     EXPECT_NE(report.find("Signal: 11 (SIGSEGV)"), std::string::npos) << report;
     EXPECT_NE(report.find("Backtrace:"), std::string::npos);
+    EXPECT_EQ(readFile(userDir() + "crash.dmp.old"), "the last crash");
+    // The box comes from the crash handler's helper, after the program ended.
+    for (int i = 0; i < 1000 && !std::filesystem::exists(boxFile); ++i) {
+        usleep(10000);
+    }
     EXPECT_EQ(readFile(boxFile), "Error!|Critical error. File \"crash.dmp\" has been saved to \n\"" +
                                      userDir() + "\"\nPlease write to us.\nThank you");
     EXPECT_NE(readFile(userDir() + "mirel.log")

@@ -32,6 +32,17 @@ TEST_F(ManualClockTest, MillisecondModeSurvivesTheWrap) {
     EXPECT_EQ(t.getTimeMs(), 300u);
 }
 
+TEST_F(ManualClockTest, CounterModeMillisecondsWrapLikeTheMillisecondCounter) {
+    aTimer t(0);
+    clock.advance(5000000.25);            // about 58 days
+    EXPECT_EQ(t.getTimeMs(), 705032954u); // 5000000250 ms modulo 2^32
+    // A clock that stands behind the timer's start, as the log's clock does
+    // while a test's clock is installed, wraps too.
+    aTimer ahead(0);
+    clock.advance(-1.0);
+    EXPECT_EQ(ahead.getTimeMs(), uint32_t(-1000));
+}
+
 TEST_F(ManualClockTest, WaitReturnsOnAManualClock) {
     aTimer t(0);
     t.wait(20);

@@ -280,4 +280,24 @@ TEST(MixerLifecycle, NullOutputConsumesAudioInRealTime) {
     FSOUND_Close();
 }
 
+TEST(MixerLifecycle, NullOutputNeverTouchesTheGamesClock) {
+    aManualClock game;
+    a_setClock(&game);
+    a_setAudioOutputFactory(nullptr);
+    ASSERT_TRUE(FSOUND_Init(44100, 64, 0));
+    std::vector<unsigned char> bytes;
+    ASSERT_TRUE(soundgen::encode(level(0.5, 0.05), soundgen::Format::Wav, bytes));
+    FSOUND_SAMPLE* s = FSOUND_Sample_Load(FSOUND_FREE, reinterpret_cast<const char*>(bytes.data()),
+                                          FSOUND_LOADMEMORY, 0, static_cast<int>(bytes.size()));
+    int ch = FSOUND_PlaySoundEx(FSOUND_FREE, s, nullptr, false);
+    // The output keeps to wall time: the sound ends while the game's clock stands still.
+    for (int i = 0; i < 200 && FSOUND_IsPlaying(ch); ++i) {
+        a_systemClock().sleep(10);
+    }
+    EXPECT_FALSE(FSOUND_IsPlaying(ch));
+    FSOUND_Close();
+    EXPECT_EQ(game.counter(), 0);
+    a_setClock(nullptr);
+}
+
 } // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +11,7 @@
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -114,6 +116,80 @@ TEST(SingleInstance, LockOfAKilledCopyIsFreedByTheSystem) {
     EXPECT_FALSE(second.takeRaiseRequest());
 }
 
+TEST(SingleInstance, TheLockLivesInTheUsersOwnFolders) {
+    const std::string root = scratch("lockdirs");
+    struct Env {
+        const char* name;
+        std::string saved;
+        bool was;
+    } env[] = {{"XDG_RUNTIME_DIR", "", false},
+               {"XDG_DATA_HOME", "", false},
+               {"HOME", "", false},
+               {"TMPDIR", "", false}};
+    for (Env& e : env) {
+        const char* v = std::getenv(e.name);
+        e.was = v != nullptr;
+        e.saved = v ? v : "";
+    }
+    auto set = [](const char* name, const std::string& value) {
+        if (value.empty()) {
+            unsetenv(name);
+        } else {
+            setenv(name, value.c_str(), 1);
+        }
+    };
+    struct Case {
+        std::string runtime, dataHome, home;
+        std::string folder; // where the lock goes; "" for none at all
+    } cases[] = {
+        {root + "/run", root + "/data", root + "/home", root + "/run/"},
+        {"", root + "/data", root + "/home", root + "/data/"},
+        {"relative/run", "", root + "/home", root + "/home/.local/share/"}, // made when missing
+        {"", "", "", ""},
+    };
+    std::filesystem::create_directories(root + "/run");
+    std::filesystem::create_directories(root + "/home");
+    for (const Case& c : cases) {
+        set("XDG_RUNTIME_DIR", c.runtime);
+        set("XDG_DATA_HOME", c.dataHome);
+        set("HOME", c.home);
+        set("TMPDIR", root + "/tmp"); // never used: a folder others may write
+        aSingleInstance lock;
+        EXPECT_TRUE(lock.acquire("Game")) << c.folder;
+        if (c.folder.empty()) {
+            EXPECT_FALSE(lock.isOwner()); // runs, without a lock
+            EXPECT_EQ(lock.getLockPath(), "");
+        } else {
+            EXPECT_TRUE(lock.isOwner()) << c.folder;
+            EXPECT_EQ(lock.getLockPath().rfind(c.folder, 0), 0u) << lock.getLockPath();
+        }
+    }
+    EXPECT_FALSE(std::filesystem::exists(root + "/tmp"));
+    for (const Env& e : env) {
+        if (e.was) {
+            setenv(e.name, e.saved.c_str(), 1);
+        } else {
+            unsetenv(e.name);
+        }
+    }
+}
+
+TEST(SingleInstance, ALinkInPlaceOfTheLockIsNotFollowed) {
+    const std::string dir = scratch("locklink");
+    const std::string victim = dir + "/victim";
+    std::ofstream(victim) << "keep me";
+    aSingleInstance probe(dir);
+    probe.acquire("game");
+    const std::string path = probe.getLockPath();
+    probe.release();
+    std::filesystem::remove(path);
+    std::filesystem::create_symlink(victim, path);
+    aSingleInstance lock(dir);
+    EXPECT_TRUE(lock.acquire("game")); // runs, but takes no lock through the link
+    EXPECT_FALSE(lock.isOwner());
+    EXPECT_EQ(readFile(victim), "keep me");
+}
+
 TEST(SingleInstance, NamesBecomeSafeFileNames) {
     const std::pair<const char*, const char*> cases[] = {{"Tarrow Game", "Tarrow_Game"},
                                                          {"../x/y", ".._x_y"},
@@ -126,14 +202,25 @@ TEST(SingleInstance, NamesBecomeSafeFileNames) {
 }
 
 namespace {
-void crashCallback(int sig, void*, void* user) {
+void crashCallback(int sig, void*, const char* note, void* user) {
     // The report is already on disk when the callback runs.
     const char* marker = static_cast<const char*>(user);
-    FILE* f = std::fopen(marker, "w");
+    const std::string temp = std::string(marker) + ".part";
+    FILE* f = std::fopen(temp.c_str(), "w");
     if (f) {
-        std::fprintf(f, "callback %d", sig);
+        std::fprintf(f, "callback %d %s", sig, note);
         std::fclose(f);
+        std::rename(temp.c_str(), marker);
     }
+}
+
+// The callback runs in the helper process, which may still be at work when the
+// crashed process has ended: waits up to ten seconds for the marker.
+std::string awaitFile(const std::string& path) {
+    for (int i = 0; i < 1000 && !std::filesystem::exists(path); ++i) {
+        usleep(10000);
+    }
+    return readFile(path);
 }
 } // namespace
 
@@ -143,9 +230,12 @@ TEST(CrashHandler, FatalSignalWritesReportThenCallsBackAndEnds) {
         std::string dir = scratch("crash" + std::to_string(sig));
         std::string dump = dir + "/crash.dmp";
         std::string marker = dir + "/marker";
+        std::ofstream(dump) << "the previous report";
         pid_t pid = fork();
         if (pid == 0) {
+            a_setCrashNote("early");
             a_installCrashHandler(dump, crashCallback, marker.data());
+            a_setCrashNote("the note at the crash");
             raise(sig);
             _exit(0);
         }
@@ -159,7 +249,8 @@ TEST(CrashHandler, FatalSignalWritesReportThenCallsBackAndEnds) {
         EXPECT_NE(report.find("Address: 0x"), std::string::npos);
         EXPECT_NE(report.find("Backtrace:\n"), std::string::npos);
         EXPECT_NE(report.find("End of report"), std::string::npos);
-        EXPECT_EQ(readFile(marker), "callback " + std::to_string(sig));
+        EXPECT_EQ(awaitFile(marker), "callback " + std::to_string(sig) + " the note at the crash");
+        EXPECT_EQ(readFile(dump + ".old"), "the previous report"); // kept, not overwritten
     }
 }
 
@@ -179,6 +270,59 @@ TEST(CrashHandler, RealInvalidAccessIsReportedWithItsAddress) {
     ASSERT_TRUE(WIFSIGNALED(status));
     EXPECT_EQ(WTERMSIG(status), SIGSEGV);
     EXPECT_NE(readFile(dump).find("Address: 0x10\n"), std::string::npos) << readFile(dump);
+}
+
+namespace {
+FILE* g_busy = nullptr; // a stream another thread holds locked when the fault comes
+
+void lockingCallback(int sig, void*, const char* note, void* user) {
+    flockfile(g_busy); // would wait for ever inside the signal handler
+    funlockfile(g_busy);
+    crashCallback(sig, nullptr, note, user);
+}
+
+// Waits up to `seconds` for the process; kills it when it is still there.
+bool endsWithin(pid_t pid, int seconds, int* status) {
+    for (int i = 0; i < seconds * 100; ++i) {
+        if (waitpid(pid, status, WNOHANG) == pid) {
+            return true;
+        }
+        usleep(10000);
+    }
+    kill(pid, SIGKILL);
+    waitpid(pid, status, 0);
+    return false;
+}
+} // namespace
+
+TEST(CrashHandler, AFaultWhileAnotherThreadHoldsALockStillEnds) {
+    std::string dir = scratch("crashlocked");
+    std::string dump = dir + "/crash.dmp";
+    std::string marker = dir + "/marker";
+    pid_t pid = fork();
+    if (pid == 0) {
+        g_busy = std::fopen((dir + "/busy").c_str(), "w");
+        a_installCrashHandler(dump, lockingCallback, marker.data());
+        std::atomic<bool> locked{false};
+        std::thread holder([&] {
+            flockfile(g_busy);
+            locked = true;
+            for (;;) {
+                pause();
+            }
+        });
+        while (!locked) {
+            usleep(1000);
+        }
+        raise(SIGSEGV);
+        _exit(0);
+    }
+    int status = 0;
+    ASSERT_TRUE(endsWithin(pid, 20, &status)) << "the crash handler hung";
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(WTERMSIG(status), SIGSEGV);
+    EXPECT_NE(readFile(dump).find("Signal: 11 (SIGSEGV)"), std::string::npos);
+    EXPECT_EQ(awaitFile(marker), "callback 11 "); // the helper took the lock freely
 }
 
 TEST(SystemFacts, OsNameFromReleaseFileAndUname) {

@@ -1,0 +1,397 @@
+// Player profiles through the GUI server with scripted keys and clicks: the
+// first run, creating, choosing and deleting profiles, names as typed, the
+// profiles file byte for byte and profiles files that must not load.
+
+#include "game_test_support.h"
+#include "mirel/gui/statictext/widget_test_support.h"
+#include "support/gui_harness.h"
+#include "support/log_capture.h"
+
+#include "game/profiles_manager.h"
+#include "mirel/gui/gui_editbox.h"
+#include "mirel/gui/gui_keys.h"
+#include "mirel/platform/window/a_platform_input.h"
+
+#include <filesystem>
+#include <memory>
+
+using namespace gametest;
+
+namespace {
+
+// Three lines; "selection" lies over the selected one and lets clicks through.
+constexpr const char* kLayout = "window profiles_list\n{\n AreaRect 100 100 400 300\n Visible 0\n"
+                                " statictext line0\n {\n  AreaRect 10 10 200 20\n  Font fixed\n  Tag 1\n }\n"
+                                " statictext line1\n {\n  AreaRect 10 40 200 20\n  Font fixed\n  Tag 1\n }\n"
+                                " statictext line2\n {\n  AreaRect 10 70 200 20\n  Font fixed\n  Tag 1\n }\n"
+                                " widget selection\n {\n  AreaRect 0 0 1 1\n  Static 1\n }\n"
+                                " imagebutton new_profile\n {\n  AreaRect 10 200 50 20\n }\n"
+                                " imagebutton del_profile\n {\n  AreaRect 70 200 50 20\n }\n"
+                                " imagebutton close\n {\n  AreaRect 130 200 50 20\n }\n"
+                                "}\n"
+                                "window create_new_profile\n{\n AreaRect 100 100 400 200\n Visible 0\n"
+                                " editbox name\n {\n  AreaRect 10 10 380 20\n  Font fixed\n }\n"
+                                " imagebutton btn_ok\n {\n  AreaRect 10 100 50 20\n  Tag 1\n }\n"
+                                " imagebutton btn_cancel\n {\n  AreaRect 70 100 50 20\n }\n"
+                                "}\n"
+                                "window confirm_profile_delete\n{\n AreaRect 100 100 300 100\n Visible 0\n"
+                                " statictext name\n {\n  AreaRect 10 10 200 20\n  Font fixed\n }\n"
+                                " imagebutton btn_yes\n {\n  AreaRect 10 50 50 20\n  Tag 1\n }\n"
+                                " imagebutton btn_no\n {\n  AreaRect 70 50 50 20\n }\n"
+                                "}\n";
+
+ProfileRecord Profile(const std::string& name, float sound = 0.75f) {
+    ProfileRecord r;
+    r.name = name;
+    r.soundVolume = sound;
+    return r;
+}
+
+class ProfilesTest : public testing::Test {
+protected:
+    void SetUp() override {
+        h.LoadScript(guitest::FixedFontSection(h) + kLayout);
+        settings = ProfileRecord();
+        std::filesystem::create_directories(files.root + "user");
+        std::filesystem::create_directories(files.root + "saves");
+    }
+    // A manager as the game builds one at start: storage, file, then (once
+    // per GUI) the dialogs.
+    void Start(bool bindGui = true) {
+        profiles = std::make_unique<ProfilesManager>(settings);
+        profiles->SetStorage(files.root + "user/", files.root + "saves/", "en");
+        profiles->LoadProfiles();
+        if (bindGui)
+            profiles->InitGui(*h.server);
+    }
+    // What the next start would read.
+    void Reload() { Start(false); }
+    // Writes a profiles file with these profiles (the current name first).
+    void WriteProfiles(const std::vector<ProfileRecord>& records, const std::string& current) {
+        SaveFileBuilder body;
+        body.Str(current).F32(0.75f).F32(0.5f).U8(1).U8(1).U8(1).U32(uint32_t(records.size()));
+        for (const ProfileRecord& r : records)
+            body.Str(r.name)
+                .F32(r.soundVolume)
+                .F32(r.musicVolume)
+                .U8(r.vsync)
+                .U8(r.showTips)
+                .U8(r.fullscreen);
+        WriteBytes(ProfilesPath(),
+                   SaveFileBuilder().Header(2768, 1).Record("<profiles>", body.bytes).Finish());
+    }
+    std::string ProfilesPath() const { return files.root + "user/en_profiles.dat"; }
+    std::string SavePath(const std::string& hex) const { return files.root + "saves/en_" + hex + ".dat"; }
+
+    GUI::Widget* In(const std::string& window, const std::string& name) {
+        return h.Find(window)->FindChild(name, true);
+    }
+    bool Shown(const std::string& window) { return h.Find(window)->IsVisible(); }
+    std::vector<std::string> Names() const {
+        std::vector<std::string> out;
+        for (const ProfileRecord& r : profiles->GetProfiles())
+            out.push_back(r.name);
+        return out;
+    }
+
+    void Press(uint32_t key, bool shift = false) {
+        if (shift)
+            h.SetKey(A_KEY_LSHIFT, true);
+        h.SetKey(uint8_t(key), true);
+        h.Frame(0.02f, false);
+        h.SetKey(uint8_t(key), false);
+        if (shift)
+            h.SetKey(A_KEY_LSHIFT, false);
+        h.Frame(0.02f, false);
+    }
+    void Type(const std::string& text) {
+        for (char c : text) {
+            bool typed = false;
+            for (uint32_t key = 1; key < 256 && !typed; ++key) {
+                for (bool shift : {false, true}) {
+                    if (GUI::KeyToChar(key, shift ? uint32_t(GUI::MOD_SHIFT) : 0u) == c) {
+                        Press(key, shift);
+                        typed = true;
+                        break;
+                    }
+                }
+            }
+            ASSERT_TRUE(typed) << c;
+        }
+    }
+    void Click(GUI::Widget* w, bool twice = false) {
+        ASSERT_NE(w, nullptr);
+        h.SetCursor(w->GetAbsoluteX() + 2, w->GetAbsoluteY() + 2);
+        h.Frame(0.5f, false); // far from any earlier click
+        for (int i = 0; i < (twice ? 2 : 1); ++i) {
+            h.SetButton(0, true);
+            h.Frame(0.02f, false);
+            h.SetButton(0, false);
+            h.Frame(0.02f, false);
+        }
+    }
+
+    FileServerFixture files{Scratch()};
+    guitest::GuiHarness h;
+    LogCapture log;
+    ProfileRecord settings;
+    std::unique_ptr<ProfilesManager> profiles;
+};
+
+TEST_F(ProfilesTest, FirstRunOpensTheNewProfileDialogAndEscapeKeepsPlayer) {
+    Start();
+    EXPECT_TRUE(profiles->GetProfiles().empty());
+    EXPECT_TRUE(log.has("SaveLoadSystem: file \"" + ProfilesPath() + "\" load failed!"));
+    EXPECT_TRUE(log.has("Profiles list"));
+    EXPECT_EQ(profiles->GetLineCount(), 3u);
+    EXPECT_EQ(In("profiles_list", "line2")->GetTag(), 2);
+    EXPECT_TRUE(In("profiles_list", "line2")->IsMultiClick());
+
+    settings.soundVolume = 0.3f; // changed before any profile exists
+    ASSERT_TRUE(profiles->Open(true));
+    EXPECT_EQ(profiles->GetMode(), uint32_t(ProfilesManager::MODE_FIRST_RUN));
+    EXPECT_TRUE(Shown("create_new_profile"));
+    EXPECT_EQ(h.server->GetFocusWidget(), In("create_new_profile", "name"));
+    EXPECT_FALSE(In("create_new_profile", "btn_ok")->IsEnabled(true));
+    EXPECT_FALSE(profiles->Open(false)); // a dialog is open
+
+    Press(A_KEY_RETURN); // nothing typed: nothing happens
+    EXPECT_TRUE(Shown("create_new_profile"));
+    Press(A_KEY_ESCAPE);
+    EXPECT_FALSE(Shown("create_new_profile"));
+    EXPECT_EQ(Names(), std::vector<std::string>{"Player"});
+    EXPECT_FLOAT_EQ(profiles->GetProfiles()[0].soundVolume, 0.3f);
+    EXPECT_EQ(profiles->GetMode(), uint32_t(ProfilesManager::MODE_IDLE));
+    EXPECT_TRUE(log.has("Created new profile \"Player\""));
+
+    Reload(); // the file was written
+    EXPECT_EQ(Names(), std::vector<std::string>{"Player"});
+    EXPECT_EQ(profiles->GetSelected(), 0u);
+    EXPECT_TRUE(log.has("* Player"));
+    EXPECT_FALSE(profiles->Open(true)); // profiles exist
+}
+
+TEST_F(ProfilesTest, FirstRunWithATypedNameTrimsItAndStartsItsGameAfresh) {
+    Start();
+    WriteBytes(SavePath("416e6e"), Bytes(20, 1)); // an old save of that name
+    settings.vsync = 0;
+    settings.musicVolume = 0.1f;
+    ASSERT_TRUE(profiles->Open(true));
+    Type("   ");
+    EXPECT_FALSE(In("create_new_profile", "btn_ok")->IsEnabled(true));
+    Press(A_KEY_RETURN);
+    EXPECT_TRUE(profiles->GetProfiles().empty());
+    Type("Ann  ");
+    EXPECT_TRUE(In("create_new_profile", "btn_ok")->IsEnabled(true));
+    Press(A_KEY_RETURN);
+    ASSERT_EQ(Names(), std::vector<std::string>{"Ann"});
+    const ProfileRecord& ann = profiles->GetProfiles()[0];
+    EXPECT_EQ(ann.vsync, 0); // copied from the current settings
+    EXPECT_FLOAT_EQ(ann.musicVolume, 0.5f);
+    EXPECT_EQ(settings.name, "Ann"); // the first profile becomes current
+    EXPECT_FLOAT_EQ(settings.musicVolume, 0.5f);
+    EXPECT_FALSE(std::filesystem::exists(SavePath("416e6e")));
+    EXPECT_FALSE(Shown("create_new_profile"));
+
+    // Keys typed later, with the dialog gone, make no profile out of sight.
+    Type("Bob");
+    Press(A_KEY_RETURN);
+    EXPECT_EQ(Names(), std::vector<std::string>{"Ann"});
+    EXPECT_EQ(In("create_new_profile", "name")->GetText(), u"   Ann  ");
+}
+
+TEST_F(ProfilesTest, ListCreatesProfilesByExactNameUpToTheLineCount) {
+    WriteProfiles({Profile("Ann"), Profile("Bob")}, "Bob");
+    Start();
+    EXPECT_EQ(profiles->GetSelected(), 1u);
+    ASSERT_TRUE(profiles->Open(false));
+    EXPECT_EQ(profiles->GetMode(), uint32_t(ProfilesManager::MODE_LIST));
+    EXPECT_EQ(In("profiles_list", "line0")->GetText(), u"Ann");
+    EXPECT_EQ(In("profiles_list", "line1")->GetText(), u"Bob");
+    EXPECT_FALSE(In("profiles_list", "line2")->IsVisible(true));
+    GUI::Widget* frame = In("profiles_list", "selection");
+    EXPECT_EQ(frame->GetAreaRect().y, 40);
+    EXPECT_TRUE(frame->IsVisible(true));
+    EXPECT_TRUE(In("profiles_list", "new_profile")->IsEnabled(true));
+    EXPECT_TRUE(In("profiles_list", "del_profile")->IsEnabled(true));
+
+    Click(In("profiles_list", "new_profile"));
+    ASSERT_TRUE(Shown("create_new_profile"));
+    Type(" Ann");
+    Press(A_KEY_RETURN); // exists: chosen, not made again
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Ann", "Bob"}));
+    EXPECT_EQ(profiles->GetSelected(), 0u);
+    EXPECT_EQ(frame->GetAreaRect().y, 10); // the frame follows
+    EXPECT_FALSE(Shown("create_new_profile"));
+
+    Click(In("profiles_list", "new_profile"));
+    Type("ann"); // another letter case is another name
+    Click(In("create_new_profile", "btn_ok"));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Ann", "Bob", "ann"}));
+    EXPECT_EQ(profiles->GetSelected(), 2u);
+    EXPECT_EQ(In("profiles_list", "line2")->GetText(), u"ann");
+    EXPECT_FALSE(In("profiles_list", "new_profile")->IsEnabled(true)); // as many as lines
+    EXPECT_EQ(profiles->GetMode(), uint32_t(ProfilesManager::MODE_LIST));
+
+    Click(In("profiles_list", "close"));
+    EXPECT_FALSE(Shown("profiles_list"));
+    EXPECT_EQ(settings.name, "ann");
+    EXPECT_EQ(profiles->GetMode(), uint32_t(ProfilesManager::MODE_IDLE));
+}
+
+TEST_F(ProfilesTest, CancelAndEscapeInTheListCreateNothing) {
+    WriteProfiles({Profile("Ann")}, "Ann");
+    Start();
+    ASSERT_TRUE(profiles->Open(false));
+    EXPECT_FALSE(In("profiles_list", "del_profile")->IsEnabled(true)); // the last one stays
+    Click(In("profiles_list", "new_profile"));
+    Type("Cy");
+    Click(In("create_new_profile", "btn_cancel"));
+    EXPECT_FALSE(Shown("create_new_profile"));
+    Click(In("profiles_list", "new_profile"));
+    EXPECT_TRUE(In("create_new_profile", "name")->GetText().empty()); // opened empty
+    Type("Cy");
+    Press(A_KEY_ESCAPE);
+    EXPECT_EQ(Names(), std::vector<std::string>{"Ann"});
+    EXPECT_TRUE(Shown("profiles_list"));
+}
+
+TEST_F(ProfilesTest, LinesSelectOnPressAndAcceptOnDoubleClick) {
+    WriteProfiles({Profile("Ann", 0.1f), Profile("Bob", 0.2f), Profile("Cy", 0.3f)}, "Ann");
+    Start();
+    ASSERT_TRUE(profiles->Open(false));
+    Click(In("profiles_list", "line2"));
+    EXPECT_EQ(profiles->GetSelected(), 2u);
+    EXPECT_EQ(In("profiles_list", "selection")->GetAreaRect().y, 70);
+    EXPECT_TRUE(Shown("profiles_list")); // one click only selects
+    Click(In("profiles_list", "line1"), true);
+    EXPECT_FALSE(Shown("profiles_list"));
+    EXPECT_EQ(settings.name, "Bob");
+    EXPECT_FLOAT_EQ(settings.soundVolume, 0.2f);
+}
+
+TEST_F(ProfilesTest, DeletingAskedAndAnswered) {
+    WriteProfiles({Profile("Ann"), Profile("Bob"), Profile("Cy")}, "Cy");
+    WriteBytes(SavePath("4379"), Bytes(20, 1));
+    WriteBytes(SavePath("426f62"), Bytes(20, 1));
+    Start();
+    ASSERT_TRUE(profiles->Open(false));
+    Click(In("profiles_list", "del_profile"));
+    ASSERT_TRUE(Shown("confirm_profile_delete"));
+    EXPECT_EQ(In("confirm_profile_delete", "name")->GetText(), u"Cy");
+    Click(In("confirm_profile_delete", "btn_no"));
+    EXPECT_FALSE(Shown("confirm_profile_delete"));
+    EXPECT_EQ(profiles->GetProfiles().size(), 3u);
+
+    Click(In("profiles_list", "del_profile"));
+    Click(In("confirm_profile_delete", "btn_yes"));
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Ann", "Bob"}));
+    EXPECT_EQ(profiles->GetSelected(), 1u); // the last one went: the new last one
+    EXPECT_EQ(In("profiles_list", "selection")->GetAreaRect().y, 40);
+    EXPECT_FALSE(std::filesystem::exists(SavePath("4379")));
+    EXPECT_TRUE(std::filesystem::exists(SavePath("426f62")));
+    EXPECT_TRUE(log.has("Profile \"Cy\" deleted"));
+    EXPECT_TRUE(In("profiles_list", "new_profile")->IsEnabled(true));
+
+    Click(In("profiles_list", "line0"));
+    Click(In("profiles_list", "del_profile"));
+    Click(In("confirm_profile_delete", "btn_yes"));
+    EXPECT_EQ(Names(), std::vector<std::string>{"Bob"});
+    EXPECT_EQ(profiles->GetSelected(), 0u);
+    EXPECT_FALSE(In("profiles_list", "del_profile")->IsEnabled(true));
+}
+
+TEST_F(ProfilesTest, OpeningTheListKeepsTheChangedSettingsOfTheCurrentProfile) {
+    WriteProfiles({Profile("Ann"), Profile("Bob")}, "Ann");
+    Start();
+    settings.soundVolume = 0.2f; // the options dialog
+    settings.showTips = 0;
+    ASSERT_TRUE(profiles->Open(false));
+    EXPECT_FLOAT_EQ(profiles->GetProfiles()[0].soundVolume, 0.2f);
+    Click(In("profiles_list", "line1"), true); // choose Bob: his own settings
+    EXPECT_FLOAT_EQ(settings.soundVolume, 0.75f);
+    EXPECT_EQ(settings.showTips, 1);
+    Reload();
+    EXPECT_FLOAT_EQ(profiles->GetProfiles()[0].soundVolume, 0.2f);
+    EXPECT_EQ(profiles->GetProfiles()[0].showTips, 0);
+}
+
+TEST_F(ProfilesTest, NamesAreCappedWhereTheBoxTakesThem) {
+    Start();
+    EXPECT_EQ(dynamic_cast<GUI::Editbox*>(In("create_new_profile", "name"))->GetMaxLength(),
+              int32_t(ProfilesManager::kMaxNameLength));
+    ASSERT_TRUE(profiles->Open(true));
+    Type("abcdefghijklmnopqrstuvwxyzabcdef");
+    Press(A_KEY_RETURN);
+    ASSERT_EQ(profiles->GetProfiles().size(), 1u);
+    EXPECT_EQ(profiles->GetProfiles()[0].name, "abcdefghijklmnopqrstuvwx");
+}
+
+TEST_F(ProfilesTest, ProfilesFileByteForByte) {
+    Start();
+    settings.level = 4; // the game's: not stored
+    settings.timeOverCount = 2;
+    ASSERT_TRUE(profiles->Open(true));
+    Type("Ab");
+    Press(A_KEY_RETURN);
+    ProfileRecord second = Profile("\xE9", 0.25f);
+    settings.musicVolume = 0.125f;
+    settings.fullscreen = 0;
+    SaveFileBuilder body;
+    body.Str("Ab").F32(0.75f).F32(0.125f).U8(1).U8(1).U8(0).U32(1);
+    body.Str("Ab").F32(0.75f).F32(0.125f).U8(1).U8(1).U8(0);
+    profiles->SaveProfiles(); // no dialog: the current settings go into the selected profile
+    EXPECT_EQ(ReadBytes(ProfilesPath()),
+              SaveFileBuilder().Header(2768, 1).Record("<profiles>", body.bytes).Finish());
+    EXPECT_EQ(profiles->GetSaveFileName(profiles->GetProfiles()[0]), SavePath("4162"));
+    EXPECT_EQ(profiles->GetSaveFileName(second), SavePath("ffffffe9"));
+
+    settings = ProfileRecord();
+    settings.level = 7;
+    Reload();
+    EXPECT_EQ(settings.name, "Ab");
+    EXPECT_FLOAT_EQ(settings.musicVolume, 0.125f);
+    EXPECT_EQ(settings.fullscreen, 0);
+    EXPECT_EQ(settings.level, 7u); // left as it was
+}
+
+TEST_F(ProfilesTest, BadProfilesFilesLeaveNoProfilesAndTheSettingsAlone) {
+    const auto body = [](uint32_t count) {
+        SaveFileBuilder b;
+        b.Str("Eve").F32(0.1f).F32(0.1f).U8(0).U8(0).U8(0).U32(count);
+        b.Str("Eve").F32(0.1f).F32(0.1f).U8(0).U8(0).U8(0);
+        return b.bytes;
+    };
+    const struct {
+        const char* what;
+        Bytes file;
+    } cases[] = {
+        {"count past the record", SaveFileBuilder().Header(2768, 1).Record("<profiles>", body(2)).Finish()},
+        {"count of four billion",
+         SaveFileBuilder().Header(2768, 1).Record("<profiles>", body(0xFFFFFFFF)).Finish()},
+        {"record cut in the current name",
+         SaveFileBuilder().Header(2768, 1).Record("<profiles>", {'E', 'v'}).Finish()},
+        {"another version", SaveFileBuilder().Header(2767, 1).Record("<profiles>", body(1)).Finish()},
+        {"no profiles record", SaveFileBuilder().Header(2768, 1).Record("app", body(1)).Finish()},
+        {"random bytes", {0x13, 0x37, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteBytes(ProfilesPath(), c.file);
+        settings = ProfileRecord();
+        Reload();
+        EXPECT_TRUE(profiles->GetProfiles().empty());
+        EXPECT_EQ(settings, ProfileRecord());
+        EXPECT_TRUE(profiles->Open(true)); // the first-run dialog
+    }
+    // Volumes that are no numbers or out of range read as the defaults or the range's ends.
+    SaveFileBuilder b;
+    b.Str("Eve").F32(std::numeric_limits<float>::quiet_NaN()).F32(7.0f).U8(0).U8(0).U8(0).U32(0);
+    WriteBytes(ProfilesPath(), SaveFileBuilder().Header(2768, 1).Record("<profiles>", b.bytes).Finish());
+    Reload();
+    EXPECT_EQ(settings.name, "Eve");
+    EXPECT_FLOAT_EQ(settings.soundVolume, 0.75f);
+    EXPECT_FLOAT_EQ(settings.musicVolume, 1.0f);
+}
+
+} // namespace

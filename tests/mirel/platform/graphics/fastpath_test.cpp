@@ -1,0 +1,329 @@
+// The rasterizer's fast paths against its plain reference paths: each scene
+// is drawn twice, once as usual and once with the device set to the reference
+// rasterizer, at every vector level the processor has, and the two pictures
+// must agree in every pixel.
+
+#include "mirel/platform/graphics/a_devicesprite.h"
+#include "mirel/platform/graphics/a_raster.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <functional>
+#include <random>
+#include <vector>
+
+namespace {
+
+constexpr int kFormats[] = {A_FMT_A8R8G8B8, A_FMT_X8R8G8B8, A_FMT_R5G6B5, A_FMT_A1R5G5B5, A_FMT_A4R4G4B4};
+
+// Restores the best vector level when a test ends.
+struct Levels {
+    const int best = a_rasterSimdLevel();
+    ~Levels() { a_setRasterSimdLevel(best); }
+    std::vector<int> all() const {
+        std::vector<int> v;
+        for (int l = 0; l <= best; ++l) {
+            v.push_back(l);
+        }
+        return v;
+    }
+};
+
+// Random texels with the alpha kinds that take different kernel branches:
+// opaque and clear runs beside translucent ones.
+aTexture* randomTexture(aDevice& dev, uint32_t w, uint32_t h, int format, std::mt19937& rng) {
+    aTexture* t = nullptr;
+    EXPECT_EQ(dev.createTexture(w, h, 1, 0, format, A_POOL_MANAGED, &t), A_OK);
+    aLockedRect lr;
+    EXPECT_EQ(t->lockRect(&lr, nullptr, 0), A_OK);
+    const int bytes = a_formatBytes(format);
+    for (uint32_t y = 0; y < h; ++y) {
+        for (uint32_t x = 0; x < w; ++x) {
+            uint32_t v = rng();
+            const uint32_t kind = (x / 5 + y / 3) % 3;
+            if (format == A_FMT_A8R8G8B8) {
+                v = kind == 0 ? v | 0xFF000000u : kind == 1 ? v & 0x00FFFFFFu : v;
+            }
+            std::memcpy(static_cast<uint8_t*>(lr.bits) + size_t(y) * lr.pitch + size_t(x) * bytes, &v,
+                        size_t(bytes));
+        }
+    }
+    EXPECT_EQ(t->unlockRect(), A_OK);
+    return t;
+}
+
+struct Picture {
+    std::unique_ptr<aDevice> dev;
+    aDeviceSprite* sprite = nullptr;
+    Picture(uint32_t w, uint32_t h, bool reference) {
+        aPresentParams pp;
+        pp.backBufferWidth = w;
+        pp.backBufferHeight = h;
+        EXPECT_EQ(aDevice::create(pp, nullptr, &dev), A_OK);
+        EXPECT_EQ(aDeviceSprite::create(dev.get(), &sprite), A_OK);
+        dev->setReferenceRaster(reference);
+        dev->setVertexShader(A_FVF_TLVERTEX);
+        // A background that every blend reads.
+        for (uint32_t i = 0; i < w * h; ++i) {
+            dev->backBuffer()[i] = 0xFF000000u | (i * 0x2F1D3Bu & 0xFFFFFFu);
+        }
+    }
+    ~Picture() { sprite->release(); }
+    std::vector<uint32_t> pixels() const {
+        return std::vector<uint32_t>(dev->backBuffer(), dev->backBuffer() + dev->width() * dev->height());
+    }
+};
+
+// Draws the scene with and without the reference rasterizer at every level
+// and expects the same pixels.
+void expectSameAsReference(uint32_t w, uint32_t h, const std::function<void(aDevice&, aDeviceSprite&)>& draw,
+                           const std::string& what) {
+    Levels levels;
+    Picture reference(w, h, true);
+    draw(*reference.dev, *reference.sprite);
+    const std::vector<uint32_t> want = reference.pixels();
+    for (int level : levels.all()) {
+        a_setRasterSimdLevel(level);
+        Picture fast(w, h, false);
+        draw(*fast.dev, *fast.sprite);
+        const std::vector<uint32_t> got = fast.pixels();
+        for (size_t i = 0; i < want.size(); ++i) {
+            ASSERT_EQ(got[i], want[i]) << what << " level " << level << " pixel " << i % w << "," << i / w;
+        }
+    }
+    a_setRasterSimdLevel(levels.best);
+}
+
+void setStates(aDevice& dev, uint32_t filter, int srcBlend, int dstBlend, bool blend) {
+    dev.setRenderState(A_RS_ALPHABLENDENABLE, blend ? 1 : 0);
+    dev.setRenderState(A_RS_SRCBLEND, uint32_t(srcBlend));
+    dev.setRenderState(A_RS_DESTBLEND, uint32_t(dstBlend));
+    dev.setTextureStageState(0, A_TSS_MAGFILTER, filter);
+    dev.setTextureStageState(0, A_TSS_MINFILTER, filter);
+}
+
+TEST(RasterFastPaths, SpritesShiftedScaledStretchedAndTurnedMatchTheReference) {
+    struct Transform {
+        const char* name;
+        float sx, sy, angle, x, y;
+        uint32_t texW, texH;
+    } transforms[] = {
+        {"whole pixels", 1, 1, 0, 3, 2, 37, 21},
+        {"half a pixel across", 1, 1, 0, 2.5f, 1, 37, 21},
+        {"fractions both ways", 1, 1, 0, -1.3f, 0.7f, 45, 30},
+        {"a quarter down", 1, 1, 0, 4, 3.25f, 20, 20},
+        {"scaled 1.01", 1.01f, 1.01f, 0, 0.2f, 0.4f, 40, 28},
+        {"halved", 0.5f, 0.5f, 0, 1, 1.5f, 90, 61},
+        {"doubled", 2, 2, 0, -0.5f, 0.25f, 23, 15},
+        {"stretched tiny", 16.25f, 9.5f, 0, 0.3f, -0.2f, 4, 4},
+        {"one texel", 40, 30, 0, 0, 0, 1, 1},
+        {"mirrored", -1.5f, 0.75f, 0, 40, 2, 25, 31},
+        {"uneven", 1.7f, 0.6f, 0, 3.4f, 5.1f, 19, 40},
+        {"turned a little", 1, 1, 0.1f, 4, -3, 45, 32},
+        {"turned and scaled", 1.6f, 0.8f, 2.2f, 30, 25, 20, 20},
+        {"turned a quarter", 1.25f, 1.25f, float(M_PI / 2), 40, 0, 30, 22},
+    };
+    const uint32_t colours[] = {0xFFFFFFFFu, 0x80FFFFFFu, 0xC080FF40u};
+    std::mt19937 rng(17);
+    for (const Transform& t : transforms) {
+        for (int format : kFormats) {
+            for (uint32_t filter : {A_TEXF_POINT, A_TEXF_LINEAR}) {
+                for (uint32_t colour : colours) {
+                    const uint32_t seed = rng();
+                    auto draw = [&](aDevice& dev, aDeviceSprite& sprite) {
+                        std::mt19937 r(seed);
+                        aTexture* tex = randomTexture(dev, t.texW, t.texH, format, r);
+                        setStates(dev, filter, A_BLEND_SRCALPHA, A_BLEND_INVSRCALPHA, true);
+                        const aVec2 scale{t.sx, t.sy}, at{t.x, t.y};
+                        const aVec2 centre{t.texW * t.sx / 2, t.texH * t.sy / 2};
+                        sprite.draw(tex, nullptr, &scale, &centre, t.angle, &at, colour);
+                        // A source rectangle and the additive blend over it.
+                        const aDeviceRect src{1, 1, int32_t(t.texW), int32_t(t.texH)};
+                        dev.setRenderState(A_RS_DESTBLEND, A_BLEND_ONE);
+                        const aVec2 at2{t.x + 7, t.y + 5};
+                        if (t.texW > 1 && t.texH > 1) {
+                            sprite.draw(tex, &src, &scale, &centre, t.angle, &at2, colour);
+                        }
+                        tex->release();
+                    };
+                    expectSameAsReference(48, 40, draw,
+                                          std::string(t.name) + " format " + std::to_string(format) +
+                                              " filter " + std::to_string(filter) + " colour " +
+                                              std::to_string(colour));
+                    if (HasFatalFailure()) {
+                        return;
+                    }
+                }
+            }
+        }
+    }
+}
+
+TEST(RasterFastPaths, ViewportsAndBlendStatesMatchTheReference) {
+    struct Blend {
+        bool on;
+        int src, dst;
+    } blends[] = {{false, A_BLEND_ONE, A_BLEND_ZERO},
+                  {true, A_BLEND_SRCALPHA, A_BLEND_INVSRCALPHA},
+                  {true, A_BLEND_SRCALPHA, A_BLEND_ONE},
+                  {true, A_BLEND_INVSRCALPHA, A_BLEND_SRCALPHA}};
+    std::mt19937 rng(5);
+    for (const Blend& b : blends) {
+        for (int format : kFormats) {
+            const uint32_t seed = rng();
+            auto draw = [&](aDevice& dev, aDeviceSprite& sprite) {
+                std::mt19937 r(seed);
+                aTexture* tex = randomTexture(dev, 33, 27, format, r);
+                ASSERT_EQ(dev.setViewport(aViewport{3, 4, 29, 21, 0, 1}), A_OK);
+                setStates(dev, A_TEXF_LINEAR, b.src, b.dst, b.on);
+                const aVec2 positions[] = {{-5, -4}, {-2.5f, 10.75f}, {20.1f, -3.9f}, {9, 9}};
+                const aVec2 scales[] = {{1, 1}, {1, 1}, {1.3f, 0.9f}, {0.45f, 2.2f}};
+                for (int i = 0; i < 4; ++i) {
+                    sprite.draw(tex, nullptr, &scales[i], nullptr, 0.0f, &positions[i], 0xFFFFFFFFu);
+                }
+                tex->release();
+            };
+            expectSameAsReference(40, 32, draw,
+                                  "blend " + std::to_string(b.src) + "/" + std::to_string(b.dst) +
+                                      " format " + std::to_string(format));
+            if (HasFatalFailure()) {
+                return;
+            }
+        }
+    }
+}
+
+TEST(RasterFastPaths, LargeLayersMatchTheReference) {
+    // Rows long enough for every vector width, drawn the ways a scene draws
+    // its layers.
+    struct Case {
+        float sx, sy, angle, x, y;
+    } cases[] = {{1, 1, 0, 0, 0},       {1, 1, 0, -0.5f, 0}, {1, 1, 0, -0.3f, -0.7f}, {1.01f, 1.01f, 0, 0, 0},
+                 {0.5f, 0.5f, 0, 0, 0}, {2, 2, 0, -1, -1},   {1, 1, 0.1f, -20, -14},  {1, 1, -0.05f, -8, -5}};
+    for (int format : kFormats) {
+        for (const Case& c : cases) {
+            auto draw = [&](aDevice& dev, aDeviceSprite& sprite) {
+                std::mt19937 r{uint32_t(format)};
+                aTexture* tex = randomTexture(dev, 180, 140, format, r);
+                // Wide bands of opaque and of clear texels take the shortcuts
+                // of whole groups.
+                aLockedRect lr;
+                ASSERT_EQ(tex->lockRect(&lr, nullptr, 0), A_OK);
+                const int bytes = a_formatBytes(format);
+                for (uint32_t y = 0; y < 140; ++y) {
+                    for (uint32_t x = 0; x < 180; ++x) {
+                        const uint32_t band = (x / 40 + y / 35) % 4;
+                        uint8_t* p = static_cast<uint8_t*>(lr.bits) + y * lr.pitch + x * bytes;
+                        const uint32_t v = band == 0 ? 0xFFFFFFFFu : 0u;
+                        if (band < 2) {
+                            std::memcpy(p, &v, size_t(bytes));
+                        }
+                    }
+                }
+                ASSERT_EQ(tex->unlockRect(), A_OK);
+                setStates(dev, A_TEXF_LINEAR, A_BLEND_SRCALPHA, A_BLEND_INVSRCALPHA, true);
+                const aVec2 scale{c.sx, c.sy}, at{c.x, c.y}, centre{90 * c.sx, 70 * c.sy};
+                sprite.draw(tex, nullptr, &scale, &centre, c.angle, &at, 0xFFFFFFFFu);
+                sprite.draw(tex, nullptr, &scale, &centre, c.angle, &at, 0x80FFFFFFu);
+                tex->release();
+            };
+            expectSameAsReference(160, 120, draw,
+                                  "format " + std::to_string(format) + " scale " + std::to_string(c.sx) +
+                                      " angle " + std::to_string(c.angle) + " at " + std::to_string(c.x));
+            if (HasFatalFailure()) {
+                return;
+            }
+        }
+    }
+}
+
+TEST(RasterFastPaths, RowConversionMatchesThePlainFormula) {
+    Levels levels;
+    std::mt19937 rng(3);
+    for (int format : kFormats) {
+        for (int n : {1, 3, 7, 8, 9, 16, 33, 100}) {
+            std::vector<uint8_t> row(size_t(n) * 4);
+            for (auto& b : row) {
+                b = uint8_t(rng());
+            }
+            std::vector<uint32_t> want(static_cast<size_t>(n));
+            a_convertRowReference(want.data(), row.data(), format, n);
+            for (int level : levels.all()) {
+                a_setRasterSimdLevel(level);
+                std::vector<uint32_t> got(static_cast<size_t>(n));
+                a_convertRow(got.data(), row.data(), format, n);
+                ASSERT_EQ(got, want) << "format " << format << " n " << n << " level " << level;
+            }
+        }
+    }
+}
+
+} // namespace
+
+namespace {
+
+aVertex corner(float x, float y, uint32_t c, float u, float v) {
+    return aVertex{x, y, 0.0f, 1.0f, c, u, v};
+}
+
+TEST(RasterFastPaths, TrianglesMatchTheReference) {
+    // Particle-like turned quads of a few pixels, large and thin triangles,
+    // flat and shaded, textured or not, clipped by the viewport.
+    std::mt19937 rng(23);
+    std::uniform_real_distribution<float> pos(-6.0f, 54.0f), unit(0.0f, 1.0f), angle(0.0f, 6.3f);
+    for (int format : kFormats) {
+        for (uint32_t filter : {A_TEXF_POINT, A_TEXF_LINEAR}) {
+            for (bool textured : {false, true}) {
+                const uint32_t seed = rng();
+                auto draw = [&](aDevice& dev, aDeviceSprite&) {
+                    std::mt19937 r(seed);
+                    aTexture* tex = randomTexture(dev, 8, 8, format, r);
+                    setStates(dev, filter, A_BLEND_SRCALPHA, A_BLEND_INVSRCALPHA, true);
+                    dev.setTexture(0, textured ? tex : nullptr);
+                    ASSERT_EQ(dev.setViewport(aViewport{2, 1, 44, 36, 0, 1}), A_OK);
+                    std::vector<aVertex> quads;
+                    for (int i = 0; i < 60; ++i) {
+                        const float cx = pos(r), cy = pos(r), size = 1.0f + 9.0f * unit(r), a = angle(r);
+                        const float c = std::cos(a) * size / 2, s = std::sin(a) * size / 2;
+                        const uint32_t colour = r() | 0x10000000u;
+                        const aVertex p0 = corner(cx - c + s, cy - s - c, colour, 0, 0);
+                        const aVertex p1 = corner(cx + c + s, cy + s - c, colour, 1, 0);
+                        const aVertex p2 = corner(cx - c - s, cy - s + c, colour, 0, 1);
+                        const aVertex p3 = corner(cx + c - s, cy + s + c, colour, 1, 1);
+                        quads.insert(quads.end(), {p0, p1, p2, p1, p3, p2});
+                    }
+                    ASSERT_EQ(dev.drawPrimitiveUP(A_PT_TRIANGLELIST, uint32_t(quads.size() / 3), quads.data(),
+                                                  sizeof(aVertex)),
+                              A_OK);
+                    // Shaded triangles of any shape, some far outside.
+                    dev.setRenderState(A_RS_DESTBLEND, A_BLEND_ONE);
+                    std::vector<aVertex> tris;
+                    for (int i = 0; i < 30; ++i) {
+                        const float scale = i % 10 == 0 ? 900.0f : 1.0f;
+                        for (int k = 0; k < 3; ++k) {
+                            tris.push_back(corner(pos(r) * scale, pos(r), r(), unit(r) * 2 - 0.5f, unit(r)));
+                        }
+                    }
+                    // Corners on half pixels: pixel centres fall exactly on edges.
+                    for (int i = 0; i < 30; ++i) {
+                        tris.push_back(
+                            corner(float(r() % 100) / 2, float(r() % 80) / 2, r(), unit(r), unit(r)));
+                    }
+                    ASSERT_EQ(dev.drawPrimitiveUP(A_PT_TRIANGLELIST, 40, tris.data(), sizeof(aVertex)), A_OK);
+                    dev.setTexture(0, nullptr);
+                    tex->release();
+                };
+                expectSameAsReference(48, 40, draw,
+                                      "format " + std::to_string(format) + " filter " +
+                                          std::to_string(filter) + (textured ? " textured" : " untextured"));
+                if (HasFatalFailure()) {
+                    return;
+                }
+            }
+        }
+    }
+}
+
+} // namespace
