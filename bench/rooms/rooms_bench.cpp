@@ -10,6 +10,7 @@
 
 #include "game/scenes/spy_room.h"
 #include "game/tip_manager.h"
+#include "game/title_screen.h"
 #include "mirel/file/a_fileserver.h"
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/gfx/a_imagedecode.h"
@@ -80,6 +81,7 @@ std::unique_ptr<gametest::GameHarness> inTheHarbour(const std::string& root) {
     if (!h->Start())
         return nullptr;
     h->Step();
+    h->RunFor(TitleScreen::kIntroEnd - TitleScreen::kIntroStart);
     if (h->Visible("create_new_profile")) {
         h->TypeText("Bench");
         h->Click("btn_ok");

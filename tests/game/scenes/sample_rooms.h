@@ -15,6 +15,7 @@
 #include "game/scenes/spy_object.h"
 #include "game/scenes/spy_room.h"
 #include "game/tip_manager.h"
+#include "game/title_screen.h"
 #include "mirel/gui/gui_staticimage.h"
 #include "mirel/gui/gui_widget.h"
 #include "mirel/util/a_optionsfile.h"
@@ -123,6 +124,8 @@ protected:
         harness = std::make_unique<gametest::GameHarness>(data->home, root + "user/");
         ASSERT_TRUE(harness->Start());
         harness->Step();
+        // The title's intro holds the GUI back until it is over.
+        harness->RunFor(TitleScreen::kIntroEnd - TitleScreen::kIntroStart);
         ASSERT_TRUE(harness->Visible("create_new_profile"));
         harness->TypeText("Mara");
         ASSERT_TRUE(harness->Click("btn_ok"));
