@@ -1,5 +1,5 @@
-// A hidden-object room over damaged data: the input is split at its first
-// three 0 bytes into "objects.ini", "items.ini", the level file and the
+// A hidden-object room over damaged data: the input is split at lines
+// holding only "%%" into "objects.ini", "items.ini", the level file and the
 // room's saved record. The room is made and loaded for the level, given the
 // record, then every object is clicked and the room is saved again.
 
@@ -19,9 +19,9 @@
 
 namespace {
 
-void writeFile(const std::string& path, const uint8_t* data, size_t size) {
+void writeFile(const std::string& path, const std::string& text) {
     if (FILE* f = std::fopen(path.c_str(), "wb")) {
-        std::fwrite(data, 1, size, f);
+        std::fwrite(text.data(), 1, text.size(), f);
         std::fclose(f);
     }
 }
@@ -42,27 +42,29 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }();
     (void)server;
 
-    const uint8_t* parts[4] = {data, nullptr, nullptr, nullptr};
-    size_t sizes[4] = {size, 0, 0, 0};
-    size_t part = 0;
-    for (size_t i = 0; i < size && part < 3; ++i) {
-        if (data[i] != 0)
-            continue;
-        sizes[part] = size_t(data + i - parts[part]);
-        ++part;
-        parts[part] = data + i + 1;
-        sizes[part] = size - i - 1;
+    // The parts are separated by lines holding only "%%".
+    const std::string input(reinterpret_cast<const char*>(data), size);
+    std::vector<std::string> parts;
+    size_t start = 0;
+    while (parts.size() < 3) {
+        const size_t mark = input.find("\n%%\n", start);
+        if (mark == std::string::npos)
+            break;
+        parts.push_back(input.substr(start, mark - start));
+        start = mark + 4;
     }
-    writeFile(root + "rooms/fz/objects.ini", parts[0], sizes[0]);
-    writeFile(root + "rooms/fz/items.ini", parts[1] ? parts[1] : data, parts[1] ? sizes[1] : 0);
-    writeFile(root + "levels/fz.ini", parts[2] ? parts[2] : data, parts[2] ? sizes[2] : 0);
+    parts.push_back(input.substr(start));
+    parts.resize(4);
+    writeFile(root + "rooms/fz/objects.ini", parts[0]);
+    writeFile(root + "rooms/fz/items.ini", parts[1]);
+    writeFile(root + "levels/fz.ini", parts[2]);
 
     SpyRoom room("fz", nullptr, nullptr);
     const aOptionsFile level("data:levels/fz.ini");
     room.LoadResources(level);
     SaveLoadSystem system(1);
-    if (parts[3]) {
-        SaveReader reader(parts[3], sizes[3]);
+    if (!parts[3].empty()) {
+        SaveReader reader(reinterpret_cast<const uint8_t*>(parts[3].data()), parts[3].size());
         room.Load(system, reader);
     }
     for (SpyObject* object : room.GetObjects()) {
