@@ -45,7 +45,7 @@ if(MIREL_FUZZ)
   file(WRITE ${CMAKE_BINARY_DIR}/fuzzers.txt "")
 endif()
 
-# The root of every project include: #include "mirel/util/a_log.h"
+# The root of every project include: #include "mirel/base/a_log.h"
 set(MIREL_INCLUDE_ROOT ${PROJECT_SOURCE_DIR}/code)
 
 # Adds every immediate sub-folder of the current source folder that has a CMakeLists.txt.
@@ -59,33 +59,113 @@ function(mirel_add_subdirectories)
   endforeach()
 endfunction()
 
-# mirel_library(<name> SOURCES ... [LIBS ...])
-# An OBJECT library with the project's warnings and include root. Engine
-# modules (mirel_<module>) are also collected into the static library `mirel`;
-# a program that links an OBJECT library directly keeps every object of it,
-# so sources that register themselves through static initialisers stay in.
-# A test may link just the modules it needs (their objects) instead of `mirel`.
-# LIBS names external libraries only: never another mirel_ module, whose
-# objects would then be linked twice. Modules reach each other's headers
-# through the shared include root.
+# mirel_library(<name> SOURCES ... [MODULES ...] [LIBS ...])
+# An OBJECT library with the project's warnings and include root. MODULES names
+# the modules below it that its sources use (their headers and, for a program
+# that links it, their objects); LIBS the external libraries it calls. Engine
+# modules (mirel_<module>) are also collected into the static library `mirel`.
+# A program that links an OBJECT library keeps every object of it, so sources
+# that register themselves through static initialisers stay in; link modules
+# with mirel_link_modules, which brings each module below once.
 function(mirel_library name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "SOURCES;MODULES;LIBS" ${ARGN})
   if(NOT ARG_SOURCES)
     return() # a module with no sources yet
   endif()
   add_library(${name} OBJECT ${ARG_SOURCES})
   target_include_directories(${name} PUBLIC ${MIREL_INCLUDE_ROOT})
   target_compile_options(${name} PRIVATE ${MIREL_WARNINGS})
-  target_link_libraries(${name} PUBLIC ${ARG_LIBS})
+  # Between OBJECT libraries a link passes on usage needs only, not objects.
+  target_link_libraries(${name} PUBLIC ${ARG_MODULES} ${ARG_LIBS})
+  set_target_properties(${name} PROPERTIES MIREL_IS_MODULE TRUE MIREL_MODULES "${ARG_MODULES}")
+  set_property(GLOBAL APPEND PROPERTY MIREL_MODULE_LIBS ${name})
   if(name MATCHES "^mirel_")
     set_property(GLOBAL APPEND PROPERTY MIREL_ENGINE_LIBS ${name})
-    set_property(GLOBAL APPEND PROPERTY MIREL_ENGINE_EXTERNAL_LIBS ${ARG_LIBS})
   endif()
+endfunction()
+
+# mirel_module_closure(<out> <module>...)
+# The modules and every module below them, each once.
+function(mirel_module_closure out)
+  set(closure)
+  set(stack ${ARGN})
+  while(stack)
+    list(POP_FRONT stack module)
+    if(NOT module IN_LIST closure)
+      list(APPEND closure ${module})
+      get_target_property(below ${module} MIREL_MODULES)
+      list(APPEND stack ${below})
+    endif()
+  endwhile()
+  set(${out} ${closure} PARENT_SCOPE)
+endfunction()
+
+# mirel_link_modules(<target> <item>...)
+# Links a program with each named module and every module below it, the
+# objects of each once; other items (external or static libraries) are linked
+# as they are.
+function(mirel_link_modules target)
+  set(modules)
+  set(others)
+  foreach(item ${ARGN})
+    set(is_module FALSE)
+    if(TARGET ${item})
+      get_target_property(is_module ${item} MIREL_IS_MODULE)
+    endif()
+    if(is_module)
+      list(APPEND modules ${item})
+    else()
+      list(APPEND others ${item})
+    endif()
+  endforeach()
+  mirel_module_closure(closure ${modules})
+  target_link_libraries(${target} PRIVATE ${closure} ${others})
+endfunction()
+
+# Stops the configuration when a module names something that is no module, or
+# when the modules' declarations run in a circle, so that every module has a
+# place in one order from bottom to top.
+function(mirel_check_module_order)
+  get_property(modules GLOBAL PROPERTY MIREL_MODULE_LIBS)
+  foreach(module ${modules})
+    _mirel_visit_module(${module} "")
+  endforeach()
+endfunction()
+
+function(_mirel_visit_module module path)
+  get_property(done GLOBAL PROPERTY _MIREL_ORDERED_${module})
+  if(done)
+    return()
+  endif()
+  list(APPEND path ${module})
+  list(FIND path ${module} first)
+  list(LENGTH path length)
+  math(EXPR last "${length} - 1")
+  if(NOT first EQUAL last)
+    list(SUBLIST path ${first} -1 circle)
+    list(JOIN circle " -> " text)
+    message(FATAL_ERROR "Modules that use each other: ${text}")
+  endif()
+  get_target_property(below ${module} MIREL_MODULES)
+  foreach(other ${below})
+    set(is_module FALSE)
+    if(TARGET ${other})
+      get_target_property(is_module ${other} MIREL_IS_MODULE)
+    endif()
+    if(NOT is_module)
+      message(FATAL_ERROR "${module} names ${other} among its MODULES, which is no module")
+    endif()
+    _mirel_visit_module(${other} "${path}")
+  endforeach()
+  set_property(GLOBAL PROPERTY _MIREL_ORDERED_${module} TRUE)
 endfunction()
 
 # mirel_test(<name> SOURCES ... [LIBS ...])
 # A GoogleTest executable registered with ctest. Tests run from the build tree
-# with MIREL_TEST_TMP pointing at a private scratch folder.
+# with MIREL_TEST_TMP pointing at a private scratch folder. LIBS names the
+# modules the test uses (each comes with the modules below it, as in
+# mirel_link_modules) and any other libraries; the same holds for fuzzers and
+# benchmarks.
 function(mirel_test name)
   if(NOT MIREL_TESTS OR MIREL_FUZZ)
     return()
@@ -95,7 +175,7 @@ function(mirel_test name)
   add_executable(${name} ${ARG_SOURCES})
   target_include_directories(${name} PRIVATE ${MIREL_INCLUDE_ROOT} ${PROJECT_SOURCE_DIR}/tests)
   target_compile_options(${name} PRIVATE ${MIREL_WARNINGS})
-  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock Threads::Threads)
+  mirel_link_modules(${name} ${ARG_LIBS} GTest::gtest GTest::gtest_main GTest::gmock Threads::Threads)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "MIREL_TEST_TMP=${CMAKE_BINARY_DIR}/test-tmp/${name}")
 endfunction()
@@ -110,7 +190,7 @@ function(mirel_fuzzer name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_include_directories(${name} PRIVATE ${MIREL_INCLUDE_ROOT} ${PROJECT_SOURCE_DIR}/tests)
-  target_link_libraries(${name} PRIVATE ${ARG_LIBS})
+  mirel_link_modules(${name} ${ARG_LIBS})
   target_link_options(${name} PRIVATE -fsanitize=fuzzer)
   if(NOT TARGET fuzzers)
     add_custom_target(fuzzers)
@@ -126,5 +206,5 @@ function(mirel_benchmark name)
   add_executable(${name} ${ARG_SOURCES})
   target_include_directories(${name} PRIVATE ${MIREL_INCLUDE_ROOT})
   target_compile_options(${name} PRIVATE ${MIREL_WARNINGS})
-  target_link_libraries(${name} PRIVATE ${ARG_LIBS} benchmark::benchmark benchmark::benchmark_main)
+  mirel_link_modules(${name} ${ARG_LIBS} benchmark::benchmark benchmark::benchmark_main)
 endfunction()

@@ -1,9 +1,9 @@
 // One frame of 1,000 live particles: updated at the file's rate (60 steps per
 // second, one 1/60 s frame) and drawn as 8 x 8 quads on a 1024 x 768 device.
+#include "mirel/base/a_random.h"
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/gfx/a_image.h"
 #include "mirel/gfx/a_particle.h"
-#include "mirel/kernel/a_random.h"
 
 #include <benchmark/benchmark.h>
 

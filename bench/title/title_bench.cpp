@@ -16,7 +16,7 @@
 #include "mirel/gfx/a_imagemanager.h"
 #include "mirel/gui/gui_server.h"
 #include "mirel/input/a_inputserver.h"
-#include "mirel/kernel/a_random.h"
+#include "mirel/base/a_random.h"
 #include "mirel/sound/a_sound.h"
 #include "videogen.h"
 

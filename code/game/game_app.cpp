@@ -13,12 +13,12 @@
 #include "mirel/gui/gui_widget.h"
 #include "mirel/input/a_inputserver.h"
 #include "mirel/kernel/a_cmdline.h"
-#include "mirel/kernel/a_format.h"
-#include "mirel/kernel/a_utf.h"
+#include "mirel/base/a_format.h"
+#include "mirel/base/a_utf.h"
 #include "mirel/locale/a_localeserver.h"
 #include "mirel/sound/a_ambientsound.h"
 #include "mirel/sound/a_sound.h"
-#include "mirel/util/a_log.h"
+#include "mirel/base/a_log.h"
 #include "mirel/util/a_optionsfile.h"
 
 std::string g_languageCode;

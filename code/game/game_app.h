@@ -17,7 +17,7 @@
 #include "game/save_load.h"
 #include "game/widget_mover.h"
 #include "mirel/kernel/a_application.h"
-#include "mirel/kernel/a_timer.h"
+#include "mirel/base/a_timer.h"
 #include "mirel/sound/a_music.h"
 
 #include <cstdint>

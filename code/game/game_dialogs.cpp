@@ -23,7 +23,7 @@
 #include "mirel/locale/a_localeserver.h"
 #include "mirel/platform/system/a_openurl.h"
 #include "mirel/sound/a_sound.h"
-#include "mirel/util/a_log.h"
+#include "mirel/base/a_log.h"
 
 #include <memory>
 

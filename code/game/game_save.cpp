@@ -10,7 +10,7 @@
 #include "game/scenes/spy_room.h"
 #include "game/tip_manager.h"
 #include "mirel/gui/gui_widget.h"
-#include "mirel/util/a_log.h"
+#include "mirel/base/a_log.h"
 
 namespace {
 

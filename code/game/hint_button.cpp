@@ -3,7 +3,7 @@
 #include "game/game_app.h"
 #include "game/room.h"
 #include "game/tip_manager.h"
-#include "mirel/kernel/a_format.h"
+#include "mirel/base/a_format.h"
 
 HintButton::HintButton(const std::string& name) : GUI::ImageButton(name) {}
 

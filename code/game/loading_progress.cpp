@@ -2,7 +2,7 @@
 
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/gfx/a_image.h"
-#include "mirel/kernel/a_timer.h"
+#include "mirel/base/a_timer.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include "mirel/gui/gui_editbox.h"
 #include "mirel/gui/gui_server.h"
 #include "mirel/gui/gui_widget.h"
-#include "mirel/kernel/a_utf.h"
-#include "mirel/util/a_log.h"
+#include "mirel/base/a_utf.h"
+#include "mirel/base/a_log.h"
 
 #include <algorithm>
 #include <cmath>

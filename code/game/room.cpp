@@ -4,7 +4,7 @@
 #include "mirel/gfx/a_imagemanager.h"
 #include "mirel/sound/a_ambientsound.h"
 #include "mirel/sound/a_sound.h"
-#include "mirel/util/a_log.h"
+#include "mirel/base/a_log.h"
 #include "mirel/util/a_optionsfile.h"
 
 uint32_t Room::ms_roomCounter = 0;

@@ -5,7 +5,7 @@
 #include "mirel/gui/gui_region.h"
 #include "mirel/gui/gui_server.h"
 #include "mirel/gui/gui_widgethost.h"
-#include "mirel/kernel/a_string.h"
+#include "mirel/base/a_string.h"
 
 namespace {
 

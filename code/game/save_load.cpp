@@ -1,8 +1,8 @@
 #include "game/save_load.h"
 
 #include "mirel/file/a_fileserver.h"
-#include "mirel/kernel/a_format.h"
-#include "mirel/util/a_log.h"
+#include "mirel/base/a_format.h"
+#include "mirel/base/a_log.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -5,9 +5,9 @@
 #include "mirel/gui/gui_server.h"
 #include "mirel/gui/gui_staticimage.h"
 #include "mirel/gui/gui_widget.h"
-#include "mirel/kernel/a_format.h"
+#include "mirel/base/a_format.h"
 #include "mirel/sound/a_music.h"
-#include "mirel/util/a_log.h"
+#include "mirel/base/a_log.h"
 
 #include <algorithm>
 

@@ -6,7 +6,7 @@
 #include "mirel/gui/gui_widget.h"
 #include "mirel/locale/a_localeserver.h"
 #include "mirel/sound/a_sound.h"
-#include "mirel/util/a_log.h"
+#include "mirel/base/a_log.h"
 #include "mirel/util/a_optionsfile.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "game/title_screen.h"
 
 #include "mirel/gfx/a_imagemanager.h"
-#include "mirel/kernel/a_random.h"
+#include "mirel/base/a_random.h"
 #include "mirel/util/a_stringlist.h"
 #include "mirel/video/a_theoravideo.h"
 

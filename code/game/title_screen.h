@@ -16,7 +16,7 @@
 // The intro runs from t = -0.75 s (all masks opaque) to t = 4 s (logo whole).
 
 #include "mirel/gfx/a_anim.h"
-#include "mirel/kernel/a_rect.h"
+#include "mirel/base/a_rect.h"
 
 #include <cstdint>
 #include <list>

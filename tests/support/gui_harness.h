@@ -16,7 +16,7 @@
 // Link the test with `mirel mirel_content`.
 
 #include "content/content_writers.h"
-#include "support/gui_fakes.h"
+#include "mirel/base/a_clock.h"
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/gfx/a_image.h"
 #include "mirel/gfx/a_imagemanager.h"
@@ -24,10 +24,10 @@
 #include "mirel/gui/gui_widget.h"
 #include "mirel/gui/gui_widgetfactory.h"
 #include "mirel/input/a_inputserver.h"
-#include "mirel/kernel/a_clock.h"
 #include "mirel/platform/graphics/a_device.h"
 #include "mirel/platform/window/headless/a_headless_window.h"
 #include "mirel/sound/a_sound.h"
+#include "support/gui_fakes.h"
 
 #include <gtest/gtest.h>
 

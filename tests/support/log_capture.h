@@ -1,7 +1,7 @@
 #pragma once
 // Collects every log line while in scope.
 
-#include "mirel/util/a_log.h"
+#include "mirel/base/a_log.h"
 
 #include <algorithm>
 #include <string>

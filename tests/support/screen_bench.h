@@ -9,7 +9,7 @@
 #include "support/log_capture.h"
 
 #include "mirel/file/a_fileserver.h"
-#include "mirel/kernel/a_random.h"
+#include "mirel/base/a_random.h"
 #include "videogen.h"
 
 #include <filesystem>

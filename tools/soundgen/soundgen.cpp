@@ -2,6 +2,7 @@
 
 #include <sndfile.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -102,7 +103,7 @@ bool encode(const Tone& tone, Format format, std::vector<unsigned char>& out) {
     }
     std::vector<float> samples = render(tone);
     sf_count_t frames = static_cast<sf_count_t>(samples.size()) / info.channels;
-    bool ok = sf_writef_float(sf, samples.data(), frames) == frames;
+    bool ok = writeFrames(sf, samples.data(), frames, info.channels);
     ok = sf_close(sf) == 0 && ok;
     return ok && !out.empty();
 }
@@ -145,6 +146,16 @@ bool formatFromPath(const std::string& path, Format& format) {
         format = Format::Mp3;
     else
         return false;
+    return true;
+}
+
+bool writeFrames(SNDFILE* file, const float* samples, long long frames, int channels) {
+    const long long block = 4096;
+    for (long long done = 0; done < frames; done += block) {
+        sf_count_t n = sf_count_t(std::min(block, frames - done));
+        if (sf_writef_float(file, samples + done * channels, n) != n)
+            return false;
+    }
     return true;
 }
 

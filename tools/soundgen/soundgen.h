@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+struct sf_private_tag; // libsndfile's SNDFILE
+
 namespace soundgen {
 
 enum class Format { Wav, Ogg, Flac, Mp3 };
@@ -29,5 +31,9 @@ bool writeFile(const Tone& tone, Format format, const std::string& path);
 
 // Format from a file name's extension (.wav, .ogg, .flac, .mp3); false when unknown.
 bool formatFromPath(const std::string& path, Format& format);
+
+// Writes interleaved frames to an open file in blocks, so that an encoder never
+// sees one huge buffer (Vorbis analysis works on the stack per call).
+bool writeFrames(::sf_private_tag* file, const float* samples, long long frames, int channels);
 
 } // namespace soundgen

@@ -1,5 +1,7 @@
 #include "synth.h"
 
+#include "soundgen.h"
+
 #include "content/content_ini.h"
 
 #include <sndfile.h>
@@ -812,7 +814,7 @@ bool writeAudio(const Audio& a, const std::string& path, std::string& error) {
         sf_command(f, SFC_SET_VBR_ENCODING_QUALITY, &quality, sizeof quality);
     }
     sf_count_t frames = sf_count_t(a.frames());
-    bool ok = sf_writef_float(f, a.samples.data(), frames) == frames;
+    bool ok = writeFrames(f, a.samples.data(), frames, info.channels);
     ok = sf_close(f) == 0 && ok;
     if (!ok)
         error = "cannot encode " + path;

@@ -1,12 +1,26 @@
 #include "game/bonus/bonus_round.h"
 
 #include "game/game_app.h"
+#include "mirel/gfx/a_imagemanager.h"
+#include "mirel/gui/gui_server.h"
+#include "mirel/gui/gui_widget.h"
+#include "mirel/locale/a_localeserver.h"
+#include "mirel/sound/a_sound.h"
 
-BonusRound::BonusRound(const std::string& puzzleName)
-    : SaveLoadEntity("b:" + puzzleName), m_app(TheGame()),
-      m_imageFolder("data:images/bonus/" + puzzleName + "/") {}
+BonusRound::BonusRound(const std::string& puzzleName, const aOptionsFile&)
+    : SaveLoadEntity("b:" + puzzleName), m_puzzleName(puzzleName), m_app(TheGame()),
+      m_imageFolder("data:images/bonus/" + puzzleName + "/") {
+    if (aImageManager* images = Images())
+        images->loadList(ImageListPath(), kImageGroup);
+    if (m_app && m_app->GetGuiServer() && m_app->GetGuiServer()->GetRootWidget())
+        m_description = m_app->GetGuiServer()->GetRootWidget()->FindChild("bonus_desc", true);
+    m_finishSound = GetSound("btn_finish_level");
+}
 
-BonusRound::~BonusRound() = default;
+BonusRound::~BonusRound() {
+    if (aImageManager* images = Images())
+        images->unloadList(ImageListPath(), kImageGroup);
+}
 
 void BonusRound::Load(SaveLoadSystem&, SaveReader&) {}
 
@@ -16,6 +30,54 @@ void BonusRound::Update(float) {}
 
 void BonusRound::Draw() {}
 
-void BonusRound::Show() {}
+void BonusRound::Show() {
+    UpdateDescription();
+    if (m_description)
+        m_description->SetVisible(true);
+}
 
-void BonusRound::Hide() {}
+void BonusRound::Hide() {
+    if (m_description)
+        m_description->SetVisible(false);
+}
+
+void BonusRound::PlayFinishSound() {
+    if (!m_finishSound)
+        return;
+    if (m_app)
+        m_app->GetMusicPlayer().stop(true);
+    m_finishSound->play(false, m_finishSound->getVolume(), m_finishSound->getPan());
+}
+
+void BonusRound::StopFinishSound() {
+    if (m_finishSound && m_finishSound->isPlaying())
+        m_finishSound->stop();
+}
+
+void BonusRound::UpdateDescription() {
+    aLocaleServer* locale = m_app ? m_app->GetLocaleServer() : nullptr;
+    if (m_description && locale)
+        m_description->SetText(locale->getString(MakeLevelKey("bonus_desc")));
+}
+
+aImageManager* BonusRound::Images() const {
+    return m_app ? m_app->GetImageManager() : nullptr;
+}
+
+aSoundManager* BonusRound::Sounds() const {
+    return m_app ? m_app->GetSoundManager() : nullptr;
+}
+
+aInputServer* BonusRound::Input() const {
+    return aApplication::getInstance() ? aApplication::getInstance()->getInputServer() : nullptr;
+}
+
+aImage* BonusRound::GetImage(const std::string& name) const {
+    aImageManager* images = Images();
+    return images ? images->getImage(name, kImageGroup) : nullptr;
+}
+
+aSound* BonusRound::GetSound(const std::string& name) const {
+    aSoundManager* sounds = Sounds();
+    return sounds ? sounds->getSound(name) : nullptr;
+}

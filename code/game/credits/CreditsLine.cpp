@@ -1,8 +1,8 @@
 #include "game/credits/CreditsLine.h"
 
 #include "game/credits/LetterHeap.h"
-#include "mirel/kernel/a_random.h"
-#include "mirel/util/a_log.h"
+#include "mirel/base/a_random.h"
+#include "mirel/base/a_log.h"
 
 #include <algorithm>
 #include <climits>

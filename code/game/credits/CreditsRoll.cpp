@@ -4,9 +4,9 @@
 #include "mirel/gfx/a_image.h"
 #include "mirel/gfx/a_imagemanager.h"
 #include "mirel/gui/gui_server.h"
-#include "mirel/kernel/a_random.h"
+#include "mirel/base/a_random.h"
 #include "mirel/locale/a_localeserver.h"
-#include "mirel/util/a_log.h"
+#include "mirel/base/a_log.h"
 #include "mirel/util/a_optionsfile.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "game/credits/LetterHeap.h"
 
-#include "mirel/kernel/a_random.h"
-#include "mirel/util/a_log.h"
+#include "mirel/base/a_random.h"
+#include "mirel/base/a_log.h"
 
 #include <algorithm>
 #include <cmath>

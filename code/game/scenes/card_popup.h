@@ -5,7 +5,7 @@
 // clue-card room. It draws through one full-screen widget of the game that is
 // attached to it.
 
-#include "mirel/kernel/a_rect.h"
+#include "mirel/base/a_rect.h"
 
 class ClueCard;
 namespace GUI {

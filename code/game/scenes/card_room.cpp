@@ -6,7 +6,7 @@
 #include "game/scenes/spy_room.h"
 #include "mirel/gui/gui_server.h"
 #include "mirel/gui/gui_widget.h"
-#include "mirel/util/a_log.h"
+#include "mirel/base/a_log.h"
 #include "mirel/util/a_optionsfile.h"
 
 #include <algorithm>

@@ -1,10 +1,10 @@
 #include "game/scenes/cross_button.h"
 
+#include "mirel/base/a_random.h"
 #include "mirel/gfx/a_font.h"
 #include "mirel/gfx/a_image.h"
 #include "mirel/gui/gui_server.h"
 #include "mirel/gui/gui_widgetfactory.h"
-#include "mirel/kernel/a_random.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "game/scenes/spy_message_text.h"
 
-#include "mirel/kernel/a_utf.h"
+#include "mirel/base/a_utf.h"
 
 namespace {
 

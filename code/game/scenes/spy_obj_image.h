@@ -9,7 +9,7 @@
 // "Rect" ("x y width height" in the image; the whole image without it).
 
 #include "game/scenes/spy_object.h"
-#include "mirel/kernel/a_rect.h"
+#include "mirel/base/a_rect.h"
 
 class aImage;
 

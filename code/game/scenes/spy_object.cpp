@@ -2,10 +2,10 @@
 
 #include "game/scenes/spy_room.h"
 #include "game/scenes/spy_values.h"
+#include "mirel/base/a_log.h"
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/gfx/a_image.h"
 #include "mirel/sound/a_sound.h"
-#include "mirel/util/a_log.h"
 #include "mirel/util/a_optionsfile.h"
 
 #include <cmath>

@@ -1,6 +1,6 @@
 #include "game/scenes/spy_object_factory.h"
 
-#include "mirel/util/a_log.h"
+#include "mirel/base/a_log.h"
 
 SpyObjectFactory& SpyObjectFactory::Instance() {
     static SpyObjectFactory factory;

@@ -11,12 +11,12 @@
 #include "game/scenes/spy_message_text.h"
 #include "game/scenes/spy_object.h"
 #include "game/tip_manager.h"
+#include "mirel/base/a_random.h"
 #include "mirel/gfx/a_image.h"
 #include "mirel/gfx/a_imagemanager.h"
 #include "mirel/gui/gui_statictext.h"
 #include "mirel/gui/gui_widget.h"
 #include "mirel/input/a_inputserver.h"
-#include "mirel/kernel/a_random.h"
 #include "mirel/locale/a_localeserver.h"
 #include "mirel/sound/a_sound.h"
 

@@ -10,7 +10,7 @@
 #include "game/scenes/spy_room.h"
 
 #include "game/scenes/spy_object.h"
-#include "mirel/util/a_log.h"
+#include "mirel/base/a_log.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "mirel/file/a_fileserver.h"
 
-#include "mirel/util/a_log.h"
+#include "mirel/base/a_log.h"
 
 #include <zzip/zzip.h>
 

@@ -9,7 +9,7 @@
 // they use the server's instance when there is one and the path as given
 // otherwise.
 
-#include "mirel/kernel/a_string.h"
+#include "mirel/base/a_string.h"
 
 #include <cstddef>
 #include <cstdint>

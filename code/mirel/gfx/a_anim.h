@@ -3,8 +3,8 @@
 // moves one tick per frame time; the flags choose looping, reverse and
 // ping-pong play. A new animation is stopped until play.
 
+#include "mirel/base/a_log.h"
 #include "mirel/gfx/a_sprite.h"
-#include "mirel/util/a_log.h"
 
 #include <cstdint>
 

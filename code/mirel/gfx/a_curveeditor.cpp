@@ -1,8 +1,8 @@
 #include "mirel/gfx/a_curveeditor.h"
 
+#include "mirel/base/a_log.h"
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/input/a_inputserver.h"
-#include "mirel/util/a_log.h"
 
 #include <cmath>
 #include <cstdlib>

@@ -1,8 +1,8 @@
 #include "mirel/gfx/a_distortiongrid.h"
 
+#include "mirel/base/a_log.h"
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/platform/graphics/a_device.h"
-#include "mirel/util/a_log.h"
 
 #include <algorithm>
 

@@ -8,8 +8,8 @@
 // A grid has at least 2 x 2 vertices and at most 16384 cells (the reach of
 // 16-bit indices); other sizes are logged and made 2 x 2.
 
+#include "mirel/base/a_rect.h"
 #include "mirel/gfx/a_image.h"
-#include "mirel/kernel/a_rect.h"
 
 #include <cstdint>
 #include <vector>

@@ -1,8 +1,8 @@
 #include "mirel/gfx/a_font.h"
 
+#include "mirel/base/a_log.h"
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/gfx/a_imagedecode.h"
-#include "mirel/util/a_log.h"
 #include "mirel/util/a_optionsfile.h"
 
 #include <cmath>

@@ -4,8 +4,8 @@
 // an underline offset set, '_' in a text is not drawn but underlines the
 // character after it.
 
+#include "mirel/base/a_rect.h"
 #include "mirel/gfx/a_image.h"
-#include "mirel/kernel/a_rect.h"
 
 #include <cstdint>
 #include <string>

@@ -14,8 +14,8 @@
 #include "mirel/platform/graphics/a_devicesprite.h"
 #include "mirel/platform/window/a_platform_window.h"
 
-#include "mirel/kernel/a_rect.h"
-#include "mirel/kernel/a_timer.h"
+#include "mirel/base/a_rect.h"
+#include "mirel/base/a_timer.h"
 
 #include <cstdint>
 #include <map>

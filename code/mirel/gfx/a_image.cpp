@@ -1,9 +1,9 @@
 #include "mirel/gfx/a_image.h"
 
+#include "mirel/base/a_log.h"
 #include "mirel/file/a_fileserver.h"
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/gfx/a_imagedecode.h"
-#include "mirel/util/a_log.h"
 
 #include <algorithm>
 #include <cstdlib>

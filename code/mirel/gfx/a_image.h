@@ -4,7 +4,7 @@
 // file (or created empty), pixel access, blurred and grey copies, and drawing
 // through the graphics server's sprite drawer.
 
-#include "mirel/kernel/a_rect.h"
+#include "mirel/base/a_rect.h"
 
 #include <cstdint>
 #include <memory>

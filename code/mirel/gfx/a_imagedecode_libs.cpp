@@ -2,8 +2,8 @@
 // (libmng). Library errors come back here through longjmp or return codes;
 // nothing inside a library may end the program.
 
+#include "mirel/base/a_clock.h"
 #include "mirel/gfx/a_imagedecode.h"
-#include "mirel/kernel/a_clock.h"
 
 #include <csetjmp>
 #include <cstdio>

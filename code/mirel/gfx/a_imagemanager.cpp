@@ -1,7 +1,7 @@
 #include "mirel/gfx/a_imagemanager.h"
 
+#include "mirel/base/a_log.h"
 #include "mirel/gfx/a_imagedecode.h"
-#include "mirel/util/a_log.h"
 
 namespace {
 

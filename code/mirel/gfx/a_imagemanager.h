@@ -7,8 +7,8 @@
 // "name:group", so the same short name may live in several groups. Names
 // compare without regard to letter case.
 
+#include "mirel/base/a_string.h"
 #include "mirel/gfx/a_image.h"
-#include "mirel/kernel/a_string.h"
 #include "mirel/util/a_stringlist.h"
 
 #include <cstdint>

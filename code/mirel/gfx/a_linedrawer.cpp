@@ -1,6 +1,6 @@
 #include "mirel/gfx/a_linedrawer.h"
 
-#include "mirel/util/a_log.h"
+#include "mirel/base/a_log.h"
 
 #include <cmath>
 

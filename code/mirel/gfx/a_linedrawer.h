@@ -4,7 +4,7 @@
 // colour. Meant for overlays, underlines and developer tools: every shape is
 // one draw call from a fixed array of 400 pre-transformed vertices.
 
-#include "mirel/kernel/a_rect.h"
+#include "mirel/base/a_rect.h"
 #include "mirel/platform/graphics/a_device.h"
 
 #include <cstdint>

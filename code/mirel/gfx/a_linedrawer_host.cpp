@@ -1,8 +1,8 @@
 // The drawer's link to the application's graphics server (kept apart so that
 // the drawer itself needs only a device).
+#include "mirel/base/a_log.h"
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/gfx/a_linedrawer.h"
-#include "mirel/util/a_log.h"
 
 aGDI::aGDI() : aGDI(nullptr) {
     aGraphHost* host = a_graphHost();

@@ -1,9 +1,9 @@
 #include "mirel/gfx/a_particle.h"
 
+#include "mirel/base/a_log.h"
+#include "mirel/base/a_random.h"
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/gfx/a_imagemanager.h"
-#include "mirel/kernel/a_random.h"
-#include "mirel/util/a_log.h"
 #include "mirel/util/a_optionsfile.h"
 
 #include <algorithm>

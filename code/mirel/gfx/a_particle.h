@@ -10,9 +10,9 @@
 // starts copies of them by name as instances tagged with an id (the layer),
 // updates and draws the instances of given ids and removes finished ones.
 
+#include "mirel/base/a_rect.h"
 #include "mirel/gfx/a_image.h"
 #include "mirel/gfx/a_particlefile.h"
-#include "mirel/kernel/a_rect.h"
 
 #include <cstdint>
 #include <deque>

@@ -1,6 +1,6 @@
 #include "mirel/gfx/a_particlefile.h"
 
-#include "mirel/util/a_log.h"
+#include "mirel/base/a_log.h"
 #include "mirel/util/a_stringlist.h"
 
 #include <cctype>

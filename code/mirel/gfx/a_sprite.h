@@ -4,8 +4,8 @@
 // counted; clearing the frames of a shared list gives the sprite a new list
 // of its own. aAnim (a_anim.h) adds timing and play modes.
 
+#include "mirel/base/a_rect.h"
 #include "mirel/gfx/a_image.h"
-#include "mirel/kernel/a_rect.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,7 +1,7 @@
 #include "mirel/gui/gui_buttonbase.h"
 
+#include "mirel/base/a_string.h"
 #include "mirel/gfx/a_font.h"
-#include "mirel/kernel/a_string.h"
 
 #include <cmath>
 #include <cstdio>

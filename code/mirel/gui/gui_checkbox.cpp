@@ -1,6 +1,6 @@
 #include "mirel/gui/gui_checkbox.h"
 
-#include "mirel/util/a_log.h"
+#include "mirel/base/a_log.h"
 
 namespace GUI {
 

@@ -6,8 +6,8 @@
 // Destinations are screen pixels, sources image pixels; colours are ARGB and
 // tint what is drawn. A colour whose alpha byte is 0 draws nothing.
 
+#include "mirel/base/a_rect.h"
 #include "mirel/gfx/a_image.h"
-#include "mirel/kernel/a_rect.h"
 
 #include <cstdint>
 #include <string>

@@ -2,13 +2,13 @@
 
 #include "mirel/gui/gui_draw.h"
 
+#include "mirel/base/a_log.h"
+#include "mirel/base/a_string.h"
 #include "mirel/gfx/a_font.h"
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/gfx/a_linedrawer.h"
 #include "mirel/gui/gui_widgethost.h"
-#include "mirel/kernel/a_string.h"
 #include "mirel/platform/window/a_clipboard.h"
-#include "mirel/util/a_log.h"
 
 #include <algorithm>
 #include <cmath>

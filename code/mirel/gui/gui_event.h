@@ -14,7 +14,7 @@
 // added then are first called on the next fire, removed ones are not called
 // again, and a destroyed event stops calling.
 
-#include "mirel/kernel/a_string.h"
+#include "mirel/base/a_string.h"
 
 #include <cstdint>
 #include <map>

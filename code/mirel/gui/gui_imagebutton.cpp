@@ -1,9 +1,9 @@
 #include "mirel/gui/gui_imagebutton.h"
 
+#include "mirel/base/a_log.h"
+#include "mirel/base/a_string.h"
 #include "mirel/gui/gui_draw.h"
 #include "mirel/gui/gui_server.h"
-#include "mirel/kernel/a_string.h"
-#include "mirel/util/a_log.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #include "mirel/gui/gui_keys.h"
 
+#include "mirel/base/a_string.h"
 #include "mirel/gui/gui_event.h"
-#include "mirel/kernel/a_string.h"
 #include "mirel/platform/window/a_platform_input.h"
 
 #include <iterator>

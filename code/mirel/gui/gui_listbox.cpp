@@ -2,11 +2,11 @@
 
 #include "mirel/gui/gui_draw.h"
 
+#include "mirel/base/a_log.h"
 #include "mirel/gfx/a_font.h"
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/gfx/a_linedrawer.h"
 #include "mirel/gui/gui_widgethost.h"
-#include "mirel/util/a_log.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -7,8 +7,8 @@
 // item (the last selected item stays selected). The clicked item is scrolled
 // into view. There is no keyboard navigation.
 
+#include "mirel/base/a_rect.h"
 #include "mirel/gui/gui_scrollcontainer.h"
-#include "mirel/kernel/a_rect.h"
 
 #include <cstdint>
 #include <memory>

@@ -1,10 +1,10 @@
 #include "mirel/gui/gui_mousecursor.h"
 
+#include "mirel/base/a_log.h"
 #include "mirel/gfx/a_image.h"
 #include "mirel/gui/gui_server.h"
 #include "mirel/gui/gui_server_parse.h"
 #include "mirel/input/a_inputserver.h"
-#include "mirel/util/a_log.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 #include "mirel/gui/gui_optionbutton.h"
 
+#include "mirel/base/a_log.h"
 #include "mirel/gfx/a_font.h"
-#include "mirel/util/a_log.h"
 
 namespace GUI {
 

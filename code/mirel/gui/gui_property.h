@@ -2,7 +2,7 @@
 // Named string properties. A property record lives in the object that owns it;
 // the set only points to the records and never frees them.
 
-#include "mirel/kernel/a_string.h"
+#include "mirel/base/a_string.h"
 
 #include <map>
 #include <string>

@@ -1,7 +1,7 @@
 #include "mirel/gui/gui_region.h"
 
+#include "mirel/base/a_log.h"
 #include "mirel/file/a_fileserver.h"
-#include "mirel/util/a_log.h"
 
 #include <cstdlib>
 

@@ -1,7 +1,7 @@
 #include "mirel/gui/gui_scrollcontainer.h"
 
+#include "mirel/base/a_log.h"
 #include "mirel/gui/gui_scrollbar.h"
-#include "mirel/util/a_log.h"
 
 #include <algorithm>
 

@@ -1,5 +1,6 @@
 #include "mirel/gui/gui_server.h"
 
+#include "mirel/base/a_log.h"
 #include "mirel/gfx/a_font.h"
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/gfx/a_image.h"
@@ -9,9 +10,7 @@
 #include "mirel/gui/gui_style.h"
 #include "mirel/gui/gui_widget.h"
 #include "mirel/gui/gui_widgetfactory.h"
-#include "mirel/kernel/a_application.h"
 #include "mirel/sound/a_sound.h"
-#include "mirel/util/a_log.h"
 
 #include <cstdio>
 
@@ -46,8 +45,8 @@ Server::Server(aImageManager* images, aSoundManager* sounds, aInputServer* input
     : m_images(images), m_sounds(sounds), m_input(input)
 {
     if (!m_input) {
-        if (aApplication* app = aApplication::getInstance())
-            m_input = app->getInputServer();
+        if (aGraphHost* host = a_graphHost())
+            m_input = host->getInputServer();
     }
     SetWidgetHost(this);
     m_root = WidgetFactory::Instance().NewWidget("Widget", "__root__");

@@ -9,11 +9,11 @@
 // "style NAME", "template NAME", "cursor NAME" (lines: property value), and
 // any other word, a widget type: "Type [name] [<template>...]".
 
+#include "mirel/base/a_string.h"
 #include "mirel/gui/gui_event.h"
 #include "mirel/gui/gui_widgethost.h"
 #include "mirel/util/a_scriptloader.h"
 #include "mirel/util/a_singleton.h"
-#include "mirel/kernel/a_string.h"
 
 #include <cstdint>
 #include <deque>

@@ -1,7 +1,7 @@
 #include "mirel/gui/gui_spinner.h"
 
+#include "mirel/base/a_log.h"
 #include "mirel/gui/gui_editbox.h"
-#include "mirel/util/a_log.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,9 +1,9 @@
 #include "mirel/gui/gui_staticanim.h"
 
+#include "mirel/base/a_random.h"
 #include "mirel/gui/gui_buttonbase.h"
 #include "mirel/gui/gui_draw.h"
 #include "mirel/gui/gui_imagebutton.h"
-#include "mirel/kernel/a_random.h"
 
 #include <cstdio>
 #include <cstring>

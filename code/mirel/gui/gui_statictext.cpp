@@ -1,11 +1,11 @@
 #include "mirel/gui/gui_statictext.h"
 
+#include "mirel/base/a_string.h"
 #include "mirel/gfx/a_font.h"
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/gui/gui_buttonbase.h"
 #include "mirel/gui/gui_scrollbar.h"
 #include "mirel/gui/gui_widgethost.h"
-#include "mirel/kernel/a_string.h"
 
 #include <algorithm>
 #include <cmath>

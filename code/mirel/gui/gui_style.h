@@ -3,8 +3,8 @@
 // four edges and an interior each left out, stretched or tiled. Filled from a
 // "style" section of a GUI script.
 
+#include "mirel/base/a_rect.h"
 #include "mirel/gui/gui_property.h"
-#include "mirel/kernel/a_rect.h"
 
 #include <cstdint>
 

@@ -1,8 +1,8 @@
 #include "mirel/gui/gui_stylebutton.h"
 
+#include "mirel/base/a_log.h"
 #include "mirel/gui/gui_server.h"
 #include "mirel/gui/gui_style.h"
-#include "mirel/util/a_log.h"
 
 namespace GUI {
 

@@ -1,12 +1,12 @@
 #include "mirel/gui/gui_widget.h"
 
+#include "mirel/base/a_string.h"
+#include "mirel/base/a_utf.h"
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/gui/gui_keys.h"
 #include "mirel/gui/gui_region.h"
 #include "mirel/gui/gui_widgethost.h"
 #include "mirel/input/a_inputserver.h"
-#include "mirel/kernel/a_string.h"
-#include "mirel/kernel/a_utf.h"
 #include "mirel/locale/a_localeserver.h"
 #include "mirel/sound/a_sound.h"
 

@@ -8,10 +8,10 @@
 // children (deleting those owned by it), hands its sounds back and tells the
 // host to forget it.
 
+#include "mirel/base/a_format.h"
+#include "mirel/base/a_rect.h"
 #include "mirel/gui/gui_event.h"
 #include "mirel/gui/gui_property.h"
-#include "mirel/kernel/a_format.h"
-#include "mirel/kernel/a_rect.h"
 
 #include <cstdint>
 #include <initializer_list>

@@ -1,5 +1,6 @@
 #include "mirel/gui/gui_widgetfactory.h"
 
+#include "mirel/base/a_log.h"
 #include "mirel/gui/gui_checkbox.h"
 #include "mirel/gui/gui_editbox.h"
 #include "mirel/gui/gui_imagebutton.h"
@@ -19,7 +20,6 @@
 #include "mirel/gui/gui_tooltip.h"
 #include "mirel/gui/gui_widget.h"
 #include "mirel/gui/gui_window.h"
-#include "mirel/util/a_log.h"
 
 namespace GUI {
 

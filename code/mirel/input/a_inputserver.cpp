@@ -1,6 +1,6 @@
 #include "mirel/input/a_inputserver.h"
 
-#include "mirel/util/a_log.h"
+#include "mirel/base/a_log.h"
 
 #include <cstring>
 

@@ -8,7 +8,7 @@
 // States: 0 up, 1 released this frame, 2 pressed this frame, 3 held. Keys are
 // scan codes (A_KEY_* in a_platform_input.h); buttons 0 left, 1 right, 2 middle.
 
-#include "mirel/kernel/a_timer.h"
+#include "mirel/base/a_timer.h"
 #include "mirel/platform/window/a_platform_window.h"
 
 #include <cstdint>

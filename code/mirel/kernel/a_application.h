@@ -6,15 +6,13 @@
 // and system report, runs the message pump and the paced frame loop, and
 // turns error codes into message boxes.
 //
-// The rules of the loop and of the error texts are plain functions below (they
-// live with the kernel). The object's behaviour is built into the library
-// mirel_platform_apphost, which a program that runs an application links (the
-// static library `mirel` holds it too).
+// The rules of the loop and of the error texts are plain functions below
+// (a_application.cpp); the object's behaviour is in a_application_host.cpp.
 
+#include "mirel/base/a_timer.h"
 #include "mirel/file/a_fileserver.h"
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/input/a_inputserver.h"
-#include "mirel/kernel/a_timer.h"
 #include "mirel/platform/window/a_platform_window.h"
 
 #include <atomic>

@@ -2,7 +2,7 @@
 
 #include "mirel/kernel/a_application.h"
 
-#include "mirel/util/a_log.h"
+#include "mirel/base/a_log.h"
 
 #include <cstring>
 

@@ -1,7 +1,7 @@
 #include "mirel/locale/a_localeserver.h"
 
+#include "mirel/base/a_log.h"
 #include "mirel/file/a_fileserver.h"
-#include "mirel/util/a_log.h"
 #include "mirel/util/a_stringlist.h"
 
 #include <cstdlib>

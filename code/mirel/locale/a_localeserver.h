@@ -9,7 +9,7 @@
 // whole file as the text, line breaks included. Lines starting with ';' are
 // comments. Keys compare exactly; a later definition replaces an earlier one.
 
-#include "mirel/kernel/a_utf.h"
+#include "mirel/base/a_utf.h"
 
 #include <cstddef>
 #include <map>

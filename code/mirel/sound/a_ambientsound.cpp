@@ -1,8 +1,8 @@
 #include "mirel/sound/a_ambientsound.h"
 
-#include "mirel/kernel/a_random.h"
+#include "mirel/base/a_log.h"
+#include "mirel/base/a_random.h"
 #include "mirel/sound/a_sound.h"
-#include "mirel/util/a_log.h"
 #include "mirel/util/a_optionsfile.h"
 
 #include <algorithm>

@@ -1,9 +1,9 @@
 #include "mirel/sound/a_music.h"
 
+#include "mirel/base/a_log.h"
 #include "mirel/file/a_fileserver.h"
 #include "mirel/platform/audio/a_audio.h"
 #include "mirel/sound/a_soundlibrary.h"
-#include "mirel/util/a_log.h"
 
 #include <algorithm>
 #include <cmath>

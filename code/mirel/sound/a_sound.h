@@ -1,7 +1,7 @@
 #pragma once
 // Sound effects held in memory and the manager of named sounds and clones.
 
-#include "mirel/kernel/a_string.h"
+#include "mirel/base/a_string.h"
 #include "mirel/util/a_stringlist.h"
 
 #include <cstdint>

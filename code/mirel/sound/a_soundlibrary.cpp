@@ -1,7 +1,7 @@
 #include "mirel/sound/a_soundlibrary.h"
 
+#include "mirel/base/a_log.h"
 #include "mirel/platform/audio/a_audio.h"
-#include "mirel/util/a_log.h"
 
 namespace {
 int g_users = 0;

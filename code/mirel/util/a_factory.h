@@ -5,7 +5,7 @@
 // member of its function-local static instance, so registrations made by
 // static initialisers find it ready whatever the order of initialisation.
 
-#include "mirel/kernel/a_string.h"
+#include "mirel/base/a_string.h"
 
 #include <map>
 #include <string>

@@ -1,8 +1,8 @@
 #include "mirel/util/a_optionsfile.h"
 
+#include "mirel/base/a_log.h"
+#include "mirel/base/a_string.h"
 #include "mirel/file/a_fileserver.h"
-#include "mirel/kernel/a_string.h"
-#include "mirel/util/a_log.h"
 #include "mirel/util/a_stringlist.h"
 
 #include <climits>

@@ -5,7 +5,7 @@
 //   class TipManager : public aSingleton<TipManager> { ... };
 //   TipManager::getSingleton().showTip(...);
 
-#include "mirel/util/a_log.h"
+#include "mirel/base/a_log.h"
 
 // The constructor and destructor convert their own address to T while the T
 // object is not yet (or no longer) built; the address is only stored and

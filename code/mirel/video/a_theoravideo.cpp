@@ -1,8 +1,8 @@
 #include "mirel/video/a_theoravideo.h"
 
+#include "mirel/base/a_log.h"
 #include "mirel/file/a_fileserver.h"
 #include "mirel/gfx/a_imagedecode.h"
-#include "mirel/util/a_log.h"
 #include "mirel/video/a_yuv.h"
 
 #include <ogg/ogg.h>

@@ -5,8 +5,8 @@
 // other image. A looping video rewinds to its start at the end of the file;
 // any other stops on its last frame.
 
+#include "mirel/base/a_rect.h"
 #include "mirel/gfx/a_image.h"
-#include "mirel/kernel/a_rect.h"
 
 #include <cstdint>
 #include <cstdio>

@@ -5,7 +5,7 @@
 
 #include "game/scenes/spy_item_selection.h"
 #include "game/scenes/spy_obj_image.h"
-#include "mirel/kernel/a_random.h"
+#include "mirel/base/a_random.h"
 
 #include <gtest/gtest.h>
 

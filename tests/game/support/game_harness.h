@@ -21,7 +21,7 @@
 #include "game/game_app.h"
 #include "support/log_capture.h"
 
-#include "mirel/kernel/a_clock.h"
+#include "mirel/base/a_clock.h"
 
 #include <functional>
 #include <memory>

@@ -2,11 +2,11 @@
 // Shared pieces of the sound tests: a manual output, generated tone files in
 // the test's scratch folder and a log capture.
 
-#include "support/log_capture.h"
+#include "mirel/base/a_log.h"
 #include "mirel/platform/audio/a_audio.h"
 #include "mirel/platform/audio/a_audiooutput.h"
-#include "mirel/util/a_log.h"
 #include "soundgen.h"
+#include "support/log_capture.h"
 
 #include <gtest/gtest.h>
 

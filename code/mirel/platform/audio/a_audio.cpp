@@ -1,9 +1,9 @@
 #include "mirel/platform/audio/a_audio.h"
 
+#include "mirel/base/a_log.h"
 #include "mirel/platform/audio/a_audiomixer.h"
 #include "mirel/platform/audio/a_audiooutput.h"
 #include "mirel/platform/audio/a_resample.h"
-#include "mirel/util/a_log.h"
 
 #include <sndfile.h>
 

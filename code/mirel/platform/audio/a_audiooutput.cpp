@@ -1,6 +1,6 @@
 #include "mirel/platform/audio/a_audiooutput.h"
 
-#include "mirel/kernel/a_clock.h"
+#include "mirel/base/a_clock.h"
 #include "mirel/platform/audio/a_audiomixer.h"
 
 #include <algorithm>

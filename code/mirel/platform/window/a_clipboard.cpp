@@ -1,6 +1,6 @@
 #include "mirel/platform/window/a_clipboard.h"
 
-#include "mirel/kernel/a_utf.h"
+#include "mirel/base/a_utf.h"
 #include "mirel/platform/window/a_platform_window.h"
 #include "mirel/platform/window/headless/a_headless_clipboard.h"
 #include "mirel/platform/window/sdl/a_sdl_clipboard.h"

@@ -1,9 +1,9 @@
 #include "mirel/platform/window/a_platform_window.h"
 
+#include "mirel/base/a_log.h"
 #include "mirel/platform/window/a_window_input_device.h"
 #include "mirel/platform/window/headless/a_headless_window.h"
 #include "mirel/platform/window/sdl/a_sdl_window.h"
-#include "mirel/util/a_log.h"
 
 #include <algorithm>
 #include <cstdio>

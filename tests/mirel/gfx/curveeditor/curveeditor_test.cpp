@@ -2,10 +2,10 @@
 // contents per context, drawing a new curve, handle maths while dragging,
 // dragging the whole path, inserting points, cursors and the menu's text.
 
+#include "mirel/base/a_clock.h"
 #include "mirel/gfx/a_curveeditor.h"
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/input/a_inputserver.h"
-#include "mirel/kernel/a_clock.h"
 #include "mirel/platform/window/headless/a_headless_window.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 #include "support/log_capture.h"
 #include "mirel/gfx/a_graphserver.h"
 
+#include "mirel/base/a_log.h"
 #include "mirel/file/a_fileserver.h"
 #include "mirel/platform/window/headless/a_headless_window.h"
-#include "mirel/util/a_log.h"
 
 #include <gtest/gtest.h>
 

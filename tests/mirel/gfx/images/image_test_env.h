@@ -1,11 +1,11 @@
 #pragma once
 // A headless graphics server for image tests, a scratch folder and a log catcher.
 
-#include "support/log_capture.h"
 #include "content/content_writers.h"
+#include "mirel/base/a_log.h"
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/gfx/a_image.h"
-#include "mirel/util/a_log.h"
+#include "support/log_capture.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The line and shape drawer on a headless device: which pixels each shape
 // covers, batching of long point lists and the current position.
 
+#include "mirel/base/a_log.h"
 #include "mirel/gfx/a_linedrawer.h"
-#include "mirel/util/a_log.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // Particle files, emission, motion, callbacks, drawing and the manager.
 
 #include "content/content_writers.h"
+#include "mirel/base/a_random.h"
 #include "mirel/gfx/a_imagemanager.h"
 #include "mirel/gfx/a_particle.h"
 #include "mirel/gfx/particles/particle_env.h"
-#include "mirel/kernel/a_random.h"
 
 #include <cmath>
 #include <vector>

@@ -1,10 +1,10 @@
 // The widget factory: type names in any letter case, first registrations
 // kept, unregistered types logged with the widget's name first.
 
-#include "support/log_capture.h"
+#include "mirel/base/a_string.h"
 #include "mirel/gui/gui_widget.h"
 #include "mirel/gui/gui_widgetfactory.h"
-#include "mirel/kernel/a_string.h"
+#include "support/log_capture.h"
 
 #include <gtest/gtest.h>
 

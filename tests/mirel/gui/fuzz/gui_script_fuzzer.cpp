@@ -2,6 +2,7 @@
 // registered widget type, initialised, updated with input and drawn. Must
 // never crash, leak or hang.
 
+#include "mirel/base/a_log.h"
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/gfx/a_image.h"
 #include "mirel/gfx/a_imagemanager.h"
@@ -10,7 +11,6 @@
 #include "mirel/input/a_inputserver.h"
 #include "mirel/platform/window/headless/a_headless_window.h"
 #include "mirel/sound/a_sound.h"
-#include "mirel/util/a_log.h"
 
 #include <cstdint>
 #include <cstdlib>

@@ -3,8 +3,8 @@
 
 #include "support/gui_harness.h"
 
+#include "mirel/base/a_random.h"
 #include "mirel/gui/gui_staticanim.h"
-#include "mirel/kernel/a_random.h"
 
 using namespace guitest;
 

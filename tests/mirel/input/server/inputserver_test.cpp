@@ -1,7 +1,7 @@
+#include "mirel/base/a_clock.h"
+#include "mirel/base/a_log.h"
 #include "mirel/input/a_inputserver.h"
-#include "mirel/kernel/a_clock.h"
 #include "mirel/platform/window/headless/a_headless_window.h"
-#include "mirel/util/a_log.h"
 
 #include <gtest/gtest.h>
 

@@ -1,14 +1,14 @@
 #include "mirel/kernel/a_application.h"
 
+#include "mirel/base/a_clock.h"
+#include "mirel/base/a_log.h"
 #include "mirel/file/a_fileserver.h"
 #include "mirel/gfx/a_anim.h"
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/gfx/a_image.h"
 #include "mirel/input/a_inputserver.h"
-#include "mirel/kernel/a_clock.h"
 #include "mirel/kernel/a_cmdline.h"
 #include "mirel/platform/window/headless/a_headless_window.h"
-#include "mirel/util/a_log.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
+#include "mirel/base/a_math.h"
+#include "mirel/base/a_rect.h"
 #include "mirel/kernel/a_cmdline.h"
-#include "mirel/kernel/a_math.h"
-#include "mirel/kernel/a_rect.h"
 
 #include "support/log_capture.h"
 

@@ -1,4 +1,4 @@
-#include "mirel/kernel/a_clock.h"
+#include "mirel/base/a_clock.h"
 #include "mirel/platform/audio/a_audio.h"
 #include "mirel/platform/audio/a_audiooutput.h"
 #include "mirel/sound/sound_test_support.h"

@@ -3,6 +3,8 @@
 
 #include "mirel/platform/window/a_platform_window.h"
 
+#include <SDL.h>
+
 #include <cstdio>
 #include <vector>
 
@@ -10,6 +12,52 @@ static int fail(int code, const char* what)
 {
     std::fprintf(stderr, "sdl helper: %s\n", what);
     return code;
+}
+
+// A press and its release that both arrive between two reads of the devices
+// (a tap on a touchpad, a quick key) read as down once, then as up.
+static int checkQuickTaps(aPlatformWindow& window)
+{
+    int32_t result = 0;
+    std::unique_ptr<aInputDevice> keyboard = window.createInputDevice(aInputDeviceKind::Keyboard, &result);
+    std::unique_ptr<aInputDevice> mouse = window.createInputDevice(aInputDeviceKind::Mouse, &result);
+    if (!keyboard || !mouse)
+        return fail(9, "no input devices");
+    keyboard->setDataFormat(aInputDeviceKind::Keyboard);
+    mouse->setDataFormat(aInputDeviceKind::Mouse);
+    keyboard->setCooperativeLevel(A_INPUT_NONEXCLUSIVE | A_INPUT_BACKGROUND);
+    mouse->setCooperativeLevel(A_INPUT_NONEXCLUSIVE | A_INPUT_BACKGROUND);
+    if (keyboard->acquire() != A_INPUT_OK || mouse->acquire() != A_INPUT_OK)
+        return fail(10, "input devices not acquired");
+    uint8_t keys[256];
+    aRawMouseState buttons;
+    keyboard->getState(keys, 256);
+    mouse->getState(&buttons, sizeof buttons);
+
+    SDL_Event event{};
+    event.type = SDL_KEYDOWN;
+    event.key.keysym.scancode = SDL_SCANCODE_SPACE;
+    SDL_PushEvent(&event);
+    event.type = SDL_KEYUP;
+    SDL_PushEvent(&event);
+    SDL_Event click{};
+    click.type = SDL_MOUSEBUTTONDOWN;
+    click.button.button = SDL_BUTTON_LEFT;
+    SDL_PushEvent(&click);
+    click.type = SDL_MOUSEBUTTONUP;
+    SDL_PushEvent(&click);
+    aWindowEvent ignored;
+    while (window.peekEvent(ignored)) {
+    }
+    if (keyboard->getState(keys, 256) != A_INPUT_OK || keys[A_KEY_SPACE] != 0x80)
+        return fail(11, "a quick key press was lost");
+    if (mouse->getState(&buttons, sizeof buttons) != A_INPUT_OK || buttons.buttons[0] != 0x80)
+        return fail(12, "a quick click was lost");
+    keyboard->getState(keys, 256);
+    mouse->getState(&buttons, sizeof buttons);
+    if (keys[A_KEY_SPACE] != 0 || buttons.buttons[0] != 0)
+        return fail(13, "a quick tap stayed down");
+    return 0;
 }
 
 int main()
@@ -33,6 +81,8 @@ int main()
         }
         window->present(frame.data(), 1024, 768, 1024 * 4);
     }
+    if (int tapResult = checkQuickTaps(*window))
+        return tapResult;
     window->setFullscreen(true);
     aWindowEvent event;
     for (int i = 0; i < 20; ++i)

@@ -1,4 +1,4 @@
-#include "mirel/kernel/a_random.h"
+#include "mirel/base/a_random.h"
 #include "mirel/sound/a_ambientsound.h"
 #include "mirel/sound/a_sound.h"
 #include "mirel/sound/sound_test_support.h"

@@ -1,8 +1,8 @@
 #include "support/log_capture.h"
 #include "recording_loader.h"
 
+#include "mirel/base/a_log.h"
 #include "mirel/file/a_fileserver.h"
-#include "mirel/util/a_log.h"
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,12 @@
 // Theora playback on the headless device: frame timing, looping, colours of
 // generated videos and files that are not (whole) videos.
 
-#include "support/log_capture.h"
+#include "mirel/base/a_clock.h"
+#include "mirel/base/a_timer.h"
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/gfx/a_image.h"
-#include "mirel/kernel/a_clock.h"
-#include "mirel/kernel/a_timer.h"
 #include "mirel/video/a_theoravideo.h"
+#include "support/log_capture.h"
 #include "videogen.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 #include "mirel/platform/audio/sdl/a_sdlaudio.h"
 
+#include "mirel/base/a_log.h"
 #include "mirel/platform/audio/a_audio.h"
 #include "mirel/platform/audio/a_audiomixer.h"
-#include "mirel/util/a_log.h"
 
 #include <SDL.h>
 

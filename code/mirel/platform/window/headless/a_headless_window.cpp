@@ -1,6 +1,6 @@
 #include "mirel/platform/window/headless/a_headless_window.h"
 
-#include "mirel/util/a_log.h"
+#include "mirel/base/a_log.h"
 
 #include <cstring>
 

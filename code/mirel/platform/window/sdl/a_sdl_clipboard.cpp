@@ -1,7 +1,7 @@
 #include "mirel/platform/window/sdl/a_sdl_clipboard.h"
 
-#include "mirel/kernel/a_utf.h"
-#include "mirel/util/a_log.h"
+#include "mirel/base/a_log.h"
+#include "mirel/base/a_utf.h"
 
 #include <SDL.h>
 

@@ -1,7 +1,7 @@
 #include "mirel/platform/window/sdl/a_sdl_window.h"
 
+#include "mirel/base/a_log.h"
 #include "mirel/platform/window/a_window_input_device.h"
-#include "mirel/util/a_log.h"
 
 #include <SDL.h>
 
@@ -113,6 +113,10 @@ private:
     std::map<int32_t, SDL_Cursor*> m_cursors;
     bool m_exclusive = false;
     int64_t m_totalX = 0, m_totalY = 0, m_totalZ = 0;
+    // Keys and buttons that went down since the last read: a tap shorter than
+    // a frame still reads as down once, so no click or key press is lost.
+    uint8_t m_keysLatched[256] = {};
+    uint8_t m_buttonsLatched[4] = {};
 };
 
 aSdlWindow::~aSdlWindow()
@@ -222,6 +226,8 @@ void aSdlWindow::translate(const SDL_Event& event)
             break;
         case SDL_WINDOWEVENT_FOCUS_LOST:
         case SDL_WINDOWEVENT_MINIMIZED:
+            std::memset(m_keysLatched, 0, sizeof m_keysLatched);
+            std::memset(m_buttonsLatched, 0, sizeof m_buttonsLatched);
             loseForegroundDevices();
             if (m_active) {
                 m_active = false;
@@ -243,6 +249,21 @@ void aSdlWindow::translate(const SDL_Event& event)
         if (!m_cursorEventQueued) {
             m_cursorEventQueued = true;
             queue(aWindowEventType::CursorOverClient);
+        }
+        break;
+    case SDL_KEYDOWN: {
+        const uint8_t code = a_scanCodeFromSdl(event.key.keysym.scancode);
+        if (code)
+            m_keysLatched[code] = 0x80;
+        break;
+    }
+    case SDL_MOUSEBUTTONDOWN:
+        switch (event.button.button) {
+        case SDL_BUTTON_LEFT: m_buttonsLatched[0] = 0x80; break;
+        case SDL_BUTTON_RIGHT: m_buttonsLatched[1] = 0x80; break;
+        case SDL_BUTTON_MIDDLE: m_buttonsLatched[2] = 0x80; break;
+        case SDL_BUTTON_X1: m_buttonsLatched[3] = 0x80; break;
+        default: break;
         }
         break;
     case SDL_MOUSEWHEEL: {
@@ -584,6 +605,9 @@ void aSdlWindow::readKeys(uint8_t keys[256])
         if (code)
             keys[code] = 0x80;
     }
+    for (int i = 0; i < 256; ++i)
+        keys[i] |= m_keysLatched[i];
+    std::memset(m_keysLatched, 0, sizeof m_keysLatched);
 }
 
 void aSdlWindow::readMouseTotals(int64_t& x, int64_t& y, int64_t& z, uint8_t buttons[4])
@@ -593,6 +617,9 @@ void aSdlWindow::readMouseTotals(int64_t& x, int64_t& y, int64_t& z, uint8_t but
     buttons[1] = (state & SDL_BUTTON_RMASK) ? 0x80 : 0;
     buttons[2] = (state & SDL_BUTTON_MMASK) ? 0x80 : 0;
     buttons[3] = (state & SDL_BUTTON_X1MASK) ? 0x80 : 0;
+    for (int i = 0; i < 4; ++i)
+        buttons[i] |= m_buttonsLatched[i];
+    std::memset(m_buttonsLatched, 0, sizeof m_buttonsLatched);
     x = m_totalX;
     y = m_totalY;
     z = m_totalZ;

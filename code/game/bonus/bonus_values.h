@@ -1,0 +1,28 @@
+#pragma once
+// Small helpers the puzzles share: reading numbers from their data files
+// without overflow, the alpha byte of a fade, and playing a sound once.
+
+#include <cstdint>
+#include <string>
+
+class aSound;
+
+namespace bonusvalues {
+
+// Screen offsets read from puzzle files are kept within this, so sums with
+// the 16-bit screen coordinates stay meaningful.
+constexpr int32_t kCoordinateLimit = 30000;
+
+// The leading decimal integer of the text (blanks and a sign allowed, as
+// atoi reads it), clamped into [low, high]; 0 (clamped) when there is none.
+int32_t ParseInt(const std::string& text, int32_t low, int32_t high);
+// "x,y,turns": as many of the three as the text gives, in order, are
+// written; false when not all three could be read. Coordinates that are not
+// finite numbers or beyond kCoordinateLimit are not taken.
+bool ParsePlace(const std::string& text, float& x, float& y, int32_t& turns);
+// 255 at 1 or more, 0 at 0 or less, else f x 255 + 0.5 truncated.
+uint32_t AlphaByte(float f);
+// Plays the sound once with its own volume and pan (nothing for null).
+void Play(aSound* sound);
+
+} // namespace bonusvalues

@@ -1,0 +1,315 @@
+// The sample game's bonus rounds, played as a player would: its level files,
+// the torn letter, the radio, their pictures, sounds, texts and subtitles,
+// as the content build made them (build/<cfg>/Tarrowdene/gameres), over the
+// shell's fixture data. The first chapter is played through its room goal
+// and its torn letter into the second; the last through its radio, Evrane's
+// voice and subtitles, to the final scene and the credits. Screenshots of
+// the puzzles go to the test's scratch folder ("shots/").
+//
+// Also the spoken ending against its subtitles: every cue lies on speech,
+// every gap between cues on a pause.
+
+#include "bonus_test_support.h"
+
+#include "content/content_writers.h"
+#include "mirel/gui/gui_statictext.h"
+#include "mirel/platform/window/headless/a_headless_window.h"
+#include "synth.h"
+
+#include <cmath>
+#include <filesystem>
+
+using namespace gametest;
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kSample = std::string(SAMPLE_GAME_DATA) + "/";
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+class SampleGameTest : public BonusTest {
+protected:
+    void SetUp() override {
+        BonusTest::SetUp();
+        // Every room the sample game's chapters name, on a map of two rows.
+        data->rooms.clear();
+        const char* names[] = {"harbour", "clockshop",  "inn",    "study",
+                               "market",  "lighthouse", "chapel", "harbour_night"};
+        for (int i = 0; i < 8; ++i)
+            data->rooms.push_back({names[i], 200 + 200 * (i % 4), 150 + 250 * (i / 4), 120, 90});
+        data->extraLayout =
+            "statictext bonus_desc\n{\n AreaRect 200 8 800 50\n Font main\n Visible 0\n}\n"
+            "staticimage confirm_skip_dialog\n{\n AreaRect 362 250 300 150\n NormalImage box_bg\n Visible 0\n"
+            " imagebutton yes\n {\n  AreaRect 20 100 120 30\n  Image button\n  ImageRect 0 0 120 120\n  Tag "
+            "1\n }\n"
+            " imagebutton no\n {\n  AreaRect 160 100 120 30\n  Image button\n  ImageRect 0 0 120 120\n  Tag "
+            "0\n }\n"
+            "}\n"
+            "#include \"data:gui/bonus.agui\"\n";
+        data->WriteShell();
+
+        // The sample game's own bonus content over the fixture's shell.
+        const auto copy = [&](const std::string& relative) {
+            fs::create_directories(fs::path(data->Data(relative)).parent_path());
+            fs::copy(kSample + relative, data->Data(relative),
+                     fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+        };
+        for (const char* part :
+             {"levels", "images/bonus", "images/bonus_round.png", "images/letter_frame.png", "loc/radio.srt",
+              "particles", "gui/bonus.agui", "fonts/bonus_subtitles.fnt", "fonts/bonus_subtitles.png"})
+            copy(part);
+        Append("images/ImageList.txt", "letter_frame.png 4444 8888\n");
+        Append("loc/levels.txt", ReadFile(kSample + "loc/levels.txt"));
+        const std::string sounds = ReadFile(kSample + "sounds/SoundList.txt");
+        Append("sounds/SoundList.txt", sounds);
+        std::istringstream lines(sounds);
+        for (std::string line; std::getline(lines, line);)
+            if (!line.empty())
+                copy("sounds/" + line.substr(0, line.find(' ')));
+        roomItems = 1;
+        roomClues = 1;
+    }
+
+    // The chapter's rooms, each with one clue, found one after the other;
+    // the goal leads into the bonus room.
+    void PlayRoomsToTheBonusRoom(const std::vector<std::string>& rooms) {
+        for (const std::string& room : rooms) {
+            EnterRoom(room);
+            ASSERT_EQ(Game().GetCurrentRoom(), Game().FindRoom(room)) << room;
+            RoomOf(room)->FindNext();
+            harness->Step();
+            if (Game().IsLevelGoalReached())
+                break;
+            for (int i = 0; i < 10 && (!Game().GetMessageBoxes().empty() || IsTipShown()); ++i)
+                if (!CloseBox())
+                    CloseTip();
+            ASSERT_TRUE(harness->Click("btn_map"));
+        }
+        ASSERT_TRUE(Game().IsLevelGoalReached());
+        for (int i = 0; i < 10 && Game().GetCurrentRoom() != Bonus(); ++i) {
+            if (!CloseBox())
+                CloseTip();
+        }
+        ASSERT_EQ(Game().GetCurrentRoom(), Bonus());
+        EXPECT_TRUE(Bonus()->IsShowingTitle());
+        harness->RunFor(1.5f);
+        Shot("title");
+        harness->RunFor(1.6f);
+        ASSERT_FALSE(Bonus()->IsShowingTitle());
+        CloseTip();
+    }
+
+    void Shot(const std::string& name) {
+        aHeadlessWindow* window = harness->Window();
+        if (!window || window->lastFrameWidth() <= 0)
+            return;
+        content::Picture picture(uint32_t(window->lastFrameWidth()), uint32_t(window->lastFrameHeight()));
+        for (size_t i = 0; i < picture.argb.size(); ++i)
+            picture.argb[i] = 0xFF000000u | window->lastFrame()[i];
+        fs::create_directories(root + "shots");
+        content::saveFile(root + "shots/" + name + ".png", content::writePng(picture, false));
+    }
+
+    // The first unlocked piece a click at the point would take.
+    const AssembleLetter::Piece* TopPiece(AssembleLetter* letter, int32_t x, int32_t y) {
+        for (const AssembleLetter::Piece& piece : letter->GetPieces())
+            if (!piece.locked && letter->HitTestPiece(piece, x, y))
+                return &piece;
+        return nullptr;
+    }
+
+    void SolveLetter(AssembleLetter* letter) {
+        std::vector<std::string> names;
+        for (const AssembleLetter::Piece& piece : letter->GetPieces())
+            names.push_back(piece.name);
+        for (const std::string& name : names) {
+            const AssembleLetter::Piece* piece = letter->FindPiece(name);
+            int32_t gx = -1, gy = -1;
+            for (int32_t y = int32_t(piece->y) - 40; y < int32_t(piece->y) + 180 && gx < 0; y += 4)
+                for (int32_t x = int32_t(piece->x) - 40; x < int32_t(piece->x) + 180 && gx < 0; x += 4)
+                    if (TopPiece(letter, x, y) == piece) {
+                        gx = x;
+                        gy = y;
+                    }
+            ASSERT_GE(gx, 0) << name << " can be picked up somewhere";
+            harness->ClickAt(gx, gy);
+            ASSERT_EQ(letter->GetDragged(), piece) << name;
+            while (piece->orientation != 0)
+                harness->ClickAt(gx, gy, 1);
+            if (name == "p06")
+                Shot("letter_held");
+            const float tx = float(letter->GetOriginX() + piece->targetX);
+            const float ty = float(letter->GetOriginY() + piece->targetY);
+            harness->ClickAt(gx + int32_t(std::lround(tx - piece->x)),
+                             gy + int32_t(std::lround(ty - piece->y)));
+            ASSERT_TRUE(piece->locked) << name;
+        }
+    }
+
+    void SolveRadio(AssembleRadio* radio) {
+        // The spares first (into the set they do not go), then the needed parts.
+        const auto& layers = radio->GetLayers();
+        std::vector<size_t> order;
+        for (size_t p = 0; p < radio->GetParts().size(); ++p)
+            if (!radio->GetParts()[p].required)
+                order.push_back(p);
+        for (size_t p = 0; p < radio->GetParts().size(); ++p)
+            if (radio->GetParts()[p].required)
+                order.push_back(p);
+        for (size_t p : order) {
+            const AssembleRadio::Part& part = radio->GetParts()[p];
+            const AssembleRadio::Layer& mask = layers[size_t(part.mask)];
+            int32_t gx = -1, gy = -1;
+            for (int32_t y = mask.y; y < mask.y + 150 && gx < 0; y += 3)
+                for (int32_t x = mask.x; x < mask.x + 160 && gx < 0; x += 3)
+                    if (radio->HitTestLayer(mask, x, y)) {
+                        gx = x;
+                        gy = y;
+                    }
+            ASSERT_GE(gx, 0) << mask.name;
+            harness->ClickAt(gx, gy);
+            ASSERT_EQ(radio->GetDragged(), int32_t(p)) << mask.name;
+            const AssembleRadio::Layer& held = layers[size_t(part.held)];
+            const int32_t hw = int32_t(held.image->getWidth()) / 2, hh = int32_t(held.image->getHeight()) / 2;
+            harness->MoveTo(held.x + hw - 60, held.y + hh + 40);
+            harness->Step();
+            if (p == order.back())
+                Shot("radio_held");
+            // A spare is offered to the first needed part's place.
+            const AssembleRadio::Layer& target =
+                part.required ? held : layers[size_t(radio->GetParts()[order.back()].held)];
+            harness->ClickAt(target.x + hw, target.y + hh);
+            EXPECT_EQ(radio->GetParts()[p].placed, part.required) << mask.name;
+        }
+    }
+};
+
+} // namespace
+
+TEST_F(SampleGameTest, TheFirstChapterEndsWithTheTornLetterAndLeadsIntoTheSecond) {
+    StartOnMap();
+    auto* letter = Puzzle<AssembleLetter>();
+    ASSERT_NE(letter, nullptr) << "chapter 1 ends with the torn letter";
+    EXPECT_EQ(letter->GetPieces().size(), 12u);
+    PlayRoomsToTheBonusRoom({"harbour", "clockshop", "inn"});
+    EXPECT_TRUE(harness->Visible("bonus_desc"));
+    EXPECT_NE(harness->Text("bonus_desc").find(u"Evrane's letter"), std::u16string::npos);
+    Shot("letter_start");
+
+    SolveLetter(letter);
+    EXPECT_TRUE(letter->IsCompleted());
+    harness->Step();
+    EXPECT_EQ(FrontBox(), "msgbox_completed");
+    ASSERT_TRUE(CloseBox());
+    harness->RunFor(0.6f);
+    EXPECT_TRUE(harness->Visible("finalize_bonus_round"));
+    EXPECT_TRUE(Playing("btn_finish_level"));
+    Shot("letter_done");
+    // No log line about a missing picture, sound, style or layer of the round.
+    for (const std::string& line : harness->Log().lines) {
+        const bool ours = line.find("letter") != std::string::npos ||
+                          line.find("bonus") != std::string::npos ||
+                          line.find("AssembleLetter") != std::string::npos;
+        EXPECT_FALSE(ours && (line.find("Cannot find") != std::string::npos ||
+                              line.find("not found") != std::string::npos))
+            << line;
+    }
+
+    ASSERT_TRUE(harness->Click("finalize_bonus_round"));
+    harness->RunFor(4.0f);
+    EXPECT_EQ(g_currentSettings.level, 2u);
+    EXPECT_EQ(Game().GetMode(), GameApp::MODE_MAP);
+    EXPECT_NE(Puzzle<AssembleLetter>(), nullptr) << "until its own puzzle is built, chapter 2 has the letter";
+}
+
+TEST_F(SampleGameTest, TheLastChapterEndsWithTheRadioTheVoiceAndTheCredits) {
+    StartOnMap();
+    g_currentSettings.level = g_levelCount;
+    ASSERT_EQ(g_levelCount, 8u);
+    Game().LoadLevel(true, false, std::string());
+    harness->Step();
+    auto* radio = Puzzle<AssembleRadio>();
+    ASSERT_NE(radio, nullptr) << "chapter 8 ends with the wireless";
+    EXPECT_EQ(radio->GetParts().size(), 7u);
+    EXPECT_EQ(radio->GetSubtitles().GetCues().size(), 8u);
+    PlayRoomsToTheBonusRoom({"lighthouse", "harbour", "chapel"});
+    Shot("radio_start");
+
+    SolveRadio(radio);
+    harness->RunFor(0.6f);
+    ASSERT_TRUE(radio->IsCompleted());
+    harness->Step();
+    EXPECT_EQ(FrontBox(), "msgbox_completed");
+    ASSERT_TRUE(CloseBox());
+    harness->Step();
+    EXPECT_TRUE(Playing("radio_voice"));
+    harness->RunFor(1.0f);
+    EXPECT_EQ(radio->GetSubtitleWidget()->GetText(),
+              u"This is Evrane Marsh, speaking from\nthe lamp room of Tarrowdene Light.");
+    Shot("radio_voice");
+    harness->RunFor(9.0f);
+    EXPECT_NE(radio->GetSubtitleWidget()->GetText().find(u"Silas Crane"), std::u16string::npos);
+
+    ASSERT_TRUE(harness->Click("finalize_bonus_round"));
+    EXPECT_FALSE(Playing("radio_voice"));
+    harness->RunFor(4.0f);
+    EXPECT_EQ(Game().GetMode(), GameApp::MODE_TITLE);
+    EXPECT_TRUE(Game().IsCreditsShowing());
+    EXPECT_EQ(Game().GetSceneName(), "final");
+    EXPECT_FALSE(fs::exists(SavePath())) << "after the last chapter the save is gone";
+}
+
+TEST(SampleGameContent, EvranesSubtitlesAreTimedToHerVoice) {
+    soundgen::Audio audio;
+    std::string error;
+    ASSERT_TRUE(soundgen::readAudio(kSample + "sounds/radio_voice.ogg", audio, error)) << error;
+    // Loudness in windows of 10 ms.
+    const size_t window = size_t(audio.rate) / 100;
+    std::vector<float> level;
+    for (size_t start = 0; start + window <= audio.frames(); start += window) {
+        float peak = 0.0f;
+        for (size_t i = start; i < start + window; ++i)
+            for (int c = 0; c < audio.channels; ++c)
+                peak = std::max(peak, std::fabs(audio.samples[i * size_t(audio.channels) + size_t(c)]));
+        level.push_back(peak);
+    }
+    const auto quiet = [&](double t) {
+        const size_t i = size_t(std::max(0.0, t) * 100.0);
+        return i >= level.size() || level[i] < 0.02f;
+    };
+    // The share of a stretch that is speech.
+    const auto spoken = [&](double from, double to) {
+        int loud = 0, all = 0;
+        for (double t = from; t < to; t += 0.01, ++all)
+            loud += quiet(t) ? 0 : 1;
+        return all ? double(loud) / all : 0.0;
+    };
+
+    SubtitleTrack track;
+    const std::string srt = ReadFile(kSample + "loc/radio.srt");
+    track.Parse(srt.data(), srt.size());
+    const auto& cues = track.GetCues();
+    ASSERT_EQ(cues.size(), 8u);
+    for (size_t i = 0; i < cues.size(); ++i) {
+        SCOPED_TRACE(i);
+        EXPECT_FALSE(cues[i].lines.empty());
+        EXPECT_LT(cues[i].start, cues[i].end);
+        EXPECT_GT(spoken(cues[i].start, cues[i].end), 0.6) << "a cue is shown while its words are spoken";
+        if (i + 1 < cues.size()) {
+            EXPECT_LE(cues[i].end, cues[i + 1].start);
+            // Between two cues the voice pauses.
+            const double mid = (cues[i].end + cues[i + 1].start) / 2.0;
+            EXPECT_LT(spoken(mid - 0.1, mid + 0.1), 0.3) << "the gap after cue " << i << " falls in a pause";
+        }
+    }
+    // The last cue ends with the speech (its reverberation aside).
+    double lastSpoken = 0.0;
+    for (size_t i = 0; i < level.size(); ++i)
+        if (level[i] >= 0.05f)
+            lastSpoken = double(i) / 100.0;
+    EXPECT_NEAR(cues.back().end, lastSpoken, 0.8);
+}

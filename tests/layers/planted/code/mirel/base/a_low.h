@@ -1,0 +1,4 @@
+#pragma once
+#include <cstdint>
+
+int a_low();

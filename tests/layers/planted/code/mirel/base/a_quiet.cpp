@@ -1,0 +1,3 @@
+#include "a_low.h"
+
+#include <mirel/sound/a_sound.h>

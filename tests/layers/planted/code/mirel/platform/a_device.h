@@ -1,0 +1,4 @@
+#pragma once
+#include "mirel/base/a_low.h"
+
+int a_device();

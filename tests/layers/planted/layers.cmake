@@ -1,0 +1,17 @@
+# The map of the planted tree: base at the bottom, the platform on it, graphics
+# and sound side by side above both, the game on top, the splash library apart.
+set(LAYER_SCAN code/mirel code/game splash)
+set(LAYER_INCLUDE_ROOTS code)
+set(LAYER_UNITS mirel_base mirel_platform mirel_gfx mirel_sound game splash)
+set(LAYER_DIR_mirel_base code/mirel/base)
+set(LAYER_BELOW_mirel_base)
+set(LAYER_DIR_mirel_platform code/mirel/platform)
+set(LAYER_BELOW_mirel_platform mirel_base)
+set(LAYER_DIR_mirel_gfx code/mirel/gfx)
+set(LAYER_BELOW_mirel_gfx mirel_platform mirel_base)
+set(LAYER_DIR_mirel_sound code/mirel/sound)
+set(LAYER_BELOW_mirel_sound mirel_platform mirel_base)
+set(LAYER_DIR_game code/game)
+set(LAYER_BELOW_game mirel_gfx mirel_sound mirel_platform mirel_base)
+set(LAYER_DIR_splash splash)
+set(LAYER_BELOW_splash)

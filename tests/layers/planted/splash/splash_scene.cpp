@@ -1,0 +1,3 @@
+#include "splash.h"
+
+#include "../code/game/a_scene.h"
