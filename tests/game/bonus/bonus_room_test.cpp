@@ -30,12 +30,18 @@ protected:
 
 } // namespace
 
-TEST_F(BonusRoomTest, TheFactoryHoldsExactlyTheBuiltPuzzlesAndFindsThemInAnyCase) {
+TEST_F(BonusRoomTest, TheFactoryHoldsExactlyTheEightPuzzlesAndFindsThemInAnyCase) {
     WriteBonusData(kLetterSection);
     Begin(false);
-    // Every puzzle built so far, by the names the level files use.
+    // Every puzzle of the game, by the names the level files use.
     const std::map<std::string, std::string> expected = {{"AssembleLetter", "letter_assemble"},
-                                                         {"AssembleRadio", "radio"}};
+                                                         {"AssembleRadio", "radio"},
+                                                         {"ChocolatesPuzzle", "chocolates"},
+                                                         {"CircularPuzzle", "circular"},
+                                                         {"DecodeLetter", "letter_decode"},
+                                                         {"MemoryMatch", "memory"},
+                                                         {"OpenSafe", "safe"},
+                                                         {"OpenTrickWatch", "trick_watch"}};
     std::set<std::string> names;
     for (const auto& entry : BonusRoundFactory::Instance().GetRegistry().getCreators())
         names.insert(entry.first);
@@ -46,8 +52,10 @@ TEST_F(BonusRoomTest, TheFactoryHoldsExactlyTheBuiltPuzzlesAndFindsThemInAnyCase
 
     const aOptionsFile level = LevelFile();
     for (const auto& [name, puzzle] : expected) {
-        for (const std::string& spelling :
-             {name, a_toLowerAscii(name), std::string("ASSEMBLE") + name.substr(8)}) {
+        std::string upper = name;
+        for (char& c : upper)
+            c = a_toUpperAscii(c);
+        for (const std::string& spelling : {name, a_toLowerAscii(name), upper}) {
             std::unique_ptr<BonusRound> round(BonusRoundFactory::Instance().NewBonusRound(spelling, level));
             ASSERT_NE(round, nullptr) << spelling;
             EXPECT_EQ(round->GetPuzzleName(), puzzle);

@@ -11,6 +11,8 @@
 
 #include "bonus_test_support.h"
 
+#include "game/bonus/chocolates_puzzle.h"
+
 #include "content/content_writers.h"
 #include "mirel/gui/gui_statictext.h"
 #include "mirel/platform/window/headless/a_headless_window.h"
@@ -223,7 +225,7 @@ TEST_F(SampleGameTest, TheFirstChapterEndsWithTheTornLetterAndLeadsIntoTheSecond
     harness->RunFor(4.0f);
     EXPECT_EQ(g_currentSettings.level, 2u);
     EXPECT_EQ(Game().GetMode(), GameApp::MODE_MAP);
-    EXPECT_NE(Puzzle<AssembleLetter>(), nullptr) << "until its own puzzle is built, chapter 2 has the letter";
+    EXPECT_NE(Puzzle<ChocolatesPuzzle>(), nullptr) << "chapter 2 ends with the box of chocolates";
 }
 
 TEST_F(SampleGameTest, TheLastChapterEndsWithTheRadioTheVoiceAndTheCredits) {
