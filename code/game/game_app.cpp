@@ -44,10 +44,12 @@ constexpr ListEntry kImageLists[] = {
     {"evidences", "data:images/evidences/ImageList.txt"},
     {"credits", "data:images/credits/ImageList.txt"},
     {"", "data:images/ImageList.txt"},
+    {"", "data:images/rooms/ImageList.txt"}, // shared by the hidden-object rooms
     {"", "data:particles/ImageList.txt"},
 };
 constexpr ListEntry kSoundLists[] = {
     {"", "data:sounds/SoundList.txt"},
+    {"", "data:sounds/rooms/SoundList.txt"}, // shared by the hidden-object rooms
     {"", "data:sounds/ambient/SoundList.txt"},
 };
 

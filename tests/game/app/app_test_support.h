@@ -9,9 +9,9 @@
 
 #include "game/game_app.h"
 #include "game/room.h"
-#include "game/title_screen.h"
 #include "game/scenes/spy_room.h"
 #include "game/tip_manager.h"
+#include "game/title_screen.h"
 #include "mirel/gui/gui_staticimage.h"
 
 #include <gtest/gtest.h>
@@ -41,9 +41,19 @@ public:
             item.remaining = 1;
             m_activeItems.push_back(item);
         }
+        // They are the room's items too, so that a saved list loads back.
+        m_items = m_activeItems;
         m_itemsTotal = uint32_t(items);
         m_cluesTotal = uint32_t(clues);
         m_itemsFound = m_cluesFound = 0;
+    }
+    // The scripted items have no objects: a hint is there while one is left.
+    uint32_t GetHintState() const override {
+        for (const SpyItem& item : m_activeItems) {
+            if (!item.bonus && item.remaining != 0)
+                return HINT_AVAILABLE;
+        }
+        return HINT_NONE_LEFT;
     }
     // The next frame's update finds the next unfound item.
     void FindNext() { m_findPending = true; }

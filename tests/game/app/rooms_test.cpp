@@ -17,7 +17,8 @@ protected:
         const Bytes record = ReadRecord(SavePath(), "r:harbour");
         RecordProbe probe("r:harbour");
         probe.bytes = record;
-        return record.size() >= 20 ? probe.U32(16) : 0xFFFFFFFFu;
+        // The visit count ends the record.
+        return record.size() >= 4 ? probe.U32(record.size() - 4) : 0xFFFFFFFFu;
     }
 };
 

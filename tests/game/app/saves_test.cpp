@@ -47,7 +47,7 @@ TEST_F(SavesTest, ShutdownSavesTheRunningLevelAndTheNextStartContinuesIt) {
     EXPECT_EQ(app.U32(0), 1u);
     RecordProbe room("r:harbour");
     room.bytes = ReadRecord(SavePath(), "r:harbour");
-    ASSERT_EQ(room.bytes.size(), 20u);
+    ASSERT_GT(room.bytes.size(), 20u) << "the counters, the list and the visit count";
     EXPECT_EQ(room.U32(8), 4u);  // items total
     EXPECT_EQ(room.U32(12), 1u); // items found
     EXPECT_FALSE(ReadRecord(SavePath(), "<tip_manager>").empty());

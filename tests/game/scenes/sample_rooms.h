@@ -1,0 +1,186 @@
+#pragma once
+// The sample game's rooms as the build puts them together, in the shell's
+// fixture program folder: the rooms' folders, texts, shared pictures, sounds,
+// fonts and item-list layout are copied from the built program folder
+// (MIREL_GAME_DIR), the first chapter's room sections go into the fixture's
+// first level, and the fixture's panel includes the item list. Tests then
+// play the real rooms with the mouse, the way a player does.
+
+#include "game/game_test_support.h"
+#include "game/scenes/scene_fixture.h"
+#include "game/support/fixture_tree.h"
+#include "game/support/game_harness.h"
+
+#include "game/game_app.h"
+#include "game/scenes/spy_object.h"
+#include "game/scenes/spy_room.h"
+#include "game/tip_manager.h"
+#include "game/title_screen.h"
+#include "mirel/gui/gui_staticimage.h"
+#include "mirel/gui/gui_widget.h"
+#include "mirel/util/a_optionsfile.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace scenetest {
+
+#ifdef MIREL_GAME_DIR
+inline std::string BuiltData() {
+    return std::string(MIREL_GAME_DIR) + "/gameres/";
+}
+#else
+inline std::string BuiltData() {
+    return std::string();
+}
+#endif
+
+// A point on the screen where the room's own hit search finds the object
+// first; false when every pixel of it is covered or clear.
+inline bool ClickablePoint(SpyRoom& room, SpyObject* object, int32_t& outX, int32_t& outY) {
+    const int32_t w = int32_t(object->GetWidth()), h = int32_t(object->GetHeight());
+    for (int32_t step : {4, 2, 1}) {
+        for (int32_t dy = h / 2; dy < h + h / 2; dy += step) {
+            for (int32_t dx = w / 2; dx < w + w / 2; dx += step) {
+                const int32_t x = int32_t(object->GetX()) + dx % w;
+                const int32_t y = int32_t(object->GetY()) + dy % h;
+                if (x < SpyRoom::kPlayfieldLeft || x > SpyRoom::kPlayfieldRight || y < 0 ||
+                    y > SpyRoom::kPlayfieldBottom)
+                    continue;
+                const auto& objects = room.GetObjects();
+                SpyObject* top = nullptr;
+                for (auto it = objects.rbegin(); it != objects.rend() && !top; ++it) {
+                    SpyObject* o = *it;
+                    if (o->IsLifted() || o->GetState() != SpyObject::STATE_PRESENT)
+                        continue;
+                    if (room.HitTestObject(o, int32_t(float(x) - o->GetX()), int32_t(float(y) - o->GetY()),
+                                           o->IsTolerant()))
+                        top = o;
+                }
+                if (top == object) {
+                    outX = x;
+                    outY = y;
+                    return true;
+                }
+            }
+        }
+    }
+    return false;
+}
+
+class SampleRooms : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (BuiltData().empty() || !std::filesystem::exists(BuiltData() + "rooms/harbour/objects.ini"))
+            GTEST_SKIP() << "the built program folder is not there";
+        root = gametest::Scratch();
+        data = std::make_unique<gametest::FixtureTree>(root + "game/");
+    }
+    void TearDown() override { harness.reset(); }
+
+    void Copy(const std::string& relative) {
+        namespace fs = std::filesystem;
+        const fs::path from = BuiltData() + relative;
+        const fs::path to = data->data + relative;
+        fs::create_directories(to.parent_path());
+        fs::copy(from, to, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+    }
+
+    // The shell's data with the sample rooms of a chapter; a new game's map.
+    void Begin(int chapter = 1) {
+        data->WriteShell();
+        for (const char* room :
+             {"harbour", "harbour_night", "clockshop", "inn", "study", "market", "lighthouse", "chapel"}) {
+            Copy(std::string("rooms/") + room);
+            Copy(std::string("loc/room_") + room + ".txt");
+        }
+        for (const char* file : {"loc/items_comments.txt", "images/rooms", "sounds/rooms",
+                                 "fonts/spy_list.fnt", "fonts/spy_list.png", "fonts/spy_title.fnt",
+                                 "fonts/spy_title.png", "gui/spy_room.agui", "gui/spy_room_fonts.agui"})
+            Copy(file);
+        // The item list lives in the panel; its fonts at the top.
+        std::string layout = data->layout;
+        const std::string panel = "staticimage panel\n{\n";
+        const size_t at = layout.find(panel);
+        ASSERT_NE(at, std::string::npos);
+        layout.insert(at + panel.size(), "#include \"data:gui/spy_room.agui\"\n");
+        layout = "#include \"data:gui/spy_room_fonts.agui\"\n" + layout;
+        data->Text("gui/main.agui", layout);
+        const gametest::Bytes tips = gametest::ReadBytes(data->Data("tips.ini"));
+        data->Text("tips.ini", std::string(tips.begin(), tips.end()) + RoomTips());
+        // The chapter's rooms, without its story scene.
+        char name[32];
+        std::snprintf(name, sizeof name, "levels/%02d.ini", chapter);
+        const gametest::Bytes level = gametest::ReadBytes(BuiltData() + name);
+        std::string text(level.begin(), level.end());
+        const size_t rooms = text.find("[Room.");
+        ASSERT_NE(rooms, std::string::npos);
+        data->Text("levels/01.ini",
+                   "[General]\nTime=1500\nHintsCount=6\nRandomLeft=2\n" + text.substr(rooms));
+
+        harness = std::make_unique<gametest::GameHarness>(data->home, root + "user/");
+        ASSERT_TRUE(harness->Start());
+        harness->Step();
+        // The title's intro holds the GUI back until it is over.
+        harness->RunFor(TitleScreen::kIntroEnd - TitleScreen::kIntroStart);
+        ASSERT_TRUE(harness->Visible("create_new_profile"));
+        harness->TypeText("Mara");
+        ASSERT_TRUE(harness->Click("btn_ok"));
+        harness->Step();
+        ASSERT_TRUE(harness->Click("btn_start"));
+        harness->Steps(2);
+        CloseAll();
+    }
+    void EnterRoom(const std::string& name) {
+        CloseAll();
+        GUI::Widget* button = harness->Find(name);
+        ASSERT_NE(button, nullptr);
+        harness->ClickAt(button->GetAbsoluteX() + button->GetWidth() * 3 / 4,
+                         button->GetAbsoluteY() + button->GetHeight() / 2);
+        ASSERT_EQ(Game().GetCurrentRoom(), Game().FindRoom(name));
+        CloseAll();
+    }
+    void CloseAll() {
+        for (int i = 0; i < 10; ++i) {
+            if (!Game().GetMessageBoxes().empty()) {
+                auto* box = static_cast<GUI::Widget*>(Game().GetMessageBoxes().front().box);
+                GUI::Widget* close = box->FindChild("close", true);
+                ASSERT_NE(close, nullptr);
+                harness->ClickAt(close->GetAbsoluteX() + close->GetWidth() / 2,
+                                 close->GetAbsoluteY() + close->GetHeight() / 2);
+            } else if (Game().GetTipManager() && Game().GetTipManager()->IsTipShown()) {
+                harness->ClickAt(5, 760);
+            } else {
+                return;
+            }
+        }
+    }
+    std::string FrontBox() {
+        return Game().GetMessageBoxes().empty()
+                   ? std::string()
+                   : static_cast<GUI::Widget*>(Game().GetMessageBoxes().front().box)->GetName();
+    }
+    // The last frame as a PNG in the test's scratch folder.
+    std::string Screenshot(const std::string& name) {
+        aHeadlessWindow* window = harness->Window();
+        content::Picture picture(1024, 768);
+        for (int32_t y = 0; y < 768; ++y)
+            for (int32_t x = 0; x < 1024; ++x)
+                picture.at(uint32_t(x), uint32_t(y)) = 0xFF000000u | harness->Pixel(x, y);
+        (void)window;
+        const std::string path = root + name + ".png";
+        content::saveFile(path, content::writePng(picture));
+        return path;
+    }
+    SpyRoom* Room(const std::string& name) { return dynamic_cast<SpyRoom*>(Game().FindRoom(name)); }
+    gametest::SteppedGame& Game() { return harness->Game(); }
+
+    std::string root;
+    std::unique_ptr<gametest::FixtureTree> data;
+    std::unique_ptr<gametest::GameHarness> harness;
+};
+
+} // namespace scenetest
