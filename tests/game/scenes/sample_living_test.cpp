@@ -1,13 +1,19 @@
 // The sample game's rooms that live, played with the mouse: the inn's mouse
 // is found when it comes out, the study's dust sheet uncovers the sea chart
-// and the ship's log, which complete its item, and the regatta fireworks
-// burst over the harbour at night with no system left behind.
+// and the ship's log, which complete its item, the regatta fireworks burst
+// over the harbour at night with no system left behind, the clock shop's
+// regulator runs and its secret panel slides aside from what it hid, and
+// the lamp room's clouds drift while the market's vegetables bob.
 
 #include "sample_rooms.h"
 
+#include "game/scenes/spy_obj_clock.h"
 #include "game/scenes/spy_obj_evrane_body.h"
 #include "game/scenes/spy_obj_fireworks.h"
 #include "game/scenes/spy_obj_mouse.h"
+#include "game/scenes/spy_obj_moving_clouds.h"
+#include "game/scenes/spy_obj_panel.h"
+#include "game/scenes/spy_obj_vegetables.h"
 #include "mirel/gfx/a_particle.h"
 
 #include <cstdio>
@@ -150,4 +156,63 @@ TEST_F(SampleLivingTest, TheRegattaFireworksBurstAndLeaveNoSystemBehind) {
     }
     EXPECT_TRUE(burst);
     EXPECT_LE(most, 40u) << "rockets in the air, the lantern halos and nothing more";
+}
+
+TEST_F(SampleLivingTest, TheClockShopsRegulatorRunsAndItsSecretPanelSlidesAside) {
+    BeginWith(1, "clockshop", "scent_bottle");
+    Enter("clockshop");
+    SpyRoom* room = Room("clockshop");
+    ASSERT_NE(room, nullptr);
+    auto* regulator = dynamic_cast<SpyObjClock*>(room->FindObjectByName("regulator", true));
+    auto* panel = dynamic_cast<SpyObjPanel*>(room->FindObjectByName("secret_panel", true));
+    ASSERT_TRUE(regulator && panel);
+    EXPECT_EQ(regulator->GetLayerCount(), 4u);
+    const float time = regulator->GetTime();
+    harness->RunFor(2.0f);
+    EXPECT_NEAR(regulator->GetTime(), time + 2.0f, 0.2f) << "running with the room";
+
+    const size_t systems = Game().GetParticlesManager()->getInstanceCount();
+    ASSERT_TRUE(ClickObject(*room, panel));
+    EXPECT_TRUE(panel->IsOpened());
+    EXPECT_EQ(room->GetMissCount(), 0) << "the panel reacts: no miss";
+    harness->RunFor(1.3f);
+    EXPECT_GT(Game().GetParticlesManager()->getInstanceCount(), systems) << "its puff of dust";
+    harness->Steps(2);
+    std::printf("the clock shop's panel open: %s\n", Screenshot("clockshop_panel").c_str());
+    // What it hid is found where it lies.
+    const uint32_t found = room->GetItemsFound();
+    CloseAll();
+    ASSERT_TRUE(ClickObject(*room, room->FindObjectByName("scent_bottle", true)));
+    harness->RunFor(1.6f);
+    CloseAll();
+    EXPECT_EQ(room->GetItemsFound(), found + 1);
+}
+
+TEST_F(SampleLivingTest, TheFlagWavesTheCloudsDriftAndTheVegetablesBob) {
+    data->rooms.push_back({"market", 660, 260, 120, 90});
+    BeginWith(3, "lighthouse", "");
+    Enter("lighthouse");
+    SpyRoom* lighthouse = Room("lighthouse");
+    ASSERT_NE(lighthouse, nullptr);
+    auto* clouds = dynamic_cast<SpyObjMovingClouds*>(lighthouse->FindObjectByName("clouds_west", true));
+    ASSERT_NE(clouds, nullptr);
+    const float offset = clouds->GetOffset();
+    harness->RunFor(3.0f);
+    EXPECT_NE(clouds->GetOffset(), offset);
+    std::printf("the lamp room: %s\n", Screenshot("lighthouse_clouds").c_str());
+
+    Game().ShowMap();
+    harness->Steps(2);
+    Enter("market");
+    SpyRoom* market = Room("market");
+    ASSERT_NE(market, nullptr);
+    auto* pile = dynamic_cast<SpyObjVegetables*>(market->FindObjectByName("vegetables", true));
+    ASSERT_NE(pile, nullptr);
+    bool bobbed = false;
+    for (int i = 0; i < 120 && !bobbed; ++i) {
+        harness->Step();
+        bobbed = pile->GetLift() > 3.0f;
+    }
+    EXPECT_TRUE(bobbed);
+    std::printf("the market: %s\n", Screenshot("market_vegetables").c_str());
 }
