@@ -3,6 +3,7 @@
 #include "game/scenes/spy_obj_services.h"
 #include "game/scenes/spy_object_factory.h"
 #include "game/scenes/spy_room.h"
+#include "mirel/base/a_log.h"
 #include "mirel/base/a_random.h"
 #include "mirel/gfx/a_particle.h"
 #include "mirel/sound/a_sound.h"
@@ -98,6 +99,7 @@ void SpyObjFireworks::Create(const aOptionsFile& section) {
     m_sequence = SpyReadFireworksSequence(file, m_name, m_room ? m_room->GetSoundManager() : nullptr, roomName);
     m_timer = 0.0f;
     m_current = 0;
+    m_crowded = false;
 }
 
 void SpyObjFireworks::UnloadResources() {
@@ -160,6 +162,13 @@ void SpyObjFireworks::Launch(const SpyShot& shot) {
     aParticlesManager* particles = SpyParticles();
     if (!particles)
         return;
+    if (m_rockets.size() >= kMaxRockets) {
+        if (!m_crowded)
+            a_log("SpyObjFireworks - more than %d rockets in the air for object '%s', shots are skipped",
+                  int(kMaxRockets), m_name.c_str());
+        m_crowded = true;
+        return;
+    }
     const SpyShotType& type = m_sequence.types[shot.type];
     const float at[2] = {float(shot.x), float(shot.y)};
     aParticleSystem* bullet = particles->Add(type.bullet, at, kParticleId, false, false);

@@ -25,6 +25,9 @@ class SpyObjFireworks : public SpyObject {
 public:
     // The particle manager's id of the fireworks' systems (drawn by the object).
     static constexpr uint32_t kParticleId = 3;
+    // The most rockets in the air at once: a sequence that shoots faster
+    // than its rockets burn out skips shots (logged once) past this.
+    static constexpr size_t kMaxRockets = 64;
 
     SpyObjFireworks(SpyRoom* room, const std::string& name);
     ~SpyObjFireworks() override;
@@ -59,4 +62,5 @@ private:
     std::vector<std::unique_ptr<Rocket>> m_rockets;
     float m_timer = 0.0f;
     uint32_t m_current = 0;
+    bool m_crowded = false; // the rocket limit was logged
 };

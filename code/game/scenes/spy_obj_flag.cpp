@@ -50,6 +50,8 @@ void SpyObjFlag::Update(float dt) {
     if (m_vanishing || !m_dist)
         return;
     m_phase = std::fmod(m_phase + dt / m_loopTime * 2.0f * kPi, 2.0f * kPi);
+    if (!std::isfinite(m_phase))
+        m_phase = 0.0f;
     const uint32_t columns = m_dist->getColumns();
     const uint32_t mounted = m_rightMount ? columns - 1 : 0;
     for (uint32_t c = 0; c < columns; ++c) {

@@ -18,6 +18,8 @@ namespace {
     SpyObjectFactory::Instance().Register("Mouse", &SpyObjectFactory::Create<SpyObjMouse>);
 
 constexpr float kScreenBottom = 768.0f;
+// Faster frames would make an update step through more frames than it could draw.
+constexpr float kMaxFps = 1000.0f;
 
 // A fresh random share from 0 to 1.
 float share() {
@@ -55,6 +57,11 @@ void SpyObjMouse::Create(const aOptionsFile& section) {
             a_log("SpyObjMouse::Create - frame count %d of animation %d of object '%s' is below 1, 1 is used",
                   count, n, m_name.c_str());
             count = 1;
+        }
+        if (fps > kMaxFps) {
+            a_log("SpyObjMouse::Create - animation %d of object '%s' runs above %d frames a second, %d is used", n,
+                  m_name.c_str(), int(kMaxFps), int(kMaxFps));
+            fps = kMaxFps;
         }
         const aImage* image = images ? images->getImage(a_format("%s_%d", {m_name, n}), group) : nullptr;
         const auto clampSize = [](int v) { return uint16_t(v < 0 ? 0 : v > 4096 ? 4096 : v); };

@@ -7,6 +7,9 @@
 #include "mirel/gfx/a_image.h"
 #include "mirel/util/a_optionsfile.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
 
 [[maybe_unused]] const bool g_registered =
@@ -38,11 +41,18 @@ bool SpyObjMovingClouds::IsKindOf(const std::string& key) const {
 
 void SpyObjMovingClouds::Update(float dt) {
     m_offset += dt * m_speed;
+    const float tile = TileWidth();
+    if (!std::isfinite(m_offset) || tile <= 0.0f) {
+        m_offset = 0.0f;
+        return;
+    }
+    // Back by whole tiles: one in a frame shorter than a tile's travel, more
+    // after a long frame, so that the tiles always start inside one width.
     if (m_speed >= 0.0f) {
         if (m_offset > 0.0f)
-            m_offset -= TileWidth();
-    } else if (m_offset <= -TileWidth()) {
-        m_offset += TileWidth();
+            m_offset -= tile * std::ceil(m_offset / tile);
+    } else if (m_offset <= -tile) {
+        m_offset += tile * std::floor(-m_offset / tile);
     }
 }
 
@@ -70,7 +80,8 @@ void SpyObjMovingClouds::Draw(uint32_t colour) {
     aGraphServer* gs = aImage::getGraphServer();
     const aRect saved = gs ? gs->getViewport() : aRect();
     if (gs)
-        gs->setViewport(int16_t(m_x), int16_t(m_y), uint16_t(m_areaWidth), uint16_t(m_rect.height));
+        gs->setViewport(int16_t(std::clamp(m_x, -32768.0f, 32767.0f)), int16_t(std::clamp(m_y, -32768.0f, 32767.0f)),
+                        uint16_t(std::clamp(m_areaWidth, 0.0f, 65535.0f)), uint16_t(std::max<int16_t>(m_rect.height, 0)));
     for (float t : GetTilePlaces()) {
         const float position[2] = {m_x + t, m_y};
         m_image->draw(position, &m_rect, colour, nullptr, 0.0f, nullptr, true);

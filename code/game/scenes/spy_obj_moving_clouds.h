@@ -4,7 +4,8 @@
 // wide and as high as the tile, moving "Speed" pixels a second (negative: to
 // the left), clipped to the area. Neighbouring tiles overlap by 1.5 pixels;
 // a tile of 1.5 pixels or less could never fill the area and is logged and
-// not drawn. It is drawn whatever its state.
+// not drawn. The offset always stays within one tile, however long a frame
+// is. It is drawn whatever its state.
 
 #include "game/scenes/spy_obj_image.h"
 
@@ -20,7 +21,7 @@ public:
     void Create(const aOptionsFile& section) override;
     void Init() override;
     bool IsKindOf(const std::string& key) const override;
-    // The offset moves and wraps by one tile; nothing else runs.
+    // The offset moves and wraps by whole tiles; nothing else runs.
     void Update(float dt) override;
     bool HitTest(int32_t x, int32_t y) const override;
     float GetWidth() const override { return m_areaWidth; }

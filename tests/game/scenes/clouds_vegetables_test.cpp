@@ -85,6 +85,18 @@ TEST_F(CloudsVegetablesTest, CloudsScrollAcrossTheClipEdgeWithoutAGap) {
     gui.DrawFrame([&] { wide->Draw(0xFFFFFFFFu); });
     EXPECT_EQ(gui.Pixel(279 + 20, 60), kCloud) << "drawn whatever its state";
 
+    // However long a frame or fast the wind, the tiles start within one width.
+    for (float dt : {1000.0f, 0.02f, 1.0e30f, 3.0f}) {
+        SCOPED_TRACE(dt);
+        east->Update(dt);
+        west->Update(dt);
+        for (auto* c : {east, west}) {
+            EXPECT_GT(c->GetOffset(), -300.0f);
+            EXPECT_LE(c->GetOffset(), 0.0f);
+            EXPECT_LE(c->GetTilePlaces().size(), 2u);
+        }
+    }
+
     // A tile of 1.5 px or less would never fill the area.
     EXPECT_TRUE(log.has("SpyObjMovingClouds::Create - tile of object 'thin' is 1 pixels wide, 1.5 or less: it is not drawn"));
     auto* thin = As<SpyObjMovingClouds>("thin");

@@ -187,6 +187,22 @@ TEST_F(FireworksTest, ARoomLeftRunningForAnHourHoldsABoundedNumberOfSystems) {
     EXPECT_EQ(show->GetSystemCount(), particles->getInstanceCount()) << "no system left behind";
 }
 
+TEST_F(FireworksTest, ASequenceThatShootsFasterThanItsRocketsBurnOutIsHeldBack) {
+    std::string shots = kShotTypes;
+    for (int i = 0; i < 10; ++i)
+        shots += "[red]\nx = 400\ny = 700\nangle = -90\ndelay = 0\n";
+    SpyObjFireworks* show = Show(shots);
+    size_t most = 0;
+    for (int frame = 0; frame < 100; ++frame) {
+        Frame(0.02f);
+        most = std::max(most, show->GetRocketCount());
+    }
+    EXPECT_EQ(most, SpyObjFireworks::kMaxRockets);
+    EXPECT_TRUE(log.has("SpyObjFireworks - more than 64 rockets in the air for object 'show', shots are skipped"));
+    EXPECT_EQ(log.count("SpyObjFireworks - more than 64 rockets in the air for object 'show', shots are skipped"), 1u)
+        << "logged once";
+}
+
 TEST_F(FireworksTest, WithoutItsFileOrItsBulletTemplateNothingLaunches) {
     Particles(kConfig, {{"bullet.txt", kBullet}});
     Living("[show]\nClass = Fireworks\nX = 0\nY = 0\n");

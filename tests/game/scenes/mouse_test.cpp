@@ -120,13 +120,15 @@ TEST_F(MouseTest, AHintBringsItOutAndAClickWhileItShowsFindsIt) {
 
 TEST_F(MouseTest, BadAnimationsAreLoggedAndLoadingGoesOn) {
     Write("[mouse]\nClass = Mouse\nX = 0\nY = 0\nAnim1Params = 20 10 0 10\nAnim2Params = 20 10 2 -5\n"
-          "Anim3Params = 20 10 2 10\nXRange = 0 0\nYRange = 0\nOccurenceTime = 1 1\n",
+          "Anim3Params = 20 10 2 1e30\nXRange = 0 0\nYRange = 0\nOccurenceTime = 1 1\n",
           {{"mouse_1", Strip(3, {})}, {"mouse_2", Strip(2, {})}, {"mouse_3", Strip(2, {})}});
     Load();
     SpyObjMouse* mouse = As<SpyObjMouse>("mouse");
     ASSERT_NE(mouse, nullptr);
     EXPECT_TRUE(log.has("SpyObjMouse::Create - frame count 0 of animation 1 of object 'mouse' is below 1, 1 is used"));
     EXPECT_TRUE(log.contains("setFrameTime: t > 0")) << "the animation's own line";
+    EXPECT_TRUE(log.has("SpyObjMouse::Create - animation 3 of object 'mouse' runs above 1000 frames a second, 1000 is used"));
+    EXPECT_FLOAT_EQ(mouse->GetAnim(2).getFrameTime(), 0.001f);
     EXPECT_EQ(mouse->GetAnim(0).getFrameCount(), 1u);
     for (int i = 0; i < 50; ++i)
         mouse->Update(0.1f);
