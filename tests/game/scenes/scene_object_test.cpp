@@ -238,7 +238,8 @@ TEST(SceneObjectFactory, HoldsExactlyTheClassesThatExist) {
     std::vector<std::string> keys;
     for (const auto& entry : creators)
         keys.push_back(entry.first);
-    EXPECT_EQ(keys, (std::vector<std::string>{"Image"}));
+    EXPECT_EQ(keys, (std::vector<std::string>{"Animation", "Butterfly", "Container", "CoupleDancing",
+                                              "HeapContainer", "Image", "LoveBirds"}));
 
     LogCapture log;
     std::unique_ptr<SpyObject> image(SpyObjectFactory::Instance().NewObject("iMaGe", nullptr, "cup"));
@@ -250,6 +251,7 @@ TEST(SceneObjectFactory, HoldsExactlyTheClassesThatExist) {
     EXPECT_TRUE(log.has("SpyObjectFactory::NewObject - object class 'Clock' not registered"));
     EXPECT_FALSE(SpyObjectFactory::Instance().Register("IMAGE", &SpyObjectFactory::Create<SpyObjImage>));
 
-    // The item lists' widget type.
+    // The item lists' and the evidence room's widget types.
     EXPECT_TRUE(GUI::WidgetFactory::Instance().IsRegistered("crossbutton"));
+    EXPECT_TRUE(GUI::WidgetFactory::Instance().IsRegistered("evidence"));
 }
