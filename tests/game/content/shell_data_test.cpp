@@ -9,6 +9,7 @@
 #include "game/support/game_harness.h"
 
 #include "game/game_app.h"
+#include "game/splash_manager.h"
 #include "game/profile_record.h"
 #include "game/room.h"
 #include "game/room_button.h"
@@ -210,7 +211,7 @@ protected:
         ASSERT_TRUE(fs::exists(program + "Tarrowdene.ini")) << program;
         harness = std::make_unique<GameHarness>(program, Scratch() + "user/");
         ASSERT_TRUE(harness->Start());
-        for (int i = 0; i < 400 && !(Game().IsResourcesLoaded() && !Game().IsSplashRunning()); ++i)
+        for (int i = 0; i < 400 && !(Game().IsResourcesLoaded() && !(Game().GetSplashManager() && Game().GetSplashManager()->IsRunning())); ++i)
             harness->Step();
         ASSERT_TRUE(Game().IsResourcesLoaded());
         harness->RunFor(TitleScreen::kIntroEnd - TitleScreen::kIntroStart);
@@ -341,8 +342,9 @@ TEST(ShellData, EveryFileTheGameReadsIsInTheBuiltTree) {
     // The splash screens' pictures.
     for (const std::string& line : Lines(kProgram + "splashscreens/settings.ini")) {
         const std::string t = Trim(line);
-        if (t.rfind("image", 0) == 0)
+        if (t.rfind("image", 0) == 0) {
             EXPECT_TRUE(fs::is_regular_file(kProgram + "splashscreens/" + Trim(t.substr(t.find('=') + 1)))) << t;
+        }
     }
 }
 
@@ -386,8 +388,9 @@ TEST_F(ShellDataTest, EveryNameTheShellLooksUpIsDefined) {
     for (const std::string& script : LayoutScripts()) {
         for (const std::string& line : Lines(OnDisk(script))) {
             const std::string t = Trim(line);
-            if (t.rfind("Text ", 0) == 0)
+            if (t.rfind("Text ", 0) == 0) {
                 EXPECT_NE(locale->findString(Trim(t.substr(5))), nullptr) << script << ": " << t;
+            }
         }
     }
     for (const char* tip : kTips)
