@@ -16,11 +16,13 @@
 #include "game/support/game_harness.h"
 
 #include "game/bonus/bonus_room.h"
+#include "game/bonus/bonus_round.h"
 #include "game/game_app.h"
 #include "game/profile_record.h"
 #include "game/scenes/spy_room.h"
 #include "game/tip_manager.h"
 #include "mirel/gfx/a_image.h"
+#include "mirel/gui/gui_staticimage.h"
 #include "mirel/gui/gui_widget.h"
 #include "mirel/platform/graphics/a_device.h"
 #include "mirel/platform/window/a_platform_window.h"
