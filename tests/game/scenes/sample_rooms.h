@@ -23,6 +23,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -90,7 +91,8 @@ protected:
     }
 
     // The shell's data with the sample rooms of a chapter; a new game's map.
-    void Begin(int chapter = 1) {
+    // edit may change the chapter's level text (and the data) before the game starts.
+    void Begin(int chapter = 1, const std::function<void(std::string& level)>& edit = nullptr) {
         data->WriteShell();
         for (const char* room :
              {"harbour", "harbour_night", "clockshop", "inn", "study", "market", "lighthouse", "chapel"}) {
@@ -116,6 +118,8 @@ protected:
         std::snprintf(name, sizeof name, "levels/%02d.ini", chapter);
         const gametest::Bytes level = gametest::ReadBytes(BuiltData() + name);
         std::string text(level.begin(), level.end());
+        if (edit)
+            edit(text);
         const size_t rooms = text.find("[Room.");
         ASSERT_NE(rooms, std::string::npos);
         data->Text("levels/01.ini",

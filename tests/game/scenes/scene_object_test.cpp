@@ -9,8 +9,10 @@
 #include "game/scenes/spy_object_factory.h"
 #include "mirel/gui/gui_widgetfactory.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstring>
+#include <set>
 
 using namespace scenetest;
 
@@ -235,21 +237,37 @@ TEST_F(SceneObjectTest, TheSavedRecordIsTwentyOneBytes) {
 
 TEST(SceneObjectFactory, HoldsExactlyTheClassesThatExist) {
     const auto& creators = SpyObjectFactory::Instance().GetRegistry().getCreators();
-    std::vector<std::string> keys;
+    std::set<std::string> keys;
     for (const auto& entry : creators)
-        keys.push_back(entry.first);
-    EXPECT_EQ(keys, (std::vector<std::string>{"Image"}));
+        keys.insert(entry.first);
+    const std::set<std::string> expected = {
+        "Animation", "Butterfly", "Clock", "Container", "CoupleDancing", "EvraneBody", "Fireworks", "Flag",
+        "HeapContainer", "Image", "LoveBirds", "Mouse", "MovingClouds", "Panel", "Particles", "Vegetables",
+        "Zaloupe",
+    };
+    EXPECT_EQ(keys, expected);
 
     LogCapture log;
+    // Each key makes its own class, whatever the letter case.
+    for (const std::string& key : expected) {
+        SCOPED_TRACE(key);
+        std::string lower = key;
+        for (char& c : lower)
+            c = char(std::tolower(static_cast<unsigned char>(c)));
+        std::unique_ptr<SpyObject> object(SpyObjectFactory::Instance().NewObject(lower, nullptr, "thing"));
+        ASSERT_NE(object, nullptr);
+        EXPECT_TRUE(object->IsKindOf(key));
+        EXPECT_EQ(object->GetEntityName(), "o::thing");
+    }
     std::unique_ptr<SpyObject> image(SpyObjectFactory::Instance().NewObject("iMaGe", nullptr, "cup"));
     ASSERT_NE(image, nullptr);
     EXPECT_TRUE(image->IsKindOf("Image"));
     EXPECT_FALSE(image->IsKindOf("image")) << "the kind test compares exactly";
-    EXPECT_EQ(image->GetEntityName(), "o::cup");
-    EXPECT_EQ(SpyObjectFactory::Instance().NewObject("Clock", nullptr, "c"), nullptr);
-    EXPECT_TRUE(log.has("SpyObjectFactory::NewObject - object class 'Clock' not registered"));
+    EXPECT_EQ(SpyObjectFactory::Instance().NewObject("Distortion", nullptr, "d"), nullptr) << "abstract: no key";
+    EXPECT_TRUE(log.has("SpyObjectFactory::NewObject - object class 'Distortion' not registered"));
     EXPECT_FALSE(SpyObjectFactory::Instance().Register("IMAGE", &SpyObjectFactory::Create<SpyObjImage>));
 
-    // The item lists' widget type.
+    // The item lists' and the evidence room's widget types.
     EXPECT_TRUE(GUI::WidgetFactory::Instance().IsRegistered("crossbutton"));
+    EXPECT_TRUE(GUI::WidgetFactory::Instance().IsRegistered("evidence"));
 }

@@ -1,0 +1,428 @@
+// The sample game's own data tree, as the build puts it together, run as a
+// player runs it: every file the game reads is there, every name the game
+// shell looks up (widgets, pictures, sounds, texts, tips) is defined by the
+// data, and the game goes from its first start through the profile dialog
+// and the title's menu to the map of chapter 1 and into its first room, from
+// the plain folder and from the same tree packed as gameres.pak.
+
+#include "game/game_test_support.h"
+#include "game/support/game_harness.h"
+
+#include "game/game_app.h"
+#include "game/splash_manager.h"
+#include "game/profile_record.h"
+#include "game/room.h"
+#include "game/room_button.h"
+#include "game/scene_player.h"
+#include "game/tip_manager.h"
+#include "game/title_screen.h"
+#include "mirel/gfx/a_imagemanager.h"
+#include "mirel/gui/gui_widget.h"
+#include "mirel/locale/a_localeserver.h"
+#include "mirel/sound/a_sound.h"
+#include "mirel/util/a_optionsfile.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+using namespace gametest;
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kProgram = MIREL_GAME_DIR "/";
+const std::string kPacked = MIREL_GAME_PAK_DIR "/";
+const std::string kData = kProgram + "gameres/";
+
+std::vector<std::string> Lines(const std::string& path) {
+    std::vector<std::string> lines;
+    std::ifstream in(path);
+    for (std::string line; std::getline(in, line);) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::string Trim(const std::string& s) {
+    const size_t a = s.find_first_not_of(" \t");
+    const size_t b = s.find_last_not_of(" \t");
+    return a == std::string::npos ? std::string() : s.substr(a, b - a + 1);
+}
+
+// "data:x" as a path in the built tree.
+std::string OnDisk(const std::string& path) {
+    return path.rfind("data:", 0) == 0 ? kData + path.substr(5) : path;
+}
+
+// The GUI scripts the main layout reads, itself first, following its includes.
+std::vector<std::string> LayoutScripts() {
+    std::vector<std::string> scripts = {"data:gui/main.agui"};
+    for (size_t i = 0; i < scripts.size(); ++i) {
+        for (const std::string& line : Lines(OnDisk(scripts[i]))) {
+            const std::string t = Trim(line);
+            if (t.rfind("#include", 0) != 0)
+                continue;
+            const size_t open = t.find('"'), close = t.rfind('"');
+            if (open != std::string::npos && close > open)
+                scripts.push_back(t.substr(open + 1, close - open - 1));
+        }
+    }
+    return scripts;
+}
+
+// The files of every fontlist block of the layout.
+std::vector<std::string> LayoutFonts() {
+    std::vector<std::string> fonts;
+    for (const std::string& script : LayoutScripts()) {
+        bool inList = false;
+        for (const std::string& line : Lines(OnDisk(script))) {
+            const std::string t = Trim(line);
+            if (t == "fontlist")
+                inList = true;
+            else if (inList && t == "}")
+                inList = false;
+            else if (inList && t != "{" && !t.empty() && t[0] != ';')
+                fonts.push_back(Trim(t.substr(t.find_first_of(" \t") + 1)));
+        }
+    }
+    return fonts;
+}
+
+// The files a list names, each beside the list ("name.ext" and a format or a volume).
+std::vector<std::string> ListedFiles(const std::string& list) {
+    std::vector<std::string> files;
+    const std::string folder = list.substr(0, list.rfind('/') + 1);
+    for (const std::string& line : Lines(OnDisk(list))) {
+        const std::string t = Trim(line);
+        if (!t.empty() && t[0] != ';')
+            files.push_back(folder + t.substr(0, t.find_first_of(" \t")));
+    }
+    return files;
+}
+
+std::vector<std::string> Sections(const std::string& path) {
+    std::vector<std::string> sections;
+    for (const std::string& line : Lines(path)) {
+        const std::string t = Trim(line);
+        if (t.size() > 2 && t.front() == '[' && t.back() == ']')
+            sections.push_back(t.substr(1, t.size() - 2));
+    }
+    return sections;
+}
+
+int LevelCount() {
+    int count = 0;
+    char name[32];
+    for (;;) {
+        std::snprintf(name, sizeof name, "levels/%02d.ini", count + 1);
+        if (!fs::exists(kData + name))
+            return count;
+        ++count;
+    }
+}
+
+// The rooms every chapter names ("[Room.x]" sections).
+std::set<std::string> ChapterRooms() {
+    std::set<std::string> rooms;
+    for (int n = 1; n <= LevelCount(); ++n) {
+        char name[32];
+        std::snprintf(name, sizeof name, "levels/%02d.ini", n);
+        for (const std::string& section : Sections(kData + name))
+            if (section.rfind("Room.", 0) == 0)
+                rooms.insert(section.substr(5));
+    }
+    return rooms;
+}
+
+// What the game shell itself looks up by name.
+const char* const kShellWidgets[] = {
+    // the title screen
+    "title_screen", "user_name", "change_profile", "btn_start", "btn_help", "btn_options", "btn_quit",
+    "btn_credits",
+    // the panel and the hidden-object rooms' list in it
+    "panel", "clock", "clock_text", "items_remain", "clues_remain", "btn_map", "btn_menu", "btn_hint",
+    "btn_hint_label", "btn_cardroom", "btn_cardroom_b", "btn_evidroom", "btn_evidroom_b", "info_spy_room",
+    "room_name", "bonus_item", "bonus_item_hint",
+    // the map
+    "game_map", "info_map", "level_num", "n_items", "n_clues", "Orlevant_comment",
+    // the message boxes
+    "msgbox_container_error", "msgbox_cheater_warning", "msgbox_clue", "msgbox_clue_large", "msgbox_comment",
+    "msgbox_comment_large", "msgbox_text", "msgbox_image", "msgbox_roomclear", "msgbox_completed",
+    "msgbox_timeover", "msgbox_suspect_bio", "msgbox_Quillby", "msgbox_clue_card",
+    // options, menu, the save-and-exit question, help
+    "options", "sound_vol", "music_vol", "fullscreen", "fullscreen_auto_check", "show_tips",
+    "show_tips_auto_check", "btn_apply", "btn_cancel", "ingame_menu", "resume", "map", "help", "exit",
+    "confirm_save_exit", "gamehelp", "pages", "buttons", "ok",
+    // the player dialogs
+    "profiles_list", "new_profile", "del_profile", "selection", "create_new_profile", "name", "btn_ok",
+    "confirm_profile_delete", "btn_yes", "btn_no",
+    // tips, story scenes, credits, bonus rooms, the input blocker
+    "game_tip", "balloon", "dont_show", "dont_show_auto_check", "story_scene", "picture", "prev", "next",
+    "skip", "finish", "credits_back", "bonus_desc", "skip_bonus_round", "finalize_bonus_round",
+    "confirm_skip_dialog", "empty"};
+
+const char* const kShellImages[] = {"white_dot",    "pause",         "level_completed", "clock_hand_h",
+                                    "clock_hand_m", "clock_overlay", "clock_warning",   "bonus_round",
+                                    "load_image",   "load_progress"};
+
+const char* const kShellSounds[] = {"level_completed", "level_failed", "low_time",      "room_enter",
+                                    "room_exit",       "room_clear",   "show_hint",     "multiclick",
+                                    "got_clue_card",   "tip",          "click"};
+
+const char* const kShellTexts[] = {
+    "map_first_time",    "time_paused",     "fmt_items_remain", "fmt_clues_remain",    "fmt_n_items",
+    "fmt_n_clues",       "level_header",    "new_rooms_available", "card_room_empty", "evidence_room_empty"};
+
+// The tips the game and its rooms ask for.
+const char* const kTips[] = {"clock", "evidence_room_intro", "hints_disabled_here", "items_list", "item",
+                             "container", "player_stuck"};
+
+// Log lines that tell of a missing or broken piece of data. Not the player's
+// own files (the first start has no profiles and no saved game yet), and not
+// the clue-card and evidence rooms' folders and chapter keys, which come with
+// those rooms.
+bool IsDataFault(const std::string& line) {
+    for (const char* other : {"userappdata:", "#card_room/", "#evidence_room/", "[General].EvidencesTo"}) {
+        if (line.find(other) != std::string::npos)
+            return false;
+    }
+    for (const char* part : {"not found", "Cannot find", "Error open file", "invalid", "Invalid", "failed",
+                             "not defined", "must be", "Error in line", "Unknown"}) {
+        if (line.find(part) != std::string::npos)
+            return true;
+    }
+    return false;
+}
+
+class ShellDataTest : public ::testing::Test {
+protected:
+    void TearDown() override { harness.reset(); }
+
+    // The program folder started; frames until the splash screens are over
+    // and everything is loaded, then the title's intro.
+    void Start(const std::string& program) {
+        ASSERT_TRUE(fs::exists(program + "Tarrowdene.ini")) << program;
+        harness = std::make_unique<GameHarness>(program, Scratch() + "user/");
+        ASSERT_TRUE(harness->Start());
+        for (int i = 0; i < 400 && !Game().IsResourcesLoaded(); ++i)
+            harness->Step();
+        ASSERT_TRUE(Game().IsResourcesLoaded());
+        harness->RunFor(TitleScreen::kIntroEnd - TitleScreen::kIntroStart);
+    }
+    GameApp& Game() { return harness->Game(); }
+    std::vector<std::string> Faults() {
+        std::vector<std::string> faults;
+        for (const std::string& line : harness->Log().lines)
+            if (IsDataFault(line))
+                faults.push_back(line);
+        return faults;
+    }
+    GUI::Widget* FrontBox() {
+        const auto& boxes = Game().GetMessageBoxes();
+        return boxes.empty() ? nullptr : static_cast<GUI::Widget*>(boxes.front().box);
+    }
+    bool StepUntil(const std::function<bool()>& done, int limit = 200) {
+        for (int i = 0; i < limit && !done(); ++i)
+            harness->Step();
+        return done();
+    }
+    // First start to the first room of chapter 1, as a player goes.
+    void PlayToTheFirstRoom() {
+        // No player yet: the new-player dialog over the title.
+        ASSERT_TRUE(harness->Visible("create_new_profile"));
+        harness->TypeText("Mara");
+        ASSERT_TRUE(harness->Click("btn_ok"));
+        harness->Step();
+        ASSERT_TRUE(harness->Visible("title_screen"));
+        EXPECT_EQ(harness->Text("user_name"), u"Mara");
+        EXPECT_TRUE(harness->Visible("btn_start"));
+
+        // Play: chapter 1 opens with its story scene, which the player skips.
+        ASSERT_TRUE(harness->Click("btn_start"));
+        harness->Step();
+        ASSERT_TRUE(Game().GetScenePlayer()->IsPlaying());
+        EXPECT_TRUE(harness->Visible("story_scene"));
+        ASSERT_TRUE(harness->Click("skip"));
+        ASSERT_TRUE(StepUntil([&] { return !Game().GetScenePlayer()->IsPlaying(); }));
+
+        // The map of chapter 1: its heading, its three rooms lit, the greeting.
+        ASSERT_EQ(Game().GetMode(), GameApp::MODE_MAP);
+        EXPECT_TRUE(harness->Visible("game_map"));
+        EXPECT_TRUE(harness->Visible("panel"));
+        EXPECT_EQ(harness->Text("level_num"), u"Chapter 1");
+        EXPECT_EQ(harness->Text("Orlevant_comment"), u"A letter from Quillby");
+        for (const char* room : {"harbour", "clockshop", "inn"}) {
+            GUI::Widget* button = harness->Find(room);
+            ASSERT_NE(button, nullptr) << room;
+            EXPECT_TRUE(button->IsEnabled()) << room;
+            EXPECT_TRUE(harness->Visible(std::string(room) + "_count")) << room;
+        }
+        EXPECT_FALSE(harness->Find("study")->IsEnabled());
+        ASSERT_TRUE(StepUntil([&] { return !Game().GetMessageBoxes().empty(); }, 20));
+        GUI::Widget* greeting = FrontBox();
+        EXPECT_EQ(greeting->GetName(), "msgbox_text");
+        EXPECT_NE(greeting->FindChild("text")->GetText().find(u"Welcome to Tarrowdene, Mara."),
+                  std::u16string::npos);
+        // Its box closed, and the tip it is followed by.
+        for (int i = 0; i < 10 && (!Game().GetMessageBoxes().empty() || Game().GetTipManager()->IsTipShown());
+             ++i) {
+            if (GUI::Widget* box = FrontBox()) {
+                GUI::Widget* close = box->FindChild("close", true);
+                ASSERT_NE(close, nullptr);
+                harness->ClickAt(close->GetAbsoluteX() + close->GetWidth() / 2,
+                                 close->GetAbsoluteY() + close->GetHeight() / 2);
+            } else {
+                harness->ClickAt(1000, 10);
+            }
+            harness->Steps(20);
+        }
+
+        // A click on the quay's stones enters the harbour.
+        GUI::Widget* harbour = harness->Find("harbour");
+        harness->ClickAt(harbour->GetAbsoluteX() + harbour->GetWidth() / 2,
+                         harbour->GetAbsoluteY() + harbour->GetHeight() / 2);
+        ASSERT_TRUE(StepUntil([&] { return Game().GetMode() == GameApp::MODE_ROOM; }, 20));
+        ASSERT_NE(Game().GetCurrentRoom(), nullptr);
+        EXPECT_EQ(Game().GetCurrentRoom()->GetName(), "harbour");
+        EXPECT_TRUE(harness->Visible("info_spy_room"));
+        EXPECT_EQ(harness->Text("room_name"), u"The Harbour Quay");
+        EXPECT_FALSE(harness->Visible("game_map"));
+        // The room's first tip points at its list; its close button shuts it.
+        ASSERT_TRUE(StepUntil([&] { return Game().GetTipManager()->IsTipShown(); }, 20));
+        GUI::Widget* close = harness->Find("game_tip")->FindChild("close", true);
+        harness->Steps(10);
+        harness->ClickAt(close->GetAbsoluteX() + close->GetWidth() / 2,
+                         close->GetAbsoluteY() + close->GetHeight() / 2);
+        ASSERT_TRUE(StepUntil([&] { return !Game().GetTipManager()->IsTipShown(); }, 40));
+    }
+
+    std::unique_ptr<GameHarness> harness;
+};
+
+TEST(ShellData, EveryFileTheGameReadsIsInTheBuiltTree) {
+    std::vector<std::string> files = {kProgram + "Tarrowdene.ini", kProgram + "splashscreens/settings.ini",
+                                      "data:loc/main.txt",         "data:loc/credits.txt",
+                                      "data:loc/levels.txt",       "data:loc/items_comments.txt",
+                                      "data:tips.ini",             "data:credits.ini",
+                                      "data:particles/config.ini", "data:sounds/ambient/title_screen.ini",
+                                      "data:sounds/ambient/map.ini", "data:music/menu_theme.ogg",
+                                      "data:music/playlist.txt",   "data:signature.txt",
+                                      "data:video/waves.ogg"};
+    for (const std::string& script : LayoutScripts())
+        files.push_back(script);
+    for (const std::string& font : LayoutFonts()) {
+        files.push_back(font);
+        // a font's atlas lies beside it, named after it
+        files.push_back(font.substr(0, font.rfind('.')) + ".png");
+    }
+    for (const char* list : {"data:images/preload/ImageList.txt", "data:images/title/ImageList.txt",
+                             "data:images/map/ImageList.txt", "data:images/evidences/ImageList.txt",
+                             "data:images/credits/ImageList.txt", "data:images/ImageList.txt",
+                             "data:images/rooms/ImageList.txt", "data:particles/ImageList.txt",
+                             "data:sounds/SoundList.txt", "data:sounds/rooms/SoundList.txt",
+                             "data:sounds/ambient/SoundList.txt"}) {
+        files.push_back(list);
+        for (const std::string& file : ListedFiles(list))
+            files.push_back(file);
+    }
+    for (const std::string& track : Lines(kData + "music/playlist.txt"))
+        if (!Trim(track).empty())
+            files.push_back("data:music/" + Trim(track));
+    // every chapter's room: its folder and texts, and its map button's mask
+    EXPECT_EQ(LevelCount(), 8);
+    for (const std::string& room : ChapterRooms()) {
+        for (const char* part : {"objects.ini", "items.ini", "images/ImageList.txt", "sounds/SoundList.txt",
+                                 "sounds/ambient.ini"})
+            files.push_back("data:rooms/" + room + "/" + part);
+        files.push_back("data:loc/room_" + room + ".txt");
+        files.push_back(RoomButton::MaskPath(room));
+    }
+    for (const std::string& file : files)
+        EXPECT_TRUE(fs::is_regular_file(OnDisk(file))) << file;
+    // The splash screens' pictures.
+    for (const std::string& line : Lines(kProgram + "splashscreens/settings.ini")) {
+        const std::string t = Trim(line);
+        if (t.rfind("image", 0) == 0) {
+            EXPECT_TRUE(fs::is_regular_file(kProgram + "splashscreens/" + Trim(t.substr(t.find('=') + 1)))) << t;
+        }
+    }
+}
+
+TEST_F(ShellDataTest, EveryNameTheShellLooksUpIsDefined) {
+    Start(kProgram);
+    EXPECT_EQ(Faults(), std::vector<std::string>());
+
+    for (const char* name : kShellWidgets)
+        EXPECT_NE(harness->Find(name), nullptr) << name;
+    // A room button on the map for every room a chapter names, with the
+    // three children the map gives it: plate, tick and count.
+    for (const std::string& room : ChapterRooms()) {
+        GUI::Widget* button = harness->Find(room);
+        ASSERT_NE(dynamic_cast<RoomButton*>(button), nullptr) << room;
+        EXPECT_GE(button->GetChildren().size(), 3u) << room;
+        EXPECT_NE(Game().GetImageManager()->getImage(RoomButton::DayName(room), "map"), nullptr) << room;
+        EXPECT_NE(Game().FindRoom(room), nullptr) << room;
+    }
+    for (const char* name : kShellImages)
+        EXPECT_NE(Game().GetImageManager()->getImage(name), nullptr) << name;
+    for (const char* name : kShellSounds)
+        EXPECT_TRUE(Game().GetSoundManager()->hasSound(name)) << name;
+
+    const aLocaleServer* locale = Game().GetLocaleServer();
+    std::vector<std::string> keys(std::begin(kShellTexts), std::end(kShellTexts));
+    for (int n = 1; n <= LevelCount(); ++n) {
+        keys.push_back("lev" + std::to_string(n) + ".title");
+        keys.push_back("lev" + std::to_string(n) + ".completed");
+    }
+    const std::vector<std::string> tips = Sections(kData + "tips.ini");
+    ASSERT_FALSE(tips.empty());
+    for (size_t i = 1; i < tips.size(); ++i)
+        keys.push_back("tip." + tips[i]);
+    for (const std::string& room : ChapterRooms()) {
+        keys.push_back("map." + room);
+        keys.push_back("list." + room);
+    }
+    for (const std::string& key : keys)
+        EXPECT_NE(locale->findString(key), nullptr) << key;
+    // A "Text" of the layout that names no text would show the key itself.
+    for (const std::string& script : LayoutScripts()) {
+        for (const std::string& line : Lines(OnDisk(script))) {
+            const std::string t = Trim(line);
+            if (t.rfind("Text ", 0) == 0) {
+                EXPECT_NE(locale->findString(Trim(t.substr(5))), nullptr) << script << ": " << t;
+            }
+        }
+    }
+    for (const char* tip : kTips)
+        EXPECT_NE(Game().GetTipManager()->FindTip(tip), nullptr) << tip;
+}
+
+TEST_F(ShellDataTest, FirstStartGoesThroughTheProfileAndTheMenuToTheMapAndTheFirstRoom) {
+    Start(kProgram);
+    PlayToTheFirstRoom();
+    // The chapter's clock runs in the room.
+    harness->RunFor(2.0f);
+    EXPECT_EQ(harness->Text("clock_text").substr(0, 3), u"24:");
+    EXPECT_EQ(Faults(), std::vector<std::string>());
+}
+
+TEST_F(ShellDataTest, TheTreePackedAsGameresPakStartsTheSameWay) {
+    ASSERT_TRUE(fs::is_regular_file(kPacked + "gameres.pak"));
+    ASSERT_FALSE(fs::exists(kPacked + "gameres/gui/main.agui"));
+    Start(kPacked);
+    PlayToTheFirstRoom();
+    EXPECT_EQ(Faults(), std::vector<std::string>());
+}
+
+} // namespace
