@@ -16,11 +16,13 @@
 #include "game/support/game_harness.h"
 
 #include "game/bonus/bonus_room.h"
+#include "game/bonus/bonus_round.h"
 #include "game/game_app.h"
 #include "game/profile_record.h"
 #include "game/scenes/spy_room.h"
 #include "game/tip_manager.h"
 #include "mirel/gfx/a_image.h"
+#include "mirel/gui/gui_staticimage.h"
 #include "mirel/gui/gui_widget.h"
 #include "mirel/platform/graphics/a_device.h"
 #include "mirel/platform/window/a_platform_window.h"
@@ -216,7 +218,7 @@ public:
             Sample();
         }
         if (!busiest.empty())
-            Print("busiest room, " + busiest, busiestFigures);
+            Print("busiest room, " + busiest, busiestFigures, false);
 
         rusage usage{};
         getrusage(RUSAGE_SELF, &usage);
@@ -242,6 +244,7 @@ private:
     }
     // Frames of 50 ms with the mouse wandering over the screen.
     Figures Frames(int count) {
+        CloseAll();
         std::vector<double> ms;
         ms.reserve(size_t(count));
         for (int i = 0; i < count; ++i) {
@@ -252,9 +255,18 @@ private:
         }
         return Of(ms);
     }
-    void Print(const std::string& what, const Figures& f) {
-        std::printf("frame, %s: median %.2f ms, p99 %.2f ms, worst %.2f ms\n", what.c_str(), f.median, f.p99,
-                    f.worst);
+    void Print(const std::string& what, const Figures& f, bool withState = true) {
+        if (!withState) {
+            std::printf("frame, %s: median %.2f ms, p99 %.2f ms, worst %.2f ms\n", what.c_str(), f.median, f.p99,
+                        f.worst);
+            return;
+        }
+        GameApp& game = m_h->Game();
+        const Room* room = game.GetCurrentRoom();
+        std::printf("frame, %s: median %.2f ms, p99 %.2f ms, worst %.2f ms [mode %u, room %s%s%s%s]\n",
+                    what.c_str(), f.median, f.p99, f.worst, game.GetMode(),
+                    room ? room->GetName().c_str() : "none", game.IsScenePlaying() ? ", a story scene" : "",
+                    game.IsPaused() ? ", paused" : "", game.GetMessageBoxes().empty() ? "" : ", a message up");
         std::fflush(stdout);
     }
     void CloseAll() {
@@ -270,8 +282,10 @@ private:
             } else if (game.GetTipManager() && game.GetTipManager()->IsTipShown()) {
                 m_h->ClickAt(5, 760);
             } else if (game.IsScenePlaying()) {
-                m_h->ClickAt(1000, 740);
-                m_h->RunFor(0.5f);
+                // The story scene's skip button, else its finish button (the last page).
+                if (!m_h->Click("skip") && !m_h->Click("finish"))
+                    m_h->Click("next");
+                m_h->RunFor(1.0f);
             } else {
                 return;
             }

@@ -359,6 +359,20 @@ private:
                 return;
             }
         }
+        // A puzzle the player gives up on now and then: skipped, then finished,
+        // which leads into the next chapter.
+        if (Game().GetCurrentRoom() && Game().GetCurrentRoom() == Game().FindRoom("#bonus_room")) {
+            if (ClickNamed("finalize_bonus_round"))
+                return;
+            if (GUI::Widget* dialog = m_harness->Find("confirm_skip_dialog"); dialog && dialog->IsVisible()) {
+                if (GUI::Widget* yes = dialog->FindChild("yes", true)) {
+                    ClickAt(yes->GetAbsoluteX() + yes->GetWidth() / 2, yes->GetAbsoluteY() + yes->GetHeight() / 2);
+                    return;
+                }
+            }
+            if (Uniform(0, 3) == 0 && ClickNamed("skip_bonus_round"))
+                return;
+        }
         if (Game().GetMode() == GameApp::MODE_ROOM && Uniform(0, 5) == 0 && ClickNamed("btn_map"))
             return;
         ClickObject();
