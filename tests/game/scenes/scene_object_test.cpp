@@ -241,8 +241,9 @@ TEST(SceneObjectFactory, HoldsExactlyTheClassesThatExist) {
     for (const auto& entry : creators)
         keys.insert(entry.first);
     const std::set<std::string> expected = {
-        "Clock", "EvraneBody", "Fireworks", "Flag",       "Image",   "Mouse",
-        "MovingClouds", "Panel", "Particles", "Vegetables", "Zaloupe",
+        "Animation", "Butterfly", "Clock", "Container", "CoupleDancing", "EvraneBody", "Fireworks", "Flag",
+        "HeapContainer", "Image", "LoveBirds", "Mouse", "MovingClouds", "Panel", "Particles", "Vegetables",
+        "Zaloupe",
     };
     EXPECT_EQ(keys, expected);
 
@@ -266,6 +267,7 @@ TEST(SceneObjectFactory, HoldsExactlyTheClassesThatExist) {
     EXPECT_TRUE(log.has("SpyObjectFactory::NewObject - object class 'Distortion' not registered"));
     EXPECT_FALSE(SpyObjectFactory::Instance().Register("IMAGE", &SpyObjectFactory::Create<SpyObjImage>));
 
-    // The item lists' widget type.
+    // The item lists' and the evidence room's widget types.
     EXPECT_TRUE(GUI::WidgetFactory::Instance().IsRegistered("crossbutton"));
+    EXPECT_TRUE(GUI::WidgetFactory::Instance().IsRegistered("evidence"));
 }
