@@ -2,11 +2,15 @@
 // the time from the start of the program to its first frame (settings,
 // profiles, devices, lists, the layout and the rooms all loaded, the first
 // frame drawn), and the time of one frame on the map (update and drawing of
-// the whole layout with the map's room buttons).
+// the whole layout with the map's room buttons). The same two over the
+// sample game's own built tree, when the build has put it together: from the
+// start through the splash screens to the loaded title, and a frame of
+// chapter 1's map.
 
 #include "game/support/fixture_tree.h"
 #include "game/support/game_harness.h"
 
+#include "game/scene_player.h"
 #include "mirel/gui/gui_staticimage.h"
 
 #include <benchmark/benchmark.h>
@@ -85,5 +89,68 @@ void BM_MapFrame(benchmark::State& state) {
     state.counters["fps"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_MapFrame)->Unit(benchmark::kMillisecond);
+
+#ifdef MIREL_GAME_DIR
+// A scratch user folder for the sample game's runs.
+std::string sampleUser() {
+    const char* tmp = std::getenv("TMPDIR");
+    return std::string(tmp ? tmp : "/tmp") + "/mirel-game-bench/sample-user/";
+}
+
+void BM_SampleStartToTitle(benchmark::State& state) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::filesystem::remove_all(sampleUser());
+        state.ResumeTiming();
+        auto h = std::make_unique<gametest::GameHarness>(MIREL_GAME_DIR "/", sampleUser());
+        if (!h->Start()) {
+            state.SkipWithError("the game did not start");
+            return;
+        }
+        for (int i = 0; i < 400 && !h->Game().IsResourcesLoaded(); ++i)
+            h->Step();
+        state.PauseTiming();
+        h.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_SampleStartToTitle)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_SampleMapFrame(benchmark::State& state) {
+    std::filesystem::remove_all(sampleUser());
+    auto h = std::make_unique<gametest::GameHarness>(MIREL_GAME_DIR "/", sampleUser());
+    if (!h->Start()) {
+        state.SkipWithError("the game did not start");
+        return;
+    }
+    for (int i = 0; i < 400 && !h->Game().IsResourcesLoaded(); ++i)
+        h->Step();
+    h->RunFor(5.0f);
+    h->TypeText("Bench");
+    h->Click("btn_ok");
+    h->Step();
+    h->Click("btn_start");
+    h->Step();
+    h->Click("skip");
+    for (int i = 0; i < 100 && h->Game().GetScenePlayer()->IsPlaying(); ++i)
+        h->Step();
+    h->Steps(3);
+    for (int i = 0; i < 5 && !h->Game().GetMessageBoxes().empty(); ++i) {
+        GUI::Widget* close = h->Game().GetMessageBoxes().front().box->FindChild("close", true);
+        if (!close)
+            break;
+        h->ClickAt(close->GetAbsoluteX() + close->GetWidth() / 2,
+                   close->GetAbsoluteY() + close->GetHeight() / 2);
+    }
+    if (h->Game().GetMode() != GameApp::MODE_MAP) {
+        state.SkipWithError("the map was not reached");
+        return;
+    }
+    for (auto _ : state)
+        h->Step(1.0f / 60.0f);
+    state.counters["fps"] = benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_SampleMapFrame)->Unit(benchmark::kMillisecond);
+#endif
 
 } // namespace

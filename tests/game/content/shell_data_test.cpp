@@ -16,7 +16,11 @@
 #include "game/scene_player.h"
 #include "game/tip_manager.h"
 #include "game/title_screen.h"
+#include "mirel/gfx/a_font.h"
 #include "mirel/gfx/a_imagemanager.h"
+#include "mirel/gui/gui_buttonbase.h"
+#include "mirel/gui/gui_server.h"
+#include "mirel/gui/gui_statictext.h"
 #include "mirel/gui/gui_widget.h"
 #include "mirel/locale/a_localeserver.h"
 #include "mirel/sound/a_sound.h"
@@ -406,6 +410,31 @@ TEST_F(ShellDataTest, EveryNameTheShellLooksUpIsDefined) {
     }
     for (const char* tip : kTips)
         EXPECT_NE(Game().GetTipManager()->FindTip(tip), nullptr) << tip;
+}
+
+// Every text the layout writes fits its place: a button's words its width,
+// a text's lines its height.
+TEST_F(ShellDataTest, EveryTextOfTheLayoutFitsItsPlace) {
+    Start(kProgram);
+    std::vector<GUI::Widget*> widgets = {Game().GetGuiServer()->GetRootWidget()};
+    int texts = 0;
+    for (size_t i = 0; i < widgets.size(); ++i) {
+        GUI::Widget* w = widgets[i];
+        for (GUI::Widget* child : w->GetChildren())
+            widgets.push_back(child);
+        if (w->GetText().empty() || !w->GetFont())
+            continue;
+        ++texts;
+        if (dynamic_cast<GUI::ButtonBase*>(w)) {
+            float width = 0.0f, height = 0.0f;
+            w->GetFont()->getTextExtentW(w->GetText(), width, height);
+            EXPECT_LE(width, float(w->GetWidth())) << w->GetName();
+            EXPECT_LE(height, float(w->GetHeight())) << w->GetName();
+        } else if (auto* text = dynamic_cast<GUI::StaticText*>(w)) {
+            EXPECT_LE(text->GetTextHeight(), float(text->GetHeight()) + 2.0f) << w->GetName();
+        }
+    }
+    EXPECT_GT(texts, 60);
 }
 
 TEST_F(ShellDataTest, FirstStartGoesThroughTheProfileAndTheMenuToTheMapAndTheFirstRoom) {
