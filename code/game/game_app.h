@@ -89,6 +89,8 @@ public:
     static constexpr float kMissPenalty = 30.0f;
     // The low-time sound plays once the clock shows less than this many seconds.
     static constexpr int32_t kLowTimeSeconds = 121;
+    // The longest level clock a level file or a save may set (100 hours).
+    static constexpr int32_t kMaxLevelSeconds = 360000;
     // Seconds the level-complete picture grows before the level ends.
     static constexpr float kLevelCompleteTime = 3.0f;
     // The pause picture's fade-in.

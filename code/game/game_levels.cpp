@@ -41,8 +41,15 @@ void setVisible(GUI::Widget* widget, bool visible) {
         widget->SetVisible(visible);
 }
 
-int levelInt(const aOptionsFile& level, const char* key) {
-    return std::atoi(level.getValue("General", key).c_str());
+// A number of the level's "General" section, read as a whole number between
+// low and high; a value outside them is taken at the nearer end, with a line.
+int32_t levelInt(const aOptionsFile& level, const char* key, int64_t low = INT32_MIN, int64_t high = INT32_MAX) {
+    const std::string text = level.getValue("General", key);
+    const long long value = std::strtoll(text.c_str(), nullptr, 10);
+    const int64_t taken = std::clamp<int64_t>(value, low, high);
+    if (taken != value)
+        a_log("GameApp::LoadLevel - %s = %s out of range, %d taken", key, text.c_str(), int(taken));
+    return int32_t(taken);
 }
 
 SpyRoom* asSpyRoom(Room* room) {
@@ -237,8 +244,8 @@ void GameApp::LoadLevel(bool keepSaving, bool playStartScene, const std::string&
     }
     ResetRoomButtons();
 
-    m_timeLeft = float(std::max(levelInt(level, "Time"), 0));
-    m_hintsLeft = uint32_t(std::max(levelInt(level, "HintsCount"), 0));
+    m_timeLeft = float(levelInt(level, "Time", 0, kMaxLevelSeconds));
+    m_hintsLeft = uint32_t(levelInt(level, "HintsCount", 0));
     m_randomLeft = levelInt(level, "RandomLeft");
 
     if (m_infoMap && m_localeServer) {

@@ -12,7 +12,19 @@
 #include "mirel/gui/gui_widget.h"
 #include "mirel/base/a_log.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace {
+
+// A time of the saved record: a number of seconds from 0 to high; anything
+// else (no number, below 0, too long) is taken at the nearer end, with a line.
+float savedSeconds(const char* what, float value, float high) {
+    const float taken = std::isfinite(value) ? std::clamp(value, 0.0f, high) : 0.0f;
+    if (taken != value)
+        a_log("GameApp::Load - saved %s %g out of range, %g taken", what, double(value), double(taken));
+    return taken;
+}
 
 void setVisible(GUI::Widget* widget, bool visible) {
     if (widget)
@@ -62,11 +74,13 @@ void GameApp::Load(SaveLoadSystem&, SaveReader& record) {
     // The rest overwrites what the level load set.
     m_hiddenRoomsPending = r.hiddenRoomsPending;
     m_levelCompleted = r.levelCompleted;
-    m_levelCompleteTimer = r.levelCompleteTimer;
+    m_levelCompleteTimer = savedSeconds("level-complete timer", r.levelCompleteTimer, kLevelCompleteTime);
     m_hintsLeft = r.hintsLeft;
-    m_timeLeft = r.timeLeft;
-    m_timeAtGoal = r.timeAtGoal;
-    m_playTime = r.playTime;
+    // The level's clock, as its load just set it, is the most a save can have left.
+    const float levelTime = m_timeLeft;
+    m_timeLeft = savedSeconds("time left", r.timeLeft, levelTime);
+    m_timeAtGoal = savedSeconds("time at goal", r.timeAtGoal, levelTime);
+    m_playTime = std::isfinite(r.playTime) && r.playTime >= 0.0 ? r.playTime : 0.0;
     m_goalAnnounced = r.goalAnnounced;
     m_spareFlag = r.spareFlag;
     m_evidenceAdded = r.evidenceAdded;

@@ -50,9 +50,13 @@ bool hasNonBlank(const std::u16string& text) {
     return std::any_of(text.begin(), text.end(), [](char16_t c) { return c != u' '; });
 }
 
-// A stored volume: 0..1; a value that is no number gives the default.
+// A stored volume: 0..1; a value that is no number gives the default. A
+// volume outside that is named in the log.
 float volumeOf(float value, float fallback) {
-    return std::isfinite(value) ? std::clamp(value, 0.0f, 1.0f) : fallback;
+    const float taken = std::isfinite(value) ? std::clamp(value, 0.0f, 1.0f) : fallback;
+    if (taken != value)
+        a_log("ProfilesManager: stored volume %g out of range, %g taken", double(value), double(taken));
+    return taken;
 }
 
 GUI::Widget* widgetOf(const GUI::EventArgs& args) {
@@ -141,13 +145,18 @@ void ProfilesManager::LoadProfiles() {
 void ProfilesManager::Load(SaveLoadSystem&, SaveReader& record) {
     ProfileRecord current = m_settings;
     uint32_t count = 0;
+    // A short record, or a count the record cannot hold: nothing changes.
     if (!record.ReadString(current.name) || !readSettings(record, current) || !record.ReadU32(count) ||
-        count > record.GetRemaining() / kProfileEntryMinSize)
-        return; // a short record: nothing changes
+        count > record.GetRemaining() / kProfileEntryMinSize) {
+        a_log("ProfilesManager: the profiles record is damaged, no profile loaded");
+        return;
+    }
     std::vector<ProfileRecord> records(count);
     for (ProfileRecord& entry : records) {
-        if (!record.ReadString(entry.name) || !readSettings(record, entry))
+        if (!record.ReadString(entry.name) || !readSettings(record, entry)) {
+            a_log("ProfilesManager: the profiles record is damaged, no profile loaded");
             return;
+        }
     }
     m_settings.name = current.name;
     m_settings.soundVolume = current.soundVolume;

@@ -268,6 +268,9 @@ void TipManager::Load(SaveLoadSystem&, SaveReader& record) {
     if (!record.ReadU32(count))
         return;
     const size_t fit = record.GetRemaining() / kTipSaveSize;
+    if (count > fit)
+        a_log("TipManager::Load - bad record (%u tips, room for %u), the rest not taken", unsigned(count),
+              unsigned(fit));
     size_t n = std::min<size_t>({count, m_tips.size(), fit});
     for (auto it = m_tips.begin(); n > 0; ++it, --n) {
         Tip& tip = it->second;

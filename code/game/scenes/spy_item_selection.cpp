@@ -20,7 +20,9 @@ bool SpyItemsShareObject(const SpyItem& a, const SpyItem& b) {
 SpySelection SelectSpyItems(const std::vector<SpyCandidate>& candidates, const int32_t levelQuotas[3],
                             int32_t compositeLimit, const std::function<int()>& random) {
     SpySelection result;
-    int32_t quota[3] = {levelQuotas[0], levelQuotas[1], levelQuotas[2]};
+    // Wide enough that quotas moving from level to level cannot overflow,
+    // whatever "ItemsCount" says.
+    int64_t quota[3] = {levelQuotas[0], levelQuotas[1], levelQuotas[2]};
     std::vector<size_t> buckets[kBuckets];
     for (size_t i = 0; i < candidates.size(); ++i) {
         const SpyCandidate& c = candidates[i];

@@ -256,6 +256,10 @@ void Widget::EndFillProperties() {
         int32_t v[4];
         PropertyToInts(m_propAreaRect.value, v, 4);
         m_area = aRect(toInt16(v[0]), toInt16(v[1]), toInt16(v[2]), toInt16(v[3]));
+        if (m_area.x != v[0] || m_area.y != v[1] || m_area.width != v[2] || m_area.height != v[3])
+            a_log("GUI::Widget '%s' - AreaRect %s out of range, %d %d %d %d taken", GetName().c_str(),
+                  m_propAreaRect.value.c_str(), int(m_area.x), int(m_area.y), int(m_area.width),
+                  int(m_area.height));
     }
     if (m_propRegion.set)
         m_region = host ? host->GetRegion(m_propRegion.value) : nullptr;

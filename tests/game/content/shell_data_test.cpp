@@ -297,6 +297,13 @@ protected:
         EXPECT_TRUE(harness->Visible("info_spy_room"));
         EXPECT_EQ(harness->Text("room_name"), u"The Harbour Quay");
         EXPECT_FALSE(harness->Visible("game_map"));
+        // The room's first tip points at its list; its close button shuts it.
+        ASSERT_TRUE(StepUntil([&] { return Game().GetTipManager()->IsTipShown(); }, 20));
+        GUI::Widget* close = harness->Find("game_tip")->FindChild("close", true);
+        harness->Steps(10);
+        harness->ClickAt(close->GetAbsoluteX() + close->GetWidth() / 2,
+                         close->GetAbsoluteY() + close->GetHeight() / 2);
+        ASSERT_TRUE(StepUntil([&] { return !Game().GetTipManager()->IsTipShown(); }, 40));
     }
 
     std::unique_ptr<GameHarness> harness;

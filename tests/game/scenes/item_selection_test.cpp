@@ -217,6 +217,8 @@ TEST(ItemSelection, LeftoverQuotasMoveBetweenLevels) {
         {"easy quota without easy items goes to middle", {1, 1, 2, 2}, 2, 0, 0, 0, 2, 0},
         {"or to hard when middle has none", {2, 2, 2}, 2, 0, 0, 0, 0, 2},
         {"nothing anywhere ends the draw", {0}, 3, 2, 1, 1, 0, 0},
+        // Quotas near the largest int add up as they move without wrapping.
+        {"huge quotas take every item", {0, 1, 2}, 2000000000, 2000000000, 2000000000, 1, 1, 1},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
