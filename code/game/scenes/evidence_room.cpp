@@ -152,8 +152,11 @@ void EvidenceRoom::LoadResources(const aOptionsFile& level) {
     Room::LoadResources(level);
     m_toAdd.clear();
     m_toDelete.clear();
-    level.getStringList("General", "EvidencesToAdd", m_toAdd);
-    level.getStringList("General", "EvidencesToDel", m_toDelete);
+    // A chapter without one of the lists simply has none.
+    if (level.findValue("General", "EvidencesToAdd"))
+        level.getStringList("General", "EvidencesToAdd", m_toAdd);
+    if (level.findValue("General", "EvidencesToDel"))
+        level.getStringList("General", "EvidencesToDel", m_toDelete);
     m_records.erase(std::remove_if(m_records.begin(), m_records.end(), [](const Record& r) { return r.flag != 0; }),
                     m_records.end());
     m_entries.erase(std::remove_if(m_entries.begin(), m_entries.end(),

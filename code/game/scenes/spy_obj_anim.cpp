@@ -299,6 +299,8 @@ void SpyObjButterfly::Create(const aOptionsFile& section) {
               m_name.c_str());
         m_varFrames = 0;
     }
+    // More than the frames there are changes nothing.
+    m_varFrames = std::min(m_varFrames, 65535);
 }
 
 void SpyObjButterfly::Init() {

@@ -147,8 +147,14 @@ bool SpyObjHeapContainer::IsKindOf(const std::string& key) const {
 bool SpyObjHeapContainer::Activate(bool on, SpyObject* used) {
     if (!on)
         return false;
-    if (used && m_putIn.size() < m_positions.size())
-        m_putIn.push_back(uint32_t(used->GetPosInContainer()));
+    if (!used || m_putIn.size() >= m_positions.size())
+        return true;
+    const int32_t position = used->GetPosInContainer();
+    if (position >= 0 && uint32_t(position) < m_framesCount)
+        m_putIn.push_back(uint32_t(position));
+    else
+        a_log("SpyObjHeapContainer::Activate - position %d of object '%s' is not a frame of '%s'", position,
+              used->GetName().c_str(), m_name.c_str());
     return true;
 }
 
@@ -205,6 +211,12 @@ void SpyObjHeapContainer::Load(SaveLoadSystem& system, SaveReader& record) {
     std::vector<uint32_t> frames(count);
     for (uint32_t i = 0; i < count; ++i)
         record.ReadU32(frames[count - 1 - i]);
+    for (uint32_t frame : frames) {
+        if (frame >= m_framesCount) {
+            a_log("SpyObjHeapContainer::Load - bad record of object '%s', not taken", m_name.c_str());
+            return;
+        }
+    }
     m_putIn = frames;
     SpyObjImage::Load(system, record);
 }

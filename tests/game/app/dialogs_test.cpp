@@ -120,6 +120,12 @@ TEST_F(DialogsTest, HelpPagesDependOnTheLevelAndTheRoom) {
     CloseTip(); // the evidence room's introduction
     ASSERT_TRUE(harness->Click("btn_evidroom"));
     ASSERT_EQ(Game().GetCurrentRoom(), Game().GetEvidenceRoom());
+    // The first visit opens the help itself, over the empty notebook's message.
+    EXPECT_TRUE(harness->Visible("gamehelp"));
+    harness->Click("ok");
+    harness->Step();
+    CloseBox();
+    harness->Step();
     Game().ShowGameHelp();
     EXPECT_EQ(Game().GetHelpPages(), (std::vector<uint32_t>{0, 2, 1}));
     EXPECT_EQ(VisibleChild("pages"), 1);

@@ -9,7 +9,6 @@
 #include "game/support/game_harness.h"
 
 #include "game/game_app.h"
-#include "game/splash_manager.h"
 #include "game/profile_record.h"
 #include "game/room.h"
 #include "game/room_button.h"

@@ -332,6 +332,7 @@ TEST_F(AnimatedTest, HeapContainerPilesObjectsOnItsMarkersBottomUp) {
     std::string objects = "[basket]\nClass = HeapContainer\nImage = basket\nX = 0\nY = 0\nFramesCount = 3\n";
     for (int i = 1; i <= 5; ++i)
         objects += "[pebble" + std::to_string(i) + "]\nClass = Image\nImage = pebble\nX = 0\nY = 0\nPosInContainer = 1\n";
+    objects += "[stray]\nClass = Image\nImage = pebble\nX = 0\nY = 0\nPosInContainer = 7\n";
     Zoo(objects);
     auto* basket = As<SpyObjHeapContainer>("basket");
     ASSERT_NE(basket, nullptr);
@@ -344,6 +345,9 @@ TEST_F(AnimatedTest, HeapContainerPilesObjectsOnItsMarkersBottomUp) {
     EXPECT_TRUE(basket->IsEmpty());
     EXPECT_TRUE(basket->Activate(true, nullptr));
     EXPECT_TRUE(basket->IsEmpty());
+    EXPECT_TRUE(basket->Activate(true, Object("stray")));
+    EXPECT_TRUE(basket->IsEmpty()) << "no frame 7 in a strip of 3";
+    EXPECT_TRUE(log.has("SpyObjHeapContainer::Activate - position 7 of object 'stray' is not a frame of 'basket'"));
     EXPECT_TRUE(basket->HitTest(3, 0)) << "the basket itself";
     EXPECT_FALSE(basket->HitTest(3, 19));
     for (int i = 1; i <= 5; ++i)

@@ -163,6 +163,11 @@ TEST_F(EvidenceRoomTest, ARestartForgetsTheAttemptAndCompletionKeepsTheLevel) {
     evidence->AddEvidence("harbour.rope");
     evidence->LoadResources(LevelWith("", ""));
     EXPECT_EQ(Records(), (std::vector<std::string>{"harbour.anchor", "inn.mug"}));
+    // A chapter without the lists has none, and says nothing of them.
+    gametest::WriteText(data + "levels/none.ini", "[General]\nTime = 600\n");
+    evidence->LoadResources(aOptionsFile("data:levels/none.ini"));
+    EXPECT_TRUE(evidence->GetAddList().empty());
+    EXPECT_FALSE(log.contains("EvidencesTo"));
 }
 
 TEST_F(EvidenceRoomTest, EnteringListsTheEntriesInRedUntilViewedAndShowsTheEarnedRegions) {

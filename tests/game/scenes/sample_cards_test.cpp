@@ -51,6 +51,8 @@ protected:
                                  close->GetAbsoluteY() + close->GetHeight() / 2);
                 harness->Steps(3);
             } else if (Game().GetTipManager() && Game().GetTipManager()->IsTipShown()) {
+                // A click anywhere closes a tip once it has been up a while.
+                harness->RunFor(1.6f);
                 harness->ClickAt(1000, 10);
                 harness->Steps(3);
             } else {
@@ -228,8 +230,13 @@ TEST_F(SampleChapter, TheFirstChapterGivesItsCardsAndItsNotebookEntries) {
     harness->Steps(3);
     // The first visit opens the help.
     EXPECT_TRUE(harness->Visible("gamehelp"));
-    ASSERT_TRUE(harness->Click("ok"));
-    harness->Steps(3);
+    // The first click may only close the tip on the marked clue.
+    for (int i = 0; i < 4 && harness->Visible("gamehelp"); ++i) {
+        harness->RunFor(1.6f);
+        harness->Click("ok");
+        harness->Steps(3);
+    }
+    ASSERT_FALSE(harness->Visible("gamehelp"));
     CloseAll();
     EXPECT_TRUE(harness->Visible("info_evidence_room"));
     EvidenceRoom* notebook = Game().GetEvidenceRoom();
