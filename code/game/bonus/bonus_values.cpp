@@ -1,5 +1,6 @@
 #include "game/bonus/bonus_values.h"
 
+#include "mirel/base/a_math.h"
 #include "mirel/sound/a_sound.h"
 
 #include <cmath>
@@ -74,6 +75,21 @@ uint32_t AlphaByte(float f) {
 void Play(aSound* sound) {
     if (sound)
         sound->play(false, -1.0f, -2.0f);
+}
+
+void PlayLooped(aSound* sound) {
+    if (sound && !sound->isPlaying())
+        sound->play(true, -1.0f, -2.0f);
+}
+
+void Stop(aSound* sound) {
+    if (sound && sound->isPlaying())
+        sound->stop();
+}
+
+float WrapTurns(float angle) {
+    angle = std::fmod(angle, A_2PI);
+    return angle < 0.0f ? angle + A_2PI : angle;
 }
 
 } // namespace bonusvalues

@@ -1,6 +1,7 @@
 #pragma once
 // Small helpers the puzzles share: reading numbers from their data files
-// without overflow, the alpha byte of a fade, and playing a sound once.
+// without overflow, the alpha byte of a fade, playing a sound once and
+// stopping it, and whole turns of an angle.
 
 #include <cstdint>
 #include <string>
@@ -24,5 +25,12 @@ bool ParsePlace(const std::string& text, float& x, float& y, int32_t& turns);
 uint32_t AlphaByte(float f);
 // Plays the sound once with its own volume and pan (nothing for null).
 void Play(aSound* sound);
+// Starts the sound looping with its own volume and pan unless it already
+// plays (nothing for null).
+void PlayLooped(aSound* sound);
+// Stops the sound when it plays (nothing for null).
+void Stop(aSound* sound);
+// Into [0, 2pi) however many turns out of range.
+float WrapTurns(float angle);
 
 } // namespace bonusvalues

@@ -4,6 +4,7 @@
 #include "game/bonus/bonus_values.h"
 #include "mirel/base/a_format.h"
 #include "mirel/base/a_log.h"
+#include "mirel/base/a_math.h"
 #include "mirel/base/a_random.h"
 #include "mirel/gfx/a_image.h"
 #include "mirel/input/a_inputserver.h"
@@ -23,20 +24,8 @@ namespace {
 [[maybe_unused]] const bool g_registered =
     BonusRoundFactory::Instance().Register("CircularPuzzle", &NewCircularPuzzle);
 
-constexpr float kPi = 3.14159265f;
-constexpr float kTwoPi = 6.28318531f;
 constexpr float kOneDegree = 0.017453292f;
 constexpr float kHintSpeed = 1.0471976f; // pi / 3 a second more than the distance left
-
-void PlayLooped(aSound* sound) {
-    if (sound && !sound->isPlaying())
-        sound->play(true, -1.0f, -2.0f);
-}
-
-void Stop(aSound* sound) {
-    if (sound && sound->isPlaying())
-        sound->stop();
-}
 
 } // namespace
 
@@ -75,23 +64,14 @@ CircularPuzzle::CircularPuzzle(const aOptionsFile& options) : BonusRound(kPuzzle
 }
 
 CircularPuzzle::~CircularPuzzle() {
-    Stop(m_soundRotating);
+    bonusvalues::Stop(m_soundRotating);
 }
 
 float CircularPuzzle::PointerAngle(float dx, float dy) {
-    float a = -std::atan2(dy, dx);
-    if (a < 0.0f)
-        a += kTwoPi;
-    return a;
+    return wrapAngle2Pi(-std::atan2(dy, dx));
 }
 
-float CircularPuzzle::WrapAngle(float a) {
-    if (a >= kTwoPi)
-        return a - kTwoPi;
-    if (a < 0.0f)
-        return a + kTwoPi;
-    return a;
-}
+float CircularPuzzle::WrapAngle(float a) { return wrapAngle2Pi(a); }
 
 int32_t CircularPuzzle::RingAt(float dx, float dy) const {
     const double d2 = double(dx) * dx + double(dy) * dy;
@@ -120,8 +100,8 @@ void CircularPuzzle::Update(float dt) {
     if (m_grabbed >= 0) {
         Ring& ring = m_rings[size_t(m_grabbed)];
         if (button != 2 && button != 3) {
-            Stop(m_soundRotating);
-            if (ring.angle <= kLockAngle || ring.angle >= kTwoPi - kLockAngle) {
+            bonusvalues::Stop(m_soundRotating);
+            if (ring.angle <= kLockAngle || ring.angle >= A_2PI - kLockAngle) {
                 ring.locked = true;
                 ring.angle = 0.0f;
                 bonusvalues::Play(m_soundLock);
@@ -133,9 +113,9 @@ void CircularPuzzle::Update(float dt) {
         } else {
             const float angle = WrapAngle(PointerAngle(dx, dy) + ring.dragBase - m_grabReference);
             if (std::fabs(angle - ring.angle) < kOneDegree)
-                Stop(m_soundRotating);
+                bonusvalues::Stop(m_soundRotating);
             else
-                PlayLooped(m_soundRotating);
+                bonusvalues::PlayLooped(m_soundRotating);
             ring.angle = angle;
         }
     } else if (button == 2) {
@@ -165,17 +145,17 @@ void CircularPuzzle::RotateHintedRing(float dt) {
     }
     Ring& ring = m_rings[size_t(m_grabbed)];
     float d = -ring.angle;
-    if (d <= -kPi)
-        d += kTwoPi;
-    else if (d > kPi)
-        d -= kTwoPi;
+    if (d <= -A_PI)
+        d += A_2PI;
+    else if (d > A_PI)
+        d -= A_2PI;
     bool done = false;
     if (d <= 0.0f) {
         ring.angle += (d - kHintSpeed) * dt;
         done = ring.angle <= 0.0f;
     } else {
         ring.angle += (d + kHintSpeed) * dt;
-        done = ring.angle >= kTwoPi;
+        done = ring.angle >= A_2PI;
     }
     if (!done)
         return;
@@ -184,7 +164,7 @@ void CircularPuzzle::RotateHintedRing(float dt) {
     ring.dragBase = 0.0f;
     m_hint = false;
     m_grabbed = -1;
-    Stop(m_soundRotating);
+    bonusvalues::Stop(m_soundRotating);
 }
 
 void CircularPuzzle::UseHint() {
@@ -200,11 +180,11 @@ void CircularPuzzle::UseHint() {
     if (m_grabbed < 0)
         return;
     m_hint = true;
-    PlayLooped(m_soundRotating);
+    bonusvalues::PlayLooped(m_soundRotating);
 }
 
 void CircularPuzzle::Solve() {
-    Stop(m_soundRotating);
+    bonusvalues::Stop(m_soundRotating);
     m_hint = false;
     m_grabbed = -1;
     for (Ring& ring : m_rings) {

@@ -4,6 +4,7 @@
 #include "game/bonus/bonus_values.h"
 #include "game/game_app.h"
 #include "mirel/base/a_log.h"
+#include "mirel/base/a_math.h"
 #include "mirel/gfx/a_image.h"
 #include "mirel/gfx/a_particle.h"
 #include "mirel/input/a_inputserver.h"
@@ -22,34 +23,17 @@ namespace {
 
 [[maybe_unused]] const bool g_registered = BonusRoundFactory::Instance().Register("OpenSafe", &NewOpenSafe);
 
-constexpr float kPi = 3.14159265f;
-constexpr float kTwoPi = 6.28318531f;
 constexpr float kHalfStep = 0.12083049f;
 constexpr float kOneDegree = 0.017453292f;
 // Wheels roll this many values a second more than they have left to go.
 constexpr float kRollExtra = 5.0f;
 
-void PlayLooped(aSound* sound) {
-    if (sound && !sound->isPlaying())
-        sound->play(true, -1.0f, -2.0f);
-}
-
-void Stop(aSound* sound) {
-    if (sound && sound->isPlaying())
-        sound->stop();
-}
-
-float Wrap(float a) {
-    a = std::fmod(a, kTwoPi);
-    return a < 0.0f ? a + kTwoPi : a;
-}
-
 // Into (-pi, pi] by one turn more or less.
 float Centred(float d) {
-    if (d > kPi)
-        return d - kTwoPi;
-    if (d <= -kPi)
-        return d + kTwoPi;
+    if (d > A_PI)
+        return d - A_2PI;
+    if (d <= -A_PI)
+        return d + A_2PI;
     return d;
 }
 
@@ -97,19 +81,16 @@ OpenSafe::OpenSafe(const aOptionsFile& options) : BonusRound(kPuzzleName, option
 }
 
 OpenSafe::~OpenSafe() {
-    Stop(m_soundDialRotating);
-    Stop(m_soundDigitRotating);
+    bonusvalues::Stop(m_soundDialRotating);
+    bonusvalues::Stop(m_soundDigitRotating);
 }
 
 float OpenSafe::PointerAngle(float dx, float dy) {
-    float a = -std::atan2(dy, dx);
-    if (a < 0.0f)
-        a += kTwoPi;
-    return a;
+    return wrapAngle2Pi(-std::atan2(dy, dx));
 }
 
 int32_t OpenSafe::DialValue(float angle) {
-    const int32_t v = int32_t((kTwoPi - angle + kHalfStep) / kStep) % kValues;
+    const int32_t v = int32_t((A_2PI - angle + kHalfStep) / kStep) % kValues;
     return v < 0 ? v + kValues : v;
 }
 
@@ -157,9 +138,9 @@ bool OpenSafe::UpdateWheels(float dt) {
         }
     }
     if (rolling)
-        PlayLooped(m_soundDigitRotating);
+        bonusvalues::PlayLooped(m_soundDigitRotating);
     else
-        Stop(m_soundDigitRotating);
+        bonusvalues::Stop(m_soundDigitRotating);
     return rolling;
 }
 
@@ -203,19 +184,19 @@ void OpenSafe::Update(float dt) {
 
     const float dx = float(mx - kDialX), dy = float(my - kDialY);
     if (m_dialGrabbed && (button == 2 || button == 3)) {
-        const float angle = Wrap(m_dialGrabAngle + PointerAngle(dx, dy) - m_grabReference);
+        const float angle = bonusvalues::WrapTurns(m_dialGrabAngle + PointerAngle(dx, dy) - m_grabReference);
         if (std::fabs(Centred(angle - m_dialAngle)) >= kOneDegree)
-            PlayLooped(m_soundDialRotating);
+            bonusvalues::PlayLooped(m_soundDialRotating);
         else
-            Stop(m_soundDialRotating);
+            bonusvalues::Stop(m_soundDialRotating);
         m_dialAngle = angle;
     } else if (m_dialGrabbed) {
-        Stop(m_soundDialRotating);
+        bonusvalues::Stop(m_soundDialRotating);
         bonusvalues::Play(m_soundDialEnd);
         const int32_t v = DialValue(m_dialAngle);
         if (!m_entered.empty())
             m_entered[size_t(m_current)] = v;
-        m_dialAngle = Wrap(kStep * float(kValues - v));
+        m_dialAngle = bonusvalues::WrapTurns(kStep * float(kValues - v));
         m_dialGrabbed = false;
     } else if (pressed) {
         const float d2 = dx * dx + dy * dy;
@@ -233,7 +214,7 @@ void OpenSafe::Update(float dt) {
         if (!IsRight(i))
             return;
     }
-    Stop(m_soundDialRotating);
+    bonusvalues::Stop(m_soundDialRotating);
     bonusvalues::Play(m_soundOpen);
     m_safeOpen = true;
     m_dialGrabbed = false;
@@ -247,33 +228,33 @@ void OpenSafe::UseHint() {
     m_dialGrabbed = false;
     float d = Centred(kStep * float(kValues - m_combination[size_t(m_current)]) - m_dialAngle);
     if (std::fabs(d) < kStep)
-        d -= kTwoPi;
+        d -= A_2PI;
     m_hintRemaining = d;
     m_hintTurning = true;
-    PlayLooped(m_soundDialRotating);
+    bonusvalues::PlayLooped(m_soundDialRotating);
 }
 
 void OpenSafe::UpdateHintTurn(float dt) {
     UpdateWheels(dt);
-    const float step = kPi * dt;
+    const float step = A_PI * dt;
     if (std::fabs(m_hintRemaining) > step) {
         const float signedStep = m_hintRemaining > 0.0f ? step : -step;
-        m_dialAngle = Wrap(m_dialAngle + signedStep);
+        m_dialAngle = bonusvalues::WrapTurns(m_dialAngle + signedStep);
         m_hintRemaining -= signedStep;
         return;
     }
-    m_dialAngle = Wrap(m_dialAngle + m_hintRemaining);
+    m_dialAngle = bonusvalues::WrapTurns(m_dialAngle + m_hintRemaining);
     m_hintRemaining = 0.0f;
     m_hintTurning = false;
     if (!m_entered.empty())
         m_entered[size_t(m_current)] = DialValue(m_dialAngle);
-    Stop(m_soundDialRotating);
+    bonusvalues::Stop(m_soundDialRotating);
     bonusvalues::Play(m_soundDialEnd);
 }
 
 void OpenSafe::Solve() {
-    Stop(m_soundDialRotating);
-    Stop(m_soundDigitRotating);
+    bonusvalues::Stop(m_soundDialRotating);
+    bonusvalues::Stop(m_soundDigitRotating);
     m_hintTurning = false;
     m_dialGrabbed = false;
     m_entered = m_combination;

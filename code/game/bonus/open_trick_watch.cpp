@@ -3,6 +3,7 @@
 #include "game/bonus/bonus_round_factory.h"
 #include "game/bonus/bonus_values.h"
 #include "game/game_app.h"
+#include "mirel/base/a_math.h"
 #include "mirel/gfx/a_image.h"
 #include "mirel/input/a_inputserver.h"
 
@@ -18,24 +19,17 @@ namespace {
 [[maybe_unused]] const bool g_registered =
     BonusRoundFactory::Instance().Register("OpenTrickWatch", &NewOpenTrickWatch);
 
-constexpr float kPi = 3.14159265f;
-constexpr float kTwoPi = 6.28318531f;
-constexpr float kHourAngle = kPi / 6.0f;
+constexpr float kHourAngle = A_PI / 6.0f;
 constexpr float kHourOffset = 4.9741883f;
 constexpr float kHintSpeed = 25.132741f; // 8 pi a second
 constexpr float kHintMinimum = 0.021816617f;
 
-float Wrap(float a) {
-    a = std::fmod(a, kTwoPi);
-    return a < 0.0f ? a + kTwoPi : a;
-}
-
 float Centred(float d) {
-    d = std::fmod(d, kTwoPi);
-    if (d > kPi)
-        return d - kTwoPi;
-    if (d <= -kPi)
-        return d + kTwoPi;
+    d = std::fmod(d, A_2PI);
+    if (d > A_PI)
+        return d - A_2PI;
+    if (d <= -A_PI)
+        return d + A_2PI;
     return d;
 }
 
@@ -62,12 +56,12 @@ OpenTrickWatch::OpenTrickWatch(const aOptionsFile& options) : BonusRound(kPuzzle
     minute.image = GetImage("clock_hand_1");
     minute.pivotX = 16.0f;
     minute.pivotY = 17.0f;
-    minute.angle = kPi / 2.0f;
+    minute.angle = A_PI / 2.0f;
     Hand& hour = m_hands[HOUR_HAND];
     hour.image = GetImage("clock_hand_2");
     hour.pivotX = 15.0f;
     hour.pivotY = 16.0f;
-    hour.angle = kPi / 6.0f;
+    hour.angle = A_PI / 6.0f;
 
     m_chips.resize(kHours);
     for (int32_t k = 0; k < kHours; ++k)
@@ -80,7 +74,7 @@ OpenTrickWatch::OpenTrickWatch(const aOptionsFile& options) : BonusRound(kPuzzle
 OpenTrickWatch::~OpenTrickWatch() = default;
 
 float OpenTrickWatch::ChipAngle(int32_t index) {
-    return kPi / 3.0f - float(index) * kHourAngle;
+    return A_PI / 3.0f - float(index) * kHourAngle;
 }
 
 int32_t OpenTrickWatch::HourIndex(float angle) {
@@ -93,14 +87,11 @@ void OpenTrickWatch::PlaceOnDial(Chip& chip, aImage* image, float angle) const {
     const float w = image ? float(image->getWidth()) : 0.0f, h = image ? float(image->getHeight()) : 0.0f;
     chip.x = std::cos(angle) * kChipRadius + float(kCentreX) - w / 2.0f;
     chip.y = float(kCentreY) - std::sin(angle) * kChipRadius - h / 2.0f;
-    chip.rotation = angle - kPi / 2.0f;
+    chip.rotation = angle - A_PI / 2.0f;
 }
 
 float OpenTrickWatch::PointerAngle(float x, float y) {
-    float a = -std::atan2(y - float(kCentreY), x - float(kCentreX));
-    if (a < 0.0f)
-        a += kTwoPi;
-    return a;
+    return wrapAngle2Pi(-std::atan2(y - float(kCentreY), x - float(kCentreX)));
 }
 
 bool OpenTrickWatch::IsAngleNear(const Hand& hand, float x, float y) const {
@@ -123,8 +114,8 @@ void OpenTrickWatch::UpdateChip(Chip& chip, float dt) const {
 void OpenTrickWatch::TurnMinuteHand(float delta) {
     Hand& minute = m_hands[MINUTE_HAND];
     Hand& hour = m_hands[HOUR_HAND];
-    minute.angle = Wrap(minute.angle + delta);
-    hour.angle = Wrap(hour.angle + delta / 12.0f);
+    minute.angle = bonusvalues::WrapTurns(minute.angle + delta);
+    hour.angle = bonusvalues::WrapTurns(hour.angle + delta / 12.0f);
 }
 
 void OpenTrickWatch::Update(float dt) {
@@ -228,7 +219,7 @@ void OpenTrickWatch::UseHint() {
     const Step& step = Steps()[size_t(m_progress)];
     float d = Centred(ChipAngle(step.hourHand) - m_hands[HOUR_HAND].angle);
     if (std::fabs(d) < kHintMinimum)
-        d -= kTwoPi;
+        d -= A_2PI;
     m_hintRemaining = 12.0f * d;
     m_hint = true;
     m_grabbed = MINUTE_HAND;
