@@ -345,7 +345,27 @@ void SpyObjButterfly::Update(float dt) {
 
 // ---------------------------------------------------------------- SpyObjLoveBirds
 
-SpyObjLoveBirds::SpyObjLoveBirds(SpyRoom* room, const std::string& name) : SpyObject(room, name) {}
+bool SpyObjOccasional::Activate(bool on, SpyObject*) {
+    if (!on)
+        return false;
+    stopSound(m_sound);
+    m_effectTimer = 0.0f;
+    m_vanishing = true;
+    return true;
+}
+
+void SpyObjOccasional::SetHighlight(bool on) {
+    if (on)
+        m_occurrenceCountdown = 0.0f;
+    SpyObject::SetHighlight(on);
+}
+
+void SpyObjOccasional::Leave() {
+    stopSound(m_sound);
+    SpyObject::Leave();
+}
+
+SpyObjLoveBirds::SpyObjLoveBirds(SpyRoom* room, const std::string& name) : SpyObjOccasional(room, name) {}
 
 SpyObjLoveBirds::~SpyObjLoveBirds() = default;
 
@@ -439,26 +459,6 @@ bool SpyObjLoveBirds::HitTest(int32_t x, int32_t y) const {
     return alphaHit(m_anims[1], x, y, m_alphaThreshold);
 }
 
-bool SpyObjLoveBirds::Activate(bool on, SpyObject*) {
-    if (!on)
-        return false;
-    stopSound(m_sound);
-    m_effectTimer = 0.0f;
-    m_vanishing = true;
-    return true;
-}
-
-void SpyObjLoveBirds::SetHighlight(bool on) {
-    if (on)
-        m_occurrenceCountdown = 0.0f;
-    SpyObject::SetHighlight(on);
-}
-
-void SpyObjLoveBirds::Leave() {
-    stopSound(m_sound);
-    SpyObject::Leave();
-}
-
 void SpyObjLoveBirds::Draw(uint32_t colour) {
     if (m_state != STATE_PRESENT)
         return;
@@ -473,7 +473,7 @@ void SpyObjLoveBirds::Draw(uint32_t colour) {
 
 // ---------------------------------------------------------------- SpyObjCoupleDancing
 
-SpyObjCoupleDancing::SpyObjCoupleDancing(SpyRoom* room, const std::string& name) : SpyObject(room, name) {}
+SpyObjCoupleDancing::SpyObjCoupleDancing(SpyRoom* room, const std::string& name) : SpyObjOccasional(room, name) {}
 
 SpyObjCoupleDancing::~SpyObjCoupleDancing() = default;
 
@@ -528,26 +528,6 @@ bool SpyObjCoupleDancing::HitTest(int32_t x, int32_t y) const {
     if (m_vanishing || m_anim.isStopped())
         return false;
     return alphaHit(m_anim, x, y, m_alphaThreshold);
-}
-
-bool SpyObjCoupleDancing::Activate(bool on, SpyObject*) {
-    if (!on)
-        return false;
-    stopSound(m_sound);
-    m_effectTimer = 0.0f;
-    m_vanishing = true;
-    return true;
-}
-
-void SpyObjCoupleDancing::SetHighlight(bool on) {
-    if (on)
-        m_occurrenceCountdown = 0.0f;
-    SpyObject::SetHighlight(on);
-}
-
-void SpyObjCoupleDancing::Leave() {
-    stopSound(m_sound);
-    SpyObject::Leave();
 }
 
 void SpyObjCoupleDancing::Draw(uint32_t colour) {

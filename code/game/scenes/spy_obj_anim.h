@@ -103,7 +103,26 @@ private:
     int32_t m_varFrames = 0;
 };
 
-class SpyObjLoveBirds : public SpyObject {
+// An object that comes now and then, after a random wait drawn from
+// "OccurenceTime", with the room's sound of its name; taken, it stops its
+// sound and vanishes, and a hint brings it at once.
+class SpyObjOccasional : public SpyObject {
+public:
+    using SpyObject::SpyObject;
+
+    bool Activate(bool on, SpyObject* used) override;
+    void SetHighlight(bool on) override;
+    void Leave() override;
+
+    float GetOccurrenceCountdown() const { return m_occurrenceCountdown; }
+
+protected:
+    SpyPoint m_occurrenceRange{0.0f, 0.0f};
+    float m_occurrenceCountdown = 0.0f;
+    aSound* m_sound = nullptr; // the room's sound group's
+};
+
+class SpyObjLoveBirds : public SpyObjOccasional {
 public:
     static constexpr int32_t kPhases = 3;
 
@@ -117,9 +136,6 @@ public:
     void Reset() override;
     void Update(float dt) override;
     bool HitTest(int32_t x, int32_t y) const override;
-    bool Activate(bool on, SpyObject* used) override;
-    void SetHighlight(bool on) override;
-    void Leave() override;
     bool IsKindOf(const std::string& key) const override { return key == "LoveBirds"; }
     float GetWidth() const override { return float(m_anims[m_phase].getWidth()); }
     float GetHeight() const override { return float(m_anims[m_phase].getHeight()); }
@@ -128,7 +144,6 @@ public:
     int32_t GetPhase() const { return m_phase; }
     const aAnim& GetAnim(int32_t phase) const { return m_anims[phase]; }
     float GetLoopCountdown() const { return m_loopCountdown; }
-    float GetOccurrenceCountdown() const { return m_occurrenceCountdown; }
 
 private:
     aAnim m_anims[kPhases];
@@ -136,13 +151,10 @@ private:
     SpyPoint m_offsets[kPhases];
     SpyPoint m_loopRange{0.0f, 0.0f};
     float m_loopCountdown = 0.0f;
-    SpyPoint m_occurrenceRange{0.0f, 0.0f};
-    float m_occurrenceCountdown = 0.0f;
     SpyPoint m_base;
-    aSound* m_sound = nullptr; // the room's sound group's
 };
 
-class SpyObjCoupleDancing : public SpyObject {
+class SpyObjCoupleDancing : public SpyObjOccasional {
 public:
     SpyObjCoupleDancing(SpyRoom* room, const std::string& name);
     ~SpyObjCoupleDancing() override;
@@ -152,20 +164,13 @@ public:
     void Init() override;
     void Update(float dt) override;
     bool HitTest(int32_t x, int32_t y) const override;
-    bool Activate(bool on, SpyObject* used) override;
-    void SetHighlight(bool on) override;
-    void Leave() override;
     bool IsKindOf(const std::string& key) const override { return key == "CoupleDancing"; }
     float GetWidth() const override { return float(m_anim.getWidth()); }
     float GetHeight() const override { return float(m_anim.getHeight()); }
     void Draw(uint32_t colour) override;
 
     const aAnim& GetAnim() const { return m_anim; }
-    float GetOccurrenceCountdown() const { return m_occurrenceCountdown; }
 
 private:
     aAnim m_anim;
-    SpyPoint m_occurrenceRange{0.0f, 0.0f};
-    float m_occurrenceCountdown = 0.0f;
-    aSound* m_sound = nullptr; // the room's sound group's
 };
