@@ -23,6 +23,7 @@
 #include "game/bonus/open_safe.h"
 #include "game/bonus/open_trick_watch.h"
 #include "mirel/gfx/a_imagemanager.h"
+#include "mirel/gui/gui_staticimage.h"
 #include "mirel/gui/gui_widget.h"
 #include "mirel/input/a_inputserver.h"
 
@@ -146,7 +147,9 @@ public:
     void Chocolates(ChocolatesPuzzle* box) {
         const int32_t w = box->GetCellWidth(), hgt = box->GetCellHeight();
         ASSERT_GT(w, 0);
-        const auto click = [&](int32_t i) { h.ClickAt(274 + (i % 6) * w + w / 2, 159 + (i / 6) * hgt + hgt / 2); };
+        const auto click = [&](int32_t i) {
+            h.ClickAt(274 + (i % 6) * w + w / 2, 159 + (i / 6) * hgt + hgt / 2);
+        };
         for (int32_t i = 0; i < 24; ++i) {
             if (box->GetCandy(i).inPlace)
                 continue;
@@ -197,7 +200,8 @@ public:
         const int32_t cx = CircularPuzzle::kCentreX, cy = CircularPuzzle::kCentreY;
         for (size_t i = 1; i < lens->GetRings().size(); ++i) {
             const CircularPuzzle::Ring& ring = lens->GetRings()[i];
-            const float radius = float(lens->GetRadius0()) + (float(i) - 0.5f) * float(lens->GetRadiusDelta());
+            const float radius =
+                float(lens->GetRadius0()) + (float(i) - 0.5f) * float(lens->GetRadiusDelta());
             const float start = ring.angle;
             const float ref = 0.8f + 0.9f * float(i);
             int32_t x = 0, y = 0;
@@ -300,7 +304,8 @@ public:
         h.Step();
         ASSERT_TRUE(safe->IsDialGrabbed());
         const float ref = OpenSafe::PointerAngle(float(x - dx), float(y - dy));
-        const float turn = std::remainder(OpenSafe::kStep * float(26 - value) - safe->GetDialAngle(), 2.0f * kPi);
+        const float turn =
+            std::remainder(OpenSafe::kStep * float(26 - value) - safe->GetDialAngle(), 2.0f * kPi);
         for (int step = 1; step <= 8; ++step) {
             Polar(dx, dy, ref + turn * float(step) / 8.0f, 100.0f, x, y);
             h.MoveTo(x, y);
@@ -386,7 +391,8 @@ public:
         GUI::Widget* close = static_cast<GUI::Widget*>(boxes.front().box)->FindChild("close", true);
         if (!close)
             return false;
-        h.ClickAt(close->GetAbsoluteX() + close->GetWidth() / 2, close->GetAbsoluteY() + close->GetHeight() / 2);
+        h.ClickAt(close->GetAbsoluteX() + close->GetWidth() / 2,
+                  close->GetAbsoluteY() + close->GetHeight() / 2);
         return true;
     }
 

@@ -14,6 +14,8 @@
 // must hold of their pixels (a found object's place redrawn, a room's done
 // marker on the map, the hint's ring, a solved puzzle's frame, the credits).
 // Every screen's frame is written to the test's scratch folder ("shots/").
+// MIREL_PLAYTHROUGH_SEED plays other lists of items; MIREL_PLAYTHROUGH_LOG
+// prints the game's log.
 // The log may not hold one line about a missing picture, sound or style.
 
 #include "game/bonus/sample_puzzle_moves.h"
@@ -89,11 +91,16 @@ protected:
     // splash screens shown and its resources loaded, the title's intro over.
     void Launch() {
         harness = std::make_unique<gametest::GameHarness>(program, users);
+        // MIREL_PLAYTHROUGH_SEED starts the clock elsewhere: the rooms draw other lists.
+        if (const char* seed = std::getenv("MIREL_PLAYTHROUGH_SEED"))
+            harness->Clock().setMillisecondBase(uint32_t(std::strtoul(seed, nullptr, 10)));
         ASSERT_TRUE(harness->Start());
-        ASSERT_TRUE(StepUntil([&] {
-            return Game().IsResourcesLoaded() &&
-                   !(Game().GetSplashManager() && Game().GetSplashManager()->IsRunning());
-        }, 2000));
+        ASSERT_TRUE(StepUntil(
+            [&] {
+                return Game().IsResourcesLoaded() &&
+                       !(Game().GetSplashManager() && Game().GetSplashManager()->IsRunning());
+            },
+            2000));
         harness->RunFor(TitleScreen::kIntroEnd - TitleScreen::kIntroStart);
         EXPECT_EQ(Game().GetMode(), GameApp::MODE_TITLE);
         // The first run asks for a name before the title shows.
@@ -106,7 +113,8 @@ protected:
         harness.reset();
     }
 
-    bool StepUntil(const std::function<bool()>& done, int limit = 400, float dt = gametest::GameHarness::kFrame) {
+    bool StepUntil(const std::function<bool()>& done, int limit = 400,
+                   float dt = gametest::GameHarness::kFrame) {
         for (int i = 0; i < limit && !done(); ++i)
             harness->Step(dt);
         return done();
@@ -288,7 +296,8 @@ protected:
         harness->RunFor(1.6f, 0.1f);
         EXPECT_EQ(object->GetState(), SpyObject::STATE_TAKEN) << name;
         const SpyItem* after = room.FindItem(name, true);
-        EXPECT_TRUE(!after || int32_t(after->remaining) < remainingBefore) << name << " is crossed off the list";
+        EXPECT_TRUE(!after || int32_t(after->remaining) < remainingBefore)
+            << name << " is crossed off the list";
         EXPECT_GE(room.GetItemsFound(), foundBefore) << name;
         ++foundCount;
         // The first object of each room: its place on the screen looks different now.
@@ -378,8 +387,8 @@ protected:
         GUI::Widget* done = harness->Find(name + "_done");
         mapFrame = Grab();
         if (done && done->GetWidth() > 0 && !mapBefore.empty()) {
-            EXPECT_GT(Changed(mapBefore, mapFrame, done->GetAbsoluteX(), done->GetAbsoluteY(), done->GetWidth(),
-                              done->GetHeight()),
+            EXPECT_GT(Changed(mapBefore, mapFrame, done->GetAbsoluteX(), done->GetAbsoluteY(),
+                              done->GetWidth(), done->GetHeight()),
                       0.1)
                 << name << "'s done marker is drawn";
         }
@@ -462,9 +471,9 @@ protected:
 // The log lines that tell of a fault: a failed assertion, a missing or bad
 // picture, sound, style, font, widget or file.
 bool Faulty(const std::string& line) {
-    for (const char* word : {"ssert", "Cannot", "cannot", "not found", "missing", "Missing", "failed", "Failed",
-                             "no such", "unknown", "Unknown", "bad ", "Bad ", "invalid", "Invalid", "must be",
-                             "0 pages", "rror", "arning"})
+    for (const char* word :
+         {"ssert", "Cannot", "cannot", "not found", "missing", "Missing", "failed", "Failed", "no such",
+          "unknown", "Unknown", "bad ", "Bad ", "invalid", "Invalid", "must be", "0 pages", "rror", "arning"})
         if (line.find(word) != std::string::npos)
             return true;
     return false;
@@ -614,7 +623,8 @@ TEST_F(PlayThrough, FromTheFirstStartToTheCredits) {
                 EXPECT_EQ(room->GetVisitCount(), visits);
                 std::vector<std::string> takenAgain, leftAgain, listAgain;
                 for (SpyObject* o : room->GetObjects())
-                    (o->GetState() == SpyObject::STATE_TAKEN ? takenAgain : leftAgain).push_back(o->GetName());
+                    (o->GetState() == SpyObject::STATE_TAKEN ? takenAgain : leftAgain)
+                        .push_back(o->GetName());
                 for (const SpyItem& item : room->GetActiveItems())
                     listAgain.push_back(item.name + ":" + std::to_string(item.remaining));
                 EXPECT_EQ(takenAgain, taken) << "the found objects came back";
@@ -745,7 +755,8 @@ TEST_F(PlayThrough, FromTheFirstStartToTheCredits) {
     EXPECT_EQ(absent, 4);
 
     const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() - wallStart).count();
-    std::printf("play-through: %.1f s, %d objects found (%d carried), %d hints, %d puzzles, %d shots, %zu log "
-                "lines\n",
-                wall, foundCount, carriedCount, hintsUsed, puzzlesSolved, shots, log.size());
+    std::printf(
+        "play-through: %.1f s, %d objects found (%d carried), %d hints, %d puzzles, %d shots, %zu log "
+        "lines\n",
+        wall, foundCount, carriedCount, hintsUsed, puzzlesSolved, shots, log.size());
 }

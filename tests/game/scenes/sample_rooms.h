@@ -8,6 +8,7 @@
 
 #include "game/game_test_support.h"
 #include "game/scenes/scene_fixture.h"
+#include "game/support/clickable_point.h"
 #include "game/support/fixture_tree.h"
 #include "game/support/game_harness.h"
 
@@ -39,38 +40,8 @@ inline std::string BuiltData() {
 }
 #endif
 
-// A point on the screen where the room's own hit search finds the object
-// first; false when every pixel of it is covered or clear.
-inline bool ClickablePoint(SpyRoom& room, SpyObject* object, int32_t& outX, int32_t& outY) {
-    const int32_t w = int32_t(object->GetWidth()), h = int32_t(object->GetHeight());
-    for (int32_t step : {4, 2, 1}) {
-        for (int32_t dy = h / 2; dy < h + h / 2; dy += step) {
-            for (int32_t dx = w / 2; dx < w + w / 2; dx += step) {
-                const int32_t x = int32_t(object->GetX()) + dx % w;
-                const int32_t y = int32_t(object->GetY()) + dy % h;
-                if (x < SpyRoom::kPlayfieldLeft || x > SpyRoom::kPlayfieldRight || y < 0 ||
-                    y > SpyRoom::kPlayfieldBottom)
-                    continue;
-                const auto& objects = room.GetObjects();
-                SpyObject* top = nullptr;
-                for (auto it = objects.rbegin(); it != objects.rend() && !top; ++it) {
-                    SpyObject* o = *it;
-                    if (o->IsLifted() || o->GetState() != SpyObject::STATE_PRESENT)
-                        continue;
-                    if (room.HitTestObject(o, int32_t(float(x) - o->GetX()), int32_t(float(y) - o->GetY()),
-                                           o->IsTolerant()))
-                        top = o;
-                }
-                if (top == object) {
-                    outX = x;
-                    outY = y;
-                    return true;
-                }
-            }
-        }
-    }
-    return false;
-}
+// Where a player clicks an object of the room.
+using gametest::ClickablePoint;
 
 class SampleRooms : public ::testing::Test {
 protected:

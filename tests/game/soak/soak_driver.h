@@ -8,6 +8,7 @@
 // widgets and the resident memory are sampled. A game that quits (its quit
 // button, say) is started again over the same folders.
 
+#include "game/support/clickable_point.h"
 #include "game/support/game_harness.h"
 
 #include "game/game_app.h"
@@ -202,39 +203,6 @@ private:
     }
     void ClickAnywhere() { ClickAt(Uniform(0, 1023), Uniform(0, 767), Uniform(0, 7) == 0 ? 1 : 0); }
 
-    // A point where the room's own search finds the object first.
-    static bool PointOn(SpyRoom& room, SpyObject* object, int32_t& outX, int32_t& outY) {
-        const int32_t w = int32_t(object->GetWidth()), h = int32_t(object->GetHeight());
-        if (w <= 0 || h <= 0)
-            return false;
-        for (int32_t step : {4, 2}) {
-            for (int32_t dy = 0; dy < h; dy += step) {
-                for (int32_t dx = 0; dx < w; dx += step) {
-                    const int32_t x = int32_t(object->GetX()) + (dx + w / 2) % w;
-                    const int32_t y = int32_t(object->GetY()) + (dy + h / 2) % h;
-                    if (x < SpyRoom::kPlayfieldLeft || x > SpyRoom::kPlayfieldRight || y < 0 ||
-                        y > SpyRoom::kPlayfieldBottom)
-                        continue;
-                    SpyObject* top = nullptr;
-                    const auto& objects = room.GetObjects();
-                    for (auto it = objects.rbegin(); it != objects.rend() && !top; ++it) {
-                        SpyObject* o = *it;
-                        if (o->IsLifted() || o->GetState() != SpyObject::STATE_PRESENT)
-                            continue;
-                        if (room.HitTestObject(o, int32_t(float(x) - o->GetX()), int32_t(float(y) - o->GetY()),
-                                               o->IsTolerant()))
-                            top = o;
-                    }
-                    if (top == object) {
-                        outX = x;
-                        outY = y;
-                        return true;
-                    }
-                }
-            }
-        }
-        return false;
-    }
     void ClickObject() {
         auto* room = dynamic_cast<SpyRoom*>(Game().GetCurrentRoom());
         if (!room) {
@@ -254,12 +222,13 @@ private:
         SpyObject* object = item->objects.front();
         SpyObject* target = item->containers.empty() ? nullptr : item->containers.front();
         int32_t x = 0, y = 0;
-        if (!PointOn(*room, object, x, y)) {
+        if (!gametest::ClickablePoint(*room, object, x, y)) {
             ClickAnywhere();
             return;
         }
         ClickAt(x, y);
-        if (target && target != object && room->GetDraggedObject() == object && PointOn(*room, target, x, y))
+        if (target && target != object && room->GetDraggedObject() == object &&
+            gametest::ClickablePoint(*room, target, x, y))
             ClickAt(x, y);
     }
     void Drag() {
@@ -329,7 +298,8 @@ private:
         if (!Game().GetMessageBoxes().empty()) {
             auto* box = static_cast<GUI::Widget*>(Game().GetMessageBoxes().front().box);
             if (GUI::Widget* close = box ? box->FindChild("close", true) : nullptr) {
-                ClickAt(close->GetAbsoluteX() + close->GetWidth() / 2, close->GetAbsoluteY() + close->GetHeight() / 2);
+                ClickAt(close->GetAbsoluteX() + close->GetWidth() / 2,
+                        close->GetAbsoluteY() + close->GetHeight() / 2);
                 return;
             }
         }
@@ -338,11 +308,14 @@ private:
             ClickNamed("btn_ok");
             return;
         }
-        for (const char* window : {"options", "gamehelp", "ingame_menu", "profiles_list", "confirm_save_exit"}) {
+        for (const char* window :
+             {"options", "gamehelp", "ingame_menu", "profiles_list", "confirm_save_exit"}) {
             if (m_harness->Visible(window)) {
                 for (const char* button : {"btn_cancel", "ok", "resume", "close", "btn_no"})
-                    if (GUI::Widget* b = m_harness->Find(window)->FindChild(button, true); b && b->IsVisible()) {
-                        ClickAt(b->GetAbsoluteX() + b->GetWidth() / 2, b->GetAbsoluteY() + b->GetHeight() / 2);
+                    if (GUI::Widget* b = m_harness->Find(window)->FindChild(button, true);
+                        b && b->IsVisible()) {
+                        ClickAt(b->GetAbsoluteX() + b->GetWidth() / 2,
+                                b->GetAbsoluteY() + b->GetHeight() / 2);
                         return;
                     }
             }
@@ -366,7 +339,8 @@ private:
                 return;
             if (GUI::Widget* dialog = m_harness->Find("confirm_skip_dialog"); dialog && dialog->IsVisible()) {
                 if (GUI::Widget* yes = dialog->FindChild("yes", true)) {
-                    ClickAt(yes->GetAbsoluteX() + yes->GetWidth() / 2, yes->GetAbsoluteY() + yes->GetHeight() / 2);
+                    ClickAt(yes->GetAbsoluteX() + yes->GetWidth() / 2,
+                            yes->GetAbsoluteY() + yes->GetHeight() / 2);
                     return;
                 }
             }
