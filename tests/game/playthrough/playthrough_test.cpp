@@ -203,6 +203,7 @@ protected:
     void ReadScene() {
         ScenePlayer* player = Game().GetScenePlayer();
         const std::string name = player->GetSceneName();
+        scenesRead.push_back(name);
         EXPECT_GT(player->GetPageCount(), 0);
         int pages = 0;
         for (; pages < 20 && player->IsPlaying(); ++pages) {
@@ -459,6 +460,7 @@ protected:
     std::string users;
     std::unique_ptr<gametest::GameHarness> harness;
     std::vector<std::string> log;
+    std::vector<std::string> scenesRead;
     uint32_t chapter = 0;
     Frame mapFrame;
     int shots = 0;
@@ -538,7 +540,7 @@ TEST_F(PlayThrough, FromTheFirstStartToTheCredits) {
             EnterRoom(name);
             ASSERT_FALSE(HasFatalFailure());
             SpyRoom* room = Spy(name);
-            EXPECT_EQ(room->GetItemLines().size() > 0, true);
+            EXPECT_FALSE(room->GetItemLines().empty()) << "the list is on the panel";
 
             if (c.number == 1 && name == "harbour") {
                 Play(*room, 2);
@@ -725,6 +727,10 @@ TEST_F(PlayThrough, FromTheFirstStartToTheCredits) {
     EXPECT_FALSE(Game().IsCreditsShowing());
     EXPECT_TRUE(harness->Visible("title_screen"));
     Shot("title_after");
+
+    // The story as the design tells it: each scene once, in its place.
+    EXPECT_EQ(scenesRead, (std::vector<std::string>{"arrival", "hall", "lamp", "chapel_opens", "regatta",
+                                                    "watch", "voice", "final"}));
 
     // The program ends: no save, the player in the profiles file.
     const std::string userDir = harness->UserDir(), savesDir = harness->SavesDir();
