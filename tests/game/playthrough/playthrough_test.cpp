@@ -387,7 +387,9 @@ protected:
         EXPECT_TRUE(harness->Visible(name + "_done")) << name << " is marked done on the map";
         GUI::Widget* done = harness->Find(name + "_done");
         mapFrame = Grab();
-        if (done && done->GetWidth() > 0 && !mapBefore.empty()) {
+        ASSERT_NE(done, nullptr);
+        EXPECT_GT(done->GetWidth(), 0);
+        if (!mapBefore.empty()) {
             EXPECT_GT(Changed(mapBefore, mapFrame, done->GetAbsoluteX(), done->GetAbsoluteY(),
                               done->GetWidth(), done->GetHeight()),
                       0.1)
