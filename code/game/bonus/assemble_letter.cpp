@@ -7,7 +7,6 @@
 #include "mirel/gfx/a_imagemanager.h"
 #include "mirel/gui/gui_server.h"
 #include "mirel/gui/gui_style.h"
-#include "mirel/input/a_inputserver.h"
 #include "mirel/base/a_random.h"
 #include "mirel/sound/a_sound.h"
 #include "mirel/base/a_log.h"
@@ -217,25 +216,17 @@ void AssembleLetter::Update(float dt) {
         UpdateFlyingPieces(dt);
         return;
     }
-    aInputServer* input = Input();
-    int32_t mx = m_prevX, my = m_prevY;
-    if (input)
-        input->getMousePos(mx, my);
-    if (!m_prevKnown) {
-        m_prevX = mx;
-        m_prevY = my;
-        m_prevKnown = true;
-    }
-    const bool leftPressed = input && input->getButtonState(0) == 2;
-    const bool rightPressed = input && input->getButtonState(1) == 2;
+    const Pointer pointer = ReadPointer();
+    const int32_t mx = pointer.x, my = pointer.y;
+    const bool leftPressed = pointer.leftPressed;
 
     // One press acts once: the click that puts a piece down picks nothing up.
     bool pressTaken = false;
     if (m_dragged) {
         Piece& piece = *m_dragged;
-        piece.x += float(mx - m_prevX);
-        piece.y += float(my - m_prevY);
-        if (rightPressed) {
+        piece.x += float(pointer.dx);
+        piece.y += float(pointer.dy);
+        if (pointer.rightPressed) {
             piece.orientation = (piece.orientation + 1) % 4;
             piece.angle = AngleOf(piece.orientation);
             bonusvalues::Play(m_soundRotate);
@@ -274,8 +265,6 @@ void AssembleLetter::Update(float dt) {
             under->hovered = true;
     }
 
-    m_prevX = mx;
-    m_prevY = my;
     bool allLocked = true;
     for (Piece& piece : m_pieces) {
         piece.glow =
@@ -315,11 +304,6 @@ void AssembleLetter::DrawPiece(const Piece& piece, bool lifted, uint32_t colour)
                             piece.angle);
 }
 
-void AssembleLetter::Show() {
-    BonusRound::Show();
-    m_prevKnown = false;
-}
-
 void AssembleLetter::OnCompleted() {
     bonusvalues::Play(m_soundCompleted);
 }
@@ -350,17 +334,12 @@ void AssembleLetter::UpdateFlyingPieces(float dt) {
     for (auto it = m_flyingPieces.begin(); it != m_flyingPieces.end();) {
         Piece& piece = **it;
         const float tx = float(m_originX + piece.targetX), ty = float(m_originY + piece.targetY);
-        const float dx = tx - piece.x, dy = ty - piece.y;
-        const float distance = std::sqrt(dx * dx + dy * dy);
-        if (distance < 1e-8f) {
+        if (bonusvalues::FlyStep(piece.x, piece.y, tx, ty, kFlySpeed, dt)) {
             Lock(piece);
             ToBack(&piece);
             it = m_flyingPieces.erase(it);
             continue;
         }
-        const float stepX = dx / distance * kFlySpeed * dt, stepY = dy / distance * kFlySpeed * dt;
-        piece.x = stepX > 0.0f ? std::min(piece.x + stepX, tx) : std::max(piece.x + stepX, tx);
-        piece.y = stepY > 0.0f ? std::min(piece.y + stepY, ty) : std::max(piece.y + stepY, ty);
         if (piece.flyTime > 0.0f)
             piece.angle += dt * piece.angularSpeed / piece.flyTime;
         ++it;

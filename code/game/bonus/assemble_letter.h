@@ -63,7 +63,6 @@ public:
 
     void Update(float dt) override;
     void Draw() override;
-    void Show() override;
     void OnCompleted() override;
     // One unlocked piece flies to its place and locks there.
     void UseHint() override;
@@ -116,9 +115,4 @@ private:
     aSound* m_soundRotate = nullptr;
     aSound* m_soundCompleted = nullptr;
     bool m_flying = false;
-    // The cursor at the last update; a held piece follows its moves. Taken
-    // afresh whenever the puzzle is shown, so a jump of the cursor while the
-    // room was away does not move the piece.
-    int32_t m_prevX = 0, m_prevY = 0;
-    bool m_prevKnown = false;
 };

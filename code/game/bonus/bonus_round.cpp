@@ -4,6 +4,7 @@
 #include "mirel/gfx/a_imagemanager.h"
 #include "mirel/gui/gui_server.h"
 #include "mirel/gui/gui_widget.h"
+#include "mirel/input/a_inputserver.h"
 #include "mirel/locale/a_localeserver.h"
 #include "mirel/sound/a_sound.h"
 
@@ -31,6 +32,7 @@ void BonusRound::Update(float) {}
 void BonusRound::Draw() {}
 
 void BonusRound::Show() {
+    m_pointerKnown = false;
     UpdateDescription();
     if (m_description)
         m_description->SetVisible(true);
@@ -80,4 +82,25 @@ aImage* BonusRound::GetImage(const std::string& name) const {
 aSound* BonusRound::GetSound(const std::string& name) const {
     aSoundManager* sounds = Sounds();
     return sounds ? sounds->getSound(name) : nullptr;
+}
+
+BonusRound::Pointer BonusRound::ReadPointer() {
+    aInputServer* input = Input();
+    Pointer pointer;
+    pointer.x = m_pointerX;
+    pointer.y = m_pointerY;
+    if (input)
+        input->getMousePos(pointer.x, pointer.y);
+    if (!m_pointerKnown) {
+        m_pointerX = pointer.x;
+        m_pointerY = pointer.y;
+        m_pointerKnown = true;
+    }
+    pointer.dx = pointer.x - m_pointerX;
+    pointer.dy = pointer.y - m_pointerY;
+    m_pointerX = pointer.x;
+    m_pointerY = pointer.y;
+    pointer.leftPressed = input && input->getButtonState(0) == 2;
+    pointer.rightPressed = input && input->getButtonState(1) == 2;
+    return pointer;
 }

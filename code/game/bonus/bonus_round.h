@@ -45,7 +45,8 @@ public:
     virtual void Update(float dt);
     virtual void Draw();
     virtual bool IsCompleted() const { return m_completed; }
-    // UpdateDescription, then the description widget is shown.
+    // UpdateDescription, then the description widget is shown; the next
+    // ReadPointer takes the cursor afresh.
     virtual void Show();
     virtual void Hide();
     // When the bonus room showed the completion message.
@@ -76,6 +77,20 @@ protected:
     // A sound without group, or null (logged) when missing.
     aSound* GetSound(const std::string& name) const;
 
+    // The cursor as a puzzle that carries pieces reads it, once an update:
+    // where it is, how far it moved since the previous read (a held piece
+    // follows that), and the left and right buttons pressed this frame.
+    // Without an input server the cursor stays where it was. The first read
+    // after Show takes the cursor as it is, so a jump of the cursor while the
+    // room was away moves no held piece.
+    struct Pointer {
+        int32_t x = 0, y = 0;
+        int32_t dx = 0, dy = 0;
+        bool leftPressed = false;
+        bool rightPressed = false;
+    };
+    Pointer ReadPointer();
+
     std::string m_puzzleName;
     GameApp* m_app;
     std::string m_imageFolder;
@@ -85,4 +100,7 @@ protected:
 
 private:
     std::string ImageListPath() const { return m_imageFolder + "ImageList.txt"; }
+
+    int32_t m_pointerX = 0, m_pointerY = 0;
+    bool m_pointerKnown = false;
 };

@@ -3,6 +3,7 @@
 #include "mirel/base/a_math.h"
 #include "mirel/sound/a_sound.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -90,6 +91,17 @@ void Stop(aSound* sound) {
 float WrapTurns(float angle) {
     angle = std::fmod(angle, A_2PI);
     return angle < 0.0f ? angle + A_2PI : angle;
+}
+
+bool FlyStep(float& x, float& y, float tx, float ty, float speed, float dt) {
+    const float dx = tx - x, dy = ty - y;
+    const float distance = std::sqrt(dx * dx + dy * dy);
+    if (distance < 1e-8f)
+        return true;
+    const float stepX = dx / distance * speed * dt, stepY = dy / distance * speed * dt;
+    x = stepX > 0.0f ? std::min(x + stepX, tx) : std::max(x + stepX, tx);
+    y = stepY > 0.0f ? std::min(y + stepY, ty) : std::max(y + stepY, ty);
+    return false;
 }
 
 } // namespace bonusvalues

@@ -1,7 +1,7 @@
 #pragma once
 // Small helpers the puzzles share: reading numbers from their data files
 // without overflow, the alpha byte of a fade, playing a sound once and
-// stopping it, and whole turns of an angle.
+// stopping it, whole turns of an angle, and a flying piece's step.
 
 #include <cstdint>
 #include <string>
@@ -32,5 +32,8 @@ void PlayLooped(aSound* sound);
 void Stop(aSound* sound);
 // Into [0, 2pi) however many turns out of range.
 float WrapTurns(float angle);
+// One frame of a piece flying straight to (tx, ty) at `speed` pixels a
+// second, stopping there: true (and nothing moved) when it is already there.
+bool FlyStep(float& x, float& y, float tx, float ty, float speed, float dt);
 
 } // namespace bonusvalues

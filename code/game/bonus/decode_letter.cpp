@@ -9,7 +9,6 @@
 #include "mirel/gfx/a_imagemanager.h"
 #include "mirel/gui/gui_server.h"
 #include "mirel/gui/gui_style.h"
-#include "mirel/input/a_inputserver.h"
 #include "mirel/util/a_optionsfile.h"
 
 #include <algorithm>
@@ -240,16 +239,9 @@ void DecodeLetter::Update(float dt) {
         UpdateFlyingPieces(dt);
         return;
     }
-    aInputServer* input = Input();
-    int32_t mx = m_prevX, my = m_prevY;
-    if (input)
-        input->getMousePos(mx, my);
-    if (!m_prevKnown) {
-        m_prevX = mx;
-        m_prevY = my;
-        m_prevKnown = true;
-    }
-    const bool pressed = input && input->getButtonState(0) == 2;
+    const Pointer pointer = ReadPointer();
+    const int32_t mx = pointer.x, my = pointer.y;
+    const bool pressed = pointer.leftPressed;
 
     if (m_dragged < 0) {
         int32_t hovered = -1;
@@ -270,8 +262,8 @@ void DecodeLetter::Update(float dt) {
     } else {
         // The press that took the scrap (an update ago or more) is not the one that drops it.
         Scrap& scrap = m_scraps[size_t(m_dragged)];
-        scrap.x += float(mx - m_prevX);
-        scrap.y += float(my - m_prevY);
+        scrap.x += float(pointer.dx);
+        scrap.y += float(pointer.dy);
         if (pressed && mx >= kPlayLeft && mx <= kPlayRight && my >= 0 && my <= kPlayBottom) {
             if (BestHole(scrap) == m_dragged) {
                 Place(scrap);
@@ -285,8 +277,6 @@ void DecodeLetter::Update(float dt) {
         }
     }
 
-    m_prevX = mx;
-    m_prevY = my;
     bool allPlaced = true;
     for (const Scrap& scrap : m_scraps)
         allPlaced = allPlaced && (!scrap.required || scrap.placed);
@@ -316,16 +306,11 @@ void DecodeLetter::UpdateFlyingPieces(float dt) {
     for (auto it = m_flyingScraps.begin(); it != m_flyingScraps.end();) {
         Scrap& scrap = m_scraps[size_t(*it)];
         const float tx = float(m_originX + scrap.rect.x), ty = float(m_originY + scrap.rect.y);
-        const float dx = tx - scrap.x, dy = ty - scrap.y;
-        const float distance = std::sqrt(dx * dx + dy * dy);
-        if (distance < 1e-8f) {
+        if (bonusvalues::FlyStep(scrap.x, scrap.y, tx, ty, kFlySpeed, dt)) {
             Place(scrap);
             it = m_flyingScraps.erase(it);
             continue;
         }
-        const float stepX = dx / distance * kFlySpeed * dt, stepY = dy / distance * kFlySpeed * dt;
-        scrap.x = stepX > 0.0f ? std::min(scrap.x + stepX, tx) : std::max(scrap.x + stepX, tx);
-        scrap.y = stepY > 0.0f ? std::min(scrap.y + stepY, ty) : std::max(scrap.y + stepY, ty);
         ++it;
     }
     if (m_flyingScraps.empty())
@@ -341,11 +326,6 @@ void DecodeLetter::Solve() {
             Place(scrap);
     }
     BonusRound::Solve();
-}
-
-void DecodeLetter::Show() {
-    BonusRound::Show();
-    m_prevKnown = false;
 }
 
 void DecodeLetter::DrawPart(const aImage* image, const aRect& part, float x, float y, uint32_t colour) const {

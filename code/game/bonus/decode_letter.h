@@ -61,7 +61,6 @@ public:
 
     void Update(float dt) override;
     void Draw() override;
-    void Show() override;
     // One scrap still missing flies into its hole.
     void UseHint() override;
     // Every hole filled.
@@ -116,8 +115,4 @@ private:
     aSound* m_soundGrab = nullptr;
     aSound* m_soundLock = nullptr;
     aSound* m_soundPlaceBack = nullptr;
-    // The cursor at the last update: a held scrap follows its moves. Taken
-    // afresh whenever the puzzle is shown.
-    int32_t m_prevX = 0, m_prevY = 0;
-    bool m_prevKnown = false;
 };

@@ -108,7 +108,9 @@ private:
     void ResetInputState();
     bool IsPressed(uint32_t state) const { return state >= 2; }
     void MakeMouseArgs(MouseEventArgs& args, Widget* target) const;
-    void MakeKeyArgs(KeybEventArgs& args, uint32_t key) const;
+    void MakeKeyArgs(KeybEventArgs& args, uint32_t key, uint32_t modifiers) const;
+    void PressKey(uint32_t key, uint32_t modifiers);
+    void ReleaseKey(uint32_t key, uint32_t modifiers);
     void UpdateHover();
     void UpdateButtons();
     void UpdateKeys();

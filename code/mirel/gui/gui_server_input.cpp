@@ -79,12 +79,12 @@ void Server::MakeMouseArgs(MouseEventArgs& args, Widget* target) const
     args.dy = m_dy;
 }
 
-void Server::MakeKeyArgs(KeybEventArgs& args, uint32_t key) const
+void Server::MakeKeyArgs(KeybEventArgs& args, uint32_t key, uint32_t modifiers) const
 {
     args.widget = m_focusWidget;
-    args.modifiers = m_modifiers;
+    args.modifiers = modifiers;
     args.key = key;
-    args.character = KeyToChar(key, m_modifiers);
+    args.character = KeyToChar(key, modifiers);
 }
 
 void Server::UpdateButtons()
@@ -119,39 +119,73 @@ void Server::UpdateButtons()
     }
 }
 
+void Server::ReleaseKey(uint32_t key, uint32_t modifiers)
+{
+    m_keyDown[key] = false;
+    if (m_autoRepeatKey == int32_t(key))
+        m_autoRepeatKey = -1;
+    if (Enabled(m_focusWidget)) {
+        KeybEventArgs args;
+        MakeKeyArgs(args, key, modifiers);
+        m_focusWidget->OnKeyUp(args);
+    }
+}
+
+void Server::PressKey(uint32_t key, uint32_t modifiers)
+{
+    m_keyDown[key] = true;
+    m_autoRepeatTimer = 0.0f;
+    m_autoRepeatKey = int32_t(key);
+    m_autoRepeatStarted = false;
+    if (m_root && m_root->HandleHotkey(key, modifiers)) {
+        // The hotkey took the key: it must not repeat into the focus widget.
+        m_autoRepeatKey = -1;
+        return;
+    }
+    if (Enabled(m_focusWidget)) {
+        KeybEventArgs args;
+        MakeKeyArgs(args, key, modifiers);
+        m_focusWidget->OnKeyDown(args);
+    }
+}
+
 void Server::UpdateKeys()
 {
     for (uint32_t key = 0; key < 256; ++key) {
-        const bool pressed = IsPressed(m_input->getKeyState(key));
-        if (!pressed) {
-            if (!m_keyDown[key])
-                continue;
-            m_keyDown[key] = false;
-            if (m_autoRepeatKey == int32_t(key))
-                m_autoRepeatKey = -1;
-            if (Enabled(m_focusWidget)) {
-                KeybEventArgs args;
-                MakeKeyArgs(args, key);
-                m_focusWidget->OnKeyUp(args);
-            }
-            continue;
-        }
-        if (m_keyDown[key] || m_pressedButton != NO_BUTTON)
-            continue;
-        m_keyDown[key] = true;
-        m_autoRepeatTimer = 0.0f;
-        m_autoRepeatKey = int32_t(key);
-        m_autoRepeatStarted = false;
-        if (m_root && m_root->HandleHotkey(key, m_modifiers)) {
-            // The hotkey took the key: it must not repeat into the focus widget.
-            m_autoRepeatKey = -1;
-            continue;
-        }
-        if (Enabled(m_focusWidget)) {
-            KeybEventArgs args;
-            MakeKeyArgs(args, key);
-            m_focusWidget->OnKeyDown(args);
-        }
+        if (m_keyDown[key] && !IsPressed(m_input->getKeyState(key)))
+            ReleaseKey(key, m_modifiers);
+    }
+    // While a mouse button is held a newly pressed key is not recorded at all.
+    if (m_pressedButton != NO_BUTTON)
+        return;
+
+    // The keys that went down since the last frame, in the order they went
+    // down and with the shift, ctrl and alt of that moment, so that letters
+    // typed within one frame reach an edit box as typed. A key that is still
+    // flagged down was let go and pressed again in between: its widget sees
+    // the release first.
+    constexpr uint32_t heldMods = MOD_SHIFT | MOD_CTRL | MOD_ALT;
+    bool reported[256] = {};
+    for (const aKeyPress& press : m_input->getKeyPresses()) {
+        const uint32_t key = press.scanCode;
+        uint32_t modifiers = m_modifiers & ~heldMods;
+        if (press.modifiers & A_KEYMOD_SHIFT)
+            modifiers |= MOD_SHIFT;
+        if (press.modifiers & A_KEYMOD_CTRL)
+            modifiers |= MOD_CTRL;
+        if (press.modifiers & A_KEYMOD_ALT)
+            modifiers |= MOD_ALT;
+        if (m_keyDown[key])
+            ReleaseKey(key, modifiers);
+        PressKey(key, modifiers);
+        reported[key] = true;
+    }
+    // Keys held from earlier frames and not reported yet (held through a
+    // mouse button or a change of focus), in key-code order. A key reported
+    // above counts as reported even when a handler cleared its flag.
+    for (uint32_t key = 0; key < 256; ++key) {
+        if (!m_keyDown[key] && !reported[key] && IsPressed(m_input->getKeyState(key)))
+            PressKey(key, m_modifiers);
     }
 }
 
@@ -184,7 +218,7 @@ void Server::UpdateAutoRepeat(float dt)
             target->OnMouseDown(args);
     } else {
         KeybEventArgs args;
-        MakeKeyArgs(args, uint32_t(m_autoRepeatKey));
+        MakeKeyArgs(args, uint32_t(m_autoRepeatKey), m_modifiers);
         target->OnKeyDown(args);
     }
 }

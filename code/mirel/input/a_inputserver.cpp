@@ -151,6 +151,7 @@ void aInputServer::update()
 {
     const bool active = hostActive();
 
+    m_keyPresses.clear();
     if (active && m_keyboard) {
         const int32_t result = m_keyboard->getState(m_keyboardState, sizeof(m_keyboardState));
         if (result != A_INPUT_OK) {
@@ -166,6 +167,7 @@ void aInputServer::update()
         } else {
             clearFailure(KeyboardRead);
             clearFailure(KeyboardAcquire);
+            m_keyPresses = m_keyboard->getPresses();
         }
         for (int key = 0; key < KEY_COUNT; ++key)
             m_keys[key] = nextState(m_keys[key], m_keyboardState[key] >= 128);

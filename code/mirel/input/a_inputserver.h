@@ -13,6 +13,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 class aInputServer;
 class aSprite;
@@ -71,6 +72,12 @@ public:
     void update();
 
     uint32_t getKeyState(uint32_t scanCode) const { return scanCode < KEY_COUNT ? m_keys[scanCode] : 0; }
+    // The keys that went down since the previous read, in the order they went
+    // down, each with the shift, ctrl and alt keys held at that moment (a key
+    // pressed and let go within the frame is there, and reads as pressed). A
+    // key pressed twice is there twice. Empty while the application is
+    // inactive and when the keyboard could not be read.
+    const std::vector<aKeyPress>& getKeyPresses() const { return m_keyPresses; }
     uint32_t getButtonState(uint32_t button) const { return button < BUTTON_COUNT ? m_buttons[button] : 0; }
     bool isDoubleClick(uint32_t button) const { return button < BUTTON_COUNT && m_doubleClicks[button].clicked; }
     // Wheel movement of the frame, 120 per notch.
@@ -112,6 +119,7 @@ private:
     uint32_t m_buttons[BUTTON_COUNT] = {};
     aDoubleClick m_doubleClicks[BUTTON_COUNT];
     uint8_t m_keyboardState[KEY_COUNT] = {};
+    std::vector<aKeyPress> m_keyPresses;
     aRawMouseState m_mouseState;
     bool m_cursorVisible = true;
     uint16_t m_hotX = 0;

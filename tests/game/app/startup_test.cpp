@@ -44,6 +44,17 @@ TEST_F(GameTest, FirstRunCreatesAProfileThenTheTitleAndANewGameReachTheMap) {
     EXPECT_EQ(harness->Find("msgbox_text")->FindChild("text")->GetText(), u"Welcome to Tarrowdene, Mara!");
 }
 
+TEST_F(GameTest, ANameTypedWithinOneFrameKeepsTheOrderOfItsLetters) {
+    Begin();
+    ASSERT_TRUE(harness->Visible("create_new_profile"));
+    harness->TypeTextInOneFrame("Orla Quill");
+    ASSERT_TRUE(harness->Click("btn_ok"));
+    harness->Step();
+    EXPECT_TRUE(harness->Visible("title_screen"));
+    EXPECT_EQ(harness->Text("user_name"), u"Orla Quill");
+    EXPECT_EQ(g_currentSettings.name, "Orla Quill");
+}
+
 namespace {
 
 // A damaged or missing data file: the game logs it and runs on.

@@ -334,3 +334,20 @@ TEST_F(AssembleLetterTest, DrawsPiecesWithShadowLiftAndTheFrame) {
     EXPECT_NE(At(498, 320), kPieceC);
     EXPECT_LT((At(320, 360) >> 16) & 0xFF, (kLetterBackground >> 16) & 0xFF) << "the shadow";
 }
+
+TEST_F(AssembleLetterTest, AHeldPieceIgnoresACursorJumpWhileThePuzzleWasAway) {
+    Grab("b");
+    const float x = P("b").x, y = P("b").y;
+    // Shown again (the room came back): the cursor is taken afresh where it
+    // now is, and only its moves from there carry the piece.
+    letter->Show();
+    harness->MoveTo(CursorX() + 200, CursorY() - 100);
+    harness->Step();
+    EXPECT_FLOAT_EQ(P("b").x, x);
+    EXPECT_FLOAT_EQ(P("b").y, y);
+    harness->MoveTo(CursorX() - 30, CursorY() + 20);
+    harness->Step();
+    EXPECT_FLOAT_EQ(P("b").x, x - 30.0f);
+    EXPECT_FLOAT_EQ(P("b").y, y + 20.0f);
+    EXPECT_EQ(letter->GetDragged(), &P("b"));
+}

@@ -191,7 +191,12 @@ void GameHarness::TapKey(uint8_t scanCode) {
     Step();
 }
 
-void GameHarness::TypeText(const std::string& text) {
+namespace {
+
+// Each letter, digit or blank of the text goes down and up (with shift
+// around it for capitals), with a frame after each change or all in the
+// frame to come.
+void TypeKeys(GameHarness& harness, const std::string& text, bool framePerKey) {
     for (char c : text) {
         const bool upper = std::isupper(static_cast<unsigned char>(c)) != 0;
         const uint32_t key =
@@ -200,11 +205,28 @@ void GameHarness::TypeText(const std::string& text) {
         if (key == 0)
             continue;
         if (upper)
-            KeyDown(A_KEY_LSHIFT);
-        TapKey(uint8_t(key));
+            harness.KeyDown(A_KEY_LSHIFT);
+        harness.KeyDown(uint8_t(key));
+        if (framePerKey)
+            harness.Step();
+        harness.KeyUp(uint8_t(key));
+        if (framePerKey)
+            harness.Step();
         if (upper)
-            KeyUp(A_KEY_LSHIFT);
+            harness.KeyUp(A_KEY_LSHIFT);
     }
+}
+
+} // namespace
+
+void GameHarness::TypeText(const std::string& text) {
+    TypeKeys(*this, text, true);
+    Step();
+}
+
+void GameHarness::TypeTextInOneFrame(const std::string& text) {
+    TypeKeys(*this, text, false);
+    Step();
     Step();
 }
 

@@ -102,6 +102,9 @@ public:
     void TapKey(uint8_t scanCode);
     // Letters, digits and blanks, each tapped (shift for capitals).
     void TypeText(const std::string& text);
+    // The same keys, all pressed and let go within one frame (a fast typist
+    // on a slow frame), then two frames.
+    void TypeTextInOneFrame(const std::string& text);
     // The window loses or gets the focus. (An inactive headless window takes
     // the focus back at the next frame, as the engine's loop waits for it.)
     void Deactivate();

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 // Results of device calls. 0 is success; failures carry the classic HRESULT
 // values so that callers can tell a lost device from other failures.
@@ -45,6 +46,26 @@ struct aRawMouseState {
     uint8_t buttons[4] = {0, 0, 0, 0};
 };
 
+// Shift, ctrl and alt (either side) as held when a key went down.
+enum : uint8_t {
+    A_KEYMOD_SHIFT = 0x1,
+    A_KEYMOD_CTRL = 0x2,
+    A_KEYMOD_ALT = 0x4,
+};
+
+// One key going down: its scan code and the A_KEYMOD_* keys held at that
+// moment, so that a letter typed with shift in a frame where shift was also
+// let go still reads as shifted.
+struct aKeyPress {
+    uint8_t scanCode = 0;
+    uint8_t modifiers = 0;
+    bool operator==(const aKeyPress&) const = default;
+};
+
+// The most presses a keyboard keeps between two reads; later ones still read
+// as down in the key bytes but are not listed.
+constexpr uint32_t A_MAX_KEY_PRESSES = 256;
+
 // One keyboard or mouse. Created by aPlatformWindow::createInputDevice.
 class aInputDevice {
 public:
@@ -66,6 +87,11 @@ public:
     // A_INPUTERR_NOTACQUIRED before acquire, A_INPUTERR_INPUTLOST after the
     // acquisition was lost; the data is left untouched on failure.
     virtual int32_t getState(void* data, uint32_t size) = 0;
+    // Keyboard: the keys that went down between the previous successful
+    // getState and the last one, in the order they went down. A key pressed
+    // twice is listed twice; the system's key repeat is no press. Empty for
+    // the mouse and after a failed getState.
+    virtual const std::vector<aKeyPress>& getPresses() const = 0;
 };
 
 // Scan codes the engine names.

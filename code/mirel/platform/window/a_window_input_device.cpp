@@ -109,6 +109,7 @@ void aWindowInputDevice::detach()
 
 int32_t aWindowInputDevice::getState(void* data, uint32_t size)
 {
+    m_presses.clear();
     if (!m_source)
         return A_INPUTERR_NOTINITIALIZED;
     if (!data)
@@ -118,7 +119,7 @@ int32_t aWindowInputDevice::getState(void* data, uint32_t size)
     if (!m_acquired)
         return m_lost ? A_INPUTERR_INPUTLOST : A_INPUTERR_NOTACQUIRED;
     if (m_kind == aInputDeviceKind::Keyboard) {
-        m_source->readKeys(static_cast<uint8_t*>(data));
+        m_source->readKeys(static_cast<uint8_t*>(data), m_presses);
         return A_INPUT_OK;
     }
     int64_t x, y, z;

@@ -15,8 +15,10 @@ class aRawInputSource {
 public:
     virtual ~aRawInputSource();
     virtual bool sourceHasFocus() const = 0;
-    // The 256 key bytes (0x80 = down) as they are now.
-    virtual void readKeys(uint8_t keys[256]) = 0;
+    // The 256 key bytes (0x80 = down) as they are now, a key that went down
+    // since the last read counting as down, and the presses since the last
+    // read in their order (at most A_MAX_KEY_PRESSES); the source forgets them.
+    virtual void readKeys(uint8_t keys[256], std::vector<aKeyPress>& presses) = 0;
     // Mouse totals since the window opened (motion and wheel) and the buttons now.
     virtual void readMouseTotals(int64_t& x, int64_t& y, int64_t& z, uint8_t buttons[4]) = 0;
     // An exclusive mouse is hidden and held inside the window while acquired.
@@ -44,6 +46,7 @@ public:
     int32_t acquire() override;
     int32_t unacquire() override;
     int32_t getState(void* data, uint32_t size) override;
+    const std::vector<aKeyPress>& getPresses() const override { return m_presses; }
 
     bool isAcquired() const { return m_acquired; }
 
@@ -59,6 +62,7 @@ private:
     bool m_acquired = false;
     bool m_lost = false;
     int64_t m_lastX = 0, m_lastY = 0, m_lastZ = 0;
+    std::vector<aKeyPress> m_presses;
 };
 
 // Registry of the live window (for a_currentPlatformWindow).

@@ -7,6 +7,9 @@
 #include "mirel/platform/window/a_clipboard.h"
 #include "mirel/platform/window/headless/a_headless_clipboard.h"
 
+#include <string>
+#include <vector>
+
 namespace {
 
 constexpr uint8_t SHIFT = 0x2A, CTRL = 0x1D, KEY_A = 0x1E, KEY_B = 0x30, KEY_C = 0x2E, KEY_V = 0x2F,
@@ -72,6 +75,45 @@ TEST_F(EditboxScriptTest, ClickTypeRepeatSelectCopyPaste) {
     h.Frame();
     EXPECT_EQ(box->GetText(), u"xyb");
     EXPECT_EQ(box->GetCaretPosition(), 2);
+}
+
+// Fast typing: several keys go down (and some up again) between two frames.
+// The box gets the letters in the order they were pressed, each with the
+// shift of its own moment, and a key pressed and let go types once.
+TEST_F(EditboxScriptTest, LettersTypedWithinOneFrameKeepTheirOrder) {
+    constexpr uint8_t L = 0x26, I = 0x17, E = 0x12, H = 0x23, O = 0x18, N = 0x31;
+    struct Step {
+        uint8_t key;
+        bool down;
+    };
+    struct Case {
+        const char* what;
+        std::vector<Step> steps; // all before one frame
+        std::u16string expected;
+    };
+    const Case cases[] = {
+        {"shifted first letter", {{SHIFT, true}, {KEY_A, true}, {SHIFT, false}, {L, true}, {I, true}, {KEY_C, true}, {E, true}},
+         u"Alice"},
+        {"codes falling", {{N, true}, {KEY_B, true}, {KEY_A, true}}, u"nba"},
+        {"a key twice", {{H, true}, {E, true}, {L, true}, {L, false}, {L, true}, {O, true}}, u"hello"},
+        {"pressed and let go", {{KEY_A, true}, {KEY_A, false}}, u"a"},
+        {"let go in any order", {{KEY_B, true}, {E, true}, {KEY_B, false}, {E, false}}, u"be"},
+    };
+    h.LoadScript("editbox name\n{\n AreaRect 10 10 200 20\n MaxLength 20\n}\n");
+    auto* box = h.FindAs<GUI::Editbox>("name");
+    ASSERT_TRUE(box);
+    for (const Case& c : cases) {
+        h.server->SetFocus(box);
+        box->SetText(u"");
+        for (const Step& step : c.steps)
+            h.SetKey(step.key, step.down);
+        h.Frame();
+        h.Frame(); // keys still held do not type again
+        h.window->releaseAllKeys();
+        h.Frame();
+        h.Frame();
+        EXPECT_EQ(box->GetText(), c.expected) << c.what;
+    }
 }
 
 } // namespace

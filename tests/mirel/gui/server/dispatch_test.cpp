@@ -185,6 +185,49 @@ TEST_F(DispatchTest, KeyRepeatTiming)
     EXPECT_EQ(Take(), Lines{});
 }
 
+TEST_F(DispatchTest, KeysPressedWithinOneFrameArriveInPressOrder)
+{
+    Load("recwidget edit\n{\n AreaRect 0 0 10 10\n AutoRepeatDelay 0.25\n AutoRepeatRate 0.0625\n}\n");
+    Rec("edit")->focusable = true;
+    h.server->SetFocus(Rec("edit"));
+    Take();
+    const std::string s = std::to_string(A_KEY_S), a = std::to_string(A_KEY_A);
+    // S (0x1F) before A (0x1E), then S let go and pressed again.
+    h.SetKey(A_KEY_S, true);
+    h.SetKey(A_KEY_A, true);
+    h.SetKey(A_KEY_S, false);
+    h.SetKey(A_KEY_S, true);
+    h.Frame(0.02f, false);
+    EXPECT_EQ(Only(Take(), "edit:Key"), (Lines{"edit:KeyDown" + s + "/115", "edit:KeyDown" + a + "/97", "edit:KeyUp" + s,
+                             "edit:KeyDown" + s + "/115"}));
+
+    // The key pressed last is the one that repeats.
+    for (int i = 0; i < 20; ++i)
+        h.Frame(0.02f, false);
+    const Lines repeats = Only(Take(), "edit:Key");
+    EXPECT_FALSE(repeats.empty());
+    EXPECT_EQ(Only(repeats, "edit:KeyDown" + s).size(), repeats.size());
+
+    // Let go and pressed again between two frames: the release, then the press.
+    h.SetKey(A_KEY_A, false);
+    h.SetKey(A_KEY_A, true);
+    h.Frame(0.02f, false);
+    EXPECT_EQ(Only(Take(), "edit:Key"), (Lines{"edit:KeyUp" + a, "edit:KeyDown" + a + "/97"}));
+
+    // Shift let go within the frame still shifts the letter typed before.
+    h.window->releaseAllKeys();
+    h.Frame(0.02f, false);
+    Take();
+    h.SetKey(A_KEY_LSHIFT, true);
+    h.SetKey(A_KEY_A, true);
+    h.SetKey(A_KEY_LSHIFT, false);
+    h.SetKey(A_KEY_S, true);
+    h.Frame(0.02f, false);
+    EXPECT_EQ(Only(Take(), "edit:KeyDown"),
+              (Lines{"edit:KeyDown" + std::to_string(A_KEY_LSHIFT) + "/0", "edit:KeyDown" + a + "/65",
+                     "edit:KeyDown" + s + "/115"}));
+}
+
 TEST_F(DispatchTest, CharactersFromKeysWithShiftAndCapsLock)
 {
     Load("recwidget edit\n{\n AreaRect 0 0 10 10\n}\n");

@@ -86,6 +86,61 @@ TEST_F(InputServerTest, KeyAndButtonStatesFollowTheFrames)
     EXPECT_EQ(server->getButtonState(3), 0u);
 }
 
+TEST_F(InputServerTest, KeyPressesOfAFrameKeepTheirOrderAndModifiers)
+{
+    using P = std::vector<aKeyPress>;
+    window->setKey(A_KEY_LCONTROL, true);
+    frame();
+    EXPECT_EQ(server->getKeyPresses(), (P{{A_KEY_LCONTROL, A_KEYMOD_CTRL}}));
+    // Pressed between two reads: in press order, each with the modifiers of its
+    // moment; a key pressed and let go is listed and reads as pressed once.
+    window->setKey(A_KEY_LSHIFT, true);
+    window->setKey(A_KEY_B, true);
+    window->setKey(A_KEY_LSHIFT, false);
+    window->setKey(A_KEY_A, true);
+    window->setKey(A_KEY_A, false);
+    window->setKey(A_KEY_A, true);
+    window->setKey(A_KEY_A, true); // already down: no press
+    window->setKey(A_KEY_LCONTROL, false);
+    window->setKey(A_KEY_SPACE, true);
+    window->setKey(A_KEY_SPACE, false);
+    frame();
+    EXPECT_EQ(server->getKeyPresses(),
+              (P{{A_KEY_LSHIFT, A_KEYMOD_SHIFT | A_KEYMOD_CTRL},
+                 {A_KEY_B, A_KEYMOD_SHIFT | A_KEYMOD_CTRL},
+                 {A_KEY_A, A_KEYMOD_CTRL},
+                 {A_KEY_A, A_KEYMOD_CTRL},
+                 {A_KEY_SPACE, 0}}));
+    EXPECT_EQ(server->getKeyState(A_KEY_SPACE), 2u);
+    EXPECT_EQ(server->getKeyState(A_KEY_LSHIFT), 2u);
+    frame();
+    EXPECT_TRUE(server->getKeyPresses().empty());
+    EXPECT_EQ(server->getKeyState(A_KEY_SPACE), 1u);
+    EXPECT_EQ(server->getKeyState(A_KEY_A), 3u);
+
+    // Not read while inactive; a failed read has none either.
+    host.active = false;
+    window->setKey(A_KEY_Q, true);
+    frame();
+    EXPECT_TRUE(server->getKeyPresses().empty());
+    window->setFocus(false); // the press before it is forgotten with the focus
+    window->setFocus(true);
+    host.active = true;
+    frame();
+    EXPECT_TRUE(server->getKeyPresses().empty());
+    window->setKey(A_KEY_W, true);
+    frame();
+    EXPECT_EQ(server->getKeyPresses(), (P{{A_KEY_W, 0}}));
+
+    // A frame keeps a bounded number of presses.
+    for (uint32_t i = 0; i < A_MAX_KEY_PRESSES + 10; ++i) {
+        window->setKey(A_KEY_E, true);
+        window->setKey(A_KEY_E, false);
+    }
+    frame();
+    EXPECT_EQ(server->getKeyPresses().size(), size_t(A_MAX_KEY_PRESSES));
+}
+
 TEST_F(InputServerTest, StatesFreezeWhileInactive)
 {
     window->setKey(A_KEY_RETURN, true);

@@ -57,6 +57,32 @@ static int checkQuickTaps(aPlatformWindow& window)
     mouse->getState(&buttons, sizeof buttons);
     if (keys[A_KEY_SPACE] != 0 || buttons.buttons[0] != 0)
         return fail(13, "a quick tap stayed down");
+
+    // Keys that go down between two reads are listed in the order they went
+    // down, with their shift; the system's key repeat is no press.
+    SDL_Event key{};
+    key.type = SDL_KEYDOWN;
+    key.key.keysym.scancode = SDL_SCANCODE_N;
+    key.key.keysym.mod = KMOD_LSHIFT;
+    SDL_PushEvent(&key);
+    key.key.keysym.scancode = SDL_SCANCODE_A;
+    key.key.keysym.mod = KMOD_NONE;
+    SDL_PushEvent(&key);
+    key.key.repeat = 1;
+    SDL_PushEvent(&key);
+    key.type = SDL_KEYUP;
+    key.key.repeat = 0;
+    SDL_PushEvent(&key);
+    key.key.keysym.scancode = SDL_SCANCODE_N;
+    SDL_PushEvent(&key);
+    while (window.peekEvent(ignored)) {
+    }
+    const std::vector<aKeyPress> expected = {{A_KEY_N, A_KEYMOD_SHIFT}, {A_KEY_A, 0}};
+    if (keyboard->getState(keys, 256) != A_INPUT_OK || keyboard->getPresses() != expected)
+        return fail(14, "key presses out of order");
+    keyboard->getState(keys, 256);
+    if (!keyboard->getPresses().empty())
+        return fail(15, "key presses read twice");
     return 0;
 }
 

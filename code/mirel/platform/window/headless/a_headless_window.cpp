@@ -80,8 +80,11 @@ void aHeadlessWindow::setFocus(bool focus)
     if (focus == m_focus)
         return;
     m_focus = focus;
-    if (!focus)
+    if (!focus) {
+        std::memset(m_keysLatched, 0, sizeof(m_keysLatched));
+        m_presses.clear();
         loseForegroundDevices();
+    }
     queueEvent(focus ? aWindowEventType::Activate : aWindowEventType::Deactivate);
 }
 
@@ -177,7 +180,33 @@ void aHeadlessWindow::setButton(int button, bool down)
 
 void aHeadlessWindow::setDesktopMode(const aDisplayMode& mode) { m_desktop = mode; }
 
-void aHeadlessWindow::readKeys(uint8_t keys[256]) { std::memcpy(keys, m_keys, sizeof(m_keys)); }
+void aHeadlessWindow::setKey(uint8_t scanCode, bool down)
+{
+    const bool pressed = down && !m_keys[scanCode];
+    m_keys[scanCode] = down ? 0x80 : 0;
+    if (!pressed)
+        return;
+    m_keysLatched[scanCode] = 0x80;
+    if (m_presses.size() >= A_MAX_KEY_PRESSES)
+        return;
+    uint8_t modifiers = 0;
+    if (m_keys[A_KEY_LSHIFT] || m_keys[A_KEY_RSHIFT])
+        modifiers |= A_KEYMOD_SHIFT;
+    if (m_keys[A_KEY_LCONTROL] || m_keys[A_KEY_RCONTROL])
+        modifiers |= A_KEYMOD_CTRL;
+    if (m_keys[A_KEY_LMENU] || m_keys[A_KEY_RMENU])
+        modifiers |= A_KEYMOD_ALT;
+    m_presses.push_back(aKeyPress{scanCode, modifiers});
+}
+
+void aHeadlessWindow::readKeys(uint8_t keys[256], std::vector<aKeyPress>& presses)
+{
+    for (int i = 0; i < 256; ++i)
+        keys[i] = m_keys[i] | m_keysLatched[i];
+    std::memset(m_keysLatched, 0, sizeof(m_keysLatched));
+    presses.swap(m_presses);
+    m_presses.clear();
+}
 
 void aHeadlessWindow::readMouseTotals(int64_t& x, int64_t& y, int64_t& z, uint8_t buttons[4])
 {

@@ -62,7 +62,10 @@ public:
     // Focus changes queue Activate / Deactivate; losing it unacquires
     // foreground devices.
     void setFocus(bool focus);
-    void setKey(uint8_t scanCode, bool down) { m_keys[scanCode] = down ? 0x80 : 0; }
+    // A key that goes down is listed as a press, with the shift, ctrl and alt
+    // keys down at that moment, and reads as down at the next read even when
+    // it is let go before.
+    void setKey(uint8_t scanCode, bool down);
     void releaseAllKeys();
     void setButton(int button, bool down);
     // The cursor in client coordinates (window pixels, picture bars included).
@@ -87,7 +90,7 @@ public:
 
 private:
     bool sourceHasFocus() const override { return m_focus; }
-    void readKeys(uint8_t keys[256]) override;
+    void readKeys(uint8_t keys[256], std::vector<aKeyPress>& presses) override;
     void readMouseTotals(int64_t& x, int64_t& y, int64_t& z, uint8_t buttons[4]) override;
     void setMouseExclusive(bool on) override { m_mouseExclusive = on; }
 
@@ -108,6 +111,8 @@ private:
     int32_t m_cursorShape = A_CURSOR_ARROW;
     int32_t m_cursorX = 0, m_cursorY = 0;
     uint8_t m_keys[256] = {};
+    uint8_t m_keysLatched[256] = {};
+    std::vector<aKeyPress> m_presses;
     uint8_t m_buttons[4] = {};
     int64_t m_totalX = 0, m_totalY = 0, m_totalZ = 0;
     bool m_toggles[3] = {false, false, false};

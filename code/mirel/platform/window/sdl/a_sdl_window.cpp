@@ -85,7 +85,7 @@ public:
 
 private:
     bool sourceHasFocus() const override { return hasFocus(); }
-    void readKeys(uint8_t keys[256]) override;
+    void readKeys(uint8_t keys[256], std::vector<aKeyPress>& presses) override;
     void readMouseTotals(int64_t& x, int64_t& y, int64_t& z, uint8_t buttons[4]) override;
     void setMouseExclusive(bool on) override;
 
@@ -117,6 +117,8 @@ private:
     // a frame still reads as down once, so no click or key press is lost.
     uint8_t m_keysLatched[256] = {};
     uint8_t m_buttonsLatched[4] = {};
+    // The key presses since the last read, in the order SDL reported them.
+    std::vector<aKeyPress> m_presses;
 };
 
 aSdlWindow::~aSdlWindow()
@@ -228,6 +230,7 @@ void aSdlWindow::translate(const SDL_Event& event)
         case SDL_WINDOWEVENT_MINIMIZED:
             std::memset(m_keysLatched, 0, sizeof m_keysLatched);
             std::memset(m_buttonsLatched, 0, sizeof m_buttonsLatched);
+            m_presses.clear();
             loseForegroundDevices();
             if (m_active) {
                 m_active = false;
@@ -253,8 +256,20 @@ void aSdlWindow::translate(const SDL_Event& event)
         break;
     case SDL_KEYDOWN: {
         const uint8_t code = a_scanCodeFromSdl(event.key.keysym.scancode);
-        if (code)
-            m_keysLatched[code] = 0x80;
+        if (!code)
+            break;
+        m_keysLatched[code] = 0x80;
+        if (!event.key.repeat && m_presses.size() < A_MAX_KEY_PRESSES) {
+            const Uint16 mod = event.key.keysym.mod;
+            uint8_t modifiers = 0;
+            if (mod & KMOD_SHIFT)
+                modifiers |= A_KEYMOD_SHIFT;
+            if (mod & KMOD_CTRL)
+                modifiers |= A_KEYMOD_CTRL;
+            if (mod & KMOD_ALT)
+                modifiers |= A_KEYMOD_ALT;
+            m_presses.push_back(aKeyPress{code, modifiers});
+        }
         break;
     }
     case SDL_MOUSEBUTTONDOWN:
@@ -592,7 +607,7 @@ bool aSdlWindow::setClipboardText(const std::string& utf8)
     return true;
 }
 
-void aSdlWindow::readKeys(uint8_t keys[256])
+void aSdlWindow::readKeys(uint8_t keys[256], std::vector<aKeyPress>& presses)
 {
     std::memset(keys, 0, 256);
     SDL_PumpEvents();
@@ -608,6 +623,8 @@ void aSdlWindow::readKeys(uint8_t keys[256])
     for (int i = 0; i < 256; ++i)
         keys[i] |= m_keysLatched[i];
     std::memset(m_keysLatched, 0, sizeof m_keysLatched);
+    presses.swap(m_presses);
+    m_presses.clear();
 }
 
 void aSdlWindow::readMouseTotals(int64_t& x, int64_t& y, int64_t& z, uint8_t buttons[4])
