@@ -261,6 +261,18 @@ TEST_F(SampleGameTest, TheLastChapterEndsWithTheRadioTheVoiceAndTheCredits) {
     ASSERT_NE(radio, nullptr) << "chapter 8 ends with the wireless";
     EXPECT_EQ(radio->GetParts().size(), 7u);
     EXPECT_EQ(radio->GetSubtitles().GetCues().size(), 8u);
+    // Every part lies on the bench clear of the skip button (gui/overlays.agui).
+    const aRect skip(864, 716, 140, 40);
+    for (const AssembleRadio::Part& part : radio->GetParts()) {
+        ASSERT_GE(part.loose, 0);
+        const AssembleRadio::Layer& loose = radio->GetLayers()[size_t(part.loose)];
+        SCOPED_TRACE(loose.name);
+        ASSERT_NE(loose.image, nullptr);
+        const int32_t w = int32_t(loose.image->getWidth()), h = int32_t(loose.image->getHeight());
+        EXPECT_FALSE(loose.x < skip.x + skip.width && loose.x + w > skip.x && loose.y < skip.y + skip.height &&
+                     loose.y + h > skip.y)
+            << loose.x << "," << loose.y << " " << w << "x" << h;
+    }
     PlayRoomsToTheBonusRoom({"lighthouse", "harbour", "chapel"});
     Shot("radio_start");
 
