@@ -23,6 +23,7 @@
 #include "game/bonus/open_safe.h"
 #include "game/bonus/open_trick_watch.h"
 #include "mirel/gfx/a_imagemanager.h"
+#include "mirel/gui/gui_staticimage.h"
 #include "mirel/gui/gui_widget.h"
 #include "mirel/input/a_inputserver.h"
 
