@@ -15,11 +15,14 @@
 #include "game/bonus/chocolates_puzzle.h"
 
 #include "content/content_writers.h"
+#include "mirel/base/a_rect.h"
+#include "mirel/gfx/a_image.h"
 #include "mirel/gui/gui_statictext.h"
 #include "mirel/platform/window/headless/a_headless_window.h"
 #include "synth.h"
 
 #include <cmath>
+#include <utility>
 #include <filesystem>
 
 using namespace gametest;
@@ -129,6 +132,26 @@ TEST_F(SampleGameTest, TheFirstChapterEndsWithTheTornLetterAndLeadsIntoTheSecond
     auto* letter = Puzzle<AssembleLetter>();
     ASSERT_NE(letter, nullptr) << "chapter 1 ends with the torn letter";
     EXPECT_EQ(letter->GetPieces().size(), 12u);
+    // The piles lie clear of the puzzle's description and of the skip button,
+    // where the shell lays them out (gui/overlays.agui).
+    const aRect description(199, 6, 805, 58), skip(864, 716, 140, 40);
+    const auto meets = [](float x, float y, float w, float h, const aRect& r) {
+        return x < float(r.x + r.width) && x + w > float(r.x) && y < float(r.y + r.height) && y + h > float(r.y);
+    };
+    for (const AssembleLetter::Piece& piece : letter->GetPieces()) {
+        SCOPED_TRACE(piece.name);
+        ASSERT_NE(piece.image, nullptr);
+        float w = float(piece.image->getWidth()), h = float(piece.image->getHeight());
+        float x = piece.startX, y = piece.startY;
+        if (piece.startOrientation % 2 != 0) { // turned about its centre
+            x += (w - h) / 2.0f;
+            y += (h - w) / 2.0f;
+            std::swap(w, h);
+        }
+        EXPECT_FALSE(meets(x, y, w, h, description)) << x << "," << y;
+        EXPECT_FALSE(meets(x, y, w, h, skip)) << x << "," << y;
+        EXPECT_LE(y + h, 768.0f);
+    }
     PlayRoomsToTheBonusRoom({"harbour", "clockshop", "inn"});
     EXPECT_TRUE(harness->Visible("bonus_desc"));
     EXPECT_NE(harness->Text("bonus_desc").find(u"Evrane's letter"), std::u16string::npos);
@@ -170,6 +193,18 @@ TEST_F(SampleGameTest, TheLastChapterEndsWithTheRadioTheVoiceAndTheCredits) {
     ASSERT_NE(radio, nullptr) << "chapter 8 ends with the wireless";
     EXPECT_EQ(radio->GetParts().size(), 7u);
     EXPECT_EQ(radio->GetSubtitles().GetCues().size(), 8u);
+    // Every part lies on the bench clear of the skip button (gui/overlays.agui).
+    const aRect skip(864, 716, 140, 40);
+    for (const AssembleRadio::Part& part : radio->GetParts()) {
+        ASSERT_GE(part.loose, 0);
+        const AssembleRadio::Layer& loose = radio->GetLayers()[size_t(part.loose)];
+        SCOPED_TRACE(loose.name);
+        ASSERT_NE(loose.image, nullptr);
+        const int32_t w = int32_t(loose.image->getWidth()), h = int32_t(loose.image->getHeight());
+        EXPECT_FALSE(loose.x < skip.x + skip.width && loose.x + w > skip.x && loose.y < skip.y + skip.height &&
+                     loose.y + h > skip.y)
+            << loose.x << "," << loose.y << " " << w << "x" << h;
+    }
     PlayRoomsToTheBonusRoom({"lighthouse", "harbour", "chapel"});
     Shot("radio_start");
 

@@ -199,6 +199,28 @@ TEST_F(SamplePuzzlesTest, ChaptersTwoToSevenEachEndWithTheirOwnPuzzle) {
     EXPECT_EQ(g_currentSettings.level, 8u);
 }
 
+// The cargo tokens lie clear of the puzzle's description and of the skip
+// button, where the shell lays them out (gui/overlays.agui).
+TEST_F(SamplePuzzlesTest, TheCargoTokensLieClearOfTheDescriptionAndTheSkipButton) {
+    StartOnMap();
+    g_currentSettings.level = 5;
+    Game().LoadLevel(true, false, std::string());
+    harness->Step();
+    auto* tokens = Puzzle<MemoryMatch>();
+    ASSERT_NE(tokens, nullptr);
+    const int32_t w = tokens->GetCardWidth(), h = tokens->GetCardHeight();
+    ASSERT_GT(w, 0);
+    const aRect description(199, 6, 805, 58), skip(864, 716, 140, 40);
+    const auto meets = [&](const MemoryMatch::Card& c, const aRect& r) {
+        return c.x < r.x + r.width && c.x + w > r.x && c.y < r.y + r.height && c.y + h > r.y;
+    };
+    ASSERT_EQ(tokens->GetCards().size(), size_t(MemoryMatch::kCardCount));
+    for (const MemoryMatch::Card& card : tokens->GetCards()) {
+        EXPECT_FALSE(meets(card, description)) << card.x << "," << card.y;
+        EXPECT_FALSE(meets(card, skip)) << card.x << "," << card.y;
+    }
+}
+
 TEST_F(SamplePuzzlesTest, CranesLetterHoldsExactlyItsHolesAndDecoys) {
     StartOnMap();
     g_currentSettings.level = 4;
