@@ -172,6 +172,12 @@ TEST_F(LevelsTest, TheLastLevelsRoomsAreGoneBeforeTheNextLevelsLoad) {
     data->WriteShell();
     data->WriteLevel(1, 600, 3, 2, {"inn"});
     data->WriteLevel(2, 600, 3, 2, {"harbour"});
+    for (const char* room : {"inn", "harbour"}) {
+        const std::string folder = std::string("rooms/") + room + "/images/";
+        data->Text(folder + "ImageList.txt", "wall.png 8888 8888\nfloor.png 8888 8888\n");
+        data->Picture(folder + "wall.png", content::Picture(8, 8, 0xFF806040u));
+        data->Picture(folder + "floor.png", content::Picture(8, 8, 0xFF405060u));
+    }
     BeginWithProfile("Mara", false);
     StartGame();
     ASSERT_TRUE(Game().FindRoom("inn")->IsResourcesLoaded());
