@@ -1,6 +1,7 @@
 #include "mirel/platform/audio/a_audio.h"
 
 #include "mirel/base/a_log.h"
+#include "mirel/base/a_memory.h"
 #include "mirel/platform/audio/a_audiomixer.h"
 #include "mirel/platform/audio/a_audiooutput.h"
 #include "mirel/platform/audio/a_resample.h"
@@ -526,6 +527,7 @@ FSOUND_SAMPLE* FSOUND_Sample_Load(int, const char* nameOrData, unsigned mode, in
     // it block by block would leave up to as much again unused).
     if (!tooLong && info.frames > 0) {
         data->frames.reserve(static_cast<size_t>(info.frames) * static_cast<size_t>(data->channels));
+        a_prefaultForWrite(data->frames.data(), data->frames.capacity() * sizeof(float));
     }
     while (!tooLong) {
         sf_count_t got = sf_readf_float(sf, block.data(), 4096);

@@ -1,5 +1,6 @@
 #include "mirel/platform/graphics/a_device.h"
 
+#include "mirel/base/a_memory.h"
 #include "mirel/platform/graphics/a_raster.h"
 #include "mirel/platform/graphics/a_axissampler.h"
 #include "mirel/platform/graphics/a_sampler.h"
@@ -76,7 +77,12 @@ uint32_t aDeviceResource::release() {
 
 aTexture::aTexture(std::shared_ptr<aDeviceFaults> faults, uint32_t w, uint32_t h, int format, int pool)
     : aDeviceResource(std::move(faults)), m_width(w), m_height(h), m_format(format), m_pool(pool),
-      m_pitch(w * uint32_t(a_formatBytes(format))), m_words((size_t(m_pitch) * h + 3) / 4, 0u) {}
+      m_pitch(w * uint32_t(a_formatBytes(format))) {
+    const size_t words = (size_t(m_pitch) * h + 3) / 4;
+    m_words.reserve(words);
+    a_prefaultForWrite(m_words.data(), words * sizeof(uint32_t));
+    m_words.resize(words);
+}
 
 aTexture::aTexture(std::shared_ptr<aDeviceFaults> faults, uint32_t w, uint32_t h, int format, int pool,
                    std::vector<uint32_t>&& texels)
@@ -244,8 +250,11 @@ aDevice::~aDevice() {
 bool aDevice::resize(uint32_t w, uint32_t h) {
     m_width = w;
     m_height = h;
-    m_back.assign(size_t(w) * h, 0xFF000000u);
-    m_front.assign(size_t(w) * h, 0xFF000000u);
+    for (std::vector<uint32_t>* buffer : {&m_back, &m_front}) {
+        buffer->reserve(size_t(w) * h);
+        a_prefaultForWrite(buffer->data(), size_t(w) * h * sizeof(uint32_t));
+        buffer->assign(size_t(w) * h, 0xFF000000u);
+    }
     m_viewport = aViewport{0, 0, w, h, 0.0f, 1.0f};
     return true;
 }
