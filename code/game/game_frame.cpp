@@ -13,6 +13,9 @@
 #include "game/scenes/evidence_room.h"
 #include "game/scenes/spy_room.h"
 #include "game/tip_manager.h"
+#include "mirel/base/a_format.h"
+#include "mirel/base/a_math.h"
+#include "mirel/base/a_utf.h"
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/gfx/a_imagemanager.h"
 #include "mirel/gfx/a_particle.h"
@@ -20,8 +23,6 @@
 #include "mirel/gui/gui_server.h"
 #include "mirel/gui/gui_widget.h"
 #include "mirel/input/a_inputserver.h"
-#include "mirel/base/a_format.h"
-#include "mirel/base/a_utf.h"
 #include "mirel/locale/a_localeserver.h"
 #include "mirel/sound/a_ambientsound.h"
 #include "mirel/sound/a_sound.h"
@@ -36,15 +37,6 @@ constexpr float kPi = 3.14159265358979f;
 constexpr float kClockCycle = 720.0f;
 constexpr size_t kMapHintLength = 500;
 constexpr size_t kGoalTextLength = 1000;
-
-// A fraction as an alpha byte: 0 and 255 at the ends, else rounded.
-uint32_t alphaByte(float fraction) {
-    if (fraction <= 0.0f)
-        return 0;
-    if (fraction >= 1.0f)
-        return 255;
-    return uint32_t(fraction * 255.0f + 0.5f);
-}
 
 GUI::Widget* childOf(GUI::Widget* parent, const std::string& name) {
     return parent ? parent->FindChild(name) : nullptr;

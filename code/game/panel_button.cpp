@@ -1,5 +1,6 @@
 #include "game/panel_button.h"
 
+#include "mirel/base/a_math.h"
 #include "mirel/gui/gui_draw.h"
 
 PanelButton::PanelButton(const std::string& name) : GUI::ImageButton(name) {}
@@ -30,7 +31,7 @@ void PanelButton::Draw() {
     const float g = m_glowTimer;
     const float s = 1.0f + g * 0.25f;
     const float a = 1.0f - g * 0.5f;
-    const uint32_t alpha = a >= 1.0f ? 255u : a <= 0.0f ? 0u : uint32_t(a * 255.0f + 0.5f);
+    const uint32_t alpha = alphaByte(a);
     const aRect& source = m_rects[STATE_HOVER];
     const float w = float(source.width);
     const float h = float(source.height);

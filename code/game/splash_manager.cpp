@@ -1,5 +1,6 @@
 #include "game/splash_manager.h"
 
+#include "mirel/base/a_math.h"
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/input/a_inputserver.h"
 #include "mirel/util/a_optionsfile.h"
@@ -38,17 +39,6 @@ float parseSeconds(const std::string& text) {
 std::string folderOf(const std::string& path) {
     const size_t cut = path.find_last_of("/\\:");
     return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
-}
-
-uint32_t alphaColor(float alpha) {
-    uint32_t a;
-    if (alpha >= 1.0f)
-        a = 255;
-    else if (alpha < 0.0f)
-        a = 0;
-    else
-        a = uint32_t(alpha * 255.0f + 0.5f);
-    return a << 24 | 0xFFFFFFu;
 }
 
 } // namespace
@@ -163,7 +153,7 @@ void SplashManager::Draw() {
     aGraphServer* gs = aImage::getGraphServer();
     if (!gs || !gs->beginScene())
         return;
-    const uint32_t colour = alphaColor(m_alpha);
+    const uint32_t colour = whiteWithAlpha(m_alpha);
     const float sw = float(gs->getBackBufferWidth());
     const float sh = float(gs->getBackBufferHeight());
     const int32_t pw = int32_t(m_picture.getWidth());

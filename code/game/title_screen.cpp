@@ -1,7 +1,8 @@
 #include "game/title_screen.h"
 
-#include "mirel/gfx/a_imagemanager.h"
+#include "mirel/base/a_math.h"
 #include "mirel/base/a_random.h"
+#include "mirel/gfx/a_imagemanager.h"
 #include "mirel/util/a_stringlist.h"
 #include "mirel/video/a_theoravideo.h"
 
@@ -25,17 +26,6 @@ constexpr float kBandY = 25.0f;
 constexpr float kBodyY = 110.0f;
 const char* const kGroup = "title";
 
-uint32_t alphaColor(float alpha) {
-    uint32_t a;
-    if (alpha >= 1.0f)
-        a = 255;
-    else if (alpha <= 0.0f)
-        a = 0;
-    else
-        a = uint32_t(alpha * 255.0f + 0.5f);
-    return a << 24 | 0xFFFFFFu;
-}
-
 // One integer of 16 bits at p (blanks before it skipped); false when there is none.
 bool readInt16(const char*& p, int16_t& out) {
     char* end = nullptr;
@@ -50,7 +40,8 @@ bool readInt16(const char*& p, int16_t& out) {
 
 } // namespace
 
-TitleScreen::TitleScreen(aImageManager* images, const std::string& signatureFile, const std::string& videoFile)
+TitleScreen::TitleScreen(aImageManager* images, const std::string& signatureFile,
+                         const std::string& videoFile)
     : m_video(std::make_unique<aTheoraVideo>()) {
     auto get = [images](const char* name) { return images ? images->getImage(name, kGroup) : nullptr; };
     m_sky = get("sky");
@@ -168,7 +159,7 @@ void TitleScreen::Draw() {
             c.picture->drawAt(x, c.y, 0xFFFFFFFFu, two);
     }
     for (const Bird& b : m_birds) {
-        const uint32_t colour = alphaColor((b.depth - 0.1f) / 0.4f * 0.9f + 0.1f) & 0xFF000000u;
+        const uint32_t colour = whiteWithAlpha((b.depth - 0.1f) / 0.4f * 0.9f + 0.1f) & 0xFF000000u;
         const float pos[2] = {b.x, b.y};
         const float scale[2] = {b.depth, b.depth};
         b.anim.draw(pos, colour, scale);
@@ -181,7 +172,7 @@ void TitleScreen::Draw() {
     if (t < 0.0f || !m_logo)
         return;
     if (t > kIntroEnd && m_logoHighlight)
-        m_logoHighlight->drawAt(kLogoX, kBandY, alphaColor(std::fmin(t - kIntroEnd, 1.0f)));
+        m_logoHighlight->drawAt(kLogoX, kBandY, whiteWithAlpha(std::fmin(t - kIntroEnd, 1.0f)));
     float s = 1.0f, alpha = 1.0f;
     if (t < kIntroEnd) {
         s = 0.9f + t * 0.1f * 0.25f;
@@ -189,8 +180,9 @@ void TitleScreen::Draw() {
     }
     const float bodyScale[2] = {s, s};
     const aRect body(0, kBandH, kLogoW, kBodyH);
-    const float bodyPos[2] = {(1.0f - s) * float(kLogoW) * 0.5f + kLogoX, (1.0f - s) * float(kBodyH) * 0.5f + kBodyY};
-    m_logo->draw(bodyPos, &body, alphaColor(alpha), bodyScale, 0.0f, nullptr, true);
+    const float bodyPos[2] = {(1.0f - s) * float(kLogoW) * 0.5f + kLogoX,
+                              (1.0f - s) * float(kBodyH) * 0.5f + kBodyY};
+    m_logo->draw(bodyPos, &body, whiteWithAlpha(alpha), bodyScale, 0.0f, nullptr, true);
 
     const float lettering = t - 1.0f;
     if (lettering > 0.0f) {
@@ -218,6 +210,6 @@ void TitleScreen::DrawMasks() {
             continue;
         const float alpha = i < n ? 1.0f : k - float(n);
         const float scale[2] = {kScreenW / float(mask->getWidth()), kScreenH / float(mask->getHeight())};
-        mask->drawAt(0.0f, 0.0f, alphaColor(alpha), scale);
+        mask->drawAt(0.0f, 0.0f, whiteWithAlpha(alpha), scale);
     }
 }

@@ -132,6 +132,9 @@ void BonusRoom::Update(float dt) {
     }
     if (!m_completionHandled)
         HandleCompletion();
+    // A solved puzzle has nothing left to skip.
+    if (m_puzzle)
+        setVisible(m_skipButton, false);
     if (m_finished)
         return;
     if (m_puzzle)
@@ -168,7 +171,7 @@ void BonusRoom::RevealFinishButton() {
 
 void BonusRoom::Enter(aSound* defaultSound) {
     Room::Enter(defaultSound);
-    setVisible(m_skipButton, true);
+    setVisible(m_skipButton, !m_puzzle || !m_puzzle->IsCompleted());
     if (IsPuzzleCompleted() && !m_finished)
         ShowFinishButton();
     if (m_puzzle)

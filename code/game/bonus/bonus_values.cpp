@@ -69,7 +69,7 @@ bool ParsePlace(const std::string& text, float& x, float& y, int32_t& turns) {
 }
 
 uint32_t AlphaByte(float f) {
-    return f >= 1.0f ? 255u : f <= 0.0f ? 0u : uint32_t(f * 255.0f + 0.5f);
+    return alphaByte(f);
 }
 
 void Play(aSound* sound) {

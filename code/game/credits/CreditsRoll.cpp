@@ -1,12 +1,13 @@
 #include "game/credits/CreditsRoll.h"
 
+#include "mirel/base/a_log.h"
+#include "mirel/base/a_math.h"
+#include "mirel/base/a_random.h"
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/gfx/a_image.h"
 #include "mirel/gfx/a_imagemanager.h"
 #include "mirel/gui/gui_server.h"
-#include "mirel/base/a_random.h"
 #include "mirel/locale/a_localeserver.h"
-#include "mirel/base/a_log.h"
 #include "mirel/util/a_optionsfile.h"
 
 #include <algorithm>
@@ -44,17 +45,6 @@ float toSeconds(double v) {
     return float(std::clamp(v, 0.0, 1.0e6));
 }
 
-uint32_t alphaColor(float alpha) {
-    uint32_t a;
-    if (alpha >= 1.0f)
-        a = 255;
-    else if (alpha <= 0.0f)
-        a = 0;
-    else
-        a = uint32_t(alpha * 255.0f + 0.5f);
-    return a << 24 | 0xFFFFFFu;
-}
-
 } // namespace
 
 CreditsRoll::CreditsRoll(aLocaleServer* locale) : m_locale(locale ? locale : aLocaleServer::getInstance()) {}
@@ -63,7 +53,9 @@ CreditsRoll::~CreditsRoll() = default;
 
 void CreditsRoll::Load(aImageManager* images, const std::string& group, const std::string& path) {
     ReadFile(path);
-    auto get = [&](const char* name) -> const aImage* { return images ? images->getImage(name, group) : nullptr; };
+    auto get = [&](const char* name) -> const aImage* {
+        return images ? images->getImage(name, group) : nullptr;
+    };
     m_background = get("background");
     m_lightPicture = get("light");
     m_pictures.tiles = get("tiles");
@@ -331,7 +323,7 @@ void CreditsRoll::Draw() {
         gs->setBlendMode(1);
         const float k = sw / float(m_lightPicture->getWidth());
         const float scale[2] = {k, k};
-        m_lightPicture->drawAt(0.0f, 0.0f, alphaColor(m_light.current), scale);
+        m_lightPicture->drawAt(0.0f, 0.0f, whiteWithAlpha(m_light.current), scale);
         gs->setBlendMode(mode);
     }
 }

@@ -3,6 +3,7 @@
 #include "game/game_app.h"
 #include "game/scenes/clue_card.h"
 #include "mirel/base/a_clock.h"
+#include "mirel/base/a_math.h"
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/gfx/a_image.h"
 #include "mirel/gfx/a_linedrawer.h"
@@ -58,14 +59,6 @@ void makeCurrent(ClueCard* card) {
     card->GetLargeImage().load(card->GetLargeImagePath(), 21, 21);
     const int64_t frequency = clock.frequency();
     p.loadTime = frequency > 0 ? float(double(clock.counter() - before) / double(frequency)) : 0.0f;
-}
-
-uint8_t alphaByte(float fraction) {
-    if (fraction >= 1.0f)
-        return 255;
-    if (fraction <= 0.0f)
-        return 0;
-    return uint8_t(fraction * 255.0f + 0.5f);
 }
 
 void drawCentred(const aImage& image, const CardPopupPose& pose) {

@@ -5,6 +5,7 @@
 #include "game/scenes/spy_room.h"
 #include "game/scenes/spy_values.h"
 #include "mirel/base/a_log.h"
+#include "mirel/base/a_math.h"
 #include "mirel/gfx/a_image.h"
 #include "mirel/gfx/a_particle.h"
 #include "mirel/sound/a_sound.h"
@@ -78,8 +79,8 @@ bool SpyObjPanel::Step(float dt) {
     m_timer = std::min(m_timer + (std::isfinite(dt) && dt > 0.0f ? dt : 0.0f), total);
     if (m_timer >= m_popTime) {
         // Popped out: the slide goes on from the pop's end.
-        const float slid = m_slideTime > 0.0f ? (m_timer - m_popTime) * m_slideDistance / m_slideTime
-                                              : m_slideDistance;
+        const float slid =
+            m_slideTime > 0.0f ? (m_timer - m_popTime) * m_slideDistance / m_slideTime : m_slideDistance;
         m_x = m_startX + m_popDistance + slid;
         m_y = m_startY - m_popDistance;
     } else {
@@ -109,7 +110,7 @@ void SpyObjPanel::Update(float dt) {
 
 uint8_t SpyObjPanel::GetGlowAlpha() const {
     const float a = m_popTime > 0.0f ? std::clamp(m_timer / m_popTime, 0.0f, 1.0f) : 1.0f;
-    return uint8_t(a * 255.0f + 0.5f);
+    return alphaByte(a);
 }
 
 void SpyObjPanel::Draw(uint32_t) {
@@ -117,10 +118,13 @@ void SpyObjPanel::Draw(uint32_t) {
         return;
     const int16_t height = int16_t(m_rect.height / int32_t(kFrames));
     const float position[2] = {m_x, m_y};
-    auto frame = [&](int16_t index) { return aRect(m_rect.x, int16_t(m_rect.y + index * height), m_rect.width, height); };
+    auto frame = [&](int16_t index) {
+        return aRect(m_rect.x, int16_t(m_rect.y + index * height), m_rect.width, height);
+    };
     if (m_opened) {
         const aRect glow = frame(2);
-        m_image->draw(position, &glow, uint32_t(GetGlowAlpha()) << 24 | 0xFFFFFFu, nullptr, 0.0f, nullptr, true);
+        m_image->draw(position, &glow, uint32_t(GetGlowAlpha()) << 24 | 0xFFFFFFu, nullptr, 0.0f, nullptr,
+                      true);
     }
     const aRect panel = frame(0);
     m_image->draw(position, &panel, 0xFFFFFFFFu, nullptr, 0.0f, nullptr, true);

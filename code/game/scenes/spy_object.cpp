@@ -3,6 +3,7 @@
 #include "game/scenes/spy_room.h"
 #include "game/scenes/spy_values.h"
 #include "mirel/base/a_log.h"
+#include "mirel/base/a_math.h"
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/gfx/a_image.h"
 #include "mirel/sound/a_sound.h"
@@ -15,7 +16,6 @@ const char* const SpyObject::kHotspotKeys[2] = {"HintHotspot", "DragHotspot"};
 
 namespace {
 
-constexpr float kPi = 3.1415927f;
 constexpr const char* kShadowPrefix = "#s";
 constexpr const char* kLinkedPrefix = "#i";
 
@@ -152,11 +152,11 @@ SpyPoint SpyObject::GetHotspotOffset(const SpyObject& other, uint32_t kind) cons
 }
 
 float SpyObject::GetDragAngle() const {
-    return m_lifted ? m_dragAngle * kPi / 180.0f : 0.0f;
+    return m_lifted ? m_dragAngle * A_PI / 180.0f : 0.0f;
 }
 
 float SpyObject::GetVanishScale() const {
-    return 1.0f + (1.0f + std::sin(m_effectTimer * 2.0f * kPi / kVanishPeriod - kPi / 2.0f)) * 0.25f;
+    return 1.0f + (1.0f + std::sin(m_effectTimer * 2.0f * A_PI / kVanishPeriod - A_PI / 2.0f)) * 0.25f;
 }
 
 void SpyObject::PlayPickupSound(aSound* defaultSound) const {
@@ -165,12 +165,8 @@ void SpyObject::PlayPickupSound(aSound* defaultSound) const {
 }
 
 uint8_t SpyObject::GetHighlightAlpha() const {
-    const float a = 0.6f + 0.4f * std::sin(6.0f * kPi * m_effectTimer);
-    if (a >= 1.0f)
-        return 255;
-    if (a <= 0.0f)
-        return 0;
-    return uint8_t(a * 255.0f + 0.5f);
+    const float a = 0.6f + 0.4f * std::sin(6.0f * A_PI * m_effectTimer);
+    return alphaByte(a);
 }
 
 void SpyObject::DrawHighlighted() {

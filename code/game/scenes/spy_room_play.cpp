@@ -11,6 +11,7 @@
 #include "game/scenes/spy_message_text.h"
 #include "game/scenes/spy_object.h"
 #include "game/tip_manager.h"
+#include "mirel/base/a_math.h"
 #include "mirel/base/a_random.h"
 #include "mirel/gfx/a_image.h"
 #include "mirel/gfx/a_imagemanager.h"
@@ -40,14 +41,6 @@ int32_t truncate(float v) {
 void setVisible(GUI::Widget* widget, bool visible) {
     if (widget)
         widget->SetVisible(visible);
-}
-
-uint32_t alphaByte(float fraction) {
-    if (fraction <= 0.0f)
-        return 0;
-    if (fraction >= 1.0f)
-        return 255;
-    return uint32_t(fraction * 255.0f + 0.5f);
 }
 
 } // namespace

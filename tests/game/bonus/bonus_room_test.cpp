@@ -162,6 +162,7 @@ TEST_F(BonusRoomTest, SkipEndsTheTitleAndAsks_NoPlaysOn_YesSolvesAndFinishes) {
     // with the completion sound; the finish button waits for the box.
     harness->Steps(2);
     EXPECT_TRUE(Bonus()->GetPuzzle()->IsCompleted());
+    EXPECT_FALSE(harness->Visible("skip_bonus_round")) << "a solved puzzle offers no skip";
     EXPECT_EQ(FrontBox(), "msgbox_completed");
     EXPECT_EQ(harness->Find("msgbox_completed")->FindChild("text")->GetText(), u"Evrane's own hand.");
     EXPECT_TRUE(Playing("letter_assemble_completed"));
@@ -183,6 +184,8 @@ TEST_F(BonusRoomTest, SkipEndsTheTitleAndAsks_NoPlaysOn_YesSolvesAndFinishes) {
     EXPECT_TRUE(Game().IsLevelCompleted());
     EXPECT_TRUE(Bonus()->IsFinished());
     EXPECT_FALSE(harness->Visible("finalize_bonus_round"));
+    harness->Steps(5);
+    EXPECT_FALSE(harness->Visible("skip_bonus_round")) << "nor under the chapter's end";
 }
 
 TEST_F(BonusRoomTest, WithoutAPuzzleTheRoomOffersSkipAndFinish) {

@@ -5,6 +5,7 @@
 // puzzle, and helpers to play it with the mouse.
 
 #include "bonus_test_support.h"
+#include "sample_puzzle_moves.h"
 
 #include "game/bonus/bonus_round_factory.h"
 #include "mirel/base/a_random.h"
@@ -14,8 +15,6 @@
 #include <memory>
 
 namespace gametest {
-
-constexpr float kPi = 3.14159265f;
 
 class PuzzleTest : public BonusTest {
 protected:
@@ -73,8 +72,7 @@ protected:
 
     // A point at the angle (counter-clockwise on the screen) and distance from a centre.
     static void Polar(int32_t cx, int32_t cy, float angle, float radius, int32_t& x, int32_t& y) {
-        x = cx + int32_t(std::lround(std::cos(angle) * radius));
-        y = cy - int32_t(std::lround(std::sin(angle) * radius));
+        gametest::Polar(cx, cy, angle, radius, x, y);
     }
 };
 

@@ -10,6 +10,7 @@
 // every gap between cues on a pause.
 
 #include "bonus_test_support.h"
+#include "sample_puzzle_moves.h"
 
 #include "game/bonus/chocolates_puzzle.h"
 
@@ -116,77 +117,8 @@ protected:
         content::saveFile(root + "shots/" + name + ".png", content::writePng(picture, false));
     }
 
-    // The first unlocked piece a click at the point would take.
-    const AssembleLetter::Piece* TopPiece(AssembleLetter* letter, int32_t x, int32_t y) {
-        for (const AssembleLetter::Piece& piece : letter->GetPieces())
-            if (!piece.locked && letter->HitTestPiece(piece, x, y))
-                return &piece;
-        return nullptr;
-    }
-
-    void SolveLetter(AssembleLetter* letter) {
-        std::vector<std::string> names;
-        for (const AssembleLetter::Piece& piece : letter->GetPieces())
-            names.push_back(piece.name);
-        for (const std::string& name : names) {
-            const AssembleLetter::Piece* piece = letter->FindPiece(name);
-            int32_t gx = -1, gy = -1;
-            for (int32_t y = int32_t(piece->y) - 40; y < int32_t(piece->y) + 180 && gx < 0; y += 4)
-                for (int32_t x = int32_t(piece->x) - 40; x < int32_t(piece->x) + 180 && gx < 0; x += 4)
-                    if (TopPiece(letter, x, y) == piece) {
-                        gx = x;
-                        gy = y;
-                    }
-            ASSERT_GE(gx, 0) << name << " can be picked up somewhere";
-            harness->ClickAt(gx, gy);
-            ASSERT_EQ(letter->GetDragged(), piece) << name;
-            while (piece->orientation != 0)
-                harness->ClickAt(gx, gy, 1);
-            if (name == "p06")
-                Shot("letter_held");
-            const float tx = float(letter->GetOriginX() + piece->targetX);
-            const float ty = float(letter->GetOriginY() + piece->targetY);
-            harness->ClickAt(gx + int32_t(std::lround(tx - piece->x)),
-                             gy + int32_t(std::lround(ty - piece->y)));
-            ASSERT_TRUE(piece->locked) << name;
-        }
-    }
-
-    void SolveRadio(AssembleRadio* radio) {
-        // The spares first (into the set they do not go), then the needed parts.
-        const auto& layers = radio->GetLayers();
-        std::vector<size_t> order;
-        for (size_t p = 0; p < radio->GetParts().size(); ++p)
-            if (!radio->GetParts()[p].required)
-                order.push_back(p);
-        for (size_t p = 0; p < radio->GetParts().size(); ++p)
-            if (radio->GetParts()[p].required)
-                order.push_back(p);
-        for (size_t p : order) {
-            const AssembleRadio::Part& part = radio->GetParts()[p];
-            const AssembleRadio::Layer& mask = layers[size_t(part.mask)];
-            int32_t gx = -1, gy = -1;
-            for (int32_t y = mask.y; y < mask.y + 150 && gx < 0; y += 3)
-                for (int32_t x = mask.x; x < mask.x + 160 && gx < 0; x += 3)
-                    if (radio->HitTestLayer(mask, x, y)) {
-                        gx = x;
-                        gy = y;
-                    }
-            ASSERT_GE(gx, 0) << mask.name;
-            harness->ClickAt(gx, gy);
-            ASSERT_EQ(radio->GetDragged(), int32_t(p)) << mask.name;
-            const AssembleRadio::Layer& held = layers[size_t(part.held)];
-            const int32_t hw = int32_t(held.image->getWidth()) / 2, hh = int32_t(held.image->getHeight()) / 2;
-            harness->MoveTo(held.x + hw - 60, held.y + hh + 40);
-            harness->Step();
-            if (p == order.back())
-                Shot("radio_held");
-            // A spare is offered to the first needed part's place.
-            const AssembleRadio::Layer& target =
-                part.required ? held : layers[size_t(radio->GetParts()[order.back()].held)];
-            harness->ClickAt(target.x + hw, target.y + hh);
-            EXPECT_EQ(radio->GetParts()[p].placed, part.required) << mask.name;
-        }
+    PuzzleMoves Moves() {
+        return PuzzleMoves(*harness, [this](const std::string& name) { Shot(name); });
     }
 };
 
@@ -202,8 +134,8 @@ TEST_F(SampleGameTest, TheFirstChapterEndsWithTheTornLetterAndLeadsIntoTheSecond
     EXPECT_NE(harness->Text("bonus_desc").find(u"Evrane's letter"), std::u16string::npos);
     Shot("letter_start");
 
-    SolveLetter(letter);
-    EXPECT_TRUE(letter->IsCompleted());
+    Moves().Letter(letter);
+    ASSERT_FALSE(HasFatalFailure());
     harness->Step();
     EXPECT_EQ(FrontBox(), "msgbox_completed");
     ASSERT_TRUE(CloseBox());
@@ -241,9 +173,8 @@ TEST_F(SampleGameTest, TheLastChapterEndsWithTheRadioTheVoiceAndTheCredits) {
     PlayRoomsToTheBonusRoom({"lighthouse", "harbour", "chapel"});
     Shot("radio_start");
 
-    SolveRadio(radio);
-    harness->RunFor(0.6f);
-    ASSERT_TRUE(radio->IsCompleted());
+    Moves().Radio(radio);
+    ASSERT_FALSE(HasFatalFailure());
     harness->Step();
     EXPECT_EQ(FrontBox(), "msgbox_completed");
     ASSERT_TRUE(CloseBox());

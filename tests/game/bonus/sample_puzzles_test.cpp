@@ -10,6 +10,7 @@
 // the decoys it was drawn with.
 
 #include "puzzle_test_support.h"
+#include "sample_puzzle_moves.h"
 
 #include "content/content_writers.h"
 #include "game/bonus/chocolates_puzzle.h"
@@ -137,232 +138,8 @@ protected:
         content::saveFile(root + "shots/" + name + ".png", content::writePng(picture, false));
     }
 
-    void SolveChocolates(ChocolatesPuzzle* box) {
-        const int32_t w = box->GetCellWidth(), h = box->GetCellHeight();
-        ASSERT_GT(w, 0);
-        const auto click = [&](int32_t i) {
-            harness->ClickAt(274 + (i % 6) * w + w / 2, 159 + (i / 6) * h + h / 2);
-        };
-        for (int32_t i = 0; i < 24; ++i) {
-            if (box->GetCandy(i).inPlace)
-                continue;
-            int32_t holder = -1;
-            for (int32_t j = 0; j < 24 && holder < 0; ++j)
-                if (box->GetCandy(j).picture.x == (i % 6) * w && box->GetCandy(j).picture.y == (i / 6) * h)
-                    holder = j;
-            ASSERT_GE(holder, 0);
-            click(i);
-            if (i == 5)
-                Shot("chocolates_selected");
-            click(holder);
-            harness->RunFor(0.3f);
-            ASSERT_TRUE(box->GetCandy(i).inPlace) << i;
-        }
-        harness->RunFor(0.6f);
-        ASSERT_TRUE(box->IsOrdered());
-        EXPECT_EQ(FrontBox(), "msgbox_completed");
-        ASSERT_TRUE(CloseBox());
-        EXPECT_NE(harness->Text("bonus_desc").find(u"knife"), std::u16string::npos);
-        // The knife by an opaque point of its picture.
-        aImage* knife = Game().GetImageManager()->getImage("knife", "bonus");
-        ASSERT_NE(knife, nullptr);
-        int32_t kx = -1, ky = -1;
-        for (int32_t y = 20; y < int32_t(knife->getHeight()) / 4 && kx < 0; y += 2)
-            for (int32_t x = 120; x < int32_t(knife->getWidth()) && kx < 0; x += 2)
-                if ((knife->getPixel(x, y) >> 24) > 0x80) {
-                    kx = x;
-                    ky = y;
-                }
-        ASSERT_GE(kx, 0);
-        harness->MoveTo(729 + kx, 655 + ky);
-        harness->RunFor(0.5f);
-        Shot("chocolates_knife");
-        harness->ClickAt(729 + kx, 655 + ky);
-        ASSERT_TRUE(box->IsKnifeTaken());
-        harness->ClickAt(362 + 40, 184 + 40); // candy 0: only chocolate
-        EXPECT_FALSE(box->IsCompleted());
-        harness->MoveTo(362 + 2 * w + w / 2 + 30, 184 + 2 * h + h / 2 + 20);
-        harness->Step();
-        Shot("chocolates_cut");
-        harness->ClickAt(362 + 2 * w + w / 2, 184 + 2 * h + h / 2);
-        ASSERT_TRUE(box->IsCompleted());
-    }
-
-    void SolveLens(CircularPuzzle* lens) {
-        const int32_t cx = CircularPuzzle::kCentreX, cy = CircularPuzzle::kCentreY;
-        for (size_t i = 1; i < lens->GetRings().size(); ++i) {
-            const CircularPuzzle::Ring& ring = lens->GetRings()[i];
-            const float radius =
-                float(lens->GetRadius0()) + (float(i) - 0.5f) * float(lens->GetRadiusDelta());
-            const float start = ring.angle;
-            const float ref = 0.8f + 0.9f * float(i);
-            int32_t x = 0, y = 0;
-            Polar(cx, cy, ref, radius, x, y);
-            harness->MoveTo(x, y);
-            harness->Press();
-            harness->Step();
-            ASSERT_EQ(lens->GetGrabbed(), int32_t(i));
-            const float turn = std::remainder(-start, 2.0f * kPi);
-            for (int step = 1; step <= 10; ++step) {
-                Polar(cx, cy, ref + turn * float(step) / 10.0f, radius, x, y);
-                harness->MoveTo(x, y);
-                harness->Step();
-                if (i == 3 && step == 5)
-                    Shot("circular_turning");
-            }
-            harness->Release();
-            harness->Step();
-            ASSERT_TRUE(ring.locked) << i;
-        }
-        ASSERT_TRUE(lens->IsCompleted());
-    }
-
-    void SolveLetter(DecodeLetter* letter) {
-        const auto take = [&](size_t i) {
-            const DecodeLetter::Scrap& s = letter->GetScraps()[i];
-            harness->ClickAt(int32_t(s.x) + s.rect.width / 2, int32_t(s.y) + s.rect.height / 2);
-            ASSERT_EQ(letter->GetDragged(), int32_t(i));
-        };
-        const auto dropAt = [&](size_t i, float x, float y) {
-            const DecodeLetter::Scrap& s = letter->GetScraps()[i];
-            int32_t cx = 0, cy = 0;
-            Cursor(cx, cy);
-            const int32_t tx = cx + int32_t(std::lround(x - s.x)), ty = cy + int32_t(std::lround(y - s.y));
-            for (int step = 1; step <= 4; ++step) {
-                harness->MoveTo(cx + (tx - cx) * step / 4, cy + (ty - cy) * step / 4);
-                harness->Step();
-            }
-            harness->ClickAt(tx, ty);
-        };
-        const auto& scraps = letter->GetScraps();
-        // A decoy tried in the first hole goes back.
-        size_t decoy = 0, firstHole = 0;
-        while (scraps[decoy].required)
-            ++decoy;
-        take(decoy);
-        dropAt(decoy, float(letter->GetOriginX() + scraps[firstHole].rect.x),
-               float(letter->GetOriginY() + scraps[firstHole].rect.y));
-        EXPECT_FALSE(scraps[decoy].placed);
-        for (size_t i = 0; i < scraps.size(); ++i) {
-            if (!scraps[i].required)
-                continue;
-            take(i);
-            if (i == 3)
-                Shot("letter_decode_held");
-            dropAt(i, float(letter->GetOriginX() + scraps[i].rect.x) + 4.0f,
-                   float(letter->GetOriginY() + scraps[i].rect.y) - 3.0f);
-            ASSERT_TRUE(scraps[i].placed) << i;
-        }
-        ASSERT_TRUE(letter->IsCompleted());
-    }
-
-    void SolveTokens(MemoryMatch* memory) {
-        const auto& cards = memory->GetCards();
-        const auto click = [&](const MemoryMatch::Card& c) {
-            harness->ClickAt(c.x + memory->GetCardWidth() / 2, c.y + memory->GetCardHeight() / 2);
-        };
-        // Two that do not belong together first.
-        const MemoryMatch::Card* other = nullptr;
-        for (const MemoryMatch::Card& card : cards)
-            if (card.pair != cards[0].pair && !other)
-                other = &card;
-        click(cards[0]);
-        Shot("memory_selected");
-        click(*other);
-        EXPECT_FALSE(cards[0].matched || other->matched);
-        for (int32_t pair = 0; pair < 12; ++pair) {
-            const MemoryMatch::Card* two[2] = {};
-            for (const MemoryMatch::Card& card : cards)
-                if (card.pair == pair)
-                    two[two[0] ? 1 : 0] = &card;
-            click(*two[0]);
-            click(*two[1]);
-            ASSERT_TRUE(two[0]->matched && two[1]->matched) << pair;
-            if (pair == 6) {
-                harness->RunFor(0.3f);
-                Shot("memory_half");
-            }
-        }
-        ASSERT_TRUE(memory->IsCompleted());
-    }
-
-    void Dial(OpenSafe* safe, int32_t value) {
-        const int32_t dx = OpenSafe::kDialX, dy = OpenSafe::kDialY;
-        int32_t x = 0, y = 0;
-        Polar(dx, dy, 2.2f, 100.0f, x, y);
-        harness->MoveTo(x, y);
-        harness->Press();
-        harness->Step();
-        ASSERT_TRUE(safe->IsDialGrabbed());
-        const float ref = OpenSafe::PointerAngle(float(x - dx), float(y - dy));
-        const float turn =
-            std::remainder(OpenSafe::kStep * float(26 - value) - safe->GetDialAngle(), 2.0f * kPi);
-        for (int step = 1; step <= 8; ++step) {
-            Polar(dx, dy, ref + turn * float(step) / 8.0f, 100.0f, x, y);
-            harness->MoveTo(x, y);
-            harness->Step();
-        }
-        harness->Release();
-        harness->Step();
-        for (int i = 0; i < 60 && safe->UpdateWheels(0.0f); ++i)
-            harness->Step();
-        harness->Step();
-    }
-
-    void SolveSafe(OpenSafe* safe) {
-        ASSERT_EQ(safe->GetCombination(), (std::vector<int32_t>{19, 4, 4, 19, 7})) << "T-E-E-T-H";
-        Dial(safe, 1); // a wrong letter first
-        EXPECT_EQ(safe->GetCurrentWheel(), 0);
-        for (size_t i = 0; i < 5; ++i) {
-            ASSERT_EQ(safe->GetCurrentWheel(), int32_t(i));
-            Dial(safe, safe->GetCombination()[i]);
-            if (i == 2)
-                Shot("safe_wheels");
-        }
-        ASSERT_TRUE(safe->IsSafeOpen());
-        harness->RunFor(0.5f);
-        Shot("safe_open");
-        harness->ClickAt(500, 620);
-        ASSERT_TRUE(safe->IsCompleted());
-    }
-
-    void TurnMinute(OpenTrickWatch* watch, float delta) {
-        const int32_t cx = OpenTrickWatch::kCentreX, cy = OpenTrickWatch::kCentreY;
-        const float start = watch->GetHand(OpenTrickWatch::MINUTE_HAND).angle;
-        int32_t x = 0, y = 0;
-        Polar(cx, cy, start, 170.0f, x, y);
-        harness->MoveTo(x, y);
-        harness->Step();
-        harness->Press();
-        harness->Step();
-        ASSERT_EQ(watch->GetGrabbed(), OpenTrickWatch::MINUTE_HAND);
-        const int moves = int(std::ceil(std::fabs(delta) / 0.4f));
-        for (int i = 1; i <= moves; ++i) {
-            Polar(cx, cy, start + delta * float(i) / float(moves), 170.0f, x, y);
-            harness->MoveTo(x, y);
-            harness->Step();
-        }
-        harness->Release();
-        harness->Step();
-    }
-
-    void SolveWatch(OpenTrickWatch* watch) {
-        harness->RunFor(1.0f);
-        Shot("trick_watch_show");
-        const float turns[] = {-1.0f, 2.0f, -6.0f, -3.0f, -7.0f};
-        for (int i = 0; i < 5; ++i) {
-            TurnMinute(watch, turns[i] * 2.0f * kPi);
-            ASSERT_EQ(watch->GetProgress(), i + 1) << i;
-            if (i == 2) {
-                int32_t x = 0, y = 0;
-                Polar(OpenTrickWatch::kCentreX, OpenTrickWatch::kCentreY,
-                      watch->GetHand(OpenTrickWatch::MINUTE_HAND).angle, 170.0f, x, y);
-                harness->MoveTo(x, y);
-                harness->Step();
-                Shot("trick_watch_lit");
-            }
-        }
-        ASSERT_TRUE(watch->IsCompleted());
+    PuzzleMoves Moves() {
+        return PuzzleMoves(*harness, [this](const std::string& name) { Shot(name); });
     }
 };
 
@@ -382,7 +159,8 @@ TEST_F(SamplePuzzlesTest, ChaptersTwoToSevenEachEndWithTheirOwnPuzzle) {
     EnterTheRound({"study", "harbour", "market"});
     EXPECT_NE(harness->Text("bonus_desc").find(u"chocolates"), std::u16string::npos);
     Shot("chocolates_start");
-    SolveChocolates(box);
+    Moves().Chocolates(box);
+    ASSERT_FALSE(HasFatalFailure());
     FinishTheRound("chocolates", 2);
 
     const struct {
@@ -411,18 +189,7 @@ TEST_F(SamplePuzzlesTest, ChaptersTwoToSevenEachEndWithTheirOwnPuzzle) {
         ASSERT_EQ(Game().GetCurrentRoom(), Bonus());
         EXPECT_TRUE(harness->Visible("bonus_desc"));
         Shot(round->GetPuzzleName() + "_start");
-        if (auto* lens = dynamic_cast<CircularPuzzle*>(round))
-            SolveLens(lens);
-        else if (auto* letter = dynamic_cast<DecodeLetter*>(round))
-            SolveLetter(letter);
-        else if (auto* memory = dynamic_cast<MemoryMatch*>(round))
-            SolveTokens(memory);
-        else if (auto* safe = dynamic_cast<OpenSafe*>(round))
-            SolveSafe(safe);
-        else if (auto* watch = dynamic_cast<OpenTrickWatch*>(round))
-            SolveWatch(watch);
-        else
-            FAIL() << "chapter " << c.chapter << " ends with " << round->GetPuzzleName();
+        Moves().Solve(round);
         ASSERT_FALSE(HasFatalFailure());
         const std::string names[] = {"",       "",     "",           "circular", "letter_decode",
                                      "memory", "safe", "trick_watch"};

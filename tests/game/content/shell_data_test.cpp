@@ -411,6 +411,31 @@ TEST_F(ShellDataTest, EveryNameTheShellLooksUpIsDefined) {
         EXPECT_NE(Game().GetTipManager()->FindTip(tip), nullptr) << tip;
 }
 
+// The texts files hold a text between its first and last quote as it is:
+// a backslash before a quote inside it would show on the screen.
+TEST_F(ShellDataTest, NoTextShowsAnEscapedQuote) {
+    Start(kProgram);
+    const aLocaleServer* locale = Game().GetLocaleServer();
+    int texts = 0;
+    for (const auto& entry : fs::directory_iterator(kData + "loc")) {
+        if (entry.path().extension() != ".txt")
+            continue;
+        for (const std::string& line : Lines(entry.path().string())) {
+            const std::string t = Trim(line);
+            const size_t quote = t.find('"');
+            if (t.empty() || t[0] == ';' || quote == std::string::npos)
+                continue;
+            const std::string key = Trim(t.substr(0, t.find_first_of(" \t=")));
+            const std::u16string* text = locale->findString(key);
+            if (!text)
+                continue;
+            ++texts;
+            EXPECT_EQ(text->find(u"\\\""), std::u16string::npos) << entry.path().filename() << ": " << key;
+        }
+    }
+    EXPECT_GT(texts, 100);
+}
+
 // Every text the layout writes fits its place: a button's words its width,
 // a text's lines its height.
 TEST_F(ShellDataTest, EveryTextOfTheLayoutFitsItsPlace) {

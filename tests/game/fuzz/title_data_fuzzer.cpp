@@ -7,26 +7,16 @@
 
 #include "mirel/file/a_fileserver.h"
 
-#include <unistd.h>
+#include "support/fuzz_files.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
+#include <string_view>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::string path = "/tmp/mirel-title-fuzz-" + std::to_string(getpid()) + ".ini";
-    static aFileServer* server = [] {
-        aFileServerSources s;
-        s.useSystem = false;
-        s.exePath = "/tmp/mirel-fuzz/prog";
-        return new aFileServer(s);
-    }();
-    (void)server;
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f)
-        return 0;
-    std::fwrite(data, 1, size, f);
-    std::fclose(f);
+    static const FuzzFolder folder("title");
+    const std::string path = folder.path("title.ini");
+    folder.write("title.ini", std::string_view(reinterpret_cast<const char*>(data), size));
 
     SplashManager splash(path);
     splash.Start(true);

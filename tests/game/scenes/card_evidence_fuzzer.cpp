@@ -11,23 +11,13 @@
 #include "game/scenes/spy_room.h"
 #include "mirel/file/a_fileserver.h"
 #include "mirel/util/a_optionsfile.h"
-
-#include <unistd.h>
+#include "support/fuzz_files.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <filesystem>
 #include <string>
 #include <vector>
 
 namespace {
-
-void writeFile(const std::string& path, const std::string& text) {
-    if (FILE* f = std::fopen(path.c_str(), "wb")) {
-        std::fwrite(text.data(), 1, text.size(), f);
-        std::fclose(f);
-    }
-}
 
 template <class T> void loadFrom(T& entity, SaveLoadSystem& system, const std::string& bytes) {
     SaveReader reader(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
@@ -37,34 +27,11 @@ template <class T> void loadFrom(T& entity, SaveLoadSystem& system, const std::s
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::string root = "/tmp/mirel-cards-fuzz-" + std::to_string(getpid()) + "/";
-    static aFileServer* server = [] {
-        std::filesystem::create_directories(root + "rooms/fz");
-        std::filesystem::create_directories(root + "levels");
-        aFileServerSources s;
-        s.useSystem = false;
-        s.exePath = root + "prog";
-        auto* fs = new aFileServer(s);
-        fs->setAssign("data", root);
-        return fs;
-    }();
-    (void)server;
-
-    const std::string input(reinterpret_cast<const char*>(data), size);
-    std::vector<std::string> parts;
-    size_t start = 0;
-    while (parts.size() < 4) {
-        const size_t mark = input.find("\n%%\n", start);
-        if (mark == std::string::npos)
-            break;
-        parts.push_back(input.substr(start, mark - start));
-        start = mark + 4;
-    }
-    parts.push_back(input.substr(start));
-    parts.resize(5);
-    writeFile(root + "levels/fz.ini", parts[0]);
-    writeFile(root + "rooms/fz/objects.ini", parts[3]);
-    writeFile(root + "rooms/fz/items.ini", "");
+    static const FuzzFolder folder("cards", "data");
+    const std::vector<std::string> parts = FuzzParts(data, size, "%%", 5);
+    folder.write("levels/fz.ini", parts[0]);
+    folder.write("rooms/fz/objects.ini", parts[3]);
+    folder.write("rooms/fz/items.ini", "");
     const aOptionsFile level("data:levels/fz.ini");
     SaveLoadSystem system(1);
 

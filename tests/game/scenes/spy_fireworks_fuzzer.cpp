@@ -10,49 +10,29 @@
 #include "mirel/file/a_fileserver.h"
 #include "mirel/gfx/a_particle.h"
 #include "mirel/util/a_optionsfile.h"
-
-#include <unistd.h>
+#include "support/fuzz_files.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <filesystem>
 #include <memory>
 #include <string>
-
-namespace {
-
-void writeFile(const std::string& path, const std::string& text) {
-    if (FILE* f = std::fopen(path.c_str(), "wb")) {
-        std::fwrite(text.data(), 1, text.size(), f);
-        std::fclose(f);
-    }
-}
-
-} // namespace
+#include <string_view>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::string root = "/tmp/mirel-fireworks-fuzz-" + std::to_string(getpid()) + "/";
+    static const FuzzFolder folder("fireworks", "data");
     static aParticlesManager* particles = [] {
-        std::filesystem::create_directories(root + "rooms/fz");
-        std::filesystem::create_directories(root + "particles");
-        std::filesystem::create_directories(root + "levels");
-        aFileServerSources s;
-        s.useSystem = false;
-        s.exePath = root + "prog";
-        auto* fs = new aFileServer(s);
-        fs->setAssign("data", root);
-        writeFile(root + "rooms/fz/objects.ini", "[show]\nClass = Fireworks\nX = 0\nY = 0\n");
-        writeFile(root + "levels/fz.ini", "[Room.fz]\nItemsCount = 0, 0, 0\n");
-        writeFile(root + "particles/config.ini", "[b]\nSystem = b.txt\n[t]\nSystem = t.txt\n[e]\nSystem = e.txt\n");
-        writeFile(root + "particles/b.txt", "fps 30\nemitter_life 0\nemit_per_sec 2\nparticle_life 0.5 1\n");
-        writeFile(root + "particles/t.txt", "fps 30\nemit_per_sec 20\nparticle_life 0.2 0.4\n");
-        writeFile(root + "particles/e.txt", "fps 30\nemitter_life 0\nemit_per_sec 20\nparticle_life 0.5 1\n");
+        folder.write("rooms/fz/objects.ini", "[show]\nClass = Fireworks\nX = 0\nY = 0\n");
+        folder.write("levels/fz.ini", "[Room.fz]\nItemsCount = 0, 0, 0\n");
+        folder.write("particles/config.ini",
+                     "[b]\nSystem = b.txt\n[t]\nSystem = t.txt\n[e]\nSystem = e.txt\n");
+        folder.write("particles/b.txt", "fps 30\nemitter_life 0\nemit_per_sec 2\nparticle_life 0.5 1\n");
+        folder.write("particles/t.txt", "fps 30\nemit_per_sec 20\nparticle_life 0.2 0.4\n");
+        folder.write("particles/e.txt", "fps 30\nemitter_life 0\nemit_per_sec 20\nparticle_life 0.5 1\n");
         auto* manager = new aParticlesManager("data:particles/config.ini", "data:particles/", nullptr);
         SpySetParticles(manager);
         return manager;
     }();
 
-    writeFile(root + "rooms/fz/show.ini", std::string(reinterpret_cast<const char*>(data), size));
+    folder.write("rooms/fz/show.ini", std::string_view(reinterpret_cast<const char*>(data), size));
     {
         SpyRoom room("fz", nullptr, nullptr);
         const aOptionsFile level("data:levels/fz.ini");

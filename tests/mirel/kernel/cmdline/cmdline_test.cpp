@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -99,6 +101,20 @@ TEST(Angles, WrapOneStep) {
         EXPECT_FLOAT_EQ(wrapAngle2Pi(c.in), c.twoPi) << c.in;
         EXPECT_FLOAT_EQ(wrapAnglePi(c.in), c.pi) << c.in;
     }
+}
+
+TEST(AlphaBytes, FractionsRoundAndClampWithNaNAsTransparent) {
+    struct Case {
+        float fraction;
+        uint8_t byte;
+    } cases[] = {
+        {-3.0f, 0}, {0.0f, 0}, {0.001f, 0}, {0.002f, 1}, {0.5f, 128},
+        {0.998f, 254}, {1.0f, 255}, {7.0f, 255}, {std::nanf(""), 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(alphaByte(c.fraction), c.byte) << c.fraction;
+    EXPECT_EQ(whiteWithAlpha(0.5f), 0x80FFFFFFu);
+    EXPECT_EQ(whiteWithAlpha(std::nanf("")), 0x00FFFFFFu);
 }
 
 } // namespace
