@@ -104,6 +104,8 @@ inline bool clearGroup(const aClearBlocks& clear, const Fixed& f, int k, int cou
 // With Blend, the samples are blended straight onto out (colour, op) instead.
 // Groups whose texels all lie in clear blocks (clear non-null: a blend that
 // keeps the target there) only have the target's alpha set, as the blend does.
+// Rows of a few groups (small sprites, particles) are not asked: the test
+// would cost them about what it saves.
 template <bool Blend>
 __attribute__((target("avx2"))) int sampleAffineAvx2(const uint8_t* data, uint32_t pitch, int x0, int y0, int x1,
                                                      int y1, bool linear, uint32_t orMask, uint32_t* out, int n,
@@ -125,6 +127,9 @@ __attribute__((target("avx2"))) int sampleAffineAvx2(const uint8_t* data, uint32
     const __m256i rowPx = _mm256_set1_epi32(int32_t(pitch / 4));
     const __m256i one = _mm256_set1_epi32(1), frac = _mm256_set1_epi32(0xFFFF), round = _mm256_set1_epi32(128);
     const __m256i alpha = _mm256_set1_epi32(int32_t(orMask));
+    if (n < 32) {
+        clear = nullptr;
+    }
     int k = 0;
     for (; k < n; k += 8) {
         if constexpr (Blend) {
@@ -345,8 +350,16 @@ bool aSampler::sampleBlendRow(uint32_t* target, int n, double tx0, double ty0, i
         const uint32_t orMask = m_format == A_FMT_X8R8G8B8 ? 0xFF000000u : 0u;
         // Texels of alpha 0 leave the target as it is under these blends
         // (tinted too: the tint keeps alpha 0).
-        const aClearBlocks* clear =
-            op.kind == aBlendOp::Normal || op.kind == aBlendOp::Add ? m_texture->clearBlocks() : nullptr;
+        if (!m_clearLooked) {
+            m_clearLooked = true;
+            m_clear = m_texture->clearBlocks();
+            // A texture without a single clear block is not asked group by group.
+            if (m_clear &&
+                m_clear->sums.back() == (size_t(m_clear->columns) - 1) * (m_clear->sums.size() / m_clear->columns - 1)) {
+                m_clear = nullptr;
+            }
+        }
+        const aClearBlocks* clear = op.kind == aBlendOp::Normal || op.kind == aBlendOp::Add ? m_clear : nullptr;
         // Rows of a few pixels (particles) stay on the narrower kernel.
         if (n >= 16 && a_rasterSimdLevel() >= 3 && fits32(f.dfx * 16) && fits32(f.dfy * 16)) {
             sampleAffineAvx512<true>(m_data, m_pitch, m_x0, m_y0, m_x1, m_y1, m_linear, orMask, target, n, f, colour,

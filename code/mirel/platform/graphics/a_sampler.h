@@ -40,4 +40,8 @@ private:
     int m_format;
     int m_x0, m_y0, m_x1, m_y1; // inclusive clamp bounds
     bool m_linear;
+    // The texture's clear blocks when it has any, looked up at the first
+    // blended row.
+    mutable const aClearBlocks* m_clear = nullptr;
+    mutable bool m_clearLooked = false;
 };
