@@ -204,11 +204,15 @@ void GameApp::LoadLevel(bool keepSaving, bool playStartScene, const std::string&
         total += room->GetResourceCount();
     SetLoadingTotal(total);
     StepLoadingProgress(-1);
+    // The rooms the level does not list give their pictures and sounds back
+    // before the listed ones load: the two levels are never held at once.
+    for (auto& entry : m_rooms) {
+        if (!isListed(entry.second))
+            entry.second->UnloadResources();
+    }
     for (auto& entry : m_rooms) {
         if (isListed(entry.second))
             entry.second->LoadResources(level);
-        else
-            entry.second->UnloadResources();
     }
     if (m_soundManager)
         m_soundManager->setMasterVolume(g_currentSettings.soundVolume);

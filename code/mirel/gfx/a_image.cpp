@@ -241,7 +241,12 @@ void aImage::loadTexture() {
         if (format == 0)
             format = jng ? A_FMT_A8R8G8B8 : pic.fileFormat;
         aTexture* t = nullptr;
-        int32_t rc = device->createTexture(pic.width, pic.height, 1, 0, format, A_POOL_MANAGED, &t);
+        // A 32-bit texture takes the decoded words as they are: no second
+        // copy of the picture is made.
+        const bool adopt = format == A_FMT_A8R8G8B8 || format == A_FMT_X8R8G8B8;
+        int32_t rc = adopt ? device->createTextureFromPixels(pic.pixels, pic.width, pic.height, format,
+                                                             A_POOL_MANAGED, &t)
+                           : device->createTexture(pic.width, pic.height, 1, 0, format, A_POOL_MANAGED, &t);
         if (rc != A_OK || !t) {
             if (jng)
                 a_log("aImage::createFromMNG - D3DXCreateTexture error (%s)", a_deviceErrorText(rc));
@@ -249,7 +254,8 @@ void aImage::loadTexture() {
                 a_log("Texture \"%s\" load failed (%s)", d.fileName.c_str(), a_deviceErrorText(rc));
             return;
         }
-        rc = writeTexture(t, pic.pixels.data(), pic.width, pic.height);
+        if (!adopt)
+            rc = writeTexture(t, pic.pixels.data(), pic.width, pic.height);
         if (rc != A_OK) {
             if (jng)
                 a_log("aImage::createFromMNG - LockRect error (%s)", a_deviceErrorText(rc));

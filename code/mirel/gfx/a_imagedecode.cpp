@@ -198,7 +198,7 @@ bool a_decodeBmp(const uint8_t* data, size_t size, aDecodedImage& out, std::stri
     uint32_t w = static_cast<uint32_t>(width), hgt = static_cast<uint32_t>(height);
     out.width = w;
     out.height = hgt;
-    out.pixels.resize(static_cast<size_t>(w) * hgt);
+    a_sizePixels(out.pixels, static_cast<size_t>(w) * hgt);
     MaskChannel cr(maskR), cg(maskG), cb(maskB), ca(maskA);
     bool alpha = ca.bits > 0;
     out.fileFormat = alpha ? A_FMT_A8R8G8B8 : A_FMT_X8R8G8B8;
@@ -381,7 +381,7 @@ bool a_decodeTga(const uint8_t* data, size_t size, aDecodedImage& out, std::stri
     out.width = w;
     out.height = h;
     out.fileFormat = alpha ? A_FMT_A8R8G8B8 : A_FMT_X8R8G8B8;
-    out.pixels.resize(total);
+    a_sizePixels(out.pixels, total);
     for (uint32_t y = 0; y < h; ++y) {
         const uint32_t* src = &px[static_cast<size_t>(topDown ? y : h - 1 - y) * w];
         uint32_t* dst = &out.pixels[static_cast<size_t>(y) * w];

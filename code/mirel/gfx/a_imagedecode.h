@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "mirel/base/a_memory.h"
 // The texture format codes A_FMT_* are the device's.
 #include "mirel/platform/graphics/a_device.h"
 
@@ -29,6 +30,15 @@ struct aDecodedImage {
 };
 
 enum class aImageFileKind { unknown, jpeg, png, bmp, tga, jng, unsupported };
+
+// Gives a decoded picture's words their count, zeroed; a large picture's
+// pages are made resident in one go first (a_prefaultForWrite).
+inline void a_sizePixels(std::vector<uint32_t>& pixels, size_t count) {
+    pixels.clear();
+    pixels.reserve(count);
+    a_prefaultForWrite(pixels.data(), count * sizeof(uint32_t));
+    pixels.resize(count);
+}
 
 // Looks at the first bytes. A known format this engine does not read (DDS,
 // PPM, HDR, MNG) is "unsupported"; a TGA is recognised by a plausible header.

@@ -101,7 +101,7 @@ bool decodeJpegInto(const uint8_t* data, size_t size, aDecodedImage& out, std::s
     }
     out.width = cinfo.output_width;
     out.height = cinfo.output_height;
-    out.pixels.resize(static_cast<size_t>(out.width) * out.height);
+    a_sizePixels(out.pixels, static_cast<size_t>(out.width) * out.height);
     while (cinfo.output_scanline < cinfo.output_height) {
         JSAMPROW row = reinterpret_cast<JSAMPROW>(&out.pixels[static_cast<size_t>(cinfo.output_scanline) * out.width]);
         jpeg_read_scanlines(&cinfo, &row, 1);
@@ -214,7 +214,7 @@ mng_bool MNG_DECL mngHeader(mng_handle h, mng_uint32 w, mng_uint32 hgt) {
     s->headerSeen = true;
     s->out->width = w;
     s->out->height = hgt;
-    s->out->pixels.assign(static_cast<size_t>(w) * hgt, 0u);
+    a_sizePixels(s->out->pixels, static_cast<size_t>(w) * hgt);
     return MNG_TRUE;
 }
 
@@ -277,7 +277,7 @@ bool a_decodePng(const uint8_t* data, size_t size, aDecodedImage& out, std::stri
     image.format = PNG_FORMAT_BGRA;
     out.width = image.width;
     out.height = image.height;
-    out.pixels.resize(static_cast<size_t>(out.width) * out.height);
+    a_sizePixels(out.pixels, static_cast<size_t>(out.width) * out.height);
     if (!png_image_finish_read(&image, nullptr, out.pixels.data(), 0, nullptr)) {
         error = std::string("corrupt PNG data: ") + image.message;
         png_image_free(&image);

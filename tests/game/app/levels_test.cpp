@@ -1,6 +1,7 @@
 #include "app_test_support.h"
 
 #include "game/bonus/bonus_room.h"
+#include "mirel/gfx/a_imagemanager.h"
 #include "mirel/gui/gui_widget.h"
 
 #include <filesystem>
@@ -151,4 +152,45 @@ TEST_F(LevelsTest, ALevelNamingARoomThatDoesNotExistSkipsIt) {
     EXPECT_TRUE(Game().FindRoom("harbour")->IsResourcesLoaded());
     EXPECT_FALSE(Game().FindRoom("inn")->IsResourcesLoaded());
     EXPECT_EQ(Game().GetItemsTotal(), 4u);
+}
+
+namespace {
+// What the image manager's progress saw while the next level's pictures loaded.
+GameApp* g_watched = nullptr;
+int g_loadSteps = 0;
+bool g_oldRoomSeen = false;
+void WatchLoading(int16_t) {
+    ++g_loadSteps;
+    if (g_watched->FindRoom("inn")->IsResourcesLoaded())
+        g_oldRoomSeen = true;
+}
+} // namespace
+
+TEST_F(LevelsTest, TheLastLevelsRoomsAreGoneBeforeTheNextLevelsLoad) {
+    // The inn comes after the harbour in the rooms' order: it must still be
+    // given back first, so that the two levels never take memory together.
+    data->WriteShell();
+    data->WriteLevel(1, 600, 3, 2, {"inn"});
+    data->WriteLevel(2, 600, 3, 2, {"harbour"});
+    for (const char* room : {"inn", "harbour"}) {
+        const std::string folder = std::string("rooms/") + room + "/images/";
+        data->Text(folder + "ImageList.txt", "wall.png 8888 8888\nfloor.png 8888 8888\n");
+        data->Picture(folder + "wall.png", content::Picture(8, 8, 0xFF806040u));
+        data->Picture(folder + "floor.png", content::Picture(8, 8, 0xFF405060u));
+    }
+    BeginWithProfile("Mara", false);
+    StartGame();
+    ASSERT_TRUE(Game().FindRoom("inn")->IsResourcesLoaded());
+    ASSERT_FALSE(Game().FindRoom("harbour")->IsResourcesLoaded());
+    g_watched = &Game();
+    g_loadSteps = 0;
+    g_oldRoomSeen = false;
+    Game().GetImageManager()->setProgressCallback(&WatchLoading);
+    g_currentSettings.level = 2;
+    Game().LoadLevel(true, false, std::string());
+    Game().GetImageManager()->setProgressCallback(nullptr);
+    EXPECT_GT(g_loadSteps, 0);
+    EXPECT_FALSE(g_oldRoomSeen);
+    EXPECT_TRUE(Game().FindRoom("harbour")->IsResourcesLoaded());
+    EXPECT_FALSE(Game().FindRoom("inn")->IsResourcesLoaded());
 }

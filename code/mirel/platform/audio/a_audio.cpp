@@ -1,6 +1,7 @@
 #include "mirel/platform/audio/a_audio.h"
 
 #include "mirel/base/a_log.h"
+#include "mirel/base/a_memory.h"
 #include "mirel/platform/audio/a_audiomixer.h"
 #include "mirel/platform/audio/a_audiooutput.h"
 #include "mirel/platform/audio/a_resample.h"
@@ -522,6 +523,12 @@ FSOUND_SAMPLE* FSOUND_Sample_Load(int, const char* nameOrData, unsigned mode, in
     std::vector<float> block(static_cast<size_t>(4096 * info.channels));
     std::vector<float> kept(static_cast<size_t>(4096 * data->channels));
     bool tooLong = info.frames > FSOUND_MAX_SAMPLE_FRAMES; // as the header claims it
+    // The frames the header claims, held in one block of their size (growing
+    // it block by block would leave up to as much again unused).
+    if (!tooLong && info.frames > 0) {
+        data->frames.reserve(static_cast<size_t>(info.frames) * static_cast<size_t>(data->channels));
+        a_prefaultForWrite(data->frames.data(), data->frames.capacity() * sizeof(float));
+    }
     while (!tooLong) {
         sf_count_t got = sf_readf_float(sf, block.data(), 4096);
         if (got <= 0) {
@@ -542,6 +549,8 @@ FSOUND_SAMPLE* FSOUND_Sample_Load(int, const char* nameOrData, unsigned mode, in
         data->encoded.assign(file.data, file.data + file.size);
     } else if (data->count == 0) {
         return nullptr;
+    } else if (data->frames.capacity() > data->frames.size() + data->frames.size() / 8) {
+        data->frames.shrink_to_fit(); // the header claimed more than the file held
     }
     auto* sample = new FSOUND_SAMPLE;
     sample->data = std::move(data);

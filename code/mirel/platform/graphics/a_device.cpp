@@ -1,5 +1,6 @@
 #include "mirel/platform/graphics/a_device.h"
 
+#include "mirel/base/a_memory.h"
 #include "mirel/platform/graphics/a_raster.h"
 #include "mirel/platform/graphics/a_axissampler.h"
 #include "mirel/platform/graphics/a_sampler.h"
@@ -76,7 +77,17 @@ uint32_t aDeviceResource::release() {
 
 aTexture::aTexture(std::shared_ptr<aDeviceFaults> faults, uint32_t w, uint32_t h, int format, int pool)
     : aDeviceResource(std::move(faults)), m_width(w), m_height(h), m_format(format), m_pool(pool),
-      m_pitch(w * uint32_t(a_formatBytes(format))), m_data(size_t(m_pitch) * h, 0) {}
+      m_pitch(w * uint32_t(a_formatBytes(format))) {
+    const size_t words = (size_t(m_pitch) * h + 3) / 4;
+    m_words.reserve(words);
+    a_prefaultForWrite(m_words.data(), words * sizeof(uint32_t));
+    m_words.resize(words);
+}
+
+aTexture::aTexture(std::shared_ptr<aDeviceFaults> faults, uint32_t w, uint32_t h, int format, int pool,
+                   std::vector<uint32_t>&& texels)
+    : aDeviceResource(std::move(faults)), m_width(w), m_height(h), m_format(format), m_pool(pool),
+      m_pitch(w * uint32_t(a_formatBytes(format))), m_words(std::move(texels)) {}
 
 int32_t aTexture::lockRect(aLockedRect* out, const aDeviceRect* rect, uint32_t /*flags*/) {
     if (int32_t f = fault(aDeviceCall::LockTexture)) {
@@ -90,8 +101,9 @@ int32_t aTexture::lockRect(aLockedRect* out, const aDeviceRect* rect, uint32_t /
         r.top >= r.bottom) {
         return A_ERR_INVALIDCALL;
     }
+    m_clearMade = false;
     out->pitch = int32_t(m_pitch);
-    out->bits = m_data.data() + size_t(r.top) * m_pitch + size_t(r.left) * a_formatBytes(m_format);
+    out->bits = data() + size_t(r.top) * m_pitch + size_t(r.left) * a_formatBytes(m_format);
     m_locked = true;
     return A_OK;
 }
@@ -107,11 +119,50 @@ int32_t aTexture::unlockRect() {
     return A_OK;
 }
 
+const aClearBlocks* aTexture::clearBlocks() const {
+    if (m_format != A_FMT_A8R8G8B8) {
+        return nullptr;
+    }
+    if (m_clearMade) {
+        return &m_clear;
+    }
+    const int shift = aClearBlocks::kShift;
+    const size_t across = (size_t(m_width) + (1u << shift) - 1) >> shift;
+    const size_t down = (size_t(m_height) + (1u << shift) - 1) >> shift;
+    const size_t c = across + 1;
+    m_clear.columns = int(c);
+    m_clear.sums.assign((down + 1) * c, 0u);
+    // The alpha bits of each block's texels or-ed together, row by row.
+    std::vector<uint32_t> seen(across);
+    for (size_t by = 0; by < down; ++by) {
+        std::fill(seen.begin(), seen.end(), 0u);
+        const size_t y1 = std::min<size_t>(m_height, (by + 1) << shift);
+        for (size_t y = by << shift; y < y1; ++y) {
+            const uint32_t* row = m_words.data() + y * m_width;
+            for (size_t bx = 0; bx < across; ++bx) {
+                const size_t x1 = std::min<size_t>(m_width, (bx + 1) << shift);
+                uint32_t a = 0;
+                for (size_t x = bx << shift; x < x1; ++x) {
+                    a |= row[x];
+                }
+                seen[bx] |= a & 0xFF000000u;
+            }
+        }
+        uint32_t line = 0;
+        for (size_t bx = 0; bx < across; ++bx) {
+            line += seen[bx] ? 1u : 0u;
+            m_clear.sums[(by + 1) * c + bx + 1] = m_clear.sums[by * c + bx + 1] + line;
+        }
+    }
+    m_clearMade = true;
+    return &m_clear;
+}
+
 uint32_t aTexture::texel(uint32_t x, uint32_t y) const {
     if (x >= m_width || y >= m_height) {
         return 0;
     }
-    return a_convertPixel(m_data.data() + size_t(y) * m_pitch + size_t(x) * a_formatBytes(m_format), m_format);
+    return a_convertPixel(data() + size_t(y) * m_pitch + size_t(x) * a_formatBytes(m_format), m_format);
 }
 
 aDeviceBuffer::aDeviceBuffer(std::shared_ptr<aDeviceFaults> faults, uint32_t length, uint32_t usage, int pool,
@@ -199,8 +250,11 @@ aDevice::~aDevice() {
 bool aDevice::resize(uint32_t w, uint32_t h) {
     m_width = w;
     m_height = h;
-    m_back.assign(size_t(w) * h, 0xFF000000u);
-    m_front.assign(size_t(w) * h, 0xFF000000u);
+    for (std::vector<uint32_t>* buffer : {&m_back, &m_front}) {
+        buffer->reserve(size_t(w) * h);
+        a_prefaultForWrite(buffer->data(), size_t(w) * h * sizeof(uint32_t));
+        buffer->assign(size_t(w) * h, 0xFF000000u);
+    }
     m_viewport = aViewport{0, 0, w, h, 0.0f, 1.0f};
     return true;
 }
@@ -414,6 +468,29 @@ int32_t aDevice::createTexture(uint32_t width, uint32_t height, uint32_t levels,
         return A_ERR_INVALIDCALL;
     }
     *out = new aTexture(m_faults, width, height, format, pool);
+    return A_OK;
+}
+
+int32_t aDevice::createTextureFromPixels(std::vector<uint32_t>& argb, uint32_t width, uint32_t height, int format,
+                                         int pool, aTexture** out) {
+    if (!out) {
+        return A_ERR_INVALIDCALL;
+    }
+    *out = nullptr;
+    if (int32_t f = fault(aDeviceCall::CreateTexture)) {
+        return f;
+    }
+    if (width < 1 || height < 1 || width > kMaxSize || height > kMaxSize ||
+        (format != A_FMT_A8R8G8B8 && format != A_FMT_X8R8G8B8) || argb.size() != size_t(width) * height) {
+        return A_ERR_INVALIDCALL;
+    }
+    if (format == A_FMT_X8R8G8B8) {
+        for (uint32_t& v : argb) {
+            v |= 0xFF000000u;
+        }
+    }
+    *out = new aTexture(m_faults, width, height, format, pool, std::move(argb));
+    argb.clear();
     return A_OK;
 }
 

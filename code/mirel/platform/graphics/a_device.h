@@ -251,6 +251,25 @@ private:
     std::shared_ptr<aDeviceFaults> m_faults;
 };
 
+// Which 8 x 8 blocks of an A8R8G8B8 texture hold a texel of alpha above 0,
+// counted over all blocks above and to the left of each corner, so that any
+// rectangle of blocks is asked in four reads. The rasterizer leaves the
+// target as it is where a blend of such texels would change nothing.
+struct aClearBlocks {
+    static constexpr int kShift = 3;
+    int columns = 0;             // blocks across, plus one
+    std::vector<uint32_t> sums;  // (blocks down + 1) x columns
+    // Whether every texel of [x0, x1] x [y0, y1] (inclusive, inside the
+    // texture) has alpha 0.
+    bool clear(int x0, int y0, int x1, int y1) const {
+        const size_t c = size_t(columns);
+        const size_t bx0 = size_t(x0 >> kShift), by0 = size_t(y0 >> kShift);
+        const size_t bx1 = size_t(x1 >> kShift) + 1, by1 = size_t(y1 >> kShift) + 1;
+        const uint32_t* s = sums.data();
+        return s[by1 * c + bx1] - s[by0 * c + bx1] - s[by1 * c + bx0] + s[by0 * c + bx0] == 0;
+    }
+};
+
 // A texture of one level stored in its own format (16-bit formats keep their
 // 16-bit precision).
 class aTexture : public aDeviceResource {
@@ -269,22 +288,34 @@ public:
 
     // Raw storage for the rasterizer: row pitch in bytes and the first row.
     uint32_t pitch() const { return m_pitch; }
-    const uint8_t* data() const { return m_data.data(); }
-    uint8_t* data() { return m_data.data(); }
+    const uint8_t* data() const { return reinterpret_cast<const uint8_t*>(m_words.data()); }
+    uint8_t* data() { return reinterpret_cast<uint8_t*>(m_words.data()); }
 
     // One texel as 0xAARRGGBB (16-bit channels expanded by bit replication, so
     // the full 16-bit value reads 0xFF; X8R8G8B8 and R5G6B5 read alpha 0xFF).
     uint32_t texel(uint32_t x, uint32_t y) const;
 
+    // The clear blocks of an A8R8G8B8 texture (null for other formats), made
+    // at the first call after the texture was created or locked: the texels
+    // are written only between lockRect and unlockRect.
+    const aClearBlocks* clearBlocks() const;
+
 private:
     friend class aDevice;
     aTexture(std::shared_ptr<aDeviceFaults> faults, uint32_t w, uint32_t h, int format, int pool);
+    // A 32-bit texture over words already holding its texels (w x h).
+    aTexture(std::shared_ptr<aDeviceFaults> faults, uint32_t w, uint32_t h, int format, int pool,
+             std::vector<uint32_t>&& texels);
     uint32_t m_width, m_height;
     int m_format;
     int m_pool;
     uint32_t m_pitch;
     bool m_locked = false;
-    std::vector<uint8_t> m_data;
+    // The rows, pitch bytes each, in whole words (a 16-bit texture of an odd
+    // size ends in two spare bytes).
+    std::vector<uint32_t> m_words;
+    mutable aClearBlocks m_clear;
+    mutable bool m_clearMade = false;
 };
 
 // A block of device memory that is filled between lock and unlock; the base of
@@ -411,6 +442,13 @@ public:
 
     int32_t createTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t usage, int format,
                           int pool, aTexture** out);
+    // A one-level A8R8G8B8 or X8R8G8B8 texture (A_ERR_INVALIDCALL for other
+    // formats) holding a picture of width x height ARGB words, as
+    // createTexture and a lock that writes every row would give it: the
+    // texture takes the words as its storage (argb is left empty; X8R8G8B8
+    // reads them with alpha 0xFF). argb must hold width x height words.
+    int32_t createTextureFromPixels(std::vector<uint32_t>& argb, uint32_t width, uint32_t height, int format,
+                                    int pool, aTexture** out);
     int32_t createVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, int pool, aVertexBuffer** out);
     int32_t createIndexBuffer(uint32_t length, uint32_t usage, int format, int pool, aIndexBuffer** out);
     int32_t setStreamSource(uint32_t stream, aVertexBuffer* buffer, uint32_t stride);

@@ -16,7 +16,7 @@
 using namespace aTexel;
 
 aSampler::aSampler(const aTexture& texture, const aDeviceRect& clamp, bool linear)
-    : m_data(texture.data()), m_pitch(texture.pitch()), m_format(texture.format()),
+    : m_texture(&texture), m_data(texture.data()), m_pitch(texture.pitch()), m_format(texture.format()),
       m_x0(std::max(0, clamp.left)), m_y0(std::max(0, clamp.top)),
       m_x1(std::min(int(texture.width()), clamp.right) - 1), m_y1(std::min(int(texture.height()), clamp.bottom) - 1),
       m_linear(linear) {
@@ -84,14 +84,34 @@ void sampleScalar(const uint8_t* data, uint32_t pitch, int format, int x0, int y
 }
 
 #ifdef A_SAMPLER_X86
+// Whether samples k .. k + count - 1 of the row read only texels of clear
+// blocks: their texels lie within the clamped box of the first and the last
+// (positions are linear in k, and clamping keeps their order).
+inline bool clearGroup(const aClearBlocks& clear, const Fixed& f, int k, int count, int x0, int y0, int x1, int y1,
+                       bool linear) {
+    const int64_t gx = f.fx0 + k * f.dfx, gy = f.fy0 + k * f.dfy;
+    const int64_t ex = gx + (count - 1) * f.dfx, ey = gy + (count - 1) * f.dfy;
+    const int extra = linear ? 1 : 0;
+    const int xlo = int(std::clamp<int64_t>(std::min(gx, ex) >> 16, x0, x1));
+    const int xhi = int(std::clamp<int64_t>((std::max(gx, ex) >> 16) + extra, x0, x1));
+    const int ylo = int(std::clamp<int64_t>(std::min(gy, ey) >> 16, y0, y1));
+    const int yhi = int(std::clamp<int64_t>((std::max(gy, ey) >> 16) + extra, y0, y1));
+    return clear.clear(xlo, ylo, xhi, yhi);
+}
+
 // A whole row of a 32-bit texture under any affine step, eight samples at a
 // time; positions must fit 32 bits (checked by the caller). Returns n.
 // With Blend, the samples are blended straight onto out (colour, op) instead.
+// Groups whose texels all lie in clear blocks (clear non-null: a blend that
+// keeps the target there) only have the target's alpha set, as the blend does.
+// Rows of a few groups (small sprites, particles) are not asked: the test
+// would cost them about what it saves.
 template <bool Blend>
 __attribute__((target("avx2"))) int sampleAffineAvx2(const uint8_t* data, uint32_t pitch, int x0, int y0, int x1,
                                                      int y1, bool linear, uint32_t orMask, uint32_t* out, int n,
                                                      const Fixed& f, uint32_t colour = 0xFFFFFFFFu,
-                                                     const aBlendOp* op = nullptr) {
+                                                     const aBlendOp* op = nullptr,
+                                                     const aClearBlocks* clear = nullptr) {
     const bool white = colour == 0xFFFFFFFFu;
     const __m256i c16 = _mm256_unpacklo_epi8(_mm256_set1_epi32(int(colour)), _mm256_setzero_si256());
     const __m256i opaque = _mm256_set1_epi32(int(0xFF000000u));
@@ -107,8 +127,21 @@ __attribute__((target("avx2"))) int sampleAffineAvx2(const uint8_t* data, uint32
     const __m256i rowPx = _mm256_set1_epi32(int32_t(pitch / 4));
     const __m256i one = _mm256_set1_epi32(1), frac = _mm256_set1_epi32(0xFFFF), round = _mm256_set1_epi32(128);
     const __m256i alpha = _mm256_set1_epi32(int32_t(orMask));
+    if (n < 32) {
+        clear = nullptr;
+    }
     int k = 0;
     for (; k < n; k += 8) {
+        if constexpr (Blend) {
+            if (clear && clearGroup(*clear, f, k, std::min(8, n - k), x0, y0, x1, y1, linear)) {
+                const __m256i mask = _mm256_cmpgt_epi32(_mm256_set1_epi32(n - k), steps);
+                const __m256i d = _mm256_maskload_epi32(reinterpret_cast<const int*>(out + k), mask);
+                _mm256_maskstore_epi32(reinterpret_cast<int*>(out + k), mask, _mm256_or_si256(d, opaque));
+                fx = _mm256_add_epi32(fx, sx);
+                fy = _mm256_add_epi32(fy, sy);
+                continue;
+            }
+        }
         const __m256i ix = _mm256_srai_epi32(fx, 16), iy = _mm256_srai_epi32(fy, 16);
         const __m256i xa = _mm256_min_epi32(_mm256_max_epi32(ix, vx0), vx1);
         const __m256i ya = _mm256_min_epi32(_mm256_max_epi32(iy, vy0), vy1);
@@ -164,10 +197,12 @@ __attribute__((target("avx2"))) int sampleAffineAvx2(const uint8_t* data, uint32
 // time. Where a group's texels lie within 32 columns and 4 rows, the rows are
 // loaded as windows and each texel picked by a permute; otherwise gathered.
 // Positions must fit 32 bits (checked by the caller). Returns n.
+// Clear groups (clear non-null) as in sampleAffineAvx2.
 template <bool Blend>
 A_SAMPLER_AVX512 int sampleAffineAvx512(const uint8_t* data, uint32_t pitch, int x0, int y0, int x1, int y1,
                                         bool linear, uint32_t orMask, uint32_t* out, int n, const Fixed& f,
-                                        uint32_t colour = 0xFFFFFFFFu, const aBlendOp* op = nullptr) {
+                                        uint32_t colour = 0xFFFFFFFFu, const aBlendOp* op = nullptr,
+                                        const aClearBlocks* clear = nullptr) {
     const bool white = colour == 0xFFFFFFFFu;
     const __m512i zero = _mm512_setzero_si512();
     const __m512i c16 = _mm512_unpacklo_epi8(_mm512_set1_epi32(int(colour)), zero);
@@ -198,6 +233,18 @@ A_SAMPLER_AVX512 int sampleAffineAvx512(const uint8_t* data, uint32_t pitch, int
         const int xhi = int(std::clamp<int64_t>((std::max(gx, ex) >> 16) + (linear ? 1 : 0), x0, x1));
         const int ylo = int(std::clamp<int64_t>(std::min(gy, ey) >> 16, y0, y1));
         const int yhi = int(std::clamp<int64_t>((std::max(gy, ey) >> 16) + (linear ? 1 : 0), y0, y1));
+        if constexpr (Blend) {
+            // The box of the whole group of sixteen: for a short last group it
+            // is larger than needed, so the test errs towards sampling.
+            if (clear && clear->clear(xlo, ylo, xhi, yhi)) {
+                const __mmask16 keep = n - k >= 16 ? __mmask16(0xFFFF) : __mmask16((1u << (n - k)) - 1);
+                const __m512i d = _mm512_maskz_loadu_epi32(keep, out + k);
+                _mm512_mask_storeu_epi32(out + k, keep, _mm512_or_si512(d, opaque));
+                fx = _mm512_add_epi32(fx, sx);
+                fy = _mm512_add_epi32(fy, sy);
+                continue;
+            }
+        }
         __m512i c00, c10, c01, c11;
         if (xhi - xlo < 32 && xlo + 32 <= width && yhi - ylo < 4) {
             const __m512i base = _mm512_set1_epi32(xlo);
@@ -301,13 +348,25 @@ bool aSampler::sampleBlendRow(uint32_t* target, int n, double tx0, double ty0, i
         (m_format == A_FMT_A8R8G8B8 || m_format == A_FMT_X8R8G8B8) && fits32(f.fx0) && fits32(f.fy0) &&
         fits32(f.dfx * 8) && fits32(f.dfy * 8) && fits32(f.fx0 + n * f.dfx) && fits32(f.fy0 + n * f.dfy)) {
         const uint32_t orMask = m_format == A_FMT_X8R8G8B8 ? 0xFF000000u : 0u;
+        // Texels of alpha 0 leave the target as it is under these blends
+        // (tinted too: the tint keeps alpha 0).
+        if (!m_clearLooked) {
+            m_clearLooked = true;
+            m_clear = m_texture->clearBlocks();
+            // A texture without a single clear block is not asked group by group.
+            if (m_clear &&
+                m_clear->sums.back() == (size_t(m_clear->columns) - 1) * (m_clear->sums.size() / m_clear->columns - 1)) {
+                m_clear = nullptr;
+            }
+        }
+        const aClearBlocks* clear = op.kind == aBlendOp::Normal || op.kind == aBlendOp::Add ? m_clear : nullptr;
         // Rows of a few pixels (particles) stay on the narrower kernel.
         if (n >= 16 && a_rasterSimdLevel() >= 3 && fits32(f.dfx * 16) && fits32(f.dfy * 16)) {
             sampleAffineAvx512<true>(m_data, m_pitch, m_x0, m_y0, m_x1, m_y1, m_linear, orMask, target, n, f, colour,
-                                     &op);
+                                     &op, clear);
         } else {
             sampleAffineAvx2<true>(m_data, m_pitch, m_x0, m_y0, m_x1, m_y1, m_linear, orMask, target, n, f, colour,
-                                   &op);
+                                   &op, clear);
         }
         return true;
     }

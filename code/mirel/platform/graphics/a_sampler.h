@@ -25,15 +25,23 @@ public:
     static int64_t fixedStep(double d);
     // Samples a row as sampleRowStepped and blends it straight onto target
     // as a_blendSpan would (colour, op), where a fused kernel serves the
-    // texture and blend; false (nothing done) otherwise.
+    // texture and blend; false (nothing done) otherwise. Under the normal or
+    // the adding blend, groups of pixels whose texels all have alpha 0 (the
+    // texture's clear blocks) are not sampled: the blend would keep the
+    // target as it is.
     bool sampleBlendRow(uint32_t* target, int n, double tx0, double ty0, int64_t dfx, int64_t dfy, uint32_t colour,
                         const aBlendOp& op) const;
 
 private:
     friend class aAxisSampler;
+    const aTexture* m_texture;
     const uint8_t* m_data;
     uint32_t m_pitch;
     int m_format;
     int m_x0, m_y0, m_x1, m_y1; // inclusive clamp bounds
     bool m_linear;
+    // The texture's clear blocks when it has any, looked up at the first
+    // blended row.
+    mutable const aClearBlocks* m_clear = nullptr;
+    mutable bool m_clearLooked = false;
 };

@@ -368,6 +368,52 @@ TEST(GraphicsDevice, PresentHandsTheFrameOverAndKeepsItForReadback) {
     EXPECT_EQ(dev->testCooperativeLevel(), A_ERR_DEVICELOST);
 }
 
+TEST(GraphicsDevice, TexturesMadeFromDecodedPixelsTakeTheirWords) {
+    const std::vector<uint32_t> argb = {0x80123456u, 0x00ABCDEFu, 0xFF000000u, 0x7F7F7F7Fu, 0u, 0xFFFFFFFFu};
+    struct Case {
+        int format;
+        uint32_t width, height;
+        size_t words;
+        int32_t result;
+    } cases[] = {
+        {A_FMT_A8R8G8B8, 3, 2, 6, A_OK},
+        {A_FMT_X8R8G8B8, 2, 3, 6, A_OK},
+        {A_FMT_R5G6B5, 3, 2, 6, A_ERR_INVALIDCALL},  // 16-bit formats are converted by a lock
+        {A_FMT_A4R4G4B4, 3, 2, 6, A_ERR_INVALIDCALL},
+        {A_FMT_A8R8G8B8, 3, 2, 5, A_ERR_INVALIDCALL}, // fewer words than texels
+        {A_FMT_A8R8G8B8, 0, 2, 0, A_ERR_INVALIDCALL},
+    };
+    for (const Case& c : cases) {
+        auto dev = makeDevice(4, 4);
+        std::vector<uint32_t> pixels(argb.begin(), argb.begin() + std::ptrdiff_t(c.words));
+        aTexture* t = nullptr;
+        ASSERT_EQ(dev->createTextureFromPixels(pixels, c.width, c.height, c.format, A_POOL_MANAGED, &t), c.result)
+            << c.format << " " << c.words;
+        if (c.result != A_OK) {
+            EXPECT_EQ(t, nullptr);
+            EXPECT_EQ(pixels.size(), c.words); // left as it was
+            continue;
+        }
+        ASSERT_NE(t, nullptr);
+        EXPECT_TRUE(pixels.empty());
+        EXPECT_EQ(t->width(), c.width);
+        EXPECT_EQ(t->pitch(), c.width * 4u);
+        for (uint32_t i = 0; i < 6; ++i) {
+            const uint32_t want = c.format == A_FMT_X8R8G8B8 ? argb[i] | 0xFF000000u : argb[i];
+            EXPECT_EQ(t->texel(i % c.width, i / c.width), want) << c.format << " texel " << i;
+        }
+        t->release();
+    }
+    // An injected fault refuses it like any texture.
+    auto dev = makeDevice(4, 4);
+    std::vector<uint32_t> pixels(argb);
+    aTexture* t = nullptr;
+    dev->setFault(aDeviceCall::CreateTexture, A_ERR_OUTOFVIDEOMEMORY);
+    EXPECT_EQ(dev->createTextureFromPixels(pixels, 3, 2, A_FMT_A8R8G8B8, A_POOL_MANAGED, &t), A_ERR_OUTOFVIDEOMEMORY);
+    EXPECT_EQ(t, nullptr);
+    EXPECT_EQ(pixels.size(), 6u);
+}
+
 TEST(GraphicsDevice, LostDeviceAndInjectedFaults) {
     auto dev = makeDevice(8, 8);
     // Lost: nothing is shown and reset is refused until the device may be reset.
