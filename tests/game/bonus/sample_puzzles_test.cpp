@@ -11,6 +11,7 @@
 
 #include "puzzle_test_support.h"
 #include "sample_puzzle_moves.h"
+#include "game/support/frame_shot.h"
 
 #include "content/content_writers.h"
 #include "game/bonus/chocolates_puzzle.h"
@@ -128,14 +129,7 @@ protected:
     }
 
     void Shot(const std::string& name) {
-        aHeadlessWindow* window = harness->Window();
-        if (!window || window->lastFrameWidth() <= 0)
-            return;
-        content::Picture picture(uint32_t(window->lastFrameWidth()), uint32_t(window->lastFrameHeight()));
-        for (size_t i = 0; i < picture.argb.size(); ++i)
-            picture.argb[i] = 0xFF000000u | window->lastFrame()[i];
-        fs::create_directories(root + "shots");
-        content::saveFile(root + "shots/" + name + ".png", content::writePng(picture, false));
+        gametest::SaveFrame(*harness, root + "shots/" + name + ".png");
     }
 
     PuzzleMoves Moves() {

@@ -19,6 +19,7 @@
 // The log may not hold one line about a missing picture, sound or style.
 
 #include "game/bonus/sample_puzzle_moves.h"
+#include "game/support/frame_shot.h"
 #include "game/scenes/sample_rooms.h"
 
 #include "content/content_writers.h"
@@ -128,15 +129,9 @@ protected:
     }
     // The last frame as "shots/NN_name.png".
     void Shot(const std::string& name) {
-        aHeadlessWindow* window = harness->Window();
-        if (!window || window->lastFrameWidth() <= 0)
-            return;
-        content::Picture picture(uint32_t(window->lastFrameWidth()), uint32_t(window->lastFrameHeight()));
-        for (size_t i = 0; i < picture.argb.size(); ++i)
-            picture.argb[i] = 0xFF000000u | window->lastFrame()[i];
         char prefix[16];
         std::snprintf(prefix, sizeof prefix, "%03d_", ++shots);
-        content::saveFile(root + "shots/" + prefix + name + ".png", content::writePng(picture, false));
+        gametest::SaveFrame(*harness, root + "shots/" + prefix + name + ".png");
     }
     // The share of the rectangle's pixels (logical coordinates, clipped) that differ between two frames.
     double Changed(const Frame& a, const Frame& b, int32_t x, int32_t y, int32_t w, int32_t h) const {

@@ -6,6 +6,8 @@
 
 #include "sample_rooms.h"
 
+#include "game/support/frame_shot.h"
+
 #include "game/scenes/card_room.h"
 #include "game/scenes/clue_card.h"
 #include "game/scenes/cross_button.h"
@@ -138,12 +140,8 @@ protected:
         return false;
     }
     std::string Shot(const std::string& name) {
-        content::Picture picture(1024, 768);
-        for (int32_t y = 0; y < 768; ++y)
-            for (int32_t x = 0; x < 1024; ++x)
-                picture.at(uint32_t(x), uint32_t(y)) = 0xFF000000u | harness->Pixel(x, y);
         const std::string path = root + name + ".png";
-        content::saveFile(path, content::writePng(picture));
+        gametest::SaveFrame(*harness, path);
         return path;
     }
     gametest::SteppedGame& Game() { return harness->Game(); }

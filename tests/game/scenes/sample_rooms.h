@@ -10,6 +10,7 @@
 #include "game/scenes/scene_fixture.h"
 #include "game/support/clickable_point.h"
 #include "game/support/fixture_tree.h"
+#include "game/support/frame_shot.h"
 #include "game/support/game_harness.h"
 
 #include "game/game_app.h"
@@ -140,14 +141,8 @@ protected:
     }
     // The last frame as a PNG in the test's scratch folder.
     std::string Screenshot(const std::string& name) {
-        aHeadlessWindow* window = harness->Window();
-        content::Picture picture(1024, 768);
-        for (int32_t y = 0; y < 768; ++y)
-            for (int32_t x = 0; x < 1024; ++x)
-                picture.at(uint32_t(x), uint32_t(y)) = 0xFF000000u | harness->Pixel(x, y);
-        (void)window;
         const std::string path = root + name + ".png";
-        content::saveFile(path, content::writePng(picture));
+        gametest::SaveFrame(*harness, path);
         return path;
     }
     SpyRoom* Room(const std::string& name) { return dynamic_cast<SpyRoom*>(Game().FindRoom(name)); }
