@@ -32,11 +32,10 @@ struct aDecodedImage {
 enum class aImageFileKind { unknown, jpeg, png, bmp, tga, jng, unsupported };
 
 // Gives a decoded picture's words their count, zeroed; a large picture's
-// pages are made resident in one go first (a_prefaultForWrite).
+// pages are made resident in one go first (a_reserveResident).
 inline void a_sizePixels(std::vector<uint32_t>& pixels, size_t count) {
     pixels.clear();
-    pixels.reserve(count);
-    a_prefaultForWrite(pixels.data(), count * sizeof(uint32_t));
+    a_reserveResident(pixels, count);
     pixels.resize(count);
 }
 

@@ -526,8 +526,7 @@ FSOUND_SAMPLE* FSOUND_Sample_Load(int, const char* nameOrData, unsigned mode, in
     // The frames the header claims, held in one block of their size (growing
     // it block by block would leave up to as much again unused).
     if (!tooLong && info.frames > 0) {
-        data->frames.reserve(static_cast<size_t>(info.frames) * static_cast<size_t>(data->channels));
-        a_prefaultForWrite(data->frames.data(), data->frames.capacity() * sizeof(float));
+        a_reserveResident(data->frames, static_cast<size_t>(info.frames) * static_cast<size_t>(data->channels));
     }
     while (!tooLong) {
         sf_count_t got = sf_readf_float(sf, block.data(), 4096);

@@ -79,8 +79,7 @@ aTexture::aTexture(std::shared_ptr<aDeviceFaults> faults, uint32_t w, uint32_t h
     : aDeviceResource(std::move(faults)), m_width(w), m_height(h), m_format(format), m_pool(pool),
       m_pitch(w * uint32_t(a_formatBytes(format))) {
     const size_t words = (size_t(m_pitch) * h + 3) / 4;
-    m_words.reserve(words);
-    a_prefaultForWrite(m_words.data(), words * sizeof(uint32_t));
+    a_reserveResident(m_words, words);
     m_words.resize(words);
 }
 
@@ -251,8 +250,7 @@ bool aDevice::resize(uint32_t w, uint32_t h) {
     m_width = w;
     m_height = h;
     for (std::vector<uint32_t>* buffer : {&m_back, &m_front}) {
-        buffer->reserve(size_t(w) * h);
-        a_prefaultForWrite(buffer->data(), size_t(w) * h * sizeof(uint32_t));
+        a_reserveResident(*buffer, size_t(w) * h);
         buffer->assign(size_t(w) * h, 0xFF000000u);
     }
     m_viewport = aViewport{0, 0, w, h, 0.0f, 1.0f};

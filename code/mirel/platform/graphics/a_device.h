@@ -268,6 +268,11 @@ struct aClearBlocks {
         const uint32_t* s = sums.data();
         return s[by1 * c + bx1] - s[by0 * c + bx1] - s[by1 * c + bx0] + s[by0 * c + bx0] == 0;
     }
+    // Whether any block is clear (the last sum counts the blocks that are not).
+    bool anyClear() const {
+        const size_t c = size_t(columns);
+        return !sums.empty() && sums.back() < (c - 1) * (sums.size() / c - 1);
+    }
 };
 
 // A texture of one level stored in its own format (16-bit formats keep their

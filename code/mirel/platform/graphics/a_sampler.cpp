@@ -84,20 +84,24 @@ void sampleScalar(const uint8_t* data, uint32_t pitch, int format, int x0, int y
 }
 
 #ifdef A_SAMPLER_X86
-// Whether samples k .. k + count - 1 of the row read only texels of clear
-// blocks: their texels lie within the clamped box of the first and the last
-// (positions are linear in k, and clamping keeps their order).
-inline bool clearGroup(const aClearBlocks& clear, const Fixed& f, int k, int count, int x0, int y0, int x1, int y1,
-                       bool linear) {
-    const int64_t gx = f.fx0 + k * f.dfx, gy = f.fy0 + k * f.dfy;
+// The box of texels that count samples from (gx, gy) on read, within the
+// clamp bounds: the box of the first and the last (positions are linear in
+// the sample, and clamping keeps their order; linear filtering reads one
+// texel further right and down).
+struct TexelBox {
+    int xlo, ylo, xhi, yhi;
+};
+inline TexelBox groupBox(const Fixed& f, int64_t gx, int64_t gy, int count, int x0, int y0, int x1, int y1,
+                         bool linear) {
     const int64_t ex = gx + (count - 1) * f.dfx, ey = gy + (count - 1) * f.dfy;
     const int extra = linear ? 1 : 0;
-    const int xlo = int(std::clamp<int64_t>(std::min(gx, ex) >> 16, x0, x1));
-    const int xhi = int(std::clamp<int64_t>((std::max(gx, ex) >> 16) + extra, x0, x1));
-    const int ylo = int(std::clamp<int64_t>(std::min(gy, ey) >> 16, y0, y1));
-    const int yhi = int(std::clamp<int64_t>((std::max(gy, ey) >> 16) + extra, y0, y1));
-    return clear.clear(xlo, ylo, xhi, yhi);
+    return TexelBox{int(std::clamp<int64_t>(std::min(gx, ex) >> 16, x0, x1)),
+                    int(std::clamp<int64_t>(std::min(gy, ey) >> 16, y0, y1)),
+                    int(std::clamp<int64_t>((std::max(gx, ex) >> 16) + extra, x0, x1)),
+                    int(std::clamp<int64_t>((std::max(gy, ey) >> 16) + extra, y0, y1))};
 }
+
+inline bool isClear(const aClearBlocks& clear, const TexelBox& b) { return clear.clear(b.xlo, b.ylo, b.xhi, b.yhi); }
 
 // A whole row of a 32-bit texture under any affine step, eight samples at a
 // time; positions must fit 32 bits (checked by the caller). Returns n.
@@ -133,7 +137,8 @@ __attribute__((target("avx2"))) int sampleAffineAvx2(const uint8_t* data, uint32
     int k = 0;
     for (; k < n; k += 8) {
         if constexpr (Blend) {
-            if (clear && clearGroup(*clear, f, k, std::min(8, n - k), x0, y0, x1, y1, linear)) {
+            if (clear && isClear(*clear, groupBox(f, f.fx0 + k * f.dfx, f.fy0 + k * f.dfy, std::min(8, n - k), x0,
+                                                  y0, x1, y1, linear))) {
                 const __m256i mask = _mm256_cmpgt_epi32(_mm256_set1_epi32(n - k), steps);
                 const __m256i d = _mm256_maskload_epi32(reinterpret_cast<const int*>(out + k), mask);
                 _mm256_maskstore_epi32(reinterpret_cast<int*>(out + k), mask, _mm256_or_si256(d, opaque));
@@ -226,13 +231,8 @@ A_SAMPLER_AVX512 int sampleAffineAvx512(const uint8_t* data, uint32_t pitch, int
         const __m512i ya = _mm512_min_epi32(_mm512_max_epi32(iy, vy0), vy1);
         const __m512i xb = linear ? _mm512_min_epi32(_mm512_max_epi32(_mm512_add_epi32(ix, one), vx0), vx1) : xa;
         const __m512i yb = linear ? _mm512_min_epi32(_mm512_max_epi32(_mm512_add_epi32(iy, one), vy0), vy1) : ya;
-        // The group's bounds from its first and last lanes (positions are
-        // linear in the lane, and clamping keeps their order).
-        const int64_t ex = gx + 15 * f.dfx, ey = gy + 15 * f.dfy;
-        const int xlo = int(std::clamp<int64_t>(std::min(gx, ex) >> 16, x0, x1));
-        const int xhi = int(std::clamp<int64_t>((std::max(gx, ex) >> 16) + (linear ? 1 : 0), x0, x1));
-        const int ylo = int(std::clamp<int64_t>(std::min(gy, ey) >> 16, y0, y1));
-        const int yhi = int(std::clamp<int64_t>((std::max(gy, ey) >> 16) + (linear ? 1 : 0), y0, y1));
+        // The group's bounds from its first and last lanes.
+        const auto [xlo, ylo, xhi, yhi] = groupBox(f, gx, gy, 16, x0, y0, x1, y1, linear);
         if constexpr (Blend) {
             // The box of the whole group of sixteen: for a short last group it
             // is larger than needed, so the test errs towards sampling.
@@ -354,8 +354,7 @@ bool aSampler::sampleBlendRow(uint32_t* target, int n, double tx0, double ty0, i
             m_clearLooked = true;
             m_clear = m_texture->clearBlocks();
             // A texture without a single clear block is not asked group by group.
-            if (m_clear &&
-                m_clear->sums.back() == (size_t(m_clear->columns) - 1) * (m_clear->sums.size() / m_clear->columns - 1)) {
+            if (m_clear && !m_clear->anyClear()) {
                 m_clear = nullptr;
             }
         }

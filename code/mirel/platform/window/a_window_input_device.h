@@ -10,6 +10,40 @@
 
 class aWindowInputDevice;
 
+// The keys that went down since the last read, kept for it by a backend: each
+// reads as down at that read even when it was let go before (no press is
+// lost between frames), and the presses are listed in their order (at most
+// A_MAX_KEY_PRESSES).
+class aKeyLatch {
+public:
+    // A key went down; listed unless it is the system's key repeat.
+    void press(uint8_t code, uint8_t modifiers, bool repeat = false) {
+        m_latched[code] = 0x80;
+        if (!repeat && m_presses.size() < A_MAX_KEY_PRESSES)
+            m_presses.push_back(aKeyPress{code, modifiers});
+    }
+    // Ors the latched keys into the key bytes, hands out the presses and
+    // forgets both.
+    void read(uint8_t keys[256], std::vector<aKeyPress>& presses) {
+        for (int i = 0; i < 256; ++i) {
+            keys[i] |= m_latched[i];
+            m_latched[i] = 0;
+        }
+        presses.swap(m_presses);
+        m_presses.clear();
+    }
+    // The focus was lost: nothing that went down before counts.
+    void clear() {
+        for (uint8_t& k : m_latched)
+            k = 0;
+        m_presses.clear();
+    }
+
+private:
+    uint8_t m_latched[256] = {};
+    std::vector<aKeyPress> m_presses;
+};
+
 // What a backend window provides to its devices.
 class aRawInputSource {
 public:

@@ -81,8 +81,7 @@ void aHeadlessWindow::setFocus(bool focus)
         return;
     m_focus = focus;
     if (!focus) {
-        std::memset(m_keysLatched, 0, sizeof(m_keysLatched));
-        m_presses.clear();
+        m_keyLatch.clear();
         loseForegroundDevices();
     }
     queueEvent(focus ? aWindowEventType::Activate : aWindowEventType::Deactivate);
@@ -186,9 +185,6 @@ void aHeadlessWindow::setKey(uint8_t scanCode, bool down)
     m_keys[scanCode] = down ? 0x80 : 0;
     if (!pressed)
         return;
-    m_keysLatched[scanCode] = 0x80;
-    if (m_presses.size() >= A_MAX_KEY_PRESSES)
-        return;
     uint8_t modifiers = 0;
     if (m_keys[A_KEY_LSHIFT] || m_keys[A_KEY_RSHIFT])
         modifiers |= A_KEYMOD_SHIFT;
@@ -196,16 +192,13 @@ void aHeadlessWindow::setKey(uint8_t scanCode, bool down)
         modifiers |= A_KEYMOD_CTRL;
     if (m_keys[A_KEY_LMENU] || m_keys[A_KEY_RMENU])
         modifiers |= A_KEYMOD_ALT;
-    m_presses.push_back(aKeyPress{scanCode, modifiers});
+    m_keyLatch.press(scanCode, modifiers);
 }
 
 void aHeadlessWindow::readKeys(uint8_t keys[256], std::vector<aKeyPress>& presses)
 {
-    for (int i = 0; i < 256; ++i)
-        keys[i] = m_keys[i] | m_keysLatched[i];
-    std::memset(m_keysLatched, 0, sizeof(m_keysLatched));
-    presses.swap(m_presses);
-    m_presses.clear();
+    std::memcpy(keys, m_keys, sizeof(m_keys));
+    m_keyLatch.read(keys, presses);
 }
 
 void aHeadlessWindow::readMouseTotals(int64_t& x, int64_t& y, int64_t& z, uint8_t buttons[4])

@@ -111,8 +111,7 @@ private:
     int32_t m_cursorShape = A_CURSOR_ARROW;
     int32_t m_cursorX = 0, m_cursorY = 0;
     uint8_t m_keys[256] = {};
-    uint8_t m_keysLatched[256] = {};
-    std::vector<aKeyPress> m_presses;
+    aKeyLatch m_keyLatch;
     uint8_t m_buttons[4] = {};
     int64_t m_totalX = 0, m_totalY = 0, m_totalZ = 0;
     bool m_toggles[3] = {false, false, false};

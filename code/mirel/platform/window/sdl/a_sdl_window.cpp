@@ -114,11 +114,10 @@ private:
     bool m_exclusive = false;
     int64_t m_totalX = 0, m_totalY = 0, m_totalZ = 0;
     // Keys and buttons that went down since the last read: a tap shorter than
-    // a frame still reads as down once, so no click or key press is lost.
-    uint8_t m_keysLatched[256] = {};
+    // a frame still reads as down once, so no click or key press is lost; the
+    // key presses are kept in the order SDL reported them.
+    aKeyLatch m_keyLatch;
     uint8_t m_buttonsLatched[4] = {};
-    // The key presses since the last read, in the order SDL reported them.
-    std::vector<aKeyPress> m_presses;
 };
 
 aSdlWindow::~aSdlWindow()
@@ -228,9 +227,8 @@ void aSdlWindow::translate(const SDL_Event& event)
             break;
         case SDL_WINDOWEVENT_FOCUS_LOST:
         case SDL_WINDOWEVENT_MINIMIZED:
-            std::memset(m_keysLatched, 0, sizeof m_keysLatched);
+            m_keyLatch.clear();
             std::memset(m_buttonsLatched, 0, sizeof m_buttonsLatched);
-            m_presses.clear();
             loseForegroundDevices();
             if (m_active) {
                 m_active = false;
@@ -258,18 +256,15 @@ void aSdlWindow::translate(const SDL_Event& event)
         const uint8_t code = a_scanCodeFromSdl(event.key.keysym.scancode);
         if (!code)
             break;
-        m_keysLatched[code] = 0x80;
-        if (!event.key.repeat && m_presses.size() < A_MAX_KEY_PRESSES) {
-            const Uint16 mod = event.key.keysym.mod;
-            uint8_t modifiers = 0;
-            if (mod & KMOD_SHIFT)
-                modifiers |= A_KEYMOD_SHIFT;
-            if (mod & KMOD_CTRL)
-                modifiers |= A_KEYMOD_CTRL;
-            if (mod & KMOD_ALT)
-                modifiers |= A_KEYMOD_ALT;
-            m_presses.push_back(aKeyPress{code, modifiers});
-        }
+        const Uint16 mod = event.key.keysym.mod;
+        uint8_t modifiers = 0;
+        if (mod & KMOD_SHIFT)
+            modifiers |= A_KEYMOD_SHIFT;
+        if (mod & KMOD_CTRL)
+            modifiers |= A_KEYMOD_CTRL;
+        if (mod & KMOD_ALT)
+            modifiers |= A_KEYMOD_ALT;
+        m_keyLatch.press(code, modifiers, event.key.repeat != 0);
         break;
     }
     case SDL_MOUSEBUTTONDOWN:
@@ -620,11 +615,7 @@ void aSdlWindow::readKeys(uint8_t keys[256], std::vector<aKeyPress>& presses)
         if (code)
             keys[code] = 0x80;
     }
-    for (int i = 0; i < 256; ++i)
-        keys[i] |= m_keysLatched[i];
-    std::memset(m_keysLatched, 0, sizeof m_keysLatched);
-    presses.swap(m_presses);
-    m_presses.clear();
+    m_keyLatch.read(keys, presses);
 }
 
 void aSdlWindow::readMouseTotals(int64_t& x, int64_t& y, int64_t& z, uint8_t buttons[4])
