@@ -16,9 +16,11 @@
 #include "game/tip_manager.h"
 #include "game/title_screen.h"
 #include "mirel/gfx/a_font.h"
+#include "mirel/gfx/a_image.h"
 #include "mirel/gfx/a_imagemanager.h"
 #include "mirel/gui/gui_buttonbase.h"
 #include "mirel/gui/gui_server.h"
+#include "mirel/gui/gui_staticimage.h"
 #include "mirel/gui/gui_statictext.h"
 #include "mirel/gui/gui_widget.h"
 #include "mirel/locale/a_localeserver.h"
@@ -434,6 +436,122 @@ TEST_F(ShellDataTest, NoTextShowsAnEscapedQuote) {
         }
     }
     EXPECT_GT(texts, 100);
+}
+
+// Every message box of the layout, shown as the game shows it (with a long
+// text and a picture where it takes them; the clue card's box empty, with the
+// card rising behind it), lies on the screen in one piece: its picture as
+// wide as the box and cut to its height, its bottom under it at its full
+// width. The clue card's box keeps the card's place clear.
+TEST_F(ShellDataTest, EveryMessageBoxShowsInOnePieceOnTheScreen) {
+    Start(kProgram);
+    const std::u16string text = u"A text of several lines, as long as the longest comment of the notebook or "
+                                u"the longest of Quillby's remarks, so that the box must grow to hold it all "
+                                u"and still stay inside the screen with its bottom and its button.";
+    aImage picture("data:images/evidences/large/harbour_ledger.jng", 21, 21);
+    ASSERT_TRUE(picture.hasTexture());
+    std::vector<GUI::Widget*> widgets = {Game().GetGuiServer()->GetRootWidget()};
+    std::vector<GUI::StaticImage*> boxes;
+    for (size_t i = 0; i < widgets.size(); ++i) {
+        for (GUI::Widget* child : widgets[i]->GetChildren())
+            widgets.push_back(child);
+        if (widgets[i]->GetName().rfind("msgbox_", 0) == 0)
+            if (auto* box = dynamic_cast<GUI::StaticImage*>(widgets[i]))
+                boxes.push_back(box);
+    }
+    EXPECT_EQ(boxes.size(), 14u);
+    for (GUI::StaticImage* box : boxes) {
+        const std::string& name = box->GetName();
+        const bool card = name == "msgbox_clue_card";
+        const bool takesPicture = box->FindChild("image") != nullptr;
+        ASSERT_TRUE(Game().ShowMessageBoxText(name, GameApp::ACTION_NONE, card ? std::u16string() : text,
+                                              takesPicture && !card ? &picture : nullptr, nullptr))
+            << name;
+        harness->Step();
+        ASSERT_TRUE(box->IsVisible(true)) << name;
+        const int32_t x = box->GetAbsoluteX(), y = box->GetAbsoluteY();
+        const int32_t w = box->GetWidth(), h = box->GetHeight();
+        EXPECT_GE(x, 0) << name;
+        EXPECT_GE(y, 0) << name;
+        EXPECT_LE(x + w, 1024) << name;
+        EXPECT_LE(y + h, 768) << name;
+        // The upper part: the box's picture from its top, neither stretched nor squeezed.
+        EXPECT_EQ(box->GetImageRect().x, 0) << name;
+        EXPECT_EQ(box->GetImageRect().y, 0) << name;
+        EXPECT_EQ(box->GetImageRect().width, w) << name;
+        EXPECT_EQ(box->GetImageRect().height, h) << name;
+        EXPECT_EQ(int32_t(box->GetImage().getWidth()), w) << name;
+        // The lower part: under the upper one, as wide, on the screen.
+        GUI::Widget* bottom = box->FindChild("bottom");
+        ASSERT_NE(bottom, nullptr) << name;
+        EXPECT_EQ(bottom->GetAbsoluteX(), x) << name;
+        EXPECT_EQ(bottom->GetWidth(), w) << name;
+        EXPECT_GT(bottom->GetAbsoluteY(), y) << name;
+        EXPECT_LE(bottom->GetAbsoluteY(), y + h) << name;
+        EXPECT_LE(bottom->GetAbsoluteY() + bottom->GetHeight(), 768) << name;
+        GUI::Widget* close = bottom->FindChild("close");
+        ASSERT_NE(close, nullptr) << name;
+        EXPECT_GE(close->GetAbsoluteX(), x) << name;
+        EXPECT_LE(close->GetAbsoluteX() + close->GetWidth(), x + w) << name;
+        if (GUI::Widget* image = box->FindChild("image"); image && takesPicture && !card) {
+            EXPECT_GE(image->GetAbsoluteX(), x) << name;
+            EXPECT_LE(image->GetAbsoluteX() + image->GetWidth(), x + w) << name;
+            EXPECT_LT(image->GetAbsoluteY() + image->GetHeight(), bottom->GetAbsoluteY()) << name;
+        }
+        if (card) {
+            // The card ends its rise at full size on the screen's middle: the
+            // box's picture is clear there and its bottom lies below it.
+            const aImage& frame = box->GetImage();
+            for (int32_t cy = 384 - 240; cy < 384 + 240; cy += 8)
+                for (int32_t cx = 512 - 180; cx < 512 + 180 && cy - y < h; cx += 8) {
+                    ASSERT_EQ(frame.getPixel(cx - x, cy - y) >> 24, 0u) << cx << "," << cy;
+                }
+            EXPECT_GE(bottom->GetAbsoluteY(), 384 + 240);
+        }
+        harness->ClickAt(close->GetAbsoluteX() + close->GetWidth() / 2,
+                         close->GetAbsoluteY() + close->GetHeight() / 2);
+        harness->Step();
+        EXPECT_TRUE(Game().GetMessageBoxes().empty()) << name;
+    }
+}
+
+bool HasTwoBlanksInARow(const std::u16string& text) {
+    for (size_t i = 1; i < text.size(); ++i)
+        if ((text[i] == u' ' || text[i] == u'\t') && (text[i - 1] == u' ' || text[i - 1] == u'\t'))
+            return true;
+    return false;
+}
+
+// No text the player reads holds two blanks in a row: not the texts files,
+// and not what the shell writes with them (the counters, the chapter's
+// heading, the greeting with the player's name) once a game runs.
+TEST_F(ShellDataTest, NoTextShowsTwoBlanksInARow) {
+    Start(kProgram);
+    const aLocaleServer* locale = Game().GetLocaleServer();
+    int texts = 0;
+    for (const auto& entry : fs::directory_iterator(kData + "loc")) {
+        if (entry.path().extension() != ".txt")
+            continue;
+        for (const std::string& line : Lines(entry.path().string())) {
+            const std::string t = Trim(line);
+            if (t.empty() || t[0] == ';' || t.find('=') == std::string::npos)
+                continue;
+            const std::string key = Trim(t.substr(0, t.find_first_of(" \t=")));
+            if (const std::u16string* text = locale->findString(key)) {
+                ++texts;
+                EXPECT_FALSE(HasTwoBlanksInARow(*text)) << entry.path().filename() << ": " << key;
+            }
+        }
+    }
+    EXPECT_GT(texts, 100);
+    PlayToTheFirstRoom();
+    std::vector<GUI::Widget*> widgets = {Game().GetGuiServer()->GetRootWidget()};
+    for (size_t i = 0; i < widgets.size(); ++i) {
+        for (GUI::Widget* child : widgets[i]->GetChildren())
+            widgets.push_back(child);
+        EXPECT_FALSE(HasTwoBlanksInARow(widgets[i]->GetText())) << widgets[i]->GetName();
+    }
+    EXPECT_EQ(harness->Text("n_items"), u"Items found: 0 of 36");
 }
 
 // Every text the layout writes fits its place: a button's words its width,
