@@ -101,6 +101,10 @@ public:
         std::u16string text;
         aSound* sound = nullptr;
         aImage* picture = nullptr;
+        // The room that was on show when the box was asked for (none on the
+        // map or the title): a note of that room, which closes when the player
+        // leaves it while no follow-up waits.
+        Room* room = nullptr;
     };
 
     GameApp();
@@ -366,6 +370,8 @@ private:
     // ---- dialogs ----
     void DisplayMessageBox(const MessageBoxEntry& entry);
     bool CloseMessageBox();
+    // Closes the notes the room asked for, before the player leaves it.
+    void CloseNotesOf(const Room* room);
     void RunMessageBoxAction(uint32_t action);
     void ShowPendingClueCard(uint32_t action);
     void ShowHelpPage();

@@ -232,7 +232,7 @@ bool GameApp::ShowMessageBoxText(const std::string& name, uint32_t action, const
     if (!m_messageBoxes.empty() && (m_messageBoxAction & 0xFFu) >= kBlockingAction)
         return false;
     m_messageBoxAction = action;
-    m_messageBoxes.push_back(MessageBoxEntry{box, text, sound, picture});
+    m_messageBoxes.push_back(MessageBoxEntry{box, text, sound, picture, m_currentRoom});
     if (m_messageBoxes.size() == 1)
         DisplayMessageBox(m_messageBoxes.front());
     return true;
@@ -299,6 +299,22 @@ bool GameApp::CloseMessageBox() {
     }
     RunMessageBoxAction(m_messageBoxAction);
     return true;
+}
+
+void GameApp::CloseNotesOf(const Room* room) {
+    if (!room || m_messageBoxes.empty() || m_messageBoxAction != ACTION_NONE)
+        return;
+    GUI::StaticImage* front = m_messageBoxes.front().box;
+    const bool frontGoes = m_messageBoxes.front().room == room;
+    for (auto it = m_messageBoxes.begin(); it != m_messageBoxes.end();)
+        it = it->room == room ? m_messageBoxes.erase(it) : std::next(it);
+    if (!frontGoes)
+        return;
+    setVisible(front, false);
+    if (!m_messageBoxes.empty())
+        DisplayMessageBox(m_messageBoxes.front());
+    else
+        RunMessageBoxAction(m_messageBoxAction);
 }
 
 void GameApp::ShowPendingClueCard(uint32_t action) {
@@ -631,6 +647,7 @@ bool GameApp::OnConfirmSaveExit(const GUI::EventArgs& args) {
     setVisible(m_panel, false);
     if (m_soundManager)
         m_soundManager->stopAll();
+    CloseNotesOf(m_currentRoom);
     if (m_currentRoom) {
         m_currentRoom->Leave(nullptr);
         m_currentRoom = nullptr;

@@ -112,6 +112,7 @@ void GameApp::GotoRoom(const std::string& name) {
         SaveGame();
     if (m_soundManager)
         m_soundManager->stopAll();
+    CloseNotesOf(m_currentRoom);
     if (m_currentRoom) {
         m_currentRoom->Leave(nullptr);
         m_currentRoom = nullptr;
@@ -134,6 +135,7 @@ void GameApp::ShowMap() {
     }
     if (m_soundManager)
         m_soundManager->stopAll();
+    CloseNotesOf(m_currentRoom);
     if (m_currentRoom) {
         m_currentRoom->Leave(m_soundRoomExit);
         m_currentRoom = nullptr;
