@@ -17,6 +17,7 @@
 #include "game/save_load.h"
 #include "game/widget_mover.h"
 #include "mirel/kernel/a_application.h"
+#include "mirel/base/a_rect.h"
 #include "mirel/base/a_timer.h"
 #include "mirel/sound/a_music.h"
 
@@ -283,6 +284,9 @@ protected:
     SplashManager* m_splashManager = nullptr;
     ProfilesManager m_profiles;
     WidgetMover m_widgetMover;
+    // The options dialog's place in the layout, kept when it is first opened.
+    aRect m_optionsPlace;
+    bool m_optionsPlaceKept = false;
 
     // rooms
     std::map<std::string, Room*> m_rooms; // owned

@@ -521,6 +521,21 @@ void GameApp::OpenOptions() {
     GUI::Widget* options = FindWidget("options");
     if (!options)
         return;
+    // Over the in-game menu the dialog covers the menu's card, centred on it;
+    // elsewhere it takes its place of the layout.
+    if (!m_optionsPlaceKept) {
+        m_optionsPlace = options->GetAreaRect();
+        m_optionsPlaceKept = true;
+    }
+    GUI::Widget* card = m_menuOpen ? childOf(FindWidget("ingame_menu"), "card") : nullptr;
+    GUI::Widget* parent = options->GetParent();
+    if (card && parent) {
+        const int32_t cx = card->GetAbsoluteX() + card->GetWidth() / 2 - parent->GetAbsoluteX();
+        const int32_t cy = card->GetAbsoluteY() + card->GetHeight() / 2 - parent->GetAbsoluteY();
+        options->SetPosition(int16_t(cx - options->GetWidth() / 2), int16_t(cy - options->GetHeight() / 2));
+    } else {
+        options->SetPosition(m_optionsPlace.x, m_optionsPlace.y);
+    }
     raiseAndShow(options);
     m_widgetMover.Add(options);
 }

@@ -515,6 +515,43 @@ TEST_F(ShellDataTest, EveryMessageBoxShowsInOnePieceOnTheScreen) {
     }
 }
 
+// The options opened from the pause menu cover the menu's card (no edge of
+// it shows beside them); opened from the title they take their own place.
+TEST_F(ShellDataTest, OptionsFromThePauseMenuCoverItsCard) {
+    Start(kProgram);
+    PlayToTheFirstRoom();
+    const auto clickOn = [&](GUI::Widget* w) {
+        ASSERT_NE(w, nullptr);
+        harness->ClickAt(w->GetAbsoluteX() + w->GetWidth() / 2, w->GetAbsoluteY() + w->GetHeight() / 2);
+        harness->Step();
+    };
+    GUI::Widget* menu = harness->Find("ingame_menu");
+    GUI::Widget* card = menu->FindChild("card");
+    GUI::Widget* options = Game().GetGuiServer()->GetRootWidget()->FindChild("options");
+    ASSERT_NE(card, nullptr);
+    ASSERT_NE(options, nullptr);
+    const aRect place = options->GetAreaRect();
+    clickOn(harness->Find("btn_menu"));
+    ASSERT_TRUE(harness->Visible("ingame_menu"));
+    clickOn(menu->FindChild("options"));
+    ASSERT_TRUE(options->IsVisible(true));
+    EXPECT_LE(options->GetAbsoluteX(), card->GetAbsoluteX());
+    EXPECT_LE(options->GetAbsoluteY(), card->GetAbsoluteY());
+    EXPECT_GE(options->GetAbsoluteX() + options->GetWidth(), card->GetAbsoluteX() + card->GetWidth());
+    EXPECT_GE(options->GetAbsoluteY() + options->GetHeight(), card->GetAbsoluteY() + card->GetHeight());
+    EXPECT_LE(options->GetAbsoluteX() + options->GetWidth(), 1024);
+    clickOn(options->FindChild("btn_cancel", true));
+    EXPECT_FALSE(options->IsVisible(true));
+    EXPECT_TRUE(harness->Visible("ingame_menu"));
+    // Saved and back on the title: the options where the layout has them.
+    clickOn(menu->FindChild("exit"));
+    clickOn(harness->Find("confirm_save_exit")->FindChild("btn_yes"));
+    ASSERT_TRUE(harness->Visible("btn_options"));
+    clickOn(harness->Find("btn_options"));
+    ASSERT_TRUE(options->IsVisible(true));
+    EXPECT_EQ(options->GetAreaRect(), place);
+}
+
 bool HasTwoBlanksInARow(const std::u16string& text) {
     for (size_t i = 1; i < text.size(); ++i)
         if ((text[i] == u' ' || text[i] == u'\t') && (text[i - 1] == u' ' || text[i - 1] == u'\t'))
