@@ -8,6 +8,7 @@
 #include "game/game_test_support.h"
 #include "game/support/game_harness.h"
 
+#include "game/credits/CreditsRoll.h"
 #include "game/game_app.h"
 #include "game/profile_record.h"
 #include "game/room.h"
@@ -550,6 +551,71 @@ TEST_F(ShellDataTest, OptionsFromThePauseMenuCoverItsCard) {
     clickOn(harness->Find("btn_options"));
     ASSERT_TRUE(options->IsVisible(true));
     EXPECT_EQ(options->GetAreaRect(), place);
+}
+
+// The credits lie inside the gold frame of their sea chart: the back button,
+// every tile of the heap wherever it falls (turned, with its shadow), and
+// every line of every screen; the heap keeps clear of the back button.
+TEST_F(ShellDataTest, TheCreditsLieInsideTheirFrame) {
+    Start(kProgram);
+    // The frame's inner edge: the first brass pixel from the middle outwards.
+    aImage chart("data:images/credits/background.jpg", 23, 23);
+    ASSERT_EQ(chart.getWidth(), 1024u);
+    const auto brass = [&](int32_t x, int32_t y) {
+        const uint32_t p = chart.getPixel(x, y);
+        return int32_t((p >> 16) & 0xFF) > int32_t(p & 0xFF) + 20;
+    };
+    int32_t left = 512, right = 512, top = 384, bottom = 384;
+    while (left > 0 && !brass(left - 1, 384))
+        --left;
+    while (right < 1023 && !brass(right + 1, 384))
+        ++right;
+    while (top > 0 && !brass(512, top - 1))
+        --top;
+    while (bottom < 767 && !brass(512, bottom + 1))
+        ++bottom;
+    ASSERT_GT(left, 0);
+    ASSERT_LT(right, 1023);
+    ASSERT_GT(top, 0);
+    ASSERT_LT(bottom, 767);
+    const auto inside = [&](float x0, float y0, float x1, float y1) {
+        return x0 >= float(left) && y0 >= float(top) && x1 <= float(right + 1) && y1 <= float(bottom + 1);
+    };
+    GUI::Widget* back = harness->Find("credits_back");
+    ASSERT_NE(back, nullptr);
+    const float bx0 = float(back->GetAbsoluteX()), by0 = float(back->GetAbsoluteY());
+    const float bx1 = bx0 + float(back->GetWidth()), by1 = by0 + float(back->GetHeight());
+    EXPECT_TRUE(inside(bx0, by0, bx1, by1)) << bx0 << "," << by0;
+
+    // A tile at (x, y) turns about (x + 13.5, y + 14); turned any way, its
+    // shadow (34 x 35 from x - 3, y - 3) stays within 25.1 pixels of that.
+    constexpr float kReach = 25.1f;
+    const auto tileInside = [&](float x, float y) {
+        return inside(x + 13.5f - kReach, y + 14.0f - kReach, x + 13.5f + kReach, y + 14.0f + kReach);
+    };
+    CreditsRoll* roll = Game().GetCreditsRoll();
+    ASSERT_NE(roll, nullptr);
+    const CLetterHeap& heap = roll->GetHeap();
+    const float hx = heap.GetX(), hy = heap.GetY(), hw = heap.GetWidth(), hh = heap.GetHeight();
+    EXPECT_TRUE(tileInside(hx, hy) && tileInside(hx + hw, hy + hh)) << hx << "," << hy << " " << hw << "x" << hh;
+    const bool meetsBack = hx + 13.5f - kReach < bx1 && hx + hw + 13.5f + kReach > bx0 &&
+                           hy + 14.0f - kReach < by1 && hy + hh + 14.0f + kReach > by0;
+    EXPECT_FALSE(meetsBack) << "the heap reaches under the back button";
+
+    std::set<size_t> screens;
+    for (int i = 0; i < 20000 && screens.size() < roll->GetScreens().size(); ++i) {
+        roll->Update(0.05f);
+        if (roll->GetRollState() != 3 || !screens.insert(roll->GetScreenIndex()).second)
+            continue;
+        for (const auto& line : roll->GetLines())
+            for (const CCreditsLine::Slot& slot : line->GetSlots()) {
+                int32_t x = 0, y = 0;
+                slot.letter.GetDestination(x, y);
+                EXPECT_TRUE(tileInside(float(x), float(y))) << "screen " << roll->GetScreenIndex() << ": " << x << ","
+                                                            << y;
+            }
+    }
+    EXPECT_EQ(screens.size(), roll->GetScreens().size());
 }
 
 bool HasTwoBlanksInARow(const std::u16string& text) {
