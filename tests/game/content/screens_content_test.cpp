@@ -3,7 +3,8 @@
 // its drawing assumes, the signature's strokes covering the lettering, cloud
 // layers that tile without a seam, a page for every scene of the design,
 // credits whose every letter has its tile and its glyph, and a torn letter
-// whose pieces, put together, keep every stroke of its writing.
+// whose pieces, put together, keep every stroke of its writing. No picture
+// draws on clip art of things the autumn of 1927 did not know.
 
 #include "game/credits/CreditsRoll.h"
 #include "game/splash_manager.h"
@@ -261,6 +262,41 @@ TEST_F(ContentTest, TheTornLetterKeepsEveryStrokeOfItsWriting) {
             }
         }
     EXPECT_GT(strokes, 2000);
+}
+
+// The story is set in 1927: no recipe draws on the clip art of computers and
+// electronics, nor on the pictures found out of their time.
+TEST(ContentPeriod, NoPictureDrawsOnClipArtOfLaterTimes) {
+    const char* const laterFolders[] = {"computer/", "electronics/"};
+    const struct {
+        const char* file;
+        const char* why;
+    } later[] = {
+        {"containers/ammo_can_ganson.svg", "a military ammunition can"},
+        {"containers/cesto_architetto_frances_01.svg", "a plastic basket"},
+        {"science/medicine/barattolo_di_pillole_arc_01.svg", "a plastic prescription vial"},
+        {"office/newspaper_aubanel_monnie_01.svg", "a newspaper dated 2004"},
+        {"office/addressed_envelope_with_stamp_01.svg", "an envelope with a ZIP+4 address"},
+        {"signs_and_symbols/radio_wireless_tower_cor_.svg", "a mobile network's mast sign"},
+    };
+    int references = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(MIREL_CONTENT_DIR)) {
+        const std::string ext = entry.path().extension().string();
+        if (!entry.is_regular_file() || (ext != ".art" && ext != ".svg"))
+            continue;
+        std::ifstream in(entry.path());
+        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        for (size_t at = text.find("clipart:"); at != std::string::npos; at = text.find("clipart:", at + 1)) {
+            const size_t end = text.find_first_of("\"' \t\r\n#", at);
+            const std::string file = text.substr(at + 8, end == std::string::npos ? std::string::npos : end - at - 8);
+            ++references;
+            for (const char* folder : laterFolders)
+                EXPECT_NE(file.rfind(folder, 0), 0u) << entry.path() << ": " << file;
+            for (const auto& l : later)
+                EXPECT_NE(file, l.file) << entry.path() << ": " << l.why;
+        }
+    }
+    EXPECT_GT(references, 100);
 }
 
 } // namespace
