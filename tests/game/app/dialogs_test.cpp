@@ -32,6 +32,17 @@ protected:
         const int32_t y = thumb->GetAbsoluteY() + thumb->GetHeight() / 2;
         harness->Drag(x, y, x + dx, y);
     }
+    // A new game in chapter 2 (one room, the notebook open), its greeting closed.
+    void StartChapterTwo() {
+        data->WriteLevel(2, 600, 3, 2, {"harbour"});
+        StartGame();
+        g_currentSettings.level = 2;
+        g_levelCount = 2;
+        Game().LoadLevel(true, false, std::string());
+        harness->Step();
+        CloseBox();
+        harness->Step();
+    }
     float Position(const std::string& slider) {
         return static_cast<GUI::Slider*>(harness->Find(slider))->m_position;
     }
@@ -109,14 +120,7 @@ TEST_F(DialogsTest, HelpPagesDependOnTheLevelAndTheRoom) {
     EXPECT_FALSE(Game().IsPopupActive());
 
     // From level 2 on, in the evidence room: page 1 as well, opened on it.
-    data->WriteLevel(2, 600, 3, 2, {"harbour"});
-    StartGame();
-    g_currentSettings.level = 2;
-    g_levelCount = 2;
-    Game().LoadLevel(true, false, std::string());
-    harness->Step();
-    CloseBox();
-    harness->Step();
+    StartChapterTwo();
     CloseTip(); // the evidence room's introduction
     ASSERT_TRUE(harness->Click("btn_evidroom"));
     ASSERT_EQ(Game().GetCurrentRoom(), Game().GetEvidenceRoom());
@@ -148,14 +152,7 @@ TEST_F(DialogsTest, HelpPagesDependOnTheLevelAndTheRoom) {
 // leads on somewhere when it is closed stays.
 TEST_F(DialogsTest, ARoomsNotesCloseWhenThePlayerLeavesIt) {
     BeginWithProfile();
-    data->WriteLevel(2, 600, 3, 2, {"harbour"});
-    StartGame();
-    g_currentSettings.level = 2;
-    g_levelCount = 2;
-    Game().LoadLevel(true, false, std::string());
-    harness->Step();
-    CloseBox();
-    harness->Step();
+    StartChapterTwo();
     CloseTip();
     ASSERT_TRUE(harness->Click("btn_evidroom"));
     ASSERT_EQ(Game().GetCurrentRoom(), Game().GetEvidenceRoom());

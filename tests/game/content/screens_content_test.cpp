@@ -19,6 +19,7 @@
 #include "mirel/util/a_optionsfile.h"
 #include "mirel/video/a_theoravideo.h"
 
+#include "content/content_lsan.h"
 #include "content/content_svg.h"
 #include "content/content_writers.h"
 

@@ -151,6 +151,27 @@ std::set<std::string> ChapterRooms() {
     return rooms;
 }
 
+// Every text the texts files define ("file: key" and the text); their count.
+int ForEachText(const aLocaleServer& locale,
+                const std::function<void(const std::string& where, const std::u16string& text)>& check) {
+    int texts = 0;
+    for (const auto& entry : fs::directory_iterator(kData + "loc")) {
+        if (entry.path().extension() != ".txt")
+            continue;
+        for (const std::string& line : Lines(entry.path().string())) {
+            const std::string t = Trim(line);
+            if (t.empty() || t[0] == ';' || t.find('"') == std::string::npos)
+                continue;
+            const std::string key = Trim(t.substr(0, t.find_first_of(" \t=")));
+            if (const std::u16string* text = locale.findString(key)) {
+                ++texts;
+                check(entry.path().filename().string() + ": " + key, *text);
+            }
+        }
+    }
+    return texts;
+}
+
 // What the game shell itself looks up by name.
 const char* const kShellWidgets[] = {
     // the title screen
@@ -418,24 +439,9 @@ TEST_F(ShellDataTest, EveryNameTheShellLooksUpIsDefined) {
 // a backslash before a quote inside it would show on the screen.
 TEST_F(ShellDataTest, NoTextShowsAnEscapedQuote) {
     Start(kProgram);
-    const aLocaleServer* locale = Game().GetLocaleServer();
-    int texts = 0;
-    for (const auto& entry : fs::directory_iterator(kData + "loc")) {
-        if (entry.path().extension() != ".txt")
-            continue;
-        for (const std::string& line : Lines(entry.path().string())) {
-            const std::string t = Trim(line);
-            const size_t quote = t.find('"');
-            if (t.empty() || t[0] == ';' || quote == std::string::npos)
-                continue;
-            const std::string key = Trim(t.substr(0, t.find_first_of(" \t=")));
-            const std::u16string* text = locale->findString(key);
-            if (!text)
-                continue;
-            ++texts;
-            EXPECT_EQ(text->find(u"\\\""), std::u16string::npos) << entry.path().filename() << ": " << key;
-        }
-    }
+    const int texts = ForEachText(*Game().GetLocaleServer(), [](const std::string& where, const std::u16string& text) {
+        EXPECT_EQ(text.find(u"\\\""), std::u16string::npos) << where;
+    });
     EXPECT_GT(texts, 100);
 }
 
@@ -630,22 +636,9 @@ bool HasTwoBlanksInARow(const std::u16string& text) {
 // heading, the greeting with the player's name) once a game runs.
 TEST_F(ShellDataTest, NoTextShowsTwoBlanksInARow) {
     Start(kProgram);
-    const aLocaleServer* locale = Game().GetLocaleServer();
-    int texts = 0;
-    for (const auto& entry : fs::directory_iterator(kData + "loc")) {
-        if (entry.path().extension() != ".txt")
-            continue;
-        for (const std::string& line : Lines(entry.path().string())) {
-            const std::string t = Trim(line);
-            if (t.empty() || t[0] == ';' || t.find('=') == std::string::npos)
-                continue;
-            const std::string key = Trim(t.substr(0, t.find_first_of(" \t=")));
-            if (const std::u16string* text = locale->findString(key)) {
-                ++texts;
-                EXPECT_FALSE(HasTwoBlanksInARow(*text)) << entry.path().filename() << ": " << key;
-            }
-        }
-    }
+    const int texts = ForEachText(*Game().GetLocaleServer(), [](const std::string& where, const std::u16string& text) {
+        EXPECT_FALSE(HasTwoBlanksInARow(text)) << where;
+    });
     EXPECT_GT(texts, 100);
     PlayToTheFirstRoom();
     std::vector<GUI::Widget*> widgets = {Game().GetGuiServer()->GetRootWidget()};
