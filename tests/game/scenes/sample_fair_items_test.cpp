@@ -168,18 +168,11 @@ TEST_F(SampleFairItemsTest, EveryItemARoomCanListShowsAFairAreaToClick) {
     std::map<std::string, std::set<std::string>> excluded;
     std::map<std::string, std::string> firstChapter;
     std::map<std::string, int> chapters;
-    for (int chapter = 1; chapter <= 8; ++chapter) {
-        char name[64];
-        std::snprintf(name, sizeof name, "%slevels/%02d.ini", BuiltData().c_str(), chapter);
-        const aOptionsFile level(name);
-        for (const std::string& section : level.getSectionNames()) {
-            if (section.rfind("Room.", 0) != 0)
-                continue;
-            const std::string room = section.substr(5);
-            firstChapter.emplace(room, name);
-            ++chapters[room];
-            excluded[room + "#" + std::to_string(chapter)] = Excluded(level, section);
-        }
+    for (const ChapterRoom& entry : ChapterRooms()) {
+        firstChapter.emplace(entry.room, entry.levelFile);
+        ++chapters[entry.room];
+        excluded[entry.room + "#" + std::to_string(entry.chapter)] =
+            Excluded(aOptionsFile(entry.levelFile), entry.section);
     }
     ASSERT_EQ(firstChapter.size(), 8u);
 
