@@ -24,10 +24,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace scenetest {
 
@@ -43,6 +45,29 @@ inline std::string BuiltData() {
 
 // Where a player clicks an object of the room.
 using gametest::ClickablePoint;
+
+// A hidden-object room of a chapter: its level file and its section there.
+struct ChapterRoom {
+    int chapter;
+    std::string levelFile;
+    std::string room;
+    std::string section;
+};
+
+// The rooms of every chapter of the built game, in chapter and file order.
+inline std::vector<ChapterRoom> ChapterRooms() {
+    std::vector<ChapterRoom> rooms;
+    for (int chapter = 1; chapter <= 8; ++chapter) {
+        char name[64];
+        std::snprintf(name, sizeof name, "%slevels/%02d.ini", BuiltData().c_str(), chapter);
+        const aOptionsFile level(name);
+        for (const std::string& section : level.getSectionNames()) {
+            if (section.rfind("Room.", 0) == 0)
+                rooms.push_back({chapter, name, section.substr(5), section});
+        }
+    }
+    return rooms;
+}
 
 class SampleRooms : public ::testing::Test {
 protected:
