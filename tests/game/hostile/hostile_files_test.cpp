@@ -426,20 +426,37 @@ TEST_F(HostileFiles, ASaveCutShortWhileWrittenLeavesTheSaveBeforeItLoadable) {
     const Bytes before = gametest::ReadBytes(SavePath());
     const float timeBefore = SavedTimeLeft();
 
-    // The next start cannot write its temporary file (a crash left a folder
-    // of that name): every save fails with a line and the game plays on.
-    std::filesystem::create_directories(SavePath() + ".tmp");
+    // The saves cannot be written (a file stands where their folder was):
+    // every save fails with a line and the game plays on.
+    const std::string saves = UserDir() + "saves";
+    std::filesystem::rename(saves, saves + ".away");
+    gametest::WriteBytes(saves, Bytes(1, 0));
     Restart();
     harness->Log().clear();
     PlayOn();
     EXPECT_GE(LinesWith("save failed!"), 1u) << LogText();
     EXPECT_FALSE(Game().IsClosed());
     harness->Stop();
+    std::filesystem::remove(saves);
+    std::filesystem::rename(saves + ".away", saves);
     EXPECT_EQ(gametest::ReadBytes(SavePath()), before) << "the save before is untouched";
+
+    // A folder a crash left at the temporary file's name does not stop the
+    // saves: they go through beside it.
+    std::filesystem::create_directories(SavePath() + ".tmp");
+    Restart();
+    harness->Log().clear();
+    PlayOn();
+    EXPECT_EQ(LinesWith("save failed!"), 0u) << LogText();
+    harness->Stop();
+    EXPECT_TRUE(std::filesystem::is_directory(SavePath() + ".tmp"));
+    EXPECT_NE(gametest::ReadBytes(SavePath()), before) << "the game played on is saved";
+    ASSERT_TRUE(check.Load(SavePath(), kSaveFormatVersion));
 
     // A crash in the middle of writing leaves half a temporary file: the next
     // start loads the save before it, and its own saves replace both.
     std::filesystem::remove_all(SavePath() + ".tmp");
+    gametest::WriteBytes(SavePath(), before);
     gametest::WriteBytes(SavePath() + ".tmp", Bytes(before.begin(), before.begin() + long(before.size() / 2)));
     Restart();
     harness->ClickAt(1010, 760);
