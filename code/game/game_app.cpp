@@ -194,12 +194,12 @@ void GameApp::LoadResources() {
     CreateScenePlayer();
     CreateCreditsRoll("credits", "data:credits.ini");
     CreateRooms();
-    m_profiles.InitGui(*m_guiServer);
-
-    if (m_titleScreenWidget) {
-        if (GUI::Widget* user = m_titleScreenWidget->FindChild("user_name"))
-            user->SetText(ansiToWide(g_currentSettings.name));
-    }
+    GUI::Widget* playerName = m_titleScreenWidget ? m_titleScreenWidget->FindChild("user_name") : nullptr;
+    GUI::Widget* greetingBox = FindWidget("msgbox_text");
+    m_profiles.InitGui(*m_guiServer, {playerName, greetingBox ? greetingBox->FindChild("text") : nullptr});
+    if (playerName)
+        m_playerNameSize = playerName->GetFontSize(true);
+    ShowPlayerName();
 
     GetSounds(m_soundManager, "",
               {{"level_completed", nullptr, &m_soundLevelCompleted},

@@ -314,6 +314,7 @@ protected:
     GUI::Widget* m_panel = nullptr;
     GUI::Widget* m_clockText = nullptr;
     GUI::Widget* m_titleScreenWidget = nullptr;
+    float m_playerNameSize = 0.0f; // the font size the layout gives the title's name
     GUI::Widget* m_gameHelp = nullptr;
     GUI::Widget* m_creditsBack = nullptr;
 
@@ -361,6 +362,8 @@ private:
     void DrawTitleOverlay();
     bool IsTitleIntroDone() const;
     void RestartTitleScreen();
+    // The current player's name on the title, on one line however long.
+    void ShowPlayerName();
     void CreateScenePlayer();
     void DestroyScenePlayer();
     void UpdateScenePlayer(float dt);

@@ -6,6 +6,7 @@
 
 #include "game/bonus/bonus_room.h"
 #include "game/panel_button.h"
+#include "game/player_name.h"
 #include "game/room.h"
 #include "game/room_button.h"
 #include "game/scenes/card_popup.h"
@@ -115,8 +116,7 @@ int GameApp::update() {
 
     if (m_profileRefreshPending && !m_profiles.IsDialogOpen()) {
         m_profileRefreshPending = 0;
-        if (GUI::Widget* user = childOf(m_titleScreenWidget, "user_name"))
-            user->SetText(ansiToWide(g_currentSettings.name));
+        ShowPlayerName();
         ApplySettings();
         if (m_mode == MODE_TITLE)
             setVisible(m_titleScreenWidget, true);
@@ -184,9 +184,12 @@ void GameApp::UpdateLevel() {
                 m_mapHintShown = 1;
                 const std::u16string format =
                     m_localeServer ? m_localeServer->getString("map_first_time") : u"";
+                GUI::Widget* box = FindWidget("msgbox_text");
+                GUI::Widget* text = childOf(box, "text");
+                const std::u16string name =
+                    NameKeptWhole(g_currentSettings.name, text ? text->GetFont() : nullptr);
                 ShowMessageBoxText("msgbox_text", ACTION_FIRST_MAP_VISIT,
-                                   truncated(a_format(format, {g_currentSettings.name}), kMapHintLength),
-                                   nullptr, nullptr);
+                                   truncated(a_format(format, {name}), kMapHintLength), nullptr, nullptr);
             } else if (m_tipManager && !m_tipManager->IsTipShown() && m_clockText) {
                 m_tipManager->ShowTip(m_clockText->GetAbsoluteX() + m_clockText->GetWidth() / 2,
                                       m_clockText->GetAbsoluteY() + m_clockText->GetHeight() / 3, "clock");

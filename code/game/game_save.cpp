@@ -163,6 +163,8 @@ void GameApp::LoadGame() {
         }
     }
     if (!loaded) {
+        // A save that lies there but cannot be taken stays beside the new game's.
+        KeepFileAside(path, "refused", "GameApp::LoadGame - the saved game");
         g_currentSettings.level = 1;
         g_currentSettings.timeOverCount = 0;
         LoadLevel(true, true, std::string());

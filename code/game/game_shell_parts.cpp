@@ -3,9 +3,13 @@
 
 #include "game/credits/CreditsRoll.h"
 #include "game/game_app.h"
+#include "game/player_name.h"
+#include "game/profile_record.h"
 #include "game/scene_player.h"
 #include "game/splash_manager.h"
 #include "game/title_screen.h"
+#include "mirel/base/a_utf.h"
+#include "mirel/gui/gui_widget.h"
 
 void GameApp::CreateSplashScreens(const std::string& settingsFile) {
     m_splashManager = new SplashManager(settingsFile, m_inputServer);
@@ -63,6 +67,12 @@ bool GameApp::IsTitleIntroDone() const {
 void GameApp::RestartTitleScreen() {
     if (m_titleScreen)
         m_titleScreen->Restart(true);
+}
+
+void GameApp::ShowPlayerName() {
+    if (m_titleScreenWidget)
+        ShowOnOneLine(m_titleScreenWidget->FindChild("user_name"), ansiToWide(g_currentSettings.name),
+                      m_playerNameSize);
 }
 
 void GameApp::CreateScenePlayer() {

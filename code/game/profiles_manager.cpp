@@ -1,11 +1,14 @@
 #include "game/profiles_manager.h"
 
+#include "game/player_name.h"
+#include "mirel/base/a_log.h"
+#include "mirel/base/a_utf.h"
 #include "mirel/file/a_fileserver.h"
+#include "mirel/gfx/a_font.h"
 #include "mirel/gui/gui_editbox.h"
+#include "mirel/gui/gui_keys.h"
 #include "mirel/gui/gui_server.h"
 #include "mirel/gui/gui_widget.h"
-#include "mirel/base/a_utf.h"
-#include "mirel/base/a_log.h"
 
 #include <algorithm>
 #include <cmath>
@@ -77,6 +80,46 @@ bool readSettings(SaveReader& reader, ProfileRecord& record) {
     return true;
 }
 
+// The characters a name can hold: each byte of the game's code page that
+// stands for a printable character, when every font given draws it (a font
+// that draws none of them, a damaged one, is passed over). The unbreakable
+// blank and the soft hyphen look like a blank or like nothing and are left
+// out.
+std::u16string nameCharacters(std::vector<const aFont*> fonts) {
+    std::u16string stored;
+    for (int byte = 0x20; byte <= 0xFF; ++byte) {
+        const char16_t c = ansiToWide(std::string(1, char(byte)))[0];
+        if (byte != 0x7F && c != u'\ufffd' && c != u'\u00a0' && c != u'\u00ad')
+            stored.push_back(c);
+    }
+    std::erase_if(fonts, [&stored](const aFont* font) {
+        return std::none_of(stored.begin(), stored.end(), [font](char16_t c) { return font->hasGlyph(c); });
+    });
+    std::u16string chars;
+    for (char16_t c : stored) {
+        if (std::all_of(fonts.begin(), fonts.end(), [c](const aFont* font) { return font->hasGlyph(c); }))
+            chars.push_back(c);
+    }
+    return chars;
+}
+
+// Keys the name box or its dialog acts on, and keys that only change others.
+bool isNameBoxKey(uint32_t key) {
+    switch (key) {
+    case ProfilesManager::KEY_ENTER:
+    case ProfilesManager::KEY_ESCAPE:
+    case GUI::Editbox::KEY_BACKSPACE:
+    case GUI::Editbox::KEY_DELETE:
+    case GUI::Editbox::KEY_HOME:
+    case GUI::Editbox::KEY_END:
+    case GUI::Editbox::KEY_LEFT:
+    case GUI::Editbox::KEY_RIGHT:
+        return true;
+    default:
+        return GUI::IsModifierOrLockKey(key);
+    }
+}
+
 void writeSettings(SaveWriter& writer, const ProfileRecord& record) {
     writer.WriteString(record.name);
     writer.WriteF32(record.soundVolume);
@@ -132,14 +175,21 @@ uint32_t ProfilesManager::FindProfile(const std::string& name) const {
 void ProfilesManager::LoadProfiles() {
     m_records.clear();
     m_selected = kNone;
-    if (SaveLoadSystem::Load(GetProfilesFileName(), kSaveFormatVersion)) {
+    m_recordTaken = false;
+    const std::string path = GetProfilesFileName();
+    if (SaveLoadSystem::Load(path, kSaveFormatVersion)) {
         LoadEntity(*this);
         EndSave();
         m_selected = FindProfile(m_settings.name);
     }
+    // A file that lies there and was not taken (damaged, of another version,
+    // no file at all) stays beside the one the game writes; one that cannot
+    // be moved is never written over.
+    m_keepFile = !m_recordTaken &&
+                 !KeepFileAside(path, "refused", "ProfilesManager::LoadProfiles - the profiles file");
     a_log("Profiles list");
     for (size_t i = 0; i < m_records.size(); ++i)
-        a_log("%c %s", i == m_selected ? '*' : ' ', m_records[i].name.c_str());
+        a_log("%c %s", i == m_selected ? '*' : ' ', NameForLog(m_records[i].name).c_str());
 }
 
 void ProfilesManager::Load(SaveLoadSystem&, SaveReader& record) {
@@ -165,6 +215,7 @@ void ProfilesManager::Load(SaveLoadSystem&, SaveReader& record) {
     m_settings.showTips = current.showTips;
     m_settings.fullscreen = current.fullscreen;
     m_records = std::move(records);
+    m_recordTaken = true;
 }
 
 void ProfilesManager::Save(SaveLoadSystem&, SaveWriter& record) {
@@ -181,6 +232,8 @@ void ProfilesManager::SaveProfiles() {
         else
             m_records[m_selected] = m_settings;
     }
+    if (m_keepFile)
+        return;
     BeginSave(GetProfilesFileName(), kSaveFormatVersion);
     SaveEntity(*this);
     EndSave();
@@ -188,7 +241,7 @@ void ProfilesManager::SaveProfiles() {
 
 // ---- the dialogs ----
 
-void ProfilesManager::InitGui(GUI::Server& gui) {
+void ProfilesManager::InitGui(GUI::Server& gui, const std::vector<const GUI::Widget*>& alsoShowingNames) {
     m_gui = &gui;
     m_connections.clear();
     m_lines.clear();
@@ -211,6 +264,7 @@ void ProfilesManager::InitGui(GUI::Server& gui) {
     GUI::Widget* yes = findIn(m_confirmWindow, "btn_yes");
     GUI::Widget* no = findIn(m_confirmWindow, "btn_no");
     m_confirmName = findIn(m_confirmWindow, "name");
+    m_refusal = findIn(m_createWindow, "refused");
 
     if (m_listWindow) {
         for (GUI::Widget* child : m_listWindow->GetChildren()) {
@@ -230,13 +284,31 @@ void ProfilesManager::InitGui(GUI::Server& gui) {
     bind(cancel, GUI::Widget::EventClick, &m_dialogButtonBinder);
     bind(m_nameEditbox, GUI::Widget::EventTextChanged, &m_nameChangedBinder);
     bind(m_nameEditbox, GUI::Widget::EventKeyDown, &m_nameKeyBinder);
+    bind(m_nameEditbox, GUI::Editbox::EventCharRefused, &m_nameRefusedBinder);
     bind(yes, GUI::Widget::EventClick, &m_deleteAnswerBinder);
     bind(no, GUI::Widget::EventClick, &m_deleteAnswerBinder);
 
-    // Names become file names: the box takes no more than the cap.
+    std::vector<const aFont*> fonts;
+    auto fontOf = [&fonts](const GUI::Widget* widget) {
+        if (widget && widget->GetFont())
+            fonts.push_back(widget->GetFont());
+    };
+    fontOf(m_nameEditbox);
+    fontOf(m_confirmName);
+    for (const GUI::Widget* widget : m_lines)
+        fontOf(widget);
+    for (const GUI::Widget* widget : alsoShowingNames)
+        fontOf(widget);
+    m_nameCharacters = nameCharacters(fonts);
+    if (m_confirmName)
+        m_confirmNameSize = m_confirmName->GetFontSize(true);
+
+    // Names become file names: the box takes no more than the cap, and no
+    // character the file or the fonts would lose.
     if (auto* box = dynamic_cast<GUI::Editbox*>(m_nameEditbox)) {
         if (box->GetMaxLength() <= 0 || size_t(box->GetMaxLength()) > kMaxNameLength)
             setProperty(box, "MaxLength", std::to_string(kMaxNameLength));
+        box->SetAllowedChars(m_nameCharacters);
     }
 }
 
@@ -280,6 +352,7 @@ void ProfilesManager::UpdateDialog() {
 }
 
 void ProfilesManager::OpenCreateDialog() {
+    ShowRefusal(false);
     raiseAndShow(m_createWindow);
     if (m_nameEditbox) {
         m_nameEditbox->SetText(std::u16string());
@@ -318,15 +391,44 @@ bool ProfilesManager::OnDialogButton(const GUI::EventArgs& args) {
 }
 
 bool ProfilesManager::OnNameChanged(const GUI::EventArgs&) {
+    m_editedThisKey = true;
     if (m_okButton && m_nameEditbox)
         m_okButton->SetEnabled(hasNonBlank(m_nameEditbox->GetText()));
     return true;
 }
 
 bool ProfilesManager::OnNameKey(const GUI::EventArgs& args) {
-    if (const auto* e = dynamic_cast<const GUI::KeybEventArgs*>(&args))
-        HandleNameKey(e->key);
+    const auto* e = dynamic_cast<const GUI::KeybEventArgs*>(&args);
+    if (!e)
+        return true;
+    // The box has handled the key. One that typed nothing and is none of the
+    // keys the box or the dialog act on (nor a shortcut) is refused as well;
+    // the line stays until a key changes the name.
+    const bool typedNothing =
+        e->character == 0 && !isNameBoxKey(e->key) && (e->modifiers & (GUI::MOD_CTRL | GUI::MOD_ALT)) == 0;
+    if (m_refusedThisKey || typedNothing)
+        ShowRefusal(true);
+    else if (m_editedThisKey)
+        ShowRefusal(false);
+    m_refusedThisKey = false;
+    m_editedThisKey = false;
+    HandleNameKey(e->key);
     return true;
+}
+
+bool ProfilesManager::OnNameRefused(const GUI::EventArgs&) {
+    m_refusedThisKey = true;
+    ShowRefusal(true);
+    return true;
+}
+
+void ProfilesManager::ShowRefusal(bool shown) {
+    if (m_refusal)
+        m_refusal->SetVisible(shown);
+}
+
+bool ProfilesManager::IsRefusalShown() const {
+    return m_refusal && m_refusal->IsVisible();
 }
 
 void ProfilesManager::HandleNameKey(uint32_t key) {
@@ -367,8 +469,11 @@ void ProfilesManager::HandleNameKey(uint32_t key) {
     }
     if (created) {
         const ProfileRecord& record = m_records[m_selected];
-        a_log("Created new profile \"%s\"", record.name.c_str());
-        DeleteSaveFile(record);
+        a_log("Created new profile \"%s\"", NameForLog(record.name).c_str());
+        // The new profile starts afresh; a saved game an earlier player of
+        // that name left (their profile lost) is kept, not deleted.
+        KeepFileAside(GetSaveFileName(record), "kept",
+                      "ProfilesManager - the saved game of an earlier \"" + NameForLog(record.name) + "\"");
         if (m_mode == MODE_FIRST_RUN) {
             m_settings = record;
             m_mode = MODE_IDLE;
@@ -388,7 +493,7 @@ bool ProfilesManager::OnAskDelete(const GUI::EventArgs&) {
     if (!IsSelectionValid())
         return true;
     if (m_confirmName)
-        m_confirmName->SetText(ansiToWide(m_records[m_selected].name));
+        ShowOnOneLine(m_confirmName, ansiToWide(m_records[m_selected].name), m_confirmNameSize);
     raiseAndShow(m_confirmWindow);
     return true;
 }
@@ -401,7 +506,7 @@ bool ProfilesManager::OnDeleteAnswer(const GUI::EventArgs& args) {
         m_records.erase(m_records.begin() + m_selected);
         if (m_selected == m_records.size())
             m_selected = uint32_t(m_records.size()) - 1; // none when the list is empty
-        a_log("Profile \"%s\" deleted", name.c_str());
+        a_log("Profile \"%s\" deleted", NameForLog(name).c_str());
         UpdateDialog();
     }
     hide(m_confirmWindow);

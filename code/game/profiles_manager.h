@@ -13,10 +13,18 @@
 //     child whose Tag is not 0, in child order (their Tags become 0, 1, 2 ...;
 //     there are as many profiles at most as lines);
 //   "create_new_profile": "btn_ok" (Tag > 0), "btn_cancel" (Tag 0), "name"
-//     (the edit box; names are capped at kMaxNameLength bytes);
+//     (the edit box; names are capped at kMaxNameLength bytes), "refused"
+//     (shown after a key or a pasted letter the box did not take);
 //   "confirm_profile_delete": "btn_yes" (Tag not 0), "btn_no" (Tag 0), "name"
 //     (a text showing the name).
 // A missing widget is logged and its part of the dialogs does nothing.
+//
+// The name box takes the characters a name can hold: those the profiles
+// file's code page stores and every font that shows names draws.
+//
+// Nothing the player made is lost: a profiles file the game cannot read is
+// kept beside it ("<file>.refused") before a new one is written, and the
+// saved game a new profile would start afresh over is kept as "<save>.kept".
 
 #include "game/profile_record.h"
 #include "game/save_load.h"
@@ -58,8 +66,9 @@ public:
     // Synchronises the selected profile and the current settings, then writes the file.
     void SaveProfiles();
     // Binds the dialogs under the GUI server's root, once after the script
-    // is loaded (the profile lines' Tags are rewritten).
-    void InitGui(GUI::Server& gui);
+    // is loaded (the profile lines' Tags are rewritten). Names are shown by
+    // the dialogs and by the other widgets given, whose fonts must draw them.
+    void InitGui(GUI::Server& gui, const std::vector<const GUI::Widget*>& alsoShowingNames = {});
     // With profiles and !onlyIfNone: the profile list; with none: the
     // first-run dialog. False when a dialog is open already, or when profiles
     // exist and onlyIfNone.
@@ -67,6 +76,10 @@ public:
     // Shows the profiles in the lines, places the selection, enables the
     // buttons, then saves the profiles.
     void UpdateDialog();
+
+    // The characters the name box takes (after InitGui).
+    const std::u16string& GetNameCharacters() const { return m_nameCharacters; }
+    bool IsRefusalShown() const;
 
     // The first profile of exactly that name, or kNone.
     uint32_t FindProfile(const std::string& name) const;
@@ -95,6 +108,8 @@ private:
     bool OnDialogButton(const GUI::EventArgs& args);
     bool OnNameChanged(const GUI::EventArgs& args);
     bool OnNameKey(const GUI::EventArgs& args);
+    bool OnNameRefused(const GUI::EventArgs& args);
+    void ShowRefusal(bool shown);
     bool OnDeleteAnswer(const GUI::EventArgs& args);
 
     ProfileRecord& m_settings;
@@ -112,6 +127,13 @@ private:
     GUI::Widget* m_deleteButton = nullptr;
     GUI::Widget* m_okButton = nullptr;
     GUI::Widget* m_confirmName = nullptr;
+    GUI::Widget* m_refusal = nullptr;
+    float m_confirmNameSize = 0.0f; // the font size the layout gives the name in the question
+    std::u16string m_nameCharacters;
+    bool m_refusedThisKey = false; // the box refused a character during the key being handled
+    bool m_editedThisKey = false;  // the name changed during it
+    bool m_recordTaken = false;    // the last load took a whole "<profiles>" record
+    bool m_keepFile = false; // the file lies there refused and could not be kept aside: never written over
     std::vector<ProfileRecord> m_records;
     std::vector<GUI::Widget*> m_lines;
     uint32_t m_selected = kNone;
@@ -124,6 +146,7 @@ private:
     GUI::_memberBinder<ProfilesManager> m_dialogButtonBinder{this, &ProfilesManager::OnDialogButton};
     GUI::_memberBinder<ProfilesManager> m_nameChangedBinder{this, &ProfilesManager::OnNameChanged};
     GUI::_memberBinder<ProfilesManager> m_nameKeyBinder{this, &ProfilesManager::OnNameKey};
+    GUI::_memberBinder<ProfilesManager> m_nameRefusedBinder{this, &ProfilesManager::OnNameRefused};
     GUI::_memberBinder<ProfilesManager> m_deleteAnswerBinder{this, &ProfilesManager::OnDeleteAnswer};
     std::vector<GUI::ScopedConnection> m_connections;
 };

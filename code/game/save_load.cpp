@@ -51,6 +51,17 @@ std::string MakeSaveFileName(const std::string& languageCode, const std::string&
     return name + ".dat";
 }
 
+bool KeepFileAside(const std::string& path, const std::string& tag, const std::string& what) {
+    std::string aside;
+    if (!file_moveAside(path, tag, aside)) {
+        a_log("%s '%s' could not be kept aside", what.c_str(), path.c_str());
+        return false;
+    }
+    if (!aside.empty())
+        a_log("%s '%s' kept as '%s'", what.c_str(), path.c_str(), aside.c_str());
+    return true;
+}
+
 SaveLoadSystem::SaveLoadSystem(uint32_t kind) : m_kind(kind) {}
 
 void SaveLoadSystem::BeginSave(const std::string& path, uint32_t version) {

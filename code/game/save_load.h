@@ -123,3 +123,8 @@ void ScrambleSaveBytes(uint8_t* bytes, size_t length);
 // of the name as a lowercase hexadecimal number of the byte taken as a signed
 // value ("A" gives 41, 0x0A gives a, 0xE9 gives ffffffe9), and ".dat".
 std::string MakeSaveFileName(const std::string& languageCode, const std::string& profileName);
+// Keeps what lies at the path beside it under the path, ".", the tag (and a
+// number when that name is taken; nothing is ever replaced), in one log line
+// that begins with what: "<what> '<path>' kept as '<new path>'". True when the
+// path is free afterwards, also when nothing lay there.
+bool KeepFileAside(const std::string& path, const std::string& tag, const std::string& what);

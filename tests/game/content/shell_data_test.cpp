@@ -11,15 +11,18 @@
 #include "game/credits/CreditsRoll.h"
 #include "game/game_app.h"
 #include "game/profile_record.h"
+#include "game/profiles_manager.h"
 #include "game/room.h"
 #include "game/room_button.h"
 #include "game/scene_player.h"
 #include "game/tip_manager.h"
 #include "game/title_screen.h"
+#include "mirel/base/a_utf.h"
 #include "mirel/gfx/a_font.h"
 #include "mirel/gfx/a_image.h"
 #include "mirel/gfx/a_imagemanager.h"
 #include "mirel/gui/gui_buttonbase.h"
+#include "mirel/gui/gui_editbox.h"
 #include "mirel/gui/gui_server.h"
 #include "mirel/gui/gui_staticimage.h"
 #include "mirel/gui/gui_statictext.h"
@@ -30,6 +33,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -192,8 +196,8 @@ const char* const kShellWidgets[] = {
     "show_tips_auto_check", "btn_apply", "btn_cancel", "ingame_menu", "resume", "map", "help", "exit",
     "confirm_save_exit", "gamehelp", "pages", "buttons", "ok",
     // the player dialogs
-    "profiles_list", "new_profile", "del_profile", "selection", "create_new_profile", "name", "btn_ok",
-    "confirm_profile_delete", "btn_yes", "btn_no",
+    "profiles_list", "new_profile", "del_profile", "selection", "create_new_profile", "name", "refused",
+    "btn_ok", "confirm_profile_delete", "btn_yes", "btn_no",
     // tips, story scenes, credits, bonus rooms, the input blocker
     "game_tip", "balloon", "dont_show", "dont_show_auto_check", "story_scene", "picture", "prev", "next",
     "skip", "finish", "credits_back", "bonus_desc", "skip_bonus_round", "finalize_bonus_round",
@@ -682,6 +686,116 @@ TEST_F(ShellDataTest, FirstStartGoesThroughTheProfileAndTheMenuToTheMapAndTheFir
     harness->RunFor(2.0f);
     EXPECT_EQ(harness->Text("clock_text").substr(0, 3), u"24:");
     EXPECT_EQ(Faults(), std::vector<std::string>());
+}
+
+// Where a name is shown: on one line, no wider than its place.
+void ExpectOneLine(GUI::Widget* widget, const std::u16string& name) {
+    auto* text = dynamic_cast<GUI::StaticText*>(widget);
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->GetText(), name) << text->GetName();
+    EXPECT_EQ(text->GetLayout().size(), 1u) << text->GetName();
+    EXPECT_LE(text->GetTextWidth(), float(text->GetWidth())) << text->GetName();
+    EXPECT_LE(text->GetTextHeight(), float(text->GetHeight())) << text->GetName();
+}
+
+// The longest name the name box takes, written in the widest character its
+// fonts draw, fits the title's line under "Welcome back,", the player list
+// and the question before a player is deleted; in the map's greeting it
+// stands whole on one line, also when it holds a blank.
+TEST_F(ShellDataTest, TheLongestNameFitsWhereverItIsShown) {
+    Start(kProgram);
+    GUI::Widget* dialog = harness->Find("create_new_profile");
+    auto* box = dynamic_cast<GUI::Editbox*>(dialog->FindChild("name", true));
+    ASSERT_NE(box, nullptr);
+    const size_t longest = size_t(box->GetMaxLength());
+    ASSERT_GT(longest, 8u);
+    // The widest character the box takes, in the widest of the fonts showing names.
+    std::vector<const aFont*> fonts = {box->GetFont(), harness->Find("user_name")->GetFont(),
+                                       harness->Find("msgbox_text")->FindChild("text")->GetFont(),
+                                       harness->Find("profile_line0")->GetFont(),
+                                       harness->Find("confirm_profile_delete")->FindChild("name")->GetFont()};
+    char16_t widest = u'W';
+    float widestWidth = 0.0f;
+    for (char16_t c : Game().GetProfiles().GetNameCharacters()) {
+        for (const aFont* font : fonts) {
+            float width = 0.0f, height = 0.0f;
+            font->getTextExtentW(std::u16string(1, c), width, height);
+            if (width > widestWidth) {
+                widestWidth = width;
+                widest = c;
+            }
+        }
+    }
+    // A click on the named child of a window (names repeat across windows).
+    auto clickIn = [this](const std::string& window, const std::string& name) {
+        GUI::Widget* widget = harness->Find(window)->FindChild(name, true);
+        if (!widget || !widget->IsVisible(true))
+            return false;
+        harness->ClickAt(widget->GetAbsoluteX() + widget->GetWidth() / 2,
+                         widget->GetAbsoluteY() + widget->GetHeight() / 2);
+        return true;
+    };
+    const std::u16string names[] = {std::u16string(longest, widest),
+                                    std::u16string(longest / 2 - 1, widest) + u" " +
+                                        std::u16string(longest - longest / 2, widest)};
+    for (const std::u16string& name : names) {
+        SCOPED_TRACE(wideToUtf8(name));
+        if (&name != &names[0]) {
+            harness.reset();
+            Start(kProgram);
+        }
+        // The first start's dialog: the name and OK.
+        ASSERT_TRUE(harness->Visible("create_new_profile"));
+        box = dynamic_cast<GUI::Editbox*>(harness->Find("create_new_profile")->FindChild("name", true));
+        box->SetText(name);
+        ASSERT_TRUE(clickIn("create_new_profile", "btn_ok"));
+        harness->Step();
+        ASSERT_TRUE(harness->Visible("title_screen"));
+        ExpectOneLine(harness->Find("user_name"), name);
+        ExpectOneLine(harness->Find("welcome"), u"Welcome back,");
+        GUI::Widget* welcome = harness->Find("welcome");
+        EXPECT_LE(welcome->GetAbsoluteY() + welcome->GetHeight(), harness->Find("user_name")->GetAbsoluteY());
+
+        // The list, with a second player, and the question before the long name is deleted.
+        ASSERT_TRUE(harness->Click("change_profile"));
+        harness->Step();
+        ASSERT_TRUE(clickIn("profiles_list", "new_profile"));
+        harness->TypeText("Bo");
+        ASSERT_TRUE(clickIn("create_new_profile", "btn_ok"));
+        harness->Step();
+        ExpectOneLine(harness->Find("profile_line0"), name);
+        ASSERT_TRUE(clickIn("profiles_list", "profile_line0"));
+        ASSERT_TRUE(clickIn("profiles_list", "del_profile"));
+        harness->Step();
+        ASSERT_TRUE(harness->Visible("confirm_profile_delete"));
+        ExpectOneLine(harness->Find("confirm_profile_delete")->FindChild("name"), name);
+        ASSERT_TRUE(clickIn("confirm_profile_delete", "btn_no"));
+        ASSERT_TRUE(clickIn("profiles_list", "close")); // the long name stays chosen
+        harness->Step();
+        ExpectOneLine(harness->Find("user_name"), name);
+
+        // The map's greeting.
+        ASSERT_TRUE(harness->Click("btn_start"));
+        harness->Step();
+        ASSERT_TRUE(harness->Click("skip"));
+        ASSERT_TRUE(StepUntil([&] { return !Game().GetMessageBoxes().empty(); }, 400));
+        auto* greeting = dynamic_cast<GUI::StaticText*>(FrontBox()->FindChild("text"));
+        ASSERT_NE(greeting, nullptr);
+        std::u16string whole = name + u".";
+        std::replace(whole.begin(), whole.end(), u' ', u'\u00a0');
+        bool found = false;
+        std::string lines; // as the greeting is laid out, for the message
+        for (const GUI::StaticText::Line& line : greeting->GetLayout()) {
+            EXPECT_LE(line.width, float(greeting->GetWidth()));
+            for (const GUI::StaticText::Word& word : line.words) {
+                found = found || word.text == whole;
+                lines += wideToUtf8(word.text) + " ";
+            }
+            lines += "\n";
+        }
+        EXPECT_TRUE(found) << "the name stands whole on one line of the greeting:\n" << lines;
+        EXPECT_EQ(Faults(), std::vector<std::string>());
+    }
 }
 
 TEST_F(ShellDataTest, TheTreePackedAsGameresPakStartsTheSameWay) {

@@ -52,4 +52,16 @@ inline void Write(const std::string& path, const uint8_t* data, size_t size) {
     std::fclose(f);
 }
 
+inline std::vector<uint8_t> Read(const std::string& path) {
+    std::vector<uint8_t> bytes;
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return bytes;
+    uint8_t chunk[4096];
+    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, f)) > 0;)
+        bytes.insert(bytes.end(), chunk, chunk + n);
+    std::fclose(f);
+    return bytes;
+}
+
 } // namespace fuzzfile
