@@ -68,10 +68,6 @@ std::string settingOf(const aOptionsFile& file, const char* key) {
 
 } // namespace
 
-GameApp* TheGame() {
-    return static_cast<GameApp*>(aApplication::getInstance());
-}
-
 GameApp::GameApp() : aApplication(), SaveLoadEntity("app") {
     m_gameTimer.reset();
 }

@@ -5,13 +5,14 @@
 // credits roll, the splash screens, the rooms (by name), the music player,
 // the player profiles and the widget mover; it runs start-up, the frame,
 // levels and room switching, the in-game dialogs, and the services that
-// rooms, scene objects and puzzles call through the application pointer
-// (aApplication::getInstance(), cast to GameApp).
+// rooms, scene objects and puzzles are handed when they are made
+// (GameServices).
 //
 // Its own record in the saved game is "app"; its AfterSave and AfterLoad
 // carry the tip manager's record and then every room's, in the room map's
 // order.
 
+#include "game/game_services.h"
 #include "game/loading_progress.h"
 #include "game/profiles_manager.h"
 #include "game/save_load.h"
@@ -21,8 +22,6 @@
 #include "mirel/sound/a_music.h"
 
 #include <cstdint>
-#include <ctime>
-#include <initializer_list>
 #include <list>
 #include <map>
 #include <memory>
@@ -62,23 +61,10 @@ extern std::string g_languageCode;
 // The number of consecutive level files from "data:levels/01.ini" on.
 extern uint32_t g_levelCount;
 
-// "lev" + the current level number + "." + name: a level's own locale keys.
-std::string MakeLevelKey(const std::string& name);
-
-class GameApp : public aApplication, public SaveLoadEntity {
+class GameApp : public aApplication, public SaveLoadEntity, public GameServices {
 public:
     // Modes.
     enum Mode : uint32_t { MODE_TITLE = 0, MODE_MAP = 1, MODE_ROOM = 2 };
-    // Follow-up actions of the message-box queue; from 128 on (low byte) a
-    // queued box refuses further boxes.
-    enum Action : uint32_t {
-        ACTION_NONE = 0,
-        ACTION_ROOM_COMPLETED = 1,
-        ACTION_GOAL_REACHED = 3,
-        ACTION_FIRST_MAP_VISIT = 5,
-        ACTION_COMPLETE_LEVEL = 130,
-        ACTION_RESTART_LEVEL = 132,
-    };
     // What run returns when no window could be opened on the desktop.
     static constexpr int kNoDisplay = 3;
     // What update returns when the player quit: the engine closes the window.
@@ -143,16 +129,15 @@ public:
     void UpdateLevelClock();
     void UpdateTitle();
     void UpdatePanelButtons();
-    void UpdateProgressCounters();
+    void UpdateProgressCounters() override;
     bool DrawClock(const GUI::EventArgs& args);
-    void CompleteLevel();
-    void SetInputBlocked(bool blocked);
+    void CompleteLevel() override;
+    void SetInputBlocked(bool blocked) override;
     bool IsLevelGoalReached() const;
 
     // ---- levels and rooms ----
     void CreateRooms();
-    // The room of that name, or null (logged).
-    Room* FindRoom(const std::string& name) const;
+    Room* FindRoom(const std::string& name) const override;
     void GotoRoom(const std::string& name);
     void ShowMap();
     void LoadLevel(bool keepSaving, bool playStartScene, const std::string& sceneName);
@@ -172,26 +157,25 @@ public:
     // ---- dialogs and services ----
     void InitGui();
     bool ShowMessageBoxText(const std::string& name, uint32_t action, const std::u16string& text,
-                            aImage* picture, aSound* sound);
+                            aImage* picture, aSound* sound) override;
     bool ShowMessageBox(const std::string& name, uint32_t action, const std::string& localeKey,
-                        aImage* picture, aSound* sound);
-    // A message box is queued or the game help is shown.
-    bool IsPopupActive() const;
-    // The current room's, or 1 (no hints) without one.
-    uint32_t GetHintState() const;
-    void ShowGameHelp();
+                        aImage* picture, aSound* sound) override;
+    bool IsPopupActive() const override;
+    uint32_t GetHintState() const override;
+    void ShowGameHelp() override;
     void OpenOptions();
     void OpenIngameMenu();
 
     // ---- managers ----
-    aImageManager* GetImageManager() const { return m_imageManager; }
-    aSoundManager* GetSoundManager() const { return m_soundManager; }
-    aParticlesManager* GetParticlesManager() const { return m_particlesManager; }
-    aLocaleServer* GetLocaleServer() const { return m_localeServer; }
-    GUI::Server* GetGuiServer() const { return m_guiServer; }
-    TipManager* GetTipManager() const { return m_tipManager; }
+    aImageManager* GetImageManager() const override { return m_imageManager; }
+    aSoundManager* GetSoundManager() const override { return m_soundManager; }
+    aParticlesManager* GetParticlesManager() const override { return m_particlesManager; }
+    aLocaleServer* GetLocaleServer() const override { return m_localeServer; }
+    aInputServer* GetInputServer() const override { return getInputServer(); }
+    GUI::Server* GetGuiServer() const override { return m_guiServer; }
+    TipManager* GetTipManager() const override { return m_tipManager; }
     SaveLoadSystem* GetSaveSystem() const { return m_saveSystem; }
-    aMusicPlayer& GetMusicPlayer() { return m_musicPlayer; }
+    aMusicPlayer& GetMusicPlayer() override { return m_musicPlayer; }
     ProfilesManager& GetProfiles() { return m_profiles; }
     WidgetMover& GetWidgetMover() { return m_widgetMover; }
     TitleScreen* GetTitleScreen() const { return m_titleScreen; }
@@ -209,8 +193,7 @@ public:
     const std::vector<RoomButton*>& GetMapButtons() const { return m_mapButtons; }
     const std::string& GetReturnRoom() const { return m_returnRoom; }
     GUI::Widget* GetRootWidget() const { return m_root; }
-    // The widget of that name anywhere under the GUI root, or null.
-    GUI::Widget* FindWidget(const std::string& name) const;
+    GUI::Widget* FindWidget(const std::string& name) const override;
     bool IsResourcesLoaded() const { return m_resourcesLoaded != 0; }
     bool IsQuitRequested() const { return m_quitRequested != 0; }
     bool IsSavingEnabled() const { return m_savingEnabled != 0; }
@@ -234,7 +217,7 @@ public:
     float GetTimeAtGoal() const { return m_timeAtGoal; }
     double GetPlayTime() const { return m_playTime; }
     float GetLevelCompleteTimer() const { return m_levelCompleteTimer; }
-    uint32_t GetHintsLeft() const { return m_hintsLeft; }
+    uint32_t GetHintsLeft() const override { return m_hintsLeft; }
     int32_t GetRandomLeft() const { return m_randomLeft; }
     const std::string& GetUnhideScene() const { return m_unhideScene; }
     uint32_t GetCluesTotal() const { return m_cluesTotal; }
@@ -449,26 +432,3 @@ private:
     bool m_commentSpacingKnown = false;
     float m_commentSpacing = 0.0f;
 };
-
-// Images (or sounds) by name: each entry is a name, its group (used when the
-// group argument is null) and where the result goes.
-struct GameImageRequest {
-    const char* name;
-    const char* group;
-    aImage** image;
-};
-struct GameSoundRequest {
-    const char* name;
-    const char* group;
-    aSound** sound;
-};
-void GetImages(aImageManager* images, const char* group, std::initializer_list<GameImageRequest> requests);
-void GetSounds(aSoundManager* sounds, const char* group, std::initializer_list<GameSoundRequest> requests);
-// The local date and time, the year as a full number.
-void GetLocalDateTime(struct tm& out);
-// A card turning about its vertical axis by the angle: scales the width and
-// answers whether the back faces the viewer.
-bool CardFlipScale(float& width, float angle);
-
-// The game application (null when there is none).
-GameApp* TheGame();

@@ -5,6 +5,7 @@
 #include "game/game_app.h"
 
 #include "game/bonus/bonus_room.h"
+#include "game/hint_button.h"
 #include "game/panel_button.h"
 #include "game/room.h"
 #include "game/room_button.h"
@@ -37,6 +38,17 @@ constexpr const char* kMessageBoxes[] = {
     "msgbox_Quillby",         "msgbox_clue_card",
 };
 constexpr const char* kClueCardBox = "msgbox_clue_card";
+
+// Every hint button of the layout counts the game's hints.
+void giveHintButtons(GUI::Widget* widget, GameServices* game) {
+    if (!widget)
+        return;
+    if (auto* hint = dynamic_cast<HintButton*>(widget))
+        hint->SetGame(game);
+    for (GUI::Widget* child : widget->GetChildren())
+        giveHintButtons(child, game);
+}
+
 // A queued box with an action whose low byte is this or more refuses others.
 constexpr uint32_t kBlockingAction = 128;
 // The veil over the map while a message box shows.
@@ -180,6 +192,7 @@ void GameApp::InitGui() {
         Subscribe(m_panel->FindChild("btn_menu"), GUI::Widget::EventClick, &GameApp::OnMenuButton);
         Subscribe(m_panel->FindChild("btn_hint"), GUI::Widget::EventClick, &GameApp::OnHintButton);
     }
+    giveHintButtons(m_root, this);
 
     if (GUI::Widget* options = find("options")) {
         Subscribe(options, GUI::Widget::EventShow, &GameApp::OnOptionsShow);

@@ -63,20 +63,16 @@ bool endsWithNight(const std::string& name) {
 
 } // namespace
 
-std::string MakeLevelKey(const std::string& name) {
-    return "lev" + std::to_string(g_currentSettings.level) + "." + name;
-}
-
 Room* GameApp::NewHiddenObjectRoom(const std::string& name) {
-    return new SpyRoom(name, m_imageManager, m_soundManager);
+    return new SpyRoom(name, m_imageManager, m_soundManager, this);
 }
 
 void GameApp::CreateRooms() {
-    m_bonusRoom = new BonusRoom(m_imageManager, m_soundManager);
+    m_bonusRoom = new BonusRoom(m_imageManager, m_soundManager, this);
     m_rooms[m_bonusRoom->GetName()] = m_bonusRoom;
-    m_cardRoom = new CardRoom(m_imageManager, m_soundManager);
+    m_cardRoom = new CardRoom(m_imageManager, m_soundManager, this);
     m_rooms[m_cardRoom->GetName()] = m_cardRoom;
-    m_evidenceRoom = new EvidenceRoom(m_imageManager, m_soundManager);
+    m_evidenceRoom = new EvidenceRoom(m_imageManager, m_soundManager, this);
     m_rooms[m_evidenceRoom->GetName()] = m_evidenceRoom;
     for (RoomButton* button : m_mapButtons) {
         const std::string& name = button->GetName();

@@ -1,6 +1,6 @@
 #include "game/hint_button.h"
 
-#include "game/game_app.h"
+#include "game/game_services.h"
 #include "game/room.h"
 #include "game/tip_manager.h"
 #include "mirel/base/a_format.h"
@@ -16,7 +16,7 @@ void HintButton::Initialize() {
 
 void HintButton::UpdateFade(float dt) {
     m_clickTimer += dt;
-    const GameApp* game = TheGame();
+    const GameServices* game = m_game;
     const uint32_t hints = game ? game->GetHintsLeft() : 0;
     if (m_label) {
         const std::u16string text = a_format(u"%d", {hints});
@@ -34,7 +34,7 @@ void HintButton::Draw() {
 }
 
 void HintButton::OnClick(GUI::MouseEventArgs& e) {
-    GameApp* game = TheGame();
+    GameServices* game = m_game;
     if (!game)
         return;
     const uint32_t state = game->GetHintState();

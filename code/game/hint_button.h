@@ -3,9 +3,13 @@
 // left (hidden for the GUI: the button draws it itself, under its picture).
 // It is enabled while hints are left and the current room gives hints; a
 // click in a room without hints shows the tip "hints_disabled_here"; clicks
-// less than a second after an accepted one are ignored.
+// less than a second after an accepted one are ignored. The game hands
+// itself to its hint buttons when it wires the GUI; until then a button
+// counts no hints.
 
 #include "mirel/gui/gui_imagebutton.h"
+
+class GameServices;
 
 class HintButton : public GUI::ImageButton {
 public:
@@ -23,10 +27,13 @@ public:
     void Draw() override;
     void OnClick(GUI::MouseEventArgs& e) override;
 
+    void SetGame(GameServices* game) { m_game = game; }
+
     GUI::Widget* GetLabel() const { return m_label; }
     float GetClickTimer() const { return m_clickTimer; }
 
 private:
+    GameServices* m_game = nullptr;
     GUI::Widget* m_label = nullptr;
     float m_clickTimer = 0.0f;
 };

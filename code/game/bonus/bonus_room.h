@@ -29,7 +29,7 @@ public:
     // Seconds the title picture shows.
     static constexpr float kTitleTime = 3.0f;
 
-    BonusRoom(aImageManager* images, aSoundManager* sounds);
+    BonusRoom(aImageManager* images, aSoundManager* sounds, GameServices* game);
     ~BonusRoom() override;
 
     void AfterSave(SaveLoadSystem& system) override;

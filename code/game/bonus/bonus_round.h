@@ -17,7 +17,7 @@
 #include <cstdint>
 #include <string>
 
-class GameApp;
+class GameServices;
 class aImage;
 class aImageManager;
 class aInputServer;
@@ -35,7 +35,8 @@ public:
     // GetResult.
     enum Result : uint32_t { RESULT_SOLVED = 0, RESULT_UNSOLVED = 2 };
 
-    BonusRound(const std::string& puzzleName, const aOptionsFile& options);
+    // The game is null for a puzzle on its own.
+    BonusRound(const std::string& puzzleName, const aOptionsFile& options, GameServices* game);
     // Unloads the image list.
     ~BonusRound() override = 0;
 
@@ -92,7 +93,7 @@ protected:
     Pointer ReadPointer();
 
     std::string m_puzzleName;
-    GameApp* m_app;
+    GameServices* m_app;
     std::string m_imageFolder;
     GUI::Widget* m_description = nullptr;
     bool m_completed = false;

@@ -39,7 +39,7 @@ public:
         float flipPhase = 0.0f; // 0 face up .. pi back up
     };
 
-    explicit MemoryMatch(const aOptionsFile& options);
+    MemoryMatch(const aOptionsFile& options, GameServices* game);
     ~MemoryMatch() override;
 
     void Update(float dt) override;

@@ -50,7 +50,7 @@ public:
     static constexpr uint32_t kSeenColour = 0xFF606060u;
     static constexpr uint32_t kSeenHoverColour = 0xFF808080u;
 
-    EvidenceRoom(aImageManager* images, aSoundManager* sounds);
+    EvidenceRoom(aImageManager* images, aSoundManager* sounds, GameServices* game);
     ~EvidenceRoom() override;
 
     void Load(SaveLoadSystem& system, SaveReader& record) override;

@@ -1,6 +1,6 @@
 #include "game/scenes/spy_obj_clock.h"
 
-#include "game/game_app.h"
+#include "game/game_services.h"
 #include "game/scenes/spy_object_factory.h"
 #include "mirel/base/a_log.h"
 #include "mirel/base/a_random.h"

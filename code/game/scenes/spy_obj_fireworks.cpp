@@ -159,7 +159,7 @@ void SpyObjFireworks::Update(float dt) {
 void SpyObjFireworks::Launch(const SpyShot& shot) {
     if (shot.type >= m_sequence.types.size())
         return;
-    aParticlesManager* particles = SpyParticles();
+    aParticlesManager* particles = SpyParticles(m_room);
     if (!particles)
         return;
     if (m_rockets.size() >= kMaxRockets) {

@@ -98,7 +98,7 @@ std::string SpyObjPanel::GetParticleName() const {
 
 void SpyObjPanel::Update(float dt) {
     if (m_opened && Step(dt)) {
-        if (aParticlesManager* particles = SpyParticles()) {
+        if (aParticlesManager* particles = SpyParticles(m_room)) {
             const SpyPoint hint = GetHotspot(HOTSPOT_HINT, false);
             const float at[2] = {m_startX + hint.x, m_startY + hint.y};
             particles->Add(GetParticleName(), at, 2, true, true);

@@ -20,7 +20,7 @@ SpyObjParticles::~SpyObjParticles() = default;
 void SpyObjParticles::Create(const aOptionsFile& section) {
     SpyObject::Create(section);
     RemoveSystem();
-    m_particles = SpyParticles();
+    m_particles = SpyParticles(m_room);
     if (!m_particles)
         return;
     const float at[2] = {m_x, m_y};

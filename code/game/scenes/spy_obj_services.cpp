@@ -1,22 +1,18 @@
 #include "game/scenes/spy_obj_services.h"
 
-#include "game/game_app.h"
+#include "game/game_services.h"
+#include "game/scenes/spy_room.h"
 
 namespace {
 
 aParticlesManager* g_particles = nullptr;
 
-// The application object is the game's (see room.cpp).
-__attribute__((no_sanitize("vptr"), noinline)) GameApp* theGame() {
-    return static_cast<GameApp*>(aApplication::getInstance());
-}
-
 } // namespace
 
-aParticlesManager* SpyParticles() {
+aParticlesManager* SpyParticles(const SpyRoom* room) {
     if (g_particles)
         return g_particles;
-    GameApp* game = theGame();
+    GameServices* game = room ? room->GetGame() : nullptr;
     return game ? game->GetParticlesManager() : nullptr;
 }
 

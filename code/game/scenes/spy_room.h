@@ -70,7 +70,7 @@ public:
     // Marks of the items of "items.ini".
     enum Mark : uint8_t { MARK_UNUSED = 0, MARK_LISTED = 1, MARK_GONE = 2 };
 
-    SpyRoom(const std::string& name, aImageManager* images, aSoundManager* sounds);
+    SpyRoom(const std::string& name, aImageManager* images, aSoundManager* sounds, GameServices* game);
     ~SpyRoom() override;
 
     // ---- Room ----

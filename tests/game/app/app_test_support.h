@@ -128,7 +128,7 @@ protected:
         harness = std::make_unique<GameHarness>(data->home, root + "user/");
         harness->Game().makeHiddenObjectRoom = [this](const std::string& name) -> Room* {
             auto* room = new ScriptedSpyRoom(name, harness->Game().GetImageManager(),
-                                             harness->Game().GetSoundManager());
+                                             harness->Game().GetSoundManager(), &harness->Game());
             room->items = roomItems;
             room->clues = roomClues;
             return room;

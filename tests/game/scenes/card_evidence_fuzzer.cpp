@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const aOptionsFile level("data:levels/fz.ini");
     SaveLoadSystem system(1);
 
-    SpyRoom room("fz", nullptr, nullptr);
+    SpyRoom room("fz", nullptr, nullptr, nullptr);
     room.LoadResources(level);
     for (SpyObject* object : room.GetObjects()) {
         loadFrom(*object, system, parts[4]);
@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         object->Init();
     }
 
-    CardRoom cards(nullptr, nullptr);
+    CardRoom cards(nullptr, nullptr, nullptr);
     cards.SetRoomLookup([&](const std::string& name) -> Room* { return name == "fz" ? &room : nullptr; });
     cards.LoadResources(level);
     loadFrom(cards, system, parts[1]);
@@ -64,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SaveWriter cardWriter(cardBytes);
     cards.Save(system, cardWriter);
 
-    EvidenceRoom evidence(nullptr, nullptr);
+    EvidenceRoom evidence(nullptr, nullptr, nullptr);
     evidence.LoadResources(level);
     loadFrom(evidence, system, parts[2]);
     evidence.OnLevelComplete();

@@ -35,7 +35,7 @@ protected:
     void TearDown() override { room.reset(); }
 
     SpyRoom& Make(const std::string& name = "harbour") {
-        room = std::make_unique<SpyRoom>(name, gui.images.get(), gui.sounds.get());
+        room = std::make_unique<SpyRoom>(name, gui.images.get(), gui.sounds.get(), nullptr);
         return *room;
     }
     // A level file of the given sections (after an empty "General").

@@ -112,7 +112,7 @@ TEST_F(SampleRoomTest, EveryRoomOfEveryChapterLoadsAFullList) {
                 continue;
             const std::string roomName = section.substr(5);
             SCOPED_TRACE(roomName + " in chapter " + std::to_string(chapter));
-            SpyRoom room(roomName, Game().GetImageManager(), Game().GetSoundManager());
+            SpyRoom room(roomName, Game().GetImageManager(), Game().GetSoundManager(), &Game());
             room.LoadResources(level);
             EXPECT_GE(room.GetObjects().size(), 30u);
             size_t findable = 0;

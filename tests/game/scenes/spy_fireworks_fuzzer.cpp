@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     folder.write("rooms/fz/show.ini", std::string_view(reinterpret_cast<const char*>(data), size));
     {
-        SpyRoom room("fz", nullptr, nullptr);
+        SpyRoom room("fz", nullptr, nullptr, nullptr);
         const aOptionsFile level("data:levels/fz.ini");
         room.LoadResources(level);
         for (int frame = 0; frame < 200; ++frame) {

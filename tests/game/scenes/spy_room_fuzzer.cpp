@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     folder.write("rooms/fz/items.ini", parts[1]);
     folder.write("levels/fz.ini", parts[2]);
 
-    SpyRoom room("fz", nullptr, nullptr);
+    SpyRoom room("fz", nullptr, nullptr, nullptr);
     const aOptionsFile level("data:levels/fz.ini");
     room.LoadResources(level);
     SaveLoadSystem system(1);
