@@ -17,8 +17,8 @@
 
 #include "game/bonus/bonus_room.h"
 #include "game/bonus/bonus_round.h"
-#include "game/game_app.h"
-#include "game/profile_record.h"
+#include "game/shell/game_app.h"
+#include "game/profiles/profile_record.h"
 #include "game/scenes/spy_room.h"
 #include "game/tip_manager.h"
 #include "mirel/gfx/a_image.h"

@@ -2,7 +2,7 @@
 
 #include "game/game_services.h"
 
-#include "game/profile_record.h"
+#include "game/profiles/profile_record.h"
 #include "mirel/gfx/a_imagemanager.h"
 #include "mirel/sound/a_sound.h"
 

@@ -10,7 +10,7 @@
 // A room reaches the game through the services it was made with (m_app) and
 // its images and sounds through the two managers it was given.
 
-#include "game/save_load.h"
+#include "game/save/save_load.h"
 
 #include <cstdint>
 #include <memory>

@@ -12,7 +12,7 @@
 // its finish button. Its saved record is empty: a round starts afresh after
 // a saved game is loaded.
 
-#include "game/save_load.h"
+#include "game/save/save_load.h"
 
 #include <cstdint>
 #include <string>

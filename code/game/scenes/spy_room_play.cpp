@@ -6,10 +6,10 @@
 #include "game/scenes/spy_room.h"
 
 #include "game/game_services.h"
-#include "game/profile_record.h"
+#include "game/profiles/profile_record.h"
 #include "game/scenes/cross_button.h"
 #include "game/scenes/spy_message_text.h"
-#include "game/scenes/spy_object.h"
+#include "game/scenes/objects/spy_object.h"
 #include "game/tip_manager.h"
 #include "mirel/base/a_math.h"
 #include "mirel/base/a_random.h"

@@ -6,7 +6,7 @@
 #include "app_test_support.h"
 
 #include "game/credits/CreditsRoll.h"
-#include "game/scene_player.h"
+#include "game/screens/scene_player.h"
 
 #include <filesystem>
 #include <functional>

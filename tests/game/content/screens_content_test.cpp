@@ -5,8 +5,8 @@
 // credits whose every letter has its tile and its glyph.
 
 #include "game/credits/CreditsRoll.h"
-#include "game/splash_manager.h"
-#include "game/title_screen.h"
+#include "game/screens/splash_manager.h"
+#include "game/screens/title_screen.h"
 
 #include "support/screen_bench.h"
 

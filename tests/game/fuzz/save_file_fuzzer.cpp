@@ -5,7 +5,7 @@
 #include "fuzz_file.h"
 
 #include "game/room.h"
-#include "game/save_load.h"
+#include "game/save/save_load.h"
 
 #include <cstdint>
 #include <string>

@@ -4,10 +4,10 @@
 // record, the evidence room's record, an "objects.ini" and one record given
 // to every object. Everything is loaded, played a little and saved again.
 
-#include "game/save_load.h"
+#include "game/save/save_load.h"
 #include "game/scenes/card_room.h"
 #include "game/scenes/evidence_room.h"
-#include "game/scenes/spy_object.h"
+#include "game/scenes/objects/spy_object.h"
 #include "game/scenes/spy_room.h"
 #include "mirel/file/a_fileserver.h"
 #include "mirel/util/a_optionsfile.h"

@@ -10,7 +10,7 @@
 #include "support/gui_harness.h"
 #include "support/log_capture.h"
 
-#include "game/scenes/spy_object.h"
+#include "game/scenes/objects/spy_object.h"
 #include "game/scenes/spy_room.h"
 #include "mirel/locale/a_localeserver.h"
 #include "mirel/util/a_optionsfile.h"

@@ -4,7 +4,7 @@
 
 #include "room_alone.h"
 
-#include "game/scenes/spy_obj_image.h"
+#include "game/scenes/objects/spy_obj_image.h"
 
 using namespace scenetest;
 

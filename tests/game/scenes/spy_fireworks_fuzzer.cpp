@@ -4,8 +4,8 @@
 // of a small particle configuration. The room is loaded and runs for
 // twenty seconds of frames with its particles, and is unloaded.
 
-#include "game/scenes/spy_obj_services.h"
-#include "game/scenes/spy_object.h"
+#include "game/scenes/objects/spy_obj_services.h"
+#include "game/scenes/objects/spy_object.h"
 #include "game/scenes/spy_room.h"
 #include "mirel/file/a_fileserver.h"
 #include "mirel/gfx/a_particle.h"

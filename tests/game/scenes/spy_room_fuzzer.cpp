@@ -3,8 +3,8 @@
 // room's saved record. The room is made and loaded for the level, given the
 // record, then every object is clicked and the room is saved again.
 
-#include "game/save_load.h"
-#include "game/scenes/spy_object.h"
+#include "game/save/save_load.h"
+#include "game/scenes/objects/spy_object.h"
 #include "game/scenes/spy_room.h"
 #include "mirel/file/a_fileserver.h"
 #include "mirel/util/a_optionsfile.h"
