@@ -1,7 +1,7 @@
 // The game's calls into its splash screens, title screen, story-scene player
 // and credits roll.
 
-#include "game/credits/CreditsRoll.h"
+#include "game/credits/credits_roll.h"
 #include "game/shell/game_app.h"
 #include "game/screens/scene_player.h"
 #include "game/screens/splash_manager.h"

@@ -5,7 +5,7 @@
 
 #include "app_test_support.h"
 
-#include "game/credits/CreditsRoll.h"
+#include "game/credits/credits_roll.h"
 #include "game/screens/scene_player.h"
 
 #include <filesystem>

@@ -4,7 +4,7 @@
 // layers that tile without a seam, a page for every scene of the design, and
 // credits whose every letter has its tile and its glyph.
 
-#include "game/credits/CreditsRoll.h"
+#include "game/credits/credits_roll.h"
 #include "game/screens/splash_manager.h"
 #include "game/screens/title_screen.h"
 

@@ -1,6 +1,6 @@
-#include "game/credits/CreditsLine.h"
+#include "game/credits/credits_line.h"
 
-#include "game/credits/LetterHeap.h"
+#include "game/credits/letter_heap.h"
 #include "mirel/base/a_random.h"
 #include "mirel/base/a_log.h"
 

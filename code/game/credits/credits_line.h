@@ -4,7 +4,7 @@
 // from the previous screen's lines where they show the same character, the
 // rest one by one from the heap, and at the end sends them back to the heap.
 
-#include "game/credits/Letter.h"
+#include "game/credits/letter.h"
 
 #include <cstdint>
 #include <list>

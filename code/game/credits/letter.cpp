@@ -1,4 +1,4 @@
-#include "game/credits/Letter.h"
+#include "game/credits/letter.h"
 
 #include "mirel/gfx/a_font.h"
 #include "mirel/gfx/a_image.h"

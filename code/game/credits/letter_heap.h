@@ -3,7 +3,7 @@
 // the ellipse inscribed in the heap rectangle, each turned by up to 60
 // degrees either way.
 
-#include "game/credits/Letter.h"
+#include "game/credits/letter.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -23,9 +23,9 @@
 // Pictures from the image group: "background", "light", "tiles" (16 cells of
 // 27 x 28), "tile_shadow"; the font "CreditsFont" of the GUI server.
 
-#include "game/credits/CreditsLine.h"
-#include "game/credits/CreditsScreen.h"
-#include "game/credits/LetterHeap.h"
+#include "game/credits/credits_line.h"
+#include "game/credits/credits_screen.h"
+#include "game/credits/letter_heap.h"
 
 #include <cstdint>
 #include <string>

@@ -1,4 +1,4 @@
-#include "game/credits/CreditsRoll.h"
+#include "game/credits/credits_roll.h"
 
 #include "mirel/base/a_log.h"
 #include "mirel/base/a_math.h"

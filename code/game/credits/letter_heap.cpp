@@ -1,4 +1,4 @@
-#include "game/credits/LetterHeap.h"
+#include "game/credits/letter_heap.h"
 
 #include "mirel/base/a_random.h"
 #include "mirel/base/a_log.h"
