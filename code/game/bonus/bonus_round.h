@@ -65,7 +65,6 @@ public:
 
     const std::string& GetPuzzleName() const { return m_puzzleName; }
     const std::string& GetImageFolder() const { return m_imageFolder; }
-    GUI::Widget* GetDescription() const { return m_description; }
     aSound* GetFinishSound() const { return m_finishSound; }
 
 protected:

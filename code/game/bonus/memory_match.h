@@ -58,7 +58,6 @@ public:
     int32_t GetCardHeight() const { return m_cardHeight; }
     const Card* GetFirstSelected() const { return m_first; }
     const Card* GetSecondSelected() const { return m_second; }
-    const aImage* GetSheet() const { return m_sheet.get(); }
 
 private:
     Card* CardAt(int32_t x, int32_t y);

@@ -46,7 +46,6 @@ public:
     // At least one pixel per second, so that a tile always arrives.
     void SetSpeed(int32_t speed) { m_speed = speed < 1 ? 1 : speed; }
     float GetAngle() const { return m_angle; }
-    float GetTargetAngle() const { return m_targetAngle; }
     double GetLength() const { return m_length; }
     // Where it is drawn now.
     void GetPosition(float& x, float& y) const { m_path.getPosition(x, y); }

@@ -94,7 +94,6 @@ public:
 
     uint32_t GetState() const { return m_state; }
     uint32_t GetKind() const { return m_kind; }
-    const std::string& GetPath() const { return m_path; }
     // Records written by this save, or read by the last load.
     uint32_t GetRecordCount() const { return m_recordCount; }
     bool HasRecord(const std::string& entityName) const { return m_records.count(entityName) != 0; }

@@ -81,7 +81,6 @@ public:
     GUI::Widget* GetPictureWindow() const { return m_pictureWindow; }
     GUI::Widget* GetPointer() const { return m_pointer; }
     const std::vector<std::string>& GetAddList() const { return m_toAdd; }
-    const std::vector<std::string>& GetDeleteList() const { return m_toDelete; }
     const aImage& GetLargePicture() const { return m_largePicture; }
 
 private:

@@ -61,8 +61,6 @@ public:
     int32_t GetCurrentIndex() const { return m_current; }
     float GetAlpha() const { return m_alpha; }
     const std::vector<Entry>& GetEntries() const { return m_entries; }
-    // The working copy of the current entry: its times count down.
-    const Entry& GetWorking() const { return m_working; }
 
 private:
     void Enter(int32_t index);

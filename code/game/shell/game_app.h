@@ -174,10 +174,8 @@ public:
     aInputServer* GetInputServer() const override { return getInputServer(); }
     GUI::Server* GetGuiServer() const override { return m_guiServer; }
     TipManager* GetTipManager() const override { return m_tipManager; }
-    SaveLoadSystem* GetSaveSystem() const { return m_saveSystem; }
     aMusicPlayer& GetMusicPlayer() override { return m_musicPlayer; }
     ProfilesManager& GetProfiles() { return m_profiles; }
-    WidgetMover& GetWidgetMover() { return m_widgetMover; }
     TitleScreen* GetTitleScreen() const { return m_titleScreen; }
     ScenePlayer* GetScenePlayer() const { return m_scenePlayer; }
     CreditsRoll* GetCreditsRoll() const { return m_credits; }
@@ -189,14 +187,11 @@ public:
     BonusRoom* GetBonusRoom() const { return m_bonusRoom; }
     CardRoom* GetCardRoom() const { return m_cardRoom; }
     EvidenceRoom* GetEvidenceRoom() const { return m_evidenceRoom; }
-    const std::map<std::string, Room*>& GetRooms() const { return m_rooms; }
     const std::vector<RoomButton*>& GetMapButtons() const { return m_mapButtons; }
     const std::string& GetReturnRoom() const { return m_returnRoom; }
     GUI::Widget* GetRootWidget() const { return m_root; }
     GUI::Widget* FindWidget(const std::string& name) const override;
     bool IsResourcesLoaded() const { return m_resourcesLoaded != 0; }
-    bool IsQuitRequested() const { return m_quitRequested != 0; }
-    bool IsSavingEnabled() const { return m_savingEnabled != 0; }
     bool IsTitleIntroPending() const { return m_titleIntroPending != 0; }
     bool IsCreditsShowing() const { return m_creditsShowing != 0; }
     // A story scene is playing.
@@ -210,21 +205,17 @@ public:
     bool IsGoalAnnounced() const { return m_goalAnnounced != 0; }
     bool IsLevelCompleted() const { return m_levelCompleted != 0; }
     bool IsMapHintShown() const { return m_mapHintShown != 0; }
-    bool IsEvidenceAdded() const { return m_evidenceAdded != 0; }
     bool AreHiddenRoomsPending() const { return m_hiddenRoomsPending != 0; }
     float GetFrameTime() const { return m_frameTime; }
     float GetTimeLeft() const { return m_timeLeft; }
     float GetTimeAtGoal() const { return m_timeAtGoal; }
     double GetPlayTime() const { return m_playTime; }
-    float GetLevelCompleteTimer() const { return m_levelCompleteTimer; }
     uint32_t GetHintsLeft() const override { return m_hintsLeft; }
     int32_t GetRandomLeft() const { return m_randomLeft; }
-    const std::string& GetUnhideScene() const { return m_unhideScene; }
     uint32_t GetCluesTotal() const { return m_cluesTotal; }
     uint32_t GetCluesFound() const { return m_cluesFound; }
     uint32_t GetItemsTotal() const { return m_itemsTotal; }
     uint32_t GetItemsFound() const { return m_itemsFound; }
-    ClueCard* GetPendingClueCard() const { return m_pendingClueCard; }
     const std::list<MessageBoxEntry>& GetMessageBoxes() const { return m_messageBoxes; }
     uint32_t GetMessageBoxAction() const { return m_messageBoxAction; }
     const std::vector<uint32_t>& GetHelpPages() const { return m_helpPages; }
@@ -426,7 +417,6 @@ private:
 
     // The level's playlist, read once per run.
     bool m_playlistRead = false;
-    uint32_t m_playlistSize = 0;
     std::vector<std::string> m_playlist;
     // The line spacing of "Orlevant_comment" at the first level load.
     bool m_commentSpacingKnown = false;

@@ -14,9 +14,6 @@ public:
     }
     void UpdateFade(float dt) override;
 
-    // True while the fade is driven up.
-    bool GetDirection() const { return m_direction; }
-
 private:
     bool m_direction = false;
 };

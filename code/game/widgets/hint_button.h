@@ -30,7 +30,6 @@ public:
     void SetGame(GameServices* game) { m_game = game; }
 
     GUI::Widget* GetLabel() const { return m_label; }
-    float GetClickTimer() const { return m_clickTimer; }
 
 private:
     GameServices* m_game = nullptr;

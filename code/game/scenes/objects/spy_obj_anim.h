@@ -62,8 +62,6 @@ public:
     int32_t GetPlayMode() const { return m_playMode; }
     bool IsStarted() const { return m_started; }
     bool IsTriggered() const { return m_triggered; }
-    SpyObject* GetHiddenObject() const { return m_hiddenObject; }
-    bool IsActivatedSaved() const { return m_activatedSaved; }
 
 protected:
     void ApplyPlayMode();
@@ -88,8 +86,6 @@ public:
     void Update(float dt) override;
     bool IsKindOf(const std::string& key) const override;
 
-    float GetIdleTimer() const { return m_idleTimer; }
-    float GetIdleDuration() const { return m_idleDuration; }
     float GetBaseFrameTime() const { return m_baseFrameTime; }
     float GetMovingFrameTime() const { return m_movingFrameTime; }
     int32_t GetVarFrames() const { return m_varFrames; }
@@ -143,7 +139,6 @@ public:
 
     int32_t GetPhase() const { return m_phase; }
     const aAnim& GetAnim(int32_t phase) const { return m_anims[phase]; }
-    float GetLoopCountdown() const { return m_loopCountdown; }
 
 private:
     aAnim m_anims[kPhases];

@@ -81,7 +81,6 @@ public:
     uint32_t GetFramesCount() const { return m_framesCount; }
     const std::vector<uint32_t>& GetPutIn() const { return m_putIn; }
     const std::vector<Position>& GetPositions() const { return m_positions; }
-    bool IsHeapInFront() const { return m_heapInFront; }
 
 private:
     void DrawHeap(uint32_t colour) const;

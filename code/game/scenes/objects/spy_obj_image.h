@@ -33,7 +33,6 @@ public:
     void Draw(uint32_t colour) override;
 
     aImage* GetImage() const { return m_image; }
-    const aRect& GetRect() const { return m_rect; }
 
 protected:
     aImage* m_image = nullptr; // the image manager's

@@ -105,7 +105,6 @@ public:
     // The alpha byte of the highlight pulse at the effect timer.
     uint8_t GetHighlightAlpha() const;
 
-    SpyRoom* GetRoom() const { return m_room; }
     SpyObject* GetLinkedObject() const { return m_linked; }
     const std::string& GetName() const { return m_name; }
     int32_t GetAlphaThreshold() const { return m_alphaThreshold; }
