@@ -2,7 +2,7 @@
 
 #include "name_font.h"
 
-#include "game/player_name.h"
+#include "game/profiles/player_name.h"
 #include "mirel/gui/gui_statictext.h"
 
 #include <gtest/gtest.h>

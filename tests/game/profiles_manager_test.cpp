@@ -8,7 +8,7 @@
 #include "support/gui_harness.h"
 #include "support/log_capture.h"
 
-#include "game/profiles_manager.h"
+#include "game/profiles/profiles_manager.h"
 #include "mirel/gui/gui_editbox.h"
 #include "mirel/gui/gui_keys.h"
 #include "mirel/platform/window/a_clipboard.h"

@@ -5,7 +5,7 @@
 #include "game_test_support.h"
 #include "support/log_capture.h"
 
-#include "game/save_load.h"
+#include "game/save/save_load.h"
 
 #include <filesystem>
 #include <random>

@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <cstdio>
 #include <string>
 
 // Where the built-in folders come from. Each field left empty is taken from the
@@ -76,6 +77,11 @@ uint8_t* file_readFullAndMalloc(const std::string& path, uint32_t* size, size_t 
 uint8_t* file_readFullAndMalloc(const std::string& path, size_t* size, size_t maxSize = A_FILE_MAX_DATA);
 // True when the file can be opened as file_readFullAndMalloc opens it.
 bool file_exists(const std::string& path);
+// Opens a plain file of the disk (a path as file_manglePath gives it) for
+// reading as a stream (close with std::fclose); anything else (a device such
+// as /dev/zero, which never ends, a pipe, which blocks, a folder, or a link
+// to one of them) is refused as the whole-file reads refuse it: null.
+std::FILE* file_openPlain(const std::string& path);
 // Writes the buffer to the file a read of the path finds (names in another
 // letter case included), or creates it in the folder a read would look in;
 // true only when every byte was written and the file closed.

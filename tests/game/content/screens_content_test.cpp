@@ -6,9 +6,9 @@
 // whose pieces, put together, keep every stroke of its writing. No picture
 // draws on clip art of things the autumn of 1927 did not know.
 
-#include "game/credits/CreditsRoll.h"
-#include "game/splash_manager.h"
-#include "game/title_screen.h"
+#include "game/credits/credits_roll.h"
+#include "game/screens/splash_manager.h"
+#include "game/screens/title_screen.h"
 
 #include "support/screen_bench.h"
 

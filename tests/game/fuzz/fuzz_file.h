@@ -4,7 +4,7 @@
 // content, to which the version, the checksum and the scrambling are added,
 // so that the record parser and the entities' readers are reached.
 
-#include "game/save_load.h"
+#include "game/save/save_load.h"
 
 #include <cstdint>
 #include <cstdio>

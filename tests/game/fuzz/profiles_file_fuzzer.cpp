@@ -5,7 +5,7 @@
 
 #include "fuzz_file.h"
 
-#include "game/profiles_manager.h"
+#include "game/profiles/profiles_manager.h"
 
 #include <cstdint>
 #include <cstdio>

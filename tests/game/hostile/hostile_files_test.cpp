@@ -9,8 +9,8 @@
 
 #include "hostile_game.h"
 
-#include "game/profile_record.h"
-#include "game/profiles_manager.h"
+#include "game/profiles/profile_record.h"
+#include "game/profiles/profiles_manager.h"
 
 #include <cmath>
 #include <functional>

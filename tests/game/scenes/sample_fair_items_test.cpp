@@ -10,9 +10,9 @@
 
 #include "sample_rooms.h"
 
-#include "game/scenes/spy_obj_evrane_body.h"
-#include "game/scenes/spy_obj_mouse.h"
-#include "game/scenes/spy_obj_panel.h"
+#include "game/scenes/objects/spy_obj_evrane_body.h"
+#include "game/scenes/objects/spy_obj_mouse.h"
+#include "game/scenes/objects/spy_obj_panel.h"
 #include "game/support/fair_area.h"
 #include "mirel/base/a_random.h"
 
@@ -179,7 +179,7 @@ TEST_F(SampleFairItemsTest, EveryItemARoomCanListShowsAFairAreaToClick) {
     for (const auto& [roomName, levelFile] : firstChapter) {
         SCOPED_TRACE(roomName);
         const aOptionsFile level(levelFile);
-        SpyRoom room(roomName, Game().GetImageManager(), Game().GetSoundManager());
+        SpyRoom room(roomName, Game().GetImageManager(), Game().GetSoundManager(), &Game());
         room.LoadResources(level);
         for (SpyObject* object : room.GetObjects())
             object->SetTolerant(true);

@@ -107,7 +107,7 @@ TEST_F(SampleRoomTest, EveryRoomOfEveryChapterLoadsAFullList) {
         const aOptionsFile level(entry.levelFile);
         const std::string& roomName = entry.room;
         SCOPED_TRACE(roomName + " in chapter " + std::to_string(entry.chapter));
-        SpyRoom room(roomName, Game().GetImageManager(), Game().GetSoundManager());
+        SpyRoom room(roomName, Game().GetImageManager(), Game().GetSoundManager(), &Game());
         room.LoadResources(level);
         EXPECT_GE(room.GetObjects().size(), 30u);
         size_t findable = 0;

@@ -5,7 +5,7 @@
 // at the object's middle and widens in finer steps; false when every pixel
 // of it is covered or clear.
 
-#include "game/scenes/spy_object.h"
+#include "game/scenes/objects/spy_object.h"
 #include "game/scenes/spy_room.h"
 
 #include <cstdint>
