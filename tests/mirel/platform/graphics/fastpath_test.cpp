@@ -5,6 +5,8 @@
 
 #include "mirel/platform/graphics/a_devicesprite.h"
 #include "mirel/platform/graphics/a_raster.h"
+#include "support/log_capture.h"
+#include "support/simd_levels.h"
 
 #include <gtest/gtest.h>
 
@@ -18,18 +20,6 @@ namespace {
 
 constexpr int kFormats[] = {A_FMT_A8R8G8B8, A_FMT_X8R8G8B8, A_FMT_R5G6B5, A_FMT_A1R5G5B5, A_FMT_A4R4G4B4};
 
-// Restores the best vector level when a test ends.
-struct Levels {
-    const int best = a_rasterSimdLevel();
-    ~Levels() { a_setRasterSimdLevel(best); }
-    std::vector<int> all() const {
-        std::vector<int> v;
-        for (int l = 0; l <= best; ++l) {
-            v.push_back(l);
-        }
-        return v;
-    }
-};
 
 // Random texels with the alpha kinds that take different kernel branches:
 // opaque and clear runs beside translucent ones.
@@ -80,7 +70,7 @@ struct Picture {
 // and expects the same pixels.
 void expectSameAsReference(uint32_t w, uint32_t h, const std::function<void(aDevice&, aDeviceSprite&)>& draw,
                            const std::string& what) {
-    Levels levels;
+    SimdLevels levels;
     Picture reference(w, h, true);
     draw(*reference.dev, *reference.sprite);
     const std::vector<uint32_t> want = reference.pixels();
@@ -93,7 +83,6 @@ void expectSameAsReference(uint32_t w, uint32_t h, const std::function<void(aDev
             ASSERT_EQ(got[i], want[i]) << what << " level " << level << " pixel " << i % w << "," << i / w;
         }
     }
-    a_setRasterSimdLevel(levels.best);
 }
 
 void setStates(aDevice& dev, uint32_t filter, int srcBlend, int dstBlend, bool blend) {
@@ -239,8 +228,36 @@ TEST(RasterFastPaths, LargeLayersMatchTheReference) {
     }
 }
 
+TEST(RasterFastPaths, MirelSimdLowersTheLevelAndLogsWhatItCannotUse) {
+    struct Case {
+        const char* asked;
+        int best, level;
+        const char* line; // the log line, or none
+    } cases[] = {
+        {nullptr, 3, 3, nullptr},
+        {"sse2", 3, 1, nullptr},
+        {"avx2", 3, 2, nullptr},
+        {"avx512", 3, 3, nullptr},
+        {"avx2", 2, 2, nullptr},
+        {"avx512", 2, 2, "aRaster. The processor lacks the vector level 'avx512' of MIREL_SIMD; avx2 is used"},
+        {"avx2", 1, 1, "aRaster. The processor lacks the vector level 'avx2' of MIREL_SIMD; sse2 is used"},
+        {"AVX2", 3, 3, "aRaster. Unknown vector level 'AVX2' in MIREL_SIMD (sse2, avx2, avx512); avx512 is used"},
+        {"", 2, 2, "aRaster. Unknown vector level '' in MIREL_SIMD (sse2, avx2, avx512); avx2 is used"},
+        {"plain", 2, 2, "aRaster. Unknown vector level 'plain' in MIREL_SIMD (sse2, avx2, avx512); avx2 is used"},
+    };
+    for (const Case& c : cases) {
+        LogCapture log;
+        EXPECT_EQ(a_pickSimdLevel(c.asked, c.best), c.level) << (c.asked ? c.asked : "(unset)") << " on " << c.best;
+        if (c.line) {
+            EXPECT_EQ(log.lines, std::vector<std::string>{c.line});
+        } else {
+            EXPECT_TRUE(log.lines.empty()) << log.lines.front();
+        }
+    }
+}
+
 TEST(RasterFastPaths, RowConversionMatchesThePlainFormula) {
-    Levels levels;
+    SimdLevels levels;
     std::mt19937 rng(3);
     for (int format : kFormats) {
         for (int n : {1, 3, 7, 8, 9, 16, 33, 100}) {
