@@ -261,12 +261,16 @@ struct aClearBlocks {
     std::vector<uint32_t> sums;  // (blocks down + 1) x columns
     // Whether every texel of [x0, x1] x [y0, y1] (inclusive, inside the
     // texture) has alpha 0.
-    bool clear(int x0, int y0, int x1, int y1) const {
+    bool clear(int x0, int y0, int x1, int y1) const { return coverage(x0, y0, x1, y1) == Clear; }
+    // Whether every block the rectangle touches is clear, none is, or some are.
+    enum Coverage { Clear, Some, None };
+    Coverage coverage(int x0, int y0, int x1, int y1) const {
         const size_t c = size_t(columns);
         const size_t bx0 = size_t(x0 >> kShift), by0 = size_t(y0 >> kShift);
         const size_t bx1 = size_t(x1 >> kShift) + 1, by1 = size_t(y1 >> kShift) + 1;
         const uint32_t* s = sums.data();
-        return s[by1 * c + bx1] - s[by0 * c + bx1] - s[by1 * c + bx0] + s[by0 * c + bx0] == 0;
+        const uint32_t held = s[by1 * c + bx1] - s[by0 * c + bx1] - s[by1 * c + bx0] + s[by0 * c + bx0];
+        return held == 0 ? Clear : held == (bx1 - bx0) * (by1 - by0) ? None : Some;
     }
     // Whether any block is clear (the last sum counts the blocks that are not).
     bool anyClear() const {

@@ -3,12 +3,13 @@
 // the sampler's fused sample-and-blend rows (x86 only).
 
 #include "mirel/platform/graphics/a_raster.h"
+#include "mirel/platform/graphics/a_texelmix.h"
 
 #include <immintrin.h>
 
 // floor(x / 255) for every 16-bit lane (exact for 0..65535).
 __attribute__((target("avx2"))) inline __m256i a_div255Avx2(__m256i x) {
-    return _mm256_srli_epi16(_mm256_mulhi_epu16(x, _mm256_set1_epi16(short(0x8081))), 7);
+    return _mm256_srli_epi16(_mm256_mulhi_epu16(x, A_SPLAT16(0x8081)), 7);
 }
 
 __attribute__((target("avx2"))) inline __m256i a_alpha16Avx2(__m256i s16) {
@@ -20,8 +21,8 @@ __attribute__((target("avx2"))) inline __m256i a_alpha16Avx2(__m256i s16) {
 __attribute__((target("avx2"))) inline __m256i a_blend8Avx2(__m256i s, __m256i d, bool white, __m256i c16,
                                                             const aBlendOp& op) {
     const __m256i zero = _mm256_setzero_si256();
-    const __m256i k127 = _mm256_set1_epi16(127);
-    const __m256i k255 = _mm256_set1_epi16(255);
+    const __m256i k127 = A_SPLAT16(127);
+    const __m256i k255 = A_SPLAT16(255);
     __m256i slo = _mm256_unpacklo_epi8(s, zero);
     __m256i shi = _mm256_unpackhi_epi8(s, zero);
     if (!white) {

@@ -113,6 +113,11 @@ TEST(RasterFastPaths, SpritesShiftedScaledStretchedAndTurnedMatchTheReference) {
         {"turned a little", 1, 1, 0.1f, 4, -3, 45, 32},
         {"turned and scaled", 1.6f, 0.8f, 2.2f, 30, 25, 20, 20},
         {"turned a quarter", 1.25f, 1.25f, float(M_PI / 2), 40, 0, 30, 22},
+        // Texel pairs clamped in two columns (and one, by the source rectangle),
+        // row windows as wide as the texture, and steps of more than a texel.
+        {"turned, two texels wide", 4, 3, 0.7f, 10, 5, 2, 12},
+        {"turned, nine texels wide", 1.3f, 1.3f, 2.5f, 20, 18, 9, 9},
+        {"turned and shrunk", 0.6f, 0.55f, -0.9f, 10, 8, 70, 60},
     };
     const uint32_t colours[] = {0xFFFFFFFFu, 0x80FFFFFFu, 0xC080FF40u};
     std::mt19937 rng(17);
