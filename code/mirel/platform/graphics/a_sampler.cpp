@@ -144,10 +144,22 @@ __attribute__((target("avx2"))) inline __m256i mixQuads(__m256i aL, __m256i aR, 
                                _mm256_add_epi16(lhi, _mm256_mulhrs_epi16(_mm256_sub_epi16(rhi, lhi), wxhi)));
 }
 
+// The constants of a row's loop, made once and held (see held).
+struct RowConstants {
+    __m256i frac, half, cap, one, opaque;
+    aBlendConstantsAvx2 blend;
+};
+
+__attribute__((target("avx2"))) inline RowConstants rowConstants() {
+    return RowConstants{held(_mm256_set1_epi32(0xFFFF)), held(_mm256_set1_epi32(128)),
+                        held(_mm256_set1_epi32(0x7FFF)), held(_mm256_set1_epi32(1)),
+                        held(_mm256_set1_epi32(int(0xFF000000u))), a_heldBlendConstantsAvx2()};
+}
+
 // The weight of each lane's position (16.16) in mulhrs form.
-__attribute__((target("avx2"))) inline __m256i weightsOf(__m256i f) {
-    const __m256i w = _mm256_srli_epi32(_mm256_add_epi32(_mm256_and_si256(f, A_SPLAT32(0xFFFF)), A_SPLAT32(128)), 8);
-    return _mm256_min_epi32(_mm256_slli_epi32(w, 7), A_SPLAT32(0x7FFF));
+__attribute__((target("avx2"))) inline __m256i weightsOf(__m256i f, const RowConstants& k) {
+    const __m256i w = _mm256_srli_epi32(_mm256_add_epi32(_mm256_and_si256(f, k.frac), k.half), 8);
+    return _mm256_min_epi32(_mm256_slli_epi32(w, 7), k.cap);
 }
 
 // The texels at the lane columns `at` of a window of 8 from r, and of the
@@ -214,7 +226,7 @@ __attribute__((target("avx2"))) inline __m256i blendLanes(__m256i a, __m256i b, 
 // rows are loaded as windows and each texel picked by a permute. Otherwise
 // the pairs are gathered, two texels a load.
 __attribute__((target("avx2"))) inline __m256i sampleLinear8(const uint32_t* texels, const PairRow& pr, __m256i fx,
-                                                            __m256i fy) {
+                                                            __m256i fy, const RowConstants& k) {
     fx = _mm256_min_epi32(_mm256_max_epi32(fx, pr.x0), pr.x1);
     fy = _mm256_min_epi32(_mm256_max_epi32(fy, pr.y0), pr.y1);
     const __m256i p = _mm256_srai_epi32(fx, 16), q = _mm256_srai_epi32(fy, 16);
@@ -235,7 +247,7 @@ __attribute__((target("avx2"))) inline __m256i sampleLinear8(const uint32_t* tex
         // that as their lower; no lane reaches the bounds' last row as its upper.
         const int more = std::min(pr.rows, pr.lastRow - 1 - top);
         for (int i = 0; i < more; ++i) {
-            row = _mm256_add_epi32(row, A_SPLAT32(1));
+            row = _mm256_add_epi32(row, k.one);
             const __m256i here = _mm256_cmpeq_epi32(q, row);
             aL = blendLanes(aL, nextL, here);
             aR = blendLanes(aR, nextR, here);
@@ -253,13 +265,14 @@ __attribute__((target("avx2"))) inline __m256i sampleLinear8(const uint32_t* tex
         gatherPairs(texels, index, aL, aR);
         gatherPairs(texels, _mm256_add_epi32(index, width), bL, bR);
     }
-    return mixQuads(aL, aR, bL, bR, weightsOf(fx), weightsOf(fy));
+    return mixQuads(aL, aR, bL, bR, weightsOf(fx, k), weightsOf(fy, k));
 }
 
 // Eight samples of any clamp bounds the long way: each of the four texels
 // gathered on its own.
 __attribute__((target("avx2"))) inline __m256i sampleGathered8(const int* base, int width, int x0, int y0, int x1,
-                                                              int y1, bool linear, __m256i fx, __m256i fy) {
+                                                              int y1, bool linear, __m256i fx, __m256i fy,
+                                                              const RowConstants& k) {
     const __m256i vx0 = _mm256_set1_epi32(x0), vx1 = _mm256_set1_epi32(x1);
     const __m256i vy0 = _mm256_set1_epi32(y0), vy1 = _mm256_set1_epi32(y1);
     const __m256i rowPx = _mm256_set1_epi32(width), one = _mm256_set1_epi32(1);
@@ -276,7 +289,7 @@ __attribute__((target("avx2"))) inline __m256i sampleGathered8(const int* base, 
     return mixQuads(_mm256_i32gather_epi32(base, _mm256_add_epi32(ra, xa), 4),
                     _mm256_i32gather_epi32(base, _mm256_add_epi32(ra, xb), 4),
                     _mm256_i32gather_epi32(base, _mm256_add_epi32(rb, xa), 4),
-                    _mm256_i32gather_epi32(base, _mm256_add_epi32(rb, xb), 4), weightsOf(fx), weightsOf(fy));
+                    _mm256_i32gather_epi32(base, _mm256_add_epi32(rb, xb), 4), weightsOf(fx, k), weightsOf(fy, k));
 }
 
 // A whole row of a 32-bit texture under any affine step, eight samples at a
@@ -296,7 +309,8 @@ __attribute__((target("avx2"))) int sampleAffineRowAvx2(const uint8_t* data, uin
     aBlendOp op;
     op.kind = aBlendOp::Kind(Kind);
     const __m256i c16 = _mm256_unpacklo_epi8(_mm256_set1_epi32(int(colour)), _mm256_setzero_si256());
-    const __m256i opaque = A_SPLAT32(0xFF000000u);
+    const RowConstants kc = rowConstants();
+    const __m256i opaque = kc.opaque;
     const int width = int(pitch / 4);
     const uint32_t* texels = reinterpret_cast<const uint32_t*>(data);
     const __m256i steps = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
@@ -335,8 +349,9 @@ __attribute__((target("avx2"))) int sampleAffineRowAvx2(const uint8_t* data, uin
         }
         const __m256i fx = _mm256_add_epi32(_mm256_set1_epi32(int32_t(gx)), stepX);
         const __m256i fy = _mm256_add_epi32(_mm256_set1_epi32(int32_t(gy)), stepY);
-        __m256i r = pairs ? sampleLinear8(texels, pairRows, fx, fy)
-                          : sampleGathered8(reinterpret_cast<const int*>(data), width, x0, y0, x1, y1, linear, fx, fy);
+        __m256i r = pairs ? sampleLinear8(texels, pairRows, fx, fy, kc)
+                          : sampleGathered8(reinterpret_cast<const int*>(data), width, x0, y0, x1, y1, linear, fx, fy,
+                                            kc);
         r = _mm256_or_si256(r, alpha);
         // The last few: every lane's texels are clamped inside, only the
         // loads and stores of the target are cut short.
@@ -354,14 +369,14 @@ __attribute__((target("avx2"))) int sampleAffineRowAvx2(const uint8_t* data, uin
         if (whole) {
             if constexpr (Blend) {
                 const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(out + k));
-                r = _mm256_or_si256(a_blend8Avx2(r, d, White, c16, op), opaque);
+                r = _mm256_or_si256(a_blend8Avx2(r, d, White, c16, op, kc.blend), opaque);
             }
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k), r);
         } else {
             const __m256i mask = _mm256_cmpgt_epi32(_mm256_set1_epi32(n - k), steps);
             if constexpr (Blend) {
                 const __m256i d = _mm256_maskload_epi32(reinterpret_cast<const int*>(out + k), mask);
-                r = _mm256_or_si256(a_blend8Avx2(r, d, White, c16, op), opaque);
+                r = _mm256_or_si256(a_blend8Avx2(r, d, White, c16, op, kc.blend), opaque);
             }
             _mm256_maskstore_epi32(reinterpret_cast<int*>(out + k), mask, r);
         }

@@ -60,26 +60,21 @@ inline Fixed fixedRow(bool linear, double tx0, double ty0, double dtx, double dt
 }
 
 #if defined(__x86_64__) || defined(__i386__)
-// Vector constants kept in memory, 32 bytes of one value: an instruction
-// takes them as its operand, where a constant made with set1 is often built
-// anew in a register on every use inside a loop short of registers.
-template <int32_t V>
-struct Splat32 {
-    alignas(32) static constexpr int32_t v[8] = {V, V, V, V, V, V, V, V};
-};
-template <int16_t V>
-struct Splat16 {
-    alignas(32) static constexpr int16_t v[16] = {V, V, V, V, V, V, V, V, V, V, V, V, V, V, V, V};
-};
-#define A_SPLAT32(value) _mm256_load_si256(reinterpret_cast<const __m256i*>(aTexel::Splat32<int32_t(value)>::v))
-#define A_SPLAT16(value) _mm256_load_si256(reinterpret_cast<const __m256i*>(aTexel::Splat16<int16_t(value)>::v))
+// A value the compiler may no longer see through: a vector constant made
+// once before a loop and kept (in a register, or on the stack as an operand)
+// where it would otherwise be built anew at every use inside a loop that is
+// short of registers.
+__attribute__((target("avx2"))) inline __m256i held(__m256i v) {
+    __asm__("" : "+x"(v));
+    return v;
+}
 
 // The mix of one channel, (a * (256 - w) + b * w + 128) >> 8, is exactly
 // a + (((b - a) * w + 128) >> 8), and that is mulhrs of (b - a) by w * 128,
 // rounding included: (d * w * 128 + 16384) >> 15. A weight of 256 becomes
 // 32767, which still gives d for every |d| <= 255.
 __attribute__((target("avx2"))) inline __m256i mixWeight(__m256i w) {
-    return _mm256_min_epu16(_mm256_slli_epi16(w, 7), A_SPLAT16(0x7FFF));
+    return _mm256_min_epu16(_mm256_slli_epi16(w, 7), _mm256_set1_epi16(0x7FFF));
 }
 
 // Mixes the pixels x and y (8 each) with 16-bit lane weights for the low and
