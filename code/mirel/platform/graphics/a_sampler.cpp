@@ -416,104 +416,227 @@ int sampleAffineAvx2(const uint8_t* data, uint32_t pitch, int x0, int y0, int x1
 #endif
 
 
-// A row of a 32-bit texture under any affine step, sixteen samples at a
-// time. Where a group's texels lie within 32 columns and 4 rows, the rows are
-// loaded as windows and each texel picked by a permute; otherwise gathered.
-// Positions must fit 32 bits (checked by the caller). Returns n.
-// Clear groups (clear non-null) as in sampleAffineAvx2.
-template <bool Blend>
-A_SAMPLER_AVX512 int sampleAffineAvx512(const uint8_t* data, uint32_t pitch, int x0, int y0, int x1, int y1,
-                                        bool linear, uint32_t orMask, uint32_t* out, int n, const Fixed& f,
-                                        uint32_t colour = 0xFFFFFFFFu, const aBlendOp* op = nullptr,
-                                        const aClearBlocks* clear = nullptr) {
-    const bool white = colour == 0xFFFFFFFFu;
+// The most rows below its first that a group of sixteen reads from row
+// windows; steeper ones are gathered.
+constexpr int kWindowRows16 = 3;
+
+// The sixteen-lane forms of the AVX2 row kernel's steps (see
+// sampleLinear8): texel pairs from row windows of 32 texels, each picked by
+// one permute of two loads; gathers otherwise.
+struct PairRow16 {
+    __m512i x0, x1, y0, y1;   // the clamp of positions (16.16)
+    __m512i leftLane, topLane; // 0 or 15 in every lane
+    __m512i lastWindow;       // the last column a window of 32 texels may start at
+    int lastRow;
+    size_t width;
+    int rows; // rows below its first a group may reach; -1 gathers always
+};
+
+A_SAMPLER_AVX512 inline PairRow16 pairRow16(int width, int x0, int y0, int x1, int y1, const Fixed& f) {
+    PairRow16 r;
+    r.x0 = _mm512_set1_epi32(x0 << 16);
+    r.x1 = _mm512_set1_epi32(((x1 - 1) << 16) | 0xFF80);
+    r.y0 = _mm512_set1_epi32(y0 << 16);
+    r.y1 = _mm512_set1_epi32(((y1 - 1) << 16) | 0xFF80);
+    r.leftLane = _mm512_set1_epi32(f.dfx < 0 ? 15 : 0);
+    r.topLane = _mm512_set1_epi32(f.dfy < 0 ? 15 : 0);
+    r.lastWindow = _mm512_set1_epi32(width - 32);
+    r.lastRow = y1;
+    r.width = size_t(width);
+    const bool narrow = f.dfx >= -65536 && f.dfx <= 65536 && f.dfy >= -65536 && f.dfy <= 65536;
+    r.rows = narrow && width >= 32 ? int((15 * std::abs(f.dfy) + 65535) >> 16) : -1;
+    // Steeper groups read more rows than gathers cost.
+    if (r.rows > kWindowRows16) {
+        r.rows = -1;
+    }
+    return r;
+}
+
+A_SAMPLER_AVX512 inline __m512i weightsOf16(__m512i f) {
+    const __m512i w = _mm512_srli_epi32(
+        _mm512_add_epi32(_mm512_and_si512(f, _mm512_set1_epi32(0xFFFF)), _mm512_set1_epi32(128)), 8);
+    return _mm512_min_epi32(_mm512_slli_epi32(w, 7), _mm512_set1_epi32(0x7FFF));
+}
+
+A_SAMPLER_AVX512 inline void spreadWeights16(__m512i w, __m512i& lo, __m512i& hi) {
+    lo = _mm512_shuffle_epi8(w, _mm512_set4_epi32(0x05040504, 0x05040504, 0x01000100, 0x01000100));
+    hi = _mm512_shuffle_epi8(w, _mm512_set4_epi32(0x0D0C0D0C, 0x0D0C0D0C, 0x09080908, 0x09080908));
+}
+
+A_SAMPLER_AVX512 inline void mixDown16(__m512i a, __m512i b, __m512i wlo, __m512i whi, __m512i& lo, __m512i& hi) {
     const __m512i zero = _mm512_setzero_si512();
-    const __m512i c16 = _mm512_unpacklo_epi8(_mm512_set1_epi32(int(colour)), zero);
-    const __m512i opaque = _mm512_set1_epi32(int(0xFF000000u));
-    const __m512i lanes = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
-    const int32_t dfx = int32_t(f.dfx), dfy = int32_t(f.dfy);
-    __m512i fx = _mm512_add_epi32(_mm512_set1_epi32(int32_t(f.fx0)), _mm512_mullo_epi32(lanes, _mm512_set1_epi32(dfx)));
-    __m512i fy = _mm512_add_epi32(_mm512_set1_epi32(int32_t(f.fy0)), _mm512_mullo_epi32(lanes, _mm512_set1_epi32(dfy)));
-    const __m512i sx = _mm512_set1_epi32(dfx * 16), sy = _mm512_set1_epi32(dfy * 16);
+    const __m512i alo = _mm512_unpacklo_epi8(a, zero), ahi = _mm512_unpackhi_epi8(a, zero);
+    lo = _mm512_add_epi16(alo, _mm512_mulhrs_epi16(_mm512_sub_epi16(_mm512_unpacklo_epi8(b, zero), alo), wlo));
+    hi = _mm512_add_epi16(ahi, _mm512_mulhrs_epi16(_mm512_sub_epi16(_mm512_unpackhi_epi8(b, zero), ahi), whi));
+}
+
+A_SAMPLER_AVX512 inline __m512i mixQuads16(__m512i aL, __m512i aR, __m512i bL, __m512i bR, __m512i wx, __m512i wy) {
+    __m512i wylo, wyhi, wxlo, wxhi;
+    spreadWeights16(wy, wylo, wyhi);
+    spreadWeights16(wx, wxlo, wxhi);
+    __m512i llo, lhi, rlo, rhi;
+    mixDown16(aL, bL, wylo, wyhi, llo, lhi);
+    mixDown16(aR, bR, wylo, wyhi, rlo, rhi);
+    return _mm512_packus_epi16(_mm512_add_epi16(llo, _mm512_mulhrs_epi16(_mm512_sub_epi16(rlo, llo), wxlo)),
+                               _mm512_add_epi16(lhi, _mm512_mulhrs_epi16(_mm512_sub_epi16(rhi, lhi), wxhi)));
+}
+
+A_SAMPLER_AVX512 inline void pickPairs16(const uint32_t* r, __m512i at, __m512i at1, __m512i& left, __m512i& right) {
+    const __m512i w0 = _mm512_loadu_si512(r), w1 = _mm512_loadu_si512(r + 16);
+    left = _mm512_permutex2var_epi32(w0, at, w1);
+    right = _mm512_permutex2var_epi32(w0, at1, w1);
+}
+
+A_SAMPLER_AVX512 inline __m512i sampleLinear16(const uint32_t* texels, const PairRow16& pr, __m512i fx, __m512i fy) {
+    fx = _mm512_min_epi32(_mm512_max_epi32(fx, pr.x0), pr.x1);
+    fy = _mm512_min_epi32(_mm512_max_epi32(fy, pr.y0), pr.y1);
+    const __m512i p = _mm512_srai_epi32(fx, 16), q = _mm512_srai_epi32(fy, 16);
+    __m512i aL, aR, bL, bR;
+    if (pr.rows >= 0) {
+        const __m512i lo = _mm512_min_epi32(_mm512_permutexvar_epi32(pr.leftLane, p), pr.lastWindow);
+        __m512i row = _mm512_permutexvar_epi32(pr.topLane, q);
+        const int top = _mm_cvtsi128_si32(_mm512_castsi512_si128(row));
+        const __m512i at = _mm512_sub_epi32(p, lo), at1 = _mm512_add_epi32(at, _mm512_set1_epi32(1));
+        const uint32_t* r =
+            texels + size_t(top) * pr.width + size_t(_mm_cvtsi128_si32(_mm512_castsi512_si128(lo)));
+        pickPairs16(r, at, at1, aL, aR);
+        r += pr.width;
+        pickPairs16(r, at, at1, bL, bR);
+        __m512i nextL = bL, nextR = bR;
+        const int more = std::min(pr.rows, pr.lastRow - 1 - top);
+        for (int i = 0; i < more; ++i) {
+            row = _mm512_add_epi32(row, _mm512_set1_epi32(1));
+            const __mmask16 here = _mm512_cmpeq_epi32_mask(q, row);
+            aL = _mm512_mask_mov_epi32(aL, here, nextL);
+            aR = _mm512_mask_mov_epi32(aR, here, nextR);
+            r += pr.width;
+            pickPairs16(r, at, at1, nextL, nextR);
+            bL = _mm512_mask_mov_epi32(bL, here, nextL);
+            bR = _mm512_mask_mov_epi32(bR, here, nextR);
+        }
+    } else {
+        const __m512i zero = _mm512_setzero_si512(), one = _mm512_set1_epi32(1);
+        const __m512i width = _mm512_set1_epi32(int(pr.width));
+        const __m512i a = _mm512_add_epi32(_mm512_mullo_epi32(q, width), p);
+        const __m512i b = _mm512_add_epi32(a, width);
+        aL = _mm512_mask_i32gather_epi32(zero, 0xFFFF, a, texels, 4);
+        aR = _mm512_mask_i32gather_epi32(zero, 0xFFFF, _mm512_add_epi32(a, one), texels, 4);
+        bL = _mm512_mask_i32gather_epi32(zero, 0xFFFF, b, texels, 4);
+        bR = _mm512_mask_i32gather_epi32(zero, 0xFFFF, _mm512_add_epi32(b, one), texels, 4);
+    }
+    return mixQuads16(aL, aR, bL, bR, weightsOf16(fx), weightsOf16(fy));
+}
+
+// Sixteen samples of any clamp bounds the long way, each texel gathered.
+A_SAMPLER_AVX512 inline __m512i sampleGathered16(const uint8_t* data, int width, int x0, int y0, int x1, int y1,
+                                                 bool linear, __m512i fx, __m512i fy) {
+    const __m512i zero = _mm512_setzero_si512(), one = _mm512_set1_epi32(1);
     const __m512i vx0 = _mm512_set1_epi32(x0), vx1 = _mm512_set1_epi32(x1);
     const __m512i vy0 = _mm512_set1_epi32(y0), vy1 = _mm512_set1_epi32(y1);
-    const __m512i rowPx = _mm512_set1_epi32(int32_t(pitch / 4));
-    const __m512i one = _mm512_set1_epi32(1), frac = _mm512_set1_epi32(0xFFFF), round = _mm512_set1_epi32(128);
-    const __m512i alpha = _mm512_set1_epi32(int32_t(orMask));
+    const __m512i rowPx = _mm512_set1_epi32(width);
+    const __m512i ix = _mm512_srai_epi32(fx, 16), iy = _mm512_srai_epi32(fy, 16);
+    const __m512i xa = _mm512_min_epi32(_mm512_max_epi32(ix, vx0), vx1);
+    const __m512i ya = _mm512_min_epi32(_mm512_max_epi32(iy, vy0), vy1);
+    const __m512i ra = _mm512_mullo_epi32(ya, rowPx);
+    const __m512i c00 = _mm512_mask_i32gather_epi32(zero, 0xFFFF, _mm512_add_epi32(ra, xa), data, 4);
+    if (!linear) {
+        return c00;
+    }
+    const __m512i xb = _mm512_min_epi32(_mm512_max_epi32(_mm512_add_epi32(ix, one), vx0), vx1);
+    const __m512i yb = _mm512_min_epi32(_mm512_max_epi32(_mm512_add_epi32(iy, one), vy0), vy1);
+    const __m512i rb = _mm512_mullo_epi32(yb, rowPx);
+    return mixQuads16(c00, _mm512_mask_i32gather_epi32(zero, 0xFFFF, _mm512_add_epi32(ra, xb), data, 4),
+                      _mm512_mask_i32gather_epi32(zero, 0xFFFF, _mm512_add_epi32(rb, xa), data, 4),
+                      _mm512_mask_i32gather_epi32(zero, 0xFFFF, _mm512_add_epi32(rb, xb), data, 4), weightsOf16(fx),
+                      weightsOf16(fy));
+}
+
+// A row of a 32-bit texture under any affine step, sixteen samples at a
+// time, as sampleAffineRowAvx2 does it (clear runs and groups likewise).
+// Positions must fit 32 bits (checked by the caller). Returns n.
+template <bool Blend, int Kind, bool White>
+A_SAMPLER_AVX512 int sampleAffineRowAvx512(const uint8_t* data, uint32_t pitch, int x0, int y0, int x1, int y1,
+                                           bool linear, uint32_t orMask, uint32_t* out, int n, const Fixed& f,
+                                           uint32_t colour, const aClearBlocks* clear) {
+    aBlendOp op;
+    op.kind = aBlendOp::Kind(Kind);
+    const __m512i c16 = _mm512_unpacklo_epi8(_mm512_set1_epi32(int(colour)), _mm512_setzero_si512());
+    const __m512i opaque = _mm512_set1_epi32(int(0xFF000000u));
     const int width = int(pitch / 4);
     const uint32_t* texels = reinterpret_cast<const uint32_t*>(data);
+    const __m512i lanes = _mm512_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15);
+    const __m512i stepX = _mm512_mullo_epi32(lanes, _mm512_set1_epi32(int32_t(f.dfx)));
+    const __m512i stepY = _mm512_mullo_epi32(lanes, _mm512_set1_epi32(int32_t(f.dfy)));
+    const __m512i alpha = _mm512_set1_epi32(int32_t(orMask));
+    const bool pairs = linear && x1 > x0 && y1 > y0;
+    const PairRow16 pairRows = pairRow16(width, x0, y0, x1, y1, f);
+    constexpr bool skipClear = Blend && (Kind == aBlendOp::Normal || Kind == aBlendOp::Add);
+    if (n < 32) {
+        clear = nullptr;
+    }
+    int runEnd = 0;
+    aClearBlocks::Coverage run = aClearBlocks::None;
+    const int64_t dfx = f.dfx, dfy = f.dfy;
     int64_t gx = f.fx0, gy = f.fy0;
-    for (int k = 0; k < n; k += 16, gx += 16 * f.dfx, gy += 16 * f.dfy) {
-        const __m512i ix = _mm512_srai_epi32(fx, 16), iy = _mm512_srai_epi32(fy, 16);
-        const __m512i xa = _mm512_min_epi32(_mm512_max_epi32(ix, vx0), vx1);
-        const __m512i ya = _mm512_min_epi32(_mm512_max_epi32(iy, vy0), vy1);
-        const __m512i xb = linear ? _mm512_min_epi32(_mm512_max_epi32(_mm512_add_epi32(ix, one), vx0), vx1) : xa;
-        const __m512i yb = linear ? _mm512_min_epi32(_mm512_max_epi32(_mm512_add_epi32(iy, one), vy0), vy1) : ya;
-        // The group's bounds from its first and last lanes.
-        const auto [xlo, ylo, xhi, yhi] = groupBox(f, gx, gy, 16, x0, y0, x1, y1, linear);
-        if constexpr (Blend) {
-            // The box of the whole group of sixteen: for a short last group it
-            // is larger than needed, so the test errs towards sampling.
-            if (clear && clear->clear(xlo, ylo, xhi, yhi)) {
-                const __mmask16 keep = n - k >= 16 ? __mmask16(0xFFFF) : __mmask16((1u << (n - k)) - 1);
-                const __m512i d = _mm512_maskz_loadu_epi32(keep, out + k);
-                _mm512_mask_storeu_epi32(out + k, keep, _mm512_or_si512(d, opaque));
-                fx = _mm512_add_epi32(fx, sx);
-                fy = _mm512_add_epi32(fy, sy);
-                continue;
-            }
-        }
-        __m512i c00, c10, c01, c11;
-        if (xhi - xlo < 32 && xlo + 32 <= width && yhi - ylo < 4) {
-            const __m512i base = _mm512_set1_epi32(xlo);
-            const __m512i ia = _mm512_sub_epi32(xa, base), ib = _mm512_sub_epi32(xb, base);
-            c00 = c10 = c01 = c11 = zero;
-            for (int y = ylo; y <= yhi; ++y) {
-                const uint32_t* row = texels + size_t(y) * size_t(width) + xlo;
-                const __m512i w0 = _mm512_loadu_si512(row), w1 = _mm512_loadu_si512(row + 16);
-                const __m512i ta = _mm512_permutex2var_epi32(w0, ia, w1);
-                const __m512i vy = _mm512_set1_epi32(y);
-                const __mmask16 atA = _mm512_cmpeq_epi32_mask(ya, vy), atB = _mm512_cmpeq_epi32_mask(yb, vy);
-                c00 = _mm512_mask_mov_epi32(c00, atA, ta);
-                c01 = _mm512_mask_mov_epi32(c01, atB, ta);
-                if (linear) {
-                    const __m512i tb = _mm512_permutex2var_epi32(w0, ib, w1);
-                    c10 = _mm512_mask_mov_epi32(c10, atA, tb);
-                    c11 = _mm512_mask_mov_epi32(c11, atB, tb);
+    for (int k = 0; k < n; k += 16, gx += 16 * dfx, gy += 16 * dfy) {
+        if constexpr (skipClear) {
+            if (clear) {
+                if (k >= runEnd) {
+                    const int length = std::min(32, n - k);
+                    run = coverage(*clear, groupBox(f, gx, gy, length, x0, y0, x1, y1, linear));
+                    runEnd = k + length;
+                }
+                if (run == aClearBlocks::Clear ||
+                    (run == aClearBlocks::Some &&
+                     isClear(*clear, groupBox(f, gx, gy, std::min(16, n - k), x0, y0, x1, y1, linear)))) {
+                    continue;
                 }
             }
-        } else {
-            const __m512i ra = _mm512_mullo_epi32(ya, rowPx), rb = _mm512_mullo_epi32(yb, rowPx);
-            c00 = _mm512_mask_i32gather_epi32(zero, 0xFFFF, _mm512_add_epi32(ra, xa), data, 4);
-            c10 = _mm512_mask_i32gather_epi32(zero, 0xFFFF, _mm512_add_epi32(ra, xb), data, 4);
-            c01 = _mm512_mask_i32gather_epi32(zero, 0xFFFF, _mm512_add_epi32(rb, xa), data, 4);
-            c11 = _mm512_mask_i32gather_epi32(zero, 0xFFFF, _mm512_add_epi32(rb, xb), data, 4);
         }
-        __m512i r;
-        if (!linear) {
-            r = c00;
-        } else {
-            __m512i wx = _mm512_srli_epi32(_mm512_add_epi32(_mm512_and_si512(fx, frac), round), 8);
-            __m512i wy = _mm512_srli_epi32(_mm512_add_epi32(_mm512_and_si512(fy, frac), round), 8);
-            wx = mixWeight16(_mm512_or_si512(wx, _mm512_slli_epi32(wx, 16)));
-            wy = mixWeight16(_mm512_or_si512(wy, _mm512_slli_epi32(wy, 16)));
-            const __m512i wxlo = _mm512_maskz_unpacklo_epi32(0xFFFF, wx, wx);
-            const __m512i wxhi = _mm512_maskz_unpackhi_epi32(0xFFFF, wx, wx);
-            const __m512i wylo = _mm512_maskz_unpacklo_epi32(0xFFFF, wy, wy);
-            const __m512i wyhi = _mm512_maskz_unpackhi_epi32(0xFFFF, wy, wy);
-            r = mix16(mix16(c00, c01, wylo, wyhi), mix16(c10, c11, wylo, wyhi), wxlo, wxhi);
-        }
+        const __m512i fx = _mm512_add_epi32(_mm512_set1_epi32(int32_t(gx)), stepX);
+        const __m512i fy = _mm512_add_epi32(_mm512_set1_epi32(int32_t(gy)), stepY);
+        __m512i r = pairs ? sampleLinear16(texels, pairRows, fx, fy)
+                          : sampleGathered16(data, width, x0, y0, x1, y1, linear, fx, fy);
         r = _mm512_or_si512(r, alpha);
         const __mmask16 keep = n - k >= 16 ? __mmask16(0xFFFF) : __mmask16((1u << (n - k)) - 1);
         if constexpr (Blend) {
+            if (skipClear && _mm512_test_epi32_mask(r, opaque) == 0) {
+                continue;
+            }
+            if (White && Kind == aBlendOp::Normal &&
+                _mm512_cmpeq_epi32_mask(_mm512_and_si512(r, opaque), opaque) == 0xFFFF) {
+                _mm512_mask_storeu_epi32(out + k, keep, r);
+                continue;
+            }
             const __m512i d = _mm512_maskz_loadu_epi32(keep, out + k);
-            r = _mm512_or_si512(a_blend16Avx512(r, d, white, c16, *op), opaque);
+            r = _mm512_or_si512(a_blend16Avx512(r, d, White, c16, op), opaque);
         }
         _mm512_mask_storeu_epi32(out + k, keep, r);
-        fx = _mm512_add_epi32(fx, sx);
-        fy = _mm512_add_epi32(fy, sy);
     }
     return n;
+}
+
+// sampleAffineRowAvx512 for the blend and tint given (none without Blend).
+template <bool Blend>
+int sampleAffineAvx512(const uint8_t* data, uint32_t pitch, int x0, int y0, int x1, int y1, bool linear,
+                       uint32_t orMask, uint32_t* out, int n, const Fixed& f, uint32_t colour = 0xFFFFFFFFu,
+                       const aBlendOp* op = nullptr, const aClearBlocks* clear = nullptr) {
+    if constexpr (!Blend) {
+        return sampleAffineRowAvx512<false, aBlendOp::Opaque, true>(data, pitch, x0, y0, x1, y1, linear, orMask,
+                                                                    out, n, f, colour, nullptr);
+    } else {
+        const bool white = colour == 0xFFFFFFFFu;
+#define A_AFFINE_ROW(kind, w)                                                                                      \
+    sampleAffineRowAvx512<true, kind, w>(data, pitch, x0, y0, x1, y1, linear, orMask, out, n, f, colour, clear)
+        switch (op->kind) {
+        case aBlendOp::Opaque:
+            return white ? A_AFFINE_ROW(aBlendOp::Opaque, true) : A_AFFINE_ROW(aBlendOp::Opaque, false);
+        case aBlendOp::Normal:
+            return white ? A_AFFINE_ROW(aBlendOp::Normal, true) : A_AFFINE_ROW(aBlendOp::Normal, false);
+        default: return white ? A_AFFINE_ROW(aBlendOp::Add, true) : A_AFFINE_ROW(aBlendOp::Add, false);
+        }
+#undef A_AFFINE_ROW
+    }
 }
 
 #if defined(__GNUC__) && !defined(__clang__)
