@@ -211,10 +211,11 @@ __attribute__((target("avx2"))) int blendAvx2(uint32_t* dst, const uint32_t* src
         _mm_prefetch(reinterpret_cast<const char*>(dst + i) + 4096, _MM_HINT_T0);
         const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
         const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst + i));
-        if (op.kind == aBlendOp::Normal && white) {
-            // Whole groups of opaque or transparent texels need no arithmetic.
+        if (op.kind == aBlendOp::Normal || op.kind == aBlendOp::Add) {
+            // Whole groups of opaque (untinted, normal blend) or transparent
+            // texels (any tint keeps alpha 0) need no arithmetic.
             const __m256i sa = _mm256_and_si256(s, opaque);
-            if (_mm256_testc_si256(sa, opaque)) {
+            if (white && op.kind == aBlendOp::Normal && _mm256_testc_si256(sa, opaque)) {
                 _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), s);
                 continue;
             }
