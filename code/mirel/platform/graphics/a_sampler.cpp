@@ -413,6 +413,7 @@ int sampleAffineAvx2(const uint8_t* data, uint32_t pitch, int x0, int y0, int x1
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#pragma GCC diagnostic ignored "-Wuninitialized"
 #endif
 
 
