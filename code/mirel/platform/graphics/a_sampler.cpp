@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <type_traits>
 
 #if defined(__x86_64__) || defined(__i386__)
 #include "mirel/platform/graphics/a_rasterkernels.h"
@@ -104,6 +105,53 @@ inline TexelBox groupBox(const Fixed& f, int64_t gx, int64_t gy, int count, int 
 inline bool isClear(const aClearBlocks& clear, const TexelBox& b) { return clear.clear(b.xlo, b.ylo, b.xhi, b.yhi); }
 inline aClearBlocks::Coverage coverage(const aClearBlocks& clear, const TexelBox& b) {
     return clear.coverage(b.xlo, b.ylo, b.xhi, b.yhi);
+}
+
+// The clear runs of a row (see sampleAffineRowAvx2): runs of up to 32
+// samples, each with whether the blocks its texels lie in are all clear,
+// none, or some; in a run of some, each group asks for itself.
+class ClearRuns {
+public:
+    ClearRuns(const aClearBlocks* clear, const Fixed& f, int x0, int y0, int x1, int y1, bool linear)
+        : m_clear(clear), m_f(f), m_x0(x0), m_y0(y0), m_x1(x1), m_y1(y1), m_linear(linear) {}
+    // Whether the group of up to `group` samples from k (the first at gx,
+    // gy) reads only clear texels, n samples in the row.
+    bool clearGroup(int k, int group, int n, int64_t gx, int64_t gy) {
+        if (!m_clear) {
+            return false;
+        }
+        if (k >= m_runEnd) {
+            const int length = std::min(32, n - k);
+            m_run = coverage(*m_clear, groupBox(m_f, gx, gy, length, m_x0, m_y0, m_x1, m_y1, m_linear));
+            m_runEnd = k + length;
+        }
+        return m_run == aClearBlocks::Clear ||
+               (m_run == aClearBlocks::Some &&
+                isClear(*m_clear, groupBox(m_f, gx, gy, std::min(group, n - k), m_x0, m_y0, m_x1, m_y1, m_linear)));
+    }
+
+private:
+    const aClearBlocks* m_clear;
+    const Fixed& m_f;
+    int m_x0, m_y0, m_x1, m_y1;
+    bool m_linear;
+    int m_runEnd = 0;
+    aClearBlocks::Coverage m_run = aClearBlocks::None;
+};
+
+// Calls row(kind, white) with the blend's kind (Opaque, Normal or Add) and
+// whether the colour is white as compile-time constants.
+template <class Row>
+int forBlend(const aBlendOp& op, uint32_t colour, Row row) {
+    using Normal = std::integral_constant<int, aBlendOp::Normal>;
+    using Opaque = std::integral_constant<int, aBlendOp::Opaque>;
+    using Add = std::integral_constant<int, aBlendOp::Add>;
+    const bool white = colour == 0xFFFFFFFFu;
+    switch (op.kind) {
+    case aBlendOp::Opaque: return white ? row(Opaque(), std::true_type()) : row(Opaque(), std::false_type());
+    case aBlendOp::Normal: return white ? row(Normal(), std::true_type()) : row(Normal(), std::false_type());
+    default: return white ? row(Add(), std::true_type()) : row(Add(), std::false_type());
+    }
 }
 
 // One step of a mix down the columns: the rows a and b (8 pixels each)
@@ -322,30 +370,13 @@ __attribute__((target("avx2"))) int sampleAffineRowAvx2(const uint8_t* data, uin
     const PairRow pairRows = pairRow(width, x0, y0, x1, y1, f);
     // Blends whose clear samples keep the target (tinted too: the tint keeps alpha 0).
     constexpr bool skipClear = Blend && (Kind == aBlendOp::Normal || Kind == aBlendOp::Add);
-    if (n < 32) {
-        clear = nullptr;
-    }
-    // The run of up to 32 samples the group lies in, and whether the blocks
-    // its texels lie in are all clear, none, or some (then each group asks).
-    int runEnd = 0;
-    aClearBlocks::Coverage run = aClearBlocks::None;
+    ClearRuns runs(skipClear && n >= 32 ? clear : nullptr, f, x0, y0, x1, y1, linear);
     // Copies: the stores through out might otherwise be taken to change f.
     const int64_t dfx = f.dfx, dfy = f.dfy;
     int64_t gx = f.fx0, gy = f.fy0;
     for (int k = 0; k < n; k += 8, gx += 8 * dfx, gy += 8 * dfy) {
-        if constexpr (skipClear) {
-            if (clear) {
-                if (k >= runEnd) {
-                    const int length = std::min(32, n - k);
-                    run = coverage(*clear, groupBox(f, gx, gy, length, x0, y0, x1, y1, linear));
-                    runEnd = k + length;
-                }
-                if (run == aClearBlocks::Clear ||
-                    (run == aClearBlocks::Some &&
-                     isClear(*clear, groupBox(f, gx, gy, std::min(8, n - k), x0, y0, x1, y1, linear)))) {
-                    continue;
-                }
-            }
+        if (runs.clearGroup(k, 8, n, gx, gy)) {
+            continue;
         }
         const __m256i fx = _mm256_add_epi32(_mm256_set1_epi32(int32_t(gx)), stepX);
         const __m256i fy = _mm256_add_epi32(_mm256_set1_epi32(int32_t(gy)), stepY);
@@ -393,17 +424,10 @@ int sampleAffineAvx2(const uint8_t* data, uint32_t pitch, int x0, int y0, int x1
         return sampleAffineRowAvx2<false, aBlendOp::Opaque, true>(data, pitch, x0, y0, x1, y1, linear, orMask, out,
                                                                   n, f, colour, nullptr);
     } else {
-        const bool white = colour == 0xFFFFFFFFu;
-#define A_AFFINE_ROW(kind, w)                                                                                      \
-    sampleAffineRowAvx2<true, kind, w>(data, pitch, x0, y0, x1, y1, linear, orMask, out, n, f, colour, clear)
-        switch (op->kind) {
-        case aBlendOp::Opaque:
-            return white ? A_AFFINE_ROW(aBlendOp::Opaque, true) : A_AFFINE_ROW(aBlendOp::Opaque, false);
-        case aBlendOp::Normal:
-            return white ? A_AFFINE_ROW(aBlendOp::Normal, true) : A_AFFINE_ROW(aBlendOp::Normal, false);
-        default: return white ? A_AFFINE_ROW(aBlendOp::Add, true) : A_AFFINE_ROW(aBlendOp::Add, false);
-        }
-#undef A_AFFINE_ROW
+        return forBlend(*op, colour, [&](auto kind, auto white) {
+            return sampleAffineRowAvx2<true, kind(), white()>(data, pitch, x0, y0, x1, y1, linear, orMask, out, n, f,
+                                                              colour, clear);
+        });
     }
 }
 
@@ -572,27 +596,12 @@ A_SAMPLER_AVX512 int sampleAffineRowAvx512(const uint8_t* data, uint32_t pitch, 
     const bool pairs = linear && x1 > x0 && y1 > y0;
     const PairRow16 pairRows = pairRow16(width, x0, y0, x1, y1, f);
     constexpr bool skipClear = Blend && (Kind == aBlendOp::Normal || Kind == aBlendOp::Add);
-    if (n < 32) {
-        clear = nullptr;
-    }
-    int runEnd = 0;
-    aClearBlocks::Coverage run = aClearBlocks::None;
+    ClearRuns runs(skipClear && n >= 32 ? clear : nullptr, f, x0, y0, x1, y1, linear);
     const int64_t dfx = f.dfx, dfy = f.dfy;
     int64_t gx = f.fx0, gy = f.fy0;
     for (int k = 0; k < n; k += 16, gx += 16 * dfx, gy += 16 * dfy) {
-        if constexpr (skipClear) {
-            if (clear) {
-                if (k >= runEnd) {
-                    const int length = std::min(32, n - k);
-                    run = coverage(*clear, groupBox(f, gx, gy, length, x0, y0, x1, y1, linear));
-                    runEnd = k + length;
-                }
-                if (run == aClearBlocks::Clear ||
-                    (run == aClearBlocks::Some &&
-                     isClear(*clear, groupBox(f, gx, gy, std::min(16, n - k), x0, y0, x1, y1, linear)))) {
-                    continue;
-                }
-            }
+        if (runs.clearGroup(k, 16, n, gx, gy)) {
+            continue;
         }
         const __m512i fx = _mm512_add_epi32(_mm512_set1_epi32(int32_t(gx)), stepX);
         const __m512i fy = _mm512_add_epi32(_mm512_set1_epi32(int32_t(gy)), stepY);
@@ -626,17 +635,10 @@ int sampleAffineAvx512(const uint8_t* data, uint32_t pitch, int x0, int y0, int 
         return sampleAffineRowAvx512<false, aBlendOp::Opaque, true>(data, pitch, x0, y0, x1, y1, linear, orMask,
                                                                     out, n, f, colour, nullptr);
     } else {
-        const bool white = colour == 0xFFFFFFFFu;
-#define A_AFFINE_ROW(kind, w)                                                                                      \
-    sampleAffineRowAvx512<true, kind, w>(data, pitch, x0, y0, x1, y1, linear, orMask, out, n, f, colour, clear)
-        switch (op->kind) {
-        case aBlendOp::Opaque:
-            return white ? A_AFFINE_ROW(aBlendOp::Opaque, true) : A_AFFINE_ROW(aBlendOp::Opaque, false);
-        case aBlendOp::Normal:
-            return white ? A_AFFINE_ROW(aBlendOp::Normal, true) : A_AFFINE_ROW(aBlendOp::Normal, false);
-        default: return white ? A_AFFINE_ROW(aBlendOp::Add, true) : A_AFFINE_ROW(aBlendOp::Add, false);
-        }
-#undef A_AFFINE_ROW
+        return forBlend(*op, colour, [&](auto kind, auto white) {
+            return sampleAffineRowAvx512<true, kind(), white()>(data, pitch, x0, y0, x1, y1, linear, orMask, out, n,
+                                                                f, colour, clear);
+        });
     }
 }
 
