@@ -477,8 +477,8 @@ public:
 
     // The back buffer (pitch in pixels, 0xAARRGGBB, alpha 0xFF) and the last
     // presented frame (black before the first present). Whoever writes the
-    // back buffer keeps its alpha 0xFF: the blends leave pixels under clear
-    // texels unwritten.
+    // back buffer keeps its alpha 0xFF: the sampling kernels leave the pixels
+    // under clear samples unwritten, where a blend would only set that alpha.
     uint32_t width() const { return m_width; }
     uint32_t height() const { return m_height; }
     const uint32_t* backBuffer() const {
