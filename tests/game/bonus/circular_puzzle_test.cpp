@@ -324,7 +324,8 @@ TEST_F(CircularStillTest, APictureIsKeptOnlyWhereNothingElseShowsAndNothingShows
         EnterRings({130, 210, 700}, c.clearTexel, c.cornerTexel);
         harness->Steps(3);
         EXPECT_EQ(lens->IsDrawnFromStill(), c.kept);
-        if (c.clearTexel)
+        if (c.clearTexel) {
             EXPECT_EQ(At(300 + 179, 150), 0xFF000000u) << "the clear colour shows through";
+        }
     }
 }
