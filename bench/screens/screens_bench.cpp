@@ -1,7 +1,8 @@
 // The game's screens timed, one number per line: the time from the start to
 // the first drawn frame and to the main menu, each chapter's level load, the
 // frame time (median and 99th percentile) of the title screen, the map,
-// every room of every chapter and every chapter's puzzle, the present of a
+// every room of every chapter and every chapter's puzzle (the ring puzzle's
+// rings both at rest and while one is dragged round), the present of a
 // frame through the SDL2 window (when a display is there), and the peak
 // resident memory against the bytes of the textures loaded at the peak.
 //
@@ -9,14 +10,18 @@
 // are the program's own work. The data is the built program folder when it
 // holds the game's layout (MIREL_GAME_DIR, or the folder given as the first
 // argument); otherwise the shell's fixture layout with the sample game's
-// rooms, chapters and puzzles as the build made them. Run it on one core:
+// rooms, chapters and puzzles as the build made them. It names the vector
+// level the drawing ran at; MIREL_SIMD ("sse2", "avx2", "avx512") lowers it.
+// Run it on one core:
 //   taskset -c 2 build/bench/bench/screens/game_screens_bench
+//   MIREL_SIMD=avx2 taskset -c 2 build/bench/bench/screens/game_screens_bench
 
 #include "game/support/fixture_tree.h"
 #include "game/support/game_harness.h"
 
 #include "game/bonus/bonus_room.h"
 #include "game/bonus/bonus_round.h"
+#include "game/bonus/circular_puzzle.h"
 #include "game/shell/game_app.h"
 #include "game/profiles/profile_record.h"
 #include "game/scenes/spy_room.h"
@@ -25,6 +30,7 @@
 #include "mirel/gui/gui_staticimage.h"
 #include "mirel/gui/gui_widget.h"
 #include "mirel/platform/graphics/a_device.h"
+#include "mirel/platform/graphics/a_raster.h"
 #include "mirel/platform/window/a_platform_window.h"
 #include "mirel/platform/window/headless/a_headless_window.h"
 #include "mirel/util/a_optionsfile.h"
@@ -34,6 +40,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -211,6 +218,8 @@ public:
             BonusRoom* bonus = m_h->Game().GetBonusRoom();
             const std::string puzzle = bonus && bonus->GetPuzzle() ? bonus->GetPuzzle()->GetPuzzleName() : "none";
             Print("chapter " + std::to_string(level) + " puzzle " + puzzle, Frames(200));
+            if (auto* rings = dynamic_cast<CircularPuzzle*>(bonus ? bonus->GetPuzzle() : nullptr))
+                RingFrames(level, *rings);
             Sample();
         }
         if (!busiest.empty())
@@ -250,6 +259,50 @@ private:
             ms.push_back(Since(t));
         }
         return Of(ms);
+    }
+    // The ring puzzle's frames with its rings at rest, then with the
+    // outermost unlocked ring dragged round its centre a few degrees a frame.
+    void RingFrames(uint32_t level, const CircularPuzzle& puzzle) {
+        const std::string name = "chapter " + std::to_string(level) + " puzzle circular";
+        m_h->MoveTo(5, 5);
+        std::vector<double> rest;
+        for (int i = 0; i < 200; ++i) {
+            const auto t = Clock::now();
+            m_h->Step();
+            rest.push_back(Since(t));
+        }
+        Print(name + ", rings at rest", Of(rest));
+        const auto& rings = puzzle.GetRings();
+        int ring = -1;
+        for (int i = int(rings.size()) - 1; i >= 0 && ring < 0; --i)
+            if (!rings[size_t(i)].locked)
+                ring = i;
+        if (ring < 0) {
+            std::printf("frame, %s, rings turning: every ring is locked\n", name.c_str());
+            return;
+        }
+        const double radius = puzzle.GetRadius0() + (ring - 0.5) * puzzle.GetRadiusDelta();
+        const auto at = [&](double a) {
+            m_h->MoveTo(CircularPuzzle::kCentreX + int32_t(std::lround(radius * std::cos(a))),
+                        CircularPuzzle::kCentreY - int32_t(std::lround(radius * std::sin(a))));
+        };
+        // Start opposite the lock position, and never come near it again.
+        double a = 3.0;
+        at(a);
+        m_h->Step();
+        m_h->Press();
+        m_h->Step();
+        std::vector<double> turning;
+        for (int i = 0; i < 200; ++i) {
+            a += (i / 50) % 2 ? -0.05 : 0.05;
+            at(a);
+            const auto t = Clock::now();
+            m_h->Step();
+            turning.push_back(Since(t));
+        }
+        m_h->Release();
+        m_h->Step();
+        Print(name + ", rings turning (ring " + std::to_string(ring) + " dragged)", Of(turning));
     }
     void Print(const std::string& what, const Figures& f, bool withState = true) {
         if (!withState) {
@@ -327,6 +380,13 @@ void BenchPresent() {
                 f.median, f.p99);
 }
 
+// The vector level the drawing runs at.
+void PrintVectorLevel() {
+    const char* asked = std::getenv("MIREL_SIMD");
+    std::printf("vector level: %s (the processor has %s%s%s)\n", a_rasterSimdName(a_rasterSimdLevel()),
+                a_rasterSimdName(a_rasterCpuSimdLevel()), asked ? "; MIREL_SIMD=" : "", asked ? asked : "");
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -355,6 +415,7 @@ int main(int argc, char** argv) {
         home = data.home;
         std::printf("data: the shell's fixture layout with the sample game's rooms and puzzles\n");
     }
+    PrintVectorLevel();
     int result = 0;
     {
         Bench bench(home, root + "user/");

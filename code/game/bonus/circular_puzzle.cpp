@@ -12,7 +12,9 @@
 #include "mirel/util/a_optionsfile.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <new>
 
 BonusRound* NewCircularPuzzle(const aOptionsFile& options, GameServices* game) {
@@ -198,24 +200,92 @@ void CircularPuzzle::Solve() {
     BonusRound::Solve();
 }
 
+namespace {
+
+constexpr float kPictureX = 179.0f;
+
+uint32_t RingGrey(const CircularPuzzle::Ring& ring) {
+    const uint32_t c = bonusvalues::AlphaByte(1.0f - 0.5f * ring.glow);
+    return 0xFF000000u | (c * 0x010101u);
+}
+
+void AddPointer(aStillPicture::Key& key, const void* p) {
+    const uint64_t v = uint64_t(reinterpret_cast<uintptr_t>(p));
+    key.push_back(uint32_t(v));
+    key.push_back(uint32_t(v >> 32));
+}
+
+} // namespace
+
+aStillPicture::Key CircularPuzzle::StillKey() const {
+    aStillPicture::Key key;
+    AddPointer(key, m_background);
+    AddPointer(key, m_overlay);
+    for (const Ring& ring : m_rings) {
+        AddPointer(key, ring.image);
+        key.push_back(std::bit_cast<uint32_t>(ring.angle));
+        key.push_back(RingGrey(ring));
+    }
+    return key;
+}
+
+bool CircularPuzzle::StillFits() {
+    if (m_stillFits >= 0)
+        return m_stillFits == 1;
+    m_stillFits = 0;
+    bool opaque = false;
+    double reach = 0.0;
+    if (!m_background || !a_readPictureCover(*m_background, &opaque, &reach) || !opaque)
+        return false;
+    const double x0 = kPictureX, x1 = kPictureX + m_background->getWidth(), y1 = m_background->getHeight();
+    if (m_overlay && (m_overlay->getWidth() > m_background->getWidth() ||
+                      m_overlay->getHeight() > m_background->getHeight()))
+        return false;
+    // A turned ring reaches pixels within its farthest texel's distance of
+    // the centre, and a few more for the filter.
+    for (const Ring& ring : m_rings) {
+        if (!ring.image || !ring.image->hasTexture())
+            continue;
+        if (!a_readPictureCover(*ring.image, &opaque, &reach))
+            return false;
+        const double r = reach + 3.0;
+        if (kCentreX - r < x0 || kCentreX + r > x1 || kCentreY - r < 0.0 || kCentreY + r > y1)
+            return false;
+    }
+    m_stillFits = 1;
+    return true;
+}
+
 void CircularPuzzle::Draw() {
+    m_drawnFromStill = false;
     if (m_completed) {
         if (m_backgroundOpen)
-            m_backgroundOpen->drawAt(179.0f, 0.0f);
+            m_backgroundOpen->drawAt(kPictureX, 0.0f);
+        return;
+    }
+    const aStillPicture::Key key = StillKey();
+    const bool still = StillFits();
+    if (still && m_still.draw(key)) {
+        m_drawnFromStill = true;
         return;
     }
     if (m_background)
-        m_background->drawAt(179.0f, 0.0f);
+        m_background->drawAt(kPictureX, 0.0f);
     for (auto it = m_rings.rbegin(); it != m_rings.rend(); ++it) {
         if (!it->image)
             continue;
-        const uint32_t c = bonusvalues::AlphaByte(1.0f - 0.5f * it->glow);
         const float x = float(kCentreX) - float(it->image->getWidth()) * 0.5f;
         const float y = float(kCentreY) - float(it->image->getHeight()) * 0.5f;
-        it->image->drawAt(x, y, 0xFF000000u | (c * 0x010101u), nullptr, it->angle);
+        it->image->drawAt(x, y, RingGrey(*it), nullptr, it->angle);
     }
     if (m_overlay)
-        m_overlay->drawAt(179.0f, 0.0f);
+        m_overlay->drawAt(kPictureX, 0.0f);
+    // Kept once the rings have stood still for a frame.
+    if (still && key == m_lastKey)
+        m_still.take(aRect(int16_t(kPictureX), 0, int16_t(m_background->getWidth()),
+                           int16_t(m_background->getHeight())),
+                     key);
+    m_lastKey = key;
 }
 
 void CircularPuzzle::OnCompleted() {

@@ -11,8 +11,14 @@
 // rings "01", "02", ... (innermost first, each centred on the centre),
 // "background", "background_open" and "overlay", drawn over the rings.
 // Angles are radians, counter-clockwise on the screen positive.
+//
+// While no ring moves, the picture of the background, the rings and the
+// overlay is kept and drawn in one blit, where that gives the same pixels:
+// an opaque background that holds every texel the rings and the overlay
+// show.
 
 #include "game/bonus/bonus_round.h"
+#include "mirel/gfx/a_stillpicture.h"
 
 #include <cstdint>
 #include <vector>
@@ -59,8 +65,16 @@ public:
     bool IsHinting() const { return m_hint; }
     // The ring under the point, from the centre outwards; -1 for none.
     int32_t RingAt(float dx, float dy) const;
+    // Whether the last Draw drew the kept picture.
+    bool IsDrawnFromStill() const { return m_drawnFromStill; }
 
 private:
+    // What Draw shows while not completed: the pictures and each ring's
+    // angle and grey.
+    aStillPicture::Key StillKey() const;
+    // Whether the pictures allow a kept picture (looked at once).
+    bool StillFits();
+
     std::vector<Ring> m_rings;
     int32_t m_radius0 = 0;
     int32_t m_radiusDelta = 0;
@@ -75,4 +89,8 @@ private:
     aSound* m_soundRotating = nullptr;
     aSound* m_soundLock = nullptr;
     aSound* m_soundOpen = nullptr;
+    aStillPicture m_still;
+    aStillPicture::Key m_lastKey; // of the frame before
+    int m_stillFits = -1;         // -1 not looked at yet
+    bool m_drawnFromStill = false;
 };

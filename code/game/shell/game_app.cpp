@@ -301,5 +301,6 @@ int GameApp::shutdown() {
     m_soundManager = nullptr;
     destroyInput();
     delete m_graphServer;
+    m_graphServer = nullptr;
     return aApplication::shutdown();
 }

@@ -28,6 +28,8 @@ const aYuvTables& a_yuvTables();
 
 // Converts the picture into `out` (width x height pixels, rows of `width`),
 // each pixel as the bytes B, G, R, A (A = 255), i.e. A8R8G8B8 in memory.
+// Rows with chroma at half the width take the AVX2 kernel where the drawing's
+// vector level allows it (a_rasterSimdLevel), with the same integer formulas.
 // Only the part covered by both the picture and the output is written. Chroma
 // is sampled at half resolution along each axis where its plane is smaller
 // than the luma plane (4:2:0 halves both, 4:2:2 only x, 4:4:4 none).

@@ -1,10 +1,15 @@
 // The ring puzzle played with the mouse: grabbing a ring by its radius,
 // turning it about the centre, locking within 6 degrees, the hint's turn,
-// Solve, the open picture, and rings that cannot be reached.
+// Solve, the open picture, rings that cannot be reached, and the picture
+// kept while the rings stand still.
 
 #include "puzzle_test_support.h"
 
 #include "game/bonus/circular_puzzle.h"
+#include "mirel/platform/window/headless/a_headless_window.h"
+
+#include <cmath>
+#include <vector>
 
 using namespace gametest;
 
@@ -209,4 +214,118 @@ TEST_F(CircularDamagedTest, ACountOutOfRangeIsLoggedAndBounded) {
     EXPECT_TRUE(harness->Log().contains("CirclesCount must be 0 to 99"));
     EXPECT_TRUE(lens->GetRings().empty());
     EXPECT_TRUE(lens->IsCompleted());
+}
+
+// The kept picture of the rings at rest: the frames drawn from it against
+// the frames drawn anew, with rings whose edges are translucent and whose
+// middles are clear, turned at angles the filter mixes.
+class CircularStillTest : public CircularTest {
+protected:
+    void SetUp() override { PuzzleTest::SetUp(); }
+    // Rings of outer radius 60, 100, 140, ... and width 40, each a texel
+    // pattern with soft edges, in pictures of the given sizes; the
+    // background may hold one clear texel, the outermost picture a texel in
+    // its corner.
+    void EnterRings(const std::vector<uint32_t>& sizes, bool clearTexelInBackground = false,
+                    bool cornerTexel = false) {
+        EnterPuzzle("[BonusRound]\nClass = CircularPuzzle\nCirclesCount = " + std::to_string(sizes.size()) +
+                        "\nRadius0 = 60\nRadiusDelta = 40\n",
+                    [&] {
+                        data->Text("images/bonus/circular/ImageList.txt", "");
+                        content::Picture background(845, 768);
+                        for (uint32_t i = 0; i < background.argb.size(); ++i)
+                            background.argb[i] = 0xFF000000u | (i * 0x9E3779B1u >> 8);
+                        if (clearTexelInBackground)
+                            background.at(300, 150) = 0;
+                        Image("circular", "background", background);
+                        Image("circular", "background_open", content::Picture(845, 768, kLensOpen));
+                        content::Picture overlay(845, 768);
+                        overlay.at(400, 100) = 0x80FFFFFFu;
+                        Image("circular", "overlay", overlay);
+                        for (size_t k = 0; k < sizes.size(); ++k) {
+                            const uint32_t n = sizes[k];
+                            const double outer = 60.0 + 40.0 * double(k);
+                            content::Picture ring(n, n);
+                            for (uint32_t y = 0; y < n; ++y) {
+                                for (uint32_t x = 0; x < n; ++x) {
+                                    const double d = std::hypot(x + 0.5 - n / 2.0, y + 0.5 - n / 2.0);
+                                    const double edge = std::min(outer - d, d - (outer - 40.0));
+                                    const uint32_t a = edge <= 0 ? 0 : edge >= 3 ? 255 : uint32_t(edge * 85);
+                                    ring.at(x, y) = (a << 24) | ((x * 7 + y * 13 + uint32_t(k) * 50) & 0xFFFFFFu);
+                                }
+                            }
+                            if (cornerTexel && k + 1 == sizes.size())
+                                ring.at(0, 0) = 0xFF808080u;
+                            Image("circular", "0" + std::to_string(k + 1), ring);
+                        }
+                    });
+        lens = Puzzle<CircularPuzzle>();
+        ASSERT_NE(lens, nullptr);
+        // The innermost ring, locked from the start, darkens over its first frames.
+        harness->MoveTo(1010, 760);
+        while (Ring(0).glow < 1.0f)
+            harness->Step();
+        harness->Step();
+    }
+    std::vector<uint32_t> Frame() { return harness->Window()->lastFrame(); }
+};
+
+TEST_F(CircularStillTest, AtRestTheKeptPictureGivesTheDrawnFramesPixels) {
+    EnterRings({130, 210, 290});
+    ASSERT_FALSE(lens->IsDrawnFromStill()) << "the rings stood still for a frame only";
+    const std::vector<uint32_t> drawn = Frame();
+    harness->Step();
+    ASSERT_TRUE(lens->IsDrawnFromStill());
+    EXPECT_EQ(Frame(), drawn);
+
+    // A ring turned a little and let go: drawn anew at once, kept again
+    // once it stands still, and the same as drawn.
+    const float held = TurnRingTo(2, 120.0f, Ring(2).angle + 0.3f);
+    ASSERT_FALSE(Ring(2).locked);
+    EXPECT_FALSE(lens->IsDrawnFromStill());
+    const std::vector<uint32_t> turned = Frame();
+    EXPECT_NE(turned, drawn);
+    EXPECT_FLOAT_EQ(Ring(2).angle, held);
+    harness->Step();
+    ASSERT_TRUE(lens->IsDrawnFromStill());
+    EXPECT_EQ(Frame(), turned);
+
+    // A locked ring darkens over a third of a second: drawn anew until its
+    // grey stands.
+    TurnRingTo(1, 80.0f, 2.0f * kPi);
+    ASSERT_TRUE(Ring(1).locked);
+    EXPECT_FALSE(lens->IsDrawnFromStill());
+    while (Ring(1).glow < 1.0f) {
+        harness->Step();
+        EXPECT_FALSE(lens->IsDrawnFromStill());
+    }
+    harness->Step();
+    const std::vector<uint32_t> darkened = Frame();
+    harness->Step();
+    ASSERT_TRUE(lens->IsDrawnFromStill());
+    EXPECT_EQ(Frame(), darkened);
+}
+
+TEST_F(CircularStillTest, APictureIsKeptOnlyWhereNothingElseShowsAndNothingShowsOutside) {
+    struct Case {
+        const char* what;
+        bool clearTexel, cornerTexel, kept;
+    } cases[] = {
+        // A picture 700 wide whose texels stay within 140 of the centre.
+        {"a wide picture", false, false, true},
+        // What lies under a clear texel of the background would show through.
+        {"a clear background texel", true, false, false},
+        // A texel in the corner of the 700 wide picture reaches past the
+        // background's bottom edge, 340 below the centre.
+        {"a ring past the background", false, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EnterRings({130, 210, 700}, c.clearTexel, c.cornerTexel);
+        harness->Steps(3);
+        EXPECT_EQ(lens->IsDrawnFromStill(), c.kept);
+        if (c.clearTexel) {
+            EXPECT_EQ(At(300 + 179, 150), 0xFF000000u) << "the clear colour shows through";
+        }
+    }
 }

@@ -91,14 +91,24 @@ __attribute__((target("avx2"))) inline void tableLanes(const uint32_t* v, int wi
 }
 
 // wlo, whi: the weights in mulhrs form, laid out as mix8 takes them (see
-// aAxisSampler::prepare), for the pixels from xa on.
+// aAxisSampler::prepare), for the pixels from xa on. pairs[g]: the lanes of
+// group g read texel pairs (xb = xa + 1) within 9 texels from xa[8 g], which
+// two loads and two permutes give.
 __attribute__((target("avx2"))) int lerpTableAvx2(uint32_t* out, const uint32_t* v, int width,
                                                   const int32_t* xa, const int32_t* xb, const uint16_t* wlo,
-                                                  const uint16_t* whi, int n) {
+                                                  const uint16_t* whi, const uint8_t* pairs, int n) {
     int k = 0;
     for (; k + 8 <= n; k += 8) {
         __m256i x, y;
-        tableLanes(v, width, xa + k, xb + k, x, y);
+        const int lo = xa[k];
+        if (pairs[k / 8] && lo + 9 <= width) {
+            const __m256i at = _mm256_sub_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(xa + k)),
+                                                _mm256_set1_epi32(lo));
+            x = _mm256_permutevar8x32_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(v + lo)), at);
+            y = _mm256_permutevar8x32_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(v + lo + 1)), at);
+        } else {
+            tableLanes(v, width, xa + k, xb + k, x, y);
+        }
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + k),
                             mix8(x, y, _mm256_loadu_si256(reinterpret_cast<const __m256i*>(wlo + 2 * k)),
                                  _mm256_loadu_si256(reinterpret_cast<const __m256i*>(whi + 2 * k))));
@@ -273,6 +283,15 @@ void aAxisSampler::prepare(const aSampler& sampler, int n, double tx0, double dt
         m_xa[size_t(k)] -= m_cmin;
         m_xb[size_t(k)] -= m_cmin;
     }
+    // Groups of eight that read texel pairs within 9 texels of their first.
+    m_pairs.assign(size_t(n) / 8 + 1, 0);
+    for (int g = 0; g + 8 <= n; g += 8) {
+        bool pairs = m_xa[size_t(g) + 7] - m_xa[size_t(g)] <= 7;
+        for (int k = g; k < g + 8 && pairs; ++k) {
+            pairs = m_xb[size_t(k)] == m_xa[size_t(k)] + 1 && m_xa[size_t(k)] >= m_xa[size_t(g)];
+        }
+        m_pairs[size_t(g) / 8] = pairs ? 1 : 0;
+    }
     // Room for the vector kernels to read a whole window past the last texel.
     const size_t width = size_t(m_cmax - m_cmin + 1) + kPad;
     for (auto& r : m_rows) {
@@ -412,8 +431,10 @@ const uint32_t* aAxisSampler::sample(double ty0, uint32_t* target, uint32_t colo
             }
         }
         if (level >= 2) {
+            // Groups start at multiples of 8 from done (a multiple of 16).
             done += lerpTableAvx2(out + done, v, readable, m_xa.data() + done, m_xb.data() + done,
-                                  m_wlo.data() + 2 * done, m_whi.data() + 2 * done, n - done);
+                                  m_wlo.data() + 2 * done, m_whi.data() + 2 * done, m_pairs.data() + done / 8,
+                                  n - done);
         }
 #endif
         lerpTableScalar(out, v, m_xa.data(), m_xb.data(), m_w.data(), done, n);

@@ -33,6 +33,7 @@ private:
     std::vector<int32_t> m_xa, m_xb;
     std::vector<uint32_t> m_w;          // linear: weight, twice in 16 bits
     std::vector<uint16_t> m_wlo, m_whi; // the same for the vector kernels
+    std::vector<uint8_t> m_pairs;       // per group of 8: texel pairs within 9 texels
     std::vector<uint32_t> m_rows[2], m_blend, m_out;
     std::vector<uint32_t> m_outFrom; // the mixed texels m_out was made from (narrow sources)
     int m_rowY[2] = {-1, -1};

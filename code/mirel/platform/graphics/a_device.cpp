@@ -101,6 +101,7 @@ int32_t aTexture::lockRect(aLockedRect* out, const aDeviceRect* rect, uint32_t /
         return A_ERR_INVALIDCALL;
     }
     m_clearMade = false;
+    m_opaque = -1;
     out->pitch = int32_t(m_pitch);
     out->bits = data() + size_t(r.top) * m_pitch + size_t(r.left) * a_formatBytes(m_format);
     m_locked = true;
@@ -155,6 +156,24 @@ const aClearBlocks* aTexture::clearBlocks() const {
     }
     m_clearMade = true;
     return &m_clear;
+}
+
+bool aTexture::opaque() const {
+    if (m_format == A_FMT_X8R8G8B8 || m_format == A_FMT_R5G6B5) {
+        return true;
+    }
+    if (m_format != A_FMT_A8R8G8B8) {
+        return false;
+    }
+    if (m_opaque < 0) {
+        uint32_t all = 0xFF000000u;
+        const size_t n = size_t(m_width) * m_height;
+        for (size_t i = 0; i < n; ++i) {
+            all &= m_words[i];
+        }
+        m_opaque = (all & 0xFF000000u) == 0xFF000000u ? 1 : 0;
+    }
+    return m_opaque == 1;
 }
 
 uint32_t aTexture::texel(uint32_t x, uint32_t y) const {
@@ -253,6 +272,8 @@ bool aDevice::resize(uint32_t w, uint32_t h) {
         a_reserveResident(*buffer, size_t(w) * h);
         buffer->assign(size_t(w) * h, 0xFF000000u);
     }
+    m_pending.row.assign(h, 0);
+    m_pending.rows = 0;
     m_viewport = aViewport{0, 0, w, h, 0.0f, 1.0f};
     return true;
 }
@@ -328,13 +349,38 @@ int32_t aDevice::clear(uint32_t flags, uint32_t colour, float) {
         return A_ERR_INVALIDCALL; // there is no depth or stencil buffer
     }
     if (flags & A_CLEAR_TARGET) {
-        const uint32_t c = colour | 0xFF000000u;
-        for (uint32_t y = m_viewport.y; y < m_viewport.y + m_viewport.height; ++y) {
-            uint32_t* row = m_back.data() + size_t(y) * m_width + m_viewport.x;
-            std::fill(row, row + m_viewport.width, c);
+        // A clear still waiting is done first; then the rows of this one wait.
+        settleClear();
+        m_pending.colour = colour | 0xFF000000u;
+        m_pending.x0 = m_viewport.x;
+        m_pending.x1 = m_viewport.x + m_viewport.width;
+        std::fill(m_pending.row.begin() + m_viewport.y, m_pending.row.begin() + m_viewport.y + m_viewport.height,
+                  uint8_t(1));
+        m_pending.rows = m_viewport.height;
+        if (m_reference) {
+            settleClear();
         }
     }
     return A_OK;
+}
+
+void aDevice::settleClear() const {
+    for (uint32_t y = 0; m_pending.rows != 0 && y < m_height; ++y) {
+        prepareRow(y, 0, 0, false);
+    }
+}
+
+void aDevice::fillPendingRow(int64_t y, int64_t x0, int64_t x1, bool opaque) const {
+    m_pending.row[size_t(y)] = 0;
+    --m_pending.rows;
+    uint32_t* row = m_back.data() + size_t(y) * m_width;
+    const int64_t from = m_pending.x0, to = m_pending.x1;
+    if (!opaque) {
+        std::fill(row + from, row + to, m_pending.colour);
+        return;
+    }
+    std::fill(row + from, row + std::clamp(x0, from, to), m_pending.colour);
+    std::fill(row + std::clamp(x1, from, to), row + to, m_pending.colour);
 }
 
 int32_t aDevice::present() {
@@ -344,6 +390,7 @@ int32_t aDevice::present() {
     if (m_coopState != A_OK) {
         return m_coopState == A_ERR_DEVICENOTRESET ? A_ERR_DEVICELOST : m_coopState;
     }
+    settleClear();
     m_front = m_back;
     ++m_presents;
     if (m_sink) {
@@ -994,6 +1041,7 @@ void drawTriangle(const DrawContext& dc, const aVertex* v0, const aVertex* v1, c
 } // namespace
 
 int32_t aDevice::drawVertices(int type, uint32_t count, const aVertex* const* verts) {
+    settleClear();
     DrawContext dc{m_back.data(),
                    m_width,
                    Clip{int(m_viewport.x), int(m_viewport.y), int(m_viewport.x + m_viewport.width),
@@ -1099,6 +1147,15 @@ int32_t aDevice::drawIndexedPrimitive(int type, uint32_t, uint32_t, uint32_t sta
 
 // ---- sprites -------------------------------------------------------------------
 
+namespace {
+// Whether a sprite draw writes every pixel it covers opaquely, without
+// reading the target: no blend, or the normal one with opaque texels under
+// an opaque colour (whatever the filter mixes of them is opaque too).
+bool writesOpaque(const aBlendOp& op, uint32_t colour, const aTexture& texture) {
+    return op.kind == aBlendOp::Opaque || (op.kind == aBlendOp::Normal && colour >> 24 == 0xFF && texture.opaque());
+}
+} // namespace
+
 void aDevice::drawTexturedQuad(aTexture* texture, const aDeviceRect& src, const float m[4], float ox, float oy,
                                uint32_t colour) {
     const int w = src.right - src.left, h = src.bottom - src.top;
@@ -1126,7 +1183,9 @@ void aDevice::drawTexturedQuad(aTexture* texture, const aDeviceRect& src, const 
         // An opaque format drawn untinted through the normal blend or none: a copy.
         const bool copy = !m_reference && fmt == A_FMT_X8R8G8B8 && colour == 0xFFFFFFFFu &&
                           (op.kind == aBlendOp::Opaque || op.kind == aBlendOp::Normal);
+        const bool opaque = writesOpaque(op, colour, *texture);
         for (int64_t y = y0; y < y1; ++y) {
+            prepareRow(y, x0, x1, opaque);
             const size_t ty = size_t(y - int64_t(oy) + src.top), tx = size_t(x0 - int64_t(ox) + src.left);
             const uint8_t* row = texture->data() + ty * texture->pitch() + tx * bpp;
             uint32_t* target = m_back.data() + size_t(y) * m_width + x0;
@@ -1176,6 +1235,7 @@ void aDevice::drawTexturedQuad(aTexture* texture, const aDeviceRect& src, const 
     }
     // Neither turned nor sheared: every row samples the same columns.
     const bool axis = !m_reference && m[1] == 0.0f && m[2] == 0.0f;
+    const bool opaque = writesOpaque(op, colour, *texture);
     const int64_t dfx = aSampler::fixedStep(i00), dfy = aSampler::fixedStep(i10);
     int64_t axisL = 0, axisR = -1;
     // Source position of pixel i on a row: p = (i00, i10) * i + base.
@@ -1216,6 +1276,7 @@ void aDevice::drawTexturedQuad(aTexture* texture, const aDeviceRect& src, const 
             continue;
         }
         const int n = int(r - l + 1);
+        prepareRow(j, l, r + 1, opaque);
         uint32_t* target = m_back.data() + size_t(j) * m_width + l;
         const double tx0 = src.left + i00 * double(l) + bx, ty0 = src.top + i10 * double(l) + by;
         if (m_reference) {

@@ -261,12 +261,16 @@ struct aClearBlocks {
     std::vector<uint32_t> sums;  // (blocks down + 1) x columns
     // Whether every texel of [x0, x1] x [y0, y1] (inclusive, inside the
     // texture) has alpha 0.
-    bool clear(int x0, int y0, int x1, int y1) const {
+    bool clear(int x0, int y0, int x1, int y1) const { return coverage(x0, y0, x1, y1) == Clear; }
+    // Whether every block the rectangle touches is clear, none is, or some are.
+    enum Coverage { Clear, Some, None };
+    Coverage coverage(int x0, int y0, int x1, int y1) const {
         const size_t c = size_t(columns);
         const size_t bx0 = size_t(x0 >> kShift), by0 = size_t(y0 >> kShift);
         const size_t bx1 = size_t(x1 >> kShift) + 1, by1 = size_t(y1 >> kShift) + 1;
         const uint32_t* s = sums.data();
-        return s[by1 * c + bx1] - s[by0 * c + bx1] - s[by1 * c + bx0] + s[by0 * c + bx0] == 0;
+        const uint32_t held = s[by1 * c + bx1] - s[by0 * c + bx1] - s[by1 * c + bx0] + s[by0 * c + bx0];
+        return held == 0 ? Clear : held == (bx1 - bx0) * (by1 - by0) ? None : Some;
     }
     // Whether any block is clear (the last sum counts the blocks that are not).
     bool anyClear() const {
@@ -304,6 +308,9 @@ public:
     // at the first call after the texture was created or locked: the texels
     // are written only between lockRect and unlockRect.
     const aClearBlocks* clearBlocks() const;
+    // Whether every texel reads with alpha 0xFF (formats without alpha
+    // always; A8R8G8B8 looked at, as clearBlocks, once after each lock).
+    bool opaque() const;
 
 private:
     friend class aDevice;
@@ -321,6 +328,7 @@ private:
     std::vector<uint32_t> m_words;
     mutable aClearBlocks m_clear;
     mutable bool m_clearMade = false;
+    mutable int m_opaque = -1; // -1 not looked at since the last lock
 };
 
 // A block of device memory that is filled between lock and unlock; the base of
@@ -411,7 +419,10 @@ public:
     bool inScene() const { return m_inScene; }
 
     // Fills the viewport with the colour (only A_CLEAR_TARGET is understood;
-    // z is ignored).
+    // z is ignored). The fill of a row waits for the first draw over it:
+    // where that draw covers the row with opaque pixels that it writes
+    // without reading the target, those pixels are not filled first. Every
+    // read of the back buffer sees the fill done.
     int32_t clear(uint32_t flags, uint32_t colour, float z = 1.0f);
 
     // Copies the back buffer to the front buffer and hands it to the sink.
@@ -465,12 +476,23 @@ public:
                                  uint32_t primitiveCount);
 
     // The back buffer (pitch in pixels, 0xAARRGGBB, alpha 0xFF) and the last
-    // presented frame (black before the first present).
+    // presented frame (black before the first present). Whoever writes the
+    // back buffer keeps its alpha 0xFF: the sampling kernels leave the pixels
+    // under clear samples unwritten, where a blend would only set that alpha.
     uint32_t width() const { return m_width; }
     uint32_t height() const { return m_height; }
-    const uint32_t* backBuffer() const { return m_back.data(); }
-    uint32_t* backBuffer() { return m_back.data(); }
-    uint32_t backPixel(uint32_t x, uint32_t y) const { return m_back[size_t(y) * m_width + x]; }
+    const uint32_t* backBuffer() const {
+        settleClear();
+        return m_back.data();
+    }
+    uint32_t* backBuffer() {
+        settleClear();
+        return m_back.data();
+    }
+    uint32_t backPixel(uint32_t x, uint32_t y) const {
+        settleClear();
+        return m_back[size_t(y) * m_width + x];
+    }
     const std::vector<uint32_t>& frontBuffer() const { return m_front; }
     // Copies the last presented frame; returns A_OK.
     int32_t getFrontBuffer(std::vector<uint32_t>* pixels, uint32_t* width, uint32_t* height) const;
@@ -498,6 +520,25 @@ public:
 
 private:
     aDevice(const aPresentParams& params, aPresentSink* sink);
+    // The clear still to be done (see clear): its colour, its columns and
+    // the rows that await it.
+    struct PendingClear {
+        uint32_t colour = 0;
+        uint32_t x0 = 0, x1 = 0;
+        uint32_t rows = 0;          // rows still waiting
+        std::vector<uint8_t> row;   // 1: the row still waits
+    };
+    // Does the waiting fill of every row (readers call it too).
+    void settleClear() const;
+    // Before a draw writes [x0, x1) of row y: a waiting fill of the row is
+    // done, all of it or, when the draw writes those pixels opaquely without
+    // reading them, the rest of it.
+    void prepareRow(int64_t y, int64_t x0, int64_t x1, bool opaque) const {
+        if (m_pending.rows != 0 && m_pending.row[size_t(y)]) {
+            fillPendingRow(y, x0, x1, opaque);
+        }
+    }
+    void fillPendingRow(int64_t y, int64_t x0, int64_t x1, bool opaque) const;
     bool resize(uint32_t w, uint32_t h);
     void resetStates();
     int32_t drawVertices(int type, uint32_t count, const aVertex* const* verts);
@@ -508,7 +549,10 @@ private:
     int32_t m_coopState = A_OK;
     bool m_inScene = false;
     uint32_t m_width = 0, m_height = 0;
-    std::vector<uint32_t> m_back, m_front;
+    // The back buffer is mutable for its waiting clear, which readers do.
+    mutable std::vector<uint32_t> m_back;
+    std::vector<uint32_t> m_front;
+    mutable PendingClear m_pending;
     aViewport m_viewport{};
     uint32_t m_alphaBlend = 0, m_srcBlend = A_BLEND_ONE, m_destBlend = A_BLEND_ZERO;
     uint32_t m_zEnable = 0, m_lighting = 1;

@@ -2,6 +2,9 @@
 
 #include "mirel/platform/graphics/a_device.h"
 
+#include "mirel/base/a_log.h"
+
+#include <cstdlib>
 #include <cstring>
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -21,11 +24,53 @@ int bestSimdLevel() {
     return 0;
 #endif
 }
-int g_simdLevel = bestSimdLevel();
+
+const char* const kLevelNames[] = {"plain", "sse2", "avx2", "avx512"};
+
+} // namespace
+
+int a_pickSimdLevel(const char* asked, int best) {
+    if (!asked) {
+        return best;
+    }
+    for (int level = 1; level <= 3; ++level) {
+        if (std::strcmp(asked, kLevelNames[level]) != 0) {
+            continue;
+        }
+        if (level > best) {
+            a_log("aRaster. The processor lacks the vector level '%s' of MIREL_SIMD; %s is used", asked,
+                  kLevelNames[best]);
+            return best;
+        }
+        return level;
+    }
+    a_log("aRaster. Unknown vector level '%s' in MIREL_SIMD (sse2, avx2, avx512); %s is used", asked,
+          kLevelNames[best]);
+    return best;
+}
+
+namespace {
+// -1 until the first drawing asks (the log is open by then).
+int g_simdLevel = -1;
+
+inline int simdLevel() {
+    if (g_simdLevel < 0) {
+        g_simdLevel = a_pickSimdLevel(std::getenv("MIREL_SIMD"), bestSimdLevel());
+    }
+    return g_simdLevel;
+}
 } // namespace
 
 int a_rasterSimdLevel() {
-    return g_simdLevel;
+    return simdLevel();
+}
+
+int a_rasterCpuSimdLevel() {
+    return bestSimdLevel();
+}
+
+const char* a_rasterSimdName(int level) {
+    return kLevelNames[level < 0 ? 0 : level > 3 ? 3 : level];
 }
 
 void a_setRasterSimdLevel(int level) {
@@ -166,10 +211,11 @@ __attribute__((target("avx2"))) int blendAvx2(uint32_t* dst, const uint32_t* src
         _mm_prefetch(reinterpret_cast<const char*>(dst + i) + 4096, _MM_HINT_T0);
         const __m256i s = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(src + i));
         const __m256i d = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(dst + i));
-        if (op.kind == aBlendOp::Normal && white) {
-            // Whole groups of opaque or transparent texels need no arithmetic.
+        if (op.kind == aBlendOp::Normal || op.kind == aBlendOp::Add) {
+            // Whole groups of opaque (untinted, normal blend) or transparent
+            // texels (any tint keeps alpha 0) need no arithmetic.
             const __m256i sa = _mm256_and_si256(s, opaque);
-            if (_mm256_testc_si256(sa, opaque)) {
+            if (white && op.kind == aBlendOp::Normal && _mm256_testc_si256(sa, opaque)) {
                 _mm256_storeu_si256(reinterpret_cast<__m256i*>(dst + i), s);
                 continue;
             }
@@ -281,13 +327,14 @@ void a_blendSpan(uint32_t* dst, const uint32_t* src, int n, uint32_t colour, con
     }
     int done = 0;
 #ifdef A_RASTER_X86
-    if (op.kind != aBlendOp::General && g_simdLevel >= 1) {
+    const int simd = simdLevel();
+    if (op.kind != aBlendOp::General && simd >= 1) {
         // Each kernel only where it has a whole group to do: short runs
         // (small sprites, particles) stay off the wide units.
-        if (g_simdLevel >= 3 && n >= 16) {
+        if (simd >= 3 && n >= 16) {
             done = blendAvx512(dst, src, n, colour, op);
         }
-        if (g_simdLevel >= 2) {
+        if (simd >= 2) {
             done += blendAvx2(dst + done, src + done, n - done, colour, op);
         }
         if (n - done >= 4) {
@@ -450,8 +497,8 @@ void a_convertRow(uint32_t* out, const uint8_t* row, int format, int n) {
     }
     int done = 0;
 #ifdef A_RASTER_X86
-    if (g_simdLevel >= 1) {
-        const bool wide = g_simdLevel >= 2;
+    if (simdLevel() >= 1) {
+        const bool wide = simdLevel() >= 2;
         switch (format) {
         case A_FMT_X8R8G8B8: done = convertX8(out, row, n); break;
         case A_FMT_R5G6B5:

@@ -30,11 +30,20 @@ inline uint32_t a_modulate(uint32_t a, uint32_t b) {
 }
 
 // The vector instruction sets the kernels may use: 0 none (the plain loops),
-// 1 SSE2, 2 AVX2, 3 AVX-512 (F and BW). a_rasterSimdLevel gives the level in use, at first the best
-// the processor has; a_setRasterSimdLevel lowers it (tests run every level)
-// and never raises it above what the processor has.
+// 1 SSE2, 2 AVX2, 3 AVX-512 (F and BW). a_rasterSimdLevel gives the level in
+// use: at the first call the best the processor has, or the lower one that
+// the environment variable MIREL_SIMD names ("sse2", "avx2", "avx512"; an
+// unknown name or a level the processor lacks is logged and the processor's
+// best is used). a_setRasterSimdLevel sets it (tests run every level) and
+// never raises it above what the processor has (a_rasterCpuSimdLevel).
 int a_rasterSimdLevel();
+int a_rasterCpuSimdLevel();
 void a_setRasterSimdLevel(int level);
+// The level that MIREL_SIMD = asked (null: not set) gives on a processor
+// whose best level is best.
+int a_pickSimdLevel(const char* asked, int best);
+// "plain", "sse2", "avx2" or "avx512".
+const char* a_rasterSimdName(int level);
 
 // Blends n source pixels (ARGB, each first modulated by colour) onto n
 // destination pixels; the destination's alpha byte is written as 0xFF.

@@ -3,12 +3,28 @@
 // the sampler's fused sample-and-blend rows (x86 only).
 
 #include "mirel/platform/graphics/a_raster.h"
+#include "mirel/platform/graphics/a_texelmix.h"
 
 #include <immintrin.h>
 
+// The constants of the eight-pixel blend: 127, 255 and 0x8081 in every
+// 16-bit lane. A loop short of registers makes them once, held.
+struct aBlendConstantsAvx2 {
+    __m256i k127, k255, k8081;
+};
+
+__attribute__((target("avx2"))) inline aBlendConstantsAvx2 a_blendConstantsAvx2() {
+    return aBlendConstantsAvx2{_mm256_set1_epi16(127), _mm256_set1_epi16(255), _mm256_set1_epi16(short(0x8081))};
+}
+
+__attribute__((target("avx2"))) inline aBlendConstantsAvx2 a_heldBlendConstantsAvx2() {
+    const aBlendConstantsAvx2 k = a_blendConstantsAvx2();
+    return aBlendConstantsAvx2{aTexel::held(k.k127), aTexel::held(k.k255), aTexel::held(k.k8081)};
+}
+
 // floor(x / 255) for every 16-bit lane (exact for 0..65535).
-__attribute__((target("avx2"))) inline __m256i a_div255Avx2(__m256i x) {
-    return _mm256_srli_epi16(_mm256_mulhi_epu16(x, _mm256_set1_epi16(short(0x8081))), 7);
+__attribute__((target("avx2"))) inline __m256i a_div255Avx2(__m256i x, __m256i k8081) {
+    return _mm256_srli_epi16(_mm256_mulhi_epu16(x, k8081), 7);
 }
 
 __attribute__((target("avx2"))) inline __m256i a_alpha16Avx2(__m256i s16) {
@@ -18,15 +34,16 @@ __attribute__((target("avx2"))) inline __m256i a_alpha16Avx2(__m256i s16) {
 
 // Eight pixels of the blend (without the shortcuts for opaque or clear groups).
 __attribute__((target("avx2"))) inline __m256i a_blend8Avx2(__m256i s, __m256i d, bool white, __m256i c16,
-                                                            const aBlendOp& op) {
+                                                            const aBlendOp& op,
+                                                            const aBlendConstantsAvx2& k = a_blendConstantsAvx2()) {
     const __m256i zero = _mm256_setzero_si256();
-    const __m256i k127 = _mm256_set1_epi16(127);
-    const __m256i k255 = _mm256_set1_epi16(255);
+    const __m256i k127 = k.k127;
+    const __m256i k255 = k.k255;
     __m256i slo = _mm256_unpacklo_epi8(s, zero);
     __m256i shi = _mm256_unpackhi_epi8(s, zero);
     if (!white) {
-        slo = a_div255Avx2(_mm256_add_epi16(_mm256_mullo_epi16(slo, c16), k127));
-        shi = a_div255Avx2(_mm256_add_epi16(_mm256_mullo_epi16(shi, c16), k127));
+        slo = a_div255Avx2(_mm256_add_epi16(_mm256_mullo_epi16(slo, c16), k127), k.k8081);
+        shi = a_div255Avx2(_mm256_add_epi16(_mm256_mullo_epi16(shi, c16), k127), k.k8081);
     }
     if (op.kind == aBlendOp::Opaque) {
         return white ? s : _mm256_packus_epi16(slo, shi);
@@ -53,11 +70,11 @@ __attribute__((target("avx2"))) inline __m256i a_blend8Avx2(__m256i s, __m256i d
         const __m256i thi =
             _mm256_add_epi16(_mm256_mullo_epi16(shi, ahi),
                              _mm256_mullo_epi16(_mm256_unpackhi_epi8(d, zero), _mm256_sub_epi16(k255, ahi)));
-        return _mm256_packus_epi16(a_div255Avx2(_mm256_add_epi16(tlo, k127)),
-                                   a_div255Avx2(_mm256_add_epi16(thi, k127)));
+        return _mm256_packus_epi16(a_div255Avx2(_mm256_add_epi16(tlo, k127), k.k8081),
+                                   a_div255Avx2(_mm256_add_epi16(thi, k127), k.k8081));
     }
-    const __m256i lo = a_div255Avx2(_mm256_add_epi16(_mm256_mullo_epi16(slo, a_alpha16Avx2(slo)), k127));
-    const __m256i hi = a_div255Avx2(_mm256_add_epi16(_mm256_mullo_epi16(shi, a_alpha16Avx2(shi)), k127));
+    const __m256i lo = a_div255Avx2(_mm256_add_epi16(_mm256_mullo_epi16(slo, a_alpha16Avx2(slo)), k127), k.k8081);
+    const __m256i hi = a_div255Avx2(_mm256_add_epi16(_mm256_mullo_epi16(shi, a_alpha16Avx2(shi)), k127), k.k8081);
     return _mm256_adds_epu8(d, _mm256_packus_epi16(lo, hi));
 }
 

@@ -60,6 +60,15 @@ inline Fixed fixedRow(bool linear, double tx0, double ty0, double dtx, double dt
 }
 
 #if defined(__x86_64__) || defined(__i386__)
+// A value the compiler may no longer see through: a vector constant made
+// once before a loop and kept (in a register, or on the stack as an operand)
+// where it would otherwise be built anew at every use inside a loop that is
+// short of registers.
+__attribute__((target("avx2"))) inline __m256i held(__m256i v) {
+    __asm__("" : "+x"(v));
+    return v;
+}
+
 // The mix of one channel, (a * (256 - w) + b * w + 128) >> 8, is exactly
 // a + (((b - a) * w + 128) >> 8), and that is mulhrs of (b - a) by w * 128,
 // rounding included: (d * w * 128 + 16384) >> 15. A weight of 256 becomes

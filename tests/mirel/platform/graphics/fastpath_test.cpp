@@ -5,6 +5,8 @@
 
 #include "mirel/platform/graphics/a_devicesprite.h"
 #include "mirel/platform/graphics/a_raster.h"
+#include "support/log_capture.h"
+#include "support/simd_levels.h"
 
 #include <gtest/gtest.h>
 
@@ -18,18 +20,6 @@ namespace {
 
 constexpr int kFormats[] = {A_FMT_A8R8G8B8, A_FMT_X8R8G8B8, A_FMT_R5G6B5, A_FMT_A1R5G5B5, A_FMT_A4R4G4B4};
 
-// Restores the best vector level when a test ends.
-struct Levels {
-    const int best = a_rasterSimdLevel();
-    ~Levels() { a_setRasterSimdLevel(best); }
-    std::vector<int> all() const {
-        std::vector<int> v;
-        for (int l = 0; l <= best; ++l) {
-            v.push_back(l);
-        }
-        return v;
-    }
-};
 
 // Random texels with the alpha kinds that take different kernel branches:
 // opaque and clear runs beside translucent ones.
@@ -80,7 +70,7 @@ struct Picture {
 // and expects the same pixels.
 void expectSameAsReference(uint32_t w, uint32_t h, const std::function<void(aDevice&, aDeviceSprite&)>& draw,
                            const std::string& what) {
-    Levels levels;
+    SimdLevels levels;
     Picture reference(w, h, true);
     draw(*reference.dev, *reference.sprite);
     const std::vector<uint32_t> want = reference.pixels();
@@ -93,7 +83,6 @@ void expectSameAsReference(uint32_t w, uint32_t h, const std::function<void(aDev
             ASSERT_EQ(got[i], want[i]) << what << " level " << level << " pixel " << i % w << "," << i / w;
         }
     }
-    a_setRasterSimdLevel(levels.best);
 }
 
 void setStates(aDevice& dev, uint32_t filter, int srcBlend, int dstBlend, bool blend) {
@@ -124,6 +113,11 @@ TEST(RasterFastPaths, SpritesShiftedScaledStretchedAndTurnedMatchTheReference) {
         {"turned a little", 1, 1, 0.1f, 4, -3, 45, 32},
         {"turned and scaled", 1.6f, 0.8f, 2.2f, 30, 25, 20, 20},
         {"turned a quarter", 1.25f, 1.25f, float(M_PI / 2), 40, 0, 30, 22},
+        // Texel pairs clamped in two columns (and one, by the source rectangle),
+        // row windows as wide as the texture, and steps of more than a texel.
+        {"turned, two texels wide", 4, 3, 0.7f, 10, 5, 2, 12},
+        {"turned, nine texels wide", 1.3f, 1.3f, 2.5f, 20, 18, 9, 9},
+        {"turned and shrunk", 0.6f, 0.55f, -0.9f, 10, 8, 70, 60},
     };
     const uint32_t colours[] = {0xFFFFFFFFu, 0x80FFFFFFu, 0xC080FF40u};
     std::mt19937 rng(17);
@@ -239,8 +233,36 @@ TEST(RasterFastPaths, LargeLayersMatchTheReference) {
     }
 }
 
+TEST(RasterFastPaths, MirelSimdLowersTheLevelAndLogsWhatItCannotUse) {
+    struct Case {
+        const char* asked;
+        int best, level;
+        const char* line; // the log line, or none
+    } cases[] = {
+        {nullptr, 3, 3, nullptr},
+        {"sse2", 3, 1, nullptr},
+        {"avx2", 3, 2, nullptr},
+        {"avx512", 3, 3, nullptr},
+        {"avx2", 2, 2, nullptr},
+        {"avx512", 2, 2, "aRaster. The processor lacks the vector level 'avx512' of MIREL_SIMD; avx2 is used"},
+        {"avx2", 1, 1, "aRaster. The processor lacks the vector level 'avx2' of MIREL_SIMD; sse2 is used"},
+        {"AVX2", 3, 3, "aRaster. Unknown vector level 'AVX2' in MIREL_SIMD (sse2, avx2, avx512); avx512 is used"},
+        {"", 2, 2, "aRaster. Unknown vector level '' in MIREL_SIMD (sse2, avx2, avx512); avx2 is used"},
+        {"plain", 2, 2, "aRaster. Unknown vector level 'plain' in MIREL_SIMD (sse2, avx2, avx512); avx2 is used"},
+    };
+    for (const Case& c : cases) {
+        LogCapture log;
+        EXPECT_EQ(a_pickSimdLevel(c.asked, c.best), c.level) << (c.asked ? c.asked : "(unset)") << " on " << c.best;
+        if (c.line) {
+            EXPECT_EQ(log.lines, std::vector<std::string>{c.line});
+        } else {
+            EXPECT_TRUE(log.lines.empty()) << log.lines.front();
+        }
+    }
+}
+
 TEST(RasterFastPaths, RowConversionMatchesThePlainFormula) {
-    Levels levels;
+    SimdLevels levels;
     std::mt19937 rng(3);
     for (int format : kFormats) {
         for (int n : {1, 3, 7, 8, 9, 16, 33, 100}) {
@@ -385,4 +407,108 @@ TEST(RasterFastPaths, TurnedRingsOverClearTexelsMatchTheReference) {
             }
         }
     }
+}
+
+TEST(RasterFastPaths, ClearsThatWaitForTheFirstDrawMatchTheReference) {
+    // The reference clears at once; the fast device leaves each row's fill to
+    // the first draw over it, and drops the part an opaque draw covers. Rows
+    // a draw covers in part, opaque and translucent pictures, a tint, the
+    // adding blend, triangles, a second clear while rows still wait, and a
+    // read and a present between draws must all see the same pixels.
+    enum Texels { Opaque, OneClear, Translucent };
+    struct Layer {
+        int format;
+        Texels texels;
+        uint32_t colour;
+        float sx, sy, angle, x, y;
+    } layers[] = {
+        {A_FMT_X8R8G8B8, Opaque, 0xFFFFFFFFu, 1, 1, 0, 5, 3},          // a copy over the middle of rows
+        {A_FMT_A8R8G8B8, Translucent, 0xFFFFFFFFu, 1, 1, 0, 25, 2},    // over both parts of those rows
+        {A_FMT_A8R8G8B8, Opaque, 0xFFC0C0C0u, 1, 1, 0, -3, 10},        // opaque texels, a grey tint
+        {A_FMT_A8R8G8B8, OneClear, 0xFFFFFFFFu, 1, 1, 0, 12, 16},      // one clear texel: not opaque
+        {A_FMT_R5G6B5, Opaque, 0x80FFFFFFu, 1, 1, 0, 0, 20},           // a translucent tint
+        {A_FMT_A8R8G8B8, Opaque, 0xFFFFFFFFu, 1, 1.7f, 0, 0, 14},      // stretched down the rows
+        {A_FMT_X8R8G8B8, Opaque, 0xFFFFFFFFu, 1.2f, 1.2f, 0.4f, 8, 24}, // turned
+        {A_FMT_A8R8G8B8, Translucent, 0xFFFFFFFFu, 1, 1, 0, -20, 26},  // over rows the turned one covered
+    };
+    for (int blend = 0; blend < 2; ++blend) {
+        auto draw = [&](aDevice& dev, aDeviceSprite& sprite) {
+            setStates(dev, A_TEXF_LINEAR, A_BLEND_SRCALPHA, blend ? A_BLEND_ONE : A_BLEND_INVSRCALPHA, true);
+            ASSERT_EQ(dev.setViewport(aViewport{2, 1, 40, 34, 0, 1}), A_OK);
+            ASSERT_EQ(dev.clear(A_CLEAR_TARGET, 0xFF203040u), A_OK);
+            std::mt19937 r(7);
+            int i = 0;
+            for (const Layer& l : layers) {
+                aTexture* tex = nullptr;
+                ASSERT_EQ(dev.createTexture(30, 12, 1, 0, l.format, A_POOL_MANAGED, &tex), A_OK);
+                aLockedRect lr;
+                ASSERT_EQ(tex->lockRect(&lr, nullptr, 0), A_OK);
+                const int bytes = a_formatBytes(l.format);
+                for (int y = 0; y < 12; ++y) {
+                    for (int x = 0; x < 30; ++x) {
+                        const uint32_t v = l.texels == Translucent             ? r()
+                                           : l.texels == OneClear && x == 7 && y == 5 ? 0u
+                                                                                    : r() | 0xFF000000u;
+                        std::memcpy(static_cast<uint8_t*>(lr.bits) + y * lr.pitch + x * bytes, &v, size_t(bytes));
+                    }
+                }
+                ASSERT_EQ(tex->unlockRect(), A_OK);
+                const aVec2 scale{l.sx, l.sy}, at{l.x, l.y}, centre{15, 6};
+                sprite.draw(tex, nullptr, &scale, &centre, l.angle, &at, l.colour);
+                tex->release();
+                if (++i == 4) {
+                    // A read while rows still wait, then a clear of part of
+                    // the screen over rows that wait and rows drawn.
+                    EXPECT_NE(dev.backPixel(41, 33), 0u);
+                    ASSERT_EQ(dev.setViewport(aViewport{0, 16, 48, 20, 0, 1}), A_OK);
+                    ASSERT_EQ(dev.clear(A_CLEAR_TARGET, 0xFF605040u), A_OK);
+                    ASSERT_EQ(dev.setViewport(aViewport{0, 0, 48, 40, 0, 1}), A_OK);
+                }
+            }
+            // An opaque picture drawn, then given a translucent texel: the
+            // next draw of it over waiting rows must not take it for opaque.
+            aTexture* tex = nullptr;
+            ASSERT_EQ(dev.createTexture(20, 6, 1, 0, A_FMT_A8R8G8B8, A_POOL_MANAGED, &tex), A_OK);
+            aLockedRect lr;
+            ASSERT_EQ(tex->lockRect(&lr, nullptr, 0), A_OK);
+            for (int y = 0; y < 6; ++y) {
+                for (int x = 0; x < 20; ++x) {
+                    static_cast<uint32_t*>(lr.bits)[y * lr.pitch / 4 + x] = r() | 0xFF000000u;
+                }
+            }
+            ASSERT_EQ(tex->unlockRect(), A_OK);
+            const aVec2 left{0, 2}, right{25, 2};
+            sprite.draw(tex, nullptr, nullptr, nullptr, 0.0f, &left, 0xFFFFFFFFu);
+            ASSERT_EQ(tex->lockRect(&lr, nullptr, 0), A_OK);
+            static_cast<uint32_t*>(lr.bits)[2 * lr.pitch / 4 + 3] = 0x40FFFFFFu;
+            ASSERT_EQ(tex->unlockRect(), A_OK);
+            ASSERT_EQ(dev.setViewport(aViewport{0, 0, 48, 9, 0, 1}), A_OK);
+            ASSERT_EQ(dev.clear(A_CLEAR_TARGET, 0xFF0000FFu), A_OK);
+            ASSERT_EQ(dev.setViewport(aViewport{0, 0, 48, 40, 0, 1}), A_OK);
+            sprite.draw(tex, nullptr, nullptr, nullptr, 0.0f, &right, 0xFFFFFFFFu);
+            tex->release();
+            const aVertex tri[3] = {corner(1, 30, 0x80FF0000u, 0, 0), corner(40, 32, 0x80FF0000u, 0, 0),
+                                    corner(20, 39, 0x80FF0000u, 0, 0)};
+            dev.setTexture(0, nullptr);
+            ASSERT_EQ(dev.setViewport(aViewport{10, 28, 30, 12, 0, 1}), A_OK);
+            ASSERT_EQ(dev.clear(A_CLEAR_TARGET, 0xFF101010u), A_OK);
+            ASSERT_EQ(dev.setViewport(aViewport{0, 0, 48, 40, 0, 1}), A_OK);
+            ASSERT_EQ(dev.drawPrimitiveUP(A_PT_TRIANGLELIST, 1, tri, sizeof(aVertex)), A_OK);
+        };
+        expectSameAsReference(48, 40, draw, blend ? "adding" : "normal");
+        if (HasFatalFailure()) {
+            return;
+        }
+    }
+}
+
+TEST(RasterFastPaths, APresentShowsTheClearThatWaits) {
+    aPresentParams pp;
+    pp.backBufferWidth = 16;
+    pp.backBufferHeight = 8;
+    std::unique_ptr<aDevice> dev;
+    ASSERT_EQ(aDevice::create(pp, nullptr, &dev), A_OK);
+    ASSERT_EQ(dev->clear(A_CLEAR_TARGET, 0x00336699u), A_OK);
+    ASSERT_EQ(dev->present(), A_OK);
+    EXPECT_EQ(dev->frontBuffer(), std::vector<uint32_t>(16 * 8, 0xFF336699u));
 }

@@ -1,10 +1,12 @@
-// The colour tables and the YUV 4:2:0 to BGRA conversion.
+// The colour tables and the YUV 4:2:0 to BGRA conversion, at every vector level.
 
 #include "mirel/video/a_yuv.h"
+#include "support/simd_levels.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <random>
 #include <vector>
 
 TEST(YuvTables, ValuesAtTheEndsAndTheMiddle) {
@@ -68,4 +70,46 @@ TEST(YuvConversion, ChromaHalvesStridesClampingAndByteOrder) {
     a_yuvToBgra(flipped, f.data(), 4, 2);
     EXPECT_EQ(f[0], 0xFF1E1E1Eu);
     EXPECT_EQ(f[4], 0xFF0A0A0Au);
+}
+
+TEST(YuvConversion, EveryVectorLevelGivesThePlainLoopsBytes) {
+    // Random planes of the shapes a stream may have: 4:2:0, 4:2:2 and 4:4:4,
+    // widths that leave a few pixels after the last group of sixteen, odd
+    // chroma widths, strides wider than the picture and a bottom-up picture;
+    // values across the whole range, so that every channel clamps both ways.
+    struct Shape {
+        int w, h, uvW, uvH;
+        bool flipped;
+    } shapes[] = {{64, 4, 32, 2, false},  {53, 7, 27, 4, false}, {16, 2, 8, 1, false},  {15, 3, 8, 2, false},
+                  {100, 5, 50, 5, false}, {33, 3, 33, 3, false}, {90, 6, 45, 3, true}, {1024, 2, 512, 1, false}};
+    SimdLevels levels;
+    std::mt19937 rng(11);
+    for (const Shape& s : shapes) {
+        const int yStride = s.w + 5, uvStride = s.uvW + 3;
+        std::vector<uint8_t> y(size_t(yStride) * s.h), u(size_t(uvStride) * s.uvH), v(u.size());
+        for (auto* plane : {&y, &u, &v}) {
+            for (uint8_t& b : *plane) {
+                b = uint8_t(rng());
+            }
+        }
+        aYuvPlanes p;
+        p.y = s.flipped ? y.data() + size_t(yStride) * (s.h - 1) : y.data();
+        p.yStride = s.flipped ? -yStride : yStride;
+        p.u = u.data();
+        p.v = v.data();
+        p.yWidth = s.w;
+        p.yHeight = s.h;
+        p.uvWidth = s.uvW;
+        p.uvHeight = s.uvH;
+        p.uvStride = uvStride;
+        a_setRasterSimdLevel(0);
+        std::vector<uint32_t> want(size_t(s.w) * s.h);
+        a_yuvToBgra(p, want.data(), s.w, s.h);
+        for (int level : levels.all()) {
+            a_setRasterSimdLevel(level);
+            std::vector<uint32_t> got(want.size(), 0u);
+            a_yuvToBgra(p, got.data(), s.w, s.h);
+            ASSERT_EQ(got, want) << s.w << "x" << s.h << " chroma " << s.uvW << "x" << s.uvH << " level " << level;
+        }
+    }
 }
