@@ -48,6 +48,8 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <system_error>
+#include <utility>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -347,6 +349,17 @@ private:
     size_t m_peakTextureBytes = 0;
 };
 
+// The bench's own folder (the fixture data and the user's folders): emptied
+// before the run, removed after it.
+struct ScratchFolder {
+    explicit ScratchFolder(std::string folder) : path(std::move(folder)) { fs::remove_all(path); }
+    ~ScratchFolder() {
+        std::error_code ignored;
+        fs::remove_all(path, ignored);
+    }
+    std::string path;
+};
+
 // The present of a 1024 x 768 frame through the SDL2 window, when a display is there.
 void BenchPresent() {
     if (!std::getenv("DISPLAY")) {
@@ -400,8 +413,8 @@ int main(int argc, char** argv) {
     if (!built.empty() && built.back() != '/')
         built += '/';
     const char* tmp = std::getenv("TMPDIR");
-    const std::string root = std::string(tmp ? tmp : "/tmp") + "/mirel-screens-bench/";
-    fs::remove_all(root);
+    const ScratchFolder scratch(std::string(tmp ? tmp : "/tmp") + "/mirel-screens-bench/");
+    const std::string& root = scratch.path;
     std::string home;
     if (!built.empty() && fs::exists(built + "gameres/gui/main.agui")) {
         home = built;

@@ -3,20 +3,17 @@
 #include "splash_entry.h"
 #include "splash_log.h"
 #include "splash_profile.h"
-
-#include <unistd.h>
+#include "support/fuzz_scratch.h"
 
 #include <cstdint>
 #include <cstdio>
-#include <filesystem>
 #include <string>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static const FuzzScratch scratch("pellucid-profile-fuzz");
     static const std::string folder = [] {
         pellucid::setSplashLogSink([](const char*, void*) {}, nullptr);
-        std::string f = "/tmp/pellucid-profile-fuzz-" + std::to_string(::getpid()) + "/";
-        std::filesystem::create_directories(f);
-        return f;
+        return scratch.folder();
     }();
     const std::string text(reinterpret_cast<const char*>(data), size);
     pellucid::ProfileFile profile;

@@ -1,9 +1,10 @@
 #pragma once
 // Scratch files for fuzzers.
 //
-// FuzzFolder: a folder of the process's own under /tmp that a file server's
-// assign names (a file server is made for the process's life when none
-// exists), and files written into it by relative path.
+// FuzzFolder: a folder of the process's own (FuzzScratch: in $TMPDIR, gone
+// when the process ends) that a file server's assign names (a file server is
+// made for the process's life when none exists), and files written into it
+// by relative path.
 //
 //   static FuzzFolder folder("rooms", "data");
 //   folder.write("levels/fz.ini", text);      // "data:levels/fz.ini"
@@ -22,8 +23,7 @@
 //   aOptionsFile o(files.path(0));
 
 #include "mirel/file/a_fileserver.h"
-
-#include <unistd.h>
+#include "support/fuzz_scratch.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -35,8 +35,7 @@
 class FuzzFolder {
 public:
     explicit FuzzFolder(const std::string& name, const std::string& assign = "fz")
-        : m_folder("/tmp/mirel-fuzz-" + name + "-" + std::to_string(::getpid()) + "/") {
-        std::filesystem::create_directories(m_folder);
+        : m_scratch("mirel-fuzz-" + name), m_folder(m_scratch.folder()) {
         if (!aFileServer::getInstance()) {
             aFileServerSources s;
             s.useSystem = false;
@@ -61,6 +60,7 @@ public:
     const std::string& folder() const { return m_folder; }
 
 private:
+    FuzzScratch m_scratch;
     std::string m_folder;
 };
 

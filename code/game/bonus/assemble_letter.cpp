@@ -95,23 +95,23 @@ void AssembleLetter::ScatterPieces() {
     }
     m_originX = 229;
     m_originY = 50;
+    // Read by position, whatever the sections are called.
     aOptionsFile params(m_letterFolder + "params.ini");
-    const std::vector<std::string> sections = params.getSectionNames();
-    if (!sections.empty() && params.setSection(sections[0])) {
+    if (params.selectSection(0)) {
         m_originX = int16_t(bonusvalues::ParseInt(params.getString("x"), INT16_MIN, INT16_MAX));
         m_originY = int16_t(bonusvalues::ParseInt(params.getString("y"), INT16_MIN, INT16_MAX));
     }
-    if (sections.size() < 2)
+    if (!params.selectSection(1))
         return;
     for (Piece& piece : m_pieces) {
-        const std::string* value = params.findValue(sections[1], piece.name);
-        if (!value || value->empty())
+        const std::string value = params.hasKey(piece.name) ? params.getString(piece.name) : std::string();
+        if (value.empty())
             continue;
         float x = piece.startX, y = piece.startY;
         int32_t turns = piece.startOrientation;
-        if (!bonusvalues::ParsePlace(*value, x, y, turns))
+        if (!bonusvalues::ParsePlace(value, x, y, turns))
             a_log("AssembleLetter - params.ini: the start of '%s' (\"%s\") is not \"x,y,turns\"",
-                  piece.name.c_str(), value->c_str());
+                  piece.name.c_str(), value.c_str());
         piece.startX = x;
         piece.startY = y;
         piece.startOrientation = ((turns % 4) + 4) % 4;

@@ -23,12 +23,11 @@ Evidence::~Evidence() {
 void Evidence::EndFillProperties() {
     // The button base's: the image button's own image keys are read here.
     GUI::ButtonBase::EndFillProperties();
-    if (!m_propImage.set)
-        return;
-    m_imageName = m_propImage.value;
+    // Without "Image" there is no picture: the widget is 1 x 1, like one whose picture is missing.
+    m_imageName = m_propImage.set ? m_propImage.value : std::string();
     GUI::Server* gui = GUI::Server::getSingletonPtr();
     aImageManager* images = gui ? gui->GetImageManager() : nullptr;
-    aImage* picture = images ? images->getImage(m_imageName, kImageGroup) : nullptr;
+    aImage* picture = images && !m_imageName.empty() ? images->getImage(m_imageName, kImageGroup) : nullptr;
     const bool vertical = m_propLayout.set && a_stricmp(m_propLayout.value, "vertical") == 0;
     if (picture && picture->getWidth() > 0) {
         const int16_t w = int16_t(picture->getWidth());
@@ -53,6 +52,6 @@ void Evidence::EndFillProperties() {
         m_region = nullptr;
     m_ownRegion = std::make_unique<GUI::Region>();
     // Without its bitmap the region is left out: the widget's rectangle is hit.
-    if (m_ownRegion->LoadFromBitmap(kRegionFolder + m_imageName + ".bmp"))
+    if (!m_imageName.empty() && m_ownRegion->LoadFromBitmap(kRegionFolder + m_imageName + ".bmp"))
         m_region = m_ownRegion.get();
 }

@@ -123,7 +123,10 @@ void SpyRoom::Update(float dt) {
         if (m_missCount != 0)
             m_missTimer += dt;
 
-        if (inside && input && input->getButtonState(0) == 2 && IsIdle()) {
+        // A found item that waits to be counted (below, this very frame) holds
+        // the clicks back: a new one would take its place and it would never count.
+        const bool itemWaits = m_selectedItem >= 0;
+        if (inside && input && input->getButtonState(0) == 2 && IsIdle() && !itemWaits) {
             if (m_hinted && m_hintTimer < kHintFadeStart)
                 m_hintTimer = kHintFadeStart;
             const bool counts = OnObjectClicked(m_hovered);

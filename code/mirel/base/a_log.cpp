@@ -11,7 +11,8 @@ FILE* g_logFile = nullptr;
 aLogObserver g_observer = nullptr;
 void* g_observerUser = nullptr;
 char g_message[2000];
-char g_location[300];
+thread_local char t_location[300];
+thread_local aLogHold* t_hold = nullptr;
 
 void writeLine(const char* message) {
     if (g_observer) {
@@ -35,21 +36,52 @@ void writeLine(const char* message) {
 } // namespace
 
 void a_log(const char* format, ...) {
-    if (!g_logFile && !g_observer) {
+    // A held line is formatted here, on its own thread, into a buffer of its own.
+    if (!t_hold && !g_logFile && !g_observer) {
         return;
     }
     if (!format) {
-        writeLine("a_log. NULL log string");
+        if (t_hold) {
+            t_hold->hold("a_log. NULL log string");
+        } else {
+            writeLine("a_log. NULL log string");
+        }
         return;
     }
+    char held[sizeof(g_message)];
+    char* message = t_hold ? held : g_message;
     va_list args;
     va_start(args, format);
-    int n = std::vsnprintf(g_message, sizeof(g_message), format, args); // cut at 1999 characters
+    int n = std::vsnprintf(message, sizeof(g_message), format, args); // cut at 1999 characters
     va_end(args);
     if (n < 0) {
-        g_message[0] = '\0';
+        message[0] = '\0';
     }
-    writeLine(g_message);
+    if (t_hold) {
+        t_hold->hold(message);
+    } else {
+        writeLine(message);
+    }
+}
+
+aLogHold::aLogHold() : m_outer(t_hold) {
+    t_hold = this;
+}
+
+aLogHold::~aLogHold() {
+    t_hold = m_outer;
+}
+
+std::vector<std::string> aLogHold::take() {
+    std::vector<std::string> lines;
+    lines.swap(m_lines);
+    return lines;
+}
+
+void a_logLines(const std::vector<std::string>& lines) {
+    for (const std::string& line : lines) {
+        a_log("%s", line.c_str());
+    }
 }
 
 void a_logString(const char* text) {
@@ -76,6 +108,6 @@ const char* a_assertLocation(const char* path, unsigned line) {
     if (const char* slash = std::strrchr(name, '/')) {
         name = slash + 1;
     }
-    std::snprintf(g_location, sizeof(g_location), "(%s, line %u)", name, line);
-    return g_location;
+    std::snprintf(t_location, sizeof(t_location), "(%s, line %u)", name, line);
+    return t_location;
 }

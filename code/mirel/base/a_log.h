@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 void a_log(const char* format, ...)
 #if defined(__GNUC__)
@@ -21,6 +22,30 @@ FILE* a_getLogFile();
 // headless runs. Null removes it.
 using aLogObserver = void (*)(const char* line, void* user);
 void a_setLogObserver(aLogObserver observer, void* user);
+
+// Holds back the lines logged on the thread that made it, while it lives,
+// instead of writing them: work done on a helper thread keeps its lines, and
+// the thread it works for writes them (a_logLines) where they belong in the
+// log. Holds nest: the innermost one keeps the lines.
+class aLogHold {
+public:
+    aLogHold();
+    ~aLogHold();
+    aLogHold(const aLogHold&) = delete;
+    aLogHold& operator=(const aLogHold&) = delete;
+
+    // The lines held so far, in order; the hold goes on empty.
+    std::vector<std::string> take();
+    // What a_log does with a line while this is the thread's hold.
+    void hold(const char* line) { m_lines.emplace_back(line); }
+
+private:
+    std::vector<std::string> m_lines;
+    aLogHold* m_outer;
+};
+
+// Writes held lines as a_log writes its own.
+void a_logLines(const std::vector<std::string>& lines);
 
 // "(file, line N)" with the part of the path after its last backslash or slash.
 const char* a_assertLocation(const char* path, unsigned line);

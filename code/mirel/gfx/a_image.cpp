@@ -97,13 +97,18 @@ void aImage::clearBodyList() { g_bodies.clear(); }
 
 aImage::aImage() : m_data(new aImageData), m_cell(&m_data->cells[0]) { g_bodies.push_back(m_data); }
 
-aImage::aImage(const std::string& file, int format16, int format32)
+aImage::aImage(const std::string& file, int format16, int format32) : aImage(file, format16, format32, nullptr) {}
+
+aImage::aImage(const std::string& file, int format16, int format32, aImageFile&& read)
+    : aImage(file, format16, format32, &read) {}
+
+aImage::aImage(const std::string& file, int format16, int format32, aImageFile* read)
     : m_data(new aImageData), m_cell(&m_data->cells[0]) {
     m_data->fileName = file;
     m_data->format16 = format16;
     m_data->format32 = format32;
     g_bodies.push_back(m_data);
-    loadTexture();
+    loadTexture(read);
 }
 
 aImage::aImage(const aImage& other) : m_data(other.m_data), m_cell(&m_data->cells[0]) { ++m_data->refCount; }
@@ -186,7 +191,23 @@ size_t aImage::getTextureBytes() const {
 
 int aImage::getFormat() const { return m_data->cells[0].texture ? m_data->cells[0].texture->format() : 0; }
 
-void aImage::loadTexture() {
+aImageFile a_readImageFile(const std::string& path) {
+    aImageFile out;
+    aLogHold hold;
+    size_t size = 0;
+    uint8_t* data = file_readFullAndMalloc(path, &size);
+    if (data) {
+        out.read = true;
+        out.jng = size >= 4 && data[0] == 0x8B && data[1] == 'J' && data[2] == 'N' && data[3] == 'G';
+        out.decoded = out.jng ? a_decodeJng(data, size, out.picture, out.error)
+                              : a_decodeImage(data, size, out.picture, out.error);
+        std::free(data);
+    }
+    out.log = hold.take();
+    return out;
+}
+
+void aImage::loadTexture(aImageFile* read) {
     aImageData& d = *m_data;
     if (d.fileName.empty() && d.emptyCreated)
         return;
@@ -214,22 +235,23 @@ void aImage::loadTexture() {
         d.cells[0].imageHeight = uint16_t(d.emptyHeight);
         d.emptyCreated = 1;
     } else {
-        size_t size = 0;
-        uint8_t* data = file_readFullAndMalloc(d.fileName, &size);
-        if (!data) {
+        aImageFile own;
+        if (!read) {
+            own = a_readImageFile(d.fileName);
+            read = &own;
+        }
+        a_logLines(read->log);
+        if (!read->read) {
             a_log("Texture \"%s\" load failed (%s)", d.fileName.c_str(), "file not found or empty");
             return;
         }
-        aDecodedImage pic;
-        std::string error;
-        bool jng = size >= 4 && data[0] == 0x8B && data[1] == 'J' && data[2] == 'N' && data[3] == 'G';
-        bool ok = jng ? a_decodeJng(data, size, pic, error) : a_decodeImage(data, size, pic, error);
-        std::free(data);
-        if (!ok) {
+        aDecodedImage& pic = read->picture;
+        const bool jng = read->jng;
+        if (!read->decoded) {
             if (jng)
                 a_log("aImage::createFromMNG - mnglib init/read error!");
             else
-                a_log("Texture \"%s\" load failed (%s)", d.fileName.c_str(), error.c_str());
+                a_log("Texture \"%s\" load failed (%s)", d.fileName.c_str(), read->error.c_str());
             return;
         }
         int format = wanted;

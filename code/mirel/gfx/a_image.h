@@ -13,6 +13,7 @@
 
 class aGraphServer;
 class aTexture;
+struct aImageFile;
 
 // One texture of a body: the picture's own size and the texture's size.
 struct aImageCell {
@@ -58,6 +59,9 @@ class aImage {
 public:
     aImage();
     aImage(const std::string& file, int format16, int format32);
+    // The same from the file already read and decoded (a_readImageFile): its
+    // held log lines are written, then the texture is made as from the file.
+    aImage(const std::string& file, int format16, int format32, aImageFile&& read);
     aImage(const aImage& other);
     aImage& operator=(const aImage& other);
     ~aImage();
@@ -129,8 +133,9 @@ public:
     uint32_t getRefCount() const { return m_data->refCount; }
 
 private:
+    aImage(const std::string& file, int format16, int format32, aImageFile* read);
     void release();
-    void loadTexture();
+    void loadTexture(aImageFile* read = nullptr);
     void applyEffects();
     void runBlur(int radius);
     void runGrayscale(bool inPlace);

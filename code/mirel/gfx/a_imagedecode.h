@@ -29,6 +29,22 @@ struct aDecodedImage {
     int fileFormat = A_FMT_X8R8G8B8;
 };
 
+// A picture file read through the file server and decoded, apart from any
+// device: what an image does with a file before it makes its texture.
+// a_readImageFile may run on any thread; the lines it logs are held in `log`
+// for the thread that makes the texture to write (aLogHold).
+struct aImageFile {
+    bool read = false;    // the file gave bytes
+    bool jng = false;     // they began 0x8B 'J' 'N' 'G'
+    bool decoded = false; // picture holds them decoded, else error says why not
+    aDecodedImage picture;
+    std::string error;
+    std::vector<std::string> log;
+
+    size_t heldBytes() const { return picture.pixels.capacity() * sizeof(uint32_t); }
+};
+aImageFile a_readImageFile(const std::string& path);
+
 enum class aImageFileKind { unknown, jpeg, png, bmp, tga, jng, unsupported };
 
 // Gives a decoded picture's words their count, zeroed; a large picture's

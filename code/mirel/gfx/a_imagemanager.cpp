@@ -1,7 +1,12 @@
 #include "mirel/gfx/a_imagemanager.h"
 
 #include "mirel/base/a_log.h"
+#include "mirel/base/a_orderedjobs.h"
+#include "mirel/gfx/a_graphserver.h"
 #include "mirel/gfx/a_imagedecode.h"
+
+#include <set>
+#include <vector>
 
 namespace {
 
@@ -54,7 +59,8 @@ bool splitLine(const std::string& line, ListLine& out) {
 
 } // namespace
 
-aImageManager::aImageManager() : m_last(m_images.end()) {}
+aImageManager::aImageManager()
+    : m_last(m_images.end()), m_loadThreads(aOrderedJobs::machineThreads(kMostLoadThreads)) {}
 
 aImageManager::~aImageManager() = default;
 
@@ -91,11 +97,41 @@ uint32_t aImageManager::getListSize(const std::string& path) {
 void aImageManager::loadList(const std::string& path, const std::string& group) {
     openList(path);
     const std::string folder = listFolder(path);
-    int32_t left = int32_t(m_list.getCount()) - 1;
+    std::vector<std::string> lines;
+    lines.reserve(m_list.getCount());
+    for (m_list.begin(); !m_list.isEnd(); m_list.next())
+        lines.push_back(m_list.current());
+
+    // The files of the lines that will make an image are read and decoded
+    // ahead, on helper threads; everything else happens below, line by line.
+    std::vector<std::string> files(lines.size());
+    {
+        std::set<std::string, StringLessNoCase> keys;
+        for (size_t i = 0; i < lines.size(); ++i) {
+            ListLine parts;
+            if (splitLine(lines[i], parts) && !m_images.count(makeKey(parts.name, group)) &&
+                keys.insert(makeKey(parts.name, group)).second)
+                files[i] = folder + parts.file;
+        }
+    }
+    aGraphServer* server = aImage::getGraphServer();
+    const unsigned threads = server && server->getDevice() ? m_loadThreads : 1;
+    std::vector<aImageFile> read(lines.size());
+    aOrderedJobs jobs(
+        lines.size(),
+        [&](size_t i) -> size_t {
+            if (files[i].empty())
+                return 0;
+            read[i] = a_readImageFile(files[i]);
+            return read[i].heldBytes();
+        },
+        threads, aOrderedJobs::Limits{size_t(threads) * 2, kHeldDecodeBytes});
+
+    int32_t left = int32_t(lines.size()) - 1;
     size_t textureBytes = 0;
     bool budgetSpent = false;
-    for (m_list.begin(); !m_list.isEnd(); m_list.next(), --left) {
-        const std::string& line = m_list.current();
+    for (size_t i = 0; i < lines.size(); ++i, --left) {
+        const std::string& line = lines[i];
         ListLine parts;
         if (!splitLine(line, parts)) {
             a_log("aImageManager: Error in line: %s", line.c_str());
@@ -116,11 +152,15 @@ void aImageManager::loadList(const std::string& path, const std::string& group) 
             a_log("aImageManager. Texture memory of the list used up, not loaded: %s", parts.file.c_str());
             continue;
         }
-        aImage image(folder + parts.file, f16, f32);
+        jobs.take(i);
+        aImage image = files[i].empty() ? aImage(folder + parts.file, f16, f32)
+                                        : aImage(folder + parts.file, f16, f32, std::move(read[i]));
+        read[i] = aImageFile();
         const size_t bytes = image.getTextureBytes();
         if (bytes > m_listBudget - textureBytes) {
             a_log("aImageManager. Texture memory of the list used up, not loaded: %s", parts.file.c_str());
             budgetSpent = true;
+            jobs.stop();
             continue;
         }
         textureBytes += bytes;

@@ -44,12 +44,22 @@ public:
     void setListTextureBudget(size_t bytes) { m_listBudget = bytes; }
     size_t getListTextureBudget() const { return m_listBudget; }
 
+    // The threads a list's files are read and decoded on, the caller's
+    // included (1: all on the caller's); by default as many as the machine
+    // gives, at most kMostLoadThreads. The images, the log lines and the
+    // progress calls come out the same, in the list's order, whatever the count.
+    static constexpr unsigned kMostLoadThreads = 4;
+    void setLoadThreads(unsigned threads) { m_loadThreads = threads < 1 ? 1 : threads; }
+    unsigned getLoadThreads() const { return m_loadThreads; }
+
     // Texture format code of a list's format text ("8888", "0565", "1555",
     // "4444"); -1 when unknown.
     static int formatFromText(const std::string& text);
 
 private:
     using Map = std::map<std::string, aImage, StringLessNoCase>;
+    // Decoded pictures waiting for their turn hold at most about this much.
+    static constexpr size_t kHeldDecodeBytes = size_t(64) << 20;
 
     void openList(const std::string& path);
     static std::string makeKey(const std::string& name, const std::string& group);
@@ -61,4 +71,5 @@ private:
     std::string m_listPath;
     bool m_listHeld = false;
     size_t m_listBudget = kDefaultListTextureBudget;
+    unsigned m_loadThreads;
 };

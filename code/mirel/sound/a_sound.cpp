@@ -1,6 +1,7 @@
 #include "mirel/sound/a_sound.h"
 
 #include "mirel/base/a_log.h"
+#include "mirel/base/a_orderedjobs.h"
 #include "mirel/file/a_fileserver.h"
 #include "mirel/platform/audio/a_audio.h"
 #include "mirel/sound/a_soundlibrary.h"
@@ -8,6 +9,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <set>
+#include <utility>
 
 namespace {
 
@@ -28,15 +31,50 @@ struct aSoundSample::Shared {
     }
 };
 
-aSoundSample::aSoundSample(const std::string& path) : m_owns(1), m_shared(std::make_shared<Shared>()) {
-    a_soundLibraryAddUser();
+aSoundFile::aSoundFile(aSoundFile&& other) noexcept
+    : decoded(std::exchange(other.decoded, nullptr)), log(std::move(other.log)) {}
+
+aSoundFile& aSoundFile::operator=(aSoundFile&& other) noexcept {
+    if (this != &other) {
+        FSOUND_Sample_Discard(decoded);
+        decoded = std::exchange(other.decoded, nullptr);
+        log = std::move(other.log);
+    }
+    return *this;
+}
+
+aSoundFile::~aSoundFile() {
+    FSOUND_Sample_Discard(decoded);
+}
+
+aSoundFile a_readSoundFile(const std::string& path) {
+    aSoundFile out;
+    aLogHold hold;
     uint32_t size = 0;
     uint8_t* data = file_readFullAndMalloc(path, &size);
     if (data && size > 0) {
-        m_shared->sample = FSOUND_Sample_Load(FSOUND_FREE, reinterpret_cast<const char*>(data),
-                                              FSOUND_LOADMEMORY | FSOUND_HW2D, 0, static_cast<int>(size));
+        out.decoded = FSOUND_Sample_Decode(FSOUND_FREE, reinterpret_cast<const char*>(data),
+                                           FSOUND_LOADMEMORY | FSOUND_HW2D, 0, static_cast<int>(size));
     }
     std::free(data);
+    out.log = hold.take();
+    return out;
+}
+
+aSoundSample::aSoundSample(const std::string& path) : m_owns(1), m_shared(std::make_shared<Shared>()) {
+    a_soundLibraryAddUser();
+    adopt(path, a_readSoundFile(path));
+}
+
+aSoundSample::aSoundSample(const std::string& path, aSoundFile&& read)
+    : m_owns(1), m_shared(std::make_shared<Shared>()) {
+    a_soundLibraryAddUser();
+    adopt(path, std::move(read));
+}
+
+void aSoundSample::adopt(const std::string& path, aSoundFile&& read) {
+    a_logLines(read.log);
+    m_shared->sample = FSOUND_Sample_Adopt(std::exchange(read.decoded, nullptr));
     if (!m_shared->sample) {
         a_log("aSound. Error loading sound: %s", path.c_str());
     }
@@ -57,6 +95,9 @@ FSOUND_SAMPLE* aSoundSample::get() const {
 
 aSound::aSound(const std::string& path, float volume)
     : m_sample(std::make_unique<aSoundSample>(path)), m_volume(clampOr(volume, 0.0f, 1.0f, 1.0f)) {}
+
+aSound::aSound(const std::string& path, float volume, aSoundFile&& read)
+    : m_sample(std::make_unique<aSoundSample>(path, std::move(read))), m_volume(clampOr(volume, 0.0f, 1.0f, 1.0f)) {}
 
 aSound::aSound(const aSound& other)
     : m_sample(std::make_unique<aSoundSample>(*other.m_sample)), m_pan(other.m_pan), m_factor(other.m_factor),
@@ -122,7 +163,7 @@ void aSound::setMasterVolume(float volume) {
     setVolume(m_volume);
 }
 
-aSoundManager::aSoundManager() = default;
+aSoundManager::aSoundManager() : m_loadThreads(aOrderedJobs::machineThreads(kMostLoadThreads)) {}
 
 aSoundManager::~aSoundManager() {
     for (auto& [name, sound] : m_sounds) {
@@ -157,30 +198,65 @@ void aSoundManager::loadList(const std::string& path, const std::string& group) 
     openList(path);
     size_t sep = path.find_last_of("/\\:");
     std::string folder = sep == std::string::npos ? std::string() : path.substr(0, sep + 1);
-    int left = static_cast<int>(m_list.getCount()) - 1;
-    for (m_list.begin(); !m_list.isEnd(); m_list.next(), --left) {
-        const std::string& line = m_list.current();
-        size_t dot = line.find('.');
-        size_t blank = dot == std::string::npos ? dot : line.find_first_of(" \t", dot);
-        size_t value = blank == std::string::npos ? blank : line.find_first_not_of(" \t", blank);
-        if (value == std::string::npos) {
+    struct Line {
+        std::string text;
+        size_t dot = std::string::npos, blank = std::string::npos, value = std::string::npos;
+        std::string file; // to read ahead: the line makes a sound
+    };
+    std::vector<Line> lines;
+    lines.reserve(m_list.getCount());
+    std::set<std::string, StringLessNoCase> keys;
+    for (m_list.begin(); !m_list.isEnd(); m_list.next()) {
+        Line l;
+        l.text = m_list.current();
+        l.dot = l.text.find('.');
+        l.blank = l.dot == std::string::npos ? l.dot : l.text.find_first_of(" \t", l.dot);
+        l.value = l.blank == std::string::npos ? l.blank : l.text.find_first_not_of(" \t", l.blank);
+        const std::string k = key(l.text.substr(0, l.dot), group);
+        if (l.value != std::string::npos && !m_sounds.count(k) && keys.insert(k).second) {
+            l.file = folder + l.text.substr(0, l.blank);
+        }
+        lines.push_back(std::move(l));
+    }
+
+    // The files of the lines that make a sound are read and decoded ahead,
+    // on helper threads; everything else happens below, line by line.
+    std::vector<aSoundFile> read(lines.size());
+    aOrderedJobs jobs(
+        lines.size(),
+        [&](size_t i) -> size_t {
+            if (lines[i].file.empty()) {
+                return 0;
+            }
+            read[i] = a_readSoundFile(lines[i].file);
+            return read[i].decoded ? FSOUND_Sample_GetMemory(read[i].decoded) : 0;
+        },
+        m_loadThreads, aOrderedJobs::Limits{size_t(m_loadThreads) * 2, kHeldDecodeBytes});
+
+    int left = static_cast<int>(lines.size()) - 1;
+    for (size_t i = 0; i < lines.size(); ++i, --left) {
+        const Line& l = lines[i];
+        const std::string& line = l.text;
+        if (l.value == std::string::npos) {
             a_log("aSoundManager. Error in line: %s", line.c_str());
             continue;
         }
-        std::string file = line.substr(0, blank);
-        const double read = std::atof(line.c_str() + value);
+        std::string file = line.substr(0, l.blank);
+        const double value = std::atof(line.c_str() + l.value);
         float volume = 1.0f;
-        if (std::isfinite(read)) {
-            volume = static_cast<float>(std::clamp(read, 0.0, 1.0));
+        if (std::isfinite(value)) {
+            volume = static_cast<float>(std::clamp(value, 0.0, 1.0));
         } else {
             a_log("aSoundManager. Bad volume, full volume taken, in line: %s", line.c_str());
         }
-        std::string k = key(line.substr(0, dot), group);
+        std::string k = key(line.substr(0, l.dot), group);
         if (m_sounds.count(k)) {
             a_log("aSoundManager. Sound with name \"%s\" already loaded!", file.c_str());
             continue;
         }
-        auto* sound = new aSound(folder + file, volume);
+        jobs.take(i);
+        auto* sound = l.file.empty() ? new aSound(folder + file, volume)
+                                     : new aSound(folder + file, volume, std::move(read[i]));
         if (m_masterVolume != 1.0f) {
             sound->setMasterVolume(m_masterVolume);
         }

@@ -142,17 +142,6 @@ TEST_F(SavesTest, ABadSaveStartsANewGameAtLevelOne) {
     EXPECT_FLOAT_EQ(Game().GetTimeLeft(), 100.0f);
 }
 
-// Run by the next test in a process of its own: a second copy of the game
-// over the same folders, which must end at once.
-TEST(SecondCopy, Helper) {
-    const char* home = std::getenv("GAME_SECOND_COPY_HOME");
-    if (!home)
-        GTEST_SKIP() << "runs as the second copy of SavesTest.ASecondCopy...";
-    SteppedGame second(home);
-    const int result = second.init(kProduct, nullptr, "", kCompany);
-    _exit(result != 0 && second.getPlatformWindow() == nullptr ? 0 : 1);
-}
-
 TEST_F(SavesTest, ASecondCopyEndsWithoutAWindowAndLeavesTheFirstOnesLogAlone) {
     BeginWithProfile();
     const std::string logPath = harness->UserDir() + "mirel.log";
@@ -161,10 +150,8 @@ TEST_F(SavesTest, ASecondCopyEndsWithoutAWindowAndLeavesTheFirstOnesLogAlone) {
     std::fflush(nullptr);
     const pid_t pid = fork();
     if (pid == 0) {
-        setenv("GAME_SECOND_COPY_HOME", data->home.c_str(), 1);
-        execl("/proc/self/exe", "game_app_tests", "--gtest_filter=SecondCopy.Helper",
-              static_cast<char*>(nullptr));
-        _exit(2);
+        execl(GAME_SECOND_COPY, GAME_SECOND_COPY, data->home.c_str(), static_cast<char*>(nullptr));
+        _exit(3);
     }
     int status = 0;
     waitpid(pid, &status, 0);

@@ -351,3 +351,24 @@ TEST_F(AssembleLetterTest, AHeldPieceIgnoresACursorJumpWhileThePuzzleWasAway) {
     EXPECT_FLOAT_EQ(P("b").y, y + 20.0f);
     EXPECT_EQ(letter->GetDragged(), &P("b"));
 }
+
+// The start places are read by position: a second section named like the
+// first is the pieces' one all the same.
+TEST_F(BonusTest, TheLettersStartPlacesAreReadByPosition) {
+    WriteBonusData(kLetterSection);
+    data->Text("images/bonus/letter_assemble/test/params.ini",
+               "[letter]\nx = 300\ny = 120\n[letter]\na = 500,300,2\nb = 250,200,0\nx = 1\n[pieces]\nc = 600,600,0\n");
+    StartOnMap();
+    Game().GotoRoom(BonusRoom::kName);
+    harness->Step();
+    auto* letter = Puzzle<AssembleLetter>();
+    ASSERT_NE(letter, nullptr);
+    EXPECT_EQ(letter->GetOriginX(), 300);
+    EXPECT_EQ(letter->GetOriginY(), 120);
+    EXPECT_FLOAT_EQ(letter->FindPiece("a")->x, 500.0f);
+    EXPECT_FLOAT_EQ(letter->FindPiece("a")->y, 300.0f);
+    EXPECT_EQ(letter->FindPiece("a")->orientation, 2);
+    EXPECT_FLOAT_EQ(letter->FindPiece("b")->x, 250.0f);
+    const AssembleLetter::Piece* c = letter->FindPiece("c");
+    EXPECT_FALSE(c->x == 600.0f && c->y == 600.0f) << "the third section is not read";
+}

@@ -233,3 +233,19 @@ TEST_F(ChocolatesDamagedTest, ASheetTooSmallForItsCellsIsLoggedAndCanBeSkipped) 
     harness->Step();
     EXPECT_TRUE(box->IsCompleted());
 }
+
+// Back in the room after the candies are in order, the line at the top asks
+// for the knife: the first stage's text would ask for what is done.
+TEST_F(ChocolatesTest, ComingBackInTheSecondStageShowsTheKnifesText) {
+    Order();
+    harness->RunFor(0.6f);
+    ASSERT_TRUE(box->IsOrdered());
+    ASSERT_TRUE(CloseBox());
+    Game().ShowMap();
+    harness->Step();
+    Game().GotoRoom(BonusRoom::kName);
+    harness->Step();
+    ASSERT_EQ(Puzzle<ChocolatesPuzzle>(), box) << "the same round, still in its second stage";
+    EXPECT_TRUE(harness->Visible("bonus_desc"));
+    EXPECT_EQ(harness->Text("bonus_desc"), u"Now the knife.");
+}

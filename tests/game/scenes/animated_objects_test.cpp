@@ -7,6 +7,7 @@
 #include "game/scenes/objects/spy_obj_container.h"
 #include "mirel/base/a_random.h"
 
+#include <algorithm>
 #include <filesystem>
 
 using namespace scenetest;
@@ -143,6 +144,11 @@ TEST_F(AnimatedTest, LoopingModesPlayFromInitAndUnusableRatesNeverHoldTheRoom) {
         "PlayMode = 1\n"
         "[stuck]\nClass = Animation\nImage = flag\nX = 0\nY = 0\nFrameSize = 10 10\nFrameCount = 4\nFPS = 0\n"
         "PlayMode = 2\n"
+        "[still]\nClass = Animation\nImage = flag\nX = 0\nY = 0\nFrameSize = 10 10\nFrameCount = 4\nFPS = 0\n"
+        "[back]\nClass = Animation\nImage = flag\nX = 0\nY = 0\nFrameSize = 10 10\nFrameCount = 4\nFPS = -4\n"
+        "PlayMode = 1\n"
+        "[#s_loop]\nClass = Animation\nImage = flag\nX = 0\nY = 0\nFrameSize = 10 10\nFrameCount = 4\nFPS = 20\n"
+        "[#s_swing]\nClass = Image\nImage = flag\nX = 0\nY = 0\n"
         "[none]\nClass = Animation\nImage = flag\nX = 0\nY = 0\nFrameSize = 10 10\nFrameCount = 0\n");
     auto* loop = As<SpyObjAnim>("loop");
     auto* swing = As<SpyObjAnim>("swing");
@@ -153,8 +159,23 @@ TEST_F(AnimatedTest, LoopingModesPlayFromInitAndUnusableRatesNeverHoldTheRoom) {
     Run(loop, 0.25f); // five frame times over four frames
     EXPECT_EQ(loop->GetAnim().getFrame(), 1);
     EXPECT_FALSE(loop->IsVanishing()) << "looping never holds the room";
+    // A shadow is hit by its frame's alpha when it is an animation; a shadow image never is.
+    EXPECT_TRUE(As<SpyObjAnim>("#s_loop")->HitTest(5, 5));
+    EXPECT_FALSE(Object("#s_swing")->HitTest(5, 5));
 
-    EXPECT_TRUE(log.contains("setFrameTime: t > 0")) << "a rate of 0 is the failed assertion of the frame time";
+    // A rate of 0 gives an endless frame time, one below 0 a negative one
+    // (the frame time's failed assertion): a looping animation stands still.
+    EXPECT_EQ(std::count_if(log.lines.begin(), log.lines.end(),
+                            [](const std::string& l) { return l.find("setFrameTime: t > 0") != std::string::npos; }),
+              1)
+        << "only the negative rate";
+    for (const char* name : {"still", "back"}) {
+        auto* anim = As<SpyObjAnim>(name);
+        Run(anim, 0.5f);
+        EXPECT_FALSE(anim->GetAnim().isStopped()) << name;
+        EXPECT_EQ(anim->GetAnim().getFrame(), 0) << name;
+    }
+    // Played once it would never end, its vanish never come: it shows its end at once.
     auto* stuck = As<SpyObjAnim>("stuck");
     stuck->Activate(false, nullptr);
     stuck->Update(0.05f);

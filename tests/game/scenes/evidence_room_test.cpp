@@ -68,7 +68,7 @@ protected:
                   region("net", 400, "ev_net") + region("net_2", 500, "ev_net2") + "}\n";
         script += "widget inn\n{\n AreaRect 0 0 845 768\n Visible 0\n" +
                   region("mug", 100, "ev_mug", "  Tag 1\n") + region("tall", 200, "ev_tall", "  Layout Vertical\n") +
-                  region("nothing", 300, "ev_none") + "}\n}\n";
+                  region("nothing", 300, "ev_none") + " evidence bare\n {\n  AreaRect 400 100 60 30\n }\n}\n}\n";
         gui.LoadScript(script);
         evidence = std::make_unique<EvidenceRoom>(gui.images.get(), gui.sounds.get(), nullptr);
     }
@@ -232,6 +232,8 @@ TEST_F(EvidenceRoomTest, RegionWidgetsTakeTheirSizeFromThePictureAndHitByTheirMa
     EXPECT_EQ(tall->GetHeight(), 40) << "vertical: the top half";
     EXPECT_EQ(Region("nothing")->GetWidth(), 1) << "without its picture";
     EXPECT_EQ(Region("nothing")->GetHeight(), 1);
+    EXPECT_EQ(Region("bare")->GetWidth(), 1) << "without \"Image\" its layout size is not kept";
+    EXPECT_EQ(Region("bare")->GetHeight(), 1);
     EXPECT_EQ(Region("mug")->GetRegion(), nullptr) << "without its bitmap the rectangle is hit";
     EXPECT_TRUE(Region("mug")->IsPointInside(30, 20));
 }

@@ -8,6 +8,8 @@
 #include "game/scenes/objects/spy_obj_fireworks.h"
 
 #include <cmath>
+#include <filesystem>
+#include <vector>
 
 using namespace scenetest;
 
@@ -219,14 +221,35 @@ TEST_F(FireworksTest, WithoutItsFileOrItsBulletTemplateNothingLaunches) {
     EXPECT_EQ(show->GetRocketCount(), 0u);
     EXPECT_TRUE(log.has("aParticlesManager::Add() - system template 'fw_none' not found!"));
 
-    // Taken, it draws nothing but goes on.
-    gametest::WriteText(Folder() + "show.ini", std::string(kShotTypes) + "[dud]\nx = 1\ny = 1\nangle = 0\ndelay = 0.1\n");
+    // Taken, it draws nothing but goes on. Its bullets have a picture here,
+    // so that a rocket in the air shows while the show is there.
+    std::filesystem::create_directories(data + "images");
+    content::saveFile(data + "images/spark.png", content::writePng(content::Picture(8, 8, 0xFFFFFF00u)));
+    gametest::WriteText(data + "images/SparkList.txt", "spark.png 8888 8888\n");
+    gui.images->loadList("data:images/SparkList.txt");
+    Particles("[fw_bullet]\nSystem = bullet.txt\nImage = spark\n", {{"bullet.txt", kBullet}});
+    gametest::WriteText(Folder() + "show.ini", std::string(kShotTypes) + "[dud]\nx = 100\ny = 100\nangle = 0\ndelay = 0.1\n");
     Load();
     show = As<SpyObjFireworks>("show");
-    show->SetState(SpyObject::STATE_TAKEN, false);
+    auto frame = [&](bool withShow) {
+        gui.DrawFrame([&] {
+            if (withShow)
+                show->Draw(0xFFFFFFFFu);
+        });
+        std::vector<uint32_t> px;
+        for (uint32_t y = 0; y < 300; ++y)
+            for (uint32_t x = 0; x < 400; ++x)
+                px.push_back(gui.Pixel(x, y));
+        return px;
+    };
+    const std::vector<uint32_t> empty = frame(false);
     show->Update(0.2f);
-    EXPECT_EQ(show->GetRocketCount(), 1u);
-    gui.DrawFrame([&] { show->Draw(0xFFFFFFFFu); });
+    ASSERT_EQ(show->GetRocketCount(), 1u);
+    EXPECT_NE(frame(true), empty) << "its rocket shows";
+    show->SetState(SpyObject::STATE_TAKEN, false);
+    show->Update(0.1f);
+    EXPECT_EQ(show->GetRocketCount(), 1u) << "the rocket flies on";
+    EXPECT_EQ(frame(true), empty) << "taken, nothing is drawn";
     show->UnloadResources();
     EXPECT_EQ(show->GetRocketCount(), 0u);
     EXPECT_EQ(particles->getInstanceCount(), 0u);

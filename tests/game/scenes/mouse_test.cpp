@@ -119,7 +119,7 @@ TEST_F(MouseTest, AHintBringsItOutAndAClickWhileItShowsFindsIt) {
 }
 
 TEST_F(MouseTest, BadAnimationsAreLoggedAndLoadingGoesOn) {
-    Write("[mouse]\nClass = Mouse\nX = 0\nY = 0\nAnim1Params = 20 10 0 10\nAnim2Params = 20 10 2 -5\n"
+    Write("[mouse]\nClass = Mouse\nX = 0\nY = 0\nAnim1Params = 20 10 0 0\nAnim2Params = 20 10 2 -5\n"
           "Anim3Params = 20 10 2 1e30\nXRange = 0 0\nYRange = 0\nOccurenceTime = 1 1\n",
           {{"mouse_1", Strip(3, {})}, {"mouse_2", Strip(2, {})}, {"mouse_3", Strip(2, {})}});
     Load();
@@ -130,8 +130,23 @@ TEST_F(MouseTest, BadAnimationsAreLoggedAndLoadingGoesOn) {
     EXPECT_TRUE(log.has("SpyObjMouse::Create - animation 3 of object 'mouse' runs above 1000 frames a second, 1000 is used"));
     EXPECT_FLOAT_EQ(mouse->GetAnim(2).getFrameTime(), 0.001f);
     EXPECT_EQ(mouse->GetAnim(0).getFrameCount(), 1u);
-    for (int i = 0; i < 50; ++i)
+    // A rate of 0 or below would be a phase without end, the mouse out for
+    // good: it is read as 1 frame a second.
+    for (int n : {1, 2})
+        EXPECT_TRUE(log.has("SpyObjMouse::Create - frame rate of animation " + std::to_string(n) +
+                            " of object 'mouse' is not above 0, read as 1"))
+            << n;
+    EXPECT_FLOAT_EQ(mouse->GetAnim(0).getFrameTime(), 1.0f);
+    EXPECT_FLOAT_EQ(mouse->GetAnim(1).getFrameTime(), 1.0f);
+    mouse->SetHighlight(true);
+    mouse->Update(0.1f);
+    ASSERT_FALSE(mouse->IsWaiting());
+    bool back = false;
+    for (int i = 0; i < 50 && !back; ++i) {
         mouse->Update(0.1f);
+        back = mouse->IsWaiting();
+    }
+    EXPECT_TRUE(back) << "in again after its three phases";
     mouse->UnloadResources();
     EXPECT_EQ(mouse->GetAnim(0).getFrameCount(), 0u);
     EXPECT_FLOAT_EQ(mouse->GetWidth(), 0.0f);

@@ -10,13 +10,17 @@
 #include "game/scenes/objects/spy_obj_clock.h"
 #include "game/scenes/objects/spy_obj_evrane_body.h"
 #include "game/scenes/objects/spy_obj_fireworks.h"
+#include "game/scenes/objects/spy_obj_flag.h"
 #include "game/scenes/objects/spy_obj_mouse.h"
 #include "game/scenes/objects/spy_obj_moving_clouds.h"
 #include "game/scenes/objects/spy_obj_panel.h"
 #include "game/scenes/objects/spy_obj_vegetables.h"
+#include "mirel/gfx/a_distortiongrid.h"
 #include "mirel/gfx/a_particle.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 using namespace scenetest;
 
@@ -215,4 +219,33 @@ TEST_F(SampleLivingTest, TheFlagWavesTheCloudsDriftAndTheVegetablesBob) {
     }
     EXPECT_TRUE(bobbed);
     std::printf("the market: %s\n", Screenshot("market_vegetables").c_str());
+
+    // The stall's pennant waves from its free end, fixed at the pole, and is drawn as it waves.
+    auto* pennant = dynamic_cast<SpyObjFlag*>(market->FindObjectByName("pennant", true));
+    ASSERT_NE(pennant, nullptr);
+    ASSERT_TRUE(pennant->IsRightMount());
+    const aDistortionGrid& grid = *pennant->GetGrid();
+    const uint32_t pole = grid.getColumns() - 1;
+    const float poleY = grid.getVertex(pole, 0).y;
+    const int32_t left = int32_t(pennant->GetX()), top = int32_t(pennant->GetY());
+    const int32_t strip = int32_t(grid.getCellWidth()), height = int32_t(pennant->GetHeight());
+    auto freeEnd = [&] {
+        std::vector<uint32_t> px;
+        for (int32_t y = top - 4; y < top + height + 4; ++y)
+            for (int32_t x = left - 2; x < left + strip; ++x)
+                px.push_back(harness->Pixel(x, y));
+        return px;
+    };
+    const std::vector<uint32_t> first = freeEnd();
+    float low = grid.getVertex(0, 0).y, high = low;
+    bool redrawn = false;
+    for (float t = 0.0f; t < pennant->GetLoopTime(); t += gametest::GameHarness::kFrame) {
+        harness->Step();
+        low = std::min(low, grid.getVertex(0, 0).y);
+        high = std::max(high, grid.getVertex(0, 0).y);
+        EXPECT_FLOAT_EQ(grid.getVertex(pole, 0).y, poleY) << "fixed at the pole";
+        redrawn = redrawn || freeEnd() != first;
+    }
+    EXPECT_GT(high - low, 4.0f) << "its free end rises and falls by twice its 2.5 pixels";
+    EXPECT_TRUE(redrawn) << "the screen shows it waving";
 }

@@ -324,3 +324,30 @@ TEST_F(RoomPlay, EntryTipsPointAtTheNextItemAndTheStuckTipAtTheHintButton) {
     harness->RunFor(100.0f, 0.19f);
     EXPECT_FALSE(TipShown());
 }
+
+TEST_F(RoomPlay, AClickInTheFrameAFoundItemIsCountedLeavesItCounted) {
+    Begin();
+    EnterRoom();
+    SpyRoom* room = Room();
+    // The anchor waits for its message; the click comes in the frame its vanish ends.
+    ClickOn(kAnchor);
+    ASSERT_TRUE(Object("anchor")->IsVanishing());
+    harness->MoveTo(kBottle.ScreenX(), kBottle.ScreenY());
+    while (Object("anchor")->GetEffectTimer() + gametest::GameHarness::kFrame < SpyObject::kVanishTime)
+        harness->Step();
+    harness->Press();
+    harness->Step();
+    harness->Release();
+    harness->Step();
+    EXPECT_EQ(Object("anchor")->GetState(), uint32_t(SpyObject::STATE_TAKEN));
+    EXPECT_EQ(room->GetItemsFound(), 1u) << "the anchor counts";
+    EXPECT_TRUE(LineOf("anchor")->IsCrossed());
+    EXPECT_EQ(FrontBox(), "msgbox_text");
+    EXPECT_EQ(Object("bottle")->GetState(), uint32_t(SpyObject::STATE_PRESENT)) << "that click took nothing";
+    EXPECT_EQ(room->GetMissCount(), 0);
+    CloseAll();
+    // The room goes on: the bottle is found with the next click.
+    Find(kBottle);
+    EXPECT_EQ(room->GetItemsFound(), 2u);
+    EXPECT_TRUE(LineOf("bottle")->IsCrossed());
+}

@@ -113,10 +113,9 @@ void SpyObjAnim::Create(const aOptionsFile& section) {
     m_anim.setFramesFromGrid(m_image, &m_rect, uint16_t(std::clamp(m_frameWidth, 0, 65535)),
                              uint16_t(std::clamp(m_frameHeight, 0, 65535)), uint16_t(count));
     if (section.hasKey("FPS")) {
-        const int fps = section.getInt("FPS");
-        // A rate of 0 or below gives no usable frame time: the assertion logs
-        // it and the animation shows its last frame instead of playing.
-        m_anim.setFrameTime(fps != 0 ? 1.0f / float(fps) : 0.0f);
+        // A rate of 0 gives an endless frame time, one below 0 a negative one
+        // (the assertion logs it): either way the animation does not move.
+        m_anim.setFrameTime(1.0f / float(section.getInt("FPS")));
     }
     m_playMode = section.hasKey("PlayMode") ? section.getInt("PlayMode") : MODE_LOOP;
     ApplyPlayMode();
@@ -181,8 +180,9 @@ bool SpyObjAnim::IsKindOf(const std::string& key) const {
 
 void SpyObjAnim::Update(float dt) {
     if (!(m_vanishing && m_effectTimer >= 0.0f)) {
-        if (!m_anim.isStopped() && !usableFrameTime(m_anim.getFrameTime())) {
-            // It could never move on: it shows its end at once.
+        if (m_playMode == MODE_ONCE && !m_anim.isStopped() && !usableFrameTime(m_anim.getFrameTime())) {
+            // Played once, it could never reach its end: its hidden object
+            // would stay hidden and its vanish never come. It shows its end at once.
             if (m_anim.getFrameCount() > 0)
                 m_anim.setFrame(uint16_t(m_anim.getFrameCount() - 1));
             m_anim.setStopped(true);
@@ -199,7 +199,7 @@ void SpyObjAnim::Update(float dt) {
 }
 
 bool SpyObjAnim::HitTest(int32_t x, int32_t y) const {
-    if (m_vanishing || m_shadow)
+    if (m_vanishing)
         return false;
     return alphaHit(m_anim, x, y, m_alphaThreshold);
 }

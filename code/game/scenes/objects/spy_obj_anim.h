@@ -7,7 +7,9 @@
 // clicked or used; in mode 2 the object named "HiddenObj" stays hidden
 // (state 2) until the last frame shows, and the vanish effect waits for the
 // end of the animation. "SaveState" 0 forgets a finished mode-2 animation at
-// the next level.
+// the next level. An "FPS" of 0 or below lets no frame time pass: a looping
+// animation stands still, one played once shows its end at once. Unlike a
+// shadow image, a shadow animation ("#s...") is hit by its frames' alpha.
 //
 // "Butterfly" (SpyObjButterfly): an animation that rests and then flaps once
 // forward or back at a random pace between its "FPS" and "MPS" ("IdleTime"

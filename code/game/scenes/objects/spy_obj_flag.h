@@ -23,7 +23,9 @@ public:
     // a = periods x 2 pi x column / columns + phase.
     void Update(float dt) override;
 
+    bool IsRightMount() const { return m_rightMount; }
     float GetPhase() const { return m_phase; }
+    float GetLoopTime() const { return m_loopTime; }
 
 private:
     bool m_rightMount = false;

@@ -68,6 +68,13 @@ void SpyObjMouse::Create(const aOptionsFile& section) {
         anim.setFramesFromGrid(image, nullptr, clampSize(width), clampSize(height), uint16_t(count > 1024 ? 1024 : count));
         anim.setStartFlags(0);
         anim.setFrameTime(1.0f / fps);
+        if (!(fps > 0.0f)) {
+            // No frame time to go by: the phase would never end and the mouse
+            // would stay out for good.
+            a_log("SpyObjMouse::Create - frame rate of animation %d of object '%s' is not above 0, read as 1", n,
+                  m_name.c_str());
+            anim.setFrameTime(1.0f);
+        }
         anim.setStopped(true);
     }
     m_offsets[0] = 0.0f;

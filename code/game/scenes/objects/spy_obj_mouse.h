@@ -13,7 +13,8 @@
 //   "OccurenceTime"               "min max": seconds of the wait
 // Its sound is the room's sound named like it. The places and waits draw
 // from the engine's random numbers. A frame count below 1 is logged and 1 is
-// used, and so is a rate above 1000 frames a second (1000). The phase and the wait are not saved: Init starts a new wait.
+// used, and so is a rate above 1000 frames a second (1000) and one of 0 or
+// below (1). The phase and the wait are not saved: Init starts a new wait.
 
 #include "game/scenes/objects/spy_object.h"
 #include "mirel/gfx/a_anim.h"

@@ -65,7 +65,12 @@ SF_VIRTUAL_IO g_memoryIo = {memLength, memSeek, memRead, memWrite, memTell};
 
 SNDFILE* openMemory(MemoryFile& file, SF_INFO& info) {
     std::memset(&info, 0, sizeof info);
+    // An open that fails leaves its error in libsndfile's globals: opens on
+    // several threads take turns (decoding afterwards is the handle's own).
+    static std::mutex opening;
+    std::unique_lock<std::mutex> lock(opening);
     SNDFILE* sf = sf_open_virtual(&g_memoryIo, SFM_READ, &info, &file);
+    lock.unlock();
     if (sf && (info.channels < 1 || info.samplerate < 1)) {
         sf_close(sf);
         return nullptr;
@@ -506,10 +511,14 @@ void FSOUND_SetSFXMasterVolume(int volume) {
     g_mixer->m_sfxMaster = std::clamp(volume, 0, 255);
 }
 
-FSOUND_SAMPLE* FSOUND_Sample_Load(int, const char* nameOrData, unsigned mode, int offset, int length) {
+FSOUND_SAMPLE* FSOUND_Sample_Load(int index, const char* nameOrData, unsigned mode, int offset, int length) {
     if (!g_mixer) {
         return nullptr;
     }
+    return FSOUND_Sample_Adopt(FSOUND_Sample_Decode(index, nameOrData, mode, offset, length));
+}
+
+FSOUND_SAMPLE* FSOUND_Sample_Decode(int, const char* nameOrData, unsigned mode, int offset, int length) {
     std::vector<unsigned char> owned;
     MemoryFile file;
     SF_INFO info;
@@ -553,9 +562,31 @@ FSOUND_SAMPLE* FSOUND_Sample_Load(int, const char* nameOrData, unsigned mode, in
     }
     auto* sample = new FSOUND_SAMPLE;
     sample->data = std::move(data);
-    std::lock_guard<std::mutex> lock(g_mixer->m_mutex);
-    g_mixer->m_samples.insert(sample);
     return sample;
+}
+
+FSOUND_SAMPLE* FSOUND_Sample_Adopt(FSOUND_SAMPLE* decoded) {
+    if (!decoded) {
+        return nullptr;
+    }
+    if (!g_mixer) {
+        delete decoded;
+        return nullptr;
+    }
+    std::lock_guard<std::mutex> lock(g_mixer->m_mutex);
+    g_mixer->m_samples.insert(decoded);
+    return decoded;
+}
+
+void FSOUND_Sample_Discard(FSOUND_SAMPLE* decoded) {
+    delete decoded;
+}
+
+size_t FSOUND_Sample_GetMemory(const FSOUND_SAMPLE* sample) {
+    if (!sample || !sample->data) {
+        return 0;
+    }
+    return sample->data->frames.capacity() * sizeof(float) + sample->data->encoded.capacity();
 }
 
 void FSOUND_Sample_Free(FSOUND_SAMPLE* sample) {

@@ -2,12 +2,14 @@
 // The engine's software mixer behind a small C-style sound library interface:
 // samples decoded whole into memory, music streams decoded as they play, 2D
 // channels with volume, pan and loop, and one output device that pulls mixed
-// audio. Calls come from the game thread; the output may mix on its own thread.
+// audio. Calls come from the game thread (FSOUND_Sample_Decode from any); the
+// output may mix on its own thread.
 //
 // Channel handles carry a generation above the channel index, so a handle whose
 // sound ended and whose channel was taken again answers "not playing" and is
 // ignored by every call.
 
+#include <cstddef>
 #include <cstdint>
 
 struct FSOUND_SAMPLE;
@@ -43,6 +45,17 @@ void FSOUND_SetSFXMasterVolume(int volume);
 // keeps the file's bytes and every channel that plays it decodes as it goes.
 constexpr long long FSOUND_MAX_SAMPLE_FRAMES = 1 << 21; // 47.5 s at 44.1 kHz, 16 MB of stereo
 FSOUND_SAMPLE* FSOUND_Sample_Load(int index, const char* nameOrData, unsigned mode, int offset, int length);
+// Loading in two steps, for loaders that decode on several threads:
+// FSOUND_Sample_Decode decodes as FSOUND_Sample_Load does, on any thread and
+// whether the library runs or not; its sample plays nothing until
+// FSOUND_Sample_Adopt (the game thread) hands it to the library, which frees
+// it and returns none when the library is not running. A decoded sample that
+// is not adopted goes with FSOUND_Sample_Discard.
+FSOUND_SAMPLE* FSOUND_Sample_Decode(int index, const char* nameOrData, unsigned mode, int offset, int length);
+FSOUND_SAMPLE* FSOUND_Sample_Adopt(FSOUND_SAMPLE* decoded);
+void FSOUND_Sample_Discard(FSOUND_SAMPLE* decoded);
+// The bytes of memory the sample's sound takes (0 for none).
+size_t FSOUND_Sample_GetMemory(const FSOUND_SAMPLE* sample);
 // Stops every channel playing the sample, then frees it.
 void FSOUND_Sample_Free(FSOUND_SAMPLE* sample);
 

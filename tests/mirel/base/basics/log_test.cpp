@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -77,6 +79,30 @@ TEST_F(LogTest, AssertionsLogTheirPlaceAndGoOn) {
         "00:00:00.000\tTestBody: 1 + 1 == 3 (log_test.cpp, line " + std::to_string(assertLine) + ")\n";
     EXPECT_EQ(text(), line);
     EXPECT_EQ(after, 1);
+}
+
+TEST_F(LogTest, HeldLinesWaitForTheThreadTheyWorkFor) {
+    std::vector<std::string> held;
+    std::thread helper([&] {
+        aLogHold hold;
+        a_log("read %d", 1);
+        {
+            aLogHold inner; // the innermost hold keeps the lines
+            a_log("inner");
+            EXPECT_EQ(inner.take(), std::vector<std::string>{"inner"});
+        }
+        a_log(nullptr);
+        a_log("%s", std::string(3000, 'y').c_str());
+        held = hold.take();
+        EXPECT_TRUE(hold.take().empty());
+    });
+    helper.join();
+    EXPECT_EQ(text(), "") << "nothing written while held";
+    a_log("before");
+    a_logLines(held);
+    a_log("after");
+    EXPECT_EQ(text(), "00:00:00.000\tbefore\n00:00:00.000\tread 1\n00:00:00.000\ta_log. NULL log string\n"
+                      "00:00:00.000\t" + std::string(1999, 'y') + "\n00:00:00.000\tafter\n");
 }
 
 } // namespace

@@ -5,9 +5,7 @@
 #include "mirel/file/a_fileserver.h"
 
 #include "fixtures/zip_writer.h"
-
-#include <sys/stat.h>
-#include <unistd.h>
+#include "support/fuzz_scratch.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -16,11 +14,8 @@
 #include <string>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const std::string dir = [] {
-        std::string d = "/tmp/mirel-archive-fuzz-" + std::to_string(getpid());
-        ::mkdir(d.c_str(), 0700);
-        return d + "/";
-    }();
+    static const FuzzScratch scratch("mirel-archive-fuzz");
+    const std::string& dir = scratch.folder();
     if (size < 2) {
         return 0;
     }

@@ -4,6 +4,7 @@
 
 #include "mirel/gfx/a_font.h"
 #include "mirel/gui/gui_statictext.h"
+#include "support/fuzz_scratch.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -14,9 +15,9 @@
 namespace {
 
 aFont* FuzzFont() {
+    static const FuzzScratch scratch("mirel-statictext-fuzz");
     static aFont* font = [] {
-        const char* root = std::getenv("MIREL_TEST_TMP");
-        const std::string path = std::string(root ? root : "/tmp") + "/statictext_fuzz.fnt";
+        const std::string path = scratch.path("statictext_fuzz.fnt");
         std::ofstream out(path);
         out << "[General]\nFormat16 = 4444\nFormat32 = 8888\nTexture = none.png\nCharSpacing = 0\n[Charlist]\n"
             << "20 = 0 0 4 10 0 0\n9 = 0 0 0 10 0 0\n41 = 0 0 10 10 1 2\n42 = 0 0 30 10 -3 0\n"

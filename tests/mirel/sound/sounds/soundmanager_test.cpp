@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <map>
 
 using namespace soundtest;
 
@@ -134,6 +136,84 @@ TEST_F(Manager, MasterVolumeReachesSoundsAndClones) {
     // Sounds loaded after the change start at the same master volume.
     manager.loadList(m_list, "later");
     EXPECT_EQ(manager.getSound("door", "later")->getMasterVolume(), 0.5f);
+}
+
+// A list loaded with the given number of threads: what it logged, the
+// progress it reported and what each of its sounds plays.
+struct ListLoad {
+    std::vector<std::string> log;
+    std::vector<int> progress;
+    std::map<std::string, std::vector<int16_t>> played;
+};
+
+ListLoad loadWith(unsigned threads, const std::string& list, const std::vector<std::string>& names) {
+    static ListLoad* current = nullptr;
+    ListLoad out;
+    current = &out;
+    aSoundManager manager;
+    manager.setLoadThreads(threads);
+    manager.setProgressCallback([](int16_t left) { current->progress.push_back(left); });
+    {
+        LogCapture log;
+        manager.loadList(list, "room");
+        out.log = log.lines;
+    }
+    for (const std::string& name : names) {
+        if (aSound* sound = manager.hasSound(name, "room") ? manager.getSound(name, "room") : nullptr) {
+            sound->play(false);
+            out.played[name] = ManualOutput::mix(20000);
+            sound->stop();
+        }
+    }
+    return out;
+}
+
+TEST_F(Manager, ThreadsChangeNothingButTheTime) {
+    // Tones of many lengths and pitches (their decodes end out of order), in
+    // two formats, among a missing file, a damaged one, a bad line and a repeat.
+    std::filesystem::create_directories(scratch("many"));
+    // The first decode takes longest: the lines after it are read meanwhile.
+    soundgen::Tone slow;
+    slow.seconds = 4.0;
+    slow.channels = 2;
+    writeTone("many/slow.ogg", slow, soundgen::Format::Ogg);
+    std::string text = "slow.ogg 1.0\nnoextension 1.0\nmissing.wav 1.0\n";
+    std::vector<std::string> names = {"slow"};
+    for (int i = 0; i < 16; ++i) {
+        soundgen::Tone tone;
+        tone.frequency = 200.0 + 97.0 * i;
+        tone.amplitude = 0.2 + 0.04 * i;
+        tone.seconds = 0.05 + 0.37 * ((i * 7) % 5) / 4.0;
+        tone.channels = 1 + i % 2;
+        const std::string name = "tone" + std::to_string(i);
+        const std::string file = name + (i % 3 ? ".wav" : ".ogg");
+        writeTone("many/" + file, tone, i % 3 ? soundgen::Format::Wav : soundgen::Format::Ogg);
+        text += file + " " + std::to_string(0.5 + 0.03 * i) + "\n";
+        names.push_back(name);
+        if (i == 4)
+            text += "tone2.again.wav 1.0\n";
+        if (i == 9) {
+            writeText(scratch("many/damaged.wav"), "RIFF\x10\0\0\0WAVEfmt nothing that plays");
+            writeText(scratch("many/empty.wav"), "");
+            text += "damaged.wav 1.0\nempty.wav 0.5\n";
+        }
+    }
+    names.insert(names.end(), {"missing", "damaged", "empty"});
+    const std::string list = scratch("many/SoundList.txt");
+    writeText(list, text);
+
+    const ListLoad serial = loadWith(1, list, names);
+    EXPECT_EQ(serial.played.size(), 1u + 16u + 3u) << "the sounds that failed keep their names";
+    const std::vector<int16_t>& tone = serial.played.at("tone3");
+    EXPECT_TRUE(std::any_of(tone.begin(), tone.end(), [](int16_t v) { return v != 0; }));
+    EXPECT_TRUE(std::find(serial.log.begin(), serial.log.end(),
+                          "aSound. Error loading sound: " + scratch("many/damaged.wav")) != serial.log.end());
+    for (unsigned threads : {2u, 4u, 8u}) {
+        const ListLoad parallel = loadWith(threads, list, names);
+        EXPECT_EQ(parallel.log, serial.log) << threads << " threads";
+        EXPECT_EQ(parallel.progress, serial.progress) << threads << " threads";
+        EXPECT_TRUE(parallel.played == serial.played) << threads << " threads";
+    }
 }
 
 } // namespace
