@@ -33,15 +33,8 @@ protected:
                                "market",  "lighthouse", "chapel", "harbour_night"};
         for (int i = 0; i < 8; ++i)
             data.rooms.push_back({names[i], 200 + columnStep * (i % 4), 150 + 250 * (i / 4), 120, 90});
-        data.extraLayout =
-            "statictext bonus_desc\n{\n AreaRect 200 8 800 50\n Font main\n Visible 0\n}\n"
-            "staticimage confirm_skip_dialog\n{\n AreaRect 362 250 300 150\n NormalImage box_bg\n Visible 0\n"
-            " imagebutton yes\n {\n  AreaRect 20 100 120 30\n  Image button\n  ImageRect 0 0 120 120\n  Tag "
-            "1\n }\n"
-            " imagebutton no\n {\n  AreaRect 160 100 120 30\n  Image button\n  ImageRect 0 0 120 120\n  Tag "
-            "0\n }\n"
-            "}\n"
-            "#include \"data:gui/bonus.agui\"\n";
+        data.extraLayout = "statictext bonus_desc\n{\n AreaRect 200 8 800 50\n Font main\n Visible 0\n}\n" +
+                           kConfirmSkipDialog + "#include \"data:gui/bonus.agui\"\n";
         data.WriteShell();
 
         const auto copy = [&](const std::string& relative) {
