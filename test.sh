@@ -17,6 +17,26 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 status=0
 ctest --test-dir build/test -j "$JOBS" --output-on-failure --timeout 300 || status=1
 
+# ThreadSanitizer: a build of its own holding only the tests whose threads
+# share data (the mixer's output thread, the single-instance lock, the
+# loading threads that decode pictures and sounds), and only those run.
+tsan_targets=(audio_mixer_test audio_sdl_output_test platform_system_tests kernel_application_tests
+  base_tests gfx_image_tests sound_sounds_test)
+tsan_tests='^(Mixer|MixerLifecycle|SdlOutput|SingleInstance|OrderedJobs)\.'
+tsan_tests+='|^Application\.(SecondStart|Loader)|^LogTest\.HeldLines|^(ImageManagerTest|Manager)\.Threads'
+launchers=()
+if command -v ccache > /dev/null; then
+  launchers=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+fi
+cmake -S . -B build/tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DMIREL_SANITIZE_THREAD=ON -DMIREL_WERROR=ON -DMIREL_BENCHMARKS=OFF "${launchers[@]}"
+if cmake --build build/tsan -j "$JOBS" --target "${tsan_targets[@]}"; then
+  TSAN_OPTIONS=halt_on_error=1 ctest --test-dir build/tsan -j "$JOBS" --output-on-failure --timeout 300 \
+    -R "$tsan_tests" || status=1
+else
+  status=1
+fi
+
 # Fuzzers: a clang build of the libFuzzer targets, each run for FUZZ_SECONDS.
 if [ "$FUZZ_SECONDS" -gt 0 ]; then
   cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

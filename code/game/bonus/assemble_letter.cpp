@@ -15,16 +15,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <new>
-
-BonusRound* NewAssembleLetter(const aOptionsFile& options, GameServices* game) {
-    return new (std::nothrow) AssembleLetter(options, game);
-}
 
 namespace {
 
 [[maybe_unused]] const bool g_registered =
-    BonusRoundFactory::Instance().Register("AssembleLetter", &NewAssembleLetter);
+    BonusRoundFactory::Instance().Register<AssembleLetter>("AssembleLetter");
 
 constexpr float kPi = 3.1415927f;
 constexpr uint32_t kShadowColour = 0xD0202020u;

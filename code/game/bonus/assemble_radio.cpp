@@ -13,16 +13,11 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <new>
-
-BonusRound* NewAssembleRadio(const aOptionsFile& options, GameServices* game) {
-    return new (std::nothrow) AssembleRadio(options, game);
-}
 
 namespace {
 
 [[maybe_unused]] const bool g_registered =
-    BonusRoundFactory::Instance().Register("AssembleRadio", &NewAssembleRadio);
+    BonusRoundFactory::Instance().Register<AssembleRadio>("AssembleRadio");
 
 constexpr int32_t kPlayLeft = 179;
 

@@ -5,13 +5,14 @@
 // program's main function runs:
 //
 //   [[maybe_unused]] const bool g_registered =
-//       BonusRoundFactory::Instance().Register("AssembleLetter", &NewAssembleLetter);
+//       BonusRoundFactory::Instance().Register<AssembleLetter>("AssembleLetter");
 //
-// where each creator allocates its class from the options file and the game
-// and answers null when the allocation fails.
+// whose creator allocates the class from the options file and the game and
+// answers null when the allocation fails.
 
 #include "mirel/util/a_factory.h"
 
+#include <new>
 #include <string>
 
 class BonusRound;
@@ -32,6 +33,12 @@ public:
 
     // False, and the first creator stays, when the name is taken.
     bool Register(const std::string& className, Creator creator);
+    // The same with a creator that makes a Round by new (nothrow).
+    template <class Round> bool Register(const std::string& className) {
+        return Register(className, [](const aOptionsFile& options, GameServices* game) -> BonusRound* {
+            return new (std::nothrow) Round(options, game);
+        });
+    }
     // A new puzzle (owned by the caller), or null with a log line when the
     // class is not registered.
     BonusRound* NewBonusRound(const std::string& className, const aOptionsFile& options,

@@ -13,17 +13,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <new>
 #include <utility>
-
-BonusRound* NewChocolatesPuzzle(const aOptionsFile& options, GameServices* game) {
-    return new (std::nothrow) ChocolatesPuzzle(options, game);
-}
 
 namespace {
 
 [[maybe_unused]] const bool g_registered =
-    BonusRoundFactory::Instance().Register("ChocolatesPuzzle", &NewChocolatesPuzzle);
+    BonusRoundFactory::Instance().Register<ChocolatesPuzzle>("ChocolatesPuzzle");
 
 constexpr float kPi = 3.14159265f;
 constexpr uint32_t kWhite = 0xFFFFFFFFu;

@@ -15,16 +15,11 @@
 #include <bit>
 #include <cmath>
 #include <cstdint>
-#include <new>
-
-BonusRound* NewCircularPuzzle(const aOptionsFile& options, GameServices* game) {
-    return new (std::nothrow) CircularPuzzle(options, game);
-}
 
 namespace {
 
 [[maybe_unused]] const bool g_registered =
-    BonusRoundFactory::Instance().Register("CircularPuzzle", &NewCircularPuzzle);
+    BonusRoundFactory::Instance().Register<CircularPuzzle>("CircularPuzzle");
 
 constexpr float kOneDegree = 0.017453292f;
 constexpr float kHintSpeed = 1.0471976f; // pi / 3 a second more than the distance left

@@ -14,16 +14,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <new>
-
-BonusRound* NewDecodeLetter(const aOptionsFile& options, GameServices* game) {
-    return new (std::nothrow) DecodeLetter(options, game);
-}
 
 namespace {
 
 [[maybe_unused]] const bool g_registered =
-    BonusRoundFactory::Instance().Register("DecodeLetter", &NewDecodeLetter);
+    BonusRoundFactory::Instance().Register<DecodeLetter>("DecodeLetter");
 
 constexpr uint32_t kWhite = 0xFFFFFFFFu;
 // The play area right of the panel, where a held scrap can be dropped.

@@ -11,17 +11,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <new>
 #include <utility>
-
-BonusRound* NewMemoryMatch(const aOptionsFile& options, GameServices* game) {
-    return new (std::nothrow) MemoryMatch(options, game);
-}
 
 namespace {
 
-[[maybe_unused]] const bool g_registered =
-    BonusRoundFactory::Instance().Register("MemoryMatch", &NewMemoryMatch);
+[[maybe_unused]] const bool g_registered = BonusRoundFactory::Instance().Register<MemoryMatch>("MemoryMatch");
 
 constexpr float kPi = 3.14159265f;
 constexpr float kHalfPi = kPi / 2.0f;

@@ -13,15 +13,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <new>
-
-BonusRound* NewOpenSafe(const aOptionsFile& options, GameServices* game) {
-    return new (std::nothrow) OpenSafe(options, game);
-}
 
 namespace {
 
-[[maybe_unused]] const bool g_registered = BonusRoundFactory::Instance().Register("OpenSafe", &NewOpenSafe);
+[[maybe_unused]] const bool g_registered = BonusRoundFactory::Instance().Register<OpenSafe>("OpenSafe");
 
 constexpr float kHalfStep = 0.12083049f;
 constexpr float kOneDegree = 0.017453292f;

@@ -8,16 +8,11 @@
 #include "mirel/input/a_inputserver.h"
 
 #include <cmath>
-#include <new>
-
-BonusRound* NewOpenTrickWatch(const aOptionsFile& options, GameServices* game) {
-    return new (std::nothrow) OpenTrickWatch(options, game);
-}
 
 namespace {
 
 [[maybe_unused]] const bool g_registered =
-    BonusRoundFactory::Instance().Register("OpenTrickWatch", &NewOpenTrickWatch);
+    BonusRoundFactory::Instance().Register<OpenTrickWatch>("OpenTrickWatch");
 
 constexpr float kHourAngle = A_PI / 6.0f;
 constexpr float kHourOffset = 4.9741883f;

@@ -348,6 +348,10 @@ private:
     void UpdateCredits(float dt);
     void DrawCredits();
 
+    // Every sound stops, the current room's notes close and the room, if
+    // there is one, is left with the given sound.
+    void LeaveCurrentRoom(aSound* exitSound);
+
     // ---- dialogs ----
     void DisplayMessageBox(const MessageBoxEntry& entry);
     bool CloseMessageBox();

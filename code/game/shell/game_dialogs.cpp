@@ -673,13 +673,7 @@ bool GameApp::OnConfirmSaveExit(const GUI::EventArgs& args) {
     setVisible(m_gameMap, false);
     setVisible(m_titleScreenWidget, true);
     setVisible(m_panel, false);
-    if (m_soundManager)
-        m_soundManager->stopAll();
-    CloseNotesOf(m_currentRoom);
-    if (m_currentRoom) {
-        m_currentRoom->Leave(nullptr);
-        m_currentRoom = nullptr;
-    }
+    LeaveCurrentRoom(nullptr);
     SaveGame();
     m_menuOpen = 0;
     setVisible(FindWidget("ingame_menu"), false);

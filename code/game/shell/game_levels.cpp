@@ -106,18 +106,22 @@ void GameApp::GotoRoom(const std::string& name) {
         m_tipManager->HideTip();
     if (m_currentRoom)
         SaveGame();
-    if (m_soundManager)
-        m_soundManager->stopAll();
-    CloseNotesOf(m_currentRoom);
-    if (m_currentRoom) {
-        m_currentRoom->Leave(nullptr);
-        m_currentRoom = nullptr;
-    }
+    LeaveCurrentRoom(nullptr);
     m_currentRoom = room;
     room->Enter(m_soundRoomEnter);
     if (!room->IsKind(Room::KIND_EVIDENCE) && !room->IsKind(Room::KIND_CARD))
         m_returnRoom = name;
     m_mode = MODE_ROOM;
+}
+
+void GameApp::LeaveCurrentRoom(aSound* exitSound) {
+    if (m_soundManager)
+        m_soundManager->stopAll();
+    CloseNotesOf(m_currentRoom);
+    if (m_currentRoom) {
+        m_currentRoom->Leave(exitSound);
+        m_currentRoom = nullptr;
+    }
 }
 
 void GameApp::ShowMap() {
@@ -129,13 +133,7 @@ void GameApp::ShowMap() {
         GotoRoom(m_bonusRoom->GetName());
         return;
     }
-    if (m_soundManager)
-        m_soundManager->stopAll();
-    CloseNotesOf(m_currentRoom);
-    if (m_currentRoom) {
-        m_currentRoom->Leave(m_soundRoomExit);
-        m_currentRoom = nullptr;
-    }
+    LeaveCurrentRoom(m_soundRoomExit);
     if (IsLevelGoalReached() && m_hiddenRoomsPending) {
         UnhideRooms();
         ShowMessageBox("msgbox_text", ACTION_NONE, "new_rooms_available", nullptr, nullptr);

@@ -85,19 +85,21 @@ inline const char* const kRadioSubtitles = "1\n"
                                            "00:00:00,800 --> 00:00:01,200\n"
                                            "Crane darkened the lamp.\n";
 
+// The bonus room's question before a round is skipped, with its two buttons.
+inline const std::string kConfirmSkipDialog =
+    "staticimage confirm_skip_dialog\n{\n AreaRect 362 250 300 150\n NormalImage box_bg\n Visible 0\n"
+    " imagebutton yes\n {\n  AreaRect 20 100 120 30\n  Image button\n  ImageRect 0 0 120 120\n  Tag 1\n }\n"
+    " imagebutton no\n {\n  AreaRect 160 100 120 30\n  Image button\n  ImageRect 0 0 120 120\n  Tag 0\n }\n"
+    "}\n";
+
 class BonusTest : public GameTest {
 protected:
     // The shell's data with everything the bonus rounds read; the first level
     // ends with the given "BonusRound" section (none when empty).
     void WriteBonusData(const std::string& bonusSection, int levels = 1) {
         data->extraLayout +=
-            "statictext bonus_desc\n{\n AreaRect 200 10 600 40\n Font main\n Visible 0\n}\n"
-            "staticimage confirm_skip_dialog\n{\n AreaRect 362 250 300 150\n NormalImage box_bg\n Visible 0\n"
-            " imagebutton yes\n {\n  AreaRect 20 100 120 30\n  Image button\n  ImageRect 0 0 120 120\n  Tag "
-            "1\n }\n"
-            " imagebutton no\n {\n  AreaRect 160 100 120 30\n  Image button\n  ImageRect 0 0 120 120\n  Tag "
-            "0\n }\n"
-            "}\n"
+            "statictext bonus_desc\n{\n AreaRect 200 10 600 40\n Font main\n Visible 0\n}\n" +
+            kConfirmSkipDialog +
             "style assemble_letter_frame\n{\n Image letter_frame\n AutoSlice all\n EdgeGlobal stretch\n}\n"
             "template assemble_radio_subtitles\n{\n AreaRect 229 650 745 100\n Font main\n HorzFormatting "
             "1\n}\n";

@@ -10,8 +10,7 @@
 // the decoys it was drawn with.
 
 #include "puzzle_test_support.h"
-#include "sample_puzzle_moves.h"
-#include "game/support/frame_shot.h"
+#include "sample_chapters.h"
 
 #include "content/content_writers.h"
 #include "game/bonus/chocolates_puzzle.h"
@@ -22,79 +21,24 @@
 #include "game/bonus/open_trick_watch.h"
 #include "mirel/gfx/a_imagemanager.h"
 #include "mirel/platform/window/headless/a_headless_window.h"
-#include "support/read_file.h"
-
-#include <filesystem>
 
 using namespace gametest;
-namespace fs = std::filesystem;
 
 namespace {
 
-const std::string kSample = std::string(SAMPLE_GAME_DATA) + "/";
-
-class SamplePuzzlesTest : public PuzzleTest {
+class SamplePuzzlesTest : public SampleChapters<PuzzleTest> {
 protected:
+    // The rooms lie clear of the map's info box.
     void SetUp() override {
         PuzzleTest::SetUp();
-        // Every room the chapters name, on a map of two rows clear of the map's info box.
-        data->rooms.clear();
-        const char* names[] = {"harbour", "clockshop",  "inn",    "study",
-                               "market",  "lighthouse", "chapel", "harbour_night"};
-        for (int i = 0; i < 8; ++i)
-            data->rooms.push_back({names[i], 200 + 150 * (i % 4), 150 + 250 * (i / 4), 120, 90});
-        data->extraLayout =
-            "statictext bonus_desc\n{\n AreaRect 200 8 800 50\n Font main\n Visible 0\n}\n"
-            "staticimage confirm_skip_dialog\n{\n AreaRect 362 250 300 150\n NormalImage box_bg\n Visible 0\n"
-            " imagebutton yes\n {\n  AreaRect 20 100 120 30\n  Image button\n  ImageRect 0 0 120 120\n  Tag "
-            "1\n }\n"
-            " imagebutton no\n {\n  AreaRect 160 100 120 30\n  Image button\n  ImageRect 0 0 120 120\n  Tag "
-            "0\n }\n"
-            "}\n"
-            "#include \"data:gui/bonus.agui\"\n";
-        data->WriteShell();
-        const auto copy = [&](const std::string& relative) {
-            fs::create_directories(fs::path(data->Data(relative)).parent_path());
-            fs::copy(kSample + relative, data->Data(relative),
-                     fs::copy_options::recursive | fs::copy_options::overwrite_existing);
-        };
-        for (const char* part :
-             {"levels", "images/bonus", "images/bonus_round.png", "images/letter_frame.png",
-              "images/scrap_shadow.png", "loc/radio.srt", "particles", "gui/bonus.agui",
-              "fonts/bonus_subtitles.fnt", "fonts/bonus_subtitles.png"})
-            copy(part);
-        Append("images/ImageList.txt", "letter_frame.png 4444 8888\nscrap_shadow.png 4444 8888\n");
-        Append("loc/levels.txt", ReadWholeFile(kSample + "loc/levels.txt"));
-        const std::string sounds = ReadWholeFile(kSample + "sounds/SoundList.txt");
-        Append("sounds/SoundList.txt", sounds);
-        std::istringstream lines(sounds);
-        for (std::string line; std::getline(lines, line);)
-            if (!line.empty())
-                copy("sounds/" + line.substr(0, line.find(' ')));
-        roomItems = 1;
-        roomClues = 1;
+        WriteSampleChapters(150, {"letter_frame.png", "scrap_shadow.png"});
     }
 
     // Into the chapter's bonus room, as its level goal leads there.
     void EnterTheRound(const std::vector<std::string>& rooms) {
-        for (const std::string& room : rooms) {
-            EnterRoom(room);
-            ASSERT_EQ(Game().GetCurrentRoom(), Game().FindRoom(room)) << room;
-            RoomOf(room)->FindNext();
-            harness->Step();
-            if (Game().IsLevelGoalReached())
-                break;
-            for (int i = 0; i < 10 && (!Game().GetMessageBoxes().empty() || IsTipShown()); ++i)
-                if (!CloseBox())
-                    CloseTip();
-            ASSERT_TRUE(harness->Click("btn_map"));
-        }
-        ASSERT_TRUE(Game().IsLevelGoalReached());
-        for (int i = 0; i < 10 && Game().GetCurrentRoom() != Bonus(); ++i) {
-            if (!CloseBox())
-                CloseTip();
-        }
-        ASSERT_EQ(Game().GetCurrentRoom(), Bonus());
+        PlayRoomsToTheBonusRoom(rooms);
+        if (HasFatalFailure())
+            return;
         harness->RunFor(3.1f);
         ASSERT_FALSE(Bonus()->IsShowingTitle());
         CloseTip();
@@ -122,14 +66,6 @@ protected:
         for (int i = 0; i < 10 && (!Game().GetMessageBoxes().empty() || IsTipShown()); ++i)
             if (!CloseBox())
                 CloseTip();
-    }
-
-    void Shot(const std::string& name) {
-        gametest::SaveFrame(*harness, root + "shots/" + name + ".png");
-    }
-
-    PuzzleMoves Moves() {
-        return PuzzleMoves(*harness, [this](const std::string& name) { Shot(name); });
     }
 };
 

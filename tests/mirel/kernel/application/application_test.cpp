@@ -226,6 +226,63 @@ TEST_F(Application, SecondStartEndsWithOneAndMakesNoWindow) {
     third.shutdown();
 }
 
+// The loading thread works beside the frames; what it made is theirs once
+// isLoaderDone says so. A load that fails shows the error box and ends the
+// run; a second thread is refused while one is there.
+TEST_F(Application, LoaderThreadHandsItsWorkToTheFramesAndItsFailureEndsTheRun) {
+    struct Load {
+        std::vector<int> made;
+        int result = 0;
+    };
+    const auto routine = [](void* parameter) -> int {
+        auto* load = static_cast<Load*>(parameter);
+        for (int i = 0; i < 1000; ++i) {
+            load->made.push_back(i);
+        }
+        return load->result;
+    };
+    std::vector<std::string> boxes;
+    a_setMessageBoxObserver(
+        [](const char* title, const char* text, void* user) {
+            static_cast<std::vector<std::string>*>(user)->push_back(std::string(title) + "|" + text);
+        },
+        &boxes);
+    for (int result : {0, 7}) {
+        SCOPED_TRACE(result);
+        boxes.clear();
+        TestApp app;
+        start(app);
+        Load load;
+        load.result = result;
+        Load other;
+        app.startLoaderThread(routine, &load);
+        app.startLoaderThread(routine, &other);
+        size_t seen = 0;
+        int doneFrame = 0;
+        app.onUpdate = [&](int frame) {
+            if (doneFrame == 0 && app.isLoaderDone()) {
+                doneFrame = frame;
+                seen = load.made.size();
+            }
+            return doneFrame != 0 && frame > doneFrame + 2 ? -1 : 0;
+        };
+        EXPECT_EQ(app.run(), 0);
+        EXPECT_EQ(seen, 1000u);
+        EXPECT_TRUE(other.made.empty());
+        EXPECT_TRUE(app.isLoaderDone());
+        if (result == 0) {
+            EXPECT_TRUE(boxes.empty());
+            EXPECT_EQ(app.updates, doneFrame + 3);
+        } else {
+            EXPECT_EQ(boxes, (std::vector<std::string>{"Error!|Could not load required media."}));
+            EXPECT_EQ(app.updates, doneFrame);
+        }
+        stop(app);
+        EXPECT_NE(ReadWholeFile(userDir() + "mirel.log").find("Error: thread for loading already created!"),
+                  std::string::npos);
+    }
+}
+
 TEST_F(Application, RunWithoutGraphicsServerReturnsOne) {
     TestApp app;
     ASSERT_EQ(app.init("Test Game", nullptr, "", "Company"), 0);
