@@ -236,6 +236,26 @@ void largeTexts() {
         list += prefix + "big.png 8888 8888\n";
     save("image_list_fuzzer", "200-names-of-one-picture.txt", list);
 
+    // Options files that keep many times their size: a file of short lines
+    // included two hundred times, one of sixteen megabytes, and many keys
+    // looked up one by one.
+    std::string shortLines = "[S]\n";
+    for (int i = 0; i < 400000; ++i)
+        shortLines += "a\n";
+    std::string fanOut = "[Top]\n";
+    for (int i = 0; i < 200; ++i)
+        fanOut += "#include \"fz:1\"\n";
+    save("options_file_fuzzer", "fanout-of-short-lines.ini", fanOut + "#--file--\n" + shortLines);
+    std::string sixteen = "[S]\n";
+    sixteen.reserve(16u << 20);
+    while (sixteen.size() + 2 <= (16u << 20))
+        sixteen += "a\n";
+    save("options_file_fuzzer", "short-lines-16mb.ini", sixteen);
+    std::string keys = "[S]\n";
+    for (int i = 0; i < 100000; ++i)
+        keys += "k" + std::to_string(i) + "=" + std::to_string(i) + "\n";
+    save("options_file_fuzzer", "keys-100000.ini", keys);
+
     // A settings file larger than any settings file, and one with a long line.
     save("splash_profile_fuzzer", "70kb.ini", "[Intro]\nStaticTime=1\n" + std::string(70000, ';') + "\n");
     save("splash_profile_fuzzer", "long-line.ini", "[Intro]\nStaticPath=" + std::string(10000, 'p') + "\n");
