@@ -256,6 +256,12 @@ void largeTexts() {
         keys += "k" + std::to_string(i) + "=" + std::to_string(i) + "\n";
     save("options_file_fuzzer", "keys-100000.ini", keys);
 
+    // A locale file of a million keys.
+    std::string texts;
+    for (int i = 0; i < 1000000; ++i)
+        texts += "k" + std::to_string(i) + " = \"v\"\n";
+    save("locale_file_fuzzer", "keys-1000000.txt", texts);
+
     // A settings file larger than any settings file, and one with a long line.
     save("splash_profile_fuzzer", "70kb.ini", "[Intro]\nStaticTime=1\n" + std::string(70000, ';') + "\n");
     save("splash_profile_fuzzer", "long-line.ini", "[Intro]\nStaticPath=" + std::string(10000, 'p') + "\n");
