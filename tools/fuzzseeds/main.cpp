@@ -262,6 +262,20 @@ void largeTexts() {
         texts += "k" + std::to_string(i) + " = \"v\"\n";
     save("locale_file_fuzzer", "keys-1000000.txt", texts);
 
+    // Credits of a line of a million letters, and of twenty thousand
+    // different letters (the input is both the credits file and its texts).
+    const std::string credits = "[Global]\nHeapRect = 0 0 400 300\nIntervalMoveLetterFromHeap = 0.01\n"
+                                "SpeedMoveLetterFromHeap = 1000\n[Screen1]\nTitle=T\n";
+    std::string letters;
+    for (char16_t c = 0x4E00; c < 0x4E00 + 20000; ++c) {
+        letters += char(0xE0 | (c >> 12));
+        letters += char(0x80 | ((c >> 6) & 0x3F));
+        letters += char(0x80 | (c & 0x3F));
+    }
+    save("credits_file_fuzzer", "line-1m-letters.ini",
+         credits + "T = \"" + std::string(1000000, 'A') + "\"\n");
+    save("credits_file_fuzzer", "20000-letters.ini", credits + "T = \"" + letters + "\"\n");
+
     // A settings file larger than any settings file, and one with a long line.
     save("splash_profile_fuzzer", "70kb.ini", "[Intro]\nStaticTime=1\n" + std::string(70000, ';') + "\n");
     save("splash_profile_fuzzer", "long-line.ini", "[Intro]\nStaticPath=" + std::string(10000, 'p') + "\n");
