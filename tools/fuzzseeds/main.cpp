@@ -276,6 +276,25 @@ void largeTexts() {
          credits + "T = \"" + std::string(1000000, 'A') + "\"\n");
     save("credits_file_fuzzer", "20000-letters.ini", credits + "T = \"" + letters + "\"\n");
 
+    // A card order of twenty thousand cards.
+    std::string cards = "[CardsOrder]\n";
+    for (int i = 0; i < 20000; ++i)
+        cards += "card" + std::to_string(i) + " = entry" + std::to_string(i) + "\n";
+    save("card_evidence_fuzzer", "cards-20000.txt", cards + "%%\n\n%%\n\n%%\n\n%%\n");
+
+    // A room of twenty thousand objects, and an item of ten thousand.
+    std::string objects;
+    for (int i = 0; i < 20000; ++i)
+        objects += "[o" + std::to_string(i) + "]\nClass = Image\nX = 1\nY = 1\n";
+    const std::string level = "%%\n[Room.fz]\nItemsCount = 1, 0, 0\n%%\n";
+    save("spy_room_data_fuzzer", "objects-20000.txt", objects + "%%\n[it]\nObject = o1\n" + level);
+    std::string tenThousand, item = "[it]\nObject = ";
+    for (int i = 0; i < 10000; ++i) {
+        tenThousand += "[o" + std::to_string(i) + "]\nClass = Image\n";
+        item += (i ? ", o" : "o") + std::to_string(i);
+    }
+    save("spy_room_data_fuzzer", "item-of-10000-objects.txt", tenThousand + "%%\n" + item + "\n" + level);
+
     // A settings file larger than any settings file, and one with a long line.
     save("splash_profile_fuzzer", "70kb.ini", "[Intro]\nStaticTime=1\n" + std::string(70000, ';') + "\n");
     save("splash_profile_fuzzer", "long-line.ini", "[Intro]\nStaticPath=" + std::string(10000, 'p') + "\n");
