@@ -16,6 +16,7 @@
 #include <sndfile.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -159,6 +160,19 @@ void videos() {
     raw[0] = 2; // looped
     save("fuzz_video_open", "bars-looped.bin", raw);
     save("fuzz_video_open", "spoil.bin", std::string("\x01\x00\x10\x55\x01\x20\xAA\x80", 8));
+    // A header claiming frames of 4096 x 4096 (sixteen million pixels): the
+    // frame size in macroblocks and the picture size after "\x80theora" and
+    // the version.
+    std::vector<videogen::Packet> packets;
+    if (videogen::encodePackets(o, videogen::drawBars, packets)) {
+        std::vector<uint8_t>& id = packets[0].data;
+        const uint8_t claim[12] = {0x01, 0x00, 0x01, 0x00, 0x00, 0x10, 0x00, 0x00, 0x10, 0x00, 0, 0};
+        std::copy(claim, claim + 12, id.begin() + 10);
+        Bytes huge(1, 0);
+        const Bytes framed = videogen::frameOgg(packets, 5);
+        huge.insert(huge.end(), framed.begin(), framed.end());
+        save("fuzz_video_open", "frames-4096x4096.bin", huge);
+    }
 }
 
 void sounds() {
