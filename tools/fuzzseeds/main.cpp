@@ -7,6 +7,7 @@
 // under tests/fuzz-seeds/<fuzzer>/.
 
 #include "content/content_writers.h"
+#include "fixtures/cmyk_jpeg.h"
 #include "fixtures/hostile_jpeg.h"
 #include "fixtures/zip_writer.h"
 #include "soundgen.h"
@@ -91,6 +92,13 @@ void pictures() {
         palette.push_back(0xFF000000u | i * 0x101010u);
     save("fuzz_decode_bmp", "4.bmp", content::writeBmpIndexed(12, 8, 4, palette, indices));
     save("fuzz_decode_bmp", "8.bmp", content::writeBmpIndexed(12, 8, 8, palette, indices));
+    // CMYK JPEGs, inverted with an Adobe marker (as most are) and plain.
+    std::vector<jpegfix::Inks> inks(16 * 8);
+    for (size_t i = 0; i < inks.size(); ++i)
+        inks[i] = {uint8_t(i * 2), uint8_t(255 - i), uint8_t(i * 5), uint8_t(i % 16 * 16)};
+    save("fuzz_decode_jpeg", "cmyk-adobe.jpg", jpegfix::cmyk(16, 8, inks, false, true));
+    save("fuzz_decode_jpeg", "ycck-adobe.jpg", jpegfix::cmyk(16, 8, inks, true, true));
+    save("fuzz_decode_jpeg", "cmyk-plain.jpg", jpegfix::cmyk(16, 8, inks, false, false));
     save("fuzz_decode_tga", "24.tga", content::writeTga(opaque, 24, false));
     save("fuzz_decode_tga", "32-rle.tga", content::writeTga(clear, 32, true));
     save("fuzz_decode_jng", "zlib-alpha.jng", content::writeJng(clear, content::JngAlpha::Zlib, 80, 200));

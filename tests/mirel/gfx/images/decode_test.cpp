@@ -2,6 +2,7 @@
 // damaged or hostile files.
 
 #include "content/content_writers.h"
+#include "fixtures/cmyk_jpeg.h"
 #include "mirel/gfx/a_imagedecode.h"
 
 #include <gtest/gtest.h>
@@ -159,6 +160,48 @@ TEST(ImageDecode, IndexedBmp) {
                                                0xFF000000}));
 }
 
+TEST(ImageDecode, CmykJpeg) {
+    // Four flat quadrants of 16 x 16, so that the colours come back exactly
+    // but for rounding.
+    struct Quadrant {
+        jpegfix::Inks inks;
+        uint32_t rgb;
+    } quadrants[4] = {
+        {{0, 255, 255, 0}, 0xFF0000},   // red
+        {{255, 0, 128, 64}, 0x00BF5F},  // teal, darkened by the black ink
+        {{0, 0, 0, 0}, 0xFFFFFF},       // no ink: white
+        {{40, 80, 120, 255}, 0x000000}, // full black ink
+    };
+    std::vector<jpegfix::Inks> inks(32 * 32);
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x)
+            inks[size_t(y * 32 + x)] = quadrants[(y / 16) * 2 + x / 16].inks;
+    struct Case {
+        const char* name;
+        bool ycck, adobe;
+    } cases[] = {{"CMYK with an Adobe marker (inks inverted)", false, true},
+                 {"YCCK with an Adobe marker (inks inverted)", true, true},
+                 {"CMYK without a marker", false, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Bytes file = jpegfix::cmyk(32, 32, inks, c.ycck, c.adobe);
+        ASSERT_FALSE(file.empty());
+        aDecodedImage d;
+        std::string error;
+        ASSERT_TRUE(a_decodeImage(file.data(), file.size(), d, error)) << error;
+        ASSERT_EQ(d.width, 32u);
+        ASSERT_EQ(d.height, 32u);
+        EXPECT_EQ(d.fileFormat, A_FMT_X8R8G8B8);
+        for (int q = 0; q < 4; ++q) {
+            const uint32_t got = d.pixels[size_t((q / 2 * 16 + 8) * 32 + q % 2 * 16 + 8)];
+            EXPECT_EQ(got >> 24, 0xFFu) << q;
+            for (int shift : {16, 8, 0})
+                EXPECT_NEAR(int((got >> shift) & 0xFF), int((quadrants[q].rgb >> shift) & 0xFF), 3)
+                    << "quadrant " << q << " channel " << shift << std::hex << " got " << got;
+        }
+    }
+}
+
 TEST(ImageDecode, JpegAndJng) {
     Picture p = testPicture(64, 48);
     struct Case {
@@ -223,10 +266,15 @@ TEST(ImageDecode, Detection) {
 // Every prefix of every kind of file fails cleanly (the sanitizers watch the reads).
 TEST(ImageDecode, TruncatedFilesFail) {
     Picture p = testPicture(20, 12);
-    std::vector<Bytes> files = {content::writeJpeg(p),        content::writePng(p),
-                                content::writeBmp24(p),       content::writeTga(p, 32, true),
-                                content::writeTga(p, 24, false), content::writeJng(p, content::JngAlpha::Zlib, 90, 64),
-                                content::writeJng(p, content::JngAlpha::Jpeg)};
+    std::vector<Bytes> files = {
+        content::writeJpeg(p),
+        content::writePng(p),
+        content::writeBmp24(p),
+        content::writeTga(p, 32, true),
+        content::writeTga(p, 24, false),
+        content::writeJng(p, content::JngAlpha::Zlib, 90, 64),
+        content::writeJng(p, content::JngAlpha::Jpeg),
+        jpegfix::cmyk(2, 2, {{0, 255, 255, 0}, {0, 0, 0, 0}, {9, 9, 9, 9}, {0, 0, 0, 255}}, false, true)};
     for (const Bytes& f : files) {
         aImageFileKind kind = a_detectImageKind(f.data(), f.size());
         aDecodedImage whole;
