@@ -9,6 +9,7 @@
 #include "content/content_writers.h"
 #include "fixtures/cmyk_jpeg.h"
 #include "fixtures/hostile_jpeg.h"
+#include "fixtures/rle_bmp.h"
 #include "fixtures/zip_writer.h"
 #include "soundgen.h"
 #include "support/seed_writer.h"
@@ -92,6 +93,12 @@ void pictures() {
         palette.push_back(0xFF000000u | i * 0x101010u);
     save("fuzz_decode_bmp", "4.bmp", content::writeBmpIndexed(12, 8, 4, palette, indices));
     save("fuzz_decode_bmp", "8.bmp", content::writeBmpIndexed(12, 8, 8, palette, indices));
+    // Run-length coded BMPs: runs, literal runs, a jump and the end markers.
+    save("fuzz_decode_bmp", "rle8.bmp",
+         bmpfix::runLength(5, 3, 8, palette,
+                           {3, 1, 0, 3, 2, 3, 1, 0, 0, 0, 0, 2, 1, 0, 2, 4, 0, 0, 5, 5, 0, 1}));
+    save("fuzz_decode_bmp", "rle4.bmp",
+         bmpfix::runLength(5, 2, 4, palette, {5, 0x12, 0, 0, 0, 3, 0x34, 0x50, 0, 1}));
     // CMYK JPEGs, inverted with an Adobe marker (as most are) and plain.
     std::vector<jpegfix::Inks> inks(16 * 8);
     for (size_t i = 0; i < inks.size(); ++i)

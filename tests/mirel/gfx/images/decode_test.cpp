@@ -3,6 +3,7 @@
 
 #include "content/content_writers.h"
 #include "fixtures/cmyk_jpeg.h"
+#include "fixtures/rle_bmp.h"
 #include "mirel/gfx/a_imagedecode.h"
 
 #include <gtest/gtest.h>
@@ -160,6 +161,85 @@ TEST(ImageDecode, IndexedBmp) {
                                                0xFF000000}));
 }
 
+TEST(ImageDecode, RunLengthBmp) {
+    const std::vector<uint32_t> palette = {0xFF000000u, 0xFFFF0000u, 0xFF00FF00u,
+                                           0xFF0000FFu, 0xFFFFFF00u, 0xFF00FFFFu};
+    const uint32_t K = 0xFF000000u, R = palette[1], G = palette[2], B = palette[3], Y = palette[4],
+                   C = palette[5];
+    struct Case {
+        const char* name;
+        int32_t width, height;
+        int bits;
+        std::vector<uint8_t> stream;
+        std::vector<uint32_t> expect; // top row first
+    } cases[] = {
+        {"8 bits: runs, a padded literal run, a jump and an early end",
+         5,
+         3,
+         8,
+         {3, 1, 0, 3, 2, 3, 1, 0, 0, 0, // bottom row: R R R, then G B R, padded
+          0, 2, 1, 0, 2, 4, 0, 0,       // middle row: a jump of one, then Y Y
+          5, 5, 0, 1},                  // top row: C C C C C, end of picture
+         {C, C, C, C, C,                //
+          K, Y, Y, K, K,                //
+          R, R, R, G, B}},
+        {"8 bits: a run past the width is cut, a jump up skips a row",
+         4,
+         3,
+         8,
+         {9, 2, 0, 0, 0, 2, 2, 1, 2, 3, 0, 1}, // bottom G G G G; jump two right, one up; top: K K B B
+         {K, K, B, B,                          //
+          K, K, K, K,                          //
+          G, G, G, G}},
+        {"4 bits: a run of two alternating colours and a literal run",
+         5,
+         2,
+         4,
+         {5, 0x12, 0, 0, 0, 3, 0x34, 0x50, 0, 1}, // bottom R G R G R; top B Y C
+         {B, Y, C, K, K,                          //
+          R, G, R, G, R}},
+        {"8 bits, top down", 2, -2, 8, {2, 1, 0, 0, 2, 3, 0, 1}, {R, R, B, B}},
+        {"rows end without the end of the picture", 2, 1, 8, {2, 4, 0, 0}, {Y, Y}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Bytes file = bmpfix::runLength(c.width, c.height, c.bits, palette, c.stream);
+        aDecodedImage d;
+        std::string error;
+        ASSERT_TRUE(a_decodeImage(file.data(), file.size(), d, error)) << error;
+        EXPECT_EQ(d.width, uint32_t(c.width));
+        EXPECT_EQ(d.height, uint32_t(std::abs(c.height)));
+        EXPECT_EQ(d.pixels, c.expect);
+    }
+
+    struct Bad {
+        const char* name;
+        int bits;
+        std::vector<uint8_t> stream;
+        const char* error;
+    } bad[] = {
+        {"stream ends within the rows", 8, {2, 1, 0, 0}, "truncated BMP run-length data"},
+        {"literal run cut short", 8, {0, 5, 1, 2}, "truncated BMP run-length data"},
+        {"jump cut short", 8, {0, 2, 1}, "truncated BMP run-length data"},
+    };
+    for (const Bad& c : bad) {
+        SCOPED_TRACE(c.name);
+        const Bytes file = bmpfix::runLength(3, 2, c.bits, palette, c.stream);
+        aDecodedImage d;
+        std::string error;
+        EXPECT_FALSE(a_decodeBmp(file.data(), file.size(), d, error));
+        EXPECT_EQ(error, c.error);
+        EXPECT_TRUE(d.pixels.empty());
+    }
+    // The coding says 8 bits a pixel, the header 4.
+    Bytes wrong = bmpfix::runLength(2, 1, 8, palette, {2, 1, 0, 1});
+    wrong[28] = 4;
+    aDecodedImage d;
+    std::string error;
+    EXPECT_FALSE(a_decodeBmp(wrong.data(), wrong.size(), d, error));
+    EXPECT_EQ(error, "BMP run-length data of the wrong bit depth");
+}
+
 TEST(ImageDecode, CmykJpeg) {
     // Four flat quadrants of 16 x 16, so that the colours come back exactly
     // but for rounding.
@@ -274,7 +354,9 @@ TEST(ImageDecode, TruncatedFilesFail) {
         content::writeTga(p, 24, false),
         content::writeJng(p, content::JngAlpha::Zlib, 90, 64),
         content::writeJng(p, content::JngAlpha::Jpeg),
-        jpegfix::cmyk(2, 2, {{0, 255, 255, 0}, {0, 0, 0, 0}, {9, 9, 9, 9}, {0, 0, 0, 255}}, false, true)};
+        jpegfix::cmyk(2, 2, {{0, 255, 255, 0}, {0, 0, 0, 0}, {9, 9, 9, 9}, {0, 0, 0, 255}}, false, true),
+        bmpfix::runLength(4, 2, 8, {0xFF0000u, 0x00FF00u}, {4, 1, 0, 0, 0, 4, 0, 1, 1, 0, 0, 1}),
+        bmpfix::runLength(4, 1, 4, {0xFF0000u, 0x00FF00u}, {3, 0x01, 0, 0})};
     for (const Bytes& f : files) {
         aImageFileKind kind = a_detectImageKind(f.data(), f.size());
         aDecodedImage whole;
