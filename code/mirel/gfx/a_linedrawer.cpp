@@ -10,29 +10,15 @@ constexpr float kTwoPi = 6.28318530717958647692f;
 
 aGDI::aGDI(aDevice* device) : m_device(device) {}
 
-aGDI::aGDI(const aGDI& other)
-    : m_server(other.m_server), m_deviceOf(other.m_deviceOf), m_device(other.m_device),
-      m_color(other.m_color), m_segments(other.m_segments), m_x(other.m_x), m_y(other.m_y) {}
-
-aGDI& aGDI::operator=(const aGDI& other) {
-    m_server = other.m_server;
-    m_deviceOf = other.m_deviceOf;
-    m_device = other.m_device;
-    m_color = other.m_color;
-    m_segments = other.m_segments;
-    m_x = other.m_x;
-    m_y = other.m_y;
-    return *this;
-}
-
 aVertex* aGDI::vertices() {
-    if (!m_vertices) {
-        m_vertices = std::make_unique<aVertex[]>(kMaxVertices);
+    std::unique_ptr<aVertex[]>& v = m_vertices.made;
+    if (!v) {
+        v = std::make_unique<aVertex[]>(kMaxVertices);
         for (int i = 0; i < kMaxVertices; ++i) {
-            m_vertices[i] = aVertex{0.0f, 0.0f, 0.0f, 1.0f, m_color, 0.0f, 0.0f};
+            v[i] = aVertex{0.0f, 0.0f, 0.0f, 1.0f, m_color, 0.0f, 0.0f};
         }
     }
-    return m_vertices.get();
+    return v.get();
 }
 
 aDevice* aGDI::device() const {

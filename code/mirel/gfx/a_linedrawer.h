@@ -26,10 +26,6 @@ public:
     aGDI();
     // Draws on the given device (null: every call draws nothing).
     explicit aGDI(aDevice* device);
-    // A copy draws on the same device with the same settings; it makes its
-    // own vertices.
-    aGDI(const aGDI& other);
-    aGDI& operator=(const aGDI& other);
 
     void setColor(uint32_t argb) { m_color = argb; }
     uint32_t getColor() const { return m_color; }
@@ -58,7 +54,14 @@ private:
     aGraphServer* m_server = nullptr; // the device is asked of it per shape
     aDevice* (*m_deviceOf)(aGraphServer*) = nullptr;
     aDevice* m_device = nullptr;
-    std::unique_ptr<aVertex[]> m_vertices; // kMaxVertices, once the first shape is drawn
+    // kMaxVertices, once the first shape is drawn. A copy draws on the same
+    // device with the same settings and makes its own.
+    struct Vertices {
+        Vertices() = default;
+        Vertices(const Vertices&) {}
+        Vertices& operator=(const Vertices&) { return *this; }
+        std::unique_ptr<aVertex[]> made;
+    } m_vertices;
     uint32_t m_color = 0xFFFFFFFFu;
     uint16_t m_segments = 50;
     float m_x = 0.0f, m_y = 0.0f;
