@@ -7,7 +7,9 @@
 // under tests/fuzz-seeds/<fuzzer>/.
 
 #include "content/content_writers.h"
+#include "fixtures/cmyk_jpeg.h"
 #include "fixtures/hostile_jpeg.h"
+#include "fixtures/rle_bmp.h"
 #include "fixtures/zip_writer.h"
 #include "soundgen.h"
 #include "support/seed_writer.h"
@@ -16,6 +18,7 @@
 #include <sndfile.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -90,6 +93,19 @@ void pictures() {
         palette.push_back(0xFF000000u | i * 0x101010u);
     save("fuzz_decode_bmp", "4.bmp", content::writeBmpIndexed(12, 8, 4, palette, indices));
     save("fuzz_decode_bmp", "8.bmp", content::writeBmpIndexed(12, 8, 8, palette, indices));
+    // Run-length coded BMPs: runs, literal runs, a jump and the end markers.
+    save("fuzz_decode_bmp", "rle8.bmp",
+         bmpfix::runLength(5, 3, 8, palette,
+                           {3, 1, 0, 3, 2, 3, 1, 0, 0, 0, 0, 2, 1, 0, 2, 4, 0, 0, 5, 5, 0, 1}));
+    save("fuzz_decode_bmp", "rle4.bmp",
+         bmpfix::runLength(5, 2, 4, palette, {5, 0x12, 0, 0, 0, 3, 0x34, 0x50, 0, 1}));
+    // CMYK JPEGs, inverted with an Adobe marker (as most are) and plain.
+    std::vector<jpegfix::Inks> inks(16 * 8);
+    for (size_t i = 0; i < inks.size(); ++i)
+        inks[i] = {uint8_t(i * 2), uint8_t(255 - i), uint8_t(i * 5), uint8_t(i % 16 * 16)};
+    save("fuzz_decode_jpeg", "cmyk-adobe.jpg", jpegfix::cmyk(16, 8, inks, false, true));
+    save("fuzz_decode_jpeg", "ycck-adobe.jpg", jpegfix::cmyk(16, 8, inks, true, true));
+    save("fuzz_decode_jpeg", "cmyk-plain.jpg", jpegfix::cmyk(16, 8, inks, false, false));
     save("fuzz_decode_tga", "24.tga", content::writeTga(opaque, 24, false));
     save("fuzz_decode_tga", "32-rle.tga", content::writeTga(clear, 32, true));
     save("fuzz_decode_jng", "zlib-alpha.jng", content::writeJng(clear, content::JngAlpha::Zlib, 80, 200));
@@ -159,6 +175,19 @@ void videos() {
     raw[0] = 2; // looped
     save("fuzz_video_open", "bars-looped.bin", raw);
     save("fuzz_video_open", "spoil.bin", std::string("\x01\x00\x10\x55\x01\x20\xAA\x80", 8));
+    // A header claiming frames of 4096 x 4096 (sixteen million pixels): the
+    // frame size in macroblocks and the picture size after "\x80theora" and
+    // the version.
+    std::vector<videogen::Packet> packets;
+    if (videogen::encodePackets(o, videogen::drawBars, packets)) {
+        std::vector<uint8_t>& id = packets[0].data;
+        const uint8_t claim[12] = {0x01, 0x00, 0x01, 0x00, 0x00, 0x10, 0x00, 0x00, 0x10, 0x00, 0, 0};
+        std::copy(claim, claim + 12, id.begin() + 10);
+        Bytes huge(1, 0);
+        const Bytes framed = videogen::frameOgg(packets, 5);
+        huge.insert(huge.end(), framed.begin(), framed.end());
+        save("fuzz_video_open", "frames-4096x4096.bin", huge);
+    }
 }
 
 void sounds() {
@@ -235,6 +264,65 @@ void largeTexts() {
     for (int i = 0; i < 200; ++i, prefix += "./")
         list += prefix + "big.png 8888 8888\n";
     save("image_list_fuzzer", "200-names-of-one-picture.txt", list);
+
+    // Options files that keep many times their size: a file of short lines
+    // included two hundred times, one of sixteen megabytes, and many keys
+    // looked up one by one.
+    std::string shortLines = "[S]\n";
+    for (int i = 0; i < 400000; ++i)
+        shortLines += "a\n";
+    std::string fanOut = "[Top]\n";
+    for (int i = 0; i < 200; ++i)
+        fanOut += "#include \"fz:1\"\n";
+    save("options_file_fuzzer", "fanout-of-short-lines.ini", fanOut + "#--file--\n" + shortLines);
+    std::string sixteen = "[S]\n";
+    sixteen.reserve(16u << 20);
+    while (sixteen.size() + 2 <= (16u << 20))
+        sixteen += "a\n";
+    save("options_file_fuzzer", "short-lines-16mb.ini", sixteen);
+    std::string keys = "[S]\n";
+    for (int i = 0; i < 100000; ++i)
+        keys += "k" + std::to_string(i) + "=" + std::to_string(i) + "\n";
+    save("options_file_fuzzer", "keys-100000.ini", keys);
+
+    // A locale file of a million keys.
+    std::string texts;
+    for (int i = 0; i < 1000000; ++i)
+        texts += "k" + std::to_string(i) + " = \"v\"\n";
+    save("locale_file_fuzzer", "keys-1000000.txt", texts);
+
+    // Credits of a line of a million letters, and of twenty thousand
+    // different letters (the input is both the credits file and its texts).
+    const std::string credits = "[Global]\nHeapRect = 0 0 400 300\nIntervalMoveLetterFromHeap = 0.01\n"
+                                "SpeedMoveLetterFromHeap = 1000\n[Screen1]\nTitle=T\n";
+    std::string letters;
+    for (char16_t c = 0x4E00; c < 0x4E00 + 20000; ++c) {
+        letters += char(0xE0 | (c >> 12));
+        letters += char(0x80 | ((c >> 6) & 0x3F));
+        letters += char(0x80 | (c & 0x3F));
+    }
+    save("credits_file_fuzzer", "line-1m-letters.ini",
+         credits + "T = \"" + std::string(1000000, 'A') + "\"\n");
+    save("credits_file_fuzzer", "20000-letters.ini", credits + "T = \"" + letters + "\"\n");
+
+    // A card order of twenty thousand cards.
+    std::string cards = "[CardsOrder]\n";
+    for (int i = 0; i < 20000; ++i)
+        cards += "card" + std::to_string(i) + " = entry" + std::to_string(i) + "\n";
+    save("card_evidence_fuzzer", "cards-20000.txt", cards + "%%\n\n%%\n\n%%\n\n%%\n");
+
+    // A room of twenty thousand objects, and an item of ten thousand.
+    std::string objects;
+    for (int i = 0; i < 20000; ++i)
+        objects += "[o" + std::to_string(i) + "]\nClass = Image\nX = 1\nY = 1\n";
+    const std::string level = "%%\n[Room.fz]\nItemsCount = 1, 0, 0\n%%\n";
+    save("spy_room_data_fuzzer", "objects-20000.txt", objects + "%%\n[it]\nObject = o1\n" + level);
+    std::string tenThousand, item = "[it]\nObject = ";
+    for (int i = 0; i < 10000; ++i) {
+        tenThousand += "[o" + std::to_string(i) + "]\nClass = Image\n";
+        item += (i ? ", o" : "o") + std::to_string(i);
+    }
+    save("spy_room_data_fuzzer", "item-of-10000-objects.txt", tenThousand + "%%\n" + item + "\n" + level);
 
     // A settings file larger than any settings file, and one with a long line.
     save("splash_profile_fuzzer", "70kb.ini", "[Intro]\nStaticTime=1\n" + std::string(70000, ';') + "\n");

@@ -115,16 +115,34 @@ void CreditsRoll::ReadFile(const std::string& path) {
     }
 
     m_screens.clear();
+    bool cutLogged = false, dropLogged = false;
     for (size_t i = 0; file.selectSection(i); ++i) {
-        if (file.getSectionName().rfind("Screen", 0) != 0)
+        const std::string& section = file.getSectionName();
+        if (section.rfind("Screen", 0) != 0)
             continue;
         CreditsScreen screen;
         bool titled = false;
-        auto text = [this](const std::string& key) {
-            return m_locale ? m_locale->getString(key) : std::u16string();
+        auto text = [&](const std::string& key) {
+            std::u16string line = m_locale ? m_locale->getString(key) : std::u16string();
+            if (line.size() > kMaxLineLength) {
+                if (!cutLogged)
+                    a_log("CreditsRoll::Load - a line of [%s] cut at %u characters", section.c_str(),
+                          unsigned(kMaxLineLength));
+                cutLogged = true;
+                line.resize(kMaxLineLength);
+            }
+            return line;
         };
         for (file.firstKey(); !file.isKeyEnd(); file.nextKey()) {
             const std::string key = file.getKeyName();
+            const bool line = key == "Text" || key == "Speciality";
+            if (line && 1 + screen.names.size() + screen.specialities.size() >= kMaxLinesPerScreen) {
+                if (!dropLogged)
+                    a_log("CreditsRoll::Load - more than %u lines in [%s], the rest not shown",
+                          unsigned(kMaxLinesPerScreen), section.c_str());
+                dropLogged = true;
+                continue;
+            }
             if (key == "Title" && !titled) {
                 screen.title = text(file.getKeyValue());
                 titled = true;
@@ -158,8 +176,14 @@ void CreditsRoll::FillHeap() {
             most[c] = std::max(most[c], n);
     }
     for (const auto& [c, n] : most) {
-        for (size_t i = 0; i < n; ++i)
+        for (size_t i = 0; i < n; ++i) {
+            if (m_heap.GetCount() >= kMaxTiles) {
+                a_log("CreditsRoll::Start - more than %u letter tiles needed, the rest left out",
+                      unsigned(kMaxTiles));
+                return;
+            }
             m_heap.Add(CLetter(c, uint8_t(a_rand() & 15)), false);
+        }
     }
 }
 

@@ -68,6 +68,14 @@ public:
         float delay = 0.0f;
     };
 
+    // Bounds far above any credits (a line of 39 tiles is as wide as the
+    // screen, 20 lines as high): a longer line is cut, the lines of a screen
+    // past the limit and the tiles of the heap past its limit are left out,
+    // each logged once a load (the tiles once a fill).
+    static constexpr size_t kMaxLineLength = 100;
+    static constexpr size_t kMaxLinesPerScreen = 32;
+    static constexpr size_t kMaxTiles = 4096;
+
     // Texts come from the locale server (null: the engine's).
     explicit CreditsRoll(aLocaleServer* locale = nullptr);
     ~CreditsRoll();

@@ -74,6 +74,7 @@ void CardRoom::ClearCards() {
     for (ClueCard* card : m_cards)
         delete card;
     m_cards.clear();
+    m_owned.clear();
 }
 
 void CardRoom::Load(SaveLoadSystem& system, SaveReader& record) {
@@ -93,8 +94,10 @@ void CardRoom::Load(SaveLoadSystem& system, SaveReader& record) {
         names.push_back(name);
     }
     ClearCards();
-    for (const std::string& name : names)
+    for (const std::string& name : names) {
         m_cards.push_back(new ClueCard(name, m_images));
+        m_owned.insert(name);
+    }
     Room::Load(system, record);
 }
 
@@ -109,6 +112,7 @@ void CardRoom::LoadResources(const aOptionsFile& level) {
     Room::LoadResources(level);
     m_background = m_images ? m_images->getImage("background", m_name) : nullptr;
     m_definitions.clear();
+    m_definitionsByEntry.clear();
     aOptionsFile file(level);
     if (!file.setSection("CardsOrder"))
         return;
@@ -128,6 +132,11 @@ void CardRoom::LoadResources(const aOptionsFile& level) {
                 def.conditions.push_back(Condition{room, item});
             else
                 a_log("CardRoom::LoadResources - condition error '%s'", word.c_str());
+        }
+        for (const std::string& entry : def.entries) {
+            std::vector<size_t>& places = m_definitionsByEntry[entry];
+            if (places.empty() || places.back() != m_definitions.size())
+                places.push_back(m_definitions.size());
         }
         m_definitions.push_back(def);
     }
@@ -181,17 +190,18 @@ bool CardRoom::ConditionHolds(const Condition& c) const {
 }
 
 ClueCard* CardRoom::UnlockNextCard(const std::string& name) {
-    for (const CardDef& def : m_definitions) {
-        if (std::find(def.entries.begin(), def.entries.end(), name) == def.entries.end())
-            continue;
-        const bool owned = std::any_of(m_cards.begin(), m_cards.end(),
-                                       [&](const ClueCard* card) { return card->GetName() == def.name; });
-        if (owned)
+    const auto allowed = m_definitionsByEntry.find(name);
+    if (allowed == m_definitionsByEntry.end())
+        return nullptr;
+    for (size_t place : allowed->second) {
+        const CardDef& def = m_definitions[place];
+        if (m_owned.count(def.name))
             continue;
         if (!std::all_of(def.conditions.begin(), def.conditions.end(),
                          [&](const Condition& c) { return ConditionHolds(c); }))
             continue;
         m_cards.push_back(new ClueCard(def.name, m_images));
+        m_owned.insert(def.name);
         return m_cards.back();
     }
     return nullptr;

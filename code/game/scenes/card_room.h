@@ -18,6 +18,8 @@
 #include "mirel/gui/gui_event.h"
 
 #include <functional>
+#include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -87,7 +89,9 @@ private:
     ClueCard* SlotCard(const GUI::EventArgs& args, GUI::Widget** slot) const;
 
     std::vector<CardDef> m_definitions;
+    std::map<std::string, std::vector<size_t>> m_definitionsByEntry; // places in m_definitions, in order
     std::vector<ClueCard*> m_cards; // owned, in the order won
+    std::set<std::string> m_owned;  // the names of m_cards
     aImage* m_background = nullptr; // the room group's
     GUI::Widget* m_window = nullptr;
     GUI::Widget* m_popup = nullptr;

@@ -21,6 +21,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <set>
 
 float SpyRoom::ms_stuckTimer = 0.0f;
 
@@ -30,8 +31,13 @@ constexpr const char* kNoContainer = "<none>";
 constexpr int32_t kMaxDifficulty = 2;
 constexpr size_t kQuotaCount = 3;
 
-bool contains(const std::vector<std::string>& list, const std::string& name) {
-    return std::find(list.begin(), list.end(), name) != list.end();
+// The first place of each name, with its letter case ignored.
+template <class T, class Name>
+void indexNames(std::map<std::string, size_t, StringLessNoCase>& index, const std::vector<T>& list,
+                Name name) {
+    index.clear();
+    for (size_t i = 0; i < list.size(); ++i)
+        index.emplace(name(list[i]), i);
 }
 
 } // namespace
@@ -85,6 +91,7 @@ void SpyRoom::ReadItems() {
         items.setSection(section);
         ReadItem(items, section, index++);
     }
+    IndexItems();
 }
 
 const std::u16string* SpyRoom::FindText(const std::string& key) const {
@@ -235,15 +242,17 @@ void SpyRoom::ReadLevelSection(const aOptionsFile& level) {
         if (SpyObject* object = FindObjectByName(name, false))
             m_hiddenObjects.push_back(object);
     }
-    std::vector<std::string> mustBe;
-    level.getStringList(section, "MustBeItems", mustBe);
+    std::vector<std::string> mustBeList;
+    level.getStringList(section, "MustBeItems", mustBeList);
     level.getStringList(section, "MustNotBeItems", exclusions);
+    const std::set<std::string> mustBe(mustBeList.begin(), mustBeList.end());
+    const std::set<std::string> excluded(exclusions.begin(), exclusions.end());
 
     m_candidates.clear();
     for (size_t k = 0; k < m_items.size(); ++k) {
         SpyItem& item = m_items[k];
-        item.mustBe = contains(mustBe, item.name);
-        if (m_marks[k] == MARK_GONE || contains(exclusions, item.name))
+        item.mustBe = mustBe.count(item.name) != 0;
+        if (m_marks[k] == MARK_GONE || excluded.count(item.name) != 0)
             continue;
         if (item.remaining == 0) {
             // Nothing of it can be taken: on the list it would keep the room from completing.
@@ -306,6 +315,13 @@ void SpyRoom::SelectItems() {
         m_marks[k] = MARK_UNUSED;
     for (const SpyItem& item : m_activeItems)
         m_marks[size_t(item.markIndex)] = MARK_LISTED;
+    IndexItems();
+}
+
+void SpyRoom::IndexItems() {
+    auto name = [](const SpyItem& item) { return item.name; };
+    indexNames(m_itemsByName, m_items, name);
+    indexNames(m_activeItemsByName, m_activeItems, name);
 }
 
 void SpyRoom::MarkTolerantObjects() {
@@ -348,21 +364,22 @@ void SpyRoom::OnLevelComplete() {
 // ---- look-ups ----
 
 SpyObject* SpyRoom::FindObjectByName(const std::string& name, bool quiet) const {
-    for (SpyObject* object : m_objects) {
-        if (a_stricmp(object->GetName(), name) == 0)
-            return object;
-    }
+    for (; m_objectsIndexed < m_objects.size(); ++m_objectsIndexed)
+        m_objectsByName.emplace(m_objects[m_objectsIndexed]->GetName(), m_objectsIndexed);
+    const auto it = m_objectsByName.find(name);
+    if (it != m_objectsByName.end())
+        return m_objects[it->second];
     if (!quiet)
         a_log("SpyRoom::FindObjectByName - object '%s' not found", name.c_str());
     return nullptr;
 }
 
 const SpyItem* SpyRoom::FindItem(const std::string& name, bool active) const {
-    for (const SpyItem& item : active ? m_activeItems : m_items) {
-        if (a_stricmp(item.name, name) == 0)
-            return &item;
-    }
-    return nullptr;
+    const NameIndex& index = active ? m_activeItemsByName : m_itemsByName;
+    const auto it = index.find(name);
+    if (it == index.end())
+        return nullptr;
+    return &(active ? m_activeItems : m_items)[it->second];
 }
 
 void SpyRoom::AppendRemainingItemNames(std::u16string& names) const {

@@ -38,7 +38,10 @@
 #include "mirel/gfx/a_image.h"
 #include "mirel/gui/gui_event.h"
 
+#include "mirel/base/a_string.h"
+
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -162,6 +165,9 @@ protected:
     void ShowFoundForGood(const SpyItem& item);
     void SelectItems();
     void MarkTolerantObjects();
+    // Makes the look-ups of the items and the active items by name again;
+    // called whenever either list is filled anew.
+    void IndexItems();
     // The locale text of a key, or null.
     const std::u16string* FindText(const std::string& key) const;
 
@@ -186,6 +192,14 @@ protected:
     std::vector<SpyObject*> m_hiddenObjects;
     std::vector<SpyItem> m_items; // "items.ini" order
     std::vector<SpyItem> m_activeItems;
+    // The first object and item of each name (any letter case): places in
+    // m_objects, m_items and m_activeItems. Objects are only ever added: the
+    // ones added since the last look-up join their index then.
+    using NameIndex = std::map<std::string, size_t, StringLessNoCase>;
+    mutable NameIndex m_objectsByName;
+    mutable size_t m_objectsIndexed = 0; // how many of m_objects the index has seen
+    NameIndex m_itemsByName;
+    NameIndex m_activeItemsByName;
     // Indices into m_items of the level's candidates.
     std::vector<size_t> m_candidates;
     std::vector<GUI::Widget*> m_lines;

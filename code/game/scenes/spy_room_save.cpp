@@ -152,6 +152,7 @@ void SpyRoom::Load(SaveLoadSystem& system, SaveReader& record) {
     }
 
     m_activeItems = std::move(items);
+    IndexItems();
     m_selectedItem = newSelected;
     m_enterTipCursor = std::min<uint32_t>(cursor, uint32_t(m_activeItems.size()));
     m_hidden = hidden;

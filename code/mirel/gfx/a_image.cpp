@@ -29,10 +29,20 @@ aGraphServer* server(bool logMissing) {
     return host->getGraphServer();
 }
 
+void addBody(aImageData* d) {
+    d->bodyIndex = g_bodies.size();
+    g_bodies.push_back(d);
+}
+
+// The last body takes the place of the one that goes, so that thousands of
+// images going one by one cost no more than their number.
 void removeBody(aImageData* d) {
-    auto it = std::find(g_bodies.begin(), g_bodies.end(), d);
-    if (it != g_bodies.end())
-        g_bodies.erase(it);
+    const size_t i = d->bodyIndex;
+    if (i >= g_bodies.size() || g_bodies[i] != d)
+        return; // the list was cleared since
+    g_bodies[i] = g_bodies.back();
+    g_bodies[i]->bodyIndex = i;
+    g_bodies.pop_back();
 }
 
 void releaseCell(aImageCell& c) {
@@ -95,7 +105,9 @@ aGraphServer* aImage::getGraphServer() { return server(false); }
 const std::vector<aImageData*>& aImage::getBodies() { return g_bodies; }
 void aImage::clearBodyList() { g_bodies.clear(); }
 
-aImage::aImage() : m_data(new aImageData), m_cell(&m_data->cells[0]) { g_bodies.push_back(m_data); }
+aImage::aImage() : m_data(new aImageData), m_cell(&m_data->cells[0]) {
+    addBody(m_data);
+}
 
 aImage::aImage(const std::string& file, int format16, int format32) : aImage(file, format16, format32, nullptr) {}
 
@@ -107,7 +119,7 @@ aImage::aImage(const std::string& file, int format16, int format32, aImageFile* 
     m_data->fileName = file;
     m_data->format16 = format16;
     m_data->format32 = format32;
-    g_bodies.push_back(m_data);
+    addBody(m_data);
     loadTexture(read);
 }
 

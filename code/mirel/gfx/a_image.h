@@ -53,6 +53,7 @@ struct aImageData {
     uint32_t emptyHeight = 0;
     uint8_t emptyCreated = 0;
     bool outsideReadLogged = false; // one log line per body for reads outside the picture
+    size_t bodyIndex = 0;           // its place in the list of bodies (aImage::getBodies)
 };
 
 class aImage {

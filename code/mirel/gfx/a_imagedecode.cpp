@@ -1,5 +1,6 @@
 #include "mirel/gfx/a_imagedecode.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -54,6 +55,64 @@ struct MaskChannel {
         return r >> (have - 8);
     }
 };
+
+constexpr uint32_t kBmpRle8 = 1;
+constexpr uint32_t kBmpRle4 = 2;
+
+// Run-length coded palette indices (8 or 4 bits a pixel), rows from the bottom
+// unless `topDown`: runs of one index (two alternating ones with 4 bits),
+// literal runs padded to 16 bits, and the escapes end of line, end of picture
+// and a jump ahead. Pixels the data skips or never reaches stay opaque black.
+// Data that ends before the last row without the end of the picture fails.
+bool decodeBmpRunLength(const uint8_t* p, size_t size, bool four, uint32_t w, uint32_t h, bool topDown,
+                        const uint32_t* palette, uint32_t palCount, aDecodedImage& out, std::string& error) {
+    out.width = w;
+    out.height = h;
+    a_sizePixels(out.pixels, static_cast<size_t>(w) * h);
+    std::fill(out.pixels.begin(), out.pixels.end(), 0xFF000000u);
+    out.fileFormat = A_FMT_X8R8G8B8;
+    const uint8_t* end = p + size;
+    uint64_t x = 0, y = 0; // y counts rows in file order
+    auto put = [&](uint32_t index) {
+        if (x < w && y < h) {
+            const uint64_t row = topDown ? y : h - 1 - y;
+            out.pixels[static_cast<size_t>(row * w + x)] = index < palCount ? palette[index] : 0xFF000000u;
+        }
+        ++x;
+    };
+    while (y < h) {
+        if (end - p < 2)
+            return fail(out, error, "truncated BMP run-length data");
+        const uint32_t count = p[0], value = p[1];
+        p += 2;
+        if (count > 0) {
+            for (uint32_t i = 0; i < count && x < w; ++i)
+                put(four ? (i & 1 ? value & 15 : value >> 4) : value);
+            continue;
+        }
+        if (value == 0) { // end of line
+            x = 0;
+            ++y;
+        } else if (value == 1) { // end of picture
+            return true;
+        } else if (value == 2) { // jump right and up
+            if (end - p < 2)
+                return fail(out, error, "truncated BMP run-length data");
+            x += p[0];
+            y += p[1];
+            p += 2;
+        } else { // a literal run
+            const size_t bytes = four ? (value + 1) / 2 : value;
+            const size_t padded = bytes + (bytes & 1);
+            if (static_cast<size_t>(end - p) < padded)
+                return fail(out, error, "truncated BMP run-length data");
+            for (uint32_t i = 0; i < value && x < w; ++i)
+                put(four ? (i & 1 ? p[i / 2] & 15 : p[i / 2] >> 4) : p[i]);
+            p += padded;
+        }
+    }
+    return true;
+}
 
 } // namespace
 
@@ -137,13 +196,14 @@ bool a_decodeBmp(const uint8_t* data, size_t size, aDecodedImage& out, std::stri
         out = aDecodedImage();
         return false;
     }
-    if (compression == 1 || compression == 2)
-        return fail(out, error, "run-length compressed BMP not supported");
-    if (compression != 0 && compression != 3 && compression != 6)
+    const bool runLength = compression == kBmpRle8 || compression == kBmpRle4;
+    if (compression != 0 && !runLength && compression != 3 && compression != 6)
         return fail(out, error, "BMP compression not supported");
     if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32)
         return fail(out, error, "BMP bit depth not supported");
-    if (compression != 0 && bpp != 16 && bpp != 32)
+    if (runLength && bpp != (compression == kBmpRle8 ? 8u : 4u))
+        return fail(out, error, "BMP run-length data of the wrong bit depth");
+    if (compression != 0 && !runLength && bpp != 16 && bpp != 32)
         return fail(out, error, "BMP bit fields need 16 or 32 bits");
 
     if (compression == 3 || compression == 6) {
@@ -190,12 +250,19 @@ bool a_decodeBmp(const uint8_t* data, size_t size, aDecodedImage& out, std::stri
         }
     }
 
+    uint32_t w = static_cast<uint32_t>(width), hgt = static_cast<uint32_t>(height);
+    if (runLength) {
+        if (offBits < 14u + hdrSize || offBits > size)
+            return fail(out, error, "truncated BMP pixel data");
+        return decodeBmpRunLength(data + offBits, size - offBits, compression == kBmpRle4, w, hgt, topDown,
+                                  palette, palCount, out, error);
+    }
+
     uint64_t stride = ((static_cast<uint64_t>(width) * bpp + 31) / 32) * 4;
     uint64_t needBytes = stride * static_cast<uint64_t>(height);
     if (offBits < 14u + hdrSize || offBits > size || needBytes > size - offBits)
         return fail(out, error, "truncated BMP pixel data");
 
-    uint32_t w = static_cast<uint32_t>(width), hgt = static_cast<uint32_t>(height);
     out.width = w;
     out.height = hgt;
     a_sizePixels(out.pixels, static_cast<size_t>(w) * hgt);

@@ -61,6 +61,29 @@ void jpegProgress(j_common_ptr cinfo) {
     }
 }
 
+// x * y / 255, rounded.
+inline uint32_t mul255(uint32_t x, uint32_t y) {
+    const uint32_t t = x * y + 128;
+    return (t + (t >> 8)) >> 8;
+}
+
+// A row of C, M, Y, K bytes (one pixel a word) turned into opaque colours in
+// place. Files with an Adobe marker store the inks inverted (255 is no ink),
+// as the programs that write most CMYK files do.
+void cmykToArgb(uint32_t* pixels, uint32_t count, bool inverted) {
+    const uint8_t* bytes = reinterpret_cast<const uint8_t*>(pixels);
+    for (uint32_t i = 0; i < count; ++i, bytes += 4) {
+        uint32_t c = bytes[0], m = bytes[1], y = bytes[2], k = bytes[3];
+        if (!inverted) {
+            c = 255 - c;
+            m = 255 - m;
+            y = 255 - y;
+            k = 255 - k;
+        }
+        pixels[i] = 0xFF000000u | mul255(c, k) << 16 | mul255(m, k) << 8 | mul255(y, k);
+    }
+}
+
 // Kept free of objects with destructors: longjmp lands in this frame.
 bool decodeJpegInto(const uint8_t* data, size_t size, aDecodedImage& out, std::string& error) {
     jpeg_decompress_struct cinfo;
@@ -86,12 +109,11 @@ bool decodeJpegInto(const uint8_t* data, size_t size, aDecodedImage& out, std::s
         jpeg_destroy_decompress(&cinfo);
         return false;
     }
-    if (cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK) {
-        error = "CMYK JPEG not supported";
-        jpeg_destroy_decompress(&cinfo);
-        return false;
-    }
-    cinfo.out_color_space = JCS_EXT_BGRA;
+    // CMYK (and YCCK, which the library turns into CMYK) comes out as four
+    // ink bytes a pixel, made into colours below.
+    const bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
+    const bool inverted = cmyk && cinfo.saw_Adobe_marker;
+    cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRA;
     jpeg_start_decompress(&cinfo);
     if (cinfo.output_width != cinfo.image_width || cinfo.output_height != cinfo.image_height ||
         cinfo.output_components != 4) {
@@ -103,8 +125,11 @@ bool decodeJpegInto(const uint8_t* data, size_t size, aDecodedImage& out, std::s
     out.height = cinfo.output_height;
     a_sizePixels(out.pixels, static_cast<size_t>(out.width) * out.height);
     while (cinfo.output_scanline < cinfo.output_height) {
-        JSAMPROW row = reinterpret_cast<JSAMPROW>(&out.pixels[static_cast<size_t>(cinfo.output_scanline) * out.width]);
+        uint32_t* pixels = &out.pixels[static_cast<size_t>(cinfo.output_scanline) * out.width];
+        JSAMPROW row = reinterpret_cast<JSAMPROW>(pixels);
         jpeg_read_scanlines(&cinfo, &row, 1);
+        if (cmyk)
+            cmykToArgb(pixels, out.width, inverted);
     }
     jpeg_finish_decompress(&cinfo);
     jpeg_destroy_decompress(&cinfo);

@@ -8,10 +8,17 @@ namespace {
 constexpr float kTwoPi = 6.28318530717958647692f;
 }
 
-aGDI::aGDI(aDevice* device) : m_device(device) {
-    for (aVertex& v : m_vertices) {
-        v = aVertex{0.0f, 0.0f, 0.0f, 1.0f, m_color, 0.0f, 0.0f};
+aGDI::aGDI(aDevice* device) : m_device(device) {}
+
+aVertex* aGDI::vertices() {
+    std::unique_ptr<aVertex[]>& v = m_vertices.made;
+    if (!v) {
+        v = std::make_unique<aVertex[]>(kMaxVertices);
+        for (int i = 0; i < kMaxVertices; ++i) {
+            v[i] = aVertex{0.0f, 0.0f, 0.0f, 1.0f, m_color, 0.0f, 0.0f};
+        }
     }
+    return v.get();
 }
 
 aDevice* aGDI::device() const {
@@ -28,9 +35,10 @@ void aGDI::setSegmentCount(uint16_t segments) {
 }
 
 void aGDI::set(int i, float x, float y) {
-    m_vertices[i].x = x;
-    m_vertices[i].y = y;
-    m_vertices[i].diffuse = m_color;
+    aVertex& v = vertices()[i];
+    v.x = x;
+    v.y = y;
+    v.diffuse = m_color;
 }
 
 void aGDI::submit(int type, uint32_t primitives) {
@@ -40,7 +48,7 @@ void aGDI::submit(int type, uint32_t primitives) {
     }
     dev->setVertexShader(A_FVF_TLVERTEX);
     dev->setTexture(0, nullptr);
-    dev->drawPrimitiveUP(type, primitives, m_vertices, sizeof(aVertex));
+    dev->drawPrimitiveUP(type, primitives, vertices(), sizeof(aVertex));
 }
 
 void aGDI::drawPoint(float x, float y) {
@@ -104,7 +112,7 @@ void aGDI::drawEllipse(float cx, float cy, float rx, float ry, bool filled) {
             const float a = float(i) * kTwoPi / float(s - 1);
             set(1 + i, cx + std::cos(a) * rx, cy + std::sin(a) * ry);
         }
-        set(s, m_vertices[1].x, m_vertices[1].y);
+        set(s, vertices()[1].x, vertices()[1].y);
         submit(A_PT_TRIANGLEFAN, uint32_t(s - 1));
         return;
     }
@@ -112,7 +120,7 @@ void aGDI::drawEllipse(float cx, float cy, float rx, float ry, bool filled) {
         const float a = float(i) * kTwoPi / float(s);
         set(i, cx + std::cos(a) * rx, cy + std::sin(a) * ry);
     }
-    set(s, m_vertices[0].x, m_vertices[0].y);
+    set(s, vertices()[0].x, vertices()[0].y);
     submit(A_PT_LINESTRIP, uint32_t(s));
 }
 
@@ -124,7 +132,7 @@ void aGDI::drawEllipseRing(float cx1, float cy1, float rx1, float ry1, float cx2
         set(2 * i, cx2 + c * rx2, cy2 + sn * ry2);
         set(2 * i + 1, cx1 + c * rx1, cy1 + sn * ry1);
     }
-    set(2 * s, m_vertices[0].x, m_vertices[0].y);
-    set(2 * s + 1, m_vertices[1].x, m_vertices[1].y);
+    set(2 * s, vertices()[0].x, vertices()[0].y);
+    set(2 * s + 1, vertices()[1].x, vertices()[1].y);
     submit(A_PT_TRIANGLESTRIP, uint32_t(2 * s));
 }

@@ -2,12 +2,15 @@
 // aGDI: untextured points, lines, rectangles, ellipses and elliptic rings drawn
 // straight on the graphics device in back-buffer pixels with one current
 // colour. Meant for overlays, underlines and developer tools: every shape is
-// one draw call from a fixed array of 400 pre-transformed vertices.
+// one draw call from a fixed array of 400 pre-transformed vertices, made on
+// the first shape (a drawer that never draws, as in every credits tile's
+// path, costs no more than its settings).
 
 #include "mirel/base/a_rect.h"
 #include "mirel/platform/graphics/a_device.h"
 
 #include <cstdint>
+#include <memory>
 
 class aGraphServer;
 
@@ -42,6 +45,7 @@ public:
     void drawEllipseRing(float cx1, float cy1, float rx1, float ry1, float cx2, float cy2, float rx2, float ry2);
 
 private:
+    aVertex* vertices();
     void set(int i, float x, float y);
     void submit(int type, uint32_t primitives);
 
@@ -50,7 +54,14 @@ private:
     aGraphServer* m_server = nullptr; // the device is asked of it per shape
     aDevice* (*m_deviceOf)(aGraphServer*) = nullptr;
     aDevice* m_device = nullptr;
-    aVertex m_vertices[kMaxVertices];
+    // kMaxVertices, once the first shape is drawn. A copy draws on the same
+    // device with the same settings and makes its own.
+    struct Vertices {
+        Vertices() = default;
+        Vertices(const Vertices&) {}
+        Vertices& operator=(const Vertices&) { return *this; }
+        std::unique_ptr<aVertex[]> made;
+    } m_vertices;
     uint32_t m_color = 0xFFFFFFFFu;
     uint16_t m_segments = 50;
     float m_x = 0.0f, m_y = 0.0f;

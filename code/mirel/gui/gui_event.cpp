@@ -133,17 +133,34 @@ void Event::Fire(EventArgs& args) {
     }
 }
 
+EventSet::Entries::const_iterator EventSet::Find(const std::string& name) const {
+    auto it = std::lower_bound(m_events.begin(), m_events.end(), name,
+                               [](const Entry& e, const std::string& n) { return a_stricmp(e.name, n) < 0; });
+    return it != m_events.end() && a_stricmp(it->name, name) == 0 ? it : m_events.end();
+}
+
 void EventSet::AddEvent(const std::string& name) {
-    if (m_events.count(name)) {
+    if (m_events.empty()) {
+        m_events.reserve(32); // a widget adds twenty-four and more, one at a time
+    }
+    auto it = std::lower_bound(m_events.begin(), m_events.end(), name,
+                               [](const Entry& e, const std::string& n) { return a_stricmp(e.name, n) < 0; });
+    if (it != m_events.end() && a_stricmp(it->name, name) == 0) {
         a_log("EventSet::AddEvent - event %s already exists", name.c_str());
         return;
     }
-    m_events.emplace(name, std::make_unique<Event>(name));
+    m_events.insert(it, Entry{name, nullptr});
 }
 
 Event* EventSet::GetEvent(const std::string& name) const {
-    auto it = m_events.find(name);
-    return it == m_events.end() ? nullptr : it->second.get();
+    auto it = Find(name);
+    if (it == m_events.end()) {
+        return nullptr;
+    }
+    if (!it->event) {
+        it->event = std::make_unique<Event>(it->name);
+    }
+    return it->event.get();
 }
 
 Connection EventSet::SubscribeEvent(const std::string& name, SubscriberInterface* subscriber) {
@@ -165,12 +182,14 @@ Connection EventSet::SubscribeEvent(const std::string& name, std::unique_ptr<Sub
 }
 
 void EventSet::LaunchEvent(const std::string& name, EventArgs& args) {
-    Event* event = GetEvent(name);
-    if (!event) {
+    auto it = Find(name);
+    if (it == m_events.end()) {
         a_log("EventSet::LaunchEvent - event '%s' not found", name.c_str());
         return;
     }
-    event->Fire(args);
+    if (it->event) { // an event never used has no subscribers to call
+        it->event->Fire(args);
+    }
 }
 
 } // namespace GUI

@@ -182,10 +182,21 @@ public:
     Connection SubscribeEvent(const std::string& name, SubscriberInterface* subscriber);
     Connection SubscribeEvent(const std::string& name, std::unique_ptr<SubscriberInterface> subscriber);
     void LaunchEvent(const std::string& name, EventArgs& args);
+    // The event of the name, or null when none was added.
     Event* GetEvent(const std::string& name) const;
 
 private:
-    std::map<std::string, std::unique_ptr<Event>, StringLessNoCase> m_events;
+    // An added event's name; its Event is made on the first use that needs
+    // one (most of a widget's events are never subscribed to).
+    struct Entry {
+        std::string name;
+        mutable std::unique_ptr<Event> event;
+    };
+    using Entries = std::vector<Entry>;
+
+    Entries::const_iterator Find(const std::string& name) const;
+
+    Entries m_events; // sorted by name, letter case ignored
 };
 
 } // namespace GUI

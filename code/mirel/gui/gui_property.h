@@ -4,8 +4,9 @@
 
 #include "mirel/base/a_string.h"
 
-#include <map>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace GUI {
 
@@ -30,10 +31,14 @@ public:
     void AddProperty(const std::string& name, Property* record);
     void Set(const std::string& name, const std::string& value);
     std::string Get(const std::string& name) const;
-    bool HasProperty(const std::string& name) const { return m_properties.count(name) != 0; }
+    bool HasProperty(const std::string& name) const { return Find(name) != nullptr; }
 
 private:
-    std::map<std::string, Property*, StringLessNoCase> m_properties;
+    using Entry = std::pair<std::string, Property*>;
+
+    Property* Find(const std::string& name) const;
+
+    std::vector<Entry> m_properties; // sorted by name, letter case ignored
 };
 
 } // namespace GUI

@@ -257,6 +257,13 @@ int32_t Server::BeginWidgetSection(const aTokens& tokens)
         name = tokens[1];
     }
 
+    if (m_scriptWidgets >= kMaxScriptWidgets) {
+        if (!m_widgetsCapped)
+            a_log("Server - more than %u widgets, '%s' and later ones not made", unsigned(kMaxScriptWidgets),
+                  name.c_str());
+        m_widgetsCapped = true;
+        return SECTION_NONE;
+    }
     Widget* widget = WidgetFactory::Instance().NewWidget(type, name);
     if (!widget)
         return SECTION_NONE;
@@ -267,6 +274,7 @@ int32_t Server::BeginWidgetSection(const aTokens& tokens)
         delete widget;
         return SECTION_NONE;
     }
+    ++m_scriptWidgets;
     m_widgetStack.push_back(parent);
     m_currentWidget = widget;
     widget->BeginFillProperties();
@@ -313,8 +321,17 @@ void Server::onSectionLine(void* object, const aTokens& tokens)
             m_currentStyle->Set(tokens[0], JoinValue(tokens));
         return;
     case SECTION_TEMPLATE:
-        if (m_currentTemplate)
-            m_currentTemplate->emplace_back(tokens[0], JoinValue(tokens));
+        if (!m_currentTemplate)
+            return;
+        if (m_templateLines >= kMaxTemplateLines) {
+            if (!m_templatesCapped)
+                a_log("Server - more than %u template lines, '%s' and later ones dropped",
+                      unsigned(kMaxTemplateLines), tokens[0].c_str());
+            m_templatesCapped = true;
+            return;
+        }
+        ++m_templateLines;
+        m_currentTemplate->emplace_back(tokens[0], JoinValue(tokens));
         return;
     case SECTION_WIDGET:
         if (m_currentWidget)

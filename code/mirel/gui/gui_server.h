@@ -51,6 +51,12 @@ public:
     };
     // Mouse buttons as held: 0 left, 1 right, 2 middle, 3 none.
     static constexpr uint32_t NO_BUTTON = 3;
+    // The most widgets the scripts of one server make (the game's make a few
+    // hundred; each costs kilobytes), and the most template lines they keep
+    // (a few dozen). Further widget sections are skipped and further template
+    // lines dropped, each with one log line.
+    static constexpr size_t kMaxScriptWidgets = 10000;
+    static constexpr size_t kMaxTemplateLines = 10000;
 
     // The input server defaults to the application's.
     Server(aImageManager* images, aSoundManager* sounds, aInputServer* input = nullptr);
@@ -134,6 +140,10 @@ private:
     Template* m_currentTemplate = nullptr;
     MouseCursor* m_currentFillCursor = nullptr;
     int32_t m_autoNameCounter = 0;
+    size_t m_scriptWidgets = 0; // made by scripts so far
+    bool m_widgetsCapped = false;
+    size_t m_templateLines = 0; // kept so far
+    bool m_templatesCapped = false;
 
     // Dispatch state.
     Widget* m_mouseWidget = nullptr;

@@ -94,6 +94,7 @@ void aLocaleServer::parseBuffer(const std::string& path, const char* data, size_
     list.parseBuffer(data, data ? size : 0);
     aLoadBudget references(aLoadBudget::kMaxFiles,
                            kMaxReferencedText); // the text files this file's entries name
+    size_t entries = 0;
     int lineNo = 0;
     for (list.begin(); !list.isEnd(); list.next()) {
         ++lineNo;
@@ -113,6 +114,11 @@ void aLocaleServer::parseBuffer(const std::string& path, const char* data, size_
         if (first == std::string::npos || last == first) {
             a_log("aLocaleServer. Error in file %s, line %i", path.c_str(), lineNo);
             continue;
+        }
+        if (entries++ == kMaxEntries) {
+            a_log("aLocaleServer. Too many texts in file %s, line %i and later lines not read", path.c_str(),
+                  lineNo);
+            break;
         }
         std::string key = line.substr(p, keyEnd - p);
         std::string value = line.substr(first + 1, last - first - 1);

@@ -12,8 +12,8 @@
 #include "mirel/base/a_utf.h"
 
 #include <cstddef>
-#include <map>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -29,6 +29,10 @@ public:
     // The most text one string file's references may bring in; the entries
     // after that (and after the 1000th reference) are not read.
     static constexpr size_t kMaxReferencedText = size_t(16) << 20;
+    // The most texts one string file gives (each costs a hundred bytes or so
+    // besides its text, many times a short line's size); the lines after
+    // that are not read.
+    static constexpr size_t kMaxEntries = 100000;
 
     // Reads a string file once: a path already loaded is not read again. The
     // group is put before every key of the file.
@@ -45,6 +49,6 @@ private:
     void parseFile(const std::string& path, const std::string& group);
 
     static aLocaleServer* ms_instance;
-    std::map<std::string, std::u16string> m_strings;
+    std::unordered_map<std::string, std::u16string> m_strings;
     std::vector<std::pair<std::string, std::string>> m_files; // path, group
 };

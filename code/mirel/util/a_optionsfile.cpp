@@ -5,6 +5,7 @@
 #include "mirel/file/a_fileserver.h"
 #include "mirel/util/a_stringlist.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
@@ -48,18 +49,28 @@ std::string includeName(const std::string& rest) {
 
 } // namespace
 
-aOptionsFile::aOptionsFile(const std::string& path) : m_current(m_sections.end()) {
+aOptionsFile::aOptionsFile(const std::string& path) {
     load(path);
 }
 
 void aOptionsFile::load(const std::string& path) {
     m_sections.clear();
+    m_sectionsByName.clear();
     m_including.clear();
     parse(path, true);
-    m_current = m_sections.begin();
-    if (hasCurrent()) {
-        m_key = m_current->keys.begin();
+    makeIndexes();
+    m_current = m_sections.empty() ? kNone : 0;
+    m_key = 0;
+}
+
+bool aOptionsFile::keep(size_t bytes, const std::string& path) {
+    if (m_budget.keep(bytes)) {
+        return true;
     }
+    if (m_budget.firstComplaint()) {
+        a_log("aOptionsFile. Too much data, the rest not kept: %s", path.c_str());
+    }
+    return false;
 }
 
 void aOptionsFile::parse(const std::string& path, bool top) {
@@ -101,6 +112,11 @@ void aOptionsFile::parse(const std::string& path, bool top) {
             size_t close = rest.find(']', 1);
             Section s;
             s.name = rest.substr(1, close == std::string::npos ? std::string::npos : close - 1);
+            // What a section or a key costs kept: its record, its place in
+            // the index and its text.
+            if (!keep(sizeof(Section) + sizeof(uint32_t) + s.name.size(), path)) {
+                break;
+            }
             m_sections.push_back(std::move(s));
             m_sectionSeen = true;
             continue;
@@ -125,33 +141,67 @@ void aOptionsFile::parse(const std::string& path, bool top) {
                 value.erase(value.find_last_not_of(kBlanks) + 1);
             }
         }
+        if (!keep(sizeof(Key) + sizeof(uint32_t) + key.size() + value.size(), path)) {
+            break;
+        }
         m_sections.back().keys.emplace_back(std::move(key), std::move(value));
     }
     m_including.pop_back();
 }
 
-bool aOptionsFile::setSection(const std::string& name) {
-    for (auto it = m_sections.begin(); it != m_sections.end(); ++it) {
-        if (it->name == name) {
-            m_current = it;
-            m_key = it->keys.begin();
-            return true;
+void aOptionsFile::makeIndexes() {
+    auto sorted = [](size_t count, auto less) {
+        std::vector<uint32_t> order(count);
+        for (size_t i = 0; i < count; ++i) {
+            order[i] = uint32_t(i);
         }
+        std::stable_sort(order.begin(), order.end(), less);
+        return order;
+    };
+    for (Section& s : m_sections) {
+        s.keys.shrink_to_fit();
+        s.byName =
+            sorted(s.keys.size(), [&s](uint32_t a, uint32_t b) { return s.keys[a].first < s.keys[b].first; });
     }
-    return false;
+    m_sections.shrink_to_fit();
+    m_sectionsByName = sorted(m_sections.size(), [this](uint32_t a, uint32_t b) {
+        return m_sections[a].name < m_sections[b].name;
+    });
+}
+
+const aOptionsFile::Key* aOptionsFile::Section::find(const std::string& key) const {
+    auto it = std::lower_bound(byName.begin(), byName.end(), key,
+                               [this](uint32_t i, const std::string& k) { return keys[i].first < k; });
+    return it != byName.end() && keys[*it].first == key ? &keys[*it] : nullptr;
+}
+
+const aOptionsFile::Section* aOptionsFile::findSection(const std::string& name) const {
+    auto it = std::lower_bound(m_sectionsByName.begin(), m_sectionsByName.end(), name,
+                               [this](uint32_t i, const std::string& n) { return m_sections[i].name < n; });
+    return it != m_sectionsByName.end() && m_sections[*it].name == name ? &m_sections[*it] : nullptr;
+}
+
+bool aOptionsFile::setSection(const std::string& name) {
+    const Section* s = findSection(name);
+    if (!s) {
+        return false;
+    }
+    m_current = size_t(s - m_sections.data());
+    m_key = 0;
+    return true;
 }
 
 bool aOptionsFile::selectSection(size_t index) {
     if (index >= m_sections.size()) {
         return false;
     }
-    m_current = std::next(m_sections.begin(), std::ptrdiff_t(index));
-    m_key = m_current->keys.begin();
+    m_current = index;
+    m_key = 0;
     return true;
 }
 
 std::string aOptionsFile::getSectionName() const {
-    return hasCurrent() ? m_current->name : std::string();
+    return hasCurrent() ? current().name : std::string();
 }
 
 std::string aOptionsFile::getString(const std::string& key) const {
@@ -159,10 +209,8 @@ std::string aOptionsFile::getString(const std::string& key) const {
         a_log("aOptionsFile. Error get key \"%s\" from unspecified current section!", key.c_str());
         return std::string();
     }
-    for (const Key& k : m_current->keys) {
-        if (k.first == key) {
-            return k.second;
-        }
+    if (const Key* k = current().find(key)) {
+        return k->second;
     }
     a_log("aOptionsFile. Cannot find key \"%s\" in current section!", key.c_str());
     return std::string();
@@ -172,53 +220,19 @@ int aOptionsFile::getInt(const std::string& key) const {
     return std::atoi(getString(key).c_str());
 }
 
-aOptionsFile::aOptionsFile(const aOptionsFile& other) : m_current(m_sections.end()) {
-    *this = other;
-}
-
-aOptionsFile& aOptionsFile::operator=(const aOptionsFile& other) {
-    if (this == &other) {
-        return *this;
-    }
-    m_sections = other.m_sections;
-    m_sectionSeen = other.m_sectionSeen;
-    m_including = other.m_including;
-    m_budget = other.m_budget;
-    // The cursors point into the other file's lists: find the same places here.
-    m_current = m_sections.end();
-    if (other.hasCurrent()) {
-        std::list<Section>::const_iterator section = other.m_current;
-        std::list<Key>::const_iterator key = other.m_key;
-        const std::list<Key>& keys = section->keys;
-        m_current = std::next(m_sections.begin(), std::distance(other.m_sections.cbegin(), section));
-        m_key = std::next(m_current->keys.begin(), std::distance(keys.cbegin(), key));
-    }
-    return *this;
-}
-
 std::vector<std::string> aOptionsFile::getSectionNames() const {
     std::vector<std::string> names;
+    names.reserve(m_sections.size());
     for (const Section& s : m_sections) {
         names.push_back(s.name);
     }
     return names;
 }
 
-const aOptionsFile::Section* aOptionsFile::findSection(const std::string& name) const {
-    for (const Section& s : m_sections) {
-        if (s.name == name) {
-            return &s;
-        }
-    }
-    return nullptr;
-}
-
 const std::string* aOptionsFile::findValue(const std::string& section, const std::string& key) const {
     if (const Section* s = findSection(section)) {
-        for (const Key& k : s->keys) {
-            if (k.first == key) {
-                return &k.second;
-            }
+        if (const Key* k = s->find(key)) {
+            return &k->second;
         }
     }
     return nullptr;
@@ -257,27 +271,19 @@ void aOptionsFile::getIntList(const std::string& section, const std::string& key
 }
 
 bool aOptionsFile::hasKey(const std::string& name) const {
-    if (!hasCurrent()) {
-        return false;
-    }
-    for (const Key& k : m_current->keys) {
-        if (k.first == name) {
-            return true;
-        }
-    }
-    return false;
+    return hasCurrent() && current().find(name) != nullptr;
 }
 
 bool aOptionsFile::firstKey() {
     if (!hasCurrent()) {
         return false;
     }
-    m_key = m_current->keys.begin();
+    m_key = 0;
     return true;
 }
 
 bool aOptionsFile::nextKey() {
-    if (!hasCurrent() || m_key == m_current->keys.end()) {
+    if (isKeyEnd()) {
         return false;
     }
     ++m_key;
@@ -285,13 +291,13 @@ bool aOptionsFile::nextKey() {
 }
 
 bool aOptionsFile::isKeyEnd() const {
-    return !hasCurrent() || m_key == m_current->keys.end();
+    return !hasCurrent() || m_key >= current().keys.size();
 }
 
 std::string aOptionsFile::getKeyName() const {
-    return isKeyEnd() ? std::string() : m_key->first;
+    return isKeyEnd() ? std::string() : current().keys[m_key].first;
 }
 
 std::string aOptionsFile::getKeyValue() const {
-    return isKeyEnd() ? std::string() : m_key->second;
+    return isKeyEnd() ? std::string() : current().keys[m_key].second;
 }

@@ -4,12 +4,13 @@
 #include "mirel/file/a_fileserver.h"
 
 #include <cstdlib>
+#include <cstring>
 
 static_assert(aStringList::kMaxFileSize == A_FILE_MAX_TEXT);
 
-aStringList::aStringList() : m_cursor(m_lines.end()) {}
+aStringList::aStringList() = default;
 
-aStringList::aStringList(const std::string& path) : m_cursor(m_lines.end()) {
+aStringList::aStringList(const std::string& path) {
     loadFile(path);
 }
 
@@ -23,47 +24,79 @@ size_t aStringList::loadFile(const std::string& path) {
 }
 
 void aStringList::parseBuffer(const char* data, size_t size) {
-    m_lines.clear();
-    std::string line;
-    bool logged = false;
-    size_t i = 0;
-    while (i < size) {
-        char c = data[i];
-        if (c == '\r' || c == '\n') {
-            m_lines.push_back(std::move(line));
-            line.clear();
-            logged = false;
-            while (i < size && (data[i] == '\r' || data[i] == '\n')) {
-                ++i;
-            }
-            continue;
+    m_text.clear();
+    m_ends.clear();
+    if (!data || size == 0) {
+        moveTo(0);
+        return;
+    }
+    if (size > kMaxText) {
+        a_log("aStringList. Text cut at %zu bytes", kMaxText);
+        size = kMaxText;
+    }
+    const char* const end = data + size;
+    auto isBreak = [](char c) { return c == '\r' || c == '\n'; };
+    // The lines are counted first, so that the text and the ends are made
+    // once at their size.
+    size_t lines = 0;
+    for (const char* p = data; p < end;) {
+        const char* run = p;
+        while (p < end && !isBreak(*p)) {
+            ++p;
         }
-        if (line.size() >= kMaxLine && !logged) {
+        if (p < end || p > run) {
+            ++lines;
+        }
+        while (p < end && isBreak(*p)) {
+            ++p;
+        }
+    }
+    m_ends.reserve(lines);
+    m_text.resize(size);
+    char* out = m_text.data();
+    size_t kept = 0;
+    for (const char* p = data; p < end;) {
+        const char* run = p;
+        while (p < end && !isBreak(*p)) {
+            ++p;
+        }
+        const size_t length = size_t(p - run);
+        if (length > kMaxLine) {
             a_logString("aStringList. Long string"); // once per line, not once per extra character
-            logged = true;
         }
-        if (line.size() >= kMaxKeptLine) {
-            a_log("aStringList. Line %u cut at %u characters", unsigned(m_lines.size() + 1),
+        const size_t keep = length > kMaxKeptLine ? kMaxKeptLine : length;
+        if (length > kMaxKeptLine) {
+            a_log("aStringList. Line %u cut at %u characters", unsigned(m_ends.size() + 1),
                   unsigned(kMaxKeptLine));
-            while (i < size && data[i] != '\r' && data[i] != '\n') {
-                ++i;
-            }
-            continue;
         }
-        line += c;
-        ++i;
+        std::memcpy(out + kept, run, keep);
+        kept += keep;
+        if (p < end || p > run) {
+            m_ends.push_back(static_cast<uint32_t>(kept));
+        }
+        while (p < end && isBreak(*p)) {
+            ++p;
+        }
     }
-    if (!line.empty()) {
-        m_lines.push_back(std::move(line));
+    m_text.resize(kept);
+    m_text.shrink_to_fit();
+    moveTo(0);
+}
+
+void aStringList::moveTo(size_t index) {
+    m_cursor = index;
+    if (index < m_ends.size()) {
+        const size_t start = index == 0 ? 0 : m_ends[index - 1];
+        m_current.assign(m_text, start, m_ends[index] - start);
+    } else {
+        m_current.clear();
     }
-    m_cursor = m_lines.begin();
 }
 
 bool aStringList::seek(size_t index) {
-    if (index >= m_lines.size()) {
+    if (index >= m_ends.size()) {
         return false;
     }
-    m_cursor = m_lines.begin();
-    std::advance(m_cursor, static_cast<std::ptrdiff_t>(index));
+    moveTo(index);
     return true;
 }

@@ -87,7 +87,7 @@ size_t aTheoraVideo::readBlock() {
     return n;
 }
 
-bool aTheoraVideo::readHeaders() {
+aTheoraVideo::Headers aTheoraVideo::readHeaders() {
     Decoder& d = *m_dec;
     d.clear();
     ogg_sync_init(&d.sync);
@@ -101,7 +101,7 @@ bool aTheoraVideo::readHeaders() {
     bool dataPage = false;
     while (!dataPage) {
         if (readBlock() == 0)
-            return false;
+            return Headers::NotTheora;
         int got;
         while ((got = ogg_sync_pageout(&d.sync, &d.page)) != 0) {
             if (got < 0)
@@ -124,17 +124,17 @@ bool aTheoraVideo::readHeaders() {
         }
     }
     if (!d.streamReady)
-        return false;
+        return Headers::NotTheora;
 
     // The other two headers follow in the Theora stream's own pages.
     ogg_stream_pagein(&d.stream, &d.page);
     while (headers < 3) {
         int got = ogg_stream_packetout(&d.stream, &d.packet);
         if (got < 0)
-            return false;
+            return Headers::NotTheora;
         if (got > 0) {
             if (theora_decode_header(&d.info, &d.comment, &d.packet) < 0)
-                return false;
+                return Headers::NotTheora;
             ++headers;
             continue;
         }
@@ -144,17 +144,18 @@ bool aTheoraVideo::readHeaders() {
         if (page > 0)
             ogg_stream_pagein(&d.stream, &d.page); // pages of other streams are refused by serial
         else if (readBlock() == 0)
-            return false;
+            return Headers::NotTheora;
     }
 
     const uint64_t w = d.info.width, h = d.info.height;
-    if (w == 0 || h == 0 || w > A_IMAGE_MAX_SIDE || h > A_IMAGE_MAX_SIDE || w * h > A_IMAGE_MAX_PIXELS ||
-        d.info.fps_numerator == 0 || d.info.fps_denominator == 0)
-        return false;
+    if (w == 0 || h == 0 || d.info.fps_numerator == 0 || d.info.fps_denominator == 0)
+        return Headers::NotTheora;
+    if (w > A_IMAGE_MAX_SIDE || h > A_IMAGE_MAX_SIDE || w * h > kMaxFramePixels)
+        return Headers::TooLarge;
     if (theora_decode_init(&d.state, &d.info) != 0)
-        return false;
+        return Headers::NotTheora;
     d.stateReady = true;
-    return true;
+    return Headers::Playable;
 }
 
 bool aTheoraVideo::open(const std::string& path, bool loop) {
@@ -172,7 +173,14 @@ bool aTheoraVideo::open(const std::string& path, bool loop) {
         a_log("File open error!");
         return false;
     }
-    if (!readHeaders()) {
+    const Headers headers = readHeaders();
+    if (headers == Headers::TooLarge) {
+        a_log("aTheoraVideo::open - frames of %ux%u pixels are too large, not played '%s'",
+              unsigned(m_dec->info.width), unsigned(m_dec->info.height), path.c_str());
+        close();
+        return false;
+    }
+    if (headers != Headers::Playable) {
         a_log("aTheoraVideo::open - not a playable Ogg Theora video '%s'", path.c_str());
         close();
         return false;
@@ -220,7 +228,7 @@ bool aTheoraVideo::decodeFrame() {
         }
         rewound = true;
         std::rewind(m_file);
-        if (!readHeaders()) {
+        if (readHeaders() != Headers::Playable) {
             a_log("aTheoraVideo::update - not a playable Ogg Theora video '%s'", m_path.c_str());
             close();
             return false;

@@ -21,8 +21,13 @@ public:
     aTheoraVideo(const aTheoraVideo&) = delete;
     aTheoraVideo& operator=(const aTheoraVideo&) = delete;
 
+    // The largest frame played, in pixels (2048 x 2048; the title video is
+    // 1024 x 192): a larger one costs too much to convert every frame.
+    static constexpr uint64_t kMaxFramePixels = uint64_t(4) << 20;
+
     // Closes an open video, opens the file (path assigns applied, a plain
-    // file: archives are not searched) and reads its headers. On success the
+    // file: archives are not searched) and reads its headers; a video whose
+    // frames are larger than kMaxFramePixels is not opened. On success the
     // texture is an empty A8R8G8B8 one of the encoded frame size and the first
     // update shows the first frame. On failure nothing is open and nothing
     // draws.
@@ -40,7 +45,8 @@ public:
 private:
     struct Decoder;
 
-    bool readHeaders();
+    enum class Headers { Playable, NotTheora, TooLarge };
+    Headers readHeaders();
     bool decodeFrame();
     size_t readBlock();
     void clearDecoder();

@@ -43,6 +43,7 @@ public:
         }
         // They are the room's items too, so that a saved list loads back.
         m_items = m_activeItems;
+        IndexItems();
         m_itemsTotal = uint32_t(items);
         m_cluesTotal = uint32_t(clues);
         m_itemsFound = m_cluesFound = 0;

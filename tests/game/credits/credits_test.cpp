@@ -3,6 +3,7 @@
 
 #include "game/credits/credits_roll.h"
 
+#include "support/log_capture.h"
 #include "support/screen_bench.h"
 
 #include "mirel/gui/gui_server.h"
@@ -342,6 +343,39 @@ TEST_F(CreditsTest, HeapHoldsTheMostAnyScreenNeeds) {
     EXPECT_EQ(r.GetHeap().CountOf(u'D'), 1u);
     EXPECT_EQ(r.GetHeap().CountOf(u' '), 0u);
     EXPECT_EQ(r.GetHeap().GetCount(), 8u);
+}
+
+TEST_F(CreditsTest, LongLinesFullScreensAndLargeHeapsAreBounded) {
+    // A line far wider than the screen is cut; one log line however many.
+    LogCapture log;
+    const std::string wide(500, 'A');
+    CreditsRoll& cut = Make({{wide, wide}, {wide}});
+    EXPECT_EQ(cut.GetScreens()[0].title.size(), CreditsRoll::kMaxLineLength);
+    EXPECT_EQ(cut.GetScreens()[1].title.size(), CreditsRoll::kMaxLineLength);
+    EXPECT_EQ(cut.GetHeap().CountOf(u'A'), 2 * CreditsRoll::kMaxLineLength);
+    EXPECT_EQ(log.lines,
+              (std::vector<std::string>{"CreditsRoll::Load - a line of [Screen1] cut at 100 characters"}));
+
+    // A screen keeps its first lines, title included.
+    roll.reset();
+    locale.reset(); // one locale server at a time
+    log.clear();
+    CreditsRoll& full = Make({std::vector<std::string>(100, "B")});
+    EXPECT_EQ(1 + full.GetScreens()[0].names.size(), CreditsRoll::kMaxLinesPerScreen);
+    EXPECT_EQ(log.lines, (std::vector<std::string>{
+                             "CreditsRoll::Load - more than 32 lines in [Screen1], the rest not shown"}));
+
+    // Two full screens of different letters need more tiles than the heap holds.
+    roll.reset();
+    locale.reset();
+    log.clear();
+    const std::string a(CreditsRoll::kMaxLineLength, 'A'), b(CreditsRoll::kMaxLineLength, 'B');
+    CreditsRoll& many = Make({std::vector<std::string>(CreditsRoll::kMaxLinesPerScreen, a),
+                              std::vector<std::string>(CreditsRoll::kMaxLinesPerScreen, b)});
+    EXPECT_EQ(many.GetHeap().GetCount(), CreditsRoll::kMaxTiles);
+    EXPECT_EQ(many.GetHeap().CountOf(u'A'), CreditsRoll::kMaxLinesPerScreen * CreditsRoll::kMaxLineLength);
+    EXPECT_EQ(log.count("CreditsRoll::Start - more than 4096 letter tiles needed, the rest left out"), 1u);
+    many.Update(kDt);
 }
 
 // AB then BA: the tiles of the first screen fly straight into the second;

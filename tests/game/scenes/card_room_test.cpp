@@ -121,6 +121,23 @@ TEST_F(CardRoomTest, CardsAreWonByTheirNamesInSectionOrder) {
     EXPECT_TRUE(cards.GetCards()[0]->GetBackImage().hasTexture());
 }
 
+TEST_F(CardRoomTest, ALongOrderWinsItsCardsInOrder) {
+    std::string order;
+    for (int i = 0; i < 3000; ++i)
+        order += "card" + std::to_string(i) + " = e" + std::to_string(i % 3) + ", all, e" +
+                 std::to_string(i % 3) + "\n";
+    CardRoom& cards = Cards(order);
+    ASSERT_EQ(cards.GetDefinitions().size(), 3000u);
+    for (int i = 0; i < 1000; ++i)
+        ASSERT_EQ(Unlock("e1"), "card" + std::to_string(3 * i + 1));
+    EXPECT_EQ(Unlock("e1"), "-");
+    EXPECT_EQ(Unlock("all"), "card0");
+    EXPECT_EQ(Unlock("all"), "card2") << "card1 is owned";
+    EXPECT_EQ(Unlock("e0"), "card3") << "card0 is owned";
+    cards.Reset();
+    EXPECT_EQ(Unlock("e1"), "card1") << "a new game owns nothing";
+}
+
 TEST_F(CardRoomTest, ConditionsNeedTheirItemFoundAndBadOnesAreLoggedAndDropped) {
     CardRoom& cards =
         Cards("crane = harbour +harbour.anchor\n"

@@ -141,6 +141,49 @@ TEST_F(SpyRoomDataTest, TheLevelSectionDecidesTheCandidatesAndTheQuotas) {
     EXPECT_TRUE(room->IsComplete());
 }
 
+TEST_F(SpyRoomDataTest, LargeRoomsFindTheFirstObjectAndItemOfEachName) {
+    // Two thousand objects, names looked up in any letter case; a later
+    // object of a known name (other letters) is never the one found.
+    std::string objects, all, must;
+    for (int i = 0; i < 2000; ++i) {
+        const std::string name = "o" + std::to_string(i);
+        objects += "[" + name + "]\nClass = Image\n";
+        all += (i ? ", O" : "O") + std::to_string(1999 - i);
+        must += (i % 2 ? ", single" : ", none") + std::to_string(i);
+    }
+    objects += "[O7]\nClass = Image\n";
+    std::string items = "[all]\nObject = " + all + "\nDiffLevel = 0\n";
+    for (int i = 0; i < 2000; ++i)
+        items += "[single" + std::to_string(i) + "]\nObject = o" + std::to_string(i) + "\nDiffLevel = 0\n";
+    items += "[SINGLE3]\nObject = o5\n";
+    gametest::WriteText(data + "rooms/harbour/objects.ini", objects);
+    gametest::WriteText(data + "rooms/harbour/items.ini", items);
+    Make();
+    ASSERT_EQ(room->GetObjects().size(), 2001u);
+    EXPECT_EQ(Object("O7"), room->GetObjects()[7]);
+    EXPECT_EQ(Object("o1999"), room->GetObjects()[1999]);
+    const SpyItem* every = Defined("ALL");
+    ASSERT_NE(every, nullptr);
+    ASSERT_EQ(every->objects.size(), 2000u);
+    for (size_t i = 0; i < 2000; ++i)
+        ASSERT_EQ(every->objects[i], room->GetObjects()[1999 - i]) << i;
+    EXPECT_EQ(Defined("Single3")->objects, (std::vector<SpyObject*>{room->GetObjects()[3]}));
+    EXPECT_FALSE(log.contains("FindObjectByName"));
+
+    // Every odd item must be listed, and only those fit the quotas.
+    room->LoadResources(Level("[Room.harbour]\nHiddenObjects =\nMustBeItems = " + must.substr(2) +
+                              "\nMustNotBeItems = all\nItemsCount = 1000, 0, 0\nCompositeLimit = 0\n"));
+    const Names active = ActiveNames();
+    ASSERT_EQ(active.size(), 1000u);
+    for (const std::string& name : active)
+        EXPECT_EQ(std::stoi(name.substr(6)) % 2, 1) << name;
+    const SpyItem* listed = room->FindItem("SINGLE1", true);
+    ASSERT_NE(listed, nullptr);
+    EXPECT_EQ(listed->name, "single1");
+    EXPECT_EQ(size_t(listed - room->GetActiveItems().data()) < active.size(), true);
+    EXPECT_EQ(room->FindItem("single2", true), nullptr);
+}
+
 TEST_F(SpyRoomDataTest, TheTestRoomListsEveryItemAndCountsOnlyTheOnesToFind) {
     Loaded();
     EXPECT_EQ(ActiveNames(), (Names{"anchor", "bottle", "coins", "key", "lamp", "medal"}));

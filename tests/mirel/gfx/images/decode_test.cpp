@@ -2,6 +2,8 @@
 // damaged or hostile files.
 
 #include "content/content_writers.h"
+#include "fixtures/cmyk_jpeg.h"
+#include "fixtures/rle_bmp.h"
 #include "mirel/gfx/a_imagedecode.h"
 
 #include <gtest/gtest.h>
@@ -159,6 +161,127 @@ TEST(ImageDecode, IndexedBmp) {
                                                0xFF000000}));
 }
 
+TEST(ImageDecode, RunLengthBmp) {
+    const std::vector<uint32_t> palette = {0xFF000000u, 0xFFFF0000u, 0xFF00FF00u,
+                                           0xFF0000FFu, 0xFFFFFF00u, 0xFF00FFFFu};
+    const uint32_t K = 0xFF000000u, R = palette[1], G = palette[2], B = palette[3], Y = palette[4],
+                   C = palette[5];
+    struct Case {
+        const char* name;
+        int32_t width, height;
+        int bits;
+        std::vector<uint8_t> stream;
+        std::vector<uint32_t> expect; // top row first
+    } cases[] = {
+        {"8 bits: runs, a padded literal run, a jump and an early end",
+         5,
+         3,
+         8,
+         {3, 1, 0, 3, 2, 3, 1, 0, 0, 0, // bottom row: R R R, then G B R, padded
+          0, 2, 1, 0, 2, 4, 0, 0,       // middle row: a jump of one, then Y Y
+          5, 5, 0, 1},                  // top row: C C C C C, end of picture
+         {C, C, C, C, C,                //
+          K, Y, Y, K, K,                //
+          R, R, R, G, B}},
+        {"8 bits: a run past the width is cut, a jump up skips a row",
+         4,
+         3,
+         8,
+         {9, 2, 0, 0, 0, 2, 2, 1, 2, 3, 0, 1}, // bottom G G G G; jump two right, one up; top: K K B B
+         {K, K, B, B,                          //
+          K, K, K, K,                          //
+          G, G, G, G}},
+        {"4 bits: a run of two alternating colours and a literal run",
+         5,
+         2,
+         4,
+         {5, 0x12, 0, 0, 0, 3, 0x34, 0x50, 0, 1}, // bottom R G R G R; top B Y C
+         {B, Y, C, K, K,                          //
+          R, G, R, G, R}},
+        {"8 bits, top down", 2, -2, 8, {2, 1, 0, 0, 2, 3, 0, 1}, {R, R, B, B}},
+        {"rows end without the end of the picture", 2, 1, 8, {2, 4, 0, 0}, {Y, Y}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Bytes file = bmpfix::runLength(c.width, c.height, c.bits, palette, c.stream);
+        aDecodedImage d;
+        std::string error;
+        ASSERT_TRUE(a_decodeImage(file.data(), file.size(), d, error)) << error;
+        EXPECT_EQ(d.width, uint32_t(c.width));
+        EXPECT_EQ(d.height, uint32_t(std::abs(c.height)));
+        EXPECT_EQ(d.pixels, c.expect);
+    }
+
+    struct Bad {
+        const char* name;
+        int bits;
+        std::vector<uint8_t> stream;
+        const char* error;
+    } bad[] = {
+        {"stream ends within the rows", 8, {2, 1, 0, 0}, "truncated BMP run-length data"},
+        {"literal run cut short", 8, {0, 5, 1, 2}, "truncated BMP run-length data"},
+        {"jump cut short", 8, {0, 2, 1}, "truncated BMP run-length data"},
+    };
+    for (const Bad& c : bad) {
+        SCOPED_TRACE(c.name);
+        const Bytes file = bmpfix::runLength(3, 2, c.bits, palette, c.stream);
+        aDecodedImage d;
+        std::string error;
+        EXPECT_FALSE(a_decodeBmp(file.data(), file.size(), d, error));
+        EXPECT_EQ(error, c.error);
+        EXPECT_TRUE(d.pixels.empty());
+    }
+    // The coding says 8 bits a pixel, the header 4.
+    Bytes wrong = bmpfix::runLength(2, 1, 8, palette, {2, 1, 0, 1});
+    wrong[28] = 4;
+    aDecodedImage d;
+    std::string error;
+    EXPECT_FALSE(a_decodeBmp(wrong.data(), wrong.size(), d, error));
+    EXPECT_EQ(error, "BMP run-length data of the wrong bit depth");
+}
+
+TEST(ImageDecode, CmykJpeg) {
+    // Four flat quadrants of 16 x 16, so that the colours come back exactly
+    // but for rounding.
+    struct Quadrant {
+        jpegfix::Inks inks;
+        uint32_t rgb;
+    } quadrants[4] = {
+        {{0, 255, 255, 0}, 0xFF0000},   // red
+        {{255, 0, 128, 64}, 0x00BF5F},  // teal, darkened by the black ink
+        {{0, 0, 0, 0}, 0xFFFFFF},       // no ink: white
+        {{40, 80, 120, 255}, 0x000000}, // full black ink
+    };
+    std::vector<jpegfix::Inks> inks(32 * 32);
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x)
+            inks[size_t(y * 32 + x)] = quadrants[(y / 16) * 2 + x / 16].inks;
+    struct Case {
+        const char* name;
+        bool ycck, adobe;
+    } cases[] = {{"CMYK with an Adobe marker (inks inverted)", false, true},
+                 {"YCCK with an Adobe marker (inks inverted)", true, true},
+                 {"CMYK without a marker", false, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const Bytes file = jpegfix::cmyk(32, 32, inks, c.ycck, c.adobe);
+        ASSERT_FALSE(file.empty());
+        aDecodedImage d;
+        std::string error;
+        ASSERT_TRUE(a_decodeImage(file.data(), file.size(), d, error)) << error;
+        ASSERT_EQ(d.width, 32u);
+        ASSERT_EQ(d.height, 32u);
+        EXPECT_EQ(d.fileFormat, A_FMT_X8R8G8B8);
+        for (int q = 0; q < 4; ++q) {
+            const uint32_t got = d.pixels[size_t((q / 2 * 16 + 8) * 32 + q % 2 * 16 + 8)];
+            EXPECT_EQ(got >> 24, 0xFFu) << q;
+            for (int shift : {16, 8, 0})
+                EXPECT_NEAR(int((got >> shift) & 0xFF), int((quadrants[q].rgb >> shift) & 0xFF), 3)
+                    << "quadrant " << q << " channel " << shift << std::hex << " got " << got;
+        }
+    }
+}
+
 TEST(ImageDecode, JpegAndJng) {
     Picture p = testPicture(64, 48);
     struct Case {
@@ -223,10 +346,17 @@ TEST(ImageDecode, Detection) {
 // Every prefix of every kind of file fails cleanly (the sanitizers watch the reads).
 TEST(ImageDecode, TruncatedFilesFail) {
     Picture p = testPicture(20, 12);
-    std::vector<Bytes> files = {content::writeJpeg(p),        content::writePng(p),
-                                content::writeBmp24(p),       content::writeTga(p, 32, true),
-                                content::writeTga(p, 24, false), content::writeJng(p, content::JngAlpha::Zlib, 90, 64),
-                                content::writeJng(p, content::JngAlpha::Jpeg)};
+    std::vector<Bytes> files = {
+        content::writeJpeg(p),
+        content::writePng(p),
+        content::writeBmp24(p),
+        content::writeTga(p, 32, true),
+        content::writeTga(p, 24, false),
+        content::writeJng(p, content::JngAlpha::Zlib, 90, 64),
+        content::writeJng(p, content::JngAlpha::Jpeg),
+        jpegfix::cmyk(2, 2, {{0, 255, 255, 0}, {0, 0, 0, 0}, {9, 9, 9, 9}, {0, 0, 0, 255}}, false, true),
+        bmpfix::runLength(4, 2, 8, {0xFF0000u, 0x00FF00u}, {4, 1, 0, 0, 0, 4, 0, 1, 1, 0, 0, 1}),
+        bmpfix::runLength(4, 1, 4, {0xFF0000u, 0x00FF00u}, {3, 0x01, 0, 0})};
     for (const Bytes& f : files) {
         aImageFileKind kind = a_detectImageKind(f.data(), f.size());
         aDecodedImage whole;

@@ -156,3 +156,33 @@ TEST_F(ScriptTest, ScriptsNestedTooDeepKeepTheTreeShallow)
     h.Frame();
     EXPECT_EQ(h.server->GetMouseWidget(), h.Find("w63"));
 }
+
+TEST_F(ScriptTest, ScriptsMakeABoundedNumberOfWidgets) {
+    // Widgets cost kilobytes each: past the limit their sections are skipped
+    // whole, over every script of the server, with one log line.
+    const size_t limit = GUI::Server::kMaxScriptWidgets;
+    std::string text;
+    for (size_t i = 0; i < limit - 1; ++i)
+        text += "widget w" + std::to_string(i) + "\n{\n}\n";
+    h.LoadScript(text);
+    EXPECT_EQ(h.Root()->GetChildCount(), limit - 1);
+    h.LoadScript("widget last\n{\n Tag 3\n}\nwidget over\n{\n widget inside\n {\n }\n}\nwidget more\n{\n}\n");
+    EXPECT_EQ(h.Root()->GetChildCount(), limit);
+    ASSERT_NE(h.Find("last"), nullptr);
+    EXPECT_EQ(h.Find("last")->GetTag(), 3);
+    EXPECT_EQ(h.Find("over"), nullptr);
+    EXPECT_EQ(h.Find("inside"), nullptr);
+    EXPECT_EQ(h.Find("more"), nullptr);
+    EXPECT_EQ(log.count("Server - more than 10000 widgets, 'over' and later ones not made"), 1u);
+    EXPECT_FALSE(log.contains("'more'"));
+}
+
+TEST_F(ScriptTest, TemplatesKeepABoundedNumberOfLines) {
+    std::string text = "template many\n{\n";
+    for (size_t i = 0; i <= GUI::Server::kMaxTemplateLines; ++i)
+        text += " Tag " + std::to_string(i) + "\n";
+    h.LoadScript(text + "}\nwidget panel <many>\n{\n}\n");
+    ASSERT_NE(h.Find("panel"), nullptr);
+    EXPECT_EQ(h.Find("panel")->GetTag(), int32_t(GUI::Server::kMaxTemplateLines - 1)) << "the last line kept";
+    EXPECT_EQ(log.count("Server - more than 10000 template lines, 'Tag' and later ones dropped"), 1u);
+}

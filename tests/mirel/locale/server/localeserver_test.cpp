@@ -112,6 +112,27 @@ TEST_F(LocaleFiles, FileReferencesAreBoundedPerFile) {
     EXPECT_EQ(text("again").size(), size_t(1) << 20);
 }
 
+TEST_F(LocaleFiles, TextsAreBoundedPerFile) {
+    // Short lines cost many times their size as texts: one file gives at most
+    // kMaxEntries of them, malformed lines not counted.
+    const size_t limit = aLocaleServer::kMaxEntries;
+    std::string content = "bad line\n";
+    for (size_t i = 0; i < limit + 10; ++i)
+        content += "k" + std::to_string(i) + "=\"" + std::to_string(i % 10) + "\"\n";
+    LogCapture log;
+    parse(content);
+    EXPECT_EQ(text("k0"), u"0");
+    EXPECT_EQ(text("k" + std::to_string(limit - 1)), u"9");
+    EXPECT_EQ(text("k" + std::to_string(limit)), u"<missing>");
+    EXPECT_EQ(log.lines,
+              (std::vector<std::string>{"aLocaleServer. Error in file mem.txt, line 1",
+                                        "aLocaleServer. Too many texts in file mem.txt, line " +
+                                            std::to_string(limit + 2) + " and later lines not read"}));
+    // The bound is per file.
+    parse("again = \"yes\"\n");
+    EXPECT_EQ(text("again"), u"yes");
+}
+
 TEST_F(LocaleFiles, FilesLoadOnceAndLaterFilesWin) {
     std::string first = write("first.txt", "greet = \"hello\"\nonly = \"one\"\n");
     std::string second = write("second.txt", "greet = \"hi\"\n");

@@ -353,6 +353,72 @@ TEST_F(OptionsTest, IncludesThatFanOutEndWithinTheLoadsBudget) {
     EXPECT_TRUE(log.lines.empty());
 }
 
+TEST_F(OptionsTest, LargeFilesFindTheFirstOfEveryNameInFileOrder) {
+    // Keys and sections in an order unlike their sorted one, duplicates far
+    // apart: each look-up must still find the first of its name.
+    std::string text;
+    for (int s = 0; s < 3; ++s) {
+        text += "[S" + std::to_string(2 - s) + "]\n";
+        for (int k = 20000; k-- > 0;) {
+            text += "k" + std::to_string(k) + " = " + std::to_string(s * 100000 + k) + "\n";
+        }
+        text += "k7 = late\n";
+    }
+    text += "[S1]\nk7 = other section\n";
+    aOptionsFile o = parse(text);
+    EXPECT_EQ(o.getSectionCount(), 4u);
+    ASSERT_TRUE(o.setSection("S1"));
+    EXPECT_EQ(o.getSectionName(), "S1");
+    EXPECT_EQ(o.getString("k7"), "100007");
+    EXPECT_TRUE(o.selectSection(3));
+    EXPECT_EQ(o.getString("k7"), "other section");
+    LogCapture log;
+    for (int s = 0; s < 3; ++s) {
+        const std::string section = "S" + std::to_string(2 - s);
+        ASSERT_TRUE(o.setSection(section));
+        for (int k = 0; k < 20000; k += 997) {
+            const std::string key = "k" + std::to_string(k);
+            const std::string value = std::to_string(s * 100000 + k);
+            EXPECT_TRUE(o.hasKey(key));
+            EXPECT_EQ(o.getString(key), value);
+            EXPECT_EQ(o.getValue(section, key), value);
+        }
+        EXPECT_FALSE(o.hasKey("k20000"));
+    }
+    EXPECT_TRUE(log.lines.empty());
+    // The key cursor still walks the file order.
+    ASSERT_TRUE(o.setSection("S0"));
+    ASSERT_TRUE(o.firstKey());
+    EXPECT_EQ(o.getKeyName(), "k19999");
+}
+
+TEST_F(OptionsTest, WhatALoadKeepsIsBounded) {
+    // A file of two-byte lines keeps some thirty times its size as keys; a
+    // file including it a hundred times would keep gigabytes.
+    std::string lines = "[Short]\n";
+    for (int i = 0; i < 100000; ++i) {
+        lines += "a\n";
+    }
+    file("short.ini", lines);
+    std::string top;
+    for (int i = 0; i < 100; ++i) {
+        top += "#include \"fx:short.ini\"\n";
+    }
+    top += "[After]\nk=1\n";
+    LogCapture log;
+    aOptionsFile o = parse(top);
+    EXPECT_EQ(log.lines, (Lines{"aOptionsFile. Too much data, the rest not kept: fx:short.ini"}));
+    size_t keys = 0;
+    for (size_t i = 0; o.selectSection(i); ++i) {
+        for (o.firstKey(); !o.isKeyEnd(); o.nextKey()) {
+            ++keys;
+        }
+    }
+    EXPECT_GT(keys, 100000u);
+    EXPECT_LT(keys, aLoadBudget::kMaxKept / 64);
+    EXPECT_FALSE(o.setSection("After")); // nothing more is kept once the budget is spent
+}
+
 TEST_F(OptionsTest, LoadReplacesAndReadsArchives) {
     aOptionsFile o = parse("[Old]\nk=1\n");
     file("new.ini", "\r\n[New]\r\n\r\nk = 2\r\n");

@@ -219,6 +219,43 @@ TEST_F(VideoTest, FilesThatAreNotWholeVideosFailToOpen) {
     EXPECT_EQ(frameShown(video), -1);
 }
 
+TEST_F(VideoTest, FramesLargerThanTheLimitAreNotPlayed) {
+    videogen::Options o;
+    o.frames = 1;
+    std::vector<videogen::Packet> packets;
+    ASSERT_TRUE(videogen::encodePackets(o, drawGreyFrame, packets));
+    // The first header's frame size in macroblocks (16 bits each) and picture
+    // size (24 bits each), after "\x80theora" and three version bytes.
+    auto claiming = [&](uint32_t w, uint32_t h) {
+        std::vector<videogen::Packet> p = packets;
+        std::vector<uint8_t>& id = p[0].data;
+        const uint32_t fields[4][2] = {{w / 16, 2}, {h / 16, 2}, {w, 3}, {h, 3}};
+        size_t at = 10;
+        for (const auto& [value, bytes] : fields)
+            for (uint32_t b = 0; b < bytes; ++b)
+                id[at++] = uint8_t(value >> (8 * (bytes - 1 - b)));
+        id[20] = id[21] = 0; // no picture offset
+        return videogen::frameOgg(p, 7);
+    };
+    aTheoraVideo video;
+    LogCapture log;
+    EXPECT_FALSE(video.open(write("large.ogg", claiming(2064, 2048)), true));
+    EXPECT_EQ(log.lines,
+              (std::vector<std::string>{"aTheoraVideo::open - frames of 2064x2048 pixels are too large, "
+                                        "not played '" +
+                                        m_dir + "large.ogg'"}));
+    EXPECT_EQ(video.getHeight(), 0u);
+    video.update(1.0f);
+    EXPECT_EQ(frameShown(video), -1);
+    // At the limit the video opens.
+    static_assert(aTheoraVideo::kMaxFramePixels == 2048u * 2048u);
+    log.clear();
+    EXPECT_TRUE(video.open(write("limit.ogg", claiming(2048, 2048)), false));
+    EXPECT_EQ(video.getHeight(), 2048u);
+    EXPECT_TRUE(log.lines.empty());
+    video.close();
+}
+
 TEST_F(VideoTest, OnlyPlainFilesAreOpened) {
     // A device never ends, a pipe blocks, a folder cannot be read: each is
     // refused at once, also behind a link.
