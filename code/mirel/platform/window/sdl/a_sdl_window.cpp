@@ -113,9 +113,10 @@ private:
     std::map<int32_t, SDL_Cursor*> m_cursors;
     bool m_exclusive = false;
     int64_t m_totalX = 0, m_totalY = 0, m_totalZ = 0;
-    // Keys and buttons that went down since the last read: a tap shorter than
-    // a frame still reads as down once, so no click or key press is lost; the
-    // key presses are kept in the order SDL reported them.
+    // The keys from SDL's key events, and the buttons that went down since
+    // the last read: a tap shorter than a frame still reads as down once, so
+    // no click or key press is lost; the key presses are kept in the order
+    // SDL reported them.
     aKeyLatch m_keyLatch;
     uint8_t m_buttonsLatched[4] = {};
 };
@@ -227,7 +228,10 @@ void aSdlWindow::translate(const SDL_Event& event)
             break;
         case SDL_WINDOWEVENT_FOCUS_LOST:
         case SDL_WINDOWEVENT_MINIMIZED:
+            // No key events come while the focus is away (SDL tells the keys
+            // still held when it comes back).
             m_keyLatch.clear();
+            m_keyLatch.releaseAll();
             std::memset(m_buttonsLatched, 0, sizeof m_buttonsLatched);
             loseForegroundDevices();
             if (m_active) {
@@ -267,6 +271,10 @@ void aSdlWindow::translate(const SDL_Event& event)
         m_keyLatch.press(code, modifiers, event.key.repeat != 0);
         break;
     }
+    case SDL_KEYUP:
+        if (const uint8_t code = a_scanCodeFromSdl(event.key.keysym.scancode))
+            m_keyLatch.release(code);
+        break;
     case SDL_MOUSEBUTTONDOWN:
         switch (event.button.button) {
         case SDL_BUTTON_LEFT: m_buttonsLatched[0] = 0x80; break;
@@ -604,17 +612,10 @@ bool aSdlWindow::setClipboardText(const std::string& utf8)
 
 void aSdlWindow::readKeys(uint8_t keys[256], std::vector<aKeyPress>& presses)
 {
-    std::memset(keys, 0, 256);
-    SDL_PumpEvents();
-    int count = 0;
-    const Uint8* state = SDL_GetKeyboardState(&count);
-    for (int i = 0; i < count; ++i) {
-        if (!state[i])
-            continue;
-        const uint8_t code = a_scanCodeFromSdl(i);
-        if (code)
-            keys[code] = 0x80;
-    }
+    // The events that came in since the loop last looked (while it slept
+    // for pacing) are taken in first, so that a key typed meanwhile reads
+    // as down in this frame together with its press.
+    pump();
     m_keyLatch.read(keys, presses);
 }
 
