@@ -218,7 +218,9 @@ void aApplication::frame() {
     }
 
     float elapsed = m_frameTimer.getTime();
-    if (!m_graphServer->isFullscreen() && m_graphServer->getVSync()) {
+    // The window shows a frame at once, in full screen as in a window: with
+    // vertical sync the loop itself holds the display's refresh rate.
+    if (m_graphServer->getVSync()) {
         uint32_t ms = a_vsyncSleepMs(elapsed, m_graphServer->getRefreshRate());
         if (ms > 0) {
             a_clock().sleep(ms);

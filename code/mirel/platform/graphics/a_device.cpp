@@ -253,6 +253,7 @@ bool aDevice::resize(uint32_t w, uint32_t h) {
         a_reserveResident(*buffer, size_t(w) * h);
         buffer->assign(size_t(w) * h, 0xFF000000u);
     }
+    m_backStale = false;
     m_viewport = aViewport{0, 0, w, h, 0.0f, 1.0f};
     return true;
 }
@@ -328,6 +329,10 @@ int32_t aDevice::clear(uint32_t flags, uint32_t colour, float) {
         return A_ERR_INVALIDCALL; // there is no depth or stencil buffer
     }
     if (flags & A_CLEAR_TARGET) {
+        if (m_viewport.x == 0 && m_viewport.y == 0 && m_viewport.width == m_width && m_viewport.height == m_height) {
+            m_backStale = false; // nothing of the older frame stays
+        }
+        keepBack();
         const uint32_t c = colour | 0xFF000000u;
         for (uint32_t y = m_viewport.y; y < m_viewport.y + m_viewport.height; ++y) {
             uint32_t* row = m_back.data() + size_t(y) * m_width + m_viewport.x;
@@ -344,7 +349,9 @@ int32_t aDevice::present() {
     if (m_coopState != A_OK) {
         return m_coopState == A_ERR_DEVICENOTRESET ? A_ERR_DEVICELOST : m_coopState;
     }
-    m_front = m_back;
+    keepBack();
+    m_front.swap(m_back);
+    m_backStale = true;
     ++m_presents;
     if (m_sink) {
         aFrame frame{m_front.data(), m_width, m_height, m_width, &m_params};
@@ -355,6 +362,11 @@ int32_t aDevice::present() {
         return r;
     }
     return A_OK;
+}
+
+void aDevice::takeFrontBack() const {
+    std::copy(m_front.begin(), m_front.end(), m_back.begin());
+    m_backStale = false;
 }
 
 int32_t aDevice::getFrontBuffer(std::vector<uint32_t>* pixels, uint32_t* width, uint32_t* height) const {
@@ -994,6 +1006,7 @@ void drawTriangle(const DrawContext& dc, const aVertex* v0, const aVertex* v1, c
 } // namespace
 
 int32_t aDevice::drawVertices(int type, uint32_t count, const aVertex* const* verts) {
+    keepBack();
     DrawContext dc{m_back.data(),
                    m_width,
                    Clip{int(m_viewport.x), int(m_viewport.y), int(m_viewport.x + m_viewport.width),
@@ -1101,6 +1114,7 @@ int32_t aDevice::drawIndexedPrimitive(int type, uint32_t, uint32_t, uint32_t sta
 
 void aDevice::drawTexturedQuad(aTexture* texture, const aDeviceRect& src, const float m[4], float ox, float oy,
                                uint32_t colour) {
+    keepBack();
     const int w = src.right - src.left, h = src.bottom - src.top;
     if (!texture || w <= 0 || h <= 0) {
         return;
