@@ -139,6 +139,23 @@ static int checkTypedKeys(aPlatformWindow& window)
     return 0;
 }
 
+// The size of the window as the X server has it (through xdotool); false
+// when xdotool is missing.
+static bool xWindowSize(int32_t& width, int32_t& height)
+{
+    FILE* out = popen("xdotool search --name '^Window test$' getwindowgeometry --shell 2>/dev/null", "r");
+    if (!out)
+        return false;
+    char line[128];
+    width = height = 0;
+    while (std::fgets(line, sizeof line, out)) {
+        std::sscanf(line, "WIDTH=%d", &width);
+        std::sscanf(line, "HEIGHT=%d", &height);
+    }
+    pclose(out);
+    return width > 0 && height > 0;
+}
+
 int main()
 {
     aWindowDesc desc;
@@ -164,15 +181,24 @@ int main()
         return tapResult;
     if (int typedResult = checkTypedKeys(*window))
         return typedResult;
+    // Under a bare X server (no window manager) the window covers the
+    // screen itself; the size it reports is the one the X server gave it.
     window->setFullscreen(true);
     aWindowEvent event;
-    for (int i = 0; i < 20; ++i)
+    int32_t realW = 0, realH = 0;
+    for (int i = 0; i < 200 && (realW != 1280 || realH != 1024); ++i) {
         while (window->peekEvent(event)) {
         }
+        if (!xWindowSize(realW, realH))
+            break;
+        usleep(10 * 1000);
+    }
     window->getClientSize(w, h);
     const aPlatformRect area = window->getPictureArea();
-    std::fprintf(stderr, "sdl helper: full screen %dx%d, picture at %d,%d size %dx%d\n", w, h, area.left, area.top,
-                 area.width(), area.height());
+    std::fprintf(stderr, "sdl helper: full screen %dx%d (the X server's %dx%d), picture at %d,%d size %dx%d\n", w, h,
+                 realW, realH, area.left, area.top, area.width(), area.height());
+    if (realW && (realW != 1280 || realH != 1024 || w != realW || h != realH))
+        return fail(21, "full screen is not the screen's size");
     if (w == 1280 && h == 1024 && (area.top != 32 || area.width() != 1280))
         return fail(5, "letterbox in full screen");
     window->present(frame.data(), 1024, 768, 1024 * 4);
