@@ -163,10 +163,13 @@ bool aSdlWindow::open(const aWindowDesc& desc)
     const int y = m_windowedY != INT32_MIN ? m_windowedY : static_cast<int>(SDL_WINDOWPOS_CENTERED);
 
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
-    // The frame is drawn in memory: it goes to the window's own pixels (on
-    // X11 shared memory), not through a 3D driver, which on a machine
-    // without a graphics driver is a slow software one.
-    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    // The frame is drawn in memory: on X11 it goes to the window's own
+    // pixels (shared memory with the X server), not through a 3D driver,
+    // which on a machine without a graphics driver is a slow software one.
+    // Elsewhere SDL picks how its window surface reaches the screen.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver && std::strcmp(driver, "x11") == 0)
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     m_window = SDL_CreateWindow(m_title.c_str(), x, y, m_windowedWidth, m_windowedHeight, SDL_WINDOW_SHOWN);
     if (!m_window) {
         a_log("aPlatformWindow. Window creation failed (%s)", SDL_GetError());
