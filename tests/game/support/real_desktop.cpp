@@ -33,6 +33,9 @@ using Clock = std::chrono::steady_clock;
     return static_cast<::Display*>(x);
 }
 
+// Windows looked at may be gone by the time a request reaches the server.
+int ignoreXError(::Display*, XErrorEvent*) { return 0; }
+
 // The program's path on PATH (or in the usual folders), empty when missing.
 std::string findProgram(const std::string& name) {
     std::string dirs = std::getenv("PATH") ? std::getenv("PATH") : "";
@@ -195,6 +198,7 @@ bool Desktop::Start(int width, int height, bool windowManager) {
         return false;
     }
     m_display = ":" + number;
+    XSetErrorHandler(ignoreXError);
     if (!waitFor(30, [&] { return (m_x = XOpenDisplay(m_display.c_str())) != nullptr; })) {
         m_why = "the X server takes no clients";
         return false;
@@ -437,6 +441,20 @@ bool Game::LastFramePixel(int x, int y, uint32_t& pixel) const {
         return false;
     pixel = uint32_t(uint8_t(bmp[at + 2])) << 16 | uint32_t(uint8_t(bmp[at + 1])) << 8 | uint8_t(bmp[at]);
     return true;
+}
+
+bool Game::LastFrameLight(int x, int y) const {
+    uint32_t p = 0;
+    return LastFramePixel(x, y, p) && ((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF) > 3 * 200;
+}
+
+bool Game::ClickUntilLight(const std::vector<std::pair<int, int>>& clicks, int x, int y, double seconds) {
+    return waitFor(seconds, [&] {
+        for (const auto& [cx, cy] : clicks)
+            if (!Click(cx, cy) || !Settle(seconds))
+                return false;
+        return LastFrameLight(x, y);
+    });
 }
 
 int Game::Close(double seconds) {

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace realdesktop {
@@ -93,6 +94,13 @@ public:
     // A pixel (0x00RRGGBB) of the logical screen in the frame the last
     // Settle saw; false when there is none.
     bool LastFramePixel(int x, int y, uint32_t& pixel) const;
+    // The pixel of the last frame seen is light (each channel above 200 on
+    // average), as the game's dialogs are.
+    bool LastFrameLight(int x, int y) const;
+    // Clicks the points in turn, settling after each, until the last frame
+    // is light at the given point; a frame long after the one before updates
+    // nothing and loses its click, so the clicks are repeated.
+    bool ClickUntilLight(const std::vector<std::pair<int, int>>& clicks, int x, int y, double seconds);
     // Asks the window manager to close the window and waits for the end;
     // the program's exit status, -1 when it did not end in time.
     int Close(double seconds);

@@ -131,22 +131,9 @@ protected:
             << "focus on " << m_desktop.FocusWindow() << ", the game's window " << m_game->Window();
     }
 
-    // The name dialog is up: its light field in the last frame seen.
-    bool NameDialogShown() const {
-        uint32_t p = 0;
-        return m_game->LastFramePixel(kNameFieldX, kNameFieldY, p) &&
-               ((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF) > 3 * 200;
-    }
-
-    // Clicks until the name dialog is up (a frame that comes long after the
-    // one before updates nothing, and its click is lost).
+    // Clicks until the name dialog is up: its light field in the last frame.
     void OpenNameDialog(const std::vector<std::pair<int, int>>& clicks) {
-        EXPECT_TRUE(WaitUntil(kStart, [&] {
-            for (const auto& [x, y] : clicks)
-                if (!m_game->Click(x, y) || !m_game->Settle(kWait))
-                    return false;
-            return NameDialogShown();
-        })) << "no name dialog";
+        EXPECT_TRUE(m_game->ClickUntilLight(clicks, kNameFieldX, kNameFieldY, kStart)) << "no name dialog";
     }
 
     Desktop m_desktop;
