@@ -10,7 +10,7 @@
 #include "game/support/fixture_tree.h"
 #include "game/support/game_harness.h"
 
-#include "game/scene_player.h"
+#include "game/screens/scene_player.h"
 #include "mirel/gui/gui_staticimage.h"
 
 #include <benchmark/benchmark.h>

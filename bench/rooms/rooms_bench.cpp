@@ -10,7 +10,7 @@
 
 #include "game/scenes/spy_room.h"
 #include "game/tip_manager.h"
-#include "game/title_screen.h"
+#include "game/screens/title_screen.h"
 #include "mirel/file/a_fileserver.h"
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/gfx/a_imagedecode.h"

@@ -20,8 +20,8 @@
 
 #include "game/bonus/bonus_room.h"
 #include "game/bonus/bonus_round.h"
-#include "game/game_app.h"
-#include "game/profile_record.h"
+#include "game/shell/game_app.h"
+#include "game/profiles/profile_record.h"
 #include "game/scenes/spy_room.h"
 #include "game/tip_manager.h"
 #include "mirel/gfx/a_image.h"
@@ -31,6 +31,7 @@
 #include "mirel/platform/window/a_platform_window.h"
 #include "mirel/platform/window/headless/a_headless_window.h"
 #include "mirel/util/a_optionsfile.h"
+#include "support/read_file.h"
 
 #include <sys/resource.h>
 
@@ -57,11 +58,6 @@ double Since(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 // The fixture shell with every room, chapter and puzzle of the built data.
 bool WriteFixture(const std::string& built, gametest::FixtureTree& data) {
     if (!fs::exists(built + "rooms/harbour/objects.ini") || !fs::exists(built + "gui/bonus.agui"))
@@ -82,7 +78,7 @@ bool WriteFixture(const std::string& built, gametest::FixtureTree& data) {
         fs::copy(built + relative, data.Data(relative), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
     };
     const auto append = [&](const std::string& relative, const std::string& text) {
-        data.Text(relative, ReadFile(data.Data(relative)) + text);
+        data.Text(relative, ReadWholeFile(data.Data(relative)) + text);
     };
     for (const char* part : {"levels", "images/bonus", "images/bonus_round.png", "images/letter_frame.png",
                              "images/scrap_shadow.png", "loc/radio.srt", "particles", "gui/bonus.agui",
@@ -96,14 +92,14 @@ bool WriteFixture(const std::string& built, gametest::FixtureTree& data) {
         copy(std::string("loc/room_") + room + ".txt");
     }
     append("images/ImageList.txt", "letter_frame.png 4444 8888\nscrap_shadow.png 4444 8888\n");
-    append("loc/levels.txt", ReadFile(built + "loc/levels.txt"));
-    const std::string sounds = ReadFile(built + "sounds/SoundList.txt");
+    append("loc/levels.txt", ReadWholeFile(built + "loc/levels.txt"));
+    const std::string sounds = ReadWholeFile(built + "sounds/SoundList.txt");
     append("sounds/SoundList.txt", sounds);
     std::istringstream lines(sounds);
     for (std::string line; std::getline(lines, line);)
         if (!line.empty())
             copy("sounds/" + line.substr(0, line.find(' ')));
-    std::string layout = ReadFile(data.Data("gui/main.agui"));
+    std::string layout = ReadWholeFile(data.Data("gui/main.agui"));
     const std::string panel = "staticimage panel\n{\n";
     layout.insert(layout.find(panel) + panel.size(), "#include \"data:gui/spy_room.agui\"\n");
     data.Text("gui/main.agui", "#include \"data:gui/spy_room_fonts.agui\"\n" + layout);

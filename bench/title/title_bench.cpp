@@ -8,7 +8,7 @@
 // folder (its images/title/ImageList.txt, video/waves.ogg and signature.txt);
 // otherwise stand-ins of the same sizes and coverage are made here.
 
-#include "game/title_screen.h"
+#include "game/screens/title_screen.h"
 
 #include "content/content_writers.h"
 #include "mirel/file/a_fileserver.h"

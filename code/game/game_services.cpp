@@ -1,12 +1,17 @@
-// Small services of the game application that rooms and puzzles share.
+// Small services of the game that rooms and puzzles share.
 
-#include "game/game_app.h"
+#include "game/game_services.h"
 
+#include "game/profiles/profile_record.h"
 #include "mirel/gfx/a_imagemanager.h"
 #include "mirel/sound/a_sound.h"
 
 #include <cmath>
 #include <ctime>
+
+std::string MakeLevelKey(const std::string& name) {
+    return "lev" + std::to_string(g_currentSettings.level) + "." + name;
+}
 
 void GetImages(aImageManager* images, const char* group, std::initializer_list<GameImageRequest> requests) {
     for (const GameImageRequest& request : requests) {

@@ -1,6 +1,5 @@
 #include "game/room.h"
 
-#include "game/game_app.h"
 #include "mirel/gfx/a_imagemanager.h"
 #include "mirel/sound/a_ambientsound.h"
 #include "mirel/sound/a_sound.h"
@@ -11,13 +10,6 @@ uint32_t Room::ms_roomCounter = 0;
 
 namespace {
 
-// The application object is the game's. The cast is not type-checked at run
-// time: the check would need GameApp's type information, which lives with its
-// implementation, and rooms are built by the game itself.
-__attribute__((no_sanitize("vptr"), noinline)) GameApp* theGame() {
-    return static_cast<GameApp*>(aApplication::getInstance());
-}
-
 void playOnce(aSound* own, aSound* defaultSound) {
     if (!defaultSound)
         return;
@@ -26,8 +18,8 @@ void playOnce(aSound* own, aSound* defaultSound) {
 
 } // namespace
 
-Room::Room(const std::string& name, aImageManager* images, aSoundManager* sounds)
-    : SaveLoadEntity("r:" + name), m_app(theGame()), m_images(images), m_sounds(sounds), m_name(name),
+Room::Room(const std::string& name, aImageManager* images, aSoundManager* sounds, GameServices* game)
+    : SaveLoadEntity("r:" + name), m_app(game), m_images(images), m_sounds(sounds), m_name(name),
       m_folder("data:rooms/" + name + "/"), m_index(ms_roomCounter++) {
     a_log("Constructing room [%02d] '%s' ", int(m_index), m_name.c_str());
 }

@@ -7,16 +7,16 @@
 // interface through which the game drives every room without knowing its
 // class.
 //
-// A room reaches the game through the application object (m_app) and its
-// images and sounds through the two managers it was given.
+// A room reaches the game through the services it was made with (m_app) and
+// its images and sounds through the two managers it was given.
 
-#include "game/save_load.h"
+#include "game/save/save_load.h"
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
-class GameApp;
+class GameServices;
 class aAmbientSoundSystem;
 class aImageManager;
 class aOptionsFile;
@@ -32,8 +32,9 @@ public:
     // Seconds in a room before its enter tip is first asked for.
     static constexpr float kEnterTipDelay = 3.0f;
 
-    // The managers are the game application's (null ones load nothing).
-    Room(const std::string& name, aImageManager* images, aSoundManager* sounds);
+    // The managers are the game's (null ones load nothing); the game is null
+    // for a room on its own.
+    Room(const std::string& name, aImageManager* images, aSoundManager* sounds, GameServices* game);
     ~Room() override;
 
     // The visit count, a u32.
@@ -67,6 +68,8 @@ public:
     // False when the room cannot show its enter tip yet (asked again next frame).
     virtual bool ShowEnterTip() { return true; }
 
+    // The game the room belongs to (null for a room on its own).
+    GameServices* GetGame() const { return m_app; }
     const std::string& GetName() const { return m_name; }
     const std::string& GetFolder() const { return m_folder; }
     bool IsResourcesLoaded() const { return m_resourcesLoaded != 0; }
@@ -80,7 +83,7 @@ public:
     aAmbientSoundSystem* GetAmbientSounds() const { return m_ambient.get(); }
 
 protected:
-    GameApp* m_app;
+    GameServices* m_app;
     aImageManager* m_images;
     aSoundManager* m_sounds;
     std::string m_name;

@@ -26,8 +26,8 @@
 // frame), and it fades out over FadeTime. With a FadeTime of 0 it appears and
 // goes at once.
 
-#include "game/profile_record.h"
-#include "game/save_load.h"
+#include "game/profiles/profile_record.h"
+#include "game/save/save_load.h"
 #include "mirel/gui/gui_event.h"
 #include "mirel/util/a_singleton.h"
 

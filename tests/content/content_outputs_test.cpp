@@ -13,6 +13,7 @@
 #include "mirel/gui/gui_region.h"
 #include "mirel/sound/a_sound.h"
 #include "mirel/sound/sound_test_support.h"
+#include "support/read_file.h"
 
 #include <gtest/gtest.h>
 
@@ -29,13 +30,8 @@ namespace fs = std::filesystem;
 
 const std::string kData = std::string(CONTENT_BUILT) + "/Program/gameres/";
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
 aDecodedImage decode(const std::string& path) {
-    std::string bytes = readFile(path);
+    std::string bytes = ReadWholeFile(path);
     aDecodedImage img;
     std::string error;
     EXPECT_TRUE(a_decodeImage(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), img, error))
@@ -235,7 +231,7 @@ TEST_F(ContentOutputs, ThePackedTreeReadsLikeTheFolder) {
         size_t size = 0;
         uint8_t* data = file_readFullAndMalloc((packed / "gameres" / rel).string(), &size);
         ASSERT_NE(data, nullptr) << rel;
-        EXPECT_EQ(std::string(reinterpret_cast<char*>(data), size), readFile(e.path().string())) << rel;
+        EXPECT_EQ(std::string(reinterpret_cast<char*>(data), size), ReadWholeFile(e.path().string())) << rel;
         std::free(data);
         ++files;
     }

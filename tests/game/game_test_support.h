@@ -3,7 +3,7 @@
 // "data" assign points into it, raw file access, and a builder of save files
 // byte by byte.
 
-#include "game/save_load.h"
+#include "game/save/save_load.h"
 #include "mirel/file/a_fileserver.h"
 
 #include <gtest/gtest.h>

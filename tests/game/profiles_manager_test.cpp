@@ -1,18 +1,24 @@
 // Player profiles through the GUI server with scripted keys and clicks: the
 // first run, creating, choosing and deleting profiles, names as typed, the
-// profiles file byte for byte and profiles files that must not load.
+// letters a name can hold, the profiles file byte for byte, profiles files
+// that must not load and are kept, and saved games a new profile keeps.
 
 #include "game_test_support.h"
-#include "mirel/gui/statictext/widget_test_support.h"
+#include "name_font.h"
 #include "support/gui_harness.h"
 #include "support/log_capture.h"
 
-#include "game/profiles_manager.h"
+#include "game/profiles/profiles_manager.h"
 #include "mirel/gui/gui_editbox.h"
 #include "mirel/gui/gui_keys.h"
+#include "mirel/platform/window/a_clipboard.h"
 #include "mirel/platform/window/a_platform_input.h"
+#include "mirel/platform/window/headless/a_headless_clipboard.h"
+
+#include <sys/stat.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 using namespace gametest;
@@ -20,25 +26,27 @@ using namespace gametest;
 namespace {
 
 // Three lines; "selection" lies over the selected one and lets clicks through.
-constexpr const char* kLayout = "window profiles_list\n{\n AreaRect 100 100 400 300\n Visible 0\n"
-                                " statictext line0\n {\n  AreaRect 10 10 200 20\n  Font fixed\n  Tag 1\n }\n"
-                                " statictext line1\n {\n  AreaRect 10 40 200 20\n  Font fixed\n  Tag 1\n }\n"
-                                " statictext line2\n {\n  AreaRect 10 70 200 20\n  Font fixed\n  Tag 1\n }\n"
-                                " widget selection\n {\n  AreaRect 0 0 1 1\n  Static 1\n }\n"
-                                " imagebutton new_profile\n {\n  AreaRect 10 200 50 20\n }\n"
-                                " imagebutton del_profile\n {\n  AreaRect 70 200 50 20\n }\n"
-                                " imagebutton close\n {\n  AreaRect 130 200 50 20\n }\n"
-                                "}\n"
-                                "window create_new_profile\n{\n AreaRect 100 100 400 200\n Visible 0\n"
-                                " editbox name\n {\n  AreaRect 10 10 380 20\n  Font fixed\n }\n"
-                                " imagebutton btn_ok\n {\n  AreaRect 10 100 50 20\n  Tag 1\n }\n"
-                                " imagebutton btn_cancel\n {\n  AreaRect 70 100 50 20\n }\n"
-                                "}\n"
-                                "window confirm_profile_delete\n{\n AreaRect 100 100 300 100\n Visible 0\n"
-                                " statictext name\n {\n  AreaRect 10 10 200 20\n  Font fixed\n }\n"
-                                " imagebutton btn_yes\n {\n  AreaRect 10 50 50 20\n  Tag 1\n }\n"
-                                " imagebutton btn_no\n {\n  AreaRect 70 50 50 20\n }\n"
-                                "}\n";
+constexpr const char* kLayout =
+    "window profiles_list\n{\n AreaRect 100 100 400 300\n Visible 0\n"
+    " statictext line0\n {\n  AreaRect 10 10 200 20\n  Font fixed\n  Tag 1\n }\n"
+    " statictext line1\n {\n  AreaRect 10 40 200 20\n  Font fixed\n  Tag 1\n }\n"
+    " statictext line2\n {\n  AreaRect 10 70 200 20\n  Font fixed\n  Tag 1\n }\n"
+    " widget selection\n {\n  AreaRect 0 0 1 1\n  Static 1\n }\n"
+    " imagebutton new_profile\n {\n  AreaRect 10 200 50 20\n }\n"
+    " imagebutton del_profile\n {\n  AreaRect 70 200 50 20\n }\n"
+    " imagebutton close\n {\n  AreaRect 130 200 50 20\n }\n"
+    "}\n"
+    "window create_new_profile\n{\n AreaRect 100 100 400 200\n Visible 0\n"
+    " editbox name\n {\n  AreaRect 10 10 380 20\n  Font fixed\n }\n"
+    " statictext refused\n {\n  AreaRect 10 40 380 20\n  Font fixed\n  Visible 0\n }\n"
+    " imagebutton btn_ok\n {\n  AreaRect 10 100 50 20\n  Tag 1\n }\n"
+    " imagebutton btn_cancel\n {\n  AreaRect 70 100 50 20\n }\n"
+    "}\n"
+    "window confirm_profile_delete\n{\n AreaRect 100 100 300 100\n Visible 0\n"
+    " statictext name\n {\n  AreaRect 10 10 200 20\n  Font fixed\n }\n"
+    " imagebutton btn_yes\n {\n  AreaRect 10 50 50 20\n  Tag 1\n }\n"
+    " imagebutton btn_no\n {\n  AreaRect 70 50 50 20\n }\n"
+    "}\n";
 
 ProfileRecord Profile(const std::string& name, float sound = 0.75f) {
     ProfileRecord r;
@@ -50,11 +58,12 @@ ProfileRecord Profile(const std::string& name, float sound = 0.75f) {
 class ProfilesTest : public testing::Test {
 protected:
     void SetUp() override {
-        h.LoadScript(guitest::FixedFontSection(h) + kLayout);
+        h.LoadScript(gametest::NameFontSection(h) + Layout());
         settings = ProfileRecord();
         std::filesystem::create_directories(files.root + "user");
         std::filesystem::create_directories(files.root + "saves");
     }
+    virtual std::string Layout() const { return kLayout; }
     // A manager as the game builds one at start: storage, file, then (once
     // per GUI) the dialogs.
     void Start(bool bindGui = true) {
@@ -392,6 +401,206 @@ TEST_F(ProfilesTest, BadProfilesFilesLeaveNoProfilesAndTheSettingsAlone) {
     EXPECT_EQ(settings.name, "Eve");
     EXPECT_FLOAT_EQ(settings.soundVolume, 0.75f);
     EXPECT_FLOAT_EQ(settings.musicVolume, 1.0f);
+}
+
+// A profiles file of Ann and Bo, Bo playing, as the game writes it.
+TEST_F(ProfilesTest, ARefusedProfilesFileIsKeptBesideTheNewOne) {
+    const std::string aside = ProfilesPath() + ".refused";
+    WriteProfiles({Profile("Ann"), Profile("Bo")}, "Bo");
+    const Bytes good = ReadBytes(ProfilesPath());
+    auto damaged = [&](const std::function<void(Bytes&)>& change) {
+        return [this, good, change] {
+            Bytes file = good;
+            change(file);
+            WriteBytes(ProfilesPath(), file);
+        };
+    };
+    auto plainRecord = [&](const std::function<void(SaveFileBuilder&)>& body) {
+        return [this, body] {
+            SaveFileBuilder b;
+            body(b);
+            WriteBytes(ProfilesPath(),
+                       SaveFileBuilder().Header(2768, 1).Record("<profiles>", b.bytes).Finish());
+        };
+    };
+    const struct {
+        const char* what;
+        std::function<void()> damage;
+    } faults[] = {
+        {"one flipped byte", damaged([](Bytes& f) { f[f.size() / 2] ^= 0x10; })},
+        {"cut short", damaged([](Bytes& f) { f = Bytes(f.begin(), f.begin() + long(f.size() / 2)); })},
+        {"empty", damaged([](Bytes& f) { f.clear(); })},
+        {"another version",
+         [this] {
+             WriteBytes(ProfilesPath(), SaveFileBuilder().Header(2767, 1).Record("<profiles>", {0}).Finish());
+         }},
+        {"a count of two thousand million", plainRecord([](SaveFileBuilder& b) {
+             b.Str("Bo").F32(0.5f).F32(0.5f).U8(1).U8(1).U8(1).U32(1u << 31);
+         })},
+        {"no profiles record",
+         [this] {
+             WriteBytes(ProfilesPath(), SaveFileBuilder().Header(2768, 1).Record("app", {0}).Finish());
+         }},
+        {"a pipe", [this] { ASSERT_EQ(::mkfifo(ProfilesPath().c_str(), 0600), 0); }},
+        {"a folder", [this] { std::filesystem::create_directory(ProfilesPath()); }},
+    };
+    for (const auto& fault : faults) {
+        SCOPED_TRACE(fault.what);
+        std::filesystem::remove_all(files.root + "user");
+        std::filesystem::create_directories(files.root + "user");
+        fault.damage();
+        const auto kind = std::filesystem::symlink_status(ProfilesPath()).type();
+        const bool regular = kind == std::filesystem::file_type::regular;
+        const Bytes before = regular ? ReadBytes(ProfilesPath()) : Bytes();
+        log.clear();
+        Start();
+        EXPECT_TRUE(profiles->GetProfiles().empty());
+        EXPECT_TRUE(log.has("ProfilesManager::LoadProfiles - the profiles file '" + ProfilesPath() +
+                            "' kept as '" + aside + "'"));
+        // The first-run dialog makes a profile and writes a new file; the refused one stays.
+        ASSERT_TRUE(profiles->Open(true));
+        Press(A_KEY_ESCAPE);
+        EXPECT_TRUE(std::filesystem::is_regular_file(ProfilesPath()));
+        EXPECT_EQ(std::filesystem::symlink_status(aside).type(), kind);
+        if (regular) {
+            EXPECT_EQ(ReadBytes(aside), before);
+        }
+        Reload();
+        EXPECT_EQ(Names(), std::vector<std::string>{"Player"});
+    }
+
+    // Refused again: the file kept before stays as it is.
+    std::filesystem::remove_all(files.root + "user");
+    std::filesystem::create_directories(files.root + "user");
+    WriteBytes(ProfilesPath(), Bytes(3, 7));
+    Reload();
+    WriteBytes(ProfilesPath(), Bytes(4, 8));
+    Reload();
+    EXPECT_EQ(ReadBytes(aside), Bytes(3, 7));
+    EXPECT_EQ(ReadBytes(aside + "-2"), Bytes(4, 8));
+    // A missing file or a good one is not moved.
+    Reload();
+    WriteProfiles({Profile("Ann")}, "Ann");
+    Reload();
+    EXPECT_EQ(Names(), std::vector<std::string>{"Ann"});
+    EXPECT_FALSE(std::filesystem::exists(aside + "-3"));
+}
+
+// A returning player whose profile was lost types their name again: their
+// game starts afresh, and the save they had is kept, not deleted.
+TEST_F(ProfilesTest, ANewProfileKeepsTheSaveAnEarlierOneOfItsNameLeft) {
+    const struct {
+        const char* name;
+        const char* hex;
+        std::function<void()> create;
+    } ways[] = {
+        {"Bo", "426f",
+         [this] {
+             Type("Bo");
+             Press(A_KEY_RETURN);
+         }},
+        {"Player", "506c61796572", [this] { Press(A_KEY_ESCAPE); }},
+    };
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.name);
+        std::filesystem::remove_all(files.root + "user");
+        std::filesystem::remove_all(files.root + "saves");
+        std::filesystem::create_directories(files.root + "user");
+        WriteBytes(SavePath(way.hex), Bytes(20, 1));
+        WriteBytes(SavePath(way.hex) + ".kept", Bytes(20, 2)); // kept once before
+        settings = ProfileRecord();
+        log.clear();
+        Start();
+        ASSERT_TRUE(profiles->Open(true));
+        way.create();
+        ASSERT_EQ(Names(), std::vector<std::string>{way.name});
+        EXPECT_FALSE(std::filesystem::exists(SavePath(way.hex))) << "the new profile starts afresh";
+        EXPECT_EQ(ReadBytes(SavePath(way.hex) + ".kept-2"), Bytes(20, 1));
+        EXPECT_EQ(ReadBytes(SavePath(way.hex) + ".kept"), Bytes(20, 2));
+        EXPECT_TRUE(log.has("ProfilesManager - the saved game of an earlier \"" + std::string(way.name) +
+                            "\" '" + SavePath(way.hex) + "' kept as '" + SavePath(way.hex) + ".kept-2'"));
+    }
+}
+
+TEST_F(ProfilesTest, NamesInTheLogShowControlCharactersEscaped) {
+    WriteProfiles({Profile("Eve\nFake line"), Profile("Bo\x1b[2J")}, "Bo\x1b[2J");
+    Start();
+    ASSERT_TRUE(profiles->Open(false));
+    Click(In("profiles_list", "del_profile"));
+    Click(In("confirm_profile_delete", "btn_yes"));
+    EXPECT_TRUE(log.has("  Eve\\x0aFake line"));
+    EXPECT_TRUE(log.has("* Bo\\x1b[2J"));
+    EXPECT_TRUE(log.has("Profile \"Bo\\x1b[2J\" deleted"));
+    for (const std::string& line : log.lines)
+        EXPECT_EQ(line.find_first_of("\n\x1b"), std::string::npos) << line;
+}
+
+// The name box with copy and paste on, so that any character can reach it.
+class ProfilesPasteTest : public ProfilesTest {
+protected:
+    std::string Layout() const override {
+        std::string layout = kLayout;
+        const std::string box = " editbox name\n {\n";
+        layout.insert(layout.find(box) + box.size(), "  AllowCopyPaste 1\n");
+        return layout;
+    }
+    void SetUp() override {
+        ProfilesTest::SetUp();
+        a_setClipboard(&clipboard);
+    }
+    void TearDown() override { a_setClipboard(nullptr); }
+    void Paste(const std::u16string& text) {
+        clipboard.setUnicodeText(text);
+        h.SetKey(A_KEY_LCONTROL, true);
+        Press(A_KEY_V);
+        h.SetKey(A_KEY_LCONTROL, false);
+    }
+    aHeadlessClipboard clipboard;
+};
+
+TEST_F(ProfilesPasteTest, TheNameBoxTakesWhatTheFileStoresAndTheFontDrawsAndRefusesTheRestVisibly) {
+    Start();
+    // The font draws é, which the file's code page cannot store; the code
+    // page stores Ж, which the font cannot draw.
+    const std::u16string& chars = profiles->GetNameCharacters();
+    for (char16_t c : std::u16string(u"aZ9 ~.\u00ab\u00bb\u2013\u20ac"))
+        EXPECT_NE(chars.find(c), std::u16string::npos) << int(c);
+    for (char16_t c : std::u16string(u"\u00e9\u0416\u007f\u00a0\t"))
+        EXPECT_EQ(chars.find(c), std::u16string::npos) << int(c);
+
+    ASSERT_TRUE(profiles->Open(true));
+    GUI::Widget* refused = In("create_new_profile", "refused");
+    GUI::Widget* name = In("create_new_profile", "name");
+    EXPECT_FALSE(refused->IsVisible());
+    Paste(u"Zo\u00eb \u00c5ngstr\u00f6m");
+    EXPECT_EQ(name->GetText(), u"Zo ngstrm");
+    EXPECT_TRUE(refused->IsVisible()) << "the letters left out are not dropped without a word";
+    Press(A_KEY_LSHIFT); // a key that only changes others
+    EXPECT_TRUE(refused->IsVisible());
+    Press(A_KEY_BACK);
+    EXPECT_FALSE(refused->IsVisible()) << "gone once the name changes";
+    Press(A_KEY_NUMPAD1); // types nothing here
+    EXPECT_TRUE(refused->IsVisible());
+    Type("m");
+    EXPECT_FALSE(refused->IsVisible());
+    EXPECT_EQ(name->GetText(), u"Zo ngstrm");
+
+    // What the box takes beyond ASCII goes into the file as code-page bytes and comes back the same.
+    Press(A_KEY_ESCAPE); // first run: "Player" made
+    ASSERT_TRUE(profiles->Open(false));
+    Click(In("profiles_list", "new_profile"));
+    EXPECT_FALSE(refused->IsVisible()) << "the dialog opens without it";
+    Paste(u"\u00abBo\u00bb \u2013 \u20ac");
+    Press(A_KEY_RETURN);
+    ASSERT_EQ(Names(), (std::vector<std::string>{"Player", "\xab"
+                                                           "Bo\xbb \x96 \x88"}));
+    const ProfileRecord bo = profiles->GetProfiles()[1];
+    EXPECT_EQ(profiles->GetSaveFileName(bo), SavePath("ffffffab426fffffffbb20ffffff9620ffffff88"));
+    EXPECT_EQ(In("profiles_list", "line1")->GetText(), u"\u00abBo\u00bb \u2013 \u20ac");
+    Reload();
+    EXPECT_EQ(Names(), (std::vector<std::string>{"Player", "\xab"
+                                                           "Bo\xbb \x96 \x88"}));
+    EXPECT_EQ(profiles->GetSaveFileName(profiles->GetProfiles()[1]), profiles->GetSaveFileName(bo));
 }
 
 } // namespace

@@ -14,9 +14,11 @@ using namespace gametest;
 
 namespace {
 
+// Rooms on their own, outside a game.
 class TestRoom : public Room {
 public:
-    using Room::Room;
+    TestRoom(const std::string& name, aImageManager* images, aSoundManager* sounds)
+        : Room(name, images, sounds, nullptr) {}
     bool IsKind(uint32_t kind) const override { return kind == KIND_HIDDEN_OBJECT; }
     void Draw() override {}
     bool ShowEnterTip() override {
@@ -30,7 +32,8 @@ public:
 // The base's own answers.
 class PlainRoom : public Room {
 public:
-    using Room::Room;
+    PlainRoom(const std::string& name, aImageManager* images, aSoundManager* sounds)
+        : Room(name, images, sounds, nullptr) {}
     bool IsKind(uint32_t kind) const override { return kind == KIND_BONUS; }
     void Draw() override {}
 };

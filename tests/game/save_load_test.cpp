@@ -5,7 +5,7 @@
 #include "game_test_support.h"
 #include "support/log_capture.h"
 
-#include "game/save_load.h"
+#include "game/save/save_load.h"
 
 #include <filesystem>
 #include <random>
@@ -372,20 +372,24 @@ TEST_F(SaveFile, FailedWriteKeepsTheOldSave) {
     ASSERT_TRUE(system.EndSave());
     const Bytes first = ReadBytes(path);
 
-    // The temporary file cannot be made: the save fails before anything is replaced.
-    std::filesystem::create_directory(path + ".tmp");
+    // The temporary file cannot be made (a file stands where the folder
+    // should be): the save fails before anything is replaced.
+    const std::string blocked = path.substr(0, path.rfind('/') + 1) + "blocked";
+    WriteBytes(blocked, Bytes(1, 0));
     app.value = 2;
-    system.BeginSave(path, kSaveFormatVersion);
+    system.BeginSave(blocked + "/x.dat", kSaveFormatVersion);
     system.SaveEntity(app);
     EXPECT_FALSE(system.EndSave());
-    EXPECT_TRUE(log.has("SaveLoadSystem: file \"" + path + "\" save failed!"));
+    EXPECT_TRUE(log.has("SaveLoadSystem: file \"" + blocked + "/x.dat\" save failed!"));
     EXPECT_EQ(system.GetState(), SaveLoadSystem::STATE_IDLE);
     EXPECT_EQ(ReadBytes(path), first);
 
-    std::filesystem::remove(path + ".tmp");
+    // A folder left at the temporary file's name does not stop the save.
+    std::filesystem::create_directory(path + ".tmp");
     system.BeginSave(path, kSaveFormatVersion);
     system.SaveEntity(app);
     EXPECT_TRUE(system.EndSave());
+    EXPECT_TRUE(std::filesystem::is_directory(path + ".tmp"));
     ASSERT_TRUE(system.Load(path, kSaveFormatVersion));
     system.LoadEntity(app);
     EXPECT_EQ(app.value, 2u);

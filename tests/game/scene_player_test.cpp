@@ -2,7 +2,7 @@
 // cross-fade as drawn, turning forward and back, skipping and finishing, the
 // story music and the music that comes back after it.
 
-#include "game/scene_player.h"
+#include "game/screens/scene_player.h"
 
 #include "support/screen_bench.h"
 

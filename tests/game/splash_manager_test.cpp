@@ -1,7 +1,7 @@
 // The start-up logos: the settings file, the timing of fades and shows, the
 // fade alphas and background colours as drawn, and skipping by key and click.
 
-#include "game/splash_manager.h"
+#include "game/screens/splash_manager.h"
 
 #include "support/screen_bench.h"
 

@@ -2,7 +2,7 @@
 // the logo growing in and its lettering revealed by the signature, the cloud
 // layers' tiling, the flocks of birds and the video at the bottom, as drawn.
 
-#include "game/title_screen.h"
+#include "game/screens/title_screen.h"
 
 #include "support/screen_bench.h"
 

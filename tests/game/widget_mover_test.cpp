@@ -1,7 +1,7 @@
 // The widget mover's fade in: 2 x dt a frame up to 1, restart on Add, and
 // widgets that die while the mover holds them.
 
-#include "game/widget_mover.h"
+#include "game/widgets/widget_mover.h"
 
 #include <gtest/gtest.h>
 

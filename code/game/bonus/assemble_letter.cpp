@@ -2,7 +2,7 @@
 
 #include "game/bonus/bonus_round_factory.h"
 #include "game/bonus/bonus_values.h"
-#include "game/game_app.h"
+#include "game/game_services.h"
 #include "mirel/gfx/a_image.h"
 #include "mirel/gfx/a_imagemanager.h"
 #include "mirel/gui/gui_server.h"
@@ -17,8 +17,8 @@
 #include <cmath>
 #include <new>
 
-BonusRound* NewAssembleLetter(const aOptionsFile& options) {
-    return new (std::nothrow) AssembleLetter(options);
+BonusRound* NewAssembleLetter(const aOptionsFile& options, GameServices* game) {
+    return new (std::nothrow) AssembleLetter(options, game);
 }
 
 namespace {
@@ -31,7 +31,8 @@ constexpr uint32_t kShadowColour = 0xD0202020u;
 
 } // namespace
 
-AssembleLetter::AssembleLetter(const aOptionsFile& options) : BonusRound(kPuzzleName, options) {
+AssembleLetter::AssembleLetter(const aOptionsFile& options, GameServices* game)
+    : BonusRound(kPuzzleName, options, game) {
     m_letterFolder = m_imageFolder + options.getString("Letter") + "/";
     if (aImageManager* images = Images())
         images->loadList(m_letterFolder + "ImageList.txt", kLetterGroup);

@@ -58,7 +58,7 @@ public:
         bool hovered = false;
     };
 
-    explicit AssembleLetter(const aOptionsFile& options);
+    AssembleLetter(const aOptionsFile& options, GameServices* game);
     ~AssembleLetter() override;
 
     void Update(float dt) override;

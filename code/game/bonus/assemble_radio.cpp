@@ -2,7 +2,7 @@
 
 #include "game/bonus/bonus_round_factory.h"
 #include "game/bonus/bonus_values.h"
-#include "game/game_app.h"
+#include "game/game_services.h"
 #include "mirel/gfx/a_image.h"
 #include "mirel/gui/gui_server.h"
 #include "mirel/gui/gui_statictext.h"
@@ -15,8 +15,8 @@
 #include <cstdlib>
 #include <new>
 
-BonusRound* NewAssembleRadio(const aOptionsFile& options) {
-    return new (std::nothrow) AssembleRadio(options);
+BonusRound* NewAssembleRadio(const aOptionsFile& options, GameServices* game) {
+    return new (std::nothrow) AssembleRadio(options, game);
 }
 
 namespace {
@@ -28,7 +28,8 @@ constexpr int32_t kPlayLeft = 179;
 
 } // namespace
 
-AssembleRadio::AssembleRadio(const aOptionsFile& options) : BonusRound(kPuzzleName, options) {
+AssembleRadio::AssembleRadio(const aOptionsFile& options, GameServices* game)
+    : BonusRound(kPuzzleName, options, game) {
     m_subtitles.Load(kSubtitleFile);
     GUI::Server* gui = m_app ? m_app->GetGuiServer() : nullptr;
     if (gui) {

@@ -60,7 +60,7 @@ public:
         bool placed = false;
     };
 
-    explicit AssembleRadio(const aOptionsFile& options);
+    AssembleRadio(const aOptionsFile& options, GameServices* game);
     ~AssembleRadio() override;
 
     void Update(float dt) override;

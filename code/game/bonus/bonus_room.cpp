@@ -3,7 +3,7 @@
 #include "game/bonus/bonus_round.h"
 #include "game/bonus/bonus_round_factory.h"
 #include "game/bonus/bonus_values.h"
-#include "game/game_app.h"
+#include "game/game_services.h"
 #include "mirel/gfx/a_image.h"
 #include "mirel/gfx/a_imagemanager.h"
 #include "mirel/gfx/a_particle.h"
@@ -16,7 +16,7 @@
 
 namespace {
 
-GUI::Widget* findWidget(GameApp* app, const std::string& name) {
+GUI::Widget* findWidget(GameServices* app, const std::string& name) {
     GUI::Server* gui = app ? app->GetGuiServer() : nullptr;
     GUI::Widget* root = gui ? gui->GetRootWidget() : nullptr;
     return root ? root->FindChild(name, true) : nullptr;
@@ -34,7 +34,8 @@ GUI::Widget* widgetOf(const GUI::EventArgs& args) {
 
 } // namespace
 
-BonusRoom::BonusRoom(aImageManager* images, aSoundManager* sounds) : Room(kName, images, sounds) {
+BonusRoom::BonusRoom(aImageManager* images, aSoundManager* sounds, GameServices* game)
+    : Room(kName, images, sounds, game) {
     m_finishButton = findWidget(m_app, "finalize_bonus_round");
     m_skipButton = findWidget(m_app, "skip_bonus_round");
     m_confirmDialog = findWidget(m_app, "confirm_skip_dialog");
@@ -79,7 +80,7 @@ void BonusRoom::LoadResources(const aOptionsFile& level) {
         a_log("BonusRoom::LoadResources - the level has no section '%s': no bonus round", kSection);
         return;
     }
-    m_puzzle.reset(BonusRoundFactory::Instance().NewBonusRound(options.getString("Class"), options));
+    m_puzzle.reset(BonusRoundFactory::Instance().NewBonusRound(options.getString("Class"), options, m_app));
 }
 
 void BonusRoom::UnloadResources() {
@@ -152,7 +153,7 @@ void BonusRoom::HandleCompletion() {
     aLocaleServer* locale = m_app ? m_app->GetLocaleServer() : nullptr;
     if (!locale || !locale->findString(key))
         return;
-    m_app->ShowMessageBox("msgbox_completed", GameApp::ACTION_NONE, key, nullptr, nullptr);
+    m_app->ShowMessageBox("msgbox_completed", GameServices::ACTION_NONE, key, nullptr, nullptr);
     m_puzzle->OnCompleted();
 }
 

@@ -29,7 +29,7 @@ public:
     // Seconds the title picture shows.
     static constexpr float kTitleTime = 3.0f;
 
-    BonusRoom(aImageManager* images, aSoundManager* sounds);
+    BonusRoom(aImageManager* images, aSoundManager* sounds, GameServices* game);
     ~BonusRoom() override;
 
     void AfterSave(SaveLoadSystem& system) override;
@@ -50,7 +50,6 @@ public:
     bool IsShowingTitle() const { return m_showTitle; }
     BonusRound* GetPuzzle() const { return m_puzzle.get(); }
     bool IsFinished() const { return m_finished; }
-    bool IsCompletionHandled() const { return m_completionHandled; }
 
     // The click handlers of the finish and skip buttons and of the skip
     // dialog's "yes" and "no" (told apart by their Tag: 0 is "no").

@@ -1,15 +1,16 @@
 #include "game/bonus/bonus_round.h"
 
-#include "game/game_app.h"
+#include "game/game_services.h"
 #include "mirel/gfx/a_imagemanager.h"
 #include "mirel/gui/gui_server.h"
 #include "mirel/gui/gui_widget.h"
 #include "mirel/input/a_inputserver.h"
 #include "mirel/locale/a_localeserver.h"
+#include "mirel/sound/a_music.h"
 #include "mirel/sound/a_sound.h"
 
-BonusRound::BonusRound(const std::string& puzzleName, const aOptionsFile&)
-    : SaveLoadEntity("b:" + puzzleName), m_puzzleName(puzzleName), m_app(TheGame()),
+BonusRound::BonusRound(const std::string& puzzleName, const aOptionsFile&, GameServices* game)
+    : SaveLoadEntity("b:" + puzzleName), m_puzzleName(puzzleName), m_app(game),
       m_imageFolder("data:images/bonus/" + puzzleName + "/") {
     if (aImageManager* images = Images())
         images->loadList(ImageListPath(), kImageGroup);
@@ -71,7 +72,7 @@ aSoundManager* BonusRound::Sounds() const {
 }
 
 aInputServer* BonusRound::Input() const {
-    return aApplication::getInstance() ? aApplication::getInstance()->getInputServer() : nullptr;
+    return m_app ? m_app->GetInputServer() : nullptr;
 }
 
 aImage* BonusRound::GetImage(const std::string& name) const {

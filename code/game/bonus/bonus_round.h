@@ -12,12 +12,12 @@
 // its finish button. Its saved record is empty: a round starts afresh after
 // a saved game is loaded.
 
-#include "game/save_load.h"
+#include "game/save/save_load.h"
 
 #include <cstdint>
 #include <string>
 
-class GameApp;
+class GameServices;
 class aImage;
 class aImageManager;
 class aInputServer;
@@ -35,7 +35,8 @@ public:
     // GetResult.
     enum Result : uint32_t { RESULT_SOLVED = 0, RESULT_UNSOLVED = 2 };
 
-    BonusRound(const std::string& puzzleName, const aOptionsFile& options);
+    // The game is null for a puzzle on its own.
+    BonusRound(const std::string& puzzleName, const aOptionsFile& options, GameServices* game);
     // Unloads the image list.
     ~BonusRound() override = 0;
 
@@ -64,7 +65,6 @@ public:
 
     const std::string& GetPuzzleName() const { return m_puzzleName; }
     const std::string& GetImageFolder() const { return m_imageFolder; }
-    GUI::Widget* GetDescription() const { return m_description; }
     aSound* GetFinishSound() const { return m_finishSound; }
 
 protected:
@@ -92,7 +92,7 @@ protected:
     Pointer ReadPointer();
 
     std::string m_puzzleName;
-    GameApp* m_app;
+    GameServices* m_app;
     std::string m_imageFolder;
     GUI::Widget* m_description = nullptr;
     bool m_completed = false;

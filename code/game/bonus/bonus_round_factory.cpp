@@ -12,12 +12,12 @@ bool BonusRoundFactory::Register(const std::string& className, Creator creator) 
     return m_registry.registerClass(className, creator);
 }
 
-BonusRound* BonusRoundFactory::NewBonusRound(const std::string& className,
-                                             const aOptionsFile& options) const {
+BonusRound* BonusRoundFactory::NewBonusRound(const std::string& className, const aOptionsFile& options,
+                                             GameServices* game) const {
     Creator creator = m_registry.find(className);
     if (!creator) {
         a_log("BonusRoundFactory::NewBonusRound - bonus round class '%s' not registered", className.c_str());
         return nullptr;
     }
-    return creator(options);
+    return creator(options, game);
 }

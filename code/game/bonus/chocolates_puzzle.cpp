@@ -2,7 +2,7 @@
 
 #include "game/bonus/bonus_round_factory.h"
 #include "game/bonus/bonus_values.h"
-#include "game/game_app.h"
+#include "game/game_services.h"
 #include "mirel/base/a_log.h"
 #include "mirel/base/a_random.h"
 #include "mirel/gfx/a_graphserver.h"
@@ -16,8 +16,8 @@
 #include <new>
 #include <utility>
 
-BonusRound* NewChocolatesPuzzle(const aOptionsFile& options) {
-    return new (std::nothrow) ChocolatesPuzzle(options);
+BonusRound* NewChocolatesPuzzle(const aOptionsFile& options, GameServices* game) {
+    return new (std::nothrow) ChocolatesPuzzle(options, game);
 }
 
 namespace {
@@ -33,7 +33,8 @@ constexpr int32_t kStartInPlace[] = {3, 16, 18};
 
 } // namespace
 
-ChocolatesPuzzle::ChocolatesPuzzle(const aOptionsFile& options) : BonusRound(kPuzzleName, options) {
+ChocolatesPuzzle::ChocolatesPuzzle(const aOptionsFile& options, GameServices* game)
+    : BonusRound(kPuzzleName, options, game) {
     m_soundSelect = GetSound("chocolates_select");
     m_soundSwap = GetSound("chocolates_swap");
     m_soundLock = GetSound("chocolates_lock");
@@ -168,8 +169,8 @@ void ChocolatesPuzzle::UpdateOrdering(float dt, int32_t mx, int32_t my, bool pre
         return;
     m_ordered = true;
     if (m_app)
-        m_app->ShowMessageBox("msgbox_completed", GameApp::ACTION_NONE, MakeLevelKey("bonus_candies_ordered"),
-                              nullptr, nullptr);
+        m_app->ShowMessageBox("msgbox_completed", GameServices::ACTION_NONE,
+                              MakeLevelKey("bonus_candies_ordered"), nullptr, nullptr);
     UpdateDescriptionStage();
     bonusvalues::Play(m_soundOrdered);
 }

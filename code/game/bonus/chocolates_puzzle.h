@@ -49,7 +49,7 @@ public:
         float placedTime = 0.0f;
     };
 
-    explicit ChocolatesPuzzle(const aOptionsFile& options);
+    ChocolatesPuzzle(const aOptionsFile& options, GameServices* game);
     ~ChocolatesPuzzle() override;
 
     void Update(float dt) override;

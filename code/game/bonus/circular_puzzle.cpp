@@ -15,8 +15,8 @@
 #include <cmath>
 #include <new>
 
-BonusRound* NewCircularPuzzle(const aOptionsFile& options) {
-    return new (std::nothrow) CircularPuzzle(options);
+BonusRound* NewCircularPuzzle(const aOptionsFile& options, GameServices* game) {
+    return new (std::nothrow) CircularPuzzle(options, game);
 }
 
 namespace {
@@ -29,7 +29,8 @@ constexpr float kHintSpeed = 1.0471976f; // pi / 3 a second more than the distan
 
 } // namespace
 
-CircularPuzzle::CircularPuzzle(const aOptionsFile& options) : BonusRound(kPuzzleName, options) {
+CircularPuzzle::CircularPuzzle(const aOptionsFile& options, GameServices* game)
+    : BonusRound(kPuzzleName, options, game) {
     m_soundRotateStart = GetSound("circular_rotate_start");
     m_soundRotateEnd = GetSound("circular_rotate_end");
     m_soundRotating = GetSound("circular_rotating");

@@ -35,7 +35,7 @@ public:
         bool locked = false;
     };
 
-    explicit CircularPuzzle(const aOptionsFile& options);
+    CircularPuzzle(const aOptionsFile& options, GameServices* game);
     ~CircularPuzzle() override;
 
     void Update(float dt) override;

@@ -2,7 +2,7 @@
 
 #include "game/bonus/bonus_round_factory.h"
 #include "game/bonus/bonus_values.h"
-#include "game/game_app.h"
+#include "game/game_services.h"
 #include "mirel/base/a_log.h"
 #include "mirel/base/a_random.h"
 #include "mirel/gfx/a_image.h"
@@ -16,8 +16,8 @@
 #include <cstdlib>
 #include <new>
 
-BonusRound* NewDecodeLetter(const aOptionsFile& options) {
-    return new (std::nothrow) DecodeLetter(options);
+BonusRound* NewDecodeLetter(const aOptionsFile& options, GameServices* game) {
+    return new (std::nothrow) DecodeLetter(options, game);
 }
 
 namespace {
@@ -61,7 +61,8 @@ int64_t Overlap(float ax, float ay, float aw, float ah, float bx, float by, floa
 
 } // namespace
 
-DecodeLetter::DecodeLetter(const aOptionsFile& options) : BonusRound(kPuzzleName, options) {
+DecodeLetter::DecodeLetter(const aOptionsFile& options, GameServices* game)
+    : BonusRound(kPuzzleName, options, game) {
     m_soundGrab = GetSound("letter_decode_grab");
     m_soundLock = GetSound("letter_decode_lock");
     m_soundPlaceBack = GetSound("letter_decode_placeback");

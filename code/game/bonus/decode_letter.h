@@ -56,7 +56,7 @@ public:
         float glow = 0.0f;
     };
 
-    explicit DecodeLetter(const aOptionsFile& options);
+    DecodeLetter(const aOptionsFile& options, GameServices* game);
     ~DecodeLetter() override;
 
     void Update(float dt) override;

@@ -14,8 +14,8 @@
 #include <new>
 #include <utility>
 
-BonusRound* NewMemoryMatch(const aOptionsFile& options) {
-    return new (std::nothrow) MemoryMatch(options);
+BonusRound* NewMemoryMatch(const aOptionsFile& options, GameServices* game) {
+    return new (std::nothrow) MemoryMatch(options, game);
 }
 
 namespace {
@@ -29,7 +29,8 @@ constexpr uint32_t kWhite = 0xFFFFFFFFu;
 
 } // namespace
 
-MemoryMatch::MemoryMatch(const aOptionsFile& options) : BonusRound(kPuzzleName, options) {
+MemoryMatch::MemoryMatch(const aOptionsFile& options, GameServices* game)
+    : BonusRound(kPuzzleName, options, game) {
     m_soundSelect = GetSound("memory_select");
     m_soundGood = GetSound("memory_pair_good");
     m_soundBad = GetSound("memory_pair_bad");

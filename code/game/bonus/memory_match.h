@@ -39,7 +39,7 @@ public:
         float flipPhase = 0.0f; // 0 face up .. pi back up
     };
 
-    explicit MemoryMatch(const aOptionsFile& options);
+    MemoryMatch(const aOptionsFile& options, GameServices* game);
     ~MemoryMatch() override;
 
     void Update(float dt) override;
@@ -58,7 +58,6 @@ public:
     int32_t GetCardHeight() const { return m_cardHeight; }
     const Card* GetFirstSelected() const { return m_first; }
     const Card* GetSecondSelected() const { return m_second; }
-    const aImage* GetSheet() const { return m_sheet.get(); }
 
 private:
     Card* CardAt(int32_t x, int32_t y);

@@ -2,7 +2,7 @@
 
 #include "game/bonus/bonus_round_factory.h"
 #include "game/bonus/bonus_values.h"
-#include "game/game_app.h"
+#include "game/game_services.h"
 #include "mirel/base/a_log.h"
 #include "mirel/base/a_math.h"
 #include "mirel/gfx/a_image.h"
@@ -15,8 +15,8 @@
 #include <cmath>
 #include <new>
 
-BonusRound* NewOpenSafe(const aOptionsFile& options) {
-    return new (std::nothrow) OpenSafe(options);
+BonusRound* NewOpenSafe(const aOptionsFile& options, GameServices* game) {
+    return new (std::nothrow) OpenSafe(options, game);
 }
 
 namespace {
@@ -39,7 +39,7 @@ float Centred(float d) {
 
 } // namespace
 
-OpenSafe::OpenSafe(const aOptionsFile& options) : BonusRound(kPuzzleName, options) {
+OpenSafe::OpenSafe(const aOptionsFile& options, GameServices* game) : BonusRound(kPuzzleName, options, game) {
     m_soundDialStart = GetSound("safe_dial_rotate_start");
     m_soundDialEnd = GetSound("safe_dial_rotate_end");
     m_soundDialRotating = GetSound("safe_dial_rotating");

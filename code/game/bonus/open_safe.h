@@ -37,7 +37,7 @@ public:
     // Where a click opens the case, once the safe is open.
     static constexpr int32_t kCaseX = 298, kCaseY = 549, kCaseWidth = 406, kCaseHeight = 154;
 
-    explicit OpenSafe(const aOptionsFile& options);
+    OpenSafe(const aOptionsFile& options, GameServices* game);
     ~OpenSafe() override;
 
     void Update(float dt) override;

@@ -2,7 +2,7 @@
 
 #include "game/bonus/bonus_round_factory.h"
 #include "game/bonus/bonus_values.h"
-#include "game/game_app.h"
+#include "game/game_services.h"
 #include "mirel/base/a_math.h"
 #include "mirel/gfx/a_image.h"
 #include "mirel/input/a_inputserver.h"
@@ -10,8 +10,8 @@
 #include <cmath>
 #include <new>
 
-BonusRound* NewOpenTrickWatch(const aOptionsFile& options) {
-    return new (std::nothrow) OpenTrickWatch(options);
+BonusRound* NewOpenTrickWatch(const aOptionsFile& options, GameServices* game) {
+    return new (std::nothrow) OpenTrickWatch(options, game);
 }
 
 namespace {
@@ -41,7 +41,8 @@ const OpenTrickWatch::Step kSequence[] = {
 
 } // namespace
 
-OpenTrickWatch::OpenTrickWatch(const aOptionsFile& options) : BonusRound(kPuzzleName, options) {
+OpenTrickWatch::OpenTrickWatch(const aOptionsFile& options, GameServices* game)
+    : BonusRound(kPuzzleName, options, game) {
     m_soundOpen = GetSound("trick_watch_open");
     m_soundMatch = GetSound("trick_watch_match");
     m_background = GetImage("background");

@@ -52,7 +52,7 @@ public:
     };
     enum { MINUTE_HAND = 0, HOUR_HAND = 1 };
 
-    explicit OpenTrickWatch(const aOptionsFile& options);
+    OpenTrickWatch(const aOptionsFile& options, GameServices* game);
     ~OpenTrickWatch() override;
 
     void Update(float dt) override;

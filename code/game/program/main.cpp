@@ -1,7 +1,7 @@
 // The game program: one GameApp from start to end. It reads no command-line
 // option; the command line is handed on as the engine keeps it.
 
-#include "game/game_app.h"
+#include "game/shell/game_app.h"
 #include "mirel/platform/audio/sdl/a_sdlaudio.h"
 #include "mirel/platform/window/a_platform_window.h"
 

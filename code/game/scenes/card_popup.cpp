@@ -1,6 +1,6 @@
 #include "game/scenes/card_popup.h"
 
-#include "game/game_app.h"
+#include "game/game_services.h"
 #include "game/scenes/clue_card.h"
 #include "mirel/base/a_clock.h"
 #include "mirel/base/a_math.h"

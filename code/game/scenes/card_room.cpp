@@ -1,6 +1,6 @@
 #include "game/scenes/card_room.h"
 
-#include "game/game_app.h"
+#include "game/game_services.h"
 #include "game/scenes/card_popup.h"
 #include "game/scenes/clue_card.h"
 #include "game/scenes/spy_room.h"
@@ -32,7 +32,8 @@ aRect screenRect(const GUI::Widget* widget) {
 
 } // namespace
 
-CardRoom::CardRoom(aImageManager* images, aSoundManager* sounds) : Room(kName, images, sounds) {
+CardRoom::CardRoom(aImageManager* images, aSoundManager* sounds, GameServices* game)
+    : Room(kName, images, sounds, game) {
     m_lookup = [this](const std::string& name) { return m_app ? m_app->FindRoom(name) : nullptr; };
     if (m_images)
         m_images->loadList(kImageList, kImageGroup);
@@ -150,7 +151,7 @@ void CardRoom::Enter(aSound* defaultSound) {
         m_popup->SetVisible(false);
     m_zoomed = nullptr;
     if (m_cards.empty() && m_app)
-        m_app->ShowMessageBox("msgbox_text", GameApp::ACTION_NONE, "card_room_empty", nullptr, nullptr);
+        m_app->ShowMessageBox("msgbox_text", GameServices::ACTION_NONE, "card_room_empty", nullptr, nullptr);
 }
 
 void CardRoom::Leave(aSound* defaultSound) {

@@ -47,7 +47,7 @@ public:
     // The glow over the hovered slot, drawn additively.
     static constexpr uint32_t kGlowColour = 0x40FFFF00u;
 
-    CardRoom(aImageManager* images, aSoundManager* sounds);
+    CardRoom(aImageManager* images, aSoundManager* sounds, GameServices* game);
     ~CardRoom() override;
 
     // u32 count and the owned cards' names, then the base record.

@@ -1,6 +1,6 @@
 #include "game/scenes/evidence_room.h"
 
-#include "game/game_app.h"
+#include "game/game_services.h"
 #include "game/scenes/cross_button.h"
 #include "game/scenes/evidence.h"
 #include "game/tip_manager.h"
@@ -40,7 +40,8 @@ void setColours(CrossButton* button, uint32_t normal, uint32_t hover) {
 
 } // namespace
 
-EvidenceRoom::EvidenceRoom(aImageManager* images, aSoundManager* sounds) : Room(kName, images, sounds) {
+EvidenceRoom::EvidenceRoom(aImageManager* images, aSoundManager* sounds, GameServices* game)
+    : Room(kName, images, sounds, game) {
     GUI::Server* gui = GUI::Server::getSingletonPtr();
     GUI::Widget* root = gui ? gui->GetRootWidget() : nullptr;
     if (!root)
@@ -228,7 +229,8 @@ void EvidenceRoom::Enter(aSound* defaultSound) {
     for (size_t i = shown; i < m_buttons.size(); ++i)
         m_buttons[i]->SetVisible(false);
     if (!m_shown && m_app)
-        m_app->ShowMessageBox("msgbox_text", GameApp::ACTION_NONE, "evidence_room_empty", nullptr, nullptr);
+        m_app->ShowMessageBox("msgbox_text", GameServices::ACTION_NONE, "evidence_room_empty", nullptr,
+                              nullptr);
     if (m_visitCount == 1 && m_app)
         m_app->ShowGameHelp();
 }
@@ -316,8 +318,8 @@ bool EvidenceRoom::OnRegionClick(const GUI::EventArgs& args) {
     m_largePicture.load(kLargeFolder + region->GetImageName() + ".jng", 21, 21);
     if (m_app)
         m_app->ShowMessageBox(region->GetTag() != 0 ? "msgbox_comment_large" : "msgbox_comment",
-                              GameApp::ACTION_NONE, "evd." + m_current + "." + region->GetName(), &m_largePicture,
-                              nullptr);
+                              GameServices::ACTION_NONE, "evd." + m_current + "." + region->GetName(),
+                              &m_largePicture, nullptr);
     return true;
 }
 

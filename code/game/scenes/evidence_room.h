@@ -50,7 +50,7 @@ public:
     static constexpr uint32_t kSeenColour = 0xFF606060u;
     static constexpr uint32_t kSeenHoverColour = 0xFF808080u;
 
-    EvidenceRoom(aImageManager* images, aSoundManager* sounds);
+    EvidenceRoom(aImageManager* images, aSoundManager* sounds, GameServices* game);
     ~EvidenceRoom() override;
 
     void Load(SaveLoadSystem& system, SaveReader& record) override;
@@ -81,7 +81,6 @@ public:
     GUI::Widget* GetPictureWindow() const { return m_pictureWindow; }
     GUI::Widget* GetPointer() const { return m_pointer; }
     const std::vector<std::string>& GetAddList() const { return m_toAdd; }
-    const std::vector<std::string>& GetDeleteList() const { return m_toDelete; }
     const aImage& GetLargePicture() const { return m_largePicture; }
 
 private:

@@ -4,10 +4,10 @@
 
 #include "game/scenes/spy_room.h"
 
-#include "game/game_app.h"
+#include "game/game_services.h"
 #include "game/scenes/spy_item_selection.h"
-#include "game/scenes/spy_object.h"
-#include "game/scenes/spy_object_factory.h"
+#include "game/scenes/objects/spy_object.h"
+#include "game/scenes/objects/spy_object_factory.h"
 #include "mirel/base/a_clock.h"
 #include "mirel/base/a_log.h"
 #include "mirel/base/a_random.h"
@@ -36,8 +36,8 @@ bool contains(const std::vector<std::string>& list, const std::string& name) {
 
 } // namespace
 
-SpyRoom::SpyRoom(const std::string& name, aImageManager* images, aSoundManager* sounds)
-    : Room(name, images, sounds), m_keyPrefix(a_toLowerAscii(name + ".")) {
+SpyRoom::SpyRoom(const std::string& name, aImageManager* images, aSoundManager* sounds, GameServices* game)
+    : Room(name, images, sounds, game), m_keyPrefix(a_toLowerAscii(name + ".")) {
     if (aLocaleServer* locale = aLocaleServer::getInstance())
         locale->loadFile("data:loc/room_" + m_name + ".txt", m_keyPrefix);
     ReadObjects();

@@ -70,7 +70,7 @@ public:
     // Marks of the items of "items.ini".
     enum Mark : uint8_t { MARK_UNUSED = 0, MARK_LISTED = 1, MARK_GONE = 2 };
 
-    SpyRoom(const std::string& name, aImageManager* images, aSoundManager* sounds);
+    SpyRoom(const std::string& name, aImageManager* images, aSoundManager* sounds, GameServices* game);
     ~SpyRoom() override;
 
     // ---- Room ----
@@ -134,12 +134,10 @@ public:
     // ---- state, for the objects and for tests ----
     aImageManager* GetImageManager() const { return m_images; }
     aSoundManager* GetSoundManager() const { return m_sounds; }
-    const std::string& GetKeyPrefix() const { return m_keyPrefix; }
     const std::vector<SpyObject*>& GetObjects() const { return m_objects; }
+    const std::vector<SpyObject*>& GetTopList() const { return m_topList; }
     const std::vector<SpyItem>& GetItems() const { return m_items; }
     const std::vector<SpyItem>& GetActiveItems() const { return m_activeItems; }
-    const std::vector<SpyObject*>& GetHiddenObjects() const { return m_hiddenObjects; }
-    const std::vector<SpyObject*>& GetTopList() const { return m_topList; }
     const std::vector<uint8_t>& GetMarks() const { return m_marks; }
     const std::vector<GUI::Widget*>& GetItemLines() const { return m_lines; }
     const int32_t* GetQuotas() const { return m_quotas; }
@@ -154,9 +152,6 @@ public:
     float GetHintTimer() const { return m_hintTimer; }
     float GetHintPhase() const { return m_hintPhase; }
     int32_t GetMissCount() const { return m_missCount; }
-    float GetMissTimer() const { return m_missTimer; }
-    float GetBonusHoverTimer() const { return m_bonusHoverTimer; }
-    static float GetStuckTimer() { return ms_stuckTimer; }
 
 protected:
     // ---- loading (spy_room.cpp) ----

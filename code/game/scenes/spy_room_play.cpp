@@ -5,11 +5,11 @@
 
 #include "game/scenes/spy_room.h"
 
-#include "game/game_app.h"
-#include "game/profile_record.h"
+#include "game/game_services.h"
+#include "game/profiles/profile_record.h"
 #include "game/scenes/cross_button.h"
 #include "game/scenes/spy_message_text.h"
-#include "game/scenes/spy_object.h"
+#include "game/scenes/objects/spy_object.h"
 #include "game/tip_manager.h"
 #include "mirel/base/a_math.h"
 #include "mirel/base/a_random.h"
@@ -87,7 +87,7 @@ void SpyRoom::Leave(aSound* defaultSound) {
 void SpyRoom::Update(float dt) {
     Room::Update(dt);
     int32_t x = -1, y = -1;
-    aInputServer* input = m_app ? m_app->getInputServer() : nullptr;
+    aInputServer* input = m_app ? m_app->GetInputServer() : nullptr;
     if (input)
         input->getMousePos(x, y);
     const bool inside = x >= kPlayfieldLeft && x <= kPlayfieldRight && y >= 0 && y <= kPlayfieldBottom;
@@ -417,7 +417,7 @@ void SpyRoom::ShowContainerError(int32_t itemIndex) {
     if (!text)
         text = FindText("tip.error");
     if (m_app)
-        m_app->ShowMessageBoxText("msgbox_container_error", GameApp::ACTION_NONE,
+        m_app->ShowMessageBoxText("msgbox_container_error", GameServices::ACTION_NONE,
                                   text ? *text : std::u16string(), nullptr, m_soundBad);
 }
 
@@ -574,7 +574,7 @@ void SpyRoom::ShowClueMessage(const SpyMessage& message) {
             return item->remaining == 0 ? SpyCondition::Found : SpyCondition::NotFound;
         });
     if (message.picture.empty() || message.picture == "-") {
-        m_app->ShowMessageBoxText("msgbox_text", GameApp::ACTION_NONE, text, nullptr, nullptr);
+        m_app->ShowMessageBoxText("msgbox_text", GameServices::ACTION_NONE, text, nullptr, nullptr);
         return;
     }
     std::string picture = message.picture;
@@ -585,7 +585,7 @@ void SpyRoom::ShowClueMessage(const SpyMessage& message) {
     }
     const int format = aImageManager::formatFromText("8888");
     m_messagePicture.load(kLargePictures + picture + ".jng", format, format);
-    m_app->ShowMessageBoxText(box, GameApp::ACTION_NONE, text, &m_messagePicture, nullptr);
+    m_app->ShowMessageBoxText(box, GameServices::ACTION_NONE, text, &m_messagePicture, nullptr);
 }
 
 // ---- drawing ----

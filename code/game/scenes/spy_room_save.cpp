@@ -9,7 +9,7 @@
 
 #include "game/scenes/spy_room.h"
 
-#include "game/scenes/spy_object.h"
+#include "game/scenes/objects/spy_object.h"
 #include "mirel/base/a_log.h"
 
 #include <algorithm>

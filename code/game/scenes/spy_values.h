@@ -3,7 +3,7 @@
 // ("%f %f") and single floats. A value that is not a finite number is not
 // taken.
 
-#include "game/scenes/spy_object.h"
+#include "game/scenes/objects/spy_object.h"
 
 #include <string>
 

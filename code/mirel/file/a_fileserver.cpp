@@ -585,6 +585,25 @@ uint8_t* file_readFullAndMalloc(const std::string& path, size_t* size, size_t ma
     return data;
 }
 
+std::FILE* file_openPlain(const std::string& path) {
+    // Opened without waiting and then checked, so nothing can be swapped in
+    // between.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    struct stat st;
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || flags < 0 ||
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        ::close(fd);
+        return nullptr;
+    }
+    std::FILE* file = ::fdopen(fd, "rb");
+    if (!file)
+        ::close(fd);
+    return file;
+}
+
 bool file_exists(const std::string& path) {
     OpenFile f;
     return openForRead(file_manglePath(path), f);
@@ -601,21 +620,119 @@ bool file_write(const std::string& path, const void* data, size_t size) {
     return ok;
 }
 
+namespace {
+
+// A new temporary file beside the path, opened for writing: "<path>.tmp", or
+// when anything lies there already (a file a crash left, a folder, a link),
+// "<path>.tmp.<process>.<n>". Never opened through a link, never an existing
+// file, readable by the user alone. -1 when none can be made.
+int createTemporary(const std::string& real, std::string& temp) {
+    for (unsigned n = 0; n < 64; ++n) {
+        temp = real + ".tmp";
+        if (n > 0) {
+            temp += "." + std::to_string(::getpid()) + "." + std::to_string(n);
+        }
+        const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0 || errno != EEXIST) {
+            return fd;
+        }
+    }
+    return -1;
+}
+
+bool writeAll(int fd, const void* data, size_t size) {
+    const char* p = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t n = ::write(fd, p, size);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return false;
+        }
+        p += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+// Makes a rename in the folder of the path last through a power cut.
+void syncFolderOf(const std::string& real) {
+    const size_t cut = real.rfind('/');
+    const std::string folder = cut == std::string::npos ? std::string(".") : real.substr(0, cut + 1);
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+// Not a folder (a file or a link, which unlink removes itself): what a save
+// cut short left at the temporary name.
+bool isStaleTemporary(const std::string& path) {
+    struct stat st;
+    return ::lstat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+} // namespace
+
 bool file_writeReplacing(const std::string& path, const void* data, size_t size) {
     const std::string real = file_manglePath(path);
-    const std::string temp = real + ".tmp";
-    FILE* f = std::fopen(temp.c_str(), "wb");
-    if (!f) {
+    std::string temp;
+    const int fd = createTemporary(real, temp);
+    if (fd < 0) {
         return false;
     }
-    bool ok = size == 0 || (data && std::fwrite(data, 1, size, f) == size);
-    ok = ok && std::fflush(f) == 0 && ::fsync(::fileno(f)) == 0;
-    ok = (std::fclose(f) == 0) && ok;
+    bool ok = size == 0 || (data && writeAll(fd, data, size));
+    ok = ok && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
     ok = ok && std::rename(temp.c_str(), real.c_str()) == 0;
     if (!ok) {
         ::unlink(temp.c_str());
+        return false;
     }
-    return ok;
+    syncFolderOf(real);
+    // Another name was taken because a save cut short lay at the usual one:
+    // the new file is whole, so that leftover goes.
+    const std::string usual = real + ".tmp";
+    if (temp != usual && isStaleTemporary(usual)) {
+        ::unlink(usual.c_str());
+    }
+    return true;
+}
+
+bool file_moveAside(const std::string& path, const std::string& tag, std::string& aside) {
+    aside.clear();
+    const std::string real = file_manglePath(path);
+    struct stat st;
+    if (real.empty() || ::lstat(real.c_str(), &st) != 0) {
+        return real.empty() || errno == ENOENT || errno == ENOTDIR; // nothing can lie there
+    }
+    for (unsigned n = 1; n <= 1000; ++n) {
+        std::string name = real + "." + tag;
+        if (n > 1) {
+            name += "-" + std::to_string(n);
+        }
+        int moved = ::renameat2(AT_FDCWD, real.c_str(), AT_FDCWD, name.c_str(), RENAME_NOREPLACE);
+        if (moved != 0 && (errno == EINVAL || errno == ENOSYS)) {
+            // The file system cannot rename without replacing: look first.
+            struct stat there;
+            if (::lstat(name.c_str(), &there) == 0) {
+                errno = EEXIST;
+            } else {
+                moved = std::rename(real.c_str(), name.c_str());
+            }
+        }
+        if (moved == 0) {
+            syncFolderOf(real);
+            aside = name;
+            return true;
+        }
+        if (errno != EEXIST) {
+            return false;
+        }
+    }
+    return false;
 }
 
 std::string file_getDir(const std::string& path) {

@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <cstdio>
 #include <string>
 
 // Where the built-in folders come from. Each field left empty is taken from the
@@ -76,15 +77,27 @@ uint8_t* file_readFullAndMalloc(const std::string& path, uint32_t* size, size_t 
 uint8_t* file_readFullAndMalloc(const std::string& path, size_t* size, size_t maxSize = A_FILE_MAX_DATA);
 // True when the file can be opened as file_readFullAndMalloc opens it.
 bool file_exists(const std::string& path);
+// Opens a plain file of the disk (a path as file_manglePath gives it) for
+// reading as a stream (close with std::fclose); anything else (a device such
+// as /dev/zero, which never ends, a pipe, which blocks, a folder, or a link
+// to one of them) is refused as the whole-file reads refuse it: null.
+std::FILE* file_openPlain(const std::string& path);
 // Writes the buffer to the file a read of the path finds (names in another
 // letter case included), or creates it in the folder a read would look in;
 // true only when every byte was written and the file closed.
 bool file_write(const std::string& path, const void* data, size_t size);
-// Writes the buffer to a temporary file beside the path (the path and ".tmp"),
-// flushes it to the disk and renames it over the path, so that a failure at
-// any step leaves the old file as it was; the temporary file is removed on
-// failure. True only when the new file is in place.
+// Writes the buffer to a new temporary file beside the path (the path and
+// ".tmp", or a name of its own when anything lies there already; never opened
+// through a link, readable by the user alone), flushes it to the disk, renames
+// it over the path and flushes the folder, so that a failure at any step
+// leaves the old file as it was; the temporary file is removed on failure.
+// True only when the new file is in place.
 bool file_writeReplacing(const std::string& path, const void* data, size_t size);
+// Renames whatever lies at the path (a file, a folder, a link itself) to the
+// path, ".", the tag, or the first of "-2", "-3" ... after that which is free,
+// never replacing anything. True when the path is free afterwards; aside gets
+// the new name, "" when nothing lay at the path.
+bool file_moveAside(const std::string& path, const std::string& tag, std::string& aside);
 // The mangled path up to and including its last separator, "" when none.
 std::string file_getDir(const std::string& path);
 // Mangles through the instance when there is one.

@@ -48,6 +48,8 @@ public:
     uint32_t getUnderlineColor() const { return m_underlineColor; }
     const aImage& getAtlas() const { return m_atlas; }
 
+    // True when the font draws the code (a blank's glyph may be 0 wide).
+    bool hasGlyph(uint32_t code) const { return glyph(code) != nullptr; }
     aRect getCharRect(uint32_t code) const;
     float getCharLeftOffset(uint32_t code) const;
     float getCharRightOffset(uint32_t code) const;

@@ -19,6 +19,7 @@ namespace GUI {
 
 const std::string Editbox::EventPositionChanged = "PositionChanged";
 const std::string Editbox::EventEditboxFull = "EditboxFull";
+const std::string Editbox::EventCharRefused = "CharRefused";
 
 namespace {
 
@@ -67,6 +68,7 @@ Editbox::Editbox(const std::string& name) : Widget(name)
     AddProperty("AllowCopyPaste", &m_propAllowCopyPaste);
     AddEvent(EventPositionChanged);
     AddEvent(EventEditboxFull);
+    AddEvent(EventCharRefused);
 }
 
 Editbox::~Editbox() = default;
@@ -90,6 +92,8 @@ void Editbox::EndFillProperties()
         std::fill(std::begin(m_allowed), std::end(m_allowed), false);
         for (char c : m_propCharset.value)
             m_allowed[static_cast<uint8_t>(c)] = true;
+        m_limitAbove255 = false;
+        m_allowedAbove255.clear();
     }
     if (m_propCharCase.set) {
         const std::string& v = m_propCharCase.value;
@@ -123,9 +127,25 @@ char16_t Editbox::FilterChar(char16_t c) const
         else if (m_charCase == EC_LOWER)
             c = char16_t(c | 0x20);
     }
-    if (c > 255)
-        return c;
+    if (c > 255) {
+        const bool listed = std::binary_search(m_allowedAbove255.begin(), m_allowedAbove255.end(), c);
+        return !m_limitAbove255 || listed ? c : 0;
+    }
     return m_allowed[c] ? c : 0;
+}
+
+void Editbox::SetAllowedChars(std::u16string_view chars)
+{
+    std::fill(std::begin(m_allowed), std::end(m_allowed), false);
+    m_allowedAbove255.clear();
+    for (char16_t c : chars) {
+        if (c <= 255)
+            m_allowed[c] = true;
+        else
+            m_allowedAbove255.push_back(c);
+    }
+    std::sort(m_allowedAbove255.begin(), m_allowedAbove255.end());
+    m_limitAbove255 = true;
 }
 
 std::u16string Editbox::CaretText() const
@@ -145,9 +165,15 @@ float Editbox::MeasureText(const std::u16string& text) const
 
 bool Editbox::InsertChar(char16_t c)
 {
+    const char16_t typed = c;
     c = FilterChar(c);
-    if (c == 0)
+    if (c == 0) {
+        if (typed != 0) {
+            WidgetEventArgs refused = recordOf(this);
+            OnCharRefused(refused);
+        }
         return true;
+    }
     // The selection gives way to the character, so it does not count
     // against the limit.
     std::u16string kept = m_text;
@@ -471,6 +497,8 @@ void Editbox::Draw()
 void Editbox::OnPositionChanged(WidgetEventArgs& e) { Raise(EventPositionChanged, e); }
 
 void Editbox::OnEditboxFull(WidgetEventArgs& e) { Raise(EventEditboxFull, e); }
+
+void Editbox::OnCharRefused(WidgetEventArgs& e) { Raise(EventCharRefused, e); }
 
 void CopyToClipboard(const std::u16string& text) { a_clipboard().setUnicodeText(text); }
 

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace GUI {
 
@@ -18,6 +19,7 @@ class Editbox : public Widget {
 public:
     static const std::string EventPositionChanged; // the caret moved
     static const std::string EventEditboxFull;
+    static const std::string EventCharRefused; // the filter took a typed or pasted character away
 
     // Key codes the box handles itself.
     enum : uint32_t {
@@ -49,12 +51,13 @@ public:
 
     virtual void OnPositionChanged(WidgetEventArgs& e);
     virtual void OnEditboxFull(WidgetEventArgs& e);
+    virtual void OnCharRefused(WidgetEventArgs& e);
 
     // Clamped to the text's length; PositionChanged when it moves.
     void SetCaretPosition(int32_t position);
     int32_t GetCaretPosition() const { return m_caret; }
     // False, with EditboxFull, when the box is full; true otherwise, also
-    // when the filter took the character away.
+    // when the filter took the character away (with CharRefused).
     bool InsertChar(char16_t c);
     void DeleteSelection();
     // Stored ordered and clamped to the text.
@@ -68,6 +71,10 @@ public:
     // The character after case folding and the character set; 0 when refused.
     char16_t FilterChar(char16_t c) const;
     bool IsCharAllowed(uint8_t code) const { return m_allowed[code]; }
+    // The box takes exactly these characters, above 255 as well (the Charset
+    // property sets the codes 0..255 alone and lets every character above
+    // 255 through).
+    void SetAllowedChars(std::u16string_view chars);
     int32_t GetCharCase() const { return m_charCase; }
     int32_t GetMaxLength() const { return m_maxLength; }
     bool IsCentered() const { return m_centered; }
@@ -94,6 +101,8 @@ private:
     float m_blinkPhase = 0.0f;
     bool m_caretVisible = true;
     bool m_allowed[256];
+    bool m_limitAbove255 = false;     // only the characters of m_allowedAbove255 above 255
+    std::u16string m_allowedAbove255; // sorted
     int32_t m_charCase = EC_UNCHANGED;
     int32_t m_maxLength = 0; // 0: limited by the width
     bool m_centered = false;

@@ -168,4 +168,24 @@ char KeyToChar(uint32_t key, uint32_t modifiers) {
     return 0;
 }
 
+bool IsModifierOrLockKey(uint32_t key) {
+    switch (key) {
+    case A_KEY_LSHIFT:
+    case A_KEY_RSHIFT:
+    case A_KEY_LCONTROL:
+    case A_KEY_RCONTROL:
+    case A_KEY_LMENU:
+    case A_KEY_RMENU:
+    case A_KEY_LWIN:
+    case A_KEY_RWIN:
+    case A_KEY_APPS:
+    case A_KEY_CAPITAL:
+    case A_KEY_NUMLOCK:
+    case A_KEY_SCROLL:
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace GUI

@@ -21,4 +21,8 @@ void ParseHotkey(std::string_view text, uint32_t& key, uint32_t& modifiers);
 // a US English layout, 0 when none. Caps lock flips the case of letters.
 char KeyToChar(uint32_t key, uint32_t modifiers);
 
+// Shift, Ctrl, Alt and the system keys of either side, and the lock keys:
+// keys that change what others do rather than act themselves.
+bool IsModifierOrLockKey(uint32_t key);
+
 } // namespace GUI

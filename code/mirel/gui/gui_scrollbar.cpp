@@ -165,24 +165,8 @@ void Scrollbar::SetScrollPosition(float position) {
     OnPositionChanged(e);
 }
 
-bool Scrollbar::DragThumb(int32_t t, int32_t d, int32_t p, int32_t anchor, int32_t range, int32_t& moved) {
-    if (d < 0) {
-        if (p > anchor || t < 1)
-            return false;
-        moved = std::max(t + d, 0);
-    } else {
-        if (d < 1 || p < anchor || t >= range)
-            return false;
-        moved = std::min(t + d, range);
-    }
-    return true;
-}
-
 bool Scrollbar::OnThumbMouseDown(const EventArgs& args) {
-    const auto& e = static_cast<const MouseEventArgs&>(args);
-    if (e.button == 0) {
-        m_tracking = true;
-        m_anchor = m_vertical ? e.y : e.x;
+    if (m_drag.Press(static_cast<const MouseEventArgs&>(args), m_vertical)) {
         WidgetEventArgs w;
         w.widget = this;
         OnThumbTrackStarted(w);
@@ -191,9 +175,7 @@ bool Scrollbar::OnThumbMouseDown(const EventArgs& args) {
 }
 
 bool Scrollbar::OnThumbMouseUp(const EventArgs& args) {
-    const auto& e = static_cast<const MouseEventArgs&>(args);
-    if (e.button == 0) {
-        m_tracking = false;
+    if (m_drag.Release(static_cast<const MouseEventArgs&>(args))) {
         WidgetEventArgs w;
         w.widget = this;
         OnThumbTrackFinished(w);
@@ -202,13 +184,9 @@ bool Scrollbar::OnThumbMouseUp(const EventArgs& args) {
 }
 
 bool Scrollbar::OnThumbMouseMove(const EventArgs& args) {
-    const auto& e = static_cast<const MouseEventArgs&>(args);
-    if (!m_tracking || !m_thumb)
-        return true;
     const int32_t range = GetRange();
-    const int32_t t = m_vertical ? m_thumb->GetAreaRect().y : m_thumb->GetAreaRect().x;
-    int32_t moved = t;
-    if (!DragThumb(t, m_vertical ? e.dy : e.dx, m_vertical ? e.y : e.x, m_anchor, range, moved))
+    int32_t moved = 0;
+    if (!m_thumb || !m_drag.Move(static_cast<const MouseEventArgs&>(args), m_vertical, *m_thumb, range, moved))
         return true;
     PlaceThumb(moved);
     m_scrollPosition = range > 0 ? GetMax() * float(moved) / float(range) : 0.0f;

@@ -4,6 +4,7 @@
 // smaller size, onto the thumb's length and position. Its parts are children
 // named after it plus "_auto_thumb", "_auto_incbtn" and "_auto_decbtn".
 
+#include "mirel/gui/gui_thumbdrag.h"
 #include "mirel/gui/gui_widget.h"
 
 #include <string>
@@ -44,14 +45,8 @@ public:
     float GetScrollPosition() const { return m_scrollPosition; }
     float GetStepValue() const { return m_stepValue; }
     bool IsVertical() const { return m_vertical; }
-    bool IsTracking() const { return m_tracking; }
+    bool IsTracking() const { return m_drag.IsTracking(); }
     Widget* GetThumb() const { return m_thumb; }
-
-    // The drag rule shared with the slider: the thumb follows the pointer only
-    // while the pointer is on the leading side of its grab point, within
-    // 0..range. t is the thumb's coordinate, d the pointer's movement, p the
-    // pointer inside the thumb. False when the thumb does not move.
-    static bool DragThumb(int32_t t, int32_t d, int32_t p, int32_t anchor, int32_t range, int32_t& moved);
 
     float m_scrollPosition = 0.0f; // read directly by the widgets that own scrollbars
 
@@ -72,8 +67,7 @@ protected:
     bool m_vertical = false;
     bool m_autoHide = false;
     bool m_stretch = true;
-    bool m_tracking = false;
-    int32_t m_anchor = 0;
+    ThumbDrag m_drag;
 
     Property m_propVertical;
     Property m_propStepValue;

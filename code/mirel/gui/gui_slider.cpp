@@ -1,7 +1,6 @@
 #include "mirel/gui/gui_slider.h"
 
 #include "mirel/base/a_log.h"
-#include "mirel/gui/gui_scrollbar.h"
 
 #include <algorithm>
 
@@ -75,10 +74,7 @@ void Slider::SetSliderPosition(float value) {
 }
 
 bool Slider::OnThumbMouseDown(const EventArgs& args) {
-    const auto& e = static_cast<const MouseEventArgs&>(args);
-    if (e.button == 0) {
-        m_tracking = true;
-        m_anchor = m_vertical ? e.y : e.x;
+    if (m_drag.Press(static_cast<const MouseEventArgs&>(args), m_vertical)) {
         WidgetEventArgs w;
         w.widget = this;
         OnThumbTrackStarted(w);
@@ -87,9 +83,7 @@ bool Slider::OnThumbMouseDown(const EventArgs& args) {
 }
 
 bool Slider::OnThumbMouseUp(const EventArgs& args) {
-    const auto& e = static_cast<const MouseEventArgs&>(args);
-    if (e.button == 0) {
-        m_tracking = false;
+    if (m_drag.Release(static_cast<const MouseEventArgs&>(args))) {
         WidgetEventArgs w;
         w.widget = this;
         OnThumbTrackFinished(w);
@@ -98,13 +92,9 @@ bool Slider::OnThumbMouseUp(const EventArgs& args) {
 }
 
 bool Slider::OnThumbMouseMove(const EventArgs& args) {
-    const auto& e = static_cast<const MouseEventArgs&>(args);
-    if (!m_tracking || !m_thumb)
-        return true;
     const int32_t range = GetRange();
-    const int32_t t = m_vertical ? m_thumb->GetAreaRect().y : m_thumb->GetAreaRect().x;
-    int32_t moved = t;
-    if (!Scrollbar::DragThumb(t, m_vertical ? e.dy : e.dx, m_vertical ? e.y : e.x, m_anchor, range, moved))
+    int32_t moved = 0;
+    if (!m_thumb || !m_drag.Move(static_cast<const MouseEventArgs&>(args), m_vertical, *m_thumb, range, moved))
         return true;
     PlaceThumb(moved);
     // A thumb as long as the track has nowhere to go: the position stays 0.

@@ -3,6 +3,7 @@
 // "_auto_thumb") that yields a position between 0 and 1. The slider draws
 // nothing itself: track and thumb are ordinary child widgets.
 
+#include "mirel/gui/gui_thumbdrag.h"
 #include "mirel/gui/gui_widget.h"
 
 #include <string>
@@ -34,7 +35,7 @@ public:
     void SetSliderPosition(float value);
 
     bool IsVertical() const { return m_vertical; }
-    bool IsTracking() const { return m_tracking; }
+    bool IsTracking() const { return m_drag.IsTracking(); }
     Widget* GetThumb() const { return m_thumb; }
 
     float m_position = 0.0f; // 0..1, read directly by callers
@@ -44,9 +45,8 @@ protected:
     void PlaceThumb(int32_t coordinate);
 
     Widget* m_thumb = nullptr;
-    bool m_tracking = false;
     bool m_vertical = false;
-    int32_t m_anchor = 0;
+    ThumbDrag m_drag;
 
     Property m_propVertical;
 

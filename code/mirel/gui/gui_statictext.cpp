@@ -171,19 +171,34 @@ void StaticText::Layout() {
     const std::u16string& text = m_text;
     const size_t n = text.size();
 
-    auto advance = [&](char16_t c, bool first) {
+    // Characters are placed as the font draws a text in one go: a glyph's
+    // left offset before it unless it starts the line, its right offset and
+    // the font's spacing after it. A line's width is its extent: where its
+    // last glyph ends. Each word is drawn on its own, so it starts where its
+    // first glyph lies (the font adds no left offset to a text's first glyph).
+    const float spacing = font->getCharSpacing();
+    struct Metrics {
+        float lead = 0.0f;  // before the glyph
+        float width = 0.0f; // the glyph
+        float trail = 0.0f; // after it, up to the next character
+    };
+    auto measure = [&](char16_t c, bool first) {
         const aRect r = font->getCharRect(c);
-        float a = float(r.width) + font->getCharLeftOffset(c);
-        if (!first)
-            a += font->getCharRightOffset(c);
-        return a * size;
+        Metrics m;
+        if (r.width <= 0 && r.height <= 0)
+            return m; // no glyph: the font draws nothing and moves on nothing
+        m.lead = first ? 0.0f : font->getCharLeftOffset(c) * size;
+        m.width = float(r.width) * size;
+        m.trail = (font->getCharRightOffset(c) + spacing) * size;
+        return m;
     };
 
     size_t pos = 0;
     while (pos < n) {
         const size_t start = pos;
         size_t i = pos;
-        float width = 0.0f;
+        float pen = 0.0f;   // where the next character's placing starts
+        float width = 0.0f; // the extent so far
         bool wrapped = false;
         size_t lastBlank = std::u16string::npos; // a blank that follows a non-blank
         float widthAtBlank = 0.0f;
@@ -193,14 +208,16 @@ void StaticText::Layout() {
                 lastBlank = i;
                 widthAtBlank = width;
             }
-            const float a = advance(c, i == start);
+            const Metrics m = measure(c, i == start);
+            const float end = pen + m.lead + m.width;
             // A line always keeps its first character, so the loop moves on
             // even when a single character is wider than the widget.
-            if (wrap && i > start && width + a > limit) {
+            if (wrap && i > start && end > limit) {
                 wrapped = true;
                 break;
             }
-            width += a;
+            pen = end + m.trail;
+            width = std::max(width, end);
         }
         size_t end = i;
         if (wrapped && lastBlank != std::u16string::npos) {
@@ -222,21 +239,23 @@ void StaticText::Layout() {
         const float spare = limit - width;
         const bool justify = m_horzFormatting == HF_WIDTH && wrapped && blanks > 0 && spare > 0.0f;
 
-        float pen = 0.0f;
+        pen = 0.0f;
         size_t blanksSeen = 0;
         for (size_t j = start; j < end;) {
             if (IsBlank(text[j])) {
-                pen += advance(text[j], j == start);
+                const Metrics m = measure(text[j], j == start);
+                pen += m.lead + m.width + m.trail;
                 ++blanksSeen;
                 ++j;
                 continue;
             }
             Word word;
-            word.x = x + pen;
+            word.x = x + pen + measure(text[j], j == start).lead;
             if (justify)
                 word.x += std::trunc(float(blanksSeen) * spare / float(blanks));
             while (j < end && !IsBlank(text[j])) {
-                pen += advance(text[j], j == start);
+                const Metrics m = measure(text[j], j == start);
+                pen += m.lead + m.width + m.trail;
                 word.text.push_back(text[j]);
                 ++j;
             }

@@ -17,9 +17,7 @@
 
 #include <cstdio>
 #include <ctime>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace {
@@ -386,13 +384,15 @@ void aApplication::setPaused(bool paused) {
 }
 
 bool aApplication::setPriority(int priorityClass, int threadPriority) {
-    if (::setpriority(PRIO_PROCESS, 0, priorityClass) != 0) {
+    switch (a_setPriority(priorityClass, threadPriority)) {
+    case aPriorityResult::ProcessRefused:
         a_log("error in SetClassPriority()");
         return false;
-    }
-    if (::setpriority(PRIO_PROCESS, static_cast<id_t>(::syscall(SYS_gettid)), threadPriority) != 0) {
+    case aPriorityResult::ThreadRefused:
         a_log("error in SetThreadPriority()");
         return false;
+    case aPriorityResult::Set:
+        break;
     }
     return true;
 }

@@ -8,37 +8,12 @@
 #include <ogg/ogg.h>
 #include <theora/theora.h>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 
 namespace {
 constexpr size_t BLOCK_SIZE = 8192;
-
-// Opens a plain file for reading; anything else (a device such as
-// /dev/zero, which never ends, a pipe, which blocks, a folder, or a link to
-// one of them) is refused, as the file server refuses it. The file is opened
-// without waiting and then checked, so nothing can be swapped in between.
-std::FILE* openPlainFile(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return nullptr;
-    struct stat st;
-    const int flags = ::fcntl(fd, F_GETFL);
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || flags < 0 ||
-        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
-        ::close(fd);
-        return nullptr;
-    }
-    std::FILE* file = ::fdopen(fd, "rb");
-    if (!file)
-        ::close(fd);
-    return file;
-}
 } // namespace
 
 // libogg and libtheora state, with a flag for every part that holds memory.
@@ -192,7 +167,7 @@ bool aTheoraVideo::open(const std::string& path, bool loop) {
     m_errorLogged = false;
     m_path = path;
 
-    m_file = openPlainFile(file_manglePath(path));
+    m_file = file_openPlain(file_manglePath(path));
     if (!m_file) {
         a_log("File open error!");
         return false;

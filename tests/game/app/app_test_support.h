@@ -7,11 +7,11 @@
 #include "game/support/fixture_tree.h"
 #include "game/support/game_harness.h"
 
-#include "game/game_app.h"
+#include "game/shell/game_app.h"
 #include "game/room.h"
 #include "game/scenes/spy_room.h"
 #include "game/tip_manager.h"
-#include "game/title_screen.h"
+#include "game/screens/title_screen.h"
 #include "mirel/gui/gui_staticimage.h"
 
 #include <gtest/gtest.h>
@@ -128,7 +128,7 @@ protected:
         harness = std::make_unique<GameHarness>(data->home, root + "user/");
         harness->Game().makeHiddenObjectRoom = [this](const std::string& name) -> Room* {
             auto* room = new ScriptedSpyRoom(name, harness->Game().GetImageManager(),
-                                             harness->Game().GetSoundManager());
+                                             harness->Game().GetSoundManager(), &harness->Game());
             room->items = roomItems;
             room->clues = roomClues;
             return room;

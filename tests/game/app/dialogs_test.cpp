@@ -32,6 +32,17 @@ protected:
         const int32_t y = thumb->GetAbsoluteY() + thumb->GetHeight() / 2;
         harness->Drag(x, y, x + dx, y);
     }
+    // A new game in chapter 2 (one room, the notebook open), its greeting closed.
+    void StartChapterTwo() {
+        data->WriteLevel(2, 600, 3, 2, {"harbour"});
+        StartGame();
+        g_currentSettings.level = 2;
+        g_levelCount = 2;
+        Game().LoadLevel(true, false, std::string());
+        harness->Step();
+        CloseBox();
+        harness->Step();
+    }
     float Position(const std::string& slider) {
         return static_cast<GUI::Slider*>(harness->Find(slider))->m_position;
     }
@@ -109,14 +120,7 @@ TEST_F(DialogsTest, HelpPagesDependOnTheLevelAndTheRoom) {
     EXPECT_FALSE(Game().IsPopupActive());
 
     // From level 2 on, in the evidence room: page 1 as well, opened on it.
-    data->WriteLevel(2, 600, 3, 2, {"harbour"});
-    StartGame();
-    g_currentSettings.level = 2;
-    g_levelCount = 2;
-    Game().LoadLevel(true, false, std::string());
-    harness->Step();
-    CloseBox();
-    harness->Step();
+    StartChapterTwo();
     CloseTip(); // the evidence room's introduction
     ASSERT_TRUE(harness->Click("btn_evidroom"));
     ASSERT_EQ(Game().GetCurrentRoom(), Game().GetEvidenceRoom());
@@ -141,6 +145,45 @@ TEST_F(DialogsTest, HelpPagesDependOnTheLevelAndTheRoom) {
     ASSERT_TRUE(harness->Click("help"));
     EXPECT_EQ(VisibleChild("pages"), 2);
     EXPECT_EQ(VisibleChild("buttons"), 1);
+}
+
+// A note a room put up closes when the player leaves the room for another
+// (the notebook's comment does not stay over the clue cards); a box that
+// leads on somewhere when it is closed stays.
+TEST_F(DialogsTest, ARoomsNotesCloseWhenThePlayerLeavesIt) {
+    BeginWithProfile();
+    StartChapterTwo();
+    CloseTip();
+    ASSERT_TRUE(harness->Click("btn_evidroom"));
+    ASSERT_EQ(Game().GetCurrentRoom(), Game().GetEvidenceRoom());
+    harness->Click("ok");
+    harness->Step();
+    for (int i = 0; i < 5 && CloseBox(); ++i) {
+    }
+    // A comment of the notebook on show, then the clue cards.
+    ASSERT_TRUE(Game().ShowMessageBoxText("msgbox_comment", GameApp::ACTION_NONE, u"Crane's own books.", nullptr,
+                                          nullptr));
+    harness->Step();
+    ASSERT_TRUE(harness->Visible("msgbox_comment"));
+    ASSERT_TRUE(harness->Click("btn_cardroom"));
+    harness->Step();
+    ASSERT_EQ(Game().GetCurrentRoom(), Game().GetCardRoom());
+    EXPECT_FALSE(harness->Visible("msgbox_comment"));
+    EXPECT_EQ(FrontBox(), "msgbox_text") << "the clue-card room's own note";
+    EXPECT_EQ(Game().GetMessageBoxes().size(), 1u);
+    // Its note goes too on the way back to the map.
+    ASSERT_TRUE(harness->Click("btn_map"));
+    harness->Step();
+    EXPECT_TRUE(Game().GetMessageBoxes().empty());
+    EXPECT_FALSE(harness->Visible("msgbox_text"));
+
+    // A room's "all found" leads on when it is closed: it stays.
+    EnterRoom("harbour");
+    ASSERT_TRUE(
+        Game().ShowMessageBox("msgbox_roomclear", GameApp::ACTION_ROOM_COMPLETED, "", nullptr, nullptr));
+    ASSERT_TRUE(harness->Click("btn_cardroom"));
+    harness->Step();
+    EXPECT_EQ(FrontBox(), "msgbox_roomclear");
 }
 
 TEST_F(DialogsTest, TheQueueShowsOneBoxAtATimeAndRunsTheLastActionOnce) {

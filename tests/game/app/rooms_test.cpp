@@ -1,6 +1,6 @@
 #include "app_test_support.h"
 
-#include "game/room_button.h"
+#include "game/widgets/room_button.h"
 #include "game/scenes/card_room.h"
 #include "mirel/gui/gui_region.h"
 #include "mirel/gui/gui_widget.h"

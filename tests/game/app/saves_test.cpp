@@ -119,13 +119,18 @@ TEST_F(SavesTest, ABadSaveStartsANewGameAtLevelOne) {
             file.Header(kSaveFormatVersion, 1).Record("r:harbour", Bytes(20, 0));
         else
             file.Header(kSaveFormatVersion, 1).Record("app", c.app);
-        WriteBytes(SavePath(), file.Finish());
+        const Bytes bad = file.Finish();
+        WriteBytes(SavePath(), bad);
         harness->Log().clear();
         StartGame();
         EXPECT_TRUE(harness->Log().has("SaveLoadSystem: file \"" + Game().GetSavePath() + "\" load failed!"));
         EXPECT_EQ(g_currentSettings.level, 1u);
         EXPECT_FLOAT_EQ(Game().GetTimeLeft(), 600.0f);
         EXPECT_EQ(Game().GetMode(), GameApp::MODE_MAP);
+        // The refused save is kept beside the new game's, never written over.
+        EXPECT_TRUE(harness->Log().has("GameApp::LoadGame - the saved game '" + Game().GetSavePath() +
+                                       "' kept as '" + SavePath() + ".refused'"));
+        EXPECT_EQ(ReadBytes(SavePath() + ".refused"), bad);
     }
     // A good one loads.
     harness.reset();

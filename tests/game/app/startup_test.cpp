@@ -1,6 +1,6 @@
 #include "app_test_support.h"
 
-#include "game/loading_progress.h"
+#include "game/screens/loading_progress.h"
 #include "mirel/gui/gui_widget.h"
 
 #include "mirel/gfx/a_graphserver.h"

@@ -5,8 +5,8 @@
 
 #include "app_test_support.h"
 
-#include "game/credits/CreditsRoll.h"
-#include "game/scene_player.h"
+#include "game/credits/credits_roll.h"
+#include "game/screens/scene_player.h"
 
 #include <filesystem>
 #include <functional>

@@ -5,8 +5,8 @@
 
 #include "app_test_support.h"
 
-#include "game/splash_manager.h"
-#include "game/title_screen.h"
+#include "game/screens/splash_manager.h"
+#include "game/screens/title_screen.h"
 #include "mirel/platform/window/a_platform_input.h"
 
 #include <filesystem>

@@ -3,10 +3,10 @@
 
 #include "app_test_support.h"
 
-#include "game/blinking_button.h"
-#include "game/hint_button.h"
-#include "game/panel_button.h"
-#include "game/room_button.h"
+#include "game/widgets/blinking_button.h"
+#include "game/widgets/hint_button.h"
+#include "game/widgets/panel_button.h"
+#include "game/widgets/room_button.h"
 #include "support/gui_harness.h"
 
 #include "mirel/gui/gui_region.h"

@@ -56,7 +56,8 @@ TEST_F(BonusRoomTest, TheFactoryHoldsExactlyTheEightPuzzlesAndFindsThemInAnyCase
         for (char& c : upper)
             c = a_toUpperAscii(c);
         for (const std::string& spelling : {name, a_toLowerAscii(name), upper}) {
-            std::unique_ptr<BonusRound> round(BonusRoundFactory::Instance().NewBonusRound(spelling, level));
+            std::unique_ptr<BonusRound> round(
+                BonusRoundFactory::Instance().NewBonusRound(spelling, level, &Game()));
             ASSERT_NE(round, nullptr) << spelling;
             EXPECT_EQ(round->GetPuzzleName(), puzzle);
             EXPECT_EQ(round->GetEntityName(), "b:" + puzzle);
@@ -64,18 +65,18 @@ TEST_F(BonusRoomTest, TheFactoryHoldsExactlyTheEightPuzzlesAndFindsThemInAnyCase
         }
     }
     EXPECT_NE(
-        dynamic_cast<AssembleLetter*>(
-            std::unique_ptr<BonusRound>(BonusRoundFactory::Instance().NewBonusRound("assembleLETTER", level))
-                .get()),
+        dynamic_cast<AssembleLetter*>(std::unique_ptr<BonusRound>(BonusRoundFactory::Instance().NewBonusRound(
+                                                                      "assembleLETTER", level, &Game()))
+                                          .get()),
         nullptr);
 
     harness->Log().clear();
-    EXPECT_EQ(BonusRoundFactory::Instance().NewBonusRound("OpenSesame", level), nullptr);
+    EXPECT_EQ(BonusRoundFactory::Instance().NewBonusRound("OpenSesame", level, &Game()), nullptr);
     EXPECT_TRUE(harness->Log().has(
         "BonusRoundFactory::NewBonusRound - bonus round class 'OpenSesame' not registered"));
     // A second registration of a name, in any case, is refused.
     EXPECT_FALSE(BonusRoundFactory::Instance().Register(
-        "assembleradio", [](const aOptionsFile&) -> BonusRound* { return nullptr; }));
+        "assembleradio", [](const aOptionsFile&, GameServices*) -> BonusRound* { return nullptr; }));
 }
 
 TEST_F(BonusRoomTest, TheBaseOperationsAsThePuzzlesInheritThem) {

@@ -64,7 +64,7 @@ protected:
         aOptionsFile level(std::string("data:levels/01.ini"));
         level.setSection("BonusRound");
         return std::unique_ptr<T>(
-            dynamic_cast<T*>(BonusRoundFactory::Instance().NewBonusRound(className, level)));
+            dynamic_cast<T*>(BonusRoundFactory::Instance().NewBonusRound(className, level, &Game())));
     }
 
     // The cursor's position now.

@@ -21,6 +21,7 @@
 #include "mirel/gui/gui_statictext.h"
 #include "mirel/platform/window/headless/a_headless_window.h"
 #include "synth.h"
+#include "support/read_file.h"
 
 #include <cmath>
 #include <utility>
@@ -32,11 +33,6 @@ namespace fs = std::filesystem;
 namespace {
 
 const std::string kSample = std::string(SAMPLE_GAME_DATA) + "/";
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 class SampleGameTest : public BonusTest {
 protected:
@@ -70,8 +66,8 @@ protected:
               "particles", "gui/bonus.agui", "fonts/bonus_subtitles.fnt", "fonts/bonus_subtitles.png"})
             copy(part);
         Append("images/ImageList.txt", "letter_frame.png 4444 8888\n");
-        Append("loc/levels.txt", ReadFile(kSample + "loc/levels.txt"));
-        const std::string sounds = ReadFile(kSample + "sounds/SoundList.txt");
+        Append("loc/levels.txt", ReadWholeFile(kSample + "loc/levels.txt"));
+        const std::string sounds = ReadWholeFile(kSample + "sounds/SoundList.txt");
         Append("sounds/SoundList.txt", sounds);
         std::istringstream lines(sounds);
         for (std::string line; std::getline(lines, line);)
@@ -252,7 +248,7 @@ TEST(SampleGameContent, EvranesSubtitlesAreTimedToHerVoice) {
     };
 
     SubtitleTrack track;
-    const std::string srt = ReadFile(kSample + "loc/radio.srt");
+    const std::string srt = ReadWholeFile(kSample + "loc/radio.srt");
     track.Parse(srt.data(), srt.size());
     const auto& cues = track.GetCues();
     ASSERT_EQ(cues.size(), 8u);

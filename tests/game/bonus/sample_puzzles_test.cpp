@@ -22,6 +22,7 @@
 #include "game/bonus/open_trick_watch.h"
 #include "mirel/gfx/a_imagemanager.h"
 #include "mirel/platform/window/headless/a_headless_window.h"
+#include "support/read_file.h"
 
 #include <filesystem>
 
@@ -31,11 +32,6 @@ namespace fs = std::filesystem;
 namespace {
 
 const std::string kSample = std::string(SAMPLE_GAME_DATA) + "/";
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
 
 class SamplePuzzlesTest : public PuzzleTest {
 protected:
@@ -68,8 +64,8 @@ protected:
               "fonts/bonus_subtitles.fnt", "fonts/bonus_subtitles.png"})
             copy(part);
         Append("images/ImageList.txt", "letter_frame.png 4444 8888\nscrap_shadow.png 4444 8888\n");
-        Append("loc/levels.txt", ReadFile(kSample + "loc/levels.txt"));
-        const std::string sounds = ReadFile(kSample + "sounds/SoundList.txt");
+        Append("loc/levels.txt", ReadWholeFile(kSample + "loc/levels.txt"));
+        const std::string sounds = ReadWholeFile(kSample + "sounds/SoundList.txt");
         Append("sounds/SoundList.txt", sounds);
         std::istringstream lines(sounds);
         for (std::string line; std::getline(lines, line);)

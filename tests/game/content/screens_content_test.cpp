@@ -1,12 +1,14 @@
 // The built content of the opening, the title screen, the story scenes and
 // the credits, loaded as the game loads it: every picture there at the size
 // its drawing assumes, the signature's strokes covering the lettering, cloud
-// layers that tile without a seam, a page for every scene of the design, and
-// credits whose every letter has its tile and its glyph.
+// layers that tile without a seam, a page for every scene of the design,
+// credits whose every letter has its tile and its glyph, and a torn letter
+// whose pieces, put together, keep every stroke of its writing. No picture
+// draws on clip art of things the autumn of 1927 did not know.
 
-#include "game/credits/CreditsRoll.h"
-#include "game/splash_manager.h"
-#include "game/title_screen.h"
+#include "game/credits/credits_roll.h"
+#include "game/screens/splash_manager.h"
+#include "game/screens/title_screen.h"
 
 #include "support/screen_bench.h"
 
@@ -17,7 +19,13 @@
 #include "mirel/util/a_optionsfile.h"
 #include "mirel/video/a_theoravideo.h"
 
+#include "content/content_lsan.h"
+#include "content/content_svg.h"
+#include "content/content_writers.h"
+
+#include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <set>
 
@@ -196,6 +204,100 @@ TEST_F(ContentTest, CreditsLettersHaveTilesAndGlyphs) {
     }
     EXPECT_EQ(seen.size(), roll.GetScreens().size());
     EXPECT_TRUE(log.lines.empty()) << log.lines.front();
+}
+
+// The torn letter's pieces, each put at its place of layout.txt, give back
+// the whole letter's writing: no tear takes a stroke of it (the edge drawn
+// along a tear lies under the ink). The pieces lie on white, the worst ground.
+TEST_F(ContentTest, TheTornLetterKeepsEveryStrokeOfItsWriting) {
+    const std::string folder = "images/bonus/letter_assemble/evrane/";
+    const std::string page = std::string(MIREL_CONTENT_DIR) + "/gameres/" + folder + "letter.svg";
+    content::SvgContext context;
+    std::string document, error;
+    ASSERT_TRUE(content::loadSvg(page, context, document, error)) << error;
+    content::Picture whole, ink;
+    ASSERT_TRUE(content::renderSvg(document, page, 360, 480, "", whole, error)) << error;
+    ASSERT_TRUE(content::renderSvg(document, page, 360, 480, "#ink", ink, error)) << error;
+
+    content::Picture assembled(360, 480, 0xFFFFFFFFu);
+    std::ifstream layout(kProgram + "gameres/" + folder + "layout.txt");
+    int pieces = 0;
+    for (std::string name, x, y; std::getline(layout, name) && std::getline(layout, x) && std::getline(layout, y);) {
+        aImage piece(kProgram + "gameres/" + folder + name + ".png", 21, 21);
+        ASSERT_TRUE(piece.hasTexture()) << name;
+        ++pieces;
+        const int32_t ox = std::stoi(x), oy = std::stoi(y);
+        for (uint32_t py = 0; py < piece.getHeight(); ++py)
+            for (uint32_t px = 0; px < piece.getWidth(); ++px) {
+                const int32_t ax = ox + int32_t(px), ay = oy + int32_t(py);
+                if (ax < 0 || ay < 0 || ax >= 360 || ay >= 480)
+                    continue;
+                const uint32_t s = piece.getPixel(int32_t(px), int32_t(py));
+                const uint32_t a = s >> 24;
+                uint32_t& d = assembled.at(uint32_t(ax), uint32_t(ay));
+                uint32_t out = 0xFF000000u;
+                for (int shift = 0; shift < 24; shift += 8) {
+                    const uint32_t c = ((s >> shift & 0xFF) * a + (d >> shift & 0xFF) * (255 - a) + 127) / 255;
+                    out |= c << shift;
+                }
+                d = out;
+            }
+    }
+    EXPECT_EQ(pieces, 12);
+    const auto lightness = [](uint32_t p) {
+        return 0.299 * double(p >> 16 & 0xFF) + 0.587 * double(p >> 8 & 0xFF) + 0.114 * double(p & 0xFF);
+    };
+    int strokes = 0, lost = 0;
+    for (uint32_t y = 0; y < 480; ++y)
+        for (uint32_t x = 0; x < 360; ++x) {
+            if ((ink.at(x, y) >> 24) < 200)
+                continue;
+            ++strokes;
+            const double want = lightness(whole.at(x, y)), got = lightness(assembled.at(x, y));
+            if (std::fabs(got - want) > 64.0) {
+                ++lost;
+                ADD_FAILURE_AT(__FILE__, __LINE__) << "writing lost at " << x << "," << y << ": " << got
+                                                   << " for " << want;
+                if (lost > 10)
+                    return;
+            }
+        }
+    EXPECT_GT(strokes, 2000);
+}
+
+// The story is set in 1927: no recipe draws on the clip art of computers and
+// electronics, nor on the pictures found out of their time.
+TEST(ContentPeriod, NoPictureDrawsOnClipArtOfLaterTimes) {
+    const char* const laterFolders[] = {"computer/", "electronics/"};
+    const struct {
+        const char* file;
+        const char* why;
+    } later[] = {
+        {"containers/ammo_can_ganson.svg", "a military ammunition can"},
+        {"containers/cesto_architetto_frances_01.svg", "a plastic basket"},
+        {"science/medicine/barattolo_di_pillole_arc_01.svg", "a plastic prescription vial"},
+        {"office/newspaper_aubanel_monnie_01.svg", "a newspaper dated 2004"},
+        {"office/addressed_envelope_with_stamp_01.svg", "an envelope with a ZIP+4 address"},
+        {"signs_and_symbols/radio_wireless_tower_cor_.svg", "a mobile network's mast sign"},
+    };
+    int references = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(MIREL_CONTENT_DIR)) {
+        const std::string ext = entry.path().extension().string();
+        if (!entry.is_regular_file() || (ext != ".art" && ext != ".svg"))
+            continue;
+        std::ifstream in(entry.path());
+        const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        for (size_t at = text.find("clipart:"); at != std::string::npos; at = text.find("clipart:", at + 1)) {
+            const size_t end = text.find_first_of("\"' \t\r\n#", at);
+            const std::string file = text.substr(at + 8, end == std::string::npos ? std::string::npos : end - at - 8);
+            ++references;
+            for (const char* folder : laterFolders)
+                EXPECT_NE(file.rfind(folder, 0), 0u) << entry.path() << ": " << file;
+            for (const auto& l : later)
+                EXPECT_NE(file, l.file) << entry.path() << ": " << l.why;
+        }
+    }
+    EXPECT_GT(references, 100);
 }
 
 } // namespace

@@ -8,17 +8,23 @@
 #include "game/game_test_support.h"
 #include "game/support/game_harness.h"
 
-#include "game/game_app.h"
-#include "game/profile_record.h"
+#include "game/credits/credits_roll.h"
+#include "game/profiles/profile_record.h"
+#include "game/profiles/profiles_manager.h"
+#include "game/shell/game_app.h"
 #include "game/room.h"
-#include "game/room_button.h"
-#include "game/scene_player.h"
+#include "game/widgets/room_button.h"
+#include "game/screens/scene_player.h"
 #include "game/tip_manager.h"
-#include "game/title_screen.h"
+#include "game/screens/title_screen.h"
+#include "mirel/base/a_utf.h"
 #include "mirel/gfx/a_font.h"
+#include "mirel/gfx/a_image.h"
 #include "mirel/gfx/a_imagemanager.h"
 #include "mirel/gui/gui_buttonbase.h"
+#include "mirel/gui/gui_editbox.h"
 #include "mirel/gui/gui_server.h"
+#include "mirel/gui/gui_staticimage.h"
 #include "mirel/gui/gui_statictext.h"
 #include "mirel/gui/gui_widget.h"
 #include "mirel/locale/a_localeserver.h"
@@ -27,6 +33,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -148,6 +155,27 @@ std::set<std::string> ChapterRooms() {
     return rooms;
 }
 
+// Every text the texts files define ("file: key" and the text); their count.
+int ForEachText(const aLocaleServer& locale,
+                const std::function<void(const std::string& where, const std::u16string& text)>& check) {
+    int texts = 0;
+    for (const auto& entry : fs::directory_iterator(kData + "loc")) {
+        if (entry.path().extension() != ".txt")
+            continue;
+        for (const std::string& line : Lines(entry.path().string())) {
+            const std::string t = Trim(line);
+            if (t.empty() || t[0] == ';' || t.find('"') == std::string::npos)
+                continue;
+            const std::string key = Trim(t.substr(0, t.find_first_of(" \t=")));
+            if (const std::u16string* text = locale.findString(key)) {
+                ++texts;
+                check(entry.path().filename().string() + ": " + key, *text);
+            }
+        }
+    }
+    return texts;
+}
+
 // What the game shell itself looks up by name.
 const char* const kShellWidgets[] = {
     // the title screen
@@ -168,8 +196,8 @@ const char* const kShellWidgets[] = {
     "show_tips_auto_check", "btn_apply", "btn_cancel", "ingame_menu", "resume", "map", "help", "exit",
     "confirm_save_exit", "gamehelp", "pages", "buttons", "ok",
     // the player dialogs
-    "profiles_list", "new_profile", "del_profile", "selection", "create_new_profile", "name", "btn_ok",
-    "confirm_profile_delete", "btn_yes", "btn_no",
+    "profiles_list", "new_profile", "del_profile", "selection", "create_new_profile", "name", "refused",
+    "btn_ok", "confirm_profile_delete", "btn_yes", "btn_no",
     // tips, story scenes, credits, bonus rooms, the input blocker
     "game_tip", "balloon", "dont_show", "dont_show_auto_check", "story_scene", "picture", "prev", "next",
     "skip", "finish", "credits_back", "bonus_desc", "skip_bonus_round", "finalize_bonus_round",
@@ -415,25 +443,215 @@ TEST_F(ShellDataTest, EveryNameTheShellLooksUpIsDefined) {
 // a backslash before a quote inside it would show on the screen.
 TEST_F(ShellDataTest, NoTextShowsAnEscapedQuote) {
     Start(kProgram);
-    const aLocaleServer* locale = Game().GetLocaleServer();
-    int texts = 0;
-    for (const auto& entry : fs::directory_iterator(kData + "loc")) {
-        if (entry.path().extension() != ".txt")
-            continue;
-        for (const std::string& line : Lines(entry.path().string())) {
-            const std::string t = Trim(line);
-            const size_t quote = t.find('"');
-            if (t.empty() || t[0] == ';' || quote == std::string::npos)
-                continue;
-            const std::string key = Trim(t.substr(0, t.find_first_of(" \t=")));
-            const std::u16string* text = locale->findString(key);
-            if (!text)
-                continue;
-            ++texts;
-            EXPECT_EQ(text->find(u"\\\""), std::u16string::npos) << entry.path().filename() << ": " << key;
-        }
-    }
+    const int texts = ForEachText(*Game().GetLocaleServer(), [](const std::string& where, const std::u16string& text) {
+        EXPECT_EQ(text.find(u"\\\""), std::u16string::npos) << where;
+    });
     EXPECT_GT(texts, 100);
+}
+
+// Every message box of the layout, shown as the game shows it (with a long
+// text and a picture where it takes them; the clue card's box empty, with the
+// card rising behind it), lies on the screen in one piece: its picture as
+// wide as the box and cut to its height, its bottom under it at its full
+// width. The clue card's box keeps the card's place clear.
+TEST_F(ShellDataTest, EveryMessageBoxShowsInOnePieceOnTheScreen) {
+    Start(kProgram);
+    const std::u16string text = u"A text of several lines, as long as the longest comment of the notebook or "
+                                u"the longest of Quillby's remarks, so that the box must grow to hold it all "
+                                u"and still stay inside the screen with its bottom and its button.";
+    aImage picture("data:images/evidences/large/harbour_ledger.jng", 21, 21);
+    ASSERT_TRUE(picture.hasTexture());
+    std::vector<GUI::Widget*> widgets = {Game().GetGuiServer()->GetRootWidget()};
+    std::vector<GUI::StaticImage*> boxes;
+    for (size_t i = 0; i < widgets.size(); ++i) {
+        for (GUI::Widget* child : widgets[i]->GetChildren())
+            widgets.push_back(child);
+        if (widgets[i]->GetName().rfind("msgbox_", 0) == 0)
+            if (auto* box = dynamic_cast<GUI::StaticImage*>(widgets[i]))
+                boxes.push_back(box);
+    }
+    EXPECT_EQ(boxes.size(), 14u);
+    for (GUI::StaticImage* box : boxes) {
+        const std::string& name = box->GetName();
+        const bool card = name == "msgbox_clue_card";
+        const bool takesPicture = box->FindChild("image") != nullptr;
+        ASSERT_TRUE(Game().ShowMessageBoxText(name, GameApp::ACTION_NONE, card ? std::u16string() : text,
+                                              takesPicture && !card ? &picture : nullptr, nullptr))
+            << name;
+        harness->Step();
+        ASSERT_TRUE(box->IsVisible(true)) << name;
+        const int32_t x = box->GetAbsoluteX(), y = box->GetAbsoluteY();
+        const int32_t w = box->GetWidth(), h = box->GetHeight();
+        EXPECT_GE(x, 0) << name;
+        EXPECT_GE(y, 0) << name;
+        EXPECT_LE(x + w, 1024) << name;
+        EXPECT_LE(y + h, 768) << name;
+        // The upper part: the box's picture from its top, neither stretched nor squeezed.
+        EXPECT_EQ(box->GetImageRect().x, 0) << name;
+        EXPECT_EQ(box->GetImageRect().y, 0) << name;
+        EXPECT_EQ(box->GetImageRect().width, w) << name;
+        EXPECT_EQ(box->GetImageRect().height, h) << name;
+        EXPECT_EQ(int32_t(box->GetImage().getWidth()), w) << name;
+        // The lower part: under the upper one, as wide, on the screen.
+        GUI::Widget* bottom = box->FindChild("bottom");
+        ASSERT_NE(bottom, nullptr) << name;
+        EXPECT_EQ(bottom->GetAbsoluteX(), x) << name;
+        EXPECT_EQ(bottom->GetWidth(), w) << name;
+        EXPECT_GT(bottom->GetAbsoluteY(), y) << name;
+        EXPECT_LE(bottom->GetAbsoluteY(), y + h) << name;
+        EXPECT_LE(bottom->GetAbsoluteY() + bottom->GetHeight(), 768) << name;
+        GUI::Widget* close = bottom->FindChild("close");
+        ASSERT_NE(close, nullptr) << name;
+        EXPECT_GE(close->GetAbsoluteX(), x) << name;
+        EXPECT_LE(close->GetAbsoluteX() + close->GetWidth(), x + w) << name;
+        if (GUI::Widget* image = box->FindChild("image"); image && takesPicture && !card) {
+            EXPECT_GE(image->GetAbsoluteX(), x) << name;
+            EXPECT_LE(image->GetAbsoluteX() + image->GetWidth(), x + w) << name;
+            EXPECT_LT(image->GetAbsoluteY() + image->GetHeight(), bottom->GetAbsoluteY()) << name;
+        }
+        if (card) {
+            // The card ends its rise at full size on the screen's middle: the
+            // box's picture is clear there and its bottom lies below it.
+            const aImage& frame = box->GetImage();
+            for (int32_t cy = 384 - 240; cy < 384 + 240; cy += 8)
+                for (int32_t cx = 512 - 180; cx < 512 + 180 && cy - y < h; cx += 8) {
+                    ASSERT_EQ(frame.getPixel(cx - x, cy - y) >> 24, 0u) << cx << "," << cy;
+                }
+            EXPECT_GE(bottom->GetAbsoluteY(), 384 + 240);
+        }
+        harness->ClickAt(close->GetAbsoluteX() + close->GetWidth() / 2,
+                         close->GetAbsoluteY() + close->GetHeight() / 2);
+        harness->Step();
+        EXPECT_TRUE(Game().GetMessageBoxes().empty()) << name;
+    }
+}
+
+// The options opened from the pause menu cover the menu's card (no edge of
+// it shows beside them); opened from the title they take their own place.
+TEST_F(ShellDataTest, OptionsFromThePauseMenuCoverItsCard) {
+    Start(kProgram);
+    PlayToTheFirstRoom();
+    const auto clickOn = [&](GUI::Widget* w) {
+        ASSERT_NE(w, nullptr);
+        harness->ClickAt(w->GetAbsoluteX() + w->GetWidth() / 2, w->GetAbsoluteY() + w->GetHeight() / 2);
+        harness->Step();
+    };
+    GUI::Widget* menu = harness->Find("ingame_menu");
+    GUI::Widget* card = menu->FindChild("card");
+    GUI::Widget* options = Game().GetGuiServer()->GetRootWidget()->FindChild("options");
+    ASSERT_NE(card, nullptr);
+    ASSERT_NE(options, nullptr);
+    const aRect place = options->GetAreaRect();
+    clickOn(harness->Find("btn_menu"));
+    ASSERT_TRUE(harness->Visible("ingame_menu"));
+    clickOn(menu->FindChild("options"));
+    ASSERT_TRUE(options->IsVisible(true));
+    EXPECT_LE(options->GetAbsoluteX(), card->GetAbsoluteX());
+    EXPECT_LE(options->GetAbsoluteY(), card->GetAbsoluteY());
+    EXPECT_GE(options->GetAbsoluteX() + options->GetWidth(), card->GetAbsoluteX() + card->GetWidth());
+    EXPECT_GE(options->GetAbsoluteY() + options->GetHeight(), card->GetAbsoluteY() + card->GetHeight());
+    EXPECT_LE(options->GetAbsoluteX() + options->GetWidth(), 1024);
+    clickOn(options->FindChild("btn_cancel", true));
+    EXPECT_FALSE(options->IsVisible(true));
+    EXPECT_TRUE(harness->Visible("ingame_menu"));
+    // Saved and back on the title: the options where the layout has them.
+    clickOn(menu->FindChild("exit"));
+    clickOn(harness->Find("confirm_save_exit")->FindChild("btn_yes"));
+    ASSERT_TRUE(harness->Visible("btn_options"));
+    clickOn(harness->Find("btn_options"));
+    ASSERT_TRUE(options->IsVisible(true));
+    EXPECT_EQ(options->GetAreaRect(), place);
+}
+
+// The credits lie inside the gold frame of their sea chart: the back button,
+// every tile of the heap wherever it falls (turned, with its shadow), and
+// every line of every screen; the heap keeps clear of the back button.
+TEST_F(ShellDataTest, TheCreditsLieInsideTheirFrame) {
+    Start(kProgram);
+    // The frame's inner edge: the first brass pixel from the middle outwards.
+    aImage chart("data:images/credits/background.jpg", 23, 23);
+    ASSERT_EQ(chart.getWidth(), 1024u);
+    const auto brass = [&](int32_t x, int32_t y) {
+        const uint32_t p = chart.getPixel(x, y);
+        return int32_t((p >> 16) & 0xFF) > int32_t(p & 0xFF) + 20;
+    };
+    int32_t left = 512, right = 512, top = 384, bottom = 384;
+    while (left > 0 && !brass(left - 1, 384))
+        --left;
+    while (right < 1023 && !brass(right + 1, 384))
+        ++right;
+    while (top > 0 && !brass(512, top - 1))
+        --top;
+    while (bottom < 767 && !brass(512, bottom + 1))
+        ++bottom;
+    ASSERT_GT(left, 0);
+    ASSERT_LT(right, 1023);
+    ASSERT_GT(top, 0);
+    ASSERT_LT(bottom, 767);
+    const auto inside = [&](float x0, float y0, float x1, float y1) {
+        return x0 >= float(left) && y0 >= float(top) && x1 <= float(right + 1) && y1 <= float(bottom + 1);
+    };
+    GUI::Widget* back = harness->Find("credits_back");
+    ASSERT_NE(back, nullptr);
+    const float bx0 = float(back->GetAbsoluteX()), by0 = float(back->GetAbsoluteY());
+    const float bx1 = bx0 + float(back->GetWidth()), by1 = by0 + float(back->GetHeight());
+    EXPECT_TRUE(inside(bx0, by0, bx1, by1)) << bx0 << "," << by0;
+
+    // A tile at (x, y) turns about (x + 13.5, y + 14); turned any way, its
+    // shadow (34 x 35 from x - 3, y - 3) stays within 25.1 pixels of that.
+    constexpr float kReach = 25.1f;
+    const auto tileInside = [&](float x, float y) {
+        return inside(x + 13.5f - kReach, y + 14.0f - kReach, x + 13.5f + kReach, y + 14.0f + kReach);
+    };
+    CreditsRoll* roll = Game().GetCreditsRoll();
+    ASSERT_NE(roll, nullptr);
+    const CLetterHeap& heap = roll->GetHeap();
+    const float hx = heap.GetX(), hy = heap.GetY(), hw = heap.GetWidth(), hh = heap.GetHeight();
+    EXPECT_TRUE(tileInside(hx, hy) && tileInside(hx + hw, hy + hh)) << hx << "," << hy << " " << hw << "x" << hh;
+    const bool meetsBack = hx + 13.5f - kReach < bx1 && hx + hw + 13.5f + kReach > bx0 &&
+                           hy + 14.0f - kReach < by1 && hy + hh + 14.0f + kReach > by0;
+    EXPECT_FALSE(meetsBack) << "the heap reaches under the back button";
+
+    std::set<size_t> screens;
+    for (int i = 0; i < 20000 && screens.size() < roll->GetScreens().size(); ++i) {
+        roll->Update(0.05f);
+        if (roll->GetRollState() != 3 || !screens.insert(roll->GetScreenIndex()).second)
+            continue;
+        for (const auto& line : roll->GetLines())
+            for (const CCreditsLine::Slot& slot : line->GetSlots()) {
+                int32_t x = 0, y = 0;
+                slot.letter.GetDestination(x, y);
+                EXPECT_TRUE(tileInside(float(x), float(y))) << "screen " << roll->GetScreenIndex() << ": " << x << ","
+                                                            << y;
+            }
+    }
+    EXPECT_EQ(screens.size(), roll->GetScreens().size());
+}
+
+bool HasTwoBlanksInARow(const std::u16string& text) {
+    for (size_t i = 1; i < text.size(); ++i)
+        if ((text[i] == u' ' || text[i] == u'\t') && (text[i - 1] == u' ' || text[i - 1] == u'\t'))
+            return true;
+    return false;
+}
+
+// No text the player reads holds two blanks in a row: not the texts files,
+// and not what the shell writes with them (the counters, the chapter's
+// heading, the greeting with the player's name) once a game runs.
+TEST_F(ShellDataTest, NoTextShowsTwoBlanksInARow) {
+    Start(kProgram);
+    const int texts = ForEachText(*Game().GetLocaleServer(), [](const std::string& where, const std::u16string& text) {
+        EXPECT_FALSE(HasTwoBlanksInARow(text)) << where;
+    });
+    EXPECT_GT(texts, 100);
+    PlayToTheFirstRoom();
+    std::vector<GUI::Widget*> widgets = {Game().GetGuiServer()->GetRootWidget()};
+    for (size_t i = 0; i < widgets.size(); ++i) {
+        for (GUI::Widget* child : widgets[i]->GetChildren())
+            widgets.push_back(child);
+        EXPECT_FALSE(HasTwoBlanksInARow(widgets[i]->GetText())) << widgets[i]->GetName();
+    }
+    EXPECT_EQ(harness->Text("n_items"), u"Items found: 0 of 36");
 }
 
 // Every text the layout writes fits its place: a button's words its width,
@@ -468,6 +686,116 @@ TEST_F(ShellDataTest, FirstStartGoesThroughTheProfileAndTheMenuToTheMapAndTheFir
     harness->RunFor(2.0f);
     EXPECT_EQ(harness->Text("clock_text").substr(0, 3), u"24:");
     EXPECT_EQ(Faults(), std::vector<std::string>());
+}
+
+// Where a name is shown: on one line, no wider than its place.
+void ExpectOneLine(GUI::Widget* widget, const std::u16string& name) {
+    auto* text = dynamic_cast<GUI::StaticText*>(widget);
+    ASSERT_NE(text, nullptr);
+    EXPECT_EQ(text->GetText(), name) << text->GetName();
+    EXPECT_EQ(text->GetLayout().size(), 1u) << text->GetName();
+    EXPECT_LE(text->GetTextWidth(), float(text->GetWidth())) << text->GetName();
+    EXPECT_LE(text->GetTextHeight(), float(text->GetHeight())) << text->GetName();
+}
+
+// The longest name the name box takes, written in the widest character its
+// fonts draw, fits the title's line under "Welcome back,", the player list
+// and the question before a player is deleted; in the map's greeting it
+// stands whole on one line, also when it holds a blank.
+TEST_F(ShellDataTest, TheLongestNameFitsWhereverItIsShown) {
+    Start(kProgram);
+    GUI::Widget* dialog = harness->Find("create_new_profile");
+    auto* box = dynamic_cast<GUI::Editbox*>(dialog->FindChild("name", true));
+    ASSERT_NE(box, nullptr);
+    const size_t longest = size_t(box->GetMaxLength());
+    ASSERT_GT(longest, 8u);
+    // The widest character the box takes, in the widest of the fonts showing names.
+    std::vector<const aFont*> fonts = {box->GetFont(), harness->Find("user_name")->GetFont(),
+                                       harness->Find("msgbox_text")->FindChild("text")->GetFont(),
+                                       harness->Find("profile_line0")->GetFont(),
+                                       harness->Find("confirm_profile_delete")->FindChild("name")->GetFont()};
+    char16_t widest = u'W';
+    float widestWidth = 0.0f;
+    for (char16_t c : Game().GetProfiles().GetNameCharacters()) {
+        for (const aFont* font : fonts) {
+            float width = 0.0f, height = 0.0f;
+            font->getTextExtentW(std::u16string(1, c), width, height);
+            if (width > widestWidth) {
+                widestWidth = width;
+                widest = c;
+            }
+        }
+    }
+    // A click on the named child of a window (names repeat across windows).
+    auto clickIn = [this](const std::string& window, const std::string& name) {
+        GUI::Widget* widget = harness->Find(window)->FindChild(name, true);
+        if (!widget || !widget->IsVisible(true))
+            return false;
+        harness->ClickAt(widget->GetAbsoluteX() + widget->GetWidth() / 2,
+                         widget->GetAbsoluteY() + widget->GetHeight() / 2);
+        return true;
+    };
+    const std::u16string names[] = {std::u16string(longest, widest),
+                                    std::u16string(longest / 2 - 1, widest) + u" " +
+                                        std::u16string(longest - longest / 2, widest)};
+    for (const std::u16string& name : names) {
+        SCOPED_TRACE(wideToUtf8(name));
+        if (&name != &names[0]) {
+            harness.reset();
+            Start(kProgram);
+        }
+        // The first start's dialog: the name and OK.
+        ASSERT_TRUE(harness->Visible("create_new_profile"));
+        box = dynamic_cast<GUI::Editbox*>(harness->Find("create_new_profile")->FindChild("name", true));
+        box->SetText(name);
+        ASSERT_TRUE(clickIn("create_new_profile", "btn_ok"));
+        harness->Step();
+        ASSERT_TRUE(harness->Visible("title_screen"));
+        ExpectOneLine(harness->Find("user_name"), name);
+        ExpectOneLine(harness->Find("welcome"), u"Welcome back,");
+        GUI::Widget* welcome = harness->Find("welcome");
+        EXPECT_LE(welcome->GetAbsoluteY() + welcome->GetHeight(), harness->Find("user_name")->GetAbsoluteY());
+
+        // The list, with a second player, and the question before the long name is deleted.
+        ASSERT_TRUE(harness->Click("change_profile"));
+        harness->Step();
+        ASSERT_TRUE(clickIn("profiles_list", "new_profile"));
+        harness->TypeText("Bo");
+        ASSERT_TRUE(clickIn("create_new_profile", "btn_ok"));
+        harness->Step();
+        ExpectOneLine(harness->Find("profile_line0"), name);
+        ASSERT_TRUE(clickIn("profiles_list", "profile_line0"));
+        ASSERT_TRUE(clickIn("profiles_list", "del_profile"));
+        harness->Step();
+        ASSERT_TRUE(harness->Visible("confirm_profile_delete"));
+        ExpectOneLine(harness->Find("confirm_profile_delete")->FindChild("name"), name);
+        ASSERT_TRUE(clickIn("confirm_profile_delete", "btn_no"));
+        ASSERT_TRUE(clickIn("profiles_list", "close")); // the long name stays chosen
+        harness->Step();
+        ExpectOneLine(harness->Find("user_name"), name);
+
+        // The map's greeting.
+        ASSERT_TRUE(harness->Click("btn_start"));
+        harness->Step();
+        ASSERT_TRUE(harness->Click("skip"));
+        ASSERT_TRUE(StepUntil([&] { return !Game().GetMessageBoxes().empty(); }, 400));
+        auto* greeting = dynamic_cast<GUI::StaticText*>(FrontBox()->FindChild("text"));
+        ASSERT_NE(greeting, nullptr);
+        std::u16string whole = name + u".";
+        std::replace(whole.begin(), whole.end(), u' ', u'\u00a0');
+        bool found = false;
+        std::string lines; // as the greeting is laid out, for the message
+        for (const GUI::StaticText::Line& line : greeting->GetLayout()) {
+            EXPECT_LE(line.width, float(greeting->GetWidth()));
+            for (const GUI::StaticText::Word& word : line.words) {
+                found = found || word.text == whole;
+                lines += wideToUtf8(word.text) + " ";
+            }
+            lines += "\n";
+        }
+        EXPECT_TRUE(found) << "the name stands whole on one line of the greeting:\n" << lines;
+        EXPECT_EQ(Faults(), std::vector<std::string>());
+    }
 }
 
 TEST_F(ShellDataTest, TheTreePackedAsGameresPakStartsTheSameWay) {

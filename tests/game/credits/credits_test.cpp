@@ -1,7 +1,7 @@
 // The credits roll: letter tiles, the heap, the lines of a screen, and the
 // roll through its screens with tiles reused between them, as drawn.
 
-#include "game/credits/CreditsRoll.h"
+#include "game/credits/credits_roll.h"
 
 #include "support/screen_bench.h"
 

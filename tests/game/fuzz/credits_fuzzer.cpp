@@ -2,7 +2,7 @@
 // locale texts at once (the two dialects share their key lines), then the
 // roll run for some seconds: it must neither crash nor stall a frame.
 
-#include "game/credits/CreditsRoll.h"
+#include "game/credits/credits_roll.h"
 
 #include "mirel/file/a_fileserver.h"
 #include "mirel/locale/a_localeserver.h"

@@ -4,7 +4,7 @@
 // content, to which the version, the checksum and the scrambling are added,
 // so that the record parser and the entities' readers are reached.
 
-#include "game/save_load.h"
+#include "game/save/save_load.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -50,6 +50,18 @@ inline void Write(const std::string& path, const uint8_t* data, size_t size) {
     if (!file.empty())
         std::fwrite(file.data(), 1, file.size(), f);
     std::fclose(f);
+}
+
+inline std::vector<uint8_t> Read(const std::string& path) {
+    std::vector<uint8_t> bytes;
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f)
+        return bytes;
+    uint8_t chunk[4096];
+    for (size_t n; (n = std::fread(chunk, 1, sizeof chunk, f)) > 0;)
+        bytes.insert(bytes.end(), chunk, chunk + n);
+    std::fclose(f);
+    return bytes;
 }
 
 } // namespace fuzzfile

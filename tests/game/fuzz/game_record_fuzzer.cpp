@@ -1,6 +1,6 @@
 // The game's own record of a saved game, read from any bytes.
 
-#include "game/game_record.h"
+#include "game/save/game_record.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,10 +2,10 @@
 // (support/seed_writer.h): a game record, saved games and profiles files.
 //   game_seeds <seeds folder> <regressions folder>
 
-#include "game/game_record.h"
-#include "game/profiles_manager.h"
-#include "game/save_load.h"
-#include "game/save_record.h"
+#include "game/save/game_record.h"
+#include "game/profiles/profiles_manager.h"
+#include "game/save/save_load.h"
+#include "game/save/save_record.h"
 #include "support/seed_writer.h"
 
 #include <unistd.h>

@@ -5,7 +5,7 @@
 #include "fuzz_file.h"
 
 #include "game/room.h"
-#include "game/save_load.h"
+#include "game/save/save_load.h"
 
 #include <cstdint>
 #include <string>
@@ -14,7 +14,7 @@ namespace {
 
 class FuzzRoom : public Room {
 public:
-    explicit FuzzRoom(const std::string& name) : Room(name, nullptr, nullptr) {}
+    explicit FuzzRoom(const std::string& name) : Room(name, nullptr, nullptr, nullptr) {}
     bool IsKind(uint32_t kind) const override { return kind == KIND_HIDDEN_OBJECT; }
     void Draw() override {}
 };

@@ -2,8 +2,8 @@
 // the splash sequence is read and run to its end (or for a bounded time),
 // and the signature's strokes are read.
 
-#include "game/splash_manager.h"
-#include "game/title_screen.h"
+#include "game/screens/splash_manager.h"
+#include "game/screens/title_screen.h"
 
 #include "mirel/file/a_fileserver.h"
 

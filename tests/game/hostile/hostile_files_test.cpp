@@ -2,13 +2,15 @@
 // a room's "objects.ini" and "items.ini", GUI scripts and image lists, each
 // cut short, replaced by random bytes or holding absurd counts and sizes. The
 // game starts, names the fault in the log, plays on to the map and into the
-// room, and its log goes quiet once it plays. A save cut short while it is
-// written leaves the save before it loadable.
+// room, and its log goes quiet once it plays. A profiles file it refuses is
+// kept beside the new one, and so is the saved game of a player who types
+// their name again. A save cut short while it is written leaves the save
+// before it loadable.
 
 #include "hostile_game.h"
 
-#include "game/profile_record.h"
-#include "game/profiles_manager.h"
+#include "game/profiles/profile_record.h"
+#include "game/profiles/profiles_manager.h"
 
 #include <cmath>
 #include <functional>
@@ -26,6 +28,7 @@ struct Fault {
     std::function<void()> damage;
     std::string line;    // empty: the game takes the file as it is, no line is owed
     bool listed = true;  // the room is still part of the level (so it can be entered)
+    bool kept = false;   // refused, the file is kept beside the one the game writes
 };
 
 // A BMP header that claims a picture of the given size, with no pixels after it.
@@ -224,12 +227,18 @@ TEST_F(HostileFiles, DamagedProfilesFiles) {
         noNul[i] = 'x';
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const std::string failed = "load failed!";
+    Bytes flipped = good;
+    flipped[flipped.size() / 2] ^= 0x01;
     const std::vector<Fault> faults = {
-        {"cut in half", withFile(Bytes(good.begin(), good.begin() + long(good.size() / 2))), failed},
-        {"random bytes", withFile(Noise(3, 200)), failed},
-        {"random bytes with a good checksum", withFile(Sealed(Noise(4, 500))), failed},
-        {"four thousand million profiles", patched(count, 0xFFFFFFFFu), "ProfilesManager"},
-        {"a name without its end", withFile(Sealed(noNul)), "ProfilesManager"},
+        {"cut in half", withFile(Bytes(good.begin(), good.begin() + long(good.size() / 2))), failed, true,
+         true},
+        {"one flipped byte", withFile(flipped), failed, true, true},
+        {"empty", withFile(Bytes()), failed, true, true},
+        {"random bytes", withFile(Noise(3, 200)), failed, true, true},
+        {"random bytes with a good checksum", withFile(Sealed(Noise(4, 500))), failed, true, true},
+        {"four thousand million profiles", patched(count, 0xFFFFFFFFu), "ProfilesManager", true, true},
+        {"two thousand million profiles", patched(count, 0x80000000u), "ProfilesManager", true, true},
+        {"a name without its end", withFile(Sealed(noNul)), "ProfilesManager", true, true},
         {"a sound volume of NaN", patchedF(soundVolume, nan), "ProfilesManager"},
         {"a music volume of 1e30", patchedF(musicVolume, 1e30f), "ProfilesManager"},
         {"a sound volume below zero", patchedF(soundVolume, -4.0f), "ProfilesManager"},
@@ -238,6 +247,7 @@ TEST_F(HostileFiles, DamagedProfilesFiles) {
         SCOPED_TRACE(fault.what);
         Fresh();
         fault.damage();
+        const Bytes damaged = gametest::ReadBytes(ProfilesPath());
         Start();
         const Reached r = PlayOn();
         EXPECT_FALSE(Game().IsClosed());
@@ -253,7 +263,38 @@ TEST_F(HostileFiles, DamagedProfilesFiles) {
         EXPECT_GE(g_currentSettings.musicVolume, 0.0f);
         EXPECT_LE(g_currentSettings.musicVolume, 1.0f);
         harness->Stop();
+        if (fault.kept) {
+            EXPECT_EQ(gametest::ReadBytes(ProfilesPath() + ".refused"), damaged) << "kept as it was";
+            EXPECT_EQ(LinesWith("kept as"), 1u) << LogText();
+        } else {
+            EXPECT_FALSE(std::filesystem::exists(ProfilesPath() + ".refused"));
+        }
     }
+}
+
+// A returning player whose profiles file was damaged: every player's entry
+// stays in the file kept beside the new one, and when they type their name
+// again their saved game is kept too, not deleted.
+TEST_F(HostileFiles, ADamagedProfilesFileLosesNoPlayerAndNoSavedGame) {
+    Start();
+    PlayOn();
+    GotoRoomAndSave();
+    const Bytes save = gametest::ReadBytes(SavePath());
+    Bytes profiles = gametest::ReadBytes(ProfilesPath());
+    ASSERT_GT(save.size(), 100u);
+    profiles[profiles.size() / 2] ^= 0x40;
+    gametest::WriteBytes(ProfilesPath(), profiles);
+
+    Restart();
+    const Reached r = PlayOn(); // no player is known: types "Mara" again
+    EXPECT_TRUE(r.map);
+    harness->Stop();
+    EXPECT_GE(LinesWith("Created new profile \"Mara\""), 1u);
+    EXPECT_EQ(gametest::ReadBytes(ProfilesPath() + ".refused"), profiles);
+    EXPECT_EQ(gametest::ReadBytes(SavePath() + ".kept"), save);
+    SaveLoadSystem check(1);
+    EXPECT_TRUE(check.Load(SavePath() + ".kept", kSaveFormatVersion)) << "the kept game still loads";
+    EXPECT_TRUE(check.Load(ProfilesPath(), kSaveFormatVersion)) << "the new profiles file";
 }
 
 TEST_F(HostileFiles, DamagedLevelFiles) {
@@ -426,20 +467,37 @@ TEST_F(HostileFiles, ASaveCutShortWhileWrittenLeavesTheSaveBeforeItLoadable) {
     const Bytes before = gametest::ReadBytes(SavePath());
     const float timeBefore = SavedTimeLeft();
 
-    // The next start cannot write its temporary file (a crash left a folder
-    // of that name): every save fails with a line and the game plays on.
-    std::filesystem::create_directories(SavePath() + ".tmp");
+    // The saves cannot be written (a file stands where their folder was):
+    // every save fails with a line and the game plays on.
+    const std::string saves = UserDir() + "saves";
+    std::filesystem::rename(saves, saves + ".away");
+    gametest::WriteBytes(saves, Bytes(1, 0));
     Restart();
     harness->Log().clear();
     PlayOn();
     EXPECT_GE(LinesWith("save failed!"), 1u) << LogText();
     EXPECT_FALSE(Game().IsClosed());
     harness->Stop();
+    std::filesystem::remove(saves);
+    std::filesystem::rename(saves + ".away", saves);
     EXPECT_EQ(gametest::ReadBytes(SavePath()), before) << "the save before is untouched";
+
+    // A folder a crash left at the temporary file's name does not stop the
+    // saves: they go through beside it.
+    std::filesystem::create_directories(SavePath() + ".tmp");
+    Restart();
+    harness->Log().clear();
+    PlayOn();
+    EXPECT_EQ(LinesWith("save failed!"), 0u) << LogText();
+    harness->Stop();
+    EXPECT_TRUE(std::filesystem::is_directory(SavePath() + ".tmp"));
+    EXPECT_NE(gametest::ReadBytes(SavePath()), before) << "the game played on is saved";
+    ASSERT_TRUE(check.Load(SavePath(), kSaveFormatVersion));
 
     // A crash in the middle of writing leaves half a temporary file: the next
     // start loads the save before it, and its own saves replace both.
     std::filesystem::remove_all(SavePath() + ".tmp");
+    gametest::WriteBytes(SavePath(), before);
     gametest::WriteBytes(SavePath() + ".tmp", Bytes(before.begin(), before.begin() + long(before.size() / 2)));
     Restart();
     harness->ClickAt(1010, 760);

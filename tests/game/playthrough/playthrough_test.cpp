@@ -24,14 +24,14 @@
 
 #include "content/content_writers.h"
 #include "game/bonus/bonus_room.h"
-#include "game/profiles_manager.h"
-#include "game/save_load.h"
-#include "game/scene_player.h"
+#include "game/profiles/profiles_manager.h"
+#include "game/save/save_load.h"
+#include "game/screens/scene_player.h"
 #include "game/scenes/card_room.h"
 #include "game/scenes/clue_card.h"
 #include "game/scenes/cross_button.h"
 #include "game/scenes/evidence_room.h"
-#include "game/splash_manager.h"
+#include "game/screens/splash_manager.h"
 #include "mirel/platform/window/headless/a_headless_window.h"
 
 #include <gtest/gtest.h>

@@ -3,8 +3,8 @@
 
 #include "room_alone.h"
 
-#include "game/scenes/spy_obj_anim.h"
-#include "game/scenes/spy_obj_container.h"
+#include "game/scenes/objects/spy_obj_anim.h"
+#include "game/scenes/objects/spy_obj_container.h"
 #include "mirel/base/a_random.h"
 
 #include <filesystem>

@@ -4,10 +4,10 @@
 // record, the evidence room's record, an "objects.ini" and one record given
 // to every object. Everything is loaded, played a little and saved again.
 
-#include "game/save_load.h"
+#include "game/save/save_load.h"
 #include "game/scenes/card_room.h"
 #include "game/scenes/evidence_room.h"
-#include "game/scenes/spy_object.h"
+#include "game/scenes/objects/spy_object.h"
 #include "game/scenes/spy_room.h"
 #include "mirel/file/a_fileserver.h"
 #include "mirel/util/a_optionsfile.h"
@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const aOptionsFile level("data:levels/fz.ini");
     SaveLoadSystem system(1);
 
-    SpyRoom room("fz", nullptr, nullptr);
+    SpyRoom room("fz", nullptr, nullptr, nullptr);
     room.LoadResources(level);
     for (SpyObject* object : room.GetObjects()) {
         loadFrom(*object, system, parts[4]);
@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         object->Init();
     }
 
-    CardRoom cards(nullptr, nullptr);
+    CardRoom cards(nullptr, nullptr, nullptr);
     cards.SetRoomLookup([&](const std::string& name) -> Room* { return name == "fz" ? &room : nullptr; });
     cards.LoadResources(level);
     loadFrom(cards, system, parts[1]);
@@ -64,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SaveWriter cardWriter(cardBytes);
     cards.Save(system, cardWriter);
 
-    EvidenceRoom evidence(nullptr, nullptr);
+    EvidenceRoom evidence(nullptr, nullptr, nullptr);
     evidence.LoadResources(level);
     loadFrom(evidence, system, parts[2]);
     evidence.OnLevelComplete();

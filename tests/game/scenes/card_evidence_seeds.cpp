@@ -4,7 +4,7 @@
 // write them.
 //   card_evidence_seeds <seeds folder> <regressions folder>
 
-#include "game/save_record.h"
+#include "game/save/save_record.h"
 #include "support/seed_writer.h"
 
 #include <string>

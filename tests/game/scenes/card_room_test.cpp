@@ -67,7 +67,7 @@ protected:
     CardRoom& Cards(const std::string& order) {
         if (!room)
             Loaded();
-        cardRoom = std::make_unique<CardRoom>(gui.images.get(), gui.sounds.get());
+        cardRoom = std::make_unique<CardRoom>(gui.images.get(), gui.sounds.get(), nullptr);
         cardRoom->SetRoomLookup([this](const std::string& name) -> Room* {
             if (name == "harbour")
                 return room.get();
@@ -326,7 +326,7 @@ TEST_F(CardRoomTest, TheRecordHoldsTheOwnedCardsInOrder) {
     ASSERT_EQ(bytes.size(), own + 4) << "the count, the names with their NULs, then the visit count";
     EXPECT_EQ(bytes[0], 3);
 
-    CardRoom other(gui.images.get(), gui.sounds.get());
+    CardRoom other(gui.images.get(), gui.sounds.get(), nullptr);
     SaveReader reader(bytes.data(), bytes.size());
     other.Load(system, reader);
     ASSERT_EQ(other.GetCards().size(), 3u);

@@ -3,10 +3,10 @@
 
 #include "living_room.h"
 
-#include "game/scenes/spy_obj_moving_clouds.h"
-#include "game/scenes/spy_obj_particles.h"
-#include "game/scenes/spy_obj_vegetables.h"
-#include "game/scenes/spy_obj_zaloupe.h"
+#include "game/scenes/objects/spy_obj_moving_clouds.h"
+#include "game/scenes/objects/spy_obj_particles.h"
+#include "game/scenes/objects/spy_obj_vegetables.h"
+#include "game/scenes/objects/spy_obj_zaloupe.h"
 
 #include <cmath>
 

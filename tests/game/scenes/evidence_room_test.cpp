@@ -70,7 +70,7 @@ protected:
                   region("mug", 100, "ev_mug", "  Tag 1\n") + region("tall", 200, "ev_tall", "  Layout Vertical\n") +
                   region("nothing", 300, "ev_none") + "}\n}\n";
         gui.LoadScript(script);
-        evidence = std::make_unique<EvidenceRoom>(gui.images.get(), gui.sounds.get());
+        evidence = std::make_unique<EvidenceRoom>(gui.images.get(), gui.sounds.get(), nullptr);
     }
     void TearDown() override {
         evidence.reset();
@@ -250,7 +250,7 @@ TEST_F(EvidenceRoomTest, TheRecordHoldsEntriesAndRecordsAndRejectsImpossibleCoun
     const size_t own = 4 + 4 + (8 + 1) + (4 + 1) + 4 + (7 + 8 + 1) + (4 + 4 + 1) + 2 * (7 + 8 + 1);
     ASSERT_EQ(bytes.size(), own + 4);
 
-    EvidenceRoom other(gui.images.get(), gui.sounds.get());
+    EvidenceRoom other(gui.images.get(), gui.sounds.get(), nullptr);
     SaveReader reader(bytes.data(), bytes.size());
     other.Load(system, reader);
     EXPECT_EQ(other.GetCurrentPicture(), "inn");

@@ -5,7 +5,7 @@
 
 #include "living_room.h"
 
-#include "game/scenes/spy_obj_fireworks.h"
+#include "game/scenes/objects/spy_obj_fireworks.h"
 
 #include <cmath>
 

@@ -4,11 +4,11 @@
 
 #include "living_room.h"
 
-#include "game/game_app.h"
-#include "game/scenes/spy_obj_clock.h"
-#include "game/scenes/spy_obj_evrane_body.h"
-#include "game/scenes/spy_obj_flag.h"
-#include "game/scenes/spy_obj_panel.h"
+#include "game/shell/game_app.h"
+#include "game/scenes/objects/spy_obj_clock.h"
+#include "game/scenes/objects/spy_obj_evrane_body.h"
+#include "game/scenes/objects/spy_obj_flag.h"
+#include "game/scenes/objects/spy_obj_panel.h"
 #include "mirel/gfx/a_distortiongrid.h"
 
 #include <cmath>

@@ -4,7 +4,7 @@
 // between levels, bonus items, and repeatability with a seeded source.
 
 #include "game/scenes/spy_item_selection.h"
-#include "game/scenes/spy_obj_image.h"
+#include "game/scenes/objects/spy_obj_image.h"
 #include "mirel/base/a_random.h"
 
 #include <gtest/gtest.h>

@@ -7,7 +7,7 @@
 
 #include "room_alone.h"
 
-#include "game/scenes/spy_obj_services.h"
+#include "game/scenes/objects/spy_obj_services.h"
 #include "mirel/base/a_random.h"
 #include "mirel/gfx/a_particle.h"
 

@@ -4,7 +4,7 @@
 
 #include "living_room.h"
 
-#include "game/scenes/spy_obj_mouse.h"
+#include "game/scenes/objects/spy_obj_mouse.h"
 
 using namespace scenetest;
 

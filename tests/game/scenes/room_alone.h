@@ -10,7 +10,7 @@
 #include "support/gui_harness.h"
 #include "support/log_capture.h"
 
-#include "game/scenes/spy_object.h"
+#include "game/scenes/objects/spy_object.h"
 #include "game/scenes/spy_room.h"
 #include "mirel/locale/a_localeserver.h"
 #include "mirel/util/a_optionsfile.h"
@@ -35,7 +35,7 @@ protected:
     void TearDown() override { room.reset(); }
 
     SpyRoom& Make(const std::string& name = "harbour") {
-        room = std::make_unique<SpyRoom>(name, gui.images.get(), gui.sounds.get());
+        room = std::make_unique<SpyRoom>(name, gui.images.get(), gui.sounds.get(), nullptr);
         return *room;
     }
     // A level file of the given sections (after an empty "General").

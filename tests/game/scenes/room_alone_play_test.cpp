@@ -4,7 +4,7 @@
 
 #include "room_alone.h"
 
-#include "game/scenes/spy_obj_image.h"
+#include "game/scenes/objects/spy_obj_image.h"
 
 using namespace scenetest;
 
@@ -71,7 +71,7 @@ TEST_F(RoomAlone, ADecorationThatReactsToAClickIsNoMiss) {
     gametest::WriteText(data + "rooms/harbour/objects.ini",
                         "[decor]\nClass = Image\nImage = decor\nX = 400\nY = 400\nItemClickOnly = 0\n"
                         "[net]\nClass = Image\nImage = net\nX = 280\nY = 490\n");
-    auto* bells = new BellRoom("harbour", gui.images.get(), gui.sounds.get());
+    auto* bells = new BellRoom("harbour", gui.images.get(), gui.sounds.get(), nullptr);
     room.reset(bells);
     Bell* bell = bells->AddBell();
     room->LoadResources(Level(TestRoomSection()));

@@ -13,10 +13,10 @@
 #include "game/scenes/cross_button.h"
 #include "game/scenes/evidence.h"
 #include "game/scenes/evidence_room.h"
-#include "game/scene_player.h"
-#include "game/splash_manager.h"
+#include "game/screens/scene_player.h"
+#include "game/screens/splash_manager.h"
 
-#include "game/profile_record.h"
+#include "game/profiles/profile_record.h"
 #include "mirel/gui/gui_server.h"
 
 #include <algorithm>

@@ -7,13 +7,13 @@
 
 #include "sample_rooms.h"
 
-#include "game/scenes/spy_obj_clock.h"
-#include "game/scenes/spy_obj_evrane_body.h"
-#include "game/scenes/spy_obj_fireworks.h"
-#include "game/scenes/spy_obj_mouse.h"
-#include "game/scenes/spy_obj_moving_clouds.h"
-#include "game/scenes/spy_obj_panel.h"
-#include "game/scenes/spy_obj_vegetables.h"
+#include "game/scenes/objects/spy_obj_clock.h"
+#include "game/scenes/objects/spy_obj_evrane_body.h"
+#include "game/scenes/objects/spy_obj_fireworks.h"
+#include "game/scenes/objects/spy_obj_mouse.h"
+#include "game/scenes/objects/spy_obj_moving_clouds.h"
+#include "game/scenes/objects/spy_obj_panel.h"
+#include "game/scenes/objects/spy_obj_vegetables.h"
 #include "mirel/gfx/a_particle.h"
 
 #include <cstdio>

@@ -103,53 +103,47 @@ TEST_F(SampleRoomTest, EveryRoomOfEveryChapterLoadsAFullList) {
         EXPECT_FALSE(level.getValue("General", "Time").empty());
     }
     Begin(1);
-    for (int chapter = 1; chapter <= 8; ++chapter) {
-        char name[64];
-        std::snprintf(name, sizeof name, "%slevels/%02d.ini", BuiltData().c_str(), chapter);
-        const aOptionsFile level(name);
-        for (const std::string& section : level.getSectionNames()) {
-            if (section.rfind("Room.", 0) != 0)
-                continue;
-            const std::string roomName = section.substr(5);
-            SCOPED_TRACE(roomName + " in chapter " + std::to_string(chapter));
-            SpyRoom room(roomName, Game().GetImageManager(), Game().GetSoundManager());
-            room.LoadResources(level);
-            EXPECT_GE(room.GetObjects().size(), 30u);
-            size_t findable = 0;
-            for (const SpyItem& item : room.GetItems())
-                findable += item.objects.size();
-            EXPECT_GE(findable, 30u);
-            EXPECT_EQ(room.GetItemsTotal(), 12u);
-            EXPECT_GE(room.GetCluesTotal(), 2u);
-            EXPECT_LE(room.GetCluesTotal(), 3u);
-            int composites = 0;
-            // A mouse is looked for while it is out, objects under a sheet once it is taken.
-            for (SpyObject* object : room.GetObjects()) {
-                if (object->IsKindOf("Mouse")) {
-                    object->SetHighlight(true);
-                    object->Update(0.05f);
-                    object->Update(0.25f);
-                }
+    for (const ChapterRoom& entry : ChapterRooms()) {
+        const aOptionsFile level(entry.levelFile);
+        const std::string& roomName = entry.room;
+        SCOPED_TRACE(roomName + " in chapter " + std::to_string(entry.chapter));
+        SpyRoom room(roomName, Game().GetImageManager(), Game().GetSoundManager(), &Game());
+        room.LoadResources(level);
+        EXPECT_GE(room.GetObjects().size(), 30u);
+        size_t findable = 0;
+        for (const SpyItem& item : room.GetItems())
+            findable += item.objects.size();
+        EXPECT_GE(findable, 30u);
+        EXPECT_EQ(room.GetItemsTotal(), 12u);
+        EXPECT_GE(room.GetCluesTotal(), 2u);
+        EXPECT_LE(room.GetCluesTotal(), 3u);
+        int composites = 0;
+        // A mouse is looked for while it is out, objects under a sheet once it is taken.
+        for (SpyObject* object : room.GetObjects()) {
+            if (object->IsKindOf("Mouse")) {
+                object->SetHighlight(true);
+                object->Update(0.05f);
+                object->Update(0.25f);
             }
-            for (const SpyItem& item : room.GetActiveItems())
-                composites += item.objects.size() > 1 ? 1 : 0;
-            // Every item the list may draw, not only this start's: each object
-            // can be clicked where it is drawn (or lies under its item's first one).
-            for (const SpyItem& item : room.GetItems()) {
-                EXPECT_FALSE(item.displayNames.empty()) << item.name;
-                for (const std::u16string& shown : item.displayNames)
-                    EXPECT_FALSE(shown.empty()) << item.name;
-                int32_t x = 0, y = 0;
-                for (SpyObject* object : item.objects) {
-                    if (object->GetState() != SpyObject::STATE_PRESENT) {
-                        EXPECT_NE(object, item.objects.front()) << item.name << ": uncovered by its first object";
-                        continue;
-                    }
-                    EXPECT_TRUE(ClickablePoint(room, object, x, y)) << item.name << ": " << object->GetName();
-                }
-            }
-            EXPECT_LE(composites, 2);
-            room.UnloadResources();
         }
+        for (const SpyItem& item : room.GetActiveItems())
+            composites += item.objects.size() > 1 ? 1 : 0;
+        // Every item the list may draw, not only this start's: each object
+        // can be clicked where it is drawn (or lies under its item's first one).
+        for (const SpyItem& item : room.GetItems()) {
+            EXPECT_FALSE(item.displayNames.empty()) << item.name;
+            for (const std::u16string& shown : item.displayNames)
+                EXPECT_FALSE(shown.empty()) << item.name;
+            int32_t x = 0, y = 0;
+            for (SpyObject* object : item.objects) {
+                if (object->GetState() != SpyObject::STATE_PRESENT) {
+                    EXPECT_NE(object, item.objects.front()) << item.name << ": uncovered by its first object";
+                    continue;
+                }
+                EXPECT_TRUE(ClickablePoint(room, object, x, y)) << item.name << ": " << object->GetName();
+            }
+        }
+        EXPECT_LE(composites, 2);
+        room.UnloadResources();
     }
 }

@@ -13,21 +13,23 @@
 #include "game/support/frame_shot.h"
 #include "game/support/game_harness.h"
 
-#include "game/game_app.h"
-#include "game/scenes/spy_object.h"
+#include "game/shell/game_app.h"
+#include "game/scenes/objects/spy_object.h"
 #include "game/scenes/spy_room.h"
 #include "game/tip_manager.h"
-#include "game/title_screen.h"
+#include "game/screens/title_screen.h"
 #include "mirel/gui/gui_staticimage.h"
 #include "mirel/gui/gui_widget.h"
 #include "mirel/util/a_optionsfile.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace scenetest {
 
@@ -43,6 +45,29 @@ inline std::string BuiltData() {
 
 // Where a player clicks an object of the room.
 using gametest::ClickablePoint;
+
+// A hidden-object room of a chapter: its level file and its section there.
+struct ChapterRoom {
+    int chapter;
+    std::string levelFile;
+    std::string room;
+    std::string section;
+};
+
+// The rooms of every chapter of the built game, in chapter and file order.
+inline std::vector<ChapterRoom> ChapterRooms() {
+    std::vector<ChapterRoom> rooms;
+    for (int chapter = 1; chapter <= 8; ++chapter) {
+        char name[64];
+        std::snprintf(name, sizeof name, "%slevels/%02d.ini", BuiltData().c_str(), chapter);
+        const aOptionsFile level(name);
+        for (const std::string& section : level.getSectionNames()) {
+            if (section.rfind("Room.", 0) == 0)
+                rooms.push_back({chapter, name, section.substr(5), section});
+        }
+    }
+    return rooms;
+}
 
 class SampleRooms : public ::testing::Test {
 protected:

@@ -5,8 +5,8 @@
 #include "room_alone.h"
 
 #include "game/scenes/cross_button.h"
-#include "game/scenes/spy_obj_image.h"
-#include "game/scenes/spy_object_factory.h"
+#include "game/scenes/objects/spy_obj_image.h"
+#include "game/scenes/objects/spy_object_factory.h"
 #include "mirel/gui/gui_widgetfactory.h"
 
 #include <cctype>

@@ -4,8 +4,8 @@
 // of a small particle configuration. The room is loaded and runs for
 // twenty seconds of frames with its particles, and is unloaded.
 
-#include "game/scenes/spy_obj_services.h"
-#include "game/scenes/spy_object.h"
+#include "game/scenes/objects/spy_obj_services.h"
+#include "game/scenes/objects/spy_object.h"
 #include "game/scenes/spy_room.h"
 #include "mirel/file/a_fileserver.h"
 #include "mirel/gfx/a_particle.h"
@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     folder.write("rooms/fz/show.ini", std::string_view(reinterpret_cast<const char*>(data), size));
     {
-        SpyRoom room("fz", nullptr, nullptr);
+        SpyRoom room("fz", nullptr, nullptr, nullptr);
         const aOptionsFile level("data:levels/fz.ini");
         room.LoadResources(level);
         for (int frame = 0; frame < 200; ++frame) {

@@ -32,7 +32,7 @@ protected:
     }
     // A second room of the same name, loaded for the level, then given the save.
     std::unique_ptr<SpyRoom> Reload(const std::string& section = TestRoomSection()) {
-        auto other = std::make_unique<SpyRoom>("harbour", gui.images.get(), gui.sounds.get());
+        auto other = std::make_unique<SpyRoom>("harbour", gui.images.get(), gui.sounds.get(), nullptr);
         other->LoadResources(Level(section));
         SaveLoadSystem system(1);
         EXPECT_TRUE(system.Load(SavePath(), kSaveFormatVersion));

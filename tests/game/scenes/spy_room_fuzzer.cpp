@@ -3,8 +3,8 @@
 // room's saved record. The room is made and loaded for the level, given the
 // record, then every object is clicked and the room is saved again.
 
-#include "game/save_load.h"
-#include "game/scenes/spy_object.h"
+#include "game/save/save_load.h"
+#include "game/scenes/objects/spy_object.h"
 #include "game/scenes/spy_room.h"
 #include "mirel/file/a_fileserver.h"
 #include "mirel/util/a_optionsfile.h"
@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     folder.write("rooms/fz/items.ini", parts[1]);
     folder.write("levels/fz.ini", parts[2]);
 
-    SpyRoom room("fz", nullptr, nullptr);
+    SpyRoom room("fz", nullptr, nullptr, nullptr);
     const aOptionsFile level("data:levels/fz.ini");
     room.LoadResources(level);
     SaveLoadSystem system(1);

@@ -11,9 +11,9 @@
 #include "game/support/clickable_point.h"
 #include "game/support/game_harness.h"
 
-#include "game/game_app.h"
-#include "game/room_button.h"
-#include "game/scenes/spy_object.h"
+#include "game/shell/game_app.h"
+#include "game/widgets/room_button.h"
+#include "game/scenes/objects/spy_object.h"
 #include "game/scenes/spy_room.h"
 #include "mirel/gfx/a_image.h"
 #include "mirel/gfx/a_particle.h"

@@ -346,7 +346,7 @@ void FixtureTree::WriteLayout() {
     s << "}\n";
     s << "staticimage create_new_profile\n{\n AreaRect 362 250 300 200\n NormalImage box_bg\n Visible 0\n"
       << " editbox name\n {\n  AreaRect 20 40 260 30\n  Font main\n }\n"
-      << button("btn_ok", 20, 140, 120, 30, "  Tag 1\n")
+      << text("refused", 20, 80, 260, 30, "  Visible 0\n") << button("btn_ok", 20, 140, 120, 30, "  Tag 1\n")
       << button("btn_cancel", 160, 140, 120, 30, "  Tag 0\n") << "}\n";
     s << "staticimage confirm_profile_delete\n{\n AreaRect 362 250 300 200\n NormalImage box_bg\n Visible 0\n"
       << text("name", 20, 40, 260, 30) << button("btn_yes", 20, 140, 120, 30, "  Tag 1\n")

@@ -1,6 +1,6 @@
 #include "game/support/game_harness.h"
 
-#include "game/profile_record.h"
+#include "game/profiles/profile_record.h"
 #include "game/scenes/card_popup.h"
 #include "mirel/gui/gui_keys.h"
 #include "mirel/gui/gui_server.h"

@@ -18,7 +18,7 @@
 //
 // The game reads no command-line option: the harness drives it from outside.
 
-#include "game/game_app.h"
+#include "game/shell/game_app.h"
 #include "support/log_capture.h"
 
 #include "mirel/base/a_clock.h"

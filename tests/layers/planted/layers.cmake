@@ -1,8 +1,9 @@
 # The map of the planted tree: base at the bottom, the platform on it, graphics
-# and sound side by side above both, the game on top, the splash library apart.
+# and sound side by side above both, the game on top (its core, then scenes
+# and bonus rounds side by side, then the shell), the splash library apart.
 set(LAYER_SCAN code/mirel code/game splash)
 set(LAYER_INCLUDE_ROOTS code)
-set(LAYER_UNITS mirel_base mirel_platform mirel_gfx mirel_sound game splash)
+set(LAYER_UNITS mirel_base mirel_platform mirel_gfx mirel_sound game game_scenes game_bonus game_shell splash)
 set(LAYER_DIR_mirel_base code/mirel/base)
 set(LAYER_BELOW_mirel_base)
 set(LAYER_DIR_mirel_platform code/mirel/platform)
@@ -13,5 +14,11 @@ set(LAYER_DIR_mirel_sound code/mirel/sound)
 set(LAYER_BELOW_mirel_sound mirel_platform mirel_base)
 set(LAYER_DIR_game code/game)
 set(LAYER_BELOW_game mirel_gfx mirel_sound mirel_platform mirel_base)
+set(LAYER_DIR_game_scenes code/game/scenes)
+set(LAYER_BELOW_game_scenes game mirel_gfx mirel_sound mirel_platform mirel_base)
+set(LAYER_DIR_game_bonus code/game/bonus)
+set(LAYER_BELOW_game_bonus game mirel_gfx mirel_sound mirel_platform mirel_base)
+set(LAYER_DIR_game_shell code/game/shell)
+set(LAYER_BELOW_game_shell game_scenes game_bonus game mirel_gfx mirel_sound mirel_platform mirel_base)
 set(LAYER_DIR_splash splash)
 set(LAYER_BELOW_splash)

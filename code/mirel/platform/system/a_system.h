@@ -48,6 +48,13 @@ private:
 // A name usable as a file name: every character outside [A-Za-z0-9._-] becomes '_'.
 std::string a_systemSafeName(const std::string& name);
 
+// ---- scheduling ----
+//
+// Sets the process's priority, then the calling thread's (nice values: lower
+// runs sooner). The second is not tried when the first is refused.
+enum class aPriorityResult { Set, ProcessRefused, ThreadRefused };
+aPriorityResult a_setPriority(int processPriority, int threadPriority);
+
 // ---- crash reports ----
 //
 // After installation the fatal signals (SIGSEGV, SIGBUS, SIGFPE, SIGILL,

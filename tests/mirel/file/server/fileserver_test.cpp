@@ -6,14 +6,19 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <future>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -377,6 +382,116 @@ TEST(FileServer, WriteGetDirAndBuffer) {
     EXPECT_FALSE(buffer.load("temp:zero.bin"));
     EXPECT_FALSE(buffer.isLoaded());
     EXPECT_EQ(buffer.getSize(), 0u);
+}
+
+// What lies in the folder besides the named entries.
+std::vector<std::string> othersIn(const std::string& folder, std::initializer_list<std::string> known) {
+    std::vector<std::string> others;
+    for (const auto& e : fs::directory_iterator(folder)) {
+        const std::string name = e.path().filename().string();
+        if (std::find(known.begin(), known.end(), name) == known.end()) {
+            others.push_back(name);
+        }
+    }
+    return others;
+}
+
+TEST(FileServer, ReplacingWritesNeverGoThroughWhatLiesAtTheTemporaryName) {
+    const std::string root = scratch("replace");
+    const std::string path = root + "save.dat";
+    const std::string temp = path + ".tmp";
+    struct Case {
+        const char* what;
+        std::function<void()> plant;
+        bool stays; // the planted entry is still there afterwards
+    } cases[] = {
+        {"nothing", [] {}, false},
+        {"a link to another file", [&] { fs::create_symlink(root + "victim", temp); }, false},
+        {"a link to nowhere", [&] { fs::create_symlink(root + "nowhere", temp); }, false},
+        {"half a file a crash left", [&] { writeText(temp, "half"); }, false},
+        {"a folder", [&] { fs::create_directory(temp); }, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(root);
+        fs::create_directories(root);
+        writeText(root + "victim", "victim");
+        writeText(path, "old");
+        c.plant();
+        ASSERT_TRUE(file_writeReplacing(path, "new", 3));
+        EXPECT_EQ(readAll(path), "new");
+        EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(path)));
+        EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
+                  fs::perms::owner_read | fs::perms::owner_write);
+        EXPECT_EQ(readAll(root + "victim"), "victim");
+        EXPECT_FALSE(fs::exists(root + "nowhere"));
+        EXPECT_EQ(fs::exists(fs::symlink_status(temp)), c.stays);
+        EXPECT_EQ(othersIn(root, {"save.dat", "save.dat.tmp", "victim"}), std::vector<std::string>());
+    }
+
+    // The path itself a link: the link is replaced, its file stays as it was.
+    fs::remove_all(root);
+    fs::create_directories(root);
+    writeText(root + "victim", "victim");
+    fs::create_symlink(root + "victim", path);
+    ASSERT_TRUE(file_writeReplacing(path, "new", 3));
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(path)));
+    EXPECT_EQ(readAll(path), "new");
+    EXPECT_EQ(readAll(root + "victim"), "victim");
+
+    EXPECT_FALSE(file_writeReplacing(root + "gone/x.dat", "x", 1));
+    EXPECT_FALSE(fs::exists(root + "gone"));
+}
+
+TEST(FileServer, AReplacingWriteCutShortLeavesTheOldFileAndNoTemporary) {
+    const std::string root = scratch("replacecut");
+    const std::string path = root + "save.dat";
+    writeText(path, "old");
+    // The file size limit stops the write after 1000 bytes, as a full disk would.
+    const std::string big(100000, 'x');
+    struct rlimit before;
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &before), 0);
+    struct rlimit small = before;
+    small.rlim_cur = 1000;
+    void (*oldHandler)(int) = std::signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool written = file_writeReplacing(path, big.data(), big.size());
+    ::setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(readAll(path), "old");
+    EXPECT_EQ(othersIn(root, {"save.dat"}), std::vector<std::string>());
+}
+
+TEST(FileServer, MovingAsideNeverReplacesAnything) {
+    const std::string root = scratch("aside");
+    aFileServer server(sourcesIn(root));
+    fs::create_directories(root + "tmp");
+    const std::string path = root + "tmp/p.dat";
+    auto moved = [](const std::string& from) {
+        std::string aside = "?";
+        EXPECT_TRUE(file_moveAside(from, "refused", aside));
+        return aside;
+    };
+    writeText(path, "first");
+    EXPECT_EQ(moved("temp:p.dat"), path + ".refused");
+    EXPECT_FALSE(fs::exists(path));
+    writeText(path, "second");
+    EXPECT_EQ(moved("temp:p.dat"), path + ".refused-2");
+    fs::create_directory(path); // a folder moves too
+    EXPECT_EQ(moved("temp:p.dat"), path + ".refused-3");
+    fs::create_symlink(path + ".refused", path); // a link moves as the link
+    EXPECT_EQ(moved("temp:p.dat"), path + ".refused-4");
+    EXPECT_TRUE(fs::is_symlink(path + ".refused-4"));
+    EXPECT_EQ(readAll(path + ".refused"), "first");
+    EXPECT_EQ(readAll(path + ".refused-2"), "second");
+    EXPECT_TRUE(fs::is_directory(path + ".refused-3"));
+    EXPECT_EQ(moved("temp:p.dat"), ""); // nothing there: free already
+    writeText(root + "tmp/q.dat", "q");
+    EXPECT_EQ(moved(root + "tmp/q.dat/x"), ""); // below a file: nothing can lie there
+    std::string aside;
+    EXPECT_FALSE(
+        file_moveAside(root + "tmp/" + std::string(300, 'n'), "refused", aside)); // cannot be looked at
 }
 
 TEST(FileServer, WritesGoWhereAReadOfThePathLooks) {

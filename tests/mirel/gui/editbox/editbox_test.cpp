@@ -185,6 +185,28 @@ TEST_F(EditboxTest, CharacterSetAndCase) {
     }
 }
 
+TEST_F(EditboxTest, AnExactSetRefusesCharactersAbove255AndSaysSo) {
+    EventCounter refused;
+    Editbox exact("exact");
+    exact.SetAreaRect(0, 0, 500, 20);
+    exact.SetFont(font());
+    exact.SubscribeEvent("CharRefused", &refused);
+    exact.SetAllowedChars(u"ab \u00ab\u2013");
+    for (char16_t c : std::u16string(u"a\u00e9b\u0416 \u00ab\u2013\u2014"))
+        exact.InsertChar(c);
+    EXPECT_EQ(exact.GetText(), u"ab \u00ab\u2013");
+    EXPECT_EQ(refused.count, 3); // the e acute, the Cyrillic letter and the em dash
+    exact.InsertChar(0);         // a key that types nothing refuses nothing
+    EXPECT_EQ(refused.count, 3);
+    // A Charset given later sets the 8-bit table and lets every character above 255 through again.
+    fill(exact, {{"Charset", "c"}});
+    exact.InsertChar(u'a');
+    exact.InsertChar(u'c');
+    exact.InsertChar(u'\u0416');
+    EXPECT_EQ(exact.GetText(), u"ab \u00ab\u2013c\u0416");
+    EXPECT_EQ(refused.count, 4);
+}
+
 TEST_F(EditboxTest, CopyAndPaste) {
     fill(box, {{"AllowCopyPaste", "1"}, {"Charset", "0123456789"}, {"MaxLength", "6"}});
     box.SetText(u"1234");

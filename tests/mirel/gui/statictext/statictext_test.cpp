@@ -60,7 +60,9 @@ TEST_F(StaticTextTest, LayoutTable) {
         {"", 35, u"abcdefghij", "abc@0|def@0|ghi@0|j@0"}, // a word wider than the widget
         {"", 0, u"abc", "a@0|b@0|c@0"},
         {"", 15, u"W", "W@0"},
-        {"", 100, u"a jj", "a@0 jj@15"},                // offsets of "j"
+        {"", 100, u"a jj", "a@0 jj@17"},                // a word starts at its first glyph, after its left offset
+        {"", 100, u"jj a", "jj@0 a@33"},                // the line's first glyph takes none, the right ones all
+        {"", 26, u"jj a", "jj@0|a@0"},                  // "jj" ends at 25: a line is as wide as its glyphs reach
         {"WordWrap 0", 20, u"ab cd ef", "ab@0 cd@25 ef@50"},
         {"HorzFormatting center", 45, u"ab\nabc", "ab@12|abc@7"},
         {"HorzFormatting RIGHT", 45, u"ab", "ab@25"},
@@ -113,6 +115,20 @@ TEST_F(StaticTextTest, VerticalPlacementAndColours) {
     Text()->SetEnabled(false);
     h.Frame();
     EXPECT_EQ(h.Pixel(12, 25), 0xFF0000FFu);
+}
+
+// Drawn word by word, a line shows its glyphs where the font draws the whole
+// line in one go, so the blanks between words keep their own width.
+TEST_F(StaticTextTest, WordsLieWhereTheFontDrawsTheWholeLine) {
+    Load("statictext st\n{\n Font fixed\n AreaRect 0 0 200 20\n Text jj a jj\n}\n");
+    h.Frame();
+    // "jj a jj" as one text: j 0-9, j 15-24, a 33-42, j 50-59, j 65-74.
+    std::string row;
+    for (int x = 0; x < 75; ++x)
+        row += h.Pixel(uint32_t(x), 5) != 0xFF000000u ? '#' : '.';
+    EXPECT_EQ(row, std::string(10, '#') + std::string(5, '.') + std::string(10, '#') + std::string(8, '.') +
+                       std::string(10, '#') + std::string(7, '.') + std::string(10, '#') + std::string(5, '.') +
+                       std::string(10, '#'));
 }
 
 TEST_F(StaticTextTest, LongLineWithoutScrollbarIsNotClipped) {

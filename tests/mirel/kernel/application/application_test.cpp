@@ -9,6 +9,7 @@
 #include "mirel/input/a_inputserver.h"
 #include "mirel/kernel/a_cmdline.h"
 #include "mirel/platform/window/headless/a_headless_window.h"
+#include "support/read_file.h"
 
 #include <gtest/gtest.h>
 
@@ -24,13 +25,6 @@
 #include <unistd.h>
 
 namespace {
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
 
 class RecordingClock : public aManualClock {
 public:
@@ -176,7 +170,7 @@ TEST_F(Application, InitMakesFoldersWritesTheBannerAndKeepsALogUpToTheLimit) {
             EXPECT_EQ(app.getScreenshotFolder(), "userappdata:Company/Test Game/ScreenShots/");
             app.shutdown();
         }
-        std::string log = readFile(userDir() + "mirel.log");
+        std::string log = ReadWholeFile(userDir() + "mirel.log");
         bool kept = log.compare(0, size_t(size), std::string(size_t(size), 'x')) == 0;
         EXPECT_EQ(kept, size == 50000) << size;
         size_t banner = log.find("\n\n\n\n\n");
@@ -238,7 +232,7 @@ TEST_F(Application, RunWithoutGraphicsServerReturnsOne) {
     TestApp app;
     ASSERT_EQ(app.init("Test Game", nullptr, "", "Company"), 0);
     EXPECT_EQ(app.run(), 1);
-    EXPECT_NE(readFile(userDir() + "mirel.log").find("aApplication: Error, aGraphServer object not created!"),
+    EXPECT_NE(ReadWholeFile(userDir() + "mirel.log").find("aApplication: Error, aGraphServer object not created!"),
               std::string::npos);
     app.shutdown();
 }
@@ -426,7 +420,7 @@ TEST_F(Application, PrintScreenSavesTheLastFrameHeadless) {
         return frame == 4 ? -1 : 0;
     };
     EXPECT_EQ(app.run(), 0);
-    std::string bmp = readFile(userDir() + "ScreenShots/ScreenShot000.bmp");
+    std::string bmp = ReadWholeFile(userDir() + "ScreenShots/ScreenShot000.bmp");
     ASSERT_EQ(bmp.size(), 54u + 1024u * 768u * 3u);
     EXPECT_EQ(bmp.substr(0, 2), "BM");
     // Held from frame 3 on: one shot only.
@@ -535,17 +529,17 @@ TEST_F(Application, CrashWritesTheReportLogsAndShowsTheBox) {
     }
     ASSERT_TRUE(WIFSIGNALED(status));
     EXPECT_EQ(WTERMSIG(status), SIGSEGV);
-    std::string report = readFile(userDir() + "crash.dmp");
+    std::string report = ReadWholeFile(userDir() + "crash.dmp");
     EXPECT_NE(report.find("Signal: 11 (SIGSEGV)"), std::string::npos) << report;
     EXPECT_NE(report.find("Backtrace:"), std::string::npos);
-    EXPECT_EQ(readFile(userDir() + "crash.dmp.old"), "the last crash");
+    EXPECT_EQ(ReadWholeFile(userDir() + "crash.dmp.old"), "the last crash");
     // The box comes from the crash handler's helper, after the program ended.
     for (int i = 0; i < 1000 && !std::filesystem::exists(boxFile); ++i) {
         usleep(10000);
     }
-    EXPECT_EQ(readFile(boxFile), "Error!|Critical error. File \"crash.dmp\" has been saved to \n\"" +
+    EXPECT_EQ(ReadWholeFile(boxFile), "Error!|Critical error. File \"crash.dmp\" has been saved to \n\"" +
                                      userDir() + "\"\nPlease write to us.\nThank you");
-    EXPECT_NE(readFile(userDir() + "mirel.log")
+    EXPECT_NE(ReadWholeFile(userDir() + "mirel.log")
                   .find("\t\n\nCritical Error. File \"crash.dmp\" has been saved to\n" + userDir() + "\n"),
               std::string::npos);
 }

@@ -1,4 +1,5 @@
 #include "mirel/platform/system/a_system.h"
+#include "support/read_file.h"
 
 #include <gtest/gtest.h>
 
@@ -22,13 +23,6 @@ std::string scratch(const std::string& sub) {
     std::filesystem::remove_all(p);
     std::filesystem::create_directories(p);
     return p.string();
-}
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
 }
 
 int exitCodeOf(int status) {
@@ -187,7 +181,7 @@ TEST(SingleInstance, ALinkInPlaceOfTheLockIsNotFollowed) {
     aSingleInstance lock(dir);
     EXPECT_TRUE(lock.acquire("game")); // runs, but takes no lock through the link
     EXPECT_FALSE(lock.isOwner());
-    EXPECT_EQ(readFile(victim), "keep me");
+    EXPECT_EQ(ReadWholeFile(victim), "keep me");
 }
 
 TEST(SingleInstance, NamesBecomeSafeFileNames) {
@@ -220,7 +214,7 @@ std::string awaitFile(const std::string& path) {
     for (int i = 0; i < 1000 && !std::filesystem::exists(path); ++i) {
         usleep(10000);
     }
-    return readFile(path);
+    return ReadWholeFile(path);
 }
 } // namespace
 
@@ -242,7 +236,7 @@ TEST(CrashHandler, FatalSignalWritesReportThenCallsBackAndEnds) {
         int status = waitFor(pid);
         ASSERT_TRUE(WIFSIGNALED(status)) << sig;
         EXPECT_EQ(WTERMSIG(status), sig);
-        std::string report = readFile(dump);
+        std::string report = ReadWholeFile(dump);
         EXPECT_NE(report.find("Signal: " + std::to_string(sig) + " (" + a_signalName(sig) + ")"),
                   std::string::npos)
             << report;
@@ -250,7 +244,7 @@ TEST(CrashHandler, FatalSignalWritesReportThenCallsBackAndEnds) {
         EXPECT_NE(report.find("Backtrace:\n"), std::string::npos);
         EXPECT_NE(report.find("End of report"), std::string::npos);
         EXPECT_EQ(awaitFile(marker), "callback " + std::to_string(sig) + " the note at the crash");
-        EXPECT_EQ(readFile(dump + ".old"), "the previous report"); // kept, not overwritten
+        EXPECT_EQ(ReadWholeFile(dump + ".old"), "the previous report"); // kept, not overwritten
     }
 }
 
@@ -269,7 +263,7 @@ TEST(CrashHandler, RealInvalidAccessIsReportedWithItsAddress) {
     int status = waitFor(pid);
     ASSERT_TRUE(WIFSIGNALED(status));
     EXPECT_EQ(WTERMSIG(status), SIGSEGV);
-    EXPECT_NE(readFile(dump).find("Address: 0x10\n"), std::string::npos) << readFile(dump);
+    EXPECT_NE(ReadWholeFile(dump).find("Address: 0x10\n"), std::string::npos) << ReadWholeFile(dump);
 }
 
 namespace {
@@ -321,7 +315,7 @@ TEST(CrashHandler, AFaultWhileAnotherThreadHoldsALockStillEnds) {
     ASSERT_TRUE(endsWithin(pid, 20, &status)) << "the crash handler hung";
     ASSERT_TRUE(WIFSIGNALED(status));
     EXPECT_EQ(WTERMSIG(status), SIGSEGV);
-    EXPECT_NE(readFile(dump).find("Signal: 11 (SIGSEGV)"), std::string::npos);
+    EXPECT_NE(ReadWholeFile(dump).find("Signal: 11 (SIGSEGV)"), std::string::npos);
     EXPECT_EQ(awaitFile(marker), "callback 11 "); // the helper took the lock freely
 }
 

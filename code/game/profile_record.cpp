@@ -1,3 +1,0 @@
-#include "game/profile_record.h"
-
-ProfileRecord g_currentSettings;

@@ -1,0 +1,3 @@
+#include "game/profiles/profile_record.h"
+
+ProfileRecord g_currentSettings;

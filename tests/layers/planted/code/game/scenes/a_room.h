@@ -1,0 +1,4 @@
+#pragma once
+#include "game/a_scene.h"
+
+int room();

@@ -1,0 +1,4 @@
+#pragma once
+#include "game/scenes/a_room.h"
+
+int shell();
