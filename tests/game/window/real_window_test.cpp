@@ -4,8 +4,8 @@
 
 #include "game/support/real_desktop.h"
 
-#include "game/profile_record.h"
-#include "game/profiles_manager.h"
+#include "game/profiles/profile_record.h"
+#include "game/profiles/profiles_manager.h"
 #include "mirel/file/a_fileserver.h"
 
 #include <gtest/gtest.h>
