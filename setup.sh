@@ -17,6 +17,8 @@ PACKAGES=(
   libsdl2-dev
   # splash library and desktop tests
   libx11-dev xvfb xauth
+  # the game in a real window: a window manager, and real X key and mouse events
+  openbox xdotool
   # content tools: font rasterizing, SVG rendering, clip art, the game's
   # faces (sans, serif display, handwriting) and speech
   libfreetype-dev librsvg2-dev libcairo2-dev libxml2-dev openclipart-svg

@@ -3,8 +3,10 @@
 // frame time (median and 99th percentile) of the title screen, the map,
 // every room of every chapter and every chapter's puzzle (the ring puzzle's
 // rings both at rest and while one is dragged round), the present of a
-// frame through the SDL2 window (when a display is there), and the peak
-// resident memory against the bytes of the textures loaded at the peak.
+// frame through the SDL2 window (when a display is there), the peak resident
+// memory against the bytes of the textures loaded at the peak, and the main
+// thread's load on the title and in the paused menu (the built program on
+// a virtual X server of its own, with and without a window manager).
 //
 // The game runs over the headless harness with a manual clock, so the times
 // are the program's own work. The data is the built program folder when it
@@ -18,6 +20,7 @@
 
 #include "game/support/fixture_tree.h"
 #include "game/support/game_harness.h"
+#include "game/support/real_desktop.h"
 
 #include "game/bonus/bonus_room.h"
 #include "game/bonus/bonus_round.h"
@@ -49,6 +52,7 @@
 #include <sstream>
 #include <string>
 #include <system_error>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -360,37 +364,118 @@ struct ScratchFolder {
     std::string path;
 };
 
-// The present of a 1024 x 768 frame through the SDL2 window, when a display is there.
+// The present of a 1024 x 768 frame through the SDL2 window, when a display
+// is there: in a window (the frame's own size) and in full screen (scaled to
+// the display), with every row of the frame new and with one row new.
 void BenchPresent() {
     if (!std::getenv("DISPLAY")) {
         std::printf("present through SDL2: no display (run under xvfb-run)\n");
         return;
     }
     setenv("MIREL_HEADLESS", "0", 1);
-    aWindowDesc desc;
-    desc.title = "present bench";
-    desc.vsync = false;
-    std::unique_ptr<aPlatformWindow> window = a_createPlatformWindow(desc);
-    if (!window || window->isHeadless()) {
-        std::printf("present through SDL2: no window could be opened\n");
+    for (bool fullscreen : {false, true}) {
+        aWindowDesc desc;
+        desc.title = "present bench";
+        desc.vsync = false;
+        desc.fullscreen = fullscreen;
+        std::unique_ptr<aPlatformWindow> window = a_createPlatformWindow(desc);
+        if (!window || window->isHeadless()) {
+            std::printf("present through SDL2: no window could be opened\n");
+            return;
+        }
+        // A window manager gives the full-screen size a moment later.
+        int32_t width = 0, height = 0;
+        for (int i = 0; i < 200; ++i) {
+            aWindowEvent event;
+            while (window->peekEvent(event)) {
+            }
+            window->getClientSize(width, height);
+            if (!fullscreen || width != 1024 || height != 768)
+                break;
+            usleep(10 * 1000);
+        }
+        std::vector<uint32_t> pixels(1024 * 768);
+        for (size_t i = 0; i < pixels.size(); ++i)
+            pixels[i] = uint32_t(i * 2654435761u) | 0xFF000000u;
+        std::string figures;
+        for (bool everyRow : {true, false}) {
+            std::vector<double> ms;
+            for (int i = 0; i < 300; ++i) {
+                aWindowEvent event;
+                while (window->peekEvent(event)) {
+                }
+                for (size_t row = everyRow ? 0 : size_t(i) % 768; row < 768; row += everyRow ? 1 : 768)
+                    pixels[row * 1024 + size_t(i) % 1024] ^= 0xFFFFFFu;
+                const auto t = Clock::now();
+                window->present(pixels.data(), 1024, 768, 1024 * 4);
+                ms.push_back(Since(t));
+            }
+            const Figures f = Of(ms);
+            char text[128];
+            std::snprintf(text, sizeof text, "%s median %.2f ms, p99 %.2f ms", everyRow ? "every row new:" : "; one row new:",
+                          f.median, f.p99);
+            figures += text;
+        }
+        std::printf("present through SDL2 (%s, %s %dx%d): %s\n", window->getDriverDescription().c_str(),
+                    fullscreen ? "full screen" : "window", int(width), int(height), figures.c_str());
+        std::fflush(stdout);
+    }
+}
+
+// The main thread's share of a processor while the built program shows the
+// title and while it is paused in the in-game menu, each in a window and in
+// full screen, under a window manager and without one: the program on a
+// virtual X server of its own, driven by real X input as a player drives it.
+void BenchMainThreadInMenus(const std::string& built, const std::string& root) {
+    using namespace realdesktop;
+    if (built.empty() || !fs::exists(built + "game")) {
+        std::printf("main thread: no built program folder\n");
         return;
     }
-    std::vector<uint32_t> pixels(1024 * 768);
-    for (size_t i = 0; i < pixels.size(); ++i)
-        pixels[i] = uint32_t(i * 2654435761u);
-    std::vector<double> ms;
-    for (int i = 0; i < 300; ++i) {
-        aWindowEvent event;
-        while (window->peekEvent(event)) {
+    constexpr double kWait = 60.0, kSample = 5.0;
+    for (bool windowManager : {true, false}) {
+        const char* desk = windowManager ? "openbox" : "no window manager";
+        Desktop desktop;
+        if (!desktop.Start(1280, 1024, windowManager)) {
+            std::printf("main thread (%s): %s\n", desk, desktop.Why().c_str());
+            continue;
         }
-        pixels[size_t(i)] ^= 0xFFFFFFu;
-        const auto t = Clock::now();
-        window->present(pixels.data(), 1024, 768, 1024 * 4);
-        ms.push_back(Since(t));
+        Game game(desktop, built, root + "real-game/", "Tarrowdene");
+        // The first-run dialog (its name field light), a name, the title.
+        const bool started = game.Start() && game.WaitForWindow(kWait) &&
+                             game.WaitForLog("GUI script 'data:gui/main.agui' parsing finished", 1, kWait) &&
+                             game.ClickUntilLight({{1000, 20}}, 380, 371, kWait) && game.Type("Bench", 80) &&
+                             game.Key("Return") && game.WaitForLog("Created new profile", 1, kWait) &&
+                             game.Settle(kWait);
+        if (!started) {
+            std::printf("main thread (%s): the game did not reach its title\n", desk);
+            continue;
+        }
+        const auto sample = [&](const char* what) {
+            double main = 0.0, total = 0.0;
+            if (game.Settle(kWait) && game.MainThreadLoad(kSample, main, total))
+                std::printf("main thread, %s (%s): %.0f %% of a processor (the whole program %.0f %%)\n", what,
+                            desk, main, total);
+            std::fflush(stdout);
+        };
+        // Full screen at the start.
+        sample("the title in full screen");
+        game.Key("alt+Return");
+        sample("the title in a window");
+        game.Key("alt+Return");
+        game.Settle(kWait);
+        // Play (the story's text box shows), skip the story pages (the
+        // greeting shows), close the greeting and open the menu.
+        if (!game.ClickUntilLight({{707, 350}}, 200, 650, kWait) ||
+            !game.ClickUntilLight({{770, 736}}, 420, 300, kWait) ||
+            !game.ClickUntilLight({{600, 439}, {131, 646}}, 490, 250, kWait)) {
+            std::printf("main thread (%s): the game did not reach its menu\n", desk);
+            continue;
+        }
+        sample("paused in the menu in full screen");
+        game.Key("alt+Return");
+        sample("paused in the menu in a window");
     }
-    const Figures f = Of(ms);
-    std::printf("present through SDL2 (%s): median %.2f ms, p99 %.2f ms\n", window->getDriverDescription().c_str(),
-                f.median, f.p99);
 }
 
 // The vector level the drawing runs at.
@@ -435,5 +520,6 @@ int main(int argc, char** argv) {
         result = bench.Run();
     }
     BenchPresent();
+    BenchMainThreadInMenus(built, root);
     return result;
 }

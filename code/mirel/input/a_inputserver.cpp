@@ -2,6 +2,7 @@
 
 #include "mirel/base/a_log.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -169,8 +170,17 @@ void aInputServer::update()
             clearFailure(KeyboardAcquire);
             m_keyPresses = m_keyboard->getPresses();
         }
-        for (int key = 0; key < KEY_COUNT; ++key)
-            m_keys[key] = nextState(m_keys[key], m_keyboardState[key] >= 128);
+        for (const aKeyPress& press : m_keyPresses)
+            m_swallowed[press.scanCode] = false; // pressed again
+        for (int key = 0; key < KEY_COUNT; ++key) {
+            const bool down = m_keyboardState[key] >= 128;
+            if (m_swallowed[key]) {
+                m_swallowed[key] = down;
+                m_keys[key] = 0;
+                continue;
+            }
+            m_keys[key] = nextState(m_keys[key], down);
+        }
     }
 
     if (active && m_mouse) {
@@ -240,6 +250,17 @@ bool aInputServer::anyKeyPressed() const
         if (state == 2)
             return true;
     return false;
+}
+
+void aInputServer::swallowKey(uint32_t scanCode)
+{
+    if (scanCode >= KEY_COUNT)
+        return;
+    m_keys[scanCode] = 0;
+    m_swallowed[scanCode] = true;
+    m_keyPresses.erase(std::remove_if(m_keyPresses.begin(), m_keyPresses.end(),
+                                      [&](const aKeyPress& press) { return press.scanCode == scanCode; }),
+                       m_keyPresses.end());
 }
 
 bool aInputServer::anyButtonPressed() const

@@ -87,6 +87,10 @@ public:
     int32_t getMouseMoveY() const { return m_mouseState.y; }
     void getMousePos(int32_t& x, int32_t& y) const { x = m_mouseX; y = m_mouseY; }
     bool anyKeyPressed() const;
+    // The key went to the system (Alt+Enter switches the display): it is
+    // gone from this frame's presses and reads as up until it is let go, so
+    // nothing in the game takes it.
+    void swallowKey(uint32_t scanCode);
     bool anyButtonPressed() const;
 
     // Moves the cursor to a logical screen point.
@@ -120,6 +124,7 @@ private:
     aDoubleClick m_doubleClicks[BUTTON_COUNT];
     uint8_t m_keyboardState[KEY_COUNT] = {};
     std::vector<aKeyPress> m_keyPresses;
+    bool m_swallowed[KEY_COUNT] = {};
     aRawMouseState m_mouseState;
     bool m_cursorVisible = true;
     uint16_t m_hotX = 0;

@@ -65,3 +65,12 @@ bool a_isAltEnter(uint32_t leftAlt, uint32_t rightAlt, uint32_t enter) {
     bool alt = leftAlt >= 2 || rightAlt >= 2;
     return alt && enter == 2;
 }
+
+bool a_hasAltEnterPress(const std::vector<aKeyPress>& presses) {
+    for (const aKeyPress& press : presses) {
+        if (press.scanCode == A_KEY_RETURN && (press.modifiers & A_KEYMOD_ALT)) {
+            return true;
+        }
+    }
+    return false;
+}

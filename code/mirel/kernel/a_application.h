@@ -20,6 +20,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 class aInputServer;
 class aSingleInstance;
@@ -51,6 +52,9 @@ uint32_t a_vsyncSleepMs(float elapsedSeconds, uint32_t refreshRate);
 uint32_t a_paceSleepMs(float elapsedSeconds, float targetSeconds);
 // Alt (left 0x38 or right 0xB8) pressed or held while Enter (0x1C) goes down.
 bool a_isAltEnter(uint32_t leftAlt, uint32_t rightAlt, uint32_t enter);
+// Enter went down while Alt was held, though Alt may have been let go since
+// (both within one frame).
+bool a_hasAltEnterPress(const std::vector<aKeyPress>& presses);
 // An existing log of this many bytes is kept and appended to.
 inline bool a_keepLog(long size) {
     return size <= A_LOG_KEEP_LIMIT;

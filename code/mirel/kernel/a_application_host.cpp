@@ -216,7 +216,9 @@ void aApplication::frame() {
     }
 
     float elapsed = m_frameTimer.getTime();
-    if (!m_graphServer->isFullscreen() && m_graphServer->getVSync()) {
+    // The window shows a frame at once, in full screen as in a window: with
+    // vertical sync the loop itself holds the display's refresh rate.
+    if (m_graphServer->getVSync()) {
         uint32_t ms = a_vsyncSleepMs(elapsed, m_graphServer->getRefreshRate());
         if (ms > 0) {
             a_clock().sleep(ms);
@@ -234,9 +236,17 @@ void aApplication::frame() {
     if (m_inputServer) {
         m_inputServer->update();
     }
-    if (allowFullscreenToggle() && m_inputServer &&
-        a_isAltEnter(m_inputServer->getKeyState(A_KEY_LMENU), m_inputServer->getKeyState(A_KEY_RMENU),
-                     m_inputServer->getKeyState(A_KEY_RETURN))) {
+    const bool altEnter =
+        m_inputServer && (a_isAltEnter(m_inputServer->getKeyState(A_KEY_LMENU),
+                                       m_inputServer->getKeyState(A_KEY_RMENU),
+                                       m_inputServer->getKeyState(A_KEY_RETURN)) ||
+                          a_hasAltEnterPress(m_inputServer->getKeyPresses()));
+    if (altEnter) {
+        // Alt+Enter belongs to the window, also where it may not switch now:
+        // its Enter reaches nothing in the game (a dialog would take it).
+        m_inputServer->swallowKey(A_KEY_RETURN);
+    }
+    if (altEnter && allowFullscreenToggle()) {
         m_graphServer->setFullscreen(!m_graphServer->isFullscreen());
         onDisplayModeChanged();
     } else if (!m_paused) {

@@ -55,6 +55,34 @@ TEST_F(GameTest, ANameTypedWithinOneFrameKeepsTheOrderOfItsLetters) {
     EXPECT_EQ(g_currentSettings.name, "Orla Quill");
 }
 
+TEST_F(GameTest, AltEnterInTheNameDialogSwitchesTheDisplayAndKeepsTheName) {
+    Begin();
+    ASSERT_TRUE(harness->Visible("create_new_profile"));
+    aGraphServer* graph = Game().getGraphServer();
+    const bool fullscreen = graph->isFullscreen();
+    harness->TypeText("Mara");
+    // Alt+Enter, and Alt+Enter with Alt let go in the frame Enter goes down.
+    for (bool altUpWithEnter : {false, true}) {
+        harness->KeyDown(A_KEY_LMENU);
+        harness->Step();
+        harness->KeyDown(A_KEY_RETURN);
+        if (altUpWithEnter)
+            harness->KeyUp(A_KEY_LMENU);
+        harness->Steps(3);
+        harness->KeyUp(A_KEY_RETURN);
+        harness->KeyUp(A_KEY_LMENU);
+        harness->Steps(2);
+        EXPECT_EQ(graph->isFullscreen(), altUpWithEnter == fullscreen) << altUpWithEnter;
+        EXPECT_TRUE(harness->Visible("create_new_profile")) << altUpWithEnter;
+        EXPECT_EQ(harness->Find("create_new_profile")->FindChild("name", true)->GetText(), u"Mara");
+    }
+    // Enter alone takes the name.
+    harness->TapKey(A_KEY_RETURN);
+    harness->Step();
+    EXPECT_FALSE(harness->Visible("create_new_profile"));
+    EXPECT_EQ(g_currentSettings.name, "Mara");
+}
+
 namespace {
 
 // A damaged or missing data file: the game logs it and runs on.

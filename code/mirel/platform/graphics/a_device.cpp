@@ -274,6 +274,7 @@ bool aDevice::resize(uint32_t w, uint32_t h) {
     }
     m_pending.row.assign(h, 0);
     m_pending.rows = 0;
+    m_backStale = false;
     m_viewport = aViewport{0, 0, w, h, 0.0f, 1.0f};
     return true;
 }
@@ -349,6 +350,10 @@ int32_t aDevice::clear(uint32_t flags, uint32_t colour, float) {
         return A_ERR_INVALIDCALL; // there is no depth or stencil buffer
     }
     if (flags & A_CLEAR_TARGET) {
+        if (m_viewport.x == 0 && m_viewport.y == 0 && m_viewport.width == m_width && m_viewport.height == m_height) {
+            m_backStale = false; // nothing of the older frame stays
+        }
+        keepBack();
         // A clear still waiting is done first; then the rows of this one wait.
         settleClear();
         m_pending.colour = colour | 0xFF000000u;
@@ -390,8 +395,10 @@ int32_t aDevice::present() {
     if (m_coopState != A_OK) {
         return m_coopState == A_ERR_DEVICENOTRESET ? A_ERR_DEVICELOST : m_coopState;
     }
+    keepBack();
     settleClear();
-    m_front = m_back;
+    m_front.swap(m_back);
+    m_backStale = true;
     ++m_presents;
     if (m_sink) {
         aFrame frame{m_front.data(), m_width, m_height, m_width, &m_params};
@@ -402,6 +409,11 @@ int32_t aDevice::present() {
         return r;
     }
     return A_OK;
+}
+
+void aDevice::takeFrontBack() const {
+    std::copy(m_front.begin(), m_front.end(), m_back.begin());
+    m_backStale = false;
 }
 
 int32_t aDevice::getFrontBuffer(std::vector<uint32_t>* pixels, uint32_t* width, uint32_t* height) const {
@@ -1041,6 +1053,7 @@ void drawTriangle(const DrawContext& dc, const aVertex* v0, const aVertex* v1, c
 } // namespace
 
 int32_t aDevice::drawVertices(int type, uint32_t count, const aVertex* const* verts) {
+    keepBack();
     settleClear();
     DrawContext dc{m_back.data(),
                    m_width,
@@ -1158,6 +1171,7 @@ bool writesOpaque(const aBlendOp& op, uint32_t colour, const aTexture& texture) 
 
 void aDevice::drawTexturedQuad(aTexture* texture, const aDeviceRect& src, const float m[4], float ox, float oy,
                                uint32_t colour) {
+    keepBack();
     const int w = src.right - src.left, h = src.bottom - src.top;
     if (!texture || w <= 0 || h <= 0) {
         return;

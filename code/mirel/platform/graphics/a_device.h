@@ -425,8 +425,9 @@ public:
     // read of the back buffer sees the fill done.
     int32_t clear(uint32_t flags, uint32_t colour, float z = 1.0f);
 
-    // Copies the back buffer to the front buffer and hands it to the sink.
-    // While lost: A_ERR_DEVICELOST and nothing is shown.
+    // The back buffer becomes the front buffer, which goes to the sink; the
+    // back buffer keeps the presented frame for the next draws (as a copy
+    // would). While lost: A_ERR_DEVICELOST and nothing is shown.
     int32_t present();
 
     // The viewport clips every draw and clear. It must lie inside the back
@@ -482,14 +483,17 @@ public:
     uint32_t width() const { return m_width; }
     uint32_t height() const { return m_height; }
     const uint32_t* backBuffer() const {
+        keepBack();
         settleClear();
         return m_back.data();
     }
     uint32_t* backBuffer() {
+        keepBack();
         settleClear();
         return m_back.data();
     }
     uint32_t backPixel(uint32_t x, uint32_t y) const {
+        keepBack();
         settleClear();
         return m_back[size_t(y) * m_width + x];
     }
@@ -549,9 +553,18 @@ private:
     int32_t m_coopState = A_OK;
     bool m_inScene = false;
     uint32_t m_width = 0, m_height = 0;
-    // The back buffer is mutable for its waiting clear, which readers do.
+    // A present swaps the two buffers instead of copying one into the other:
+    // the back buffer then holds an older frame, and the first draw or read
+    // of it takes the presented one back (a clear of all of it needs none).
+    void keepBack() const {
+        if (m_backStale) {
+            takeFrontBack();
+        }
+    }
+    void takeFrontBack() const;
     mutable std::vector<uint32_t> m_back;
     std::vector<uint32_t> m_front;
+    mutable bool m_backStale = false;
     mutable PendingClear m_pending;
     aViewport m_viewport{};
     uint32_t m_alphaBlend = 0, m_srcBlend = A_BLEND_ONE, m_destBlend = A_BLEND_ZERO;

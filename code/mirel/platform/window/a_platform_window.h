@@ -138,7 +138,8 @@ public:
     // Shows a finished frame: width x height pixels of 32 bits (0xAARRGGBB in
     // a uint32_t, alpha ignored), rows pitchBytes apart. Scaled to the picture area.
     virtual void present(const uint32_t* pixels, int32_t width, int32_t height, int32_t pitchBytes) = 0;
-    // Present waits for the display's vertical blank when on.
+    // Vertical sync chosen: the frame loop holds the display's refresh rate
+    // (the present itself never waits for the display).
     virtual void setVSync(bool on) = 0;
     virtual bool getVSync() const = 0;
 

@@ -10,29 +10,42 @@
 
 class aWindowInputDevice;
 
-// The keys that went down since the last read, kept for it by a backend: each
-// reads as down at that read even when it was let go before (no press is
-// lost between frames), and the presses are listed in their order (at most
-// A_MAX_KEY_PRESSES).
+// The keyboard as a backend sees it through its key events: which keys are
+// down, and which went down since the last read. The key bytes and the list
+// of presses come from the same events, so a key never reads as down before
+// its press is listed (and then listed again a read later). A key that went
+// down reads as down at the next read even when it was let go before (no
+// press is lost between frames), and the presses are listed in their order
+// (at most A_MAX_KEY_PRESSES).
 class aKeyLatch {
 public:
     // A key went down; listed unless it is the system's key repeat.
     void press(uint8_t code, uint8_t modifiers, bool repeat = false) {
+        m_down[code] = 0x80;
         m_latched[code] = 0x80;
         if (!repeat && m_presses.size() < A_MAX_KEY_PRESSES)
             m_presses.push_back(aKeyPress{code, modifiers});
     }
-    // Ors the latched keys into the key bytes, hands out the presses and
-    // forgets both.
+    // A key went up.
+    void release(uint8_t code) { m_down[code] = 0; }
+    bool isDown(uint8_t code) const { return m_down[code] != 0; }
+    // Every key went up.
+    void releaseAll() {
+        for (uint8_t& k : m_down)
+            k = 0;
+    }
+    // The key bytes (0x80: down now or went down since the last read) and
+    // the presses since the last read; forgets what went down.
     void read(uint8_t keys[256], std::vector<aKeyPress>& presses) {
         for (int i = 0; i < 256; ++i) {
-            keys[i] |= m_latched[i];
+            keys[i] = m_down[i] | m_latched[i];
             m_latched[i] = 0;
         }
         presses.swap(m_presses);
         m_presses.clear();
     }
-    // The focus was lost: nothing that went down before counts.
+    // The focus was lost: nothing that went down before counts (keys still
+    // held stay down until they go up).
     void clear() {
         for (uint8_t& k : m_latched)
             k = 0;
@@ -40,6 +53,7 @@ public:
     }
 
 private:
+    uint8_t m_down[256] = {};
     uint8_t m_latched[256] = {};
     std::vector<aKeyPress> m_presses;
 };

@@ -56,6 +56,8 @@ public:
         return onRender ? onRender(renders) : 0;
     }
     void onDisplayModeChanged() override { ++modeChanges; }
+    bool allowToggle = true;
+    bool allowFullscreenToggle() override { return allowToggle; }
     aHeadlessWindow* window() { return static_cast<aHeadlessWindow*>(m_window.get()); }
 };
 
@@ -292,25 +294,30 @@ TEST_F(Application, RunWithoutGraphicsServerReturnsOne) {
     app.shutdown();
 }
 
-TEST_F(Application, WindowWithVSyncSleepsToTheRefreshRateFullScreenNever) {
-    for (bool fullscreen : {false, true}) {
+TEST_F(Application, WithVSyncEveryModeSleepsToTheRefreshRate) {
+    struct Case {
+        bool fullscreen, vsync;
+    } cases[] = {{false, true}, {true, true}, {false, false}, {true, false}};
+    for (const Case& c : cases) {
         RecordingClock clock;
         a_setClock(&clock);
         TestApp app;
         start(app);
-        m_graph->setFullscreen(fullscreen);
+        m_graph->setFullscreen(c.fullscreen);
+        m_graph->setVSync(c.vsync);
         app.onUpdate = [&](int) {
             clock.advance(0.005); // five milliseconds of work
             return 0;
         };
         app.onRender = [](int frame) { return frame == 5 ? -1 : 0; };
         EXPECT_EQ(app.run(), 0);
-        if (fullscreen) {
-            EXPECT_TRUE(clock.sleeps.empty());
+        if (!c.vsync) {
+            EXPECT_TRUE(clock.sleeps.empty()) << c.fullscreen;
         } else {
-            ASSERT_EQ(clock.sleeps.size(), 5u);
+            // 60 Hz (the headless desktop's rate): 16.67 - 5 ms, truncated.
+            ASSERT_EQ(clock.sleeps.size(), 5u) << c.fullscreen;
             for (size_t i = 1; i < clock.sleeps.size(); ++i) {
-                EXPECT_EQ(clock.sleeps[i], 11u);
+                EXPECT_EQ(clock.sleeps[i], 11u) << c.fullscreen;
             }
         }
         a_setClock(nullptr);
@@ -361,6 +368,76 @@ TEST_F(Application, AltEnterTogglesOncePerEnterPressAndSkipsThatUpdate) {
     EXPECT_FALSE(m_graph->isFullscreen());
     EXPECT_EQ(updatedFrames, (std::vector<int>{1, 2, 4, 5, 6, 7, 9}));
     stop(app);
+}
+
+// What the game sees of Enter in each updated frame: its state, and whether
+// a press of it is listed.
+struct EnterSeen {
+    int frame;
+    uint32_t state;
+    bool pressed;
+    bool operator==(const EnterSeen&) const = default;
+};
+
+TEST_F(Application, AltEnterKeepsItsEnterFromTheGame) {
+    struct Case {
+        const char* what;
+        bool allowToggle;
+        bool altLetGoWithEnter; // Alt goes up in the frame Enter goes down
+        int modeChanges;
+        std::vector<EnterSeen> seen;
+    } cases[] = {
+        // Frame 3 toggles and is not updated; Enter held in 4 and let go in 5
+        // reads as up; pressed again in 6 (without Alt) it is the game's.
+        {"toggle", true, false, 1, {{1, 0, false}, {2, 0, false}, {4, 0, false}, {5, 0, false}, {6, 2, true}}},
+        {"Alt let go in the frame Enter went down", true, true, 1,
+         {{1, 0, false}, {2, 0, false}, {4, 0, false}, {5, 0, false}, {6, 2, true}}},
+        // Where the window may not switch, Alt+Enter still is no Enter.
+        {"toggle refused", false, false, 0,
+         {{1, 0, false}, {2, 0, false}, {3, 0, false}, {4, 0, false}, {5, 0, false}, {6, 2, true}}},
+    };
+    for (const Case& c : cases) {
+        TestApp app;
+        start(app);
+        app.allowToggle = c.allowToggle;
+        aHeadlessWindow* w = app.window();
+        std::vector<EnterSeen> seen;
+        app.onUpdate = [&](int frame) {
+            bool pressed = false;
+            for (const aKeyPress& press : m_input->getKeyPresses()) {
+                pressed = pressed || press.scanCode == A_KEY_RETURN;
+            }
+            seen.push_back({frame, m_input->getKeyState(A_KEY_RETURN), pressed});
+            return 0;
+        };
+        app.onRender = [&](int frame) {
+            switch (frame) {
+            case 1:
+                w->setKey(A_KEY_LMENU, true);
+                break;
+            case 2:
+                w->setKey(A_KEY_RETURN, true);
+                if (c.altLetGoWithEnter) {
+                    w->setKey(A_KEY_LMENU, false);
+                }
+                break;
+            case 4:
+                w->setKey(A_KEY_RETURN, false);
+                w->setKey(A_KEY_LMENU, false);
+                break;
+            case 5:
+                w->setKey(A_KEY_RETURN, true);
+                break;
+            case 6:
+                return -1;
+            }
+            return 0;
+        };
+        EXPECT_EQ(app.run(), 0);
+        EXPECT_EQ(app.modeChanges, c.modeChanges) << c.what;
+        EXPECT_EQ(seen, c.seen) << c.what;
+        stop(app);
+    }
 }
 
 TEST_F(Application, PausedFramesDrawWithoutUpdateAndNegativeResultsClose) {

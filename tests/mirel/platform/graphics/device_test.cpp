@@ -368,6 +368,42 @@ TEST(GraphicsDevice, PresentHandsTheFrameOverAndKeepsItForReadback) {
     EXPECT_EQ(dev->testCooperativeLevel(), A_ERR_DEVICELOST);
 }
 
+// After a present the back buffer still holds the presented frame for what
+// the next frame draws over it, whatever comes first.
+TEST(GraphicsDevice, ThePresentedFrameStaysInTheBackBuffer) {
+    const uint32_t shown = 0xFF336699u, older = 0xFF102030u, other = 0xFFAABBCCu;
+    struct Case {
+        const char* what;
+        std::function<void(aDevice&)> next;
+        uint32_t corner, middle; // back pixels (0, 0) and (2, 1) afterwards
+        uint32_t presented;      // pixel (0, 0) of the frame a second present shows
+    } cases[] = {
+        {"a present: it shows the same frame again", [&](aDevice& d) { EXPECT_EQ(d.present(), A_OK); }, shown, shown,
+         shown},
+        {"a clear of a part keeps the rest",
+         [&](aDevice& d) {
+             d.setViewport(aViewport{2, 1, 1, 1, 0, 1});
+             d.clear(A_CLEAR_TARGET, other);
+         },
+         shown, other, shown},
+        {"a clear of all of it", [&](aDevice& d) { d.clear(A_CLEAR_TARGET, other); }, other, other, other},
+    };
+    for (const Case& c : cases) {
+        RecordingSink sink;
+        auto dev = makeDevice(4, 3, &sink);
+        dev->clear(A_CLEAR_TARGET, older);
+        ASSERT_EQ(dev->present(), A_OK);
+        dev->clear(A_CLEAR_TARGET, shown);
+        ASSERT_EQ(dev->present(), A_OK);
+        c.next(*dev);
+        EXPECT_EQ(dev->backPixel(0, 0), c.corner) << c.what;
+        EXPECT_EQ(dev->backPixel(2, 1), c.middle) << c.what;
+        EXPECT_EQ(dev->frontBuffer()[0], shown) << c.what;
+        ASSERT_EQ(dev->present(), A_OK);
+        EXPECT_EQ(sink.first, c.presented) << c.what;
+    }
+}
+
 TEST(GraphicsDevice, TexturesMadeFromDecodedPixelsTakeTheirWords) {
     const std::vector<uint32_t> argb = {0x80123456u, 0x00ABCDEFu, 0xFF000000u, 0x7F7F7F7Fu, 0u, 0xFFFFFFFFu};
     struct Case {

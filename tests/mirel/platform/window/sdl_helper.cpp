@@ -6,6 +6,8 @@
 #include <SDL.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
 #include <vector>
 
 static int fail(int code, const char* what)
@@ -86,6 +88,74 @@ static int checkQuickTaps(aPlatformWindow& window)
     return 0;
 }
 
+// Keys typed on the X server while the program is not looking (as during
+// the frame loop's pacing sleep) read as down in the read that lists their
+// press, and are listed once: a key whose press came a read after it first
+// read as down reached an edit box twice.
+static int checkTypedKeys(aPlatformWindow& window)
+{
+    if (std::system("command -v xdotool >/dev/null 2>&1") != 0) {
+        std::fprintf(stderr, "sdl helper: xdotool not installed, typed keys not checked\n");
+        return 0;
+    }
+    int32_t result = 0;
+    std::unique_ptr<aInputDevice> keyboard = window.createInputDevice(aInputDeviceKind::Keyboard, &result);
+    if (!keyboard)
+        return fail(9, "no input devices");
+    keyboard->setDataFormat(aInputDeviceKind::Keyboard);
+    keyboard->setCooperativeLevel(A_INPUT_NONEXCLUSIVE | A_INPUT_BACKGROUND);
+    if (keyboard->acquire() != A_INPUT_OK)
+        return fail(10, "input devices not acquired");
+    if (std::system("xdotool search --name '^Window test$' windowfocus --sync >/dev/null 2>&1") != 0)
+        return fail(16, "the window did not take the focus");
+    uint8_t keys[256];
+    const auto settle = [&] {
+        aWindowEvent ignored;
+        for (int i = 0; i < 10; ++i) {
+            while (window.peekEvent(ignored)) {
+            }
+            usleep(10 * 1000);
+        }
+        keyboard->getState(keys, 256);
+    };
+    settle();
+    const std::vector<aKeyPress> typed = {{A_KEY_M, 0}};
+    for (int round = 0; round < 3; ++round) {
+        if (std::system("xdotool keydown m") != 0)
+            return fail(17, "xdotool failed");
+        usleep(150 * 1000);
+        if (keyboard->getState(keys, 256) != A_INPUT_OK || keys[A_KEY_M] != 0x80 || keyboard->getPresses() != typed)
+            return fail(18, "a typed key read as down without its press");
+        settle();
+        if (keys[A_KEY_M] != 0x80 || !keyboard->getPresses().empty())
+            return fail(19, "a typed key was listed twice");
+        std::system("xdotool keyup m");
+        usleep(150 * 1000);
+        keyboard->getState(keys, 256);
+        settle();
+        if (keys[A_KEY_M] != 0 || !keyboard->getPresses().empty())
+            return fail(20, "a typed key stayed down");
+    }
+    return 0;
+}
+
+// The size of the window as the X server has it (through xdotool); false
+// when xdotool is missing.
+static bool xWindowSize(int32_t& width, int32_t& height)
+{
+    FILE* out = popen("xdotool search --name '^Window test$' getwindowgeometry --shell 2>/dev/null", "r");
+    if (!out)
+        return false;
+    char line[128];
+    width = height = 0;
+    while (std::fgets(line, sizeof line, out)) {
+        std::sscanf(line, "WIDTH=%d", &width);
+        std::sscanf(line, "HEIGHT=%d", &height);
+    }
+    pclose(out);
+    return width > 0 && height > 0;
+}
+
 int main()
 {
     aWindowDesc desc;
@@ -109,15 +179,26 @@ int main()
     }
     if (int tapResult = checkQuickTaps(*window))
         return tapResult;
+    if (int typedResult = checkTypedKeys(*window))
+        return typedResult;
+    // Under a bare X server (no window manager) the window covers the
+    // screen itself; the size it reports is the one the X server gave it.
     window->setFullscreen(true);
     aWindowEvent event;
-    for (int i = 0; i < 20; ++i)
+    int32_t realW = 0, realH = 0;
+    for (int i = 0; i < 200 && (realW != 1280 || realH != 1024); ++i) {
         while (window->peekEvent(event)) {
         }
+        if (!xWindowSize(realW, realH))
+            break;
+        usleep(10 * 1000);
+    }
     window->getClientSize(w, h);
     const aPlatformRect area = window->getPictureArea();
-    std::fprintf(stderr, "sdl helper: full screen %dx%d, picture at %d,%d size %dx%d\n", w, h, area.left, area.top,
-                 area.width(), area.height());
+    std::fprintf(stderr, "sdl helper: full screen %dx%d (the X server's %dx%d), picture at %d,%d size %dx%d\n", w, h,
+                 realW, realH, area.left, area.top, area.width(), area.height());
+    if (realW && (realW != 1280 || realH != 1024 || w != realW || h != realH))
+        return fail(21, "full screen is not the screen's size");
     if (w == 1280 && h == 1024 && (area.top != 32 || area.width() != 1280))
         return fail(5, "letterbox in full screen");
     window->present(frame.data(), 1024, 768, 1024 * 4);

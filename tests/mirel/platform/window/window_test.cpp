@@ -1,3 +1,4 @@
+#include "mirel/platform/window/a_framescale.h"
 #include "mirel/platform/window/a_platform_window.h"
 #include "mirel/platform/window/headless/a_headless_window.h"
 
@@ -49,6 +50,92 @@ TEST(Letterbox, FitsAndCentresThePicture)
         EXPECT_EQ(r.right, c.expected.right) << c.w << "x" << c.h;
         EXPECT_EQ(r.bottom, c.expected.bottom) << c.w << "x" << c.h;
     }
+}
+
+namespace {
+
+constexpr uint32_t kBlack = 0xFF000000u;
+
+uint32_t grey(uint32_t v) { return 0xFF000000u | v << 16 | v << 8 | v; }
+
+struct Target {
+    int32_t width, height;
+    std::vector<uint32_t> pixels;
+    Target(int32_t w, int32_t h) : width(w), height(h), pixels(size_t(w) * size_t(h), 0x12345678u) {}
+    aPixels view() { return aPixels{pixels.data(), width, height, width}; }
+    uint32_t at(int32_t x, int32_t y) const { return pixels[size_t(y) * size_t(width) + size_t(x)]; }
+};
+
+} // namespace
+
+TEST(FrameScaler, CopiesScalesAndBlackensTheBars)
+{
+    // A frame of two columns, black and white, two rows alike.
+    const std::vector<uint32_t> frame = {grey(0), grey(255), grey(0), grey(255)};
+    const aConstPixels source{frame.data(), 2, 2, 2};
+    struct Case {
+        const char* what;
+        int32_t width, height;
+        aPlatformRect area;
+        std::vector<uint32_t> row; // the middle row of the target
+    } cases[] = {
+        {"the same size: a copy", 2, 2, {0, 0, 2, 2}, {grey(0), grey(255)}},
+        // Each pixel samples the frame at its centre: 1/4 and 3/4 of the way.
+        {"twice as wide", 4, 2, {0, 0, 4, 2}, {grey(0), grey(63), grey(191), grey(255)}},
+        {"bars left and right", 6, 2, {1, 0, 5, 2}, {kBlack, grey(0), grey(63), grey(191), grey(255), kBlack}},
+        {"narrower: one pixel between both", 1, 1, {0, 0, 1, 1}, {grey(127)}},
+        {"an area reaching out of the target", 3, 2, {-1, 0, 3, 2}, {grey(63), grey(191), grey(255)}},
+    };
+    for (const Case& c : cases) {
+        Target target(c.width, c.height + 2); // and a bar above and below
+        aPlatformRect area = c.area;
+        area.top += 1;
+        area.bottom += 1;
+        aFrameScaler scaler;
+        const aPlatformRect changed = scaler.put(source, target.view(), area);
+        EXPECT_EQ(changed.height(), target.height) << c.what;
+        for (int32_t x = 0; x < c.width; ++x) {
+            EXPECT_EQ(target.at(x, 0), kBlack) << c.what << " " << x;
+            EXPECT_EQ(target.at(x, 1), c.row[size_t(x)]) << c.what << " " << x;
+            EXPECT_EQ(target.at(x, target.height - 1), kBlack) << c.what << " " << x;
+        }
+    }
+    // An empty frame leaves all of the target black.
+    Target target(3, 3);
+    aFrameScaler scaler;
+    scaler.put(aConstPixels{}, target.view(), aPlatformRect{0, 0, 3, 3});
+    EXPECT_EQ(target.pixels, std::vector<uint32_t>(9, kBlack));
+}
+
+TEST(FrameScaler, MakesOnlyTheRowsOfWhatChanged)
+{
+    // A 5 x 4 frame scaled to 7 x 6 (an odd width: the last column alone).
+    std::vector<uint32_t> frame(20, grey(100));
+    const aConstPixels source{frame.data(), 5, 4, 5};
+    Target target(7, 6);
+    const aPlatformRect area{0, 0, 7, 6};
+    aFrameScaler scaler;
+    EXPECT_EQ(scaler.put(source, target.view(), area).height(), 6);
+    EXPECT_EQ(target.pixels, std::vector<uint32_t>(42, grey(100)));
+
+    // The same frame: nothing is made, a mark in the target stays.
+    target.pixels[0] = grey(1);
+    EXPECT_EQ(scaler.put(source, target.view(), area).height(), 0);
+    EXPECT_EQ(target.at(0, 0), grey(1));
+
+    // The last frame row changes: the target rows that sample it.
+    for (int x = 0; x < 5; ++x)
+        frame[15 + size_t(x)] = grey(200);
+    const aPlatformRect changed = scaler.put(source, target.view(), area);
+    EXPECT_EQ(changed.top, 4);
+    EXPECT_EQ(changed.bottom, 6);
+    EXPECT_EQ(target.at(0, 0), grey(1));
+    EXPECT_EQ(target.at(6, 5), grey(200));
+
+    // A target that is no longer what the scaler left is made anew.
+    scaler.forget();
+    EXPECT_EQ(scaler.put(source, target.view(), area).height(), 6);
+    EXPECT_EQ(target.at(0, 0), grey(100));
 }
 
 TEST(HeadlessWindow, EventsComeOutInOrderAndQuitLast)

@@ -167,7 +167,7 @@ bool aHeadlessWindow::setClipboardText(const std::string& utf8)
 
 void aHeadlessWindow::releaseAllKeys()
 {
-    std::memset(m_keys, 0, sizeof(m_keys));
+    m_keyLatch.releaseAll();
     std::memset(m_buttons, 0, sizeof(m_buttons));
 }
 
@@ -181,23 +181,28 @@ void aHeadlessWindow::setDesktopMode(const aDisplayMode& mode) { m_desktop = mod
 
 void aHeadlessWindow::setKey(uint8_t scanCode, bool down)
 {
-    const bool pressed = down && !m_keys[scanCode];
-    m_keys[scanCode] = down ? 0x80 : 0;
-    if (!pressed)
+    if (!down) {
+        m_keyLatch.release(scanCode);
         return;
+    }
+    if (m_keyLatch.isDown(scanCode))
+        return;
+    // A shift, ctrl or alt key going down counts itself as held.
+    const auto held = [&](uint8_t left, uint8_t right) {
+        return scanCode == left || scanCode == right || m_keyLatch.isDown(left) || m_keyLatch.isDown(right);
+    };
     uint8_t modifiers = 0;
-    if (m_keys[A_KEY_LSHIFT] || m_keys[A_KEY_RSHIFT])
+    if (held(A_KEY_LSHIFT, A_KEY_RSHIFT))
         modifiers |= A_KEYMOD_SHIFT;
-    if (m_keys[A_KEY_LCONTROL] || m_keys[A_KEY_RCONTROL])
+    if (held(A_KEY_LCONTROL, A_KEY_RCONTROL))
         modifiers |= A_KEYMOD_CTRL;
-    if (m_keys[A_KEY_LMENU] || m_keys[A_KEY_RMENU])
+    if (held(A_KEY_LMENU, A_KEY_RMENU))
         modifiers |= A_KEYMOD_ALT;
     m_keyLatch.press(scanCode, modifiers);
 }
 
 void aHeadlessWindow::readKeys(uint8_t keys[256], std::vector<aKeyPress>& presses)
 {
-    std::memcpy(keys, m_keys, sizeof(m_keys));
     m_keyLatch.read(keys, presses);
 }
 

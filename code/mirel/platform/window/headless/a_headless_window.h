@@ -110,8 +110,7 @@ private:
     std::vector<aDisplayMode> m_modes;
     int32_t m_cursorShape = A_CURSOR_ARROW;
     int32_t m_cursorX = 0, m_cursorY = 0;
-    uint8_t m_keys[256] = {};
-    aKeyLatch m_keyLatch;
+    aKeyLatch m_keyLatch; // the keys down and the presses since the last read
     uint8_t m_buttons[4] = {};
     int64_t m_totalX = 0, m_totalY = 0, m_totalZ = 0;
     bool m_toggles[3] = {false, false, false};

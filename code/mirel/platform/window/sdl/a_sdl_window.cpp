@@ -1,7 +1,9 @@
 #include "mirel/platform/window/sdl/a_sdl_window.h"
 
 #include "mirel/base/a_log.h"
+#include "mirel/platform/window/a_framescale.h"
 #include "mirel/platform/window/a_window_input_device.h"
+#include "mirel/platform/window/sdl/a_sdl_x11.h"
 
 #include <SDL.h>
 
@@ -94,16 +96,25 @@ private:
     void pump();
     void queue(aWindowEventType type, int32_t code = 0, int32_t x = 0, int32_t y = 0);
     void applyCursor();
-    bool createTexture(int32_t width, int32_t height);
+    // Full screen where no window manager does it: the window itself covers
+    // its display.
+    void coverDisplay();
+    void placeWindowed();
 
     SDL_Window* m_window = nullptr;
-    SDL_Renderer* m_renderer = nullptr;
-    SDL_Texture* m_texture = nullptr;
-    int32_t m_textureWidth = 0, m_textureHeight = 0;
+    aFrameScaler m_scaler;
+    // Frames go to the window surface in its own format through this when
+    // it is not 32-bit 0xXXRRGGBB.
+    std::vector<uint32_t> m_staging;
+    bool m_surfaceFailed = false;
+    // The whole surface goes to the screen with the next present (the
+    // window was shown, uncovered or resized).
+    bool m_showAll = true;
     bool m_videoInit = false;
     std::string m_title;
     int32_t m_pictureWidth = 1024, m_pictureHeight = 768;
     bool m_fullscreen = false;
+    bool m_coversDisplay = false; // full screen done by sizing the window
     bool m_vsync = true;
     bool m_active = true;
     int32_t m_windowedX = 0, m_windowedY = 0, m_windowedWidth = 0, m_windowedHeight = 0;
@@ -113,9 +124,10 @@ private:
     std::map<int32_t, SDL_Cursor*> m_cursors;
     bool m_exclusive = false;
     int64_t m_totalX = 0, m_totalY = 0, m_totalZ = 0;
-    // Keys and buttons that went down since the last read: a tap shorter than
-    // a frame still reads as down once, so no click or key press is lost; the
-    // key presses are kept in the order SDL reported them.
+    // The keys from SDL's key events, and the buttons that went down since
+    // the last read: a tap shorter than a frame still reads as down once, so
+    // no click or key press is lost; the key presses are kept in the order
+    // SDL reported them.
     aKeyLatch m_keyLatch;
     uint8_t m_buttonsLatched[4] = {};
 };
@@ -126,10 +138,6 @@ aSdlWindow::~aSdlWindow()
     a_unregisterPlatformWindow(this);
     for (auto& entry : m_cursors)
         SDL_FreeCursor(entry.second);
-    if (m_texture)
-        SDL_DestroyTexture(m_texture);
-    if (m_renderer)
-        SDL_DestroyRenderer(m_renderer);
     if (m_window)
         SDL_DestroyWindow(m_window);
     if (m_videoInit)
@@ -146,7 +154,6 @@ bool aSdlWindow::open(const aWindowDesc& desc)
     m_title = desc.title;
     m_pictureWidth = desc.pictureWidth > 0 ? desc.pictureWidth : 1024;
     m_pictureHeight = desc.pictureHeight > 0 ? desc.pictureHeight : 768;
-    m_fullscreen = desc.fullscreen;
     m_vsync = desc.vsync;
     m_windowedWidth = desc.clientWidth > 0 ? desc.clientWidth : m_pictureWidth;
     m_windowedHeight = desc.clientHeight > 0 ? desc.clientHeight : m_pictureHeight;
@@ -155,49 +162,32 @@ bool aSdlWindow::open(const aWindowDesc& desc)
     const int x = m_windowedX != INT32_MIN ? m_windowedX : static_cast<int>(SDL_WINDOWPOS_CENTERED);
     const int y = m_windowedY != INT32_MIN ? m_windowedY : static_cast<int>(SDL_WINDOWPOS_CENTERED);
 
-    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
-    Uint32 flags = SDL_WINDOW_SHOWN;
-    if (m_fullscreen)
-        flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-    m_window = SDL_CreateWindow(m_title.c_str(), x, y, m_windowedWidth, m_windowedHeight, flags);
+    // The frame is drawn in memory: on X11 it goes to the window's own
+    // pixels (shared memory with the X server), not through a 3D driver,
+    // which on a machine without a graphics driver is a slow software one.
+    // Elsewhere SDL picks how its window surface reaches the screen.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver && std::strcmp(driver, "x11") == 0)
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    m_window = SDL_CreateWindow(m_title.c_str(), x, y, m_windowedWidth, m_windowedHeight, SDL_WINDOW_SHOWN);
     if (!m_window) {
         a_log("aPlatformWindow. Window creation failed (%s)", SDL_GetError());
         return false;
     }
-    Uint32 rendererFlags = m_vsync ? SDL_RENDERER_PRESENTVSYNC : 0;
-    m_renderer = SDL_CreateRenderer(m_window, -1, rendererFlags | SDL_RENDERER_ACCELERATED);
-    if (!m_renderer)
-        m_renderer = SDL_CreateRenderer(m_window, -1, rendererFlags | SDL_RENDERER_SOFTWARE);
-    if (!m_renderer) {
-        a_log("aPlatformWindow. Renderer creation failed (%s)", SDL_GetError());
+    SDL_Surface* surface = SDL_GetWindowSurface(m_window);
+    if (!surface) {
+        a_log("aPlatformWindow. Window surface creation failed (%s)", SDL_GetError());
         return false;
     }
-    if (!createTexture(m_pictureWidth, m_pictureHeight))
-        return false;
-    SDL_RenderSetVSync(m_renderer, m_vsync ? 1 : 0);
-    SDL_SetRenderDrawColor(m_renderer, 0, 0, 0, 255);
-    SDL_RenderClear(m_renderer);
-    SDL_RenderPresent(m_renderer);
+    SDL_FillRect(surface, nullptr, SDL_MapRGB(surface->format, 0, 0, 0));
+    SDL_UpdateWindowSurface(m_window);
+    if (desc.fullscreen)
+        setFullscreen(true);
     m_active = true;
     a_registerPlatformWindow(this);
     a_log("aPlatformWindow. Window \"%s\" %ix%i%s (%s)", m_title.c_str(), m_pictureWidth, m_pictureHeight,
           m_fullscreen ? " full screen" : "", getDriverDescription().c_str());
-    return true;
-}
-
-bool aSdlWindow::createTexture(int32_t width, int32_t height)
-{
-    if (m_texture)
-        SDL_DestroyTexture(m_texture);
-    m_texture = SDL_CreateTexture(m_renderer, SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_STREAMING, width, height);
-    if (!m_texture) {
-        a_log("aPlatformWindow. Texture creation failed (%s)", SDL_GetError());
-        m_textureWidth = m_textureHeight = 0;
-        return false;
-    }
-    m_textureWidth = width;
-    m_textureHeight = height;
     return true;
 }
 
@@ -217,7 +207,19 @@ void aSdlWindow::translate(const SDL_Event& event)
             break;
         switch (event.window.event) {
         case SDL_WINDOWEVENT_CLOSE: queue(aWindowEventType::Close); break;
-        case SDL_WINDOWEVENT_EXPOSED: queue(aWindowEventType::Paint); break;
+        case SDL_WINDOWEVENT_EXPOSED:
+            m_showAll = true;
+            queue(aWindowEventType::Paint);
+            break;
+        case SDL_WINDOWEVENT_SHOWN:
+        case SDL_WINDOWEVENT_RESTORED:
+            m_showAll = true;
+            break;
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            // SDL makes a new surface, which may lie where the old one did.
+            m_scaler.forget();
+            m_showAll = true;
+            break;
         case SDL_WINDOWEVENT_MAXIMIZED: queue(aWindowEventType::Maximize); break;
         case SDL_WINDOWEVENT_FOCUS_GAINED:
             if (!m_active) {
@@ -227,7 +229,10 @@ void aSdlWindow::translate(const SDL_Event& event)
             break;
         case SDL_WINDOWEVENT_FOCUS_LOST:
         case SDL_WINDOWEVENT_MINIMIZED:
+            // No key events come while the focus is away (SDL tells the keys
+            // still held when it comes back).
             m_keyLatch.clear();
+            m_keyLatch.releaseAll();
             std::memset(m_buttonsLatched, 0, sizeof m_buttonsLatched);
             loseForegroundDevices();
             if (m_active) {
@@ -267,6 +272,10 @@ void aSdlWindow::translate(const SDL_Event& event)
         m_keyLatch.press(code, modifiers, event.key.repeat != 0);
         break;
     }
+    case SDL_KEYUP:
+        if (const uint8_t code = a_scanCodeFromSdl(event.key.keysym.scancode))
+            m_keyLatch.release(code);
+        break;
     case SDL_MOUSEBUTTONDOWN:
         switch (event.button.button) {
         case SDL_BUTTON_LEFT: m_buttonsLatched[0] = 0x80; break;
@@ -283,10 +292,6 @@ void aSdlWindow::translate(const SDL_Event& event)
         m_totalZ += static_cast<int64_t>(notches) * 120;
         break;
     }
-    case SDL_RENDER_TARGETS_RESET:
-    case SDL_RENDER_DEVICE_RESET:
-        queue(aWindowEventType::RenderReset);
-        break;
     default: break;
     }
 }
@@ -337,18 +342,50 @@ void aSdlWindow::setFullscreen(bool on)
 {
     if (on == m_fullscreen)
         return;
+    m_showAll = true;
+    if (on && !a_sdlWindowManagerRuns(m_window)) {
+        m_fullscreen = true;
+        m_coversDisplay = true;
+        coverDisplay();
+        return;
+    }
+    if (m_coversDisplay) {
+        m_coversDisplay = false;
+        m_fullscreen = false;
+        placeWindowed();
+        return;
+    }
     if (SDL_SetWindowFullscreen(m_window, on ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0) {
         a_log("aPlatformWindow::setFullscreen - failed (%s)", SDL_GetError());
         return;
     }
     m_fullscreen = on;
-    if (!on) {
-        SDL_SetWindowSize(m_window, m_windowedWidth, m_windowedHeight);
-        if (m_windowedX != INT32_MIN && m_windowedY != INT32_MIN)
-            SDL_SetWindowPosition(m_window, m_windowedX, m_windowedY);
-        else
-            SDL_SetWindowPosition(m_window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+    if (!on)
+        placeWindowed();
+}
+
+void aSdlWindow::coverDisplay()
+{
+    int display = SDL_GetWindowDisplayIndex(m_window);
+    SDL_Rect bounds{0, 0, 0, 0};
+    if (SDL_GetDisplayBounds(display < 0 ? 0 : display, &bounds) != 0 || bounds.w <= 0 || bounds.h <= 0) {
+        a_log("aPlatformWindow::setFullscreen - no display bounds (%s)", SDL_GetError());
+        return;
     }
+    SDL_SetWindowBordered(m_window, SDL_FALSE);
+    SDL_SetWindowPosition(m_window, bounds.x, bounds.y);
+    SDL_SetWindowSize(m_window, bounds.w, bounds.h);
+    SDL_RaiseWindow(m_window);
+}
+
+void aSdlWindow::placeWindowed()
+{
+    SDL_SetWindowBordered(m_window, SDL_TRUE);
+    SDL_SetWindowSize(m_window, m_windowedWidth, m_windowedHeight);
+    if (m_windowedX != INT32_MIN && m_windowedY != INT32_MIN)
+        SDL_SetWindowPosition(m_window, m_windowedX, m_windowedY);
+    else
+        SDL_SetWindowPosition(m_window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
 }
 
 void aSdlWindow::setWindowedPlacement(int32_t clientX, int32_t clientY, int32_t clientWidth, int32_t clientHeight)
@@ -357,13 +394,8 @@ void aSdlWindow::setWindowedPlacement(int32_t clientX, int32_t clientY, int32_t 
     m_windowedHeight = clientHeight > 0 ? clientHeight : m_pictureHeight;
     m_windowedX = clientX;
     m_windowedY = clientY;
-    if (!m_fullscreen) {
-        SDL_SetWindowSize(m_window, m_windowedWidth, m_windowedHeight);
-        if (clientX != INT32_MIN && clientY != INT32_MIN)
-            SDL_SetWindowPosition(m_window, clientX, clientY);
-        else
-            SDL_SetWindowPosition(m_window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
-    }
+    if (!m_fullscreen)
+        placeWindowed();
 }
 
 void aSdlWindow::show()
@@ -476,44 +508,71 @@ std::vector<aDisplayMode> aSdlWindow::getDisplayModes() const
 
 std::string aSdlWindow::getDriverDescription() const
 {
-    std::string text;
     const char* driver = SDL_GetCurrentVideoDriver();
-    text = driver ? driver : "unknown";
-    SDL_RendererInfo info;
-    if (m_renderer && SDL_GetRendererInfo(m_renderer, &info) == 0 && info.name) {
-        text += ", ";
-        text += info.name;
-    }
-    return text;
+    return std::string(driver ? driver : "unknown") + ", window surface";
 }
 
 void aSdlWindow::present(const uint32_t* pixels, int32_t width, int32_t height, int32_t pitchBytes)
 {
-    if (!pixels || width <= 0 || height <= 0 || pitchBytes < width * 4) {
+    if (!pixels || width <= 0 || height <= 0 || pitchBytes < width * 4 || pitchBytes % 4 != 0) {
         a_log("aPlatformWindow::present - bad frame %ix%i, pitch %i", width, height, pitchBytes);
         return;
     }
-    if ((width != m_textureWidth || height != m_textureHeight) && !createTexture(width, height))
-        return;
-    if (SDL_UpdateTexture(m_texture, nullptr, pixels, pitchBytes) != 0) {
-        a_log("aPlatformWindow::present - texture update failed (%s)", SDL_GetError());
+    // The surface has the size of the window as the system gave it; after
+    // a change of size SDL makes a new one.
+    SDL_Surface* surface = SDL_GetWindowSurface(m_window);
+    if (!surface) {
+        if (!m_surfaceFailed)
+            a_log("aPlatformWindow::present - no window surface (%s)", SDL_GetError());
+        m_surfaceFailed = true;
         return;
     }
-    int outWidth = 0, outHeight = 0;
-    if (SDL_GetRendererOutputSize(m_renderer, &outWidth, &outHeight) != 0)
-        getClientSize(outWidth, outHeight);
-    const aPlatformRect area = a_letterbox(outWidth, outHeight, m_pictureWidth, m_pictureHeight);
-    const SDL_Rect target{area.left, area.top, area.width(), area.height()};
-    SDL_SetRenderDrawColor(m_renderer, 0, 0, 0, 255);
-    SDL_RenderClear(m_renderer);
-    SDL_RenderCopy(m_renderer, m_texture, nullptr, &target);
-    SDL_RenderPresent(m_renderer);
+    m_surfaceFailed = false;
+    const aPlatformRect area = a_letterbox(surface->w, surface->h, m_pictureWidth, m_pictureHeight);
+    const aConstPixels frame{pixels, width, height, pitchBytes / 4};
+    const Uint32 format = surface->format->format;
+    const bool direct = format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888;
+    if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0) {
+        a_log("aPlatformWindow::present - surface lock failed (%s)", SDL_GetError());
+        return;
+    }
+    aPlatformRect changed;
+    if (direct) {
+        changed = m_scaler.put(
+            frame, aPixels{static_cast<uint32_t*>(surface->pixels), surface->w, surface->h, surface->pitch / 4}, area);
+    } else {
+        if (m_staging.size() != size_t(surface->w) * size_t(surface->h)) {
+            m_staging.assign(size_t(surface->w) * size_t(surface->h), 0);
+            m_scaler.forget();
+        }
+        changed = m_scaler.put(frame, aPixels{m_staging.data(), surface->w, surface->h, surface->w}, area);
+        if (changed.height() > 0 &&
+            SDL_ConvertPixels(surface->w, changed.height(), SDL_PIXELFORMAT_ARGB8888,
+                              m_staging.data() + size_t(changed.top) * size_t(surface->w), surface->w * 4, format,
+                              static_cast<uint8_t*>(surface->pixels) + size_t(changed.top) * size_t(surface->pitch),
+                              surface->pitch) != 0)
+            a_log("aPlatformWindow::present - conversion failed (%s)", SDL_GetError());
+    }
+    if (SDL_MUSTLOCK(surface))
+        SDL_UnlockSurface(surface);
+    // Only what changed goes to the screen, unless the window needs all of
+    // it again (shown, uncovered, resized).
+    int result = 0;
+    if (m_showAll) {
+        result = SDL_UpdateWindowSurface(m_window);
+        m_showAll = false;
+    } else if (changed.height() > 0 && changed.width() > 0) {
+        const SDL_Rect rect{changed.left, changed.top, changed.width(), changed.height()};
+        result = SDL_UpdateWindowSurfaceRects(m_window, &rect, 1);
+    }
+    if (result != 0)
+        a_log("aPlatformWindow::present - window update failed (%s)", SDL_GetError());
 }
 
 void aSdlWindow::setVSync(bool on)
 {
-    if (SDL_RenderSetVSync(m_renderer, on ? 1 : 0) != 0)
-        a_log("aPlatformWindow::setVSync - failed (%s)", SDL_GetError());
+    // The window's pixels are shown as they come: the frame loop holds the
+    // display's rate while vertical sync is on.
     m_vsync = on;
 }
 
@@ -604,17 +663,10 @@ bool aSdlWindow::setClipboardText(const std::string& utf8)
 
 void aSdlWindow::readKeys(uint8_t keys[256], std::vector<aKeyPress>& presses)
 {
-    std::memset(keys, 0, 256);
-    SDL_PumpEvents();
-    int count = 0;
-    const Uint8* state = SDL_GetKeyboardState(&count);
-    for (int i = 0; i < count; ++i) {
-        if (!state[i])
-            continue;
-        const uint8_t code = a_scanCodeFromSdl(i);
-        if (code)
-            keys[code] = 0x80;
-    }
+    // The events that came in since the loop last looked (while it slept
+    // for pacing) are taken in first, so that a key typed meanwhile reads
+    // as down in this frame together with its press.
+    pump();
     m_keyLatch.read(keys, presses);
 }
 
