@@ -19,8 +19,7 @@ namespace {
 constexpr const char* kMovieControlName = "ShockwaveFlash.ShockwaveFlash";
 constexpr int32_t kFirstSupportedVersion = 0x80000; // major version 8
 
-std::string tempFolder()
-{
+std::string tempFolder() {
     const char* dir = std::getenv("TMPDIR");
     std::string folder = dir && *dir ? dir : "/tmp";
     if (folder.back() != '/')
@@ -28,21 +27,18 @@ std::string tempFolder()
     return folder;
 }
 
-bool isFile(const std::string& path)
-{
+bool isFile(const std::string& path) {
     struct stat st;
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-std::string colorText(ColorRef c)
-{
+std::string colorText(ColorRef c) {
     char text[16];
     std::snprintf(text, sizeof text, "0x%.2X%.2X%.2X", c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
     return text;
 }
 
-bool writeAll(int fd, const uint8_t* data, size_t size)
-{
+bool writeAll(int fd, const uint8_t* data, size_t size) {
     while (size > 0) {
         ssize_t n = ::write(fd, data, size);
         if (n < 0 && errno == EINTR)
@@ -55,8 +51,7 @@ bool writeAll(int fd, const uint8_t* data, size_t size)
     return true;
 }
 
-void removeFile(ResourceFile& record)
-{
+void removeFile(ResourceFile& record) {
     if (!record.path.empty())
         ::unlink(record.path.c_str());
     record.path.clear();
@@ -66,15 +61,13 @@ void removeFile(ResourceFile& record)
 } // namespace
 
 CFlashWindow::CFlashWindow(Display* display, Atom doneMessage)
-    : m_display(display), m_doneMessage(doneMessage)
-{
+    : m_display(display), m_doneMessage(doneMessage) {
     m_movie.id = kResourceMovie;
     m_video.id = kResourceVideo;
     m_video.extension = "flv";
 }
 
-CFlashWindow::~CFlashWindow()
-{
+CFlashWindow::~CFlashWindow() {
     try {
         Close();
     } catch (...) {
@@ -85,8 +78,7 @@ CFlashWindow::~CFlashWindow()
     removeFile(m_video);
 }
 
-bool CFlashWindow::ExtractResource(ResourceFile& record)
-{
+bool CFlashWindow::ExtractResource(ResourceFile& record) {
     removeFile(record);
     ResourceData res = FindResource(record.id);
     if (!res.data) {
@@ -112,8 +104,7 @@ bool CFlashWindow::ExtractResource(ResourceFile& record)
     return true;
 }
 
-bool CFlashWindow::Prepare(SplashEntry& entry)
-{
+bool CFlashWindow::Prepare(SplashEntry& entry) {
     m_entry = &entry;
     if (!ExtractResource(m_movie))
         return false;
@@ -139,8 +130,7 @@ bool CFlashWindow::Prepare(SplashEntry& entry)
     return true;
 }
 
-bool CFlashWindow::Create(Window host, const SplashRect& rect)
-{
+bool CFlashWindow::Create(Window host, const SplashRect& rect) {
     if (!m_control || !m_entry)
         return false;
     XSetWindowAttributes attrs;
@@ -182,8 +172,7 @@ bool CFlashWindow::Create(Window host, const SplashRect& rect)
     return true;
 }
 
-void CFlashWindow::OnFSCommand(const std::string& command, const std::string&)
-{
+void CFlashWindow::OnFSCommand(const std::string& command, const std::string&) {
     if (!m_window || strcasecmp(command.c_str(), "fadeoutdone") != 0)
         return;
     XEvent ev;
@@ -196,14 +185,12 @@ void CFlashWindow::OnFSCommand(const std::string& command, const std::string&)
     XFlush(m_display);
 }
 
-void CFlashWindow::OnMouseClick()
-{
+void CFlashWindow::OnMouseClick() {
     if (m_control)
         m_control->SetVariable("FVAR_MouseClicked", "1");
 }
 
-void CFlashWindow::Close()
-{
+void CFlashWindow::Close() {
     if (!m_control)
         return;
     m_control->Stop();
@@ -213,15 +200,13 @@ void CFlashWindow::Close()
     m_control.reset();
 }
 
-void CFlashWindow::moveTo(const SplashRect& rect)
-{
+void CFlashWindow::moveTo(const SplashRect& rect) {
     if (m_window)
         XMoveResizeWindow(m_display, m_window, rect.x, rect.y, static_cast<unsigned>(rect.width),
                           static_cast<unsigned>(rect.height));
 }
 
-void CFlashWindow::destroyWindow()
-{
+void CFlashWindow::destroyWindow() {
     if (m_window)
         XDestroyWindow(m_display, m_window);
     m_window = 0;

@@ -5,23 +5,20 @@
 namespace pellucid {
 
 namespace {
-std::map<std::string, MovieControlFactory>& registry()
-{
+std::map<std::string, MovieControlFactory>& registry() {
     static std::map<std::string, MovieControlFactory> controls;
     return controls;
 }
 } // namespace
 
-void RegisterMovieControl(const std::string& progId, MovieControlFactory factory)
-{
+void RegisterMovieControl(const std::string& progId, MovieControlFactory factory) {
     if (factory)
         registry()[progId] = std::move(factory);
     else
         registry().erase(progId);
 }
 
-std::unique_ptr<MovieControl> CreateMovieControl(const std::string& progId)
-{
+std::unique_ptr<MovieControl> CreateMovieControl(const std::string& progId) {
     auto it = registry().find(progId);
     if (it == registry().end())
         return nullptr;

@@ -12,8 +12,7 @@ std::string libraryFolder();
 
 } // namespace
 
-extern "C" __attribute__((visibility("default"))) int ShowSplash(unsigned long host)
-{
+extern "C" __attribute__((visibility("default"))) int ShowSplash(unsigned long host) {
     pellucid::SplashOptions options;
     try {
         options.libraryFolder = libraryFolder();
@@ -26,8 +25,7 @@ extern "C" __attribute__((visibility("default"))) int ShowSplash(unsigned long h
 namespace {
 
 // The folder of the file this code was loaded from.
-std::string libraryFolder()
-{
+std::string libraryFolder() {
     Dl_info info;
     if (!dladdr(reinterpret_cast<void*>(&ShowSplash), &info) || !info.dli_fname || !*info.dli_fname)
         return {};

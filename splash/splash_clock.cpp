@@ -10,14 +10,12 @@ namespace {
 
 class SystemClock final : public SplashClock {
 public:
-    int64_t now() override
-    {
+    int64_t now() override {
         using namespace std::chrono;
         return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
     }
 
-    void wait(int fd, int64_t wakeAt, int64_t) override
-    {
+    void wait(int fd, int64_t wakeAt, int64_t) override {
         int64_t left = wakeAt - now();
         if (left <= 0)
             return;
@@ -30,8 +28,7 @@ public:
 
 } // namespace
 
-SplashClock& SystemSplashClock()
-{
+SplashClock& SystemSplashClock() {
     static SystemClock clock;
     return clock;
 }

@@ -15,16 +15,14 @@ namespace {
 constexpr size_t kSectionNamesCapacity = 256;
 constexpr size_t kValueCapacity = 1024;
 
-bool fileExists(const std::string& path)
-{
+bool fileExists(const std::string& path) {
     struct stat st;
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
 } // namespace
 
-SplashEntry SplashEntry::named(const std::string& name)
-{
+SplashEntry SplashEntry::named(const std::string& name) {
     SplashEntry e;
     e.name = name;
     e.builtIn = name == kBuiltInEntryName;
@@ -32,8 +30,7 @@ SplashEntry SplashEntry::named(const std::string& name)
     return e;
 }
 
-ColorRef ParseColor(const std::string& text)
-{
+ColorRef ParseColor(const std::string& text) {
     ColorRef c = 0;
     for (int i = 0; i < 3; ++i) {
         std::string pair = text.substr(static_cast<size_t>(i) * 2, 2);
@@ -43,8 +40,7 @@ ColorRef ParseColor(const std::string& text)
     return c;
 }
 
-int32_t ParseNumber(const std::string& text)
-{
+int32_t ParseNumber(const std::string& text) {
     size_t i = 0;
     while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
         ++i;
@@ -64,8 +60,7 @@ int32_t ParseNumber(const std::string& text)
     return static_cast<int32_t>(v);
 }
 
-std::string LibraryFolderFromPath(const std::string& name)
-{
+std::string LibraryFolderFromPath(const std::string& name) {
     if (name.empty())
         return {};
     size_t slash = name.rfind('/');
@@ -77,8 +72,7 @@ std::string LibraryFolderFromPath(const std::string& name)
     return name.substr(0, slash + 1);
 }
 
-void ReadSplashEntry(const std::string& folder, SplashEntry& entry, const std::string& iniPath)
-{
+void ReadSplashEntry(const std::string& folder, SplashEntry& entry, const std::string& iniPath) {
     ProfileFile ini;
     ini.load(iniPath);
     auto get = [&](const char* key, std::string& out) {
@@ -121,8 +115,7 @@ void ReadSplashEntry(const std::string& folder, SplashEntry& entry, const std::s
         entry.staticTime = ParseNumber(v);
 }
 
-std::vector<SplashEntry> LoadSplashEntries(const std::string& folder)
-{
+std::vector<SplashEntry> LoadSplashEntries(const std::string& folder) {
     std::vector<SplashEntry> entries;
     const std::string iniPath = folder + "Splash.ini";
     if (fileExists(iniPath)) {

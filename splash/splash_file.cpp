@@ -8,8 +8,7 @@
 
 namespace pellucid {
 
-FileRead ReadPlainFile(const std::string& path, size_t maxBytes, std::string& out)
-{
+FileRead ReadPlainFile(const std::string& path, size_t maxBytes, std::string& out) {
     out.clear();
     // Opened without waiting, then checked: nothing can be swapped in between.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);

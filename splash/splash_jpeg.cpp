@@ -5,8 +5,8 @@
 #include <csetjmp>
 #include <cstdio>
 
-#include <jpeglib.h>
 #include <jerror.h>
+#include <jpeglib.h>
 
 namespace pellucid {
 
@@ -29,15 +29,13 @@ struct ErrorManager {
     char message[JMSG_LENGTH_MAX];
 };
 
-void onError(j_common_ptr info)
-{
+void onError(j_common_ptr info) {
     ErrorManager* err = reinterpret_cast<ErrorManager*>(info->err);
     (*info->err->format_message)(info, err->message);
     longjmp(err->jump, 1);
 }
 
-void onProgress(j_common_ptr info)
-{
+void onProgress(j_common_ptr info) {
     auto* d = reinterpret_cast<j_decompress_ptr>(info);
     if (d->input_scan_number > kMaxScans) {
         ErrorManager* err = reinterpret_cast<ErrorManager*>(info->err);
@@ -46,15 +44,13 @@ void onProgress(j_common_ptr info)
     }
 }
 
-void onMessage(j_common_ptr info, int level)
-{
+void onMessage(j_common_ptr info, int level) {
     ErrorManager* err = reinterpret_cast<ErrorManager*>(info->err);
     if (level < 0 && info->err->msg_code == JWRN_JPEG_EOF)
         err->truncated = true;
 }
 
-bool decode(const uint8_t* data, size_t size, RgbPicture& out, ErrorManager& err)
-{
+bool decode(const uint8_t* data, size_t size, RgbPicture& out, ErrorManager& err) {
     jpeg_decompress_struct info;
     jpeg_progress_mgr progress;
     info.err = jpeg_std_error(&err.base);
@@ -104,8 +100,7 @@ bool decode(const uint8_t* data, size_t size, RgbPicture& out, ErrorManager& err
 
 } // namespace
 
-bool DecodeJpeg(const uint8_t* data, size_t size, RgbPicture& out, const std::string& what)
-{
+bool DecodeJpeg(const uint8_t* data, size_t size, RgbPicture& out, const std::string& what) {
     out = RgbPicture();
     if (!data || size == 0) {
         splashLog("DecodeJpeg - no picture data '%s'", what.c_str());

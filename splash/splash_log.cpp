@@ -10,8 +10,7 @@ SplashLogSink s_sink = nullptr;
 void* s_sinkUser = nullptr;
 } // namespace
 
-void splashLog(const char* fmt, ...)
-{
+void splashLog(const char* fmt, ...) {
     char line[1024];
     va_list args;
     va_start(args, fmt);
@@ -23,8 +22,7 @@ void splashLog(const char* fmt, ...)
         std::fprintf(stderr, "Pellucid: %s\n", line);
 }
 
-void setSplashLogSink(SplashLogSink sink, void* user)
-{
+void setSplashLogSink(SplashLogSink sink, void* user) {
     s_sink = sink;
     s_sinkUser = user;
 }

@@ -10,8 +10,7 @@ namespace pellucid {
 
 namespace {
 
-bool equalNoCase(const std::string& a, const std::string& b)
-{
+bool equalNoCase(const std::string& a, const std::string& b) {
     if (a.size() != b.size())
         return false;
     for (size_t i = 0; i < a.size(); ++i) {
@@ -26,8 +25,7 @@ bool equalNoCase(const std::string& a, const std::string& b)
     return true;
 }
 
-std::string trim(const std::string& s)
-{
+std::string trim(const std::string& s) {
     size_t b = 0, e = s.size();
     while (b < e && (s[b] == ' ' || s[b] == '\t' || s[b] == '\r'))
         ++b;
@@ -36,8 +34,7 @@ std::string trim(const std::string& s)
     return s.substr(b, e - b);
 }
 
-void appendUtf8(std::string& out, unsigned cp)
-{
+void appendUtf8(std::string& out, unsigned cp) {
     if (cp < 0x80) {
         out += static_cast<char>(cp);
     } else if (cp < 0x800) {
@@ -55,14 +52,13 @@ void appendUtf8(std::string& out, unsigned cp)
     }
 }
 
-std::string utf16leToUtf8(const std::string& bytes, size_t start)
-{
+std::string utf16leToUtf8(const std::string& bytes, size_t start) {
     std::string out;
     for (size_t i = start; i + 1 < bytes.size(); i += 2) {
         unsigned u = static_cast<unsigned char>(bytes[i]) | (static_cast<unsigned char>(bytes[i + 1]) << 8);
         if (u >= 0xD800 && u < 0xDC00 && i + 3 < bytes.size()) {
-            unsigned l = static_cast<unsigned char>(bytes[i + 2]) |
-                         (static_cast<unsigned char>(bytes[i + 3]) << 8);
+            unsigned l =
+                static_cast<unsigned char>(bytes[i + 2]) | (static_cast<unsigned char>(bytes[i + 3]) << 8);
             if (l >= 0xDC00 && l < 0xE000) {
                 appendUtf8(out, 0x10000 + ((u - 0xD800) << 10) + (l - 0xDC00));
                 i += 2;
@@ -75,8 +71,7 @@ std::string utf16leToUtf8(const std::string& bytes, size_t start)
 }
 
 // Cuts a UTF-8 text after `units` UTF-16 units, never inside a character.
-std::string cutWide(const std::string& s, size_t units)
-{
+std::string cutWide(const std::string& s, size_t units) {
     size_t count = 0;
     for (size_t i = 0; i < s.size();) {
         unsigned char c = static_cast<unsigned char>(s[i]);
@@ -92,8 +87,7 @@ std::string cutWide(const std::string& s, size_t units)
 
 } // namespace
 
-size_t ProfileFile::wideLength(const std::string& utf8)
-{
+size_t ProfileFile::wideLength(const std::string& utf8) {
     size_t n = 0;
     for (unsigned char c : utf8) {
         if ((c & 0xC0) != 0x80)
@@ -102,8 +96,7 @@ size_t ProfileFile::wideLength(const std::string& utf8)
     return n;
 }
 
-bool ProfileFile::load(const std::string& path)
-{
+bool ProfileFile::load(const std::string& path) {
     m_sections.clear();
     std::string bytes;
     const FileRead read = ReadPlainFile(path, kMaxFileSize, bytes);
@@ -122,8 +115,7 @@ bool ProfileFile::load(const std::string& path)
     return true;
 }
 
-void ProfileFile::parse(const std::string& text)
-{
+void ProfileFile::parse(const std::string& text) {
     m_sections.clear();
     std::istringstream lines(text);
     std::string raw;
@@ -152,8 +144,7 @@ void ProfileFile::parse(const std::string& text)
     }
 }
 
-std::vector<std::string> ProfileFile::sectionNames(size_t capacity, bool& truncated) const
-{
+std::vector<std::string> ProfileFile::sectionNames(size_t capacity, bool& truncated) const {
     std::vector<std::string> names;
     size_t needed = 1; // the closing terminator
     for (const Section& s : m_sections) {
@@ -167,8 +158,7 @@ std::vector<std::string> ProfileFile::sectionNames(size_t capacity, bool& trunca
 }
 
 std::string ProfileFile::value(const std::string& section, const std::string& key, size_t capacity,
-                               bool& found) const
-{
+                               bool& found) const {
     found = false;
     for (const Section& s : m_sections) {
         if (!equalNoCase(s.name, section))

@@ -34,8 +34,7 @@ public:
 
     // The value of a key, cut to `capacity - 1` characters (UTF-16 units, as
     // the wide call counts them); `found` is false when there is no such key.
-    std::string value(const std::string& section, const std::string& key, size_t capacity,
-                      bool& found) const;
+    std::string value(const std::string& section, const std::string& key, size_t capacity, bool& found) const;
 
     // Length of a text in UTF-16 units.
     static size_t wideLength(const std::string& utf8);

@@ -12,8 +12,7 @@ extern const size_t pellucid_resource_103_size;
 
 namespace pellucid {
 
-ResourceData FindResource(int id)
-{
+ResourceData FindResource(int id) {
     switch (id) {
     case kResourcePicture:
         return {pellucid_resource_101, pellucid_resource_101_size};

@@ -24,8 +24,7 @@ constexpr int64_t kNoTimer = INT64_MAX;
 std::atomic<bool> s_running{false};
 
 // Timer lengths: never negative, never beyond what a 32-bit millisecond timer holds.
-int64_t timerLength(int64_t ms)
-{
+int64_t timerLength(int64_t ms) {
     return std::clamp<int64_t>(ms, 0, INT32_MAX);
 }
 
@@ -38,14 +37,11 @@ class Sequence {
 public:
     Sequence(Window host, const SplashOptions& options)
         : m_host(host), m_folder(options.libraryFolder),
-          m_clock(options.clock ? *options.clock : SystemSplashClock())
-    {
-    }
+          m_clock(options.clock ? *options.clock : SystemSplashClock()) {}
 
     ~Sequence() { finish(); }
 
-    int run()
-    {
+    int run() {
         int result = kSplashDone;
         try {
             result = runEntries();
@@ -62,8 +58,7 @@ public:
     }
 
 private:
-    static int onXError(Display* display, XErrorEvent* error)
-    {
+    static int onXError(Display* display, XErrorEvent* error) {
         if (s_active && display == s_active->m_display) {
             s_active->m_xError = error->error_code;
             return 0;
@@ -73,15 +68,13 @@ private:
 
     // The connection's end is reported once by onConnectionLost; other
     // connections keep the handler they had.
-    static int onIoError(Display* display)
-    {
+    static int onIoError(Display* display) {
         if (s_active && display == s_active->m_display)
             return 0;
         return s_previousIoErrorHandler ? s_previousIoErrorHandler(display) : 0;
     }
 
-    static void onConnectionLost(Display*, void* user)
-    {
+    static void onConnectionLost(Display*, void* user) {
         Sequence* self = static_cast<Sequence*>(user);
         if (!self->m_displayLost)
             splashLog("ShowSplash - the display connection ended");
@@ -90,8 +83,7 @@ private:
 
     bool alive() const { return m_display && !m_displayLost; }
 
-    bool open()
-    {
+    bool open() {
         m_display = XOpenDisplay(nullptr);
         if (!m_display) {
             splashLog("ShowSplash - cannot open the display");
@@ -119,8 +111,7 @@ private:
         return true;
     }
 
-    int runEntries()
-    {
+    int runEntries() {
         std::vector<SplashEntry> entries = LoadSplashEntries(m_folder);
         if (!open())
             return kSplashFailed;
@@ -134,8 +125,7 @@ private:
 
     void armTimer(int64_t ms) { m_timerDue = m_clock.now() + timerLength(ms); }
 
-    int showEntry(SplashEntry& entry)
-    {
+    int showEntry(SplashEntry& entry) {
         m_entry = &entry;
         bool shown = false;
         if (entry.useFlash) {
@@ -166,7 +156,8 @@ private:
             }
         }
         if (!shown) {
-            splashLog("ShowSplash - '%s' can be shown neither as a movie nor as a picture", entry.name.c_str());
+            splashLog("ShowSplash - '%s' can be shown neither as a movie nor as a picture",
+                      entry.name.c_str());
             endEntry();
             return kSplashFailed;
         }
@@ -178,8 +169,7 @@ private:
         return result;
     }
 
-    void endEntry()
-    {
+    void endEntry() {
         m_timerDue = kNoTimer;
         if (!alive()) {
             forgetWindows();
@@ -191,8 +181,7 @@ private:
             XFlush(m_display);
     }
 
-    void forgetWindows()
-    {
+    void forgetWindows() {
         if (m_flash)
             m_flash->forgetWindow();
         if (m_picture)
@@ -201,8 +190,7 @@ private:
 
     // Runs one entry; kSplashDone when it ended, kSplashQuit when the host
     // or the display went away.
-    int loop()
-    {
+    int loop() {
         m_entryOver = false;
         for (;;) {
             if (!alive() || m_hostGone) {
@@ -239,16 +227,14 @@ private:
         }
     }
 
-    void redrawNow()
-    {
+    void redrawNow() {
         if (m_picture && m_state != kShowingMovie) {
             m_fading = m_picture->OnPaint(m_state, m_clock.now(), m_startTick);
             m_dirty = false;
         }
     }
 
-    void onTimer()
-    {
+    void onTimer() {
         switch (m_state) {
         case kFadingIn:
             m_state = kHolding;
@@ -268,8 +254,7 @@ private:
         }
     }
 
-    void onClick()
-    {
+    void onClick() {
         if (m_state == kShowingMovie) {
             if (m_flash)
                 m_flash->OnMouseClick();
@@ -286,8 +271,7 @@ private:
         redrawNow();
     }
 
-    void onHostResized(int width, int height)
-    {
+    void onHostResized(int width, int height) {
         m_hostRect = {0, 0, std::max(1, width), std::max(1, height)};
         if (m_flash)
             m_flash->moveTo(m_hostRect);
@@ -297,8 +281,7 @@ private:
         }
     }
 
-    void handleEvent(const XEvent& ev)
-    {
+    void handleEvent(const XEvent& ev) {
         switch (ev.type) {
         case ConfigureNotify:
             if (ev.xconfigure.window == m_host)
@@ -333,8 +316,7 @@ private:
         }
     }
 
-    void finish()
-    {
+    void finish() {
         if (m_finished)
             return;
         m_finished = true;
@@ -389,8 +371,7 @@ private:
 
 } // namespace
 
-int RunSplashSequence(unsigned long host, const SplashOptions& options)
-{
+int RunSplashSequence(unsigned long host, const SplashOptions& options) {
     bool expected = false;
     if (!s_running.compare_exchange_strong(expected, true)) {
         splashLog("ShowSplash - a splash sequence is already running");

@@ -10,7 +10,7 @@ namespace pellucid {
 enum SplashResult { kSplashDone = 0, kSplashFailed = 1, kSplashQuit = 2 };
 
 struct SplashOptions {
-    std::string libraryFolder; // where "Splash.ini" lies, with its closing '/'
+    std::string libraryFolder;    // where "Splash.ini" lies, with its closing '/'
     SplashClock* clock = nullptr; // the system clock when null
 };
 

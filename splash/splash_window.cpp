@@ -17,14 +17,12 @@ namespace {
 // Files larger than this are not pictures the library shows.
 constexpr size_t kMaxPictureFile = 64 * 1024 * 1024;
 
-uint32_t rgbOf(ColorRef c)
-{
+uint32_t rgbOf(ColorRef c) {
     return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
 }
 
 // Stretches the picture over w x h with bilinear filtering, top row first.
-void stretch(const RgbPicture& pic, int w, int h, std::vector<uint32_t>& out)
-{
+void stretch(const RgbPicture& pic, int w, int h, std::vector<uint32_t>& out) {
     out.assign(static_cast<size_t>(w) * h, 0);
     if (pic.width <= 0 || pic.height <= 0)
         return;
@@ -39,7 +37,8 @@ void stretch(const RgbPicture& pic, int w, int h, std::vector<uint32_t>& out)
     for (int y = 0; y < h; ++y) {
         int64_t sy = (static_cast<int64_t>(2 * y + 1) * pic.height * 256) / (2 * h) - 128;
         sy = std::clamp<int64_t>(sy, 0, static_cast<int64_t>(pic.height - 1) * 256);
-        int y0 = static_cast<int>(sy >> 8), y1 = std::min(y0 + 1, pic.height - 1), fy = static_cast<int>(sy & 255);
+        int y0 = static_cast<int>(sy >> 8), y1 = std::min(y0 + 1, pic.height - 1),
+            fy = static_cast<int>(sy & 255);
         const uint8_t* r0 = &pic.rgb[static_cast<size_t>(y0) * pic.width * 3];
         const uint8_t* r1 = &pic.rgb[static_cast<size_t>(y1) * pic.width * 3];
         uint32_t* dst = &out[static_cast<size_t>(y) * w];
@@ -59,8 +58,7 @@ void stretch(const RgbPicture& pic, int w, int h, std::vector<uint32_t>& out)
 }
 
 // Scales an 8-bit channel value into a visual's channel mask.
-unsigned long toMask(unsigned v, unsigned long mask)
-{
+unsigned long toMask(unsigned v, unsigned long mask) {
     if (!mask)
         return 0;
     int shift = std::countr_zero(mask);
@@ -72,12 +70,9 @@ unsigned long toMask(unsigned v, unsigned long mask)
 } // namespace
 
 CSplashWindow::CSplashWindow(Display* display, Visual* visual, int depth)
-    : m_display(display), m_visual(visual), m_depth(depth)
-{
-}
+    : m_display(display), m_visual(visual), m_depth(depth) {}
 
-CSplashWindow::~CSplashWindow()
-{
+CSplashWindow::~CSplashWindow() {
     FreeBitmaps();
     if (m_gc)
         XFreeGC(m_display, m_gc);
@@ -85,20 +80,17 @@ CSplashWindow::~CSplashWindow()
         XDestroyWindow(m_display, m_window);
 }
 
-bool CSplashWindow::loadBytes(const uint8_t* data, size_t size, const std::string& what)
-{
+bool CSplashWindow::loadBytes(const uint8_t* data, size_t size, const std::string& what) {
     ReleasePicture();
     return DecodeJpeg(data, size, m_picture, what);
 }
 
-bool CSplashWindow::LoadResourcePicture()
-{
+bool CSplashWindow::LoadResourcePicture() {
     ResourceData res = FindResource(kResourcePicture);
     return loadBytes(res.data, res.size, "built-in picture");
 }
 
-bool CSplashWindow::LoadFilePicture()
-{
+bool CSplashWindow::LoadFilePicture() {
     ReleasePicture();
     const std::string path = m_entry ? m_entry->staticPath : std::string();
     std::string bytes;
@@ -118,14 +110,12 @@ bool CSplashWindow::LoadFilePicture()
     return loadBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), path);
 }
 
-void CSplashWindow::ReleasePicture()
-{
+void CSplashWindow::ReleasePicture() {
     m_picture = RgbPicture();
     ResetBitmapSize();
 }
 
-Window CSplashWindow::Create(Window host, const SplashRect& rect)
-{
+Window CSplashWindow::Create(Window host, const SplashRect& rect) {
     XSetWindowAttributes attrs;
     attrs.background_pixmap = None; // the window paints all of itself
     attrs.event_mask = ExposureMask | ButtonPressMask | ButtonReleaseMask;
@@ -139,8 +129,7 @@ Window CSplashWindow::Create(Window host, const SplashRect& rect)
     return m_window;
 }
 
-void CSplashWindow::moveTo(const SplashRect& rect)
-{
+void CSplashWindow::moveTo(const SplashRect& rect) {
     m_width = rect.width;
     m_height = rect.height;
     if (m_window)
@@ -148,20 +137,17 @@ void CSplashWindow::moveTo(const SplashRect& rect)
                           static_cast<unsigned>(rect.height));
 }
 
-void CSplashWindow::show()
-{
+void CSplashWindow::show() {
     if (m_window)
         XMapRaised(m_display, m_window);
 }
 
-void CSplashWindow::hide()
-{
+void CSplashWindow::hide() {
     if (m_window)
         XUnmapWindow(m_display, m_window);
 }
 
-void CSplashWindow::FreeBitmaps()
-{
+void CSplashWindow::FreeBitmaps() {
     if (m_image) {
         m_image->data = nullptr; // the pixels belong to m_imageData
         XDestroyImage(m_image);
@@ -173,8 +159,7 @@ void CSplashWindow::FreeBitmaps()
     m_cachedWidth = m_cachedHeight = 0;
 }
 
-bool CSplashWindow::makeBitmaps(int w, int h)
-{
+bool CSplashWindow::makeBitmaps(int w, int h) {
     FreeBitmaps();
     m_image = XCreateImage(m_display, m_visual, static_cast<unsigned>(m_depth), ZPixmap, 0, nullptr,
                            static_cast<unsigned>(w), static_cast<unsigned>(h), 32, 0);
@@ -190,20 +175,19 @@ bool CSplashWindow::makeBitmaps(int w, int h)
     return true;
 }
 
-int CSplashWindow::FadeAlpha(int state, int64_t elapsed, int32_t fadeTime)
-{
+int CSplashWindow::FadeAlpha(int state, int64_t elapsed, int32_t fadeTime) {
     // A fade of no length is over at once.
     double x = fadeTime > 0 ? static_cast<double>(elapsed) / fadeTime : 1.0;
     double a = state == kFadingIn ? (1.0 - x) * 255.0 : x * 255.0;
     return static_cast<int>(std::clamp(a, 0.0, 255.0));
 }
 
-void CSplashWindow::put(const std::vector<uint32_t>& pixels)
-{
+void CSplashWindow::put(const std::vector<uint32_t>& pixels) {
     const int w = m_cachedWidth, h = m_cachedHeight;
-    const bool direct = m_image->bits_per_pixel == 32 && m_image->red_mask == 0xFF0000 &&
-                        m_image->green_mask == 0xFF00 && m_image->blue_mask == 0xFF &&
-                        m_image->byte_order == (std::endian::native == std::endian::little ? LSBFirst : MSBFirst);
+    const bool direct =
+        m_image->bits_per_pixel == 32 && m_image->red_mask == 0xFF0000 && m_image->green_mask == 0xFF00 &&
+        m_image->blue_mask == 0xFF &&
+        m_image->byte_order == (std::endian::native == std::endian::little ? LSBFirst : MSBFirst);
     for (int y = 0; y < h; ++y) {
         const uint32_t* src = &pixels[static_cast<size_t>(y) * w];
         if (direct) {
@@ -214,15 +198,16 @@ void CSplashWindow::put(const std::vector<uint32_t>& pixels)
         for (int x = 0; x < w; ++x) {
             uint32_t p = src[x];
             unsigned long v = toMask((p >> 16) & 0xFF, m_image->red_mask) |
-                              toMask((p >> 8) & 0xFF, m_image->green_mask) | toMask(p & 0xFF, m_image->blue_mask);
+                              toMask((p >> 8) & 0xFF, m_image->green_mask) |
+                              toMask(p & 0xFF, m_image->blue_mask);
             XPutPixel(m_image, x, y, v);
         }
     }
-    XPutImage(m_display, m_window, m_gc, m_image, 0, 0, 0, 0, static_cast<unsigned>(w), static_cast<unsigned>(h));
+    XPutImage(m_display, m_window, m_gc, m_image, 0, 0, 0, 0, static_cast<unsigned>(w),
+              static_cast<unsigned>(h));
 }
 
-bool CSplashWindow::OnPaint(int state, int64_t now, int64_t startTick)
-{
+bool CSplashWindow::OnPaint(int state, int64_t now, int64_t startTick) {
     if (!m_window || !m_gc || state == kShowingMovie)
         return false;
     const int w = std::max(1, m_width), h = std::max(1, m_height);

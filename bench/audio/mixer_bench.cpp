@@ -68,9 +68,9 @@ void BM_MixFourMusicStreams(benchmark::State& state) {
     std::vector<unsigned char> files[4];
     for (int i = 0; i < 4; ++i) {
         files[i] = toneBytes(rates[i]);
-        FSOUND_STREAM* s = FSOUND_Stream_Open(reinterpret_cast<const char*>(files[i].data()),
-                                              FSOUND_LOADMEMORY | FSOUND_LOOP_NORMAL, 0,
-                                              static_cast<int>(files[i].size()));
+        FSOUND_STREAM* s =
+            FSOUND_Stream_Open(reinterpret_cast<const char*>(files[i].data()),
+                               FSOUND_LOADMEMORY | FSOUND_LOOP_NORMAL, 0, static_cast<int>(files[i].size()));
         FSOUND_Stream_PlayEx(FSOUND_FREE, s, nullptr, false);
     }
     mixOneSecond(state);

@@ -15,8 +15,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <ctime>
 #include <cstring>
+#include <ctime>
 #include <vector>
 
 namespace {
@@ -63,10 +63,14 @@ std::vector<uint32_t> layerPixels(uint32_t w, uint32_t h, uint32_t seed, bool tr
 uint32_t storedTexel(uint32_t argb, int format) {
     const uint32_t a = argb >> 24, r = (argb >> 16) & 255, g = (argb >> 8) & 255, b = argb & 255;
     switch (format) {
-    case A_FMT_R5G6B5: return ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3);
-    case A_FMT_A1R5G5B5: return ((a >> 7) << 15) | ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
-    case A_FMT_A4R4G4B4: return ((a >> 4) << 12) | ((r >> 4) << 8) | ((g >> 4) << 4) | (b >> 4);
-    default: return argb;
+    case A_FMT_R5G6B5:
+        return ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3);
+    case A_FMT_A1R5G5B5:
+        return ((a >> 7) << 15) | ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
+    case A_FMT_A4R4G4B4:
+        return ((a >> 4) << 12) | ((r >> 4) << 8) | ((g >> 4) << 4) | (b >> 4);
+    default:
+        return argb;
     }
 }
 
@@ -199,8 +203,8 @@ const Layer kRotated{A_FMT_A8R8G8B8, kWhite, 1280, 960, 1, 1, 0.1f, -128, -96};
 // The pause veil: a 4 x 4 picture stretched over the screen.
 const Layer kVeil{A_FMT_A8R8G8B8, kWhite, 4, 4, kW / 4.0f, kH / 4.0f, 0, 0, 0};
 
-#define LAYER_BENCH(name, layer)                                                                                    \
-    BENCHMARK_CAPTURE(BM_Layer, name##_mixed, layer, false)->Unit(benchmark::kMicrosecond);                        \
+#define LAYER_BENCH(name, layer)                                                                             \
+    BENCHMARK_CAPTURE(BM_Layer, name##_mixed, layer, false)->Unit(benchmark::kMicrosecond);                  \
     BENCHMARK_CAPTURE(BM_Layer, name##_translucent, layer, true)->Unit(benchmark::kMicrosecond)
 
 LAYER_BENCH(OneToOne, kOneToOne);
@@ -298,16 +302,16 @@ void BM_LayerAgainstOneToOne(benchmark::State& state, float degrees, float scale
     a_setRasterSimdLevel(before);
 }
 
-#define AGAINST_ONE_TO_ONE(name, degrees, scale)                                                                    \
-    BENCHMARK_CAPTURE(BM_LayerAgainstOneToOne, name##_mixed, degrees, scale, false)                                  \
-        ->ArgName("level")                                                                                          \
-        ->DenseRange(1, 3)                                                                                          \
-        ->UseManualTime()                                                                                           \
-        ->Unit(benchmark::kMicrosecond);                                                                            \
-    BENCHMARK_CAPTURE(BM_LayerAgainstOneToOne, name##_translucent, degrees, scale, true)                             \
-        ->ArgName("level")                                                                                          \
-        ->DenseRange(1, 3)                                                                                          \
-        ->UseManualTime()                                                                                           \
+#define AGAINST_ONE_TO_ONE(name, degrees, scale)                                                             \
+    BENCHMARK_CAPTURE(BM_LayerAgainstOneToOne, name##_mixed, degrees, scale, false)                          \
+        ->ArgName("level")                                                                                   \
+        ->DenseRange(1, 3)                                                                                   \
+        ->UseManualTime()                                                                                    \
+        ->Unit(benchmark::kMicrosecond);                                                                     \
+    BENCHMARK_CAPTURE(BM_LayerAgainstOneToOne, name##_translucent, degrees, scale, true)                     \
+        ->ArgName("level")                                                                                   \
+        ->DenseRange(1, 3)                                                                                   \
+        ->UseManualTime()                                                                                    \
         ->Unit(benchmark::kMicrosecond)
 
 AGAINST_ONE_TO_ONE(Turned5, 5.0f, 1.0f);

@@ -1,9 +1,9 @@
 // Initialising a GUI script of many sibling static texts: each one looks for
 // its scrollbars by name in the whole tree.
+#include "mirel/base/a_log.h"
 #include "mirel/gfx/a_imagemanager.h"
 #include "mirel/gui/gui_server.h"
 #include "mirel/sound/a_sound.h"
-#include "mirel/base/a_log.h"
 
 #include <benchmark/benchmark.h>
 
@@ -25,7 +25,11 @@ void BM_InitializeSiblingStaticTexts(benchmark::State& state) {
     state.SetComplexityN(state.range(0));
     a_setLogObserver(nullptr, nullptr);
 }
-BENCHMARK(BM_InitializeSiblingStaticTexts)->Arg(2000)->Arg(20000)->Unit(benchmark::kMillisecond)->Complexity();
+BENCHMARK(BM_InitializeSiblingStaticTexts)
+    ->Arg(2000)
+    ->Arg(20000)
+    ->Unit(benchmark::kMillisecond)
+    ->Complexity();
 
 // The whole life of such a script: read, initialised, one update, and freed.
 void BM_LoadAndFreeSiblingStaticTexts(benchmark::State& state) {

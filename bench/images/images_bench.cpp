@@ -52,7 +52,8 @@ const RoomSet& roomSet() {
         for (uint32_t i = 0; i < 40; ++i) {
             uint32_t w = 40 + (i * 37) % 161, h = 40 + (i * 53) % 161;
             std::string name = "object" + std::to_string(i) + ".jng";
-            content::saveFile(s.dir + name, content::writeJng(painted(w, h, i + 2, true), content::JngAlpha::Zlib, 90));
+            content::saveFile(s.dir + name,
+                              content::writeJng(painted(w, h, i + 2, true), content::JngAlpha::Zlib, 90));
             s.files.push_back(s.dir + name);
             text += name + " 4444 8888\n";
         }

@@ -9,8 +9,8 @@
 #include "game/support/game_harness.h"
 
 #include "game/scenes/spy_room.h"
-#include "game/tip_manager.h"
 #include "game/screens/title_screen.h"
+#include "game/tip_manager.h"
 #include "mirel/file/a_fileserver.h"
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/gfx/a_imagedecode.h"

@@ -25,9 +25,9 @@
 #include "game/bonus/bonus_room.h"
 #include "game/bonus/bonus_round.h"
 #include "game/bonus/circular_puzzle.h"
-#include "game/shell/game_app.h"
 #include "game/profiles/profile_record.h"
 #include "game/scenes/spy_room.h"
+#include "game/shell/game_app.h"
 #include "game/tip_manager.h"
 #include "mirel/gfx/a_image.h"
 #include "mirel/gui/gui_staticimage.h"
@@ -71,29 +71,33 @@ bool WriteFixture(const std::string& built, gametest::FixtureTree& data) {
     if (!fs::exists(built + "rooms/harbour/objects.ini") || !fs::exists(built + "gui/bonus.agui"))
         return false;
     data.rooms.clear();
-    const char* names[] = {"harbour", "clockshop", "inn", "study", "market", "lighthouse", "chapel", "harbour_night"};
+    const char* names[] = {"harbour", "clockshop",  "inn",    "study",
+                           "market",  "lighthouse", "chapel", "harbour_night"};
     for (int i = 0; i < 8; ++i)
         data.rooms.push_back({names[i], 200 + 150 * (i % 4), 150 + 250 * (i / 4), 120, 90});
     data.extraLayout =
         "statictext bonus_desc\n{\n AreaRect 200 8 800 50\n Font main\n Visible 0\n}\n"
         "staticimage confirm_skip_dialog\n{\n AreaRect 362 250 300 150\n NormalImage box_bg\n Visible 0\n"
-        " imagebutton yes\n {\n  AreaRect 20 100 120 30\n  Image button\n  ImageRect 0 0 120 120\n  Tag 1\n }\n"
-        " imagebutton no\n {\n  AreaRect 160 100 120 30\n  Image button\n  ImageRect 0 0 120 120\n  Tag 0\n }\n"
+        " imagebutton yes\n {\n  AreaRect 20 100 120 30\n  Image button\n  ImageRect 0 0 120 120\n  Tag 1\n "
+        "}\n"
+        " imagebutton no\n {\n  AreaRect 160 100 120 30\n  Image button\n  ImageRect 0 0 120 120\n  Tag 0\n "
+        "}\n"
         "}\n#include \"data:gui/bonus.agui\"\n";
     data.WriteShell();
     const auto copy = [&](const std::string& relative) {
         fs::create_directories(fs::path(data.Data(relative)).parent_path());
-        fs::copy(built + relative, data.Data(relative), fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+        fs::copy(built + relative, data.Data(relative),
+                 fs::copy_options::recursive | fs::copy_options::overwrite_existing);
     };
     const auto append = [&](const std::string& relative, const std::string& text) {
         data.Text(relative, ReadWholeFile(data.Data(relative)) + text);
     };
-    for (const char* part : {"levels", "images/bonus", "images/bonus_round.png", "images/letter_frame.png",
-                             "images/scrap_shadow.png", "loc/radio.srt", "particles", "gui/bonus.agui",
-                             "fonts/bonus_subtitles.fnt", "fonts/bonus_subtitles.png", "loc/items_comments.txt",
-                             "images/rooms", "sounds/rooms", "fonts/spy_list.fnt", "fonts/spy_list.png",
-                             "fonts/spy_title.fnt", "fonts/spy_title.png", "gui/spy_room.agui",
-                             "gui/spy_room_fonts.agui"})
+    for (const char* part :
+         {"levels", "images/bonus", "images/bonus_round.png", "images/letter_frame.png",
+          "images/scrap_shadow.png", "loc/radio.srt", "particles", "gui/bonus.agui",
+          "fonts/bonus_subtitles.fnt", "fonts/bonus_subtitles.png", "loc/items_comments.txt", "images/rooms",
+          "sounds/rooms", "fonts/spy_list.fnt", "fonts/spy_list.png", "fonts/spy_title.fnt",
+          "fonts/spy_title.png", "gui/spy_room.agui", "gui/spy_room_fonts.agui"})
         copy(part);
     for (const char* room : names) {
         copy(std::string("rooms/") + room);
@@ -156,8 +160,9 @@ public:
             gameSeconds += gametest::GameHarness::kFrame;
             ++frames;
         }
-        std::printf("start to the main menu: %.1f ms of work, %.2f s of splash screens and intro on the clock\n",
-                    Since(start), gameSeconds);
+        std::printf(
+            "start to the main menu: %.1f ms of work, %.2f s of splash screens and intro on the clock\n",
+            Since(start), gameSeconds);
         if (m_h->Visible("create_new_profile")) {
             m_h->TypeText("Bench");
             m_h->Click("btn_ok");
@@ -222,7 +227,8 @@ public:
             m_h->RunFor(3.2f);
             CloseAll();
             BonusRoom* bonus = m_h->Game().GetBonusRoom();
-            const std::string puzzle = bonus && bonus->GetPuzzle() ? bonus->GetPuzzle()->GetPuzzleName() : "none";
+            const std::string puzzle =
+                bonus && bonus->GetPuzzle() ? bonus->GetPuzzle()->GetPuzzleName() : "none";
             Print("chapter " + std::to_string(level) + " puzzle " + puzzle, Frames(200));
             if (auto* rings = dynamic_cast<CircularPuzzle*>(bonus ? bonus->GetPuzzle() : nullptr))
                 RingFrames(level, *rings);
@@ -235,9 +241,10 @@ public:
         getrusage(RUSAGE_SELF, &usage);
         const double peakMb = double(usage.ru_maxrss) / 1024.0;
         const double textureMb = double(m_peakTextureBytes) / (1024.0 * 1024.0);
-        std::printf("peak resident memory: %.1f MB; textures at their peak: %.1f MB; goal 1.3 x textures + 40 MB = "
-                    "%.1f MB\n",
-                    peakMb, textureMb, 1.3 * textureMb + 40.0);
+        std::printf(
+            "peak resident memory: %.1f MB; textures at their peak: %.1f MB; goal 1.3 x textures + 40 MB = "
+            "%.1f MB\n",
+            peakMb, textureMb, 1.3 * textureMb + 40.0);
         m_h.reset();
         return 0;
     }
@@ -312,8 +319,8 @@ private:
     }
     void Print(const std::string& what, const Figures& f, bool withState = true) {
         if (!withState) {
-            std::printf("frame, %s: median %.2f ms, p99 %.2f ms, worst %.2f ms\n", what.c_str(), f.median, f.p99,
-                        f.worst);
+            std::printf("frame, %s: median %.2f ms, p99 %.2f ms, worst %.2f ms\n", what.c_str(), f.median,
+                        f.p99, f.worst);
             return;
         }
         GameApp& game = m_h->Game();
@@ -321,7 +328,8 @@ private:
         std::printf("frame, %s: median %.2f ms, p99 %.2f ms, worst %.2f ms [mode %u, room %s%s%s%s]\n",
                     what.c_str(), f.median, f.p99, f.worst, game.GetMode(),
                     room ? room->GetName().c_str() : "none", game.IsScenePlaying() ? ", a story scene" : "",
-                    game.IsPaused() ? ", paused" : "", game.GetMessageBoxes().empty() ? "" : ", a message up");
+                    game.IsPaused() ? ", paused" : "",
+                    game.GetMessageBoxes().empty() ? "" : ", a message up");
         std::fflush(stdout);
     }
     void CloseAll() {
@@ -412,8 +420,8 @@ void BenchPresent() {
             }
             const Figures f = Of(ms);
             char text[128];
-            std::snprintf(text, sizeof text, "%s median %.2f ms, p99 %.2f ms", everyRow ? "every row new:" : "; one row new:",
-                          f.median, f.p99);
+            std::snprintf(text, sizeof text, "%s median %.2f ms, p99 %.2f ms",
+                          everyRow ? "every row new:" : "; one row new:", f.median, f.p99);
             figures += text;
         }
         std::printf("present through SDL2 (%s, %s %dx%d): %s\n", window->getDriverDescription().c_str(),
@@ -454,8 +462,8 @@ void BenchMainThreadInMenus(const std::string& built, const std::string& root) {
         const auto sample = [&](const char* what) {
             double main = 0.0, total = 0.0;
             if (game.Settle(kWait) && game.MainThreadLoad(kSample, main, total))
-                std::printf("main thread, %s (%s): %.0f %% of a processor (the whole program %.0f %%)\n", what,
-                            desk, main, total);
+                std::printf("main thread, %s (%s): %.0f %% of a processor (the whole program %.0f %%)\n",
+                            what, desk, main, total);
             std::fflush(stdout);
         };
         // Full screen at the start.

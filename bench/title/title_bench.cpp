@@ -11,12 +11,12 @@
 #include "game/screens/title_screen.h"
 
 #include "content/content_writers.h"
+#include "mirel/base/a_random.h"
 #include "mirel/file/a_fileserver.h"
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/gfx/a_imagemanager.h"
 #include "mirel/gui/gui_server.h"
 #include "mirel/input/a_inputserver.h"
-#include "mirel/base/a_random.h"
 #include "mirel/sound/a_sound.h"
 #include "videogen.h"
 
@@ -37,7 +37,8 @@ content::Picture shapes(uint32_t w, uint32_t h, uint32_t colour, float cover, ui
     content::Picture p(w, h);
     for (uint32_t y = 0; y < h; ++y)
         for (uint32_t x = 0; x < w; ++x) {
-            const float v = std::sin(float(x) * 0.021f + float(seed)) * std::cos(float(y) * 0.033f + float(seed) * 0.7f);
+            const float v =
+                std::sin(float(x) * 0.021f + float(seed)) * std::cos(float(y) * 0.033f + float(seed) * 0.7f);
             const float a = std::clamp((v - (1.0f - 2.0f * cover)) * 4.0f, 0.0f, 1.0f);
             p.at(x, y) = uint32_t(a * 255.0f) << 24 | (colour & 0xFFFFFFu);
         }
@@ -72,12 +73,14 @@ std::string makeData() {
     content::saveFile(t + "logo_highlight.png", content::writePng(shapes(556, 85, 0xFFF0C0, 0.4f, 6)));
     content::saveFile(t + "bird_l.png", content::writePng(shapes(192, 96, 0x000000, 0.3f, 7)));
     content::saveFile(t + "bird_r.png", content::writePng(shapes(192, 96, 0x000000, 0.3f, 8)));
-    std::string list = "sky.jpg 0565 8888\nfront.png 4444 8888\nlogo.png 4444 8888\nlogo_highlight.png 4444 8888\n"
-                       "bird_l.png 4444 8888\nbird_r.png 4444 8888\n";
+    std::string list =
+        "sky.jpg 0565 8888\nfront.png 4444 8888\nlogo.png 4444 8888\nlogo_highlight.png 4444 8888\n"
+        "bird_l.png 4444 8888\nbird_r.png 4444 8888\n";
     for (int i = 1; i <= 3; ++i)
         list += "clouds_layer_" + std::to_string(i) + ".png 4444 8888\n";
     for (int i = 1; i <= 8; ++i) {
-        content::saveFile(t + "mask_" + std::to_string(i) + ".png", content::writePng(shapes(256, 192, 0x000000, 0.5f, 10 + i)));
+        content::saveFile(t + "mask_" + std::to_string(i) + ".png",
+                          content::writePng(shapes(256, 192, 0x000000, 0.5f, 10 + i)));
         list += "mask_" + std::to_string(i) + ".png 4444 8888\n";
     }
     content::saveFile(t + "ImageList.txt", list);

@@ -1,9 +1,9 @@
 #include "game/room.h"
 
+#include "mirel/base/a_log.h"
 #include "mirel/gfx/a_imagemanager.h"
 #include "mirel/sound/a_ambientsound.h"
 #include "mirel/sound/a_sound.h"
-#include "mirel/base/a_log.h"
 #include "mirel/util/a_optionsfile.h"
 
 uint32_t Room::ms_roomCounter = 0;

@@ -1,12 +1,12 @@
 #include "game/tip_manager.h"
 
+#include "mirel/base/a_log.h"
 #include "mirel/gui/gui_server.h"
 #include "mirel/gui/gui_statictext.h"
 #include "mirel/gui/gui_style.h"
 #include "mirel/gui/gui_widget.h"
 #include "mirel/locale/a_localeserver.h"
 #include "mirel/sound/a_sound.h"
-#include "mirel/base/a_log.h"
 #include "mirel/util/a_optionsfile.h"
 
 #include <algorithm>

@@ -16,10 +16,10 @@ constexpr float kDt = 0.125f; // exact in binary: the count-downs reach 0 exactl
 
 std::string Entry(const std::string& image, float in, float show, float out, int skip, bool centered = false,
                   const std::string& inColor = "ff0000ff", const std::string& outColor = "ff00ff00") {
-    return "[splash]\nimage = " + image + "\ncentered = " + (centered ? "1" : "0") + "\nfadeincolor = " + inColor +
-           "\nfadeoutcolor = " + outColor + "\nfadeintime = " + std::to_string(in) +
-           "\nfadeouttime = " + std::to_string(out) + "\nskip = " + std::to_string(skip) +
-           "\nshowtime = " + std::to_string(show) + "\n";
+    return "[splash]\nimage = " + image + "\ncentered = " + (centered ? "1" : "0") +
+           "\nfadeincolor = " + inColor + "\nfadeoutcolor = " + outColor +
+           "\nfadeintime = " + std::to_string(in) + "\nfadeouttime = " + std::to_string(out) +
+           "\nskip = " + std::to_string(skip) + "\nshowtime = " + std::to_string(show) + "\n";
 }
 
 class SplashTest : public ::testing::Test {
@@ -110,8 +110,8 @@ TEST_F(SplashTest, FadesInShowsAndFadesOut) {
         uint32_t clear;
     };
     // Frames of 0.125 s: four of fade in, three of show, four of fade out.
-    const Want want[] = {{0.25f, 0xFF0000FF}, {0.5f, 0xFF0000FF}, {0.75f, 0xFF0000FF}, {1.0f, 0xFF0000FF},
-                         {1.0f, 0xFF0000FF},  {1.0f, 0xFF0000FF}, {1.0f, 0xFF0000FF}, {0.75f, 0xFF00FF00},
+    const Want want[] = {{0.25f, 0xFF0000FF}, {0.5f, 0xFF0000FF},  {0.75f, 0xFF0000FF}, {1.0f, 0xFF0000FF},
+                         {1.0f, 0xFF0000FF},  {1.0f, 0xFF0000FF},  {1.0f, 0xFF0000FF},  {0.75f, 0xFF00FF00},
                          {0.5f, 0xFF00FF00},  {0.25f, 0xFF00FF00}, {0.0f, 0xFF00FF00}};
     for (size_t i = 0; i < std::size(want); ++i) {
         ASSERT_TRUE(Step(kDt)) << i;
@@ -144,8 +144,8 @@ TEST_F(SplashTest, CenteredPictureAndNoFadeIn) {
 
 TEST_F(SplashTest, PicturesFollowEachOtherAndAMissingOneKeepsTime) {
     LogCapture log;
-    SplashManager& s = Make(Entry("white.png", 0.0f, 0.25f, 0.0f, 0) + Entry("gone.png", 0.0f, 0.25f, 0.0f, 0) +
-                            Entry("red.png", 0.0f, 0.25f, 0.0f, 0));
+    SplashManager& s = Make(Entry("white.png", 0.0f, 0.25f, 0.0f, 0) +
+                            Entry("gone.png", 0.0f, 0.25f, 0.0f, 0) + Entry("red.png", 0.0f, 0.25f, 0.0f, 0));
     s.Start(true);
     std::vector<int32_t> seen;
     for (int i = 0; i < 12 && Step(kDt); ++i)
@@ -172,13 +172,12 @@ TEST_F(SplashTest, SkippingByKeyAndClick) {
     };
     // Three pictures; the tap comes in the show of picture 0; fades of two frames.
     const Case cases[] = {
-        {1, true, 57, {0, 0, 1}},    // Space ends this picture: it fades out, the next follows
-        {1, true, 1, {0, 0, 1}},     // Escape
-        {1, false, 0, {0, 0, 1}},    // a click
-        {2, true, 57, {2, 2, -1}},   // the whole sequence, after this fade out
-        {2, false, 0, {2, 2, -1}},
-        {0, true, 57, {0, 0, 0}},    // cannot be skipped
-        {1, true, 28, {0, 0, 0}},    // Enter is no skip key
+        {1, true, 57, {0, 0, 1}},  // Space ends this picture: it fades out, the next follows
+        {1, true, 1, {0, 0, 1}},   // Escape
+        {1, false, 0, {0, 0, 1}},  // a click
+        {2, true, 57, {2, 2, -1}}, // the whole sequence, after this fade out
+        {2, false, 0, {2, 2, -1}}, {0, true, 57, {0, 0, 0}}, // cannot be skipped
+        {1, true, 28, {0, 0, 0}},                            // Enter is no skip key
     };
     for (const Case& c : cases) {
         std::string settings;
@@ -204,7 +203,8 @@ TEST_F(SplashTest, SkippingByKeyAndClick) {
 }
 
 TEST_F(SplashTest, SkipKeysOutsideTheShowDoNothing) {
-    SplashManager& s = Make(Entry("white.png", 0.375f, 0.25f, 0.375f, 2) + Entry("white.png", 0.375f, 0.25f, 0.375f, 2));
+    SplashManager& s =
+        Make(Entry("white.png", 0.375f, 0.25f, 0.375f, 2) + Entry("white.png", 0.375f, 0.25f, 0.375f, 2));
     s.Start(true);
     Tap(false); // during the fade in
     EXPECT_NEAR(s.GetAlpha(), 1.0f / 3.0f, 1e-4);

@@ -25,7 +25,9 @@ content::Picture Logo() {
     return p;
 }
 
-uint32_t MaskColor(int i) { return 0xFF000000u | uint32_t(20 * (i + 1)) << 16 | uint32_t(255 - 20 * i); }
+uint32_t MaskColor(int i) {
+    return 0xFF000000u | uint32_t(20 * (i + 1)) << 16 | uint32_t(255 - 20 * i);
+}
 
 class TitleTest : public ::testing::Test {
 protected:
@@ -153,7 +155,8 @@ TEST_F(TitleTest, SignatureRevealsTheLettering) {
         Draw();
         const int xs[4] = {0, 100, 300, 400};
         for (int i = 0; i < 4; ++i)
-            EXPECT_EQ(b.Pixel(35 + xs[i] + 5, 30), i < c.strokes ? kBand : kBlack) << "t " << c.t << " stroke " << i;
+            EXPECT_EQ(b.Pixel(35 + xs[i] + 5, 30), i < c.strokes ? kBand : kBlack)
+                << "t " << c.t << " stroke " << i;
         EXPECT_EQ(b.Pixel(35 + 50, 30), kBlack); // between strokes
     }
     At(4.0f); // t - 1 = 3: the whole band
@@ -185,7 +188,8 @@ TEST_F(TitleTest, CloudLayersTile) {
     content::Picture cloud(300, 10, 0xFFFFFFFFu);
     for (uint32_t y = 0; y < 10; ++y)
         cloud.at(0, y) = 0xFFFF00FFu; // a marked first column
-    b.LoadGroup("title", {{"clouds_layer_1", cloud}, {"clouds_layer_3", content::Picture(4, 4, 0xFF0000FFu)}});
+    b.LoadGroup("title",
+                {{"clouds_layer_1", cloud}, {"clouds_layer_3", content::Picture(4, 4, 0xFF0000FFu)}});
     b.Write("data/images/title/more.txt", "clouds_layer_2.png 8888 8888\n"); // a picture that is not there
     b.h.images->loadList(b.h.dir + "data/images/title/more.txt", "title");
     TitleScreen& t = Make();
@@ -203,7 +207,7 @@ TEST_F(TitleTest, CloudLayersTile) {
     EXPECT_EQ(b.Pixel(599, y), 0xFFFF00FFu);
     EXPECT_EQ(b.Pixel(1023, y), 0xFFFFFFFFu);
     EXPECT_EQ(b.Pixel(1023, 135 + 21), kBlack); // 20 pixels high
-    t.Update(599.0f); // reaching 0 is not passing it
+    t.Update(599.0f);                           // reaching 0 is not passing it
     EXPECT_EQ(t.GetCloudLayer(0).x, 0.0f);
     t.Update(0.5f);
     EXPECT_EQ(t.GetCloudLayer(0).x, -599.5f);
@@ -254,7 +258,8 @@ TEST_F(TitleTest, BirdsAreBlackSilhouettes) {
     // the nearest birds (depth 0.5) are opaque black.
     int dark = 0;
     for (const auto& bird : t.GetBirds()) {
-        const uint32_t px = b.Pixel(uint32_t(bird.x + 16.0f * bird.depth), uint32_t(bird.y + 16.0f * bird.depth));
+        const uint32_t px =
+            b.Pixel(uint32_t(bird.x + 16.0f * bird.depth), uint32_t(bird.y + 16.0f * bird.depth));
         EXPECT_EQ(Red(px), Green(px));
         EXPECT_EQ(Green(px), Blue(px));
         const int alpha = int(((bird.depth - 0.1f) / 0.4f * 0.9f + 0.1f) * 255.0f + 0.5f);
@@ -273,7 +278,7 @@ TEST_F(TitleTest, VideoAtTheBottomAndTheSkyAboveIt) {
     Draw();
     EXPECT_EQ(b.Pixel(10, 735), 0xFFFF0000u); // the sky stops 32 pixels above the bottom
     EXPECT_NE(b.Pixel(10, 737), 0xFFFF0000u);
-    EXPECT_NE(b.Pixel(10, 737), kBlack); // the video's first frame
+    EXPECT_NE(b.Pixel(10, 737), kBlack);  // the video's first frame
     EXPECT_EQ(b.Pixel(100, 740), kBlack); // the video is 64 wide
 
     b.Remove("data/video/waves.ogg");

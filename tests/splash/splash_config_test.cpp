@@ -14,8 +14,7 @@ using splashtest::WriteFile;
 
 namespace {
 
-std::string sections(int count, const std::string& prefix)
-{
+std::string sections(int count, const std::string& prefix) {
     std::string ini;
     for (int i = 0; i < count; ++i)
         ini += "[" + prefix + std::to_string(i) + "]\nStaticTime=" + std::to_string(i) + "\n";
@@ -24,8 +23,7 @@ std::string sections(int count, const std::string& prefix)
 
 // `count` sections named with `length` characters each ("N" and digits),
 // the last one `extra` characters longer.
-std::string fixedSections(int count, int length, int extra, std::vector<std::string>* listed)
-{
+std::string fixedSections(int count, int length, int extra, std::vector<std::string>* listed) {
     std::string ini;
     for (int i = 0; i < count; ++i) {
         std::string digits = std::to_string(i);
@@ -38,8 +36,7 @@ std::string fixedSections(int count, int length, int extra, std::vector<std::str
     return ini;
 }
 
-std::vector<std::string> names(const std::vector<SplashEntry>& entries)
-{
+std::vector<std::string> names(const std::vector<SplashEntry>& entries) {
     std::vector<std::string> out;
     for (const auto& e : entries)
         out.push_back(e.name + (e.builtIn ? "*" : ""));
@@ -48,8 +45,7 @@ std::vector<std::string> names(const std::vector<SplashEntry>& entries)
 
 } // namespace
 
-TEST(SplashConfig, EntryTable)
-{
+TEST(SplashConfig, EntryTable) {
     struct Case {
         const char* what;
         const char* ini; // nullptr: no file
@@ -87,8 +83,7 @@ TEST(SplashConfig, EntryTable)
     }
 }
 
-TEST(SplashConfig, EntryValues)
-{
+TEST(SplashConfig, EntryValues) {
     const std::string long1023(1023, '7'), long1022(1022, '7');
     struct Case {
         const char* what;
@@ -97,7 +92,8 @@ TEST(SplashConfig, EntryValues)
     };
     const std::string f = "/lib/";
     const Case cases[] = {
-        {"defaults", "", [](const SplashEntry& e) {
+        {"defaults", "",
+         [](const SplashEntry& e) {
              EXPECT_EQ(e.fadeTime, 1000);
              EXPECT_EQ(e.fadeInColor, 0u);
              EXPECT_EQ(e.fadeOutColor, 0u);
@@ -110,16 +106,19 @@ TEST(SplashConfig, EntryValues)
              EXPECT_EQ(e.staticTime, 2000);
              EXPECT_EQ(e.staticPath, "");
          }},
-        {"colours", "FadeInColor=FF0000\nFadeOutColor=00ff00\nVideoBackground=123456\n", [](const SplashEntry& e) {
+        {"colours", "FadeInColor=FF0000\nFadeOutColor=00ff00\nVideoBackground=123456\n",
+         [](const SplashEntry& e) {
              EXPECT_EQ(e.fadeInColor, 0x0000FFu);
              EXPECT_EQ(e.fadeOutColor, 0x00FF00u);
              EXPECT_EQ(e.videoBackground, 0x563412u);
          }},
-        {"colours of other lengths", "FadeInColor=F00\nFadeOutColor=FF00000\n", [](const SplashEntry& e) {
+        {"colours of other lengths", "FadeInColor=F00\nFadeOutColor=FF00000\n",
+         [](const SplashEntry& e) {
              EXPECT_EQ(e.fadeInColor, 0u);
              EXPECT_EQ(e.fadeOutColor, 0u);
          }},
-        {"numbers", "FadeTime=250ms\nStaticTime=abc\nVideoTime=-40\nVideoWidth= 1024\nVideoHeight=99999999999\n",
+        {"numbers",
+         "FadeTime=250ms\nStaticTime=abc\nVideoTime=-40\nVideoWidth= 1024\nVideoHeight=99999999999\n",
          [](const SplashEntry& e) {
              EXPECT_EQ(e.fadeTime, 250);
              EXPECT_EQ(e.staticTime, 0);
@@ -127,33 +126,30 @@ TEST(SplashConfig, EntryValues)
              EXPECT_EQ(e.videoWidth, 1024);
              EXPECT_EQ(e.videoHeight, INT32_MAX);
          }},
-        {"empty values keep defaults", "FadeTime=\nStaticTime=\"\"\n", [](const SplashEntry& e) {
+        {"empty values keep defaults", "FadeTime=\nStaticTime=\"\"\n",
+         [](const SplashEntry& e) {
              EXPECT_EQ(e.fadeTime, 1000);
              EXPECT_EQ(e.staticTime, 2000);
          }},
-        {"value lengths", "FadeTime=" + long1023 + "\nStaticTime=" + long1022 + "\n", [](const SplashEntry& e) {
+        {"value lengths", "FadeTime=" + long1023 + "\nStaticTime=" + long1022 + "\n",
+         [](const SplashEntry& e) {
              EXPECT_EQ(e.fadeTime, 1000);        // 1023 characters or more: not used
              EXPECT_EQ(e.staticTime, INT32_MAX); // 1022 characters: used
          }},
-        {"keys without case, first wins", "fadetime=5\nFADETIME=6\n", [](const SplashEntry& e) {
-             EXPECT_EQ(e.fadeTime, 5);
-         }},
-        {"video path turns Flash on", "FlashVideoPath=v/clip.flv\n", [&](const SplashEntry& e) {
+        {"keys without case, first wins", "fadetime=5\nFADETIME=6\n",
+         [](const SplashEntry& e) { EXPECT_EQ(e.fadeTime, 5); }},
+        {"video path turns Flash on", "FlashVideoPath=v/clip.flv\n",
+         [&](const SplashEntry& e) {
              EXPECT_TRUE(e.useFlash);
              EXPECT_EQ(e.flashVideoPath, f + "v/clip.flv");
          }},
-        {"UseFlash after the path", "FlashVideoPath=clip.flv\nUseFlash=0\n", [](const SplashEntry& e) {
-             EXPECT_FALSE(e.useFlash);
-         }},
-        {"UseFlash reads its first character", "UseFlash=no\n", [](const SplashEntry& e) {
-             EXPECT_TRUE(e.useFlash);
-         }},
-        {"UseFlash zero", "UseFlash=01\n", [](const SplashEntry& e) {
-             EXPECT_FALSE(e.useFlash);
-         }},
-        {"static path, quoted", "StaticPath=\"pics/a b.jpg\"\n", [&](const SplashEntry& e) {
-             EXPECT_EQ(e.staticPath, f + "pics/a b.jpg");
-         }},
+        {"UseFlash after the path", "FlashVideoPath=clip.flv\nUseFlash=0\n",
+         [](const SplashEntry& e) { EXPECT_FALSE(e.useFlash); }},
+        {"UseFlash reads its first character", "UseFlash=no\n",
+         [](const SplashEntry& e) { EXPECT_TRUE(e.useFlash); }},
+        {"UseFlash zero", "UseFlash=01\n", [](const SplashEntry& e) { EXPECT_FALSE(e.useFlash); }},
+        {"static path, quoted", "StaticPath=\"pics/a b.jpg\"\n",
+         [&](const SplashEntry& e) { EXPECT_EQ(e.staticPath, f + "pics/a b.jpg"); }},
     };
     for (const Case& c : cases) {
         std::string folder = ScratchFolder("values");
@@ -168,8 +164,7 @@ TEST(SplashConfig, EntryValues)
     }
 }
 
-TEST(SplashConfig, BuiltInEntryIgnoresPathsButNotTimes)
-{
+TEST(SplashConfig, BuiltInEntryIgnoresPathsButNotTimes) {
     std::string folder = ScratchFolder("builtin");
     WriteFile(folder + "Splash.ini",
               "[Velquist]\nStaticPath=mine.jpg\nFlashVideoPath=mine.flv\nStaticTime=10\nUseFlash=0\n");
@@ -182,8 +177,7 @@ TEST(SplashConfig, BuiltInEntryIgnoresPathsButNotTimes)
     EXPECT_FALSE(entries[0].useFlash);
 }
 
-TEST(SplashConfig, Utf16FileAndColorPairs)
-{
+TEST(SplashConfig, Utf16FileAndColorPairs) {
     std::string folder = ScratchFolder("utf16");
     std::string text = "[Intro]\r\nFadeTime=42\r\n";
     std::string bytes = "\xFF\xFE";
@@ -207,8 +201,7 @@ TEST(SplashConfig, Utf16FileAndColorPairs)
     }
 }
 
-TEST(SplashConfig, LibraryFolder)
-{
+TEST(SplashConfig, LibraryFolder) {
     struct Case {
         const char* name;
         const char* folder;

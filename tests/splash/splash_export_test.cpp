@@ -13,8 +13,7 @@
 
 using namespace splashtest;
 
-TEST(PellucidLibrary, ExportsShowSplashOnly)
-{
+TEST(PellucidLibrary, ExportsShowSplashOnly) {
     FILE* nm = ::popen("nm -D --defined-only '" PELLUCID_LIBRARY "' 2>&1", "r");
     ASSERT_NE(nm, nullptr);
     std::set<std::string> names;
@@ -29,8 +28,7 @@ TEST(PellucidLibrary, ExportsShowSplashOnly)
     EXPECT_EQ(names, std::set<std::string>{"ShowSplash"});
 }
 
-TEST(PellucidLibrary, ShowSplashRunsTheBuiltInEntryInTheHostWindow)
-{
+TEST(PellucidLibrary, ShowSplashRunsTheBuiltInEntryInTheHostWindow) {
     if (!StartXvfb())
         GTEST_SKIP() << "Xvfb is not available";
     void* lib = ::dlopen(PELLUCID_LIBRARY, RTLD_NOW | RTLD_LOCAL);

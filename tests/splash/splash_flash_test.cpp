@@ -36,39 +36,33 @@ struct FakeState {
 
 class FakeControl final : public pellucid::MovieControl {
 public:
-    FakeControl(const FakeSettings& settings, FakeState& state) : m_settings(settings), m_state(state)
-    {
+    FakeControl(const FakeSettings& settings, FakeState& state) : m_settings(settings), m_state(state) {
         ++m_state.alive;
     }
     ~FakeControl() override { --m_state.alive; }
 
     int32_t FlashVersion() override { return call("FlashVersion"), m_settings.version; }
-    void PutBackgroundColor(uint32_t c) override
-    {
+    void PutBackgroundColor(uint32_t c) override {
         char text[32];
         std::snprintf(text, sizeof text, "PutBackgroundColor %06X", c);
         call(text);
     }
-    bool Attach(Display*, Window w) override
-    {
+    bool Attach(Display*, Window w) override {
         call("Attach");
         m_state.window = w;
         return m_settings.attach;
     }
-    bool ConnectSink(pellucid::MovieCommandSink* sink) override
-    {
+    bool ConnectSink(pellucid::MovieCommandSink* sink) override {
         call("ConnectSink");
         m_state.sink = sink;
         return true;
     }
-    void DisconnectSink() override
-    {
+    void DisconnectSink() override {
         call("DisconnectSink");
         m_state.sink = nullptr;
     }
     void DisableLocalSecurity() override { call("DisableLocalSecurity"); }
-    bool LoadMovie(int layer, const std::string& url) override
-    {
+    bool LoadMovie(int layer, const std::string& url) override {
         call("LoadMovie " + std::to_string(layer) + " " + url);
         return m_settings.load;
     }
@@ -77,8 +71,7 @@ public:
     void Stop() override { call("Stop"); }
 
 private:
-    void call(const std::string& what)
-    {
+    void call(const std::string& what) {
         m_state.calls.push_back(what);
         if (!m_settings.throwOn.empty() && what.rfind(m_settings.throwOn, 0) == 0)
             throw std::runtime_error("control failed");
@@ -89,8 +82,7 @@ private:
 
 class SplashFlash : public ::testing::Test {
 public:
-    void SetUp() override
-    {
+    void SetUp() override {
         if (!StartXvfb())
             GTEST_SKIP() << "Xvfb is not available";
         folder = ScratchFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
@@ -104,15 +96,12 @@ public:
 
     void TearDown() override { pellucid::RegisterMovieControl("ShockwaveFlash.ShockwaveFlash", nullptr); }
 
-    void registerFake()
-    {
-        pellucid::RegisterMovieControl("ShockwaveFlash.ShockwaveFlash", [this] {
-            return std::make_unique<FakeControl>(settings, state);
-        });
+    void registerFake() {
+        pellucid::RegisterMovieControl("ShockwaveFlash.ShockwaveFlash",
+                                       [this] { return std::make_unique<FakeControl>(settings, state); });
     }
 
-    int run(const std::string& ini)
-    {
+    int run(const std::string& ini) {
         WriteFile(folder + "Splash.ini", ini);
         pellucid::SplashOptions options;
         options.libraryFolder = folder;
@@ -135,8 +124,7 @@ const char* kMovieEntry = "[Movie]\nFlashVideoPath=clip.flv\nStaticPath=white.jp
 
 } // namespace
 
-TEST_F(SplashFlash, MovieGetsItsCallsVariablesAndEndsOnItsCommand)
-{
+TEST_F(SplashFlash, MovieGetsItsCallsVariablesAndEndsOnItsCommand) {
     std::string moviePath;
     clock.at(100, [&] {
         auto files = tempFiles();
@@ -147,7 +135,7 @@ TEST_F(SplashFlash, MovieGetsItsCallsVariablesAndEndsOnItsCommand)
         ASSERT_EQ(kids.size(), 1u);
         EXPECT_EQ(kids[0], state.window);
         host->click(50, 50);
-        state.sink->OnFSCommand("play", "");     // not the end
+        state.sink->OnFSCommand("play", "");        // not the end
         state.sink->OnFSCommand("FadeOutDone", ""); // compared without case
     });
     EXPECT_EQ(run(std::string(kMovieEntry) + kQuickBuiltIn), pellucid::kSplashDone);
@@ -178,11 +166,10 @@ TEST_F(SplashFlash, MovieGetsItsCallsVariablesAndEndsOnItsCommand)
     EXPECT_TRUE(host->children().empty());
 }
 
-TEST_F(SplashFlash, HowAMovieEntryEnds)
-{
+TEST_F(SplashFlash, HowAMovieEntryEnds) {
     struct Case {
         const char* what;
-        const char* extra; // keys added to the entry
+        const char* extra;                        // keys added to the entry
         std::function<void(SplashFlash&)> action; // at 100 ms
         int result;
         int64_t endsAt;
@@ -203,8 +190,8 @@ TEST_F(SplashFlash, HowAMovieEntryEnds)
         {"stray completion message", "", stray, pellucid::kSplashDone, 6500},
         {"host resized", "", [](SplashFlash& t) { t.host->resize(200, 120); }, pellucid::kSplashDone, 6500},
         {"host destroyed", "", [](SplashFlash& t) { t.host->destroy(); }, pellucid::kSplashQuit, 100},
-        {"timeout beyond 32 bits", "VideoTime=2147483647\nFadeTime=2147483647\n", nullptr, pellucid::kSplashDone,
-         2147483647},
+        {"timeout beyond 32 bits", "VideoTime=2147483647\nFadeTime=2147483647\n", nullptr,
+         pellucid::kSplashDone, 2147483647},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -219,12 +206,12 @@ TEST_F(SplashFlash, HowAMovieEntryEnds)
         clock.at(150, [&] {
             auto kids = host->children();
             XWindowAttributes a{};
-            resized = kids.size() == 1 && XGetWindowAttributes(host->display(), kids[0], &a) && a.width == 200 &&
-                      a.height == 120;
+            resized = kids.size() == 1 && XGetWindowAttributes(host->display(), kids[0], &a) &&
+                      a.width == 200 && a.height == 120;
         });
         // The first of two equal keys counts: the extra keys go first.
-        EXPECT_EQ(run("[Movie]\n" + std::string(c.extra) + "FlashVideoPath=clip.flv\nVideoTime=5000\nFadeTime=500\n" +
-                      kQuickBuiltIn),
+        EXPECT_EQ(run("[Movie]\n" + std::string(c.extra) +
+                      "FlashVideoPath=clip.flv\nVideoTime=5000\nFadeTime=500\n" + kQuickBuiltIn),
                   c.result);
         EXPECT_EQ(clock.elapsed(), c.endsAt);
         EXPECT_TRUE(tempFiles().empty());
@@ -235,8 +222,7 @@ TEST_F(SplashFlash, HowAMovieEntryEnds)
     }
 }
 
-TEST_F(SplashFlash, BuiltInMoviePlaysItsOwnVideo)
-{
+TEST_F(SplashFlash, BuiltInMoviePlaysItsOwnVideo) {
     bool videoThere = false;
     std::string content;
     clock.at(100, [&] {
@@ -253,15 +239,15 @@ TEST_F(SplashFlash, BuiltInMoviePlaysItsOwnVideo)
     EXPECT_TRUE(tempFiles().empty());
 }
 
-TEST_F(SplashFlash, MovieThatCannotPlayFallsBackToThePicture)
-{
+TEST_F(SplashFlash, MovieThatCannotPlayFallsBackToThePicture) {
     struct Case {
         const char* what;
         std::function<void(SplashFlash&)> setup;
         bool controlMade;
     };
     const Case cases[] = {
-        {"no movie player", [](SplashFlash&) { pellucid::RegisterMovieControl("ShockwaveFlash.ShockwaveFlash", nullptr); },
+        {"no movie player",
+         [](SplashFlash&) { pellucid::RegisterMovieControl("ShockwaveFlash.ShockwaveFlash", nullptr); },
          false},
         {"player version 7", [](SplashFlash& t) { t.settings.version = 0x70000; }, true},
         {"player version 8", [](SplashFlash& t) { t.settings.version = 0x80000; }, true},
@@ -306,8 +292,7 @@ TEST_F(SplashFlash, MovieThatCannotPlayFallsBackToThePicture)
     }
 }
 
-TEST_F(SplashFlash, FailingControlEndsTheSequenceCleanly)
-{
+TEST_F(SplashFlash, FailingControlEndsTheSequenceCleanly) {
     settings.throwOn = "FVAR_FadeInColor";
     EXPECT_EQ(run(std::string(kMovieEntry) + kQuickBuiltIn), pellucid::kSplashFailed);
     EXPECT_EQ(state.alive, 0);

@@ -20,8 +20,7 @@ using splashtest::LogCapture;
 using splashtest::ScratchFolder;
 using splashtest::WriteFile;
 
-TEST(SplashLimits, OnlyPlainFilesWithinTheLimitAreRead)
-{
+TEST(SplashLimits, OnlyPlainFilesWithinTheLimitAreRead) {
     const std::string folder = ScratchFolder("plain");
     WriteFile(folder + "ten.txt", "0123456789");
     ASSERT_EQ(::mkfifo((folder + "pipe").c_str(), 0600), 0);
@@ -33,15 +32,15 @@ TEST(SplashLimits, OnlyPlainFilesWithinTheLimitAreRead)
     // A pipe would block the read and a device never end: neither is opened.
     auto others = std::async(std::launch::async, [&] {
         std::string b;
-        return std::vector<FileRead>{ReadPlainFile(folder + "pipe", 100, b), ReadPlainFile("/dev/zero", 100, b),
-                                     ReadPlainFile(folder, 100, b), ReadPlainFile(folder + "none", 100, b)};
+        return std::vector<FileRead>{ReadPlainFile(folder + "pipe", 100, b),
+                                     ReadPlainFile("/dev/zero", 100, b), ReadPlainFile(folder, 100, b),
+                                     ReadPlainFile(folder + "none", 100, b)};
     });
     ASSERT_EQ(others.wait_for(std::chrono::seconds(10)), std::future_status::ready);
     EXPECT_EQ(others.get(), std::vector<FileRead>(4, FileRead::NotAFile));
 }
 
-TEST(SplashLimits, SettingsFilesAndTheirLines)
-{
+TEST(SplashLimits, SettingsFilesAndTheirLines) {
     // A settings file larger than a settings file can be is not read: the
     // built-in entry alone runs.
     const std::string folder = ScratchFolder("large-ini");
@@ -73,14 +72,14 @@ TEST(SplashLimits, SettingsFilesAndTheirLines)
     EXPECT_EQ(p.sectionNames(1 << 20, truncated)[1].size(), ProfileFile::kMaxLine - 1);
 }
 
-TEST(SplashLimits, PicturesAreBoundedBeforeTheyAreDecoded)
-{
+TEST(SplashLimits, PicturesAreBoundedBeforeTheyAreDecoded) {
     RgbPicture pic;
     LogCapture log;
     // A header of 5000 x 5000 over the data of 16 x 16.
     const std::vector<uint8_t> big = jpegfix::claimingSize(jpegfix::progressive(16, 16), 5000, 5000);
     EXPECT_FALSE(DecodeJpeg(big.data(), big.size(), pic, "big"));
-    EXPECT_TRUE(log.contains("picture of 5000x5000 pixels is too large")) << (log.lines.empty() ? "" : log.lines[0]);
+    EXPECT_TRUE(log.contains("picture of 5000x5000 pixels is too large"))
+        << (log.lines.empty() ? "" : log.lines[0]);
     EXPECT_TRUE(pic.rgb.empty());
     // A progressive file of a thousand scans.
     log.lines.clear();

@@ -23,8 +23,7 @@ const char* kQuickBuiltIn = "[Velquist]\nUseFlash=0\nFadeTime=0\nStaticTime=0\n"
 
 class SplashSequence : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         if (!StartXvfb())
             GTEST_SKIP() << "Xvfb is not available";
         folder = ScratchFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
@@ -35,8 +34,7 @@ protected:
         ASSERT_TRUE(host->alive());
     }
 
-    int run(const std::string& ini)
-    {
+    int run(const std::string& ini) {
         WriteFile(folder + "Splash.ini", ini);
         pellucid::SplashOptions options;
         options.libraryFolder = folder;
@@ -45,8 +43,7 @@ protected:
     }
 
     // Checks a pixel of the host's client area at the current scripted time.
-    void expectPixel(int x, int y, Rgb want, const char* what)
-    {
+    void expectPixel(int x, int y, Rgb want, const char* what) {
         Rgb got = host->pixel(x, y);
         EXPECT_NEAR(got.r, want.r, 3) << what << " at " << clock.elapsed() << " ms";
         EXPECT_NEAR(got.g, want.g, 3) << what << " at " << clock.elapsed() << " ms";
@@ -63,8 +60,7 @@ protected:
 
 } // namespace
 
-TEST_F(SplashSequence, TwoPicturesFadeHoldAndFadeOut)
-{
+TEST_F(SplashSequence, TwoPicturesFadeHoldAndFadeOut) {
     struct Probe {
         int64_t at;
         int x, y;
@@ -97,8 +93,7 @@ TEST_F(SplashSequence, TwoPicturesFadeHoldAndFadeOut)
     EXPECT_TRUE(host->children().empty());
 }
 
-TEST_F(SplashSequence, ClickStartsTheFadeOutFromTheCurrentLevel)
-{
+TEST_F(SplashSequence, ClickStartsTheFadeOutFromTheCurrentLevel) {
     struct Case {
         const char* what;
         int64_t clickAt;
@@ -126,8 +121,7 @@ TEST_F(SplashSequence, ClickStartsTheFadeOutFromTheCurrentLevel)
     }
 }
 
-TEST_F(SplashSequence, HostResizeMidFadeResizesThePicture)
-{
+TEST_F(SplashSequence, HostResizeMidFadeResizesThePicture) {
     auto childSize = [&] {
         auto kids = host->children();
         XWindowAttributes a{};
@@ -151,8 +145,7 @@ TEST_F(SplashSequence, HostResizeMidFadeResizesThePicture)
     EXPECT_EQ(result, pellucid::kSplashDone);
 }
 
-TEST_F(SplashSequence, HostDestroyedMidSequenceAnswersQuit)
-{
+TEST_F(SplashSequence, HostDestroyedMidSequenceAnswersQuit) {
     LogCapture log;
     clock.at(300, [&] { host->destroy(); });
     int result = run("[A]\nStaticPath=white.jpg\nFadeTime=1000\n[B]\nStaticPath=white.jpg\n");
@@ -162,8 +155,7 @@ TEST_F(SplashSequence, HostDestroyedMidSequenceAnswersQuit)
     EXPECT_TRUE(FilesStartingWith(folder, "vel").empty());
 }
 
-TEST_F(SplashSequence, DisplayConnectionLostAnswersQuit)
-{
+TEST_F(SplashSequence, DisplayConnectionLostAnswersQuit) {
     clock.at(200, [&] {
         auto kids = host->children();
         ASSERT_EQ(kids.size(), 1u);
@@ -175,8 +167,7 @@ TEST_F(SplashSequence, DisplayConnectionLostAnswersQuit)
     EXPECT_LT(clock.elapsed(), 1000);
 }
 
-TEST_F(SplashSequence, PictureThatCannotBeShownAnswersFailure)
-{
+TEST_F(SplashSequence, PictureThatCannotBeShownAnswersFailure) {
     const std::string good = MakeJpeg(32, 24, kWhite, kWhite);
     struct Case {
         const char* what;
@@ -198,8 +189,9 @@ TEST_F(SplashSequence, PictureThatCannotBeShownAnswersFailure)
         LogCapture log;
         bool firstShown = false;
         clock.at(100, [&] { firstShown = host->children().size() == 1; });
-        int result = run("[Good]\nStaticPath=white.jpg\nFadeTime=200\nStaticTime=0\n[Bad]\nStaticPath=bad.jpg\n" +
-                         std::string(kQuickBuiltIn));
+        int result =
+            run("[Good]\nStaticPath=white.jpg\nFadeTime=200\nStaticTime=0\n[Bad]\nStaticPath=bad.jpg\n" +
+                std::string(kQuickBuiltIn));
         EXPECT_EQ(result, pellucid::kSplashFailed);
         EXPECT_TRUE(firstShown);
         EXPECT_EQ(clock.elapsed(), 400); // the good entry ran, the sequence stopped at the bad one
@@ -209,8 +201,7 @@ TEST_F(SplashSequence, PictureThatCannotBeShownAnswersFailure)
     }
 }
 
-TEST_F(SplashSequence, ZeroAndNegativeTimesEndAtOnce)
-{
+TEST_F(SplashSequence, ZeroAndNegativeTimesEndAtOnce) {
     const char* inis[] = {
         "[A]\nStaticPath=white.jpg\nFadeTime=0\nStaticTime=0\n",
         "[A]\nStaticPath=white.jpg\nFadeTime=-5\nStaticTime=-2147483648\n",
@@ -223,8 +214,7 @@ TEST_F(SplashSequence, ZeroAndNegativeTimesEndAtOnce)
     }
 }
 
-TEST_F(SplashSequence, SecondCallWhileRunningIsRefused)
-{
+TEST_F(SplashSequence, SecondCallWhileRunningIsRefused) {
     LogCapture log;
     int inner = -1;
     clock.at(100, [&] {
@@ -238,8 +228,7 @@ TEST_F(SplashSequence, SecondCallWhileRunningIsRefused)
     EXPECT_TRUE(log.contains("already running"));
 }
 
-TEST_F(SplashSequence, HostThatIsNoWindowAnswersFailure)
-{
+TEST_F(SplashSequence, HostThatIsNoWindowAnswersFailure) {
     pellucid::SplashOptions options;
     options.libraryFolder = folder;
     options.clock = &clock;

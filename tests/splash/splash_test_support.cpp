@@ -29,8 +29,7 @@ namespace {
 // program dies: the server gets SIGTERM when its parent goes).
 class XvfbServer {
 public:
-    ~XvfbServer()
-    {
+    ~XvfbServer() {
         if (m_pid > 0) {
             ::kill(m_pid, SIGTERM);
             int status;
@@ -38,8 +37,7 @@ public:
         }
     }
 
-    bool start()
-    {
+    bool start() {
         if (m_tried)
             return m_started;
         m_tried = true;
@@ -58,8 +56,8 @@ public:
         std::string fdText = std::to_string(fds[1]);
         // Without -noreset the server resets whenever its last client leaves,
         // and a test's next connection may arrive in the middle of the reset.
-        std::vector<std::string> args = {xvfb, "-displayfd", fdText, "-screen", "0", "1024x768x24",
-                                         "-nolisten", "tcp", "-noreset"};
+        std::vector<std::string> args = {xvfb,          "-displayfd", fdText, "-screen", "0",
+                                         "1024x768x24", "-nolisten",  "tcp",  "-noreset"};
         std::vector<char*> argv;
         for (auto& a : args)
             argv.push_back(a.data());
@@ -116,25 +114,21 @@ private:
 
 XvfbServer s_xvfb;
 
-int ignoreXError(Display*, XErrorEvent*)
-{
+int ignoreXError(Display*, XErrorEvent*) {
     return 0;
 }
 
-void sinkLine(const char* line, void* user)
-{
+void sinkLine(const char* line, void* user) {
     static_cast<LogCapture*>(user)->lines.push_back(line);
 }
 
 } // namespace
 
-bool StartXvfb()
-{
+bool StartXvfb() {
     return s_xvfb.start();
 }
 
-TestHost::TestHost(int width, int height)
-{
+TestHost::TestHost(int width, int height) {
     // Windows the library made may be gone by the time the test looks.
     XSetErrorHandler(ignoreXError);
     m_display = XOpenDisplay(nullptr);
@@ -157,30 +151,26 @@ TestHost::TestHost(int width, int height)
     XSync(m_display, False);
 }
 
-TestHost::~TestHost()
-{
+TestHost::~TestHost() {
     if (!m_display)
         return;
     destroy();
     XCloseDisplay(m_display);
 }
 
-void TestHost::resize(int width, int height)
-{
+void TestHost::resize(int width, int height) {
     XResizeWindow(m_display, m_window, static_cast<unsigned>(width), static_cast<unsigned>(height));
     XSync(m_display, False);
 }
 
-void TestHost::destroy()
-{
+void TestHost::destroy() {
     if (m_window)
         XDestroyWindow(m_display, m_window);
     m_window = 0;
     XSync(m_display, False);
 }
 
-std::vector<Window> TestHost::children()
-{
+std::vector<Window> TestHost::children() {
     std::vector<Window> out;
     if (!m_window)
         return out;
@@ -198,19 +188,18 @@ std::vector<Window> TestHost::children()
     return out;
 }
 
-Rgb TestHost::pixel(int x, int y)
-{
+Rgb TestHost::pixel(int x, int y) {
     XSync(m_display, False);
     XImage* img = XGetImage(m_display, m_window, x, y, 1, 1, AllPlanes, ZPixmap);
     if (!img)
         return {-1, -1, -1};
     unsigned long p = XGetPixel(img, 0, 0);
     XDestroyImage(img);
-    return {static_cast<int>((p >> 16) & 0xFF), static_cast<int>((p >> 8) & 0xFF), static_cast<int>(p & 0xFF)};
+    return {static_cast<int>((p >> 16) & 0xFF), static_cast<int>((p >> 8) & 0xFF),
+            static_cast<int>(p & 0xFF)};
 }
 
-void TestHost::click(int x, int y)
-{
+void TestHost::click(int x, int y) {
     Window target = m_window, child = 0;
     int cx = x, cy = y;
     XTranslateCoordinates(m_display, m_window, m_window, x, y, &cx, &cy, &child);
@@ -229,8 +218,7 @@ void TestHost::click(int x, int y)
     XSync(m_display, False);
 }
 
-void ScriptedClock::wait(int, int64_t wakeAt, int64_t timerDeadline)
-{
+void ScriptedClock::wait(int, int64_t wakeAt, int64_t timerDeadline) {
     if (wakeAt <= m_now)
         return;
     if (m_pending) {
@@ -253,8 +241,7 @@ void ScriptedClock::wait(int, int64_t wakeAt, int64_t timerDeadline)
     m_now = timerDeadline == INT64_MAX ? m_now + 1000 : timerDeadline;
 }
 
-std::string ScratchFolder(const std::string& name)
-{
+std::string ScratchFolder(const std::string& name) {
     const char* root = std::getenv("MIREL_TEST_TMP");
     std::filesystem::path p = std::filesystem::path(root && *root ? root : "/tmp/pellucid-tests") / name;
     std::filesystem::remove_all(p);
@@ -262,14 +249,12 @@ std::string ScratchFolder(const std::string& name)
     return p.string() + "/";
 }
 
-void WriteFile(const std::string& path, const std::string& bytes)
-{
+void WriteFile(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary);
     out << bytes;
 }
 
-std::string MakeJpeg(int w, int h, Rgb top, Rgb bottom)
-{
+std::string MakeJpeg(int w, int h, Rgb top, Rgb bottom) {
     std::vector<uint8_t> rgb(static_cast<size_t>(w) * h * 3);
     for (int y = 0; y < h; ++y) {
         Rgb c = y < h / 2 ? top : bottom;
@@ -285,8 +270,7 @@ std::string MakeJpeg(int w, int h, Rgb top, Rgb bottom)
     return std::string(jpeg.begin(), jpeg.end());
 }
 
-std::vector<std::string> FilesStartingWith(const std::string& folder, const std::string& prefix)
-{
+std::vector<std::string> FilesStartingWith(const std::string& folder, const std::string& prefix) {
     std::vector<std::string> out;
     std::error_code ec;
     for (const auto& e : std::filesystem::directory_iterator(folder, ec)) {
@@ -297,18 +281,15 @@ std::vector<std::string> FilesStartingWith(const std::string& folder, const std:
     return out;
 }
 
-LogCapture::LogCapture()
-{
+LogCapture::LogCapture() {
     pellucid::setSplashLogSink(sinkLine, this);
 }
 
-LogCapture::~LogCapture()
-{
+LogCapture::~LogCapture() {
     pellucid::setSplashLogSink(nullptr, nullptr);
 }
 
-bool LogCapture::contains(const std::string& part) const
-{
+bool LogCapture::contains(const std::string& part) const {
     for (const auto& l : lines)
         if (l.find(part) != std::string::npos)
             return true;

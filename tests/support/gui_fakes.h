@@ -50,7 +50,8 @@ public:
 // Counts launches, keeps the widget of the last one, notes its name in a
 // shared list when given one, and answers `handled`.
 struct EventCounter : GUI::SubscriberInterface {
-    explicit EventCounter(std::string name_ = "", std::vector<std::string>* order_ = nullptr, bool handled_ = false)
+    explicit EventCounter(std::string name_ = "", std::vector<std::string>* order_ = nullptr,
+                          bool handled_ = false)
         : name(std::move(name_)), order(order_), handled(handled_) {}
     bool Invoke(const GUI::EventArgs& e) override {
         ++count;

@@ -40,11 +40,11 @@
 namespace guitest {
 
 // A fresh scratch folder for the running test (under MIREL_TEST_TMP).
-inline std::string ScratchDir(const std::string& suite)
-{
+inline std::string ScratchDir(const std::string& suite) {
     const char* root = std::getenv("MIREL_TEST_TMP");
     const testing::TestInfo* info = testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = info ? std::string(info->test_suite_name()) + "." + info->name() : std::string("no-test");
+    std::string name =
+        info ? std::string(info->test_suite_name()) + "." + info->name() : std::string("no-test");
     for (char& c : name) {
         if (c == '/')
             c = '_';
@@ -62,8 +62,7 @@ public:
     void setInputServer(aInputServer* server) override { input = server; }
     bool isActive() const override { return true; }
     aPlatformWindow* getPlatformWindow() const override { return window; }
-    void getBackBufferSize(int32_t& w, int32_t& h) const override
-    {
+    void getBackBufferSize(int32_t& w, int32_t& h) const override {
         w = width;
         h = height;
     }
@@ -75,15 +74,14 @@ public:
     aPlatformWindow* window = nullptr;
     int32_t width = 1024;
     int32_t height = 768;
-    std::vector<aSprite*> cursorSprites;  // null entries: the sprite cursor was removed
+    std::vector<aSprite*> cursorSprites; // null entries: the sprite cursor was removed
     std::vector<int32_t> systemCursorIds;
 };
 
 class GuiHarness {
 public:
     // The screen size of the graphics server and the GUI root.
-    explicit GuiHarness(uint16_t width = 1024, uint16_t height = 768)
-    {
+    explicit GuiHarness(uint16_t width = 1024, uint16_t height = 768) {
         setenv("MIREL_HEADLESS", "1", 1);
         a_setClock(&clock);
         aImage::setGraphServer(nullptr);
@@ -100,8 +98,7 @@ public:
         server = std::make_unique<GUI::Server>(images.get(), sounds.get(), input.get());
         dir = ScratchDir("gui");
     }
-    ~GuiHarness()
-    {
+    ~GuiHarness() {
         server.reset();
         sounds.reset();
         images.reset();
@@ -116,29 +113,26 @@ public:
     // ---- content ----
 
     // Writes a file into the test's scratch folder; returns its path.
-    std::string WriteFile(const std::string& name, const std::string& text) const
-    {
+    std::string WriteFile(const std::string& name, const std::string& text) const {
         std::string path = dir + name;
         EXPECT_TRUE(content::saveFile(path, text)) << path;
         return path;
     }
-    std::string WriteFile(const std::string& name, const content::Bytes& bytes) const
-    {
+    std::string WriteFile(const std::string& name, const content::Bytes& bytes) const {
         std::string path = dir + name;
         EXPECT_TRUE(content::saveFile(path, bytes)) << path;
         return path;
     }
     // Makes an image the image manager (and so the GUI server) knows by name.
-    aImage* AddImage(const std::string& name, const content::Picture& picture)
-    {
+    aImage* AddImage(const std::string& name, const content::Picture& picture) {
         WriteFile(name + ".png", content::writePng(picture));
-        images->loadList(WriteFile(name + "_list.txt", name + ".png 8888 8888\n")); // names are relative to the list
+        images->loadList(
+            WriteFile(name + "_list.txt", name + ".png 8888 8888\n")); // names are relative to the list
         return images->getImage(name);
     }
     // Loads a GUI script given as text (written as `name` in the scratch
     // folder) and, unless told not to, initialises the widgets.
-    void LoadScript(const std::string& text, bool initialize = true, const std::string& name = "test.agui")
-    {
+    void LoadScript(const std::string& text, bool initialize = true, const std::string& name = "test.agui") {
         server->load(WriteFile(name, text));
         if (initialize)
             server->InitializeWidgets();
@@ -162,8 +156,7 @@ public:
 
     // Time passes, the input server reads the devices, the GUI updates, and
     // (unless render is false) the frame is drawn with point filtering.
-    void Frame(float dt = 0.02f, bool render = true)
-    {
+    void Frame(float dt = 0.02f, bool render = true) {
         clock.advance(dt);
         input->update();
         server->Update(dt);
@@ -171,8 +164,7 @@ public:
             Render();
     }
     // Draws the GUI into the cleared back buffer.
-    void Render()
-    {
+    void Render() {
         if (!graph->beginScene())
             return;
         graph->setLinearFilter(linearFilter);
@@ -180,8 +172,7 @@ public:
         graph->endScene();
     }
     // Runs fn inside a frame of its own (cleared back buffer, point filtering).
-    template <class F> void DrawFrame(F&& fn)
-    {
+    template <class F> void DrawFrame(F&& fn) {
         if (!graph->beginScene())
             return;
         graph->setLinearFilter(linearFilter);

@@ -8,8 +8,8 @@
 #include "support/gui_harness.h"
 #include "support/log_capture.h"
 
-#include "mirel/file/a_fileserver.h"
 #include "mirel/base/a_random.h"
+#include "mirel/file/a_fileserver.h"
 #include "videogen.h"
 
 #include <filesystem>
@@ -39,7 +39,9 @@ public:
     std::string Write(const std::string& relative, const std::string& text) {
         return Put(relative, content::Bytes(text.begin(), text.end()));
     }
-    std::string Write(const std::string& relative, const content::Bytes& bytes) { return Put(relative, bytes); }
+    std::string Write(const std::string& relative, const content::Bytes& bytes) {
+        return Put(relative, bytes);
+    }
     std::string Png(const std::string& relative, const content::Picture& picture) {
         return Put(relative, content::writePng(picture));
     }
@@ -87,8 +89,14 @@ private:
 };
 
 // Channels of a pixel.
-inline int Red(uint32_t argb) { return int((argb >> 16) & 0xFF); }
-inline int Green(uint32_t argb) { return int((argb >> 8) & 0xFF); }
-inline int Blue(uint32_t argb) { return int(argb & 0xFF); }
+inline int Red(uint32_t argb) {
+    return int((argb >> 16) & 0xFF);
+}
+inline int Green(uint32_t argb) {
+    return int((argb >> 8) & 0xFF);
+}
+inline int Blue(uint32_t argb) {
+    return int(argb & 0xFF);
+}
 
 } // namespace screentest

@@ -27,7 +27,8 @@ public:
     // argv: <seeds folder> <regressions folder>.
     SeedWriter(int argc, char** argv) {
         if (argc != 3) {
-            std::fprintf(stderr, "usage: %s <seeds folder> <regressions folder>\n", argc > 0 ? argv[0] : "seeds");
+            std::fprintf(stderr, "usage: %s <seeds folder> <regressions folder>\n",
+                         argc > 0 ? argv[0] : "seeds");
             m_failed = true;
             return;
         }
@@ -43,7 +44,8 @@ public:
             std::filesystem::remove_all(std::filesystem::path(m_seeds) / fuzzer, ec);
             std::filesystem::remove_all(std::filesystem::path(m_regressions) / fuzzer, ec);
         }
-        const std::filesystem::path dir = std::filesystem::path(size > kLargestSeed ? m_regressions : m_seeds) / fuzzer;
+        const std::filesystem::path dir =
+            std::filesystem::path(size > kLargestSeed ? m_regressions : m_seeds) / fuzzer;
         std::filesystem::create_directories(dir, ec);
         std::ofstream f(dir / name, std::ios::binary);
         f.write(static_cast<const char*>(data), static_cast<std::streamsize>(size));

@@ -69,7 +69,8 @@ bool buildFont(const FontBuildOptions& o, FontBuildResult& r) {
         g.coverage.resize(size_t(g.w) * g.h);
         for (uint32_t y = 0; y < g.h; ++y)
             for (uint32_t x = 0; x < g.w; ++x)
-                g.coverage[size_t(y) * g.w + x] = s->bitmap.buffer[size_t(y) * uint32_t(std::abs(s->bitmap.pitch)) + x];
+                g.coverage[size_t(y) * g.w + x] =
+                    s->bitmap.buffer[size_t(y) * uint32_t(std::abs(s->bitmap.pitch)) + x];
         glyphs.push_back(std::move(g));
     }
     FT_Done_Face(face);

@@ -35,7 +35,8 @@ enum class JngAlpha {
 };
 // A JNG file: the colour as a JPEG stream in a JDAT chunk plus the alpha.
 // idatChunk caps the size of each IDAT chunk (several are written when needed).
-Bytes writeJng(const Picture& picture, JngAlpha alpha = JngAlpha::Zlib, int quality = 90, uint32_t idatChunk = 8192);
+Bytes writeJng(const Picture& picture, JngAlpha alpha = JngAlpha::Zlib, int quality = 90,
+               uint32_t idatChunk = 8192);
 
 // Uncompressed BMP files. 24 and 32 bits drop alpha; indexed files take one
 // palette index per pixel (bits 1, 4 or 8) and up to 1 << bits palette colours.
@@ -66,7 +67,7 @@ struct FontBuildOptions {
     uint32_t padding = 1;                 // free pixels around each glyph
     std::string textureName = "font.png"; // the "Texture" value
     float charSpacing = 0.0f;
-    float underlineDY = 0.0f;             // 0: no underline keys
+    float underlineDY = 0.0f; // 0: no underline keys
     uint32_t underlineColor = 0;
     int format16 = 4444;
     int format32 = 8888;

@@ -80,7 +80,8 @@ void pictures() {
     const content::Picture opaque = gradient(32, 24, false), clear = gradient(24, 16, true);
     save("fuzz_decode_jpeg", "baseline.jpg", content::writeJpeg(opaque, 80));
     save("fuzz_decode_jpeg", "progressive.jpg", jpegfix::progressive(40, 30));
-    save("fuzz_decode_jpeg", "claims-5000x5000.jpg", jpegfix::claimingSize(jpegfix::progressive(16, 16), 5000, 5000));
+    save("fuzz_decode_jpeg", "claims-5000x5000.jpg",
+         jpegfix::claimingSize(jpegfix::progressive(16, 16), 5000, 5000));
     save("fuzz_decode_png", "alpha.png", content::writePng(clear));
     save("fuzz_decode_png", "opaque.png", content::writePng(opaque, false));
     save("fuzz_decode_bmp", "24.bmp", content::writeBmp24(opaque));

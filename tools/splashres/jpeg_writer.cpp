@@ -15,15 +15,13 @@ struct ErrorManager {
     jmp_buf jump;
 };
 
-void onError(j_common_ptr info)
-{
+void onError(j_common_ptr info) {
     longjmp(reinterpret_cast<ErrorManager*>(info->err)->jump, 1);
 }
 
 } // namespace
 
-bool WriteJpeg(const uint8_t* rgb, int width, int height, int quality, std::vector<uint8_t>& out)
-{
+bool WriteJpeg(const uint8_t* rgb, int width, int height, int quality, std::vector<uint8_t>& out) {
     out.clear();
     jpeg_compress_struct info;
     ErrorManager err;

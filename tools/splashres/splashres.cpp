@@ -16,8 +16,7 @@
 
 namespace {
 
-std::vector<uint8_t> makePicture()
-{
+std::vector<uint8_t> makePicture() {
     // A dusk gradient with a light band and a dark disc: the built-in logo.
     const int w = 640, h = 480;
     std::vector<uint8_t> rgb(static_cast<size_t>(w) * h * 3);
@@ -46,14 +45,12 @@ std::vector<uint8_t> makePicture()
     return jpeg;
 }
 
-void put32(std::vector<uint8_t>& v, uint32_t x)
-{
+void put32(std::vector<uint8_t>& v, uint32_t x) {
     for (int i = 0; i < 4; ++i)
         v.push_back(static_cast<uint8_t>(x >> (8 * i)));
 }
 
-std::vector<uint8_t> makeMovie()
-{
+std::vector<uint8_t> makeMovie() {
     // Body: stage rectangle (no bits), 12 frames a second, one frame, then
     // ShowFrame and End tags.
     const std::vector<uint8_t> body = {0x00, 0x00, 0x0C, 0x01, 0x00, 0x40, 0x00, 0x00, 0x00};
@@ -68,15 +65,13 @@ std::vector<uint8_t> makeMovie()
     return movie;
 }
 
-std::vector<uint8_t> makeVideo()
-{
+std::vector<uint8_t> makeVideo() {
     // Signature, version 1, audio and video flags, header size 9, then the
     // first previous-tag size.
     return {'F', 'L', 'V', 1, 5, 0, 0, 0, 9, 0, 0, 0, 0};
 }
 
-bool readFile(const char* path, std::vector<uint8_t>& out)
-{
+bool readFile(const char* path, std::vector<uint8_t>& out) {
     FILE* f = std::fopen(path, "rb");
     if (!f)
         return false;
@@ -90,8 +85,7 @@ bool readFile(const char* path, std::vector<uint8_t>& out)
     return ok && out.size() > 3 && out[0] == 0xFF && out[1] == 0xD8;
 }
 
-bool writeArray(FILE* f, int id, const std::vector<uint8_t>& data)
-{
+bool writeArray(FILE* f, int id, const std::vector<uint8_t>& data) {
     std::fprintf(f, "const unsigned char pellucid_resource_%d[] = {", id);
     for (size_t i = 0; i < data.size(); ++i)
         std::fprintf(f, "%s%u,", i % 20 == 0 ? "\n  " : "", data[i]);
@@ -101,8 +95,7 @@ bool writeArray(FILE* f, int id, const std::vector<uint8_t>& data)
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc != 2 && argc != 3) {
         std::fprintf(stderr, "usage: splashres <out.c> [picture.jpg]\n");
         return 2;

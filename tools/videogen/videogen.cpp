@@ -24,7 +24,9 @@ constexpr double K_GU = 22020.0 / 65536.0;
 constexpr double K_GV = 45744.0 / 65536.0;
 constexpr double K_RV = 113443.0 / 65536.0;
 
-uint8_t toByte(double v) { return static_cast<uint8_t>(std::clamp(std::lround(v), 0L, 255L)); }
+uint8_t toByte(double v) {
+    return static_cast<uint8_t>(std::clamp(std::lround(v), 0L, 255L));
+}
 
 Packet copyPacket(const ogg_packet& op, bool flushAfter) {
     Packet p;
@@ -120,7 +122,8 @@ bool encodePackets(const Options& o, const DrawFrame& draw, std::vector<Packet>&
                 int su = 0, sv = 0;
                 for (uint32_t k = 0; k < 4; ++k) {
                     uint8_t yy, uu, vv;
-                    uint32_t sx = std::min(2 * x + (k & 1), o.width - 1), sy = std::min(2 * y + (k >> 1), o.height - 1);
+                    uint32_t sx = std::min(2 * x + (k & 1), o.width - 1),
+                             sy = std::min(2 * y + (k >> 1), o.height - 1);
                     rgbToYuv(pic.at(sx, sy), yy, uu, vv);
                     su += uu;
                     sv += vv;
@@ -225,8 +228,8 @@ void drawWaves(int index, Picture& pic) {
             const double r = 20 + 40 * (1 - depth) + 200 * crest;
             const double g = 70 + 60 * (1 - depth) + 170 * crest;
             const double b = 120 + 80 * (1 - depth) + 120 * crest;
-            pic.at(x, y) = 0xFF000000u | uint32_t(std::min(255.0, r)) << 16 | uint32_t(std::min(255.0, g)) << 8 |
-                           uint32_t(std::min(255.0, b));
+            pic.at(x, y) = 0xFF000000u | uint32_t(std::min(255.0, r)) << 16 |
+                           uint32_t(std::min(255.0, g)) << 8 | uint32_t(std::min(255.0, b));
         }
     }
 }

@@ -16,7 +16,8 @@ struct Picture {
     std::vector<uint32_t> argb;
 
     Picture() = default;
-    Picture(uint32_t w, uint32_t h, uint32_t fill = 0xFF000000u) : width(w), height(h), argb(size_t(w) * h, fill) {}
+    Picture(uint32_t w, uint32_t h, uint32_t fill = 0xFF000000u)
+        : width(w), height(h), argb(size_t(w) * h, fill) {}
     uint32_t& at(uint32_t x, uint32_t y) { return argb[size_t(y) * width + x]; }
     uint32_t at(uint32_t x, uint32_t y) const { return argb[size_t(y) * width + x]; }
     void fillRect(uint32_t x, uint32_t y, uint32_t w, uint32_t h, uint32_t colour);

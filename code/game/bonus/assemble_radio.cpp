@@ -3,12 +3,12 @@
 #include "game/bonus/bonus_round_factory.h"
 #include "game/bonus/bonus_values.h"
 #include "game/game_services.h"
+#include "mirel/base/a_log.h"
 #include "mirel/gfx/a_image.h"
 #include "mirel/gui/gui_server.h"
 #include "mirel/gui/gui_statictext.h"
 #include "mirel/input/a_inputserver.h"
 #include "mirel/sound/a_sound.h"
-#include "mirel/base/a_log.h"
 #include "mirel/util/a_stringlist.h"
 
 #include <algorithm>

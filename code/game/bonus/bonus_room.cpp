@@ -4,6 +4,7 @@
 #include "game/bonus/bonus_round_factory.h"
 #include "game/bonus/bonus_values.h"
 #include "game/game_services.h"
+#include "mirel/base/a_log.h"
 #include "mirel/gfx/a_image.h"
 #include "mirel/gfx/a_imagemanager.h"
 #include "mirel/gfx/a_particle.h"
@@ -11,7 +12,6 @@
 #include "mirel/gui/gui_widget.h"
 #include "mirel/locale/a_localeserver.h"
 #include "mirel/sound/a_sound.h"
-#include "mirel/base/a_log.h"
 #include "mirel/util/a_optionsfile.h"
 
 namespace {

@@ -69,7 +69,9 @@ float CircularPuzzle::PointerAngle(float dx, float dy) {
     return wrapAngle2Pi(-std::atan2(dy, dx));
 }
 
-float CircularPuzzle::WrapAngle(float a) { return wrapAngle2Pi(a); }
+float CircularPuzzle::WrapAngle(float a) {
+    return wrapAngle2Pi(a);
+}
 
 int32_t CircularPuzzle::RingAt(float dx, float dy) const {
     const double d2 = double(dx) * dx + double(dy) * dy;

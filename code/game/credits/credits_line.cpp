@@ -1,8 +1,8 @@
 #include "game/credits/credits_line.h"
 
 #include "game/credits/letter_heap.h"
-#include "mirel/base/a_random.h"
 #include "mirel/base/a_log.h"
+#include "mirel/base/a_random.h"
 
 #include <algorithm>
 #include <climits>

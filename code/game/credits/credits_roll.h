@@ -39,10 +39,10 @@ class aLocaleServer;
 class CreditsRoll {
 public:
     enum RollState : int32_t {
-        BUILD = 0,   // the current screen takes its tiles
-        RETURN = 1,  // the previous screen's tiles go back to the heap
-        REUSE = 2,   // tiles shared by both screens move over
-        PAUSE = 3,   // the finished screen stays
+        BUILD = 0,  // the current screen takes its tiles
+        RETURN = 1, // the previous screen's tiles go back to the heap
+        REUSE = 2,  // tiles shared by both screens move over
+        PAUSE = 3,  // the finished screen stays
     };
     struct Settings {
         int32_t titleX = 0, titleY = 0;

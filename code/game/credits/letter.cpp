@@ -91,8 +91,8 @@ void CLetter::DrawTile(const CLetterPictures& pictures) const {
         const int32_t rows = int32_t(pictures.tiles->getHeight()) / kCellH;
         if (columns > 0 && rows > 0) {
             const int32_t cell = m_variant % (columns * rows);
-            const aRect rect(int16_t((cell % columns) * kCellW + 1), int16_t((cell / columns) * kCellH + 1), kTileW,
-                             kTileH);
+            const aRect rect(int16_t((cell % columns) * kCellW + 1), int16_t((cell / columns) * kCellH + 1),
+                             kTileW, kTileH);
             drawTurned(*pictures.tiles, rect, x, y, 1.0f, 1.0f, 0xFFFFFFFFu, m_angle);
         }
     }

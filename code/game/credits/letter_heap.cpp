@@ -1,7 +1,7 @@
 #include "game/credits/letter_heap.h"
 
-#include "mirel/base/a_random.h"
 #include "mirel/base/a_log.h"
+#include "mirel/base/a_random.h"
 
 #include <algorithm>
 #include <cmath>

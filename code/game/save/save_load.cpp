@@ -1,8 +1,8 @@
 #include "game/save/save_load.h"
 
-#include "mirel/file/a_fileserver.h"
 #include "mirel/base/a_format.h"
 #include "mirel/base/a_log.h"
+#include "mirel/file/a_fileserver.h"
 
 #include <cstdlib>
 #include <cstring>

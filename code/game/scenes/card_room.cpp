@@ -57,7 +57,8 @@ CardRoom::CardRoom(aImageManager* images, aSoundManager* sounds, GameServices* g
         m_popup->BeginFillProperties();
         m_popup->Set("NotifyRender", "1");
         m_popup->EndFillProperties();
-        m_connections.emplace_back(m_popup->SubscribeEvent(GUI::Widget::EventEndRender, &m_popupRenderBinder));
+        m_connections.emplace_back(
+            m_popup->SubscribeEvent(GUI::Widget::EventEndRender, &m_popupRenderBinder));
         m_connections.emplace_back(m_popup->SubscribeEvent(GUI::Widget::EventClick, &m_popupClickBinder));
     }
 }

@@ -90,9 +90,9 @@ private:
 
     std::vector<CardDef> m_definitions;
     std::map<std::string, std::vector<size_t>> m_definitionsByEntry; // places in m_definitions, in order
-    std::vector<ClueCard*> m_cards; // owned, in the order won
-    std::set<std::string> m_owned;  // the names of m_cards
-    aImage* m_background = nullptr; // the room group's
+    std::vector<ClueCard*> m_cards;                                  // owned, in the order won
+    std::set<std::string> m_owned;                                   // the names of m_cards
+    aImage* m_background = nullptr;                                  // the room group's
     GUI::Widget* m_window = nullptr;
     GUI::Widget* m_popup = nullptr;
     std::vector<GUI::Widget*> m_slots;

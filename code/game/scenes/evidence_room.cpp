@@ -26,8 +26,7 @@ bool splitText(const std::string& text, std::string& picture, std::string& regio
     picture = text.substr(0, dot);
     region = text.substr(dot + 1);
     const size_t n = std::char_traits<char>::length(kNight);
-    if (picture.size() >= n &&
-        a_stricmp(std::string_view(picture).substr(picture.size() - n), kNight) == 0)
+    if (picture.size() >= n && a_stricmp(std::string_view(picture).substr(picture.size() - n), kNight) == 0)
         picture.erase(picture.size() - n);
     return true;
 }
@@ -63,7 +62,8 @@ EvidenceRoom::EvidenceRoom(aImageManager* images, aSoundManager* sounds, GameSer
         for (GUI::Widget* picture : m_pictureWindow->GetChildren()) {
             for (GUI::Widget* region : picture->GetChildren()) {
                 if (region->IsKindOf("Evidence"))
-                    m_connections.emplace_back(region->SubscribeEvent(GUI::Widget::EventClick, &m_regionBinder));
+                    m_connections.emplace_back(
+                        region->SubscribeEvent(GUI::Widget::EventClick, &m_regionBinder));
             }
         }
     } else {
@@ -158,13 +158,14 @@ void EvidenceRoom::LoadResources(const aOptionsFile& level) {
         level.getStringList("General", "EvidencesToAdd", m_toAdd);
     if (level.findValue("General", "EvidencesToDel"))
         level.getStringList("General", "EvidencesToDel", m_toDelete);
-    m_records.erase(std::remove_if(m_records.begin(), m_records.end(), [](const Record& r) { return r.flag != 0; }),
-                    m_records.end());
+    m_records.erase(
+        std::remove_if(m_records.begin(), m_records.end(), [](const Record& r) { return r.flag != 0; }),
+        m_records.end());
     m_entries.erase(std::remove_if(m_entries.begin(), m_entries.end(),
                                    [&](const Entry& e) {
-                                       const bool kept =
-                                           std::any_of(m_records.begin(), m_records.end(),
-                                                       [&](const Record& r) { return r.picture == e.picture; });
+                                       const bool kept = std::any_of(
+                                           m_records.begin(), m_records.end(),
+                                           [&](const Record& r) { return r.picture == e.picture; });
                                        if (!kept && e.picture == m_current)
                                            m_current.clear();
                                        return !kept;
@@ -251,8 +252,8 @@ bool EvidenceRoom::ShowEnterTip() {
         return false;
     if (!m_shown && !m_entries.empty() && !m_buttons.empty() && tips) {
         const CrossButton* first = m_buttons[0];
-        tips->ShowTip(first->GetAbsoluteX() + first->GetWidth() / 2, first->GetAbsoluteY() + first->GetHeight() / 2,
-                      "evidence_room_click_room");
+        tips->ShowTip(first->GetAbsoluteX() + first->GetWidth() / 2,
+                      first->GetAbsoluteY() + first->GetHeight() / 2, "evidence_room_click_room");
     }
     return true;
 }

@@ -5,9 +5,9 @@
 #include "game/scenes/spy_room.h"
 
 #include "game/game_services.h"
-#include "game/scenes/spy_item_selection.h"
 #include "game/scenes/objects/spy_object.h"
 #include "game/scenes/objects/spy_object_factory.h"
+#include "game/scenes/spy_item_selection.h"
 #include "mirel/base/a_clock.h"
 #include "mirel/base/a_log.h"
 #include "mirel/base/a_random.h"

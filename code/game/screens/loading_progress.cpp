@@ -1,8 +1,8 @@
 #include "game/screens/loading_progress.h"
 
+#include "mirel/base/a_timer.h"
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/gfx/a_image.h"
-#include "mirel/base/a_timer.h"
 
 namespace {
 

@@ -1,13 +1,13 @@
 #include "game/screens/scene_player.h"
 
+#include "mirel/base/a_format.h"
+#include "mirel/base/a_log.h"
 #include "mirel/file/a_fileserver.h"
 #include "mirel/gfx/a_image.h"
 #include "mirel/gui/gui_server.h"
 #include "mirel/gui/gui_staticimage.h"
 #include "mirel/gui/gui_widget.h"
-#include "mirel/base/a_format.h"
 #include "mirel/sound/a_music.h"
-#include "mirel/base/a_log.h"
 
 #include <algorithm>
 
@@ -29,7 +29,8 @@ void show(GUI::Widget* w, bool visible) {
 
 } // namespace
 
-ScenePlayer::ScenePlayer(aMusicPlayer& music, ProfileRecord& settings) : m_music(music), m_settings(settings) {}
+ScenePlayer::ScenePlayer(aMusicPlayer& music, ProfileRecord& settings)
+    : m_music(music), m_settings(settings) {}
 
 ScenePlayer::~ScenePlayer() = default;
 

@@ -15,8 +15,8 @@
 //
 // The intro runs from t = -0.75 s (all masks opaque) to t = 4 s (logo whole).
 
-#include "mirel/gfx/a_anim.h"
 #include "mirel/base/a_rect.h"
+#include "mirel/gfx/a_anim.h"
 
 #include <cstdint>
 #include <list>

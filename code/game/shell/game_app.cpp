@@ -5,6 +5,9 @@
 
 #include "game/room.h"
 #include "game/tip_manager.h"
+#include "mirel/base/a_format.h"
+#include "mirel/base/a_log.h"
+#include "mirel/base/a_utf.h"
 #include "mirel/file/a_fileserver.h"
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/gfx/a_imagemanager.h"
@@ -13,12 +16,9 @@
 #include "mirel/gui/gui_widget.h"
 #include "mirel/input/a_inputserver.h"
 #include "mirel/kernel/a_cmdline.h"
-#include "mirel/base/a_format.h"
-#include "mirel/base/a_utf.h"
 #include "mirel/locale/a_localeserver.h"
 #include "mirel/sound/a_ambientsound.h"
 #include "mirel/sound/a_sound.h"
-#include "mirel/base/a_log.h"
 #include "mirel/util/a_optionsfile.h"
 
 std::string g_languageCode;

@@ -13,13 +13,13 @@
 // order.
 
 #include "game/game_services.h"
-#include "game/screens/loading_progress.h"
 #include "game/profiles/profiles_manager.h"
 #include "game/save/save_load.h"
+#include "game/screens/loading_progress.h"
 #include "game/widgets/widget_mover.h"
-#include "mirel/kernel/a_application.h"
 #include "mirel/base/a_rect.h"
 #include "mirel/base/a_timer.h"
+#include "mirel/kernel/a_application.h"
 #include "mirel/sound/a_music.h"
 
 #include <cstdint>

@@ -5,14 +5,15 @@
 #include "game/shell/game_app.h"
 
 #include "game/bonus/bonus_room.h"
-#include "game/widgets/hint_button.h"
-#include "game/widgets/panel_button.h"
 #include "game/room.h"
-#include "game/widgets/room_button.h"
 #include "game/scenes/card_popup.h"
 #include "game/scenes/card_room.h"
 #include "game/scenes/evidence_room.h"
 #include "game/tip_manager.h"
+#include "game/widgets/hint_button.h"
+#include "game/widgets/panel_button.h"
+#include "game/widgets/room_button.h"
+#include "mirel/base/a_log.h"
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/gfx/a_imagemanager.h"
 #include "mirel/gui/gui_draw.h"
@@ -24,7 +25,6 @@
 #include "mirel/locale/a_localeserver.h"
 #include "mirel/platform/system/a_openurl.h"
 #include "mirel/sound/a_sound.h"
-#include "mirel/base/a_log.h"
 
 #include <memory>
 

@@ -7,18 +7,18 @@
 
 #include "game/bonus/bonus_room.h"
 #include "game/room.h"
-#include "game/widgets/room_button.h"
 #include "game/scenes/card_room.h"
 #include "game/scenes/evidence_room.h"
 #include "game/scenes/spy_room.h"
 #include "game/tip_manager.h"
+#include "game/widgets/room_button.h"
+#include "mirel/base/a_format.h"
+#include "mirel/base/a_log.h"
+#include "mirel/base/a_string.h"
 #include "mirel/gui/gui_statictext.h"
 #include "mirel/gui/gui_widget.h"
-#include "mirel/base/a_format.h"
-#include "mirel/base/a_string.h"
 #include "mirel/locale/a_localeserver.h"
 #include "mirel/sound/a_sound.h"
-#include "mirel/base/a_log.h"
 #include "mirel/util/a_optionsfile.h"
 #include "mirel/util/a_stringlist.h"
 
@@ -43,7 +43,8 @@ void setVisible(GUI::Widget* widget, bool visible) {
 
 // A number of the level's "General" section, read as a whole number between
 // low and high; a value outside them is taken at the nearer end, with a line.
-int32_t levelInt(const aOptionsFile& level, const char* key, int64_t low = INT32_MIN, int64_t high = INT32_MAX) {
+int32_t levelInt(const aOptionsFile& level, const char* key, int64_t low = INT32_MIN,
+                 int64_t high = INT32_MAX) {
     const std::string text = level.getValue("General", key);
     const long long value = std::strtoll(text.c_str(), nullptr, 10);
     const int64_t taken = std::clamp<int64_t>(value, low, high);

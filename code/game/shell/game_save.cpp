@@ -4,13 +4,13 @@
 #include "game/shell/game_app.h"
 
 #include "game/bonus/bonus_room.h"
-#include "game/save/game_record.h"
 #include "game/room.h"
-#include "game/widgets/room_button.h"
+#include "game/save/game_record.h"
 #include "game/scenes/spy_room.h"
 #include "game/tip_manager.h"
-#include "mirel/gui/gui_widget.h"
+#include "game/widgets/room_button.h"
 #include "mirel/base/a_log.h"
+#include "mirel/gui/gui_widget.h"
 
 #include <algorithm>
 #include <cmath>

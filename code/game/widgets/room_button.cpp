@@ -1,11 +1,11 @@
 #include "game/widgets/room_button.h"
 
+#include "mirel/base/a_string.h"
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/gfx/a_imagemanager.h"
 #include "mirel/gui/gui_region.h"
 #include "mirel/gui/gui_server.h"
 #include "mirel/gui/gui_widgethost.h"
-#include "mirel/base/a_string.h"
 
 namespace {
 

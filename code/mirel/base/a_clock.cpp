@@ -26,6 +26,10 @@ aClockSource& a_systemClock() {
     return clock;
 }
 
-aClockSource& a_clock() { return g_clock ? *g_clock : a_systemClock(); }
+aClockSource& a_clock() {
+    return g_clock ? *g_clock : a_systemClock();
+}
 
-void a_setClock(aClockSource* clock) { g_clock = clock; }
+void a_setClock(aClockSource* clock) {
+    g_clock = clock;
+}

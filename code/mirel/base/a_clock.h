@@ -32,7 +32,9 @@ public:
     uint32_t milliseconds() override { return static_cast<uint32_t>(m_msBase + m_micros / 1000); }
     void sleep(uint32_t ms) override { advance(ms / 1000.0); }
 
-    void advance(double seconds) { m_micros += static_cast<int64_t>(seconds * 1e6 + (seconds >= 0 ? 0.5 : -0.5)); }
+    void advance(double seconds) {
+        m_micros += static_cast<int64_t>(seconds * 1e6 + (seconds >= 0 ? 0.5 : -0.5));
+    }
     // Sets where the millisecond counter starts, to exercise its 32-bit wrap.
     void setMillisecondBase(uint32_t base) { m_msBase = base; }
 

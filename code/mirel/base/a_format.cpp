@@ -121,8 +121,12 @@ template <typename Out> void appendAscii(Out& out, const std::string& s) {
     }
 }
 
-void appendChar(std::u16string& out, char32_t c) { appendCodePoint(out, c); }
-void appendChar(std::string& out, char32_t c) { appendUtf8(out, c); }
+void appendChar(std::u16string& out, char32_t c) {
+    appendCodePoint(out, c);
+}
+void appendChar(std::string& out, char32_t c) {
+    appendUtf8(out, c);
+}
 
 // A string argument as text of the output's kind.
 std::u16string asOutput(const aFormatArg& a, std::u16string*) {

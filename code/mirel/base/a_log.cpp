@@ -92,8 +92,12 @@ void a_logString(const char* text) {
     a_log("%s", text);
 }
 
-void a_setLogFile(FILE* file) { g_logFile = file; }
-FILE* a_getLogFile() { return g_logFile; }
+void a_setLogFile(FILE* file) {
+    g_logFile = file;
+}
+FILE* a_getLogFile() {
+    return g_logFile;
+}
 
 void a_setLogObserver(aLogObserver observer, void* user) {
     g_observer = observer;

@@ -51,9 +51,9 @@ void a_logLines(const std::vector<std::string>& lines);
 const char* a_assertLocation(const char* path, unsigned line);
 
 // Logs "function: expression (file, line N)" when the expression is false; never stops.
-#define A_ASSERT(expr)                                                                         \
-    do {                                                                                       \
-        if (!(expr)) {                                                                         \
-            a_log("%s: %s %s", __func__, #expr, a_assertLocation(__FILE__, __LINE__));         \
-        }                                                                                      \
+#define A_ASSERT(expr)                                                                                       \
+    do {                                                                                                     \
+        if (!(expr)) {                                                                                       \
+            a_log("%s: %s %s", __func__, #expr, a_assertLocation(__FILE__, __LINE__));                       \
+        }                                                                                                    \
     } while (0)

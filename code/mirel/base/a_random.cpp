@@ -10,7 +10,9 @@ int a_rand() {
     return static_cast<int>((g_state >> 16) & 0x7fff);
 }
 
-void a_srand(uint32_t seed) { g_state = seed; }
+void a_srand(uint32_t seed) {
+    g_state = seed;
+}
 
 float a_randRange(float min, float max) {
     return min + static_cast<float>(a_rand()) * (max - min) / static_cast<float>(A_RAND_MAX);

@@ -2,7 +2,9 @@
 
 #include "mirel/base/a_clock.h"
 
-aTimer::aTimer(uint8_t mode) : m_mode(mode) { reset(); }
+aTimer::aTimer(uint8_t mode) : m_mode(mode) {
+    reset();
+}
 
 void aTimer::reset() {
     if (m_mode == 0) {

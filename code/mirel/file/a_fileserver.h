@@ -13,8 +13,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <map>
 #include <cstdio>
+#include <map>
 #include <string>
 
 // Where the built-in folders come from. Each field left empty is taken from the

@@ -73,7 +73,10 @@ public:
     const std::vector<aCurvePoint>& getPoints() const { return m_points; }
     const std::vector<aCurveTag>& getTags() const { return m_tags; }
     bool isHandle(uint32_t index) const { return index < m_tags.size() && m_tags[index].isHandle(); }
-    void getLastAdded(int32_t& x, int32_t& y) const { x = m_lastX; y = m_lastY; }
+    void getLastAdded(int32_t& x, int32_t& y) const {
+        x = m_lastX;
+        y = m_lastY;
+    }
 
 protected:
     // Lines up the handles around the anchor at index i (i > 2).

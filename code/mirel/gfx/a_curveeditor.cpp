@@ -134,21 +134,28 @@ bool aCurveEditor::isChecked(uint32_t id) const {
         const int32_t a = kindAnchor();
         return a >= 0 && m_tags[size_t(a)].kind == id - CMD_MIRRORED;
     }
-    case CMD_PIN: return m_selected >= 0 && m_tags[size_t(m_selected)].pinned;
+    case CMD_PIN:
+        return m_selected >= 0 && m_tags[size_t(m_selected)].pinned;
     case CMD_PICK_ALL:
     case CMD_PICK_NONE:
-    case CMD_PICK_ANCHORS: return m_pickMode == id;
-    case CMD_DRAW_MODE: return getDrawMode() == 0;
-    case CMD_CLOSED: return isClosed();
-    default: return false;
+    case CMD_PICK_ANCHORS:
+        return m_pickMode == id;
+    case CMD_DRAW_MODE:
+        return getDrawMode() == 0;
+    case CMD_CLOSED:
+        return isClosed();
+    default:
+        return false;
     }
 }
 
 void aCurveEditor::buildMenu() {
-    static const std::vector<uint32_t> bezierPoint = {CMD_MIRRORED, CMD_ALIGNED, CMD_FREE, 0, CMD_PIN, 0, CMD_REMOVE};
+    static const std::vector<uint32_t> bezierPoint = {CMD_MIRRORED, CMD_ALIGNED, CMD_FREE,  0,
+                                                      CMD_PIN,      0,           CMD_REMOVE};
     static const std::vector<uint32_t> point = {CMD_PIN, 0, CMD_REMOVE};
-    static const std::vector<uint32_t> curve = {CMD_CLOSED, 0, CMD_DRAW_MODE, 0, CMD_PICK_ALL, CMD_PICK_NONE,
-                                                CMD_PICK_ANCHORS, 0, CMD_CLEAR, 0, CMD_END_2, CMD_END_3, 0, CMD_END_1};
+    static const std::vector<uint32_t> curve = {
+        CMD_CLOSED, 0,         CMD_DRAW_MODE, 0, CMD_PICK_ALL, CMD_PICK_NONE, CMD_PICK_ANCHORS, 0, CMD_CLEAR,
+        0,          CMD_END_2, CMD_END_3,     0, CMD_END_1};
     static const std::vector<uint32_t> empty = {CMD_NEW_SPLINE, CMD_NEW_BEZIER, 0, CMD_END_2, 0, CMD_END_1};
     if (m_selected >= 0 && uint32_t(m_selected) >= m_points.size()) {
         m_selected = -1;
@@ -245,18 +252,29 @@ void aCurveEditor::runCommand(uint32_t id) {
         m_pickMode = id;
         buildMenu(); // the menu stays open to show the new mode
         break;
-    case CMD_DRAW_MODE: setDrawMode(getDrawMode() == 0 ? 1 : 0); break;
-    case CMD_CLOSED: setClosed(!isClosed()); break;
+    case CMD_DRAW_MODE:
+        setDrawMode(getDrawMode() == 0 ? 1 : 0);
+        break;
+    case CMD_CLOSED:
+        setClosed(!isClosed());
+        break;
     case CMD_CLEAR:
         clearPoints();
         m_selected = -1;
         m_selectedAnchor = -1;
         m_lastAnchor = -1;
         break;
-    case CMD_END_3: m_result = 3; break;
-    case CMD_END_2: m_result = 2; break;
-    case CMD_END_1: m_result = 1; break;
-    default: break;
+    case CMD_END_3:
+        m_result = 3;
+        break;
+    case CMD_END_2:
+        m_result = 2;
+        break;
+    case CMD_END_1:
+        m_result = 1;
+        break;
+    default:
+        break;
     }
 }
 
@@ -381,7 +399,9 @@ void aCurveEditor::dragStep() {
                     m_measure = false;
                 }
                 switch (m_tags[size_t(a)].kind) {
-                case A_CURVE_ANCHOR: opp = {2 * anchor.x - mouse.x, 2 * anchor.y - mouse.y}; break;
+                case A_CURVE_ANCHOR:
+                    opp = {2 * anchor.x - mouse.x, 2 * anchor.y - mouse.y};
+                    break;
                 case A_CURVE_ALIGNED: {
                     const double dx = double(anchor.x) - mouse.x, dy = double(anchor.y) - mouse.y;
                     const double len = std::hypot(dx, dy);
@@ -391,7 +411,8 @@ void aCurveEditor::dragStep() {
                     }
                     break;
                 }
-                default: break;
+                default:
+                    break;
                 }
             }
             m_points[s] = mouse;
@@ -451,7 +472,8 @@ void aCurveEditor::insertAtMouse() {
     size_t under = m_flat.size();
     float best = 1e30f;
     for (size_t i = 0; i < m_flat.size(); ++i) {
-        const float dx = std::fabs(m_flat[i].x - float(m_mouseX)), dy = std::fabs(m_flat[i].y - float(m_mouseY));
+        const float dx = std::fabs(m_flat[i].x - float(m_mouseX)),
+                    dy = std::fabs(m_flat[i].y - float(m_mouseY));
         if (dx < 8.0f && dy < 8.0f && dx + dy < best) {
             best = dx + dy;
             under = i;
@@ -513,7 +535,8 @@ void aCurveEditor::render() {
             } else if (i + 1 < m_points.size() && !isHandle(uint32_t(i + 1))) {
                 a = i + 1;
             }
-            gdi.drawLine(float(m_points[a].x), float(m_points[a].y), float(m_points[i].x), float(m_points[i].y));
+            gdi.drawLine(float(m_points[a].x), float(m_points[a].y), float(m_points[i].x),
+                         float(m_points[i].y));
         }
     }
     for (size_t i = 0; i < m_points.size(); ++i) {
@@ -554,8 +577,10 @@ void aCurveEditor::renderMenu() {
             gdi.drawLine(m_menuX + 8, y + 11, m_menuX + 14, y + 4);
         }
         if (m_font) {
-            aDeviceRect r{int32_t(m_menuX) + 20, int32_t(y), int32_t(m_menuX + m_menuW) - 4, int32_t(y + kLineHeight)};
-            m_font->drawText(getMenuLabel(m_menuItems[i]), &r, A_DT_LEFT | A_DT_VCENTER | A_DT_SINGLELINE, kMenuText);
+            aDeviceRect r{int32_t(m_menuX) + 20, int32_t(y), int32_t(m_menuX + m_menuW) - 4,
+                          int32_t(y + kLineHeight)};
+            m_font->drawText(getMenuLabel(m_menuItems[i]), &r, A_DT_LEFT | A_DT_VCENTER | A_DT_SINGLELINE,
+                             kMenuText);
         }
     }
 }

@@ -54,7 +54,8 @@ public:
 
     // Edits a copy of the path. Input and drawing go through the given servers
     // (null: those of the application). Creates the font "CurvesFont".
-    explicit aCurveEditor(const aCurvePath& path, aInputServer* input = nullptr, aGraphServer* graph = nullptr);
+    explicit aCurveEditor(const aCurvePath& path, aInputServer* input = nullptr,
+                          aGraphServer* graph = nullptr);
     ~aCurveEditor() override;
     aCurveEditor(const aCurveEditor&) = delete;
     aCurveEditor& operator=(const aCurveEditor&) = delete;

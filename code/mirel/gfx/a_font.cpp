@@ -79,9 +79,13 @@ bool readGlyph(const std::string& value, aFontGlyph& g) {
 
 aFont::aFont() = default;
 
-aFont::aFont(const std::string& path) { load(path); }
+aFont::aFont(const std::string& path) {
+    load(path);
+}
 
-aFont::~aFont() { clear(); }
+aFont::~aFont() {
+    clear();
+}
 
 void aFont::clear() {
     m_glyphs.clear();
@@ -91,11 +95,16 @@ void aFont::clear() {
 
 int aFont::formatFromNumber(int number) {
     switch (number) {
-    case 4444: return A_FMT_A4R4G4B4;
-    case 8888: return A_FMT_A8R8G8B8;
-    case 565: return A_FMT_R5G6B5;
-    case 1555: return A_FMT_A1R5G5B5;
-    default: return -1;
+    case 4444:
+        return A_FMT_A4R4G4B4;
+    case 8888:
+        return A_FMT_A8R8G8B8;
+    case 565:
+        return A_FMT_R5G6B5;
+    case 1555:
+        return A_FMT_A1R5G5B5;
+    default:
+        return -1;
     }
 }
 
@@ -206,7 +215,9 @@ void aFont::getTextExtentW(const std::u16string& text, float& width, float& heig
     extent(text, width, height);
 }
 
-void aFont::getTextExtent(const std::string& text, float& width, float& height) const { extent(text, width, height); }
+void aFont::getTextExtent(const std::string& text, float& width, float& height) const {
+    extent(text, width, height);
+}
 
 template <class Str> void aFont::drawString(float x, float y, const Str& text, uint32_t flags) const {
     if (flags & (A_FONT_CENTER_X | A_FONT_RIGHT | A_FONT_BOTTOM)) {

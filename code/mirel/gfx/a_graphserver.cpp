@@ -790,7 +790,8 @@ bool aDeviceFont::makeTexture() {
         const uint8_t* cell = f.pixels + g * size_t(f.advance) * size_t(f.height);
         for (int32_t y = 0; y < f.height; ++y) {
             uint32_t* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(lr.bits) +
-                                                        size_t(oy + uint32_t(y)) * uint32_t(lr.pitch)) + ox;
+                                                        size_t(oy + uint32_t(y)) * uint32_t(lr.pitch)) +
+                            ox;
             for (int32_t x = 0; x < f.advance; ++x) {
                 row[x] = (uint32_t(cell[y * f.advance + x]) << 24) | 0x00FFFFFFu;
             }
@@ -816,7 +817,8 @@ int32_t aDeviceFont::drawText(const std::string& text, aDeviceRect* rect, uint32
     return drawText(wide, rect, format, color);
 }
 
-int32_t aDeviceFont::drawText(const std::u16string& text, aDeviceRect* rect, uint32_t format, uint32_t color) {
+int32_t aDeviceFont::drawText(const std::u16string& text, aDeviceRect* rect, uint32_t format,
+                              uint32_t color) {
     if (!rect) {
         a_log("aDeviceFont::drawText - no rectangle given");
         return 0;

@@ -58,8 +58,8 @@ bool readTexture(aTexture* t, std::vector<uint32_t>& argb) {
         return false;
     argb.resize(size_t(t->width()) * t->height());
     for (uint32_t y = 0; y < t->height(); ++y)
-        a_convertRowToArgb(t->format(), static_cast<const uint8_t*>(lr.bits) + size_t(y) * lr.pitch, t->width(),
-                           &argb[size_t(y) * t->width()]);
+        a_convertRowToArgb(t->format(), static_cast<const uint8_t*>(lr.bits) + size_t(y) * lr.pitch,
+                           t->width(), &argb[size_t(y) * t->width()]);
     t->unlockRect();
     return true;
 }
@@ -93,23 +93,32 @@ void blurLine(const uint32_t* src, uint32_t* dst, int n, int stride, int r) {
             sum[2] += ((v >> 16) & 0xFF) * w;
             sum[3] += (v >> 24) * w;
         }
-        dst[size_t(i) * stride] = (sum[0] / div) | ((sum[1] / div) << 8) | ((sum[2] / div) << 16) |
-                                  ((sum[3] / div) << 24);
+        dst[size_t(i) * stride] =
+            (sum[0] / div) | ((sum[1] / div) << 8) | ((sum[2] / div) << 16) | ((sum[3] / div) << 24);
     }
 }
 
 } // namespace
 
-void aImage::setGraphServer(aGraphServer* graphServer) { g_server = graphServer; }
-aGraphServer* aImage::getGraphServer() { return server(false); }
-const std::vector<aImageData*>& aImage::getBodies() { return g_bodies; }
-void aImage::clearBodyList() { g_bodies.clear(); }
+void aImage::setGraphServer(aGraphServer* graphServer) {
+    g_server = graphServer;
+}
+aGraphServer* aImage::getGraphServer() {
+    return server(false);
+}
+const std::vector<aImageData*>& aImage::getBodies() {
+    return g_bodies;
+}
+void aImage::clearBodyList() {
+    g_bodies.clear();
+}
 
 aImage::aImage() : m_data(new aImageData), m_cell(&m_data->cells[0]) {
     addBody(m_data);
 }
 
-aImage::aImage(const std::string& file, int format16, int format32) : aImage(file, format16, format32, nullptr) {}
+aImage::aImage(const std::string& file, int format16, int format32)
+    : aImage(file, format16, format32, nullptr) {}
 
 aImage::aImage(const std::string& file, int format16, int format32, aImageFile&& read)
     : aImage(file, format16, format32, &read) {}
@@ -123,7 +132,9 @@ aImage::aImage(const std::string& file, int format16, int format32, aImageFile* 
     loadTexture(read);
 }
 
-aImage::aImage(const aImage& other) : m_data(other.m_data), m_cell(&m_data->cells[0]) { ++m_data->refCount; }
+aImage::aImage(const aImage& other) : m_data(other.m_data), m_cell(&m_data->cells[0]) {
+    ++m_data->refCount;
+}
 
 aImage& aImage::operator=(const aImage& other) {
     if (this == &other || m_data == other.m_data)
@@ -136,7 +147,9 @@ aImage& aImage::operator=(const aImage& other) {
     return *this;
 }
 
-aImage::~aImage() { release(); }
+aImage::~aImage() {
+    release();
+}
 
 void aImage::release() {
     if (!m_data)
@@ -201,7 +214,9 @@ size_t aImage::getTextureBytes() const {
     return bytes;
 }
 
-int aImage::getFormat() const { return m_data->cells[0].texture ? m_data->cells[0].texture->format() : 0; }
+int aImage::getFormat() const {
+    return m_data->cells[0].texture ? m_data->cells[0].texture->format() : 0;
+}
 
 aImageFile a_readImageFile(const std::string& path) {
     aImageFile out;
@@ -233,11 +248,13 @@ void aImage::loadTexture(aImageFile* read) {
     if (d.fileName.empty()) {
         if (d.emptyWidth == 0 || d.emptyHeight == 0 || d.emptyWidth > A_IMAGE_MAX_SIDE ||
             d.emptyHeight > A_IMAGE_MAX_SIDE) {
-            a_log("Texture \"%s\" load failed (%s)", d.fileName.c_str(), a_deviceErrorText(A_ERR_INVALIDCALL));
+            a_log("Texture \"%s\" load failed (%s)", d.fileName.c_str(),
+                  a_deviceErrorText(A_ERR_INVALIDCALL));
             return;
         }
         aTexture* t = nullptr;
-        int32_t rc = device->createTexture(d.emptyWidth, d.emptyHeight, 1, 0, A_FMT_A8R8G8B8, A_POOL_MANAGED, &t);
+        int32_t rc =
+            device->createTexture(d.emptyWidth, d.emptyHeight, 1, 0, A_FMT_A8R8G8B8, A_POOL_MANAGED, &t);
         if (rc != A_OK || !t) {
             a_log("Texture \"%s\" load failed (%s)", d.fileName.c_str(), a_deviceErrorText(rc));
             return;
@@ -385,8 +402,8 @@ void aImage::unlock() {
         m_data->cells[0].texture->unlockRect();
 }
 
-void aImage::draw(const float* position, const aRect* rect, uint32_t colour, const float* scale, float rotation,
-                  const float* centre, bool useRect) const {
+void aImage::draw(const float* position, const aRect* rect, uint32_t colour, const float* scale,
+                  float rotation, const float* centre, bool useRect) const {
     aImageCell& main = m_data->cells[0];
     aGraphServer* gs = server(false);
     if (!gs || !gs->getSprite() || !main.texture || !rect || rect->width == 0 || rect->height == 0)
@@ -446,13 +463,15 @@ void aImage::addBlur(int radius, float strength) {
     if (!slot)
         slot = std::make_unique<aImageBlurParams>();
     static_cast<aImageBlurParams*>(slot.get())->strength = std::clamp(strength, 0.0f, 1.0f);
-    if (std::find(m_data->effects.begin(), m_data->effects.end(), A_IMAGE_EFFECT_BLUR) == m_data->effects.end())
+    if (std::find(m_data->effects.begin(), m_data->effects.end(), A_IMAGE_EFFECT_BLUR) ==
+        m_data->effects.end())
         m_data->effects.push_back(A_IMAGE_EFFECT_BLUR);
     runBlur(radius);
 }
 
 void aImage::addGrayscale(bool inPlace) {
-    if (std::find(m_data->effects.begin(), m_data->effects.end(), A_IMAGE_EFFECT_GRAY) == m_data->effects.end())
+    if (std::find(m_data->effects.begin(), m_data->effects.end(), A_IMAGE_EFFECT_GRAY) ==
+        m_data->effects.end())
         m_data->effects.push_back(A_IMAGE_EFFECT_GRAY);
     runGrayscale(inPlace);
 }
@@ -525,7 +544,7 @@ void aImage::runGrayscale(bool inPlace) {
     if (!inPlace) {
         aTexture* t = nullptr;
         if (gs->getDevice()->createTexture(main.texture->width(), main.texture->height(), 1, 0,
-                                                 main.texture->format(), A_POOL_MANAGED, &t) != A_OK ||
+                                           main.texture->format(), A_POOL_MANAGED, &t) != A_OK ||
             !t) {
             a_log("aImage: Failed create empty texture for grayscale");
             return;

@@ -94,8 +94,8 @@ public:
 
     void draw(const float* position, const aRect* rect, uint32_t colour, const float* scale = nullptr,
               float rotation = 0.0f, const float* centre = nullptr, bool useRect = false) const;
-    void drawAt(float x, float y, uint32_t colour = 0xFFFFFFFF, const float* scale = nullptr, float rotation = 0.0f,
-                const float* centre = nullptr) const {
+    void drawAt(float x, float y, uint32_t colour = 0xFFFFFFFF, const float* scale = nullptr,
+                float rotation = 0.0f, const float* centre = nullptr) const {
         const float pos[2] = {x, y};
         aRect r(0, 0, static_cast<int16_t>(getWidth()), static_cast<int16_t>(getHeight()));
         draw(pos, &r, colour, scale, rotation, centre, false);
@@ -105,7 +105,8 @@ public:
         drawAt(static_cast<float>(x), static_cast<float>(y), colour, scale, rotation, centre);
     }
     void drawRectAtInt(int16_t x, int16_t y, const aRect& rect, uint32_t colour = 0xFFFFFFFF,
-                       const float* scale = nullptr, float rotation = 0.0f, const float* centre = nullptr) const {
+                       const float* scale = nullptr, float rotation = 0.0f,
+                       const float* centre = nullptr) const {
         const float pos[2] = {static_cast<float>(x), static_cast<float>(y)};
         draw(pos, &rect, colour, scale, rotation, centre, true);
     }

@@ -5,8 +5,12 @@
 
 namespace {
 
-uint16_t rd16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
-uint32_t rd32(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24); }
+uint16_t rd16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
+uint32_t rd32(const uint8_t* p) {
+    return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
 
 bool sizeAcceptable(uint64_t w, uint64_t h, std::string& error) {
     if (w == 0 || h == 0) {
@@ -147,13 +151,20 @@ aImageFileKind a_detectImageKind(const uint8_t* data, size_t size) {
 
 bool a_decodeImage(const uint8_t* data, size_t size, aDecodedImage& out, std::string& error) {
     switch (a_detectImageKind(data, size)) {
-    case aImageFileKind::jpeg: return a_decodeJpeg(data, size, out, error);
-    case aImageFileKind::png: return a_decodePng(data, size, out, error);
-    case aImageFileKind::bmp: return a_decodeBmp(data, size, out, error);
-    case aImageFileKind::tga: return a_decodeTga(data, size, out, error);
-    case aImageFileKind::jng: return a_decodeJng(data, size, out, error);
-    case aImageFileKind::unsupported: return fail(out, error, "unsupported image format");
-    case aImageFileKind::unknown: break;
+    case aImageFileKind::jpeg:
+        return a_decodeJpeg(data, size, out, error);
+    case aImageFileKind::png:
+        return a_decodePng(data, size, out, error);
+    case aImageFileKind::bmp:
+        return a_decodeBmp(data, size, out, error);
+    case aImageFileKind::tga:
+        return a_decodeTga(data, size, out, error);
+    case aImageFileKind::jng:
+        return a_decodeJng(data, size, out, error);
+    case aImageFileKind::unsupported:
+        return fail(out, error, "unsupported image format");
+    case aImageFileKind::unknown:
+        break;
     }
     return fail(out, error, "unknown image format");
 }
@@ -309,7 +320,7 @@ namespace {
 struct TgaReader {
     const uint8_t* p;
     const uint8_t* end;
-    uint32_t bpp;      // pixel bits
+    uint32_t bpp; // pixel bits
     uint32_t alphaBits;
     const uint32_t* cmap;
     uint32_t cmapCount;
@@ -321,7 +332,8 @@ struct TgaReader {
 
     static uint32_t fromBits(const uint8_t* s, uint32_t bits, uint32_t alphaBits) {
         switch (bits) {
-        case 8: return 0xFF000000u | (s[0] * 0x010101u);
+        case 8:
+            return 0xFF000000u | (s[0] * 0x010101u);
         case 15:
         case 16: {
             uint32_t v = rd16(s);
@@ -332,8 +344,10 @@ struct TgaReader {
             uint32_t a = (bits == 16 && alphaBits == 1) ? ((v & 0x8000) ? 0xFF : 0) : 0xFF;
             return (a << 24) | (r << 16) | (g << 8) | b;
         }
-        case 24: return 0xFF000000u | (s[2] << 16) | (s[1] << 8) | s[0];
-        default: return (static_cast<uint32_t>(s[3]) << 24) | (s[2] << 16) | (s[1] << 8) | s[0];
+        case 24:
+            return 0xFF000000u | (s[2] << 16) | (s[1] << 8) | s[0];
+        default:
+            return (static_cast<uint32_t>(s[3]) << 24) | (s[2] << 16) | (s[1] << 8) | s[0];
         }
     }
 
@@ -462,28 +476,38 @@ bool a_decodeTga(const uint8_t* data, size_t size, aDecodedImage& out, std::stri
 
 uint32_t a_pixelToArgb(int format, uint32_t v) {
     switch (format) {
-    case A_FMT_A8R8G8B8: return v;
-    case A_FMT_X8R8G8B8: return v | 0xFF000000u;
+    case A_FMT_A8R8G8B8:
+        return v;
+    case A_FMT_X8R8G8B8:
+        return v | 0xFF000000u;
     case A_FMT_R5G6B5:
         return 0xFF000000u | (((v >> 11) & 0x1F) << 19) | (((v >> 5) & 0x3F) << 10) | ((v & 0x1F) << 3);
     case A_FMT_A1R5G5B5:
         return ((v & 0x8000) ? 0xFF000000u : 0u) | (((v >> 10) & 0x1F) << 19) | (((v >> 5) & 0x1F) << 11) |
                ((v & 0x1F) << 3);
     case A_FMT_A4R4G4B4:
-        return (((v >> 12) & 0xF) << 28) | (((v >> 8) & 0xF) << 20) | (((v >> 4) & 0xF) << 12) | ((v & 0xF) << 4);
-    default: return 0;
+        return (((v >> 12) & 0xF) << 28) | (((v >> 8) & 0xF) << 20) | (((v >> 4) & 0xF) << 12) |
+               ((v & 0xF) << 4);
+    default:
+        return 0;
     }
 }
 
 uint32_t a_pixelFromArgb(int format, uint32_t c) {
     uint32_t a = c >> 24, r = (c >> 16) & 0xFF, g = (c >> 8) & 0xFF, b = c & 0xFF;
     switch (format) {
-    case A_FMT_A8R8G8B8: return c;
-    case A_FMT_X8R8G8B8: return c | 0xFF000000u;
-    case A_FMT_R5G6B5: return ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3);
-    case A_FMT_A1R5G5B5: return (a >= 128 ? 0x8000u : 0u) | ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
-    case A_FMT_A4R4G4B4: return ((a >> 4) << 12) | ((r >> 4) << 8) | ((g >> 4) << 4) | (b >> 4);
-    default: return 0;
+    case A_FMT_A8R8G8B8:
+        return c;
+    case A_FMT_X8R8G8B8:
+        return c | 0xFF000000u;
+    case A_FMT_R5G6B5:
+        return ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3);
+    case A_FMT_A1R5G5B5:
+        return (a >= 128 ? 0x8000u : 0u) | ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
+    case A_FMT_A4R4G4B4:
+        return ((a >> 4) << 12) | ((r >> 4) << 8) | ((g >> 4) << 4) | (b >> 4);
+    default:
+        return 0;
     }
 }
 

@@ -197,7 +197,9 @@ struct MngSource {
     std::string* error;
 };
 
-MngSource* source(mng_handle h) { return static_cast<MngSource*>(mng_get_userdata(h)); }
+MngSource* source(mng_handle h) {
+    return static_cast<MngSource*>(mng_get_userdata(h));
+}
 
 // libmng leaves blocks behind on some of its error paths (the row buffers
 // of a JNG whose header disagrees with its JPEG data, or whose JDAT or JDAA
@@ -219,8 +221,12 @@ void MNG_DECL mngFree(mng_ptr p, mng_size_t) {
         t_mngBlocks->live.erase(p);
     std::free(p);
 }
-mng_bool MNG_DECL mngOpen(mng_handle) { return MNG_TRUE; }
-mng_bool MNG_DECL mngClose(mng_handle) { return MNG_TRUE; }
+mng_bool MNG_DECL mngOpen(mng_handle) {
+    return MNG_TRUE;
+}
+mng_bool MNG_DECL mngClose(mng_handle) {
+    return MNG_TRUE;
+}
 
 mng_bool MNG_DECL mngRead(mng_handle h, mng_ptr buf, mng_uint32 len, mng_uint32p read) {
     MngSource* s = source(h);
@@ -250,12 +256,18 @@ mng_ptr MNG_DECL mngCanvasLine(mng_handle h, mng_uint32 line) {
     return s->out->pixels.data() + static_cast<size_t>(line) * s->out->width;
 }
 
-mng_bool MNG_DECL mngRefresh(mng_handle, mng_uint32, mng_uint32, mng_uint32, mng_uint32) { return MNG_TRUE; }
-mng_uint32 MNG_DECL mngTicks(mng_handle) { return a_clock().milliseconds(); }
-mng_bool MNG_DECL mngTimer(mng_handle, mng_uint32) { return MNG_TRUE; }
+mng_bool MNG_DECL mngRefresh(mng_handle, mng_uint32, mng_uint32, mng_uint32, mng_uint32) {
+    return MNG_TRUE;
+}
+mng_uint32 MNG_DECL mngTicks(mng_handle) {
+    return a_clock().milliseconds();
+}
+mng_bool MNG_DECL mngTimer(mng_handle, mng_uint32) {
+    return MNG_TRUE;
+}
 
-mng_bool MNG_DECL mngError(mng_handle h, mng_int32 code, mng_int8, mng_chunkid, mng_uint32, mng_int32, mng_int32,
-                           mng_pchar text) {
+mng_bool MNG_DECL mngError(mng_handle h, mng_int32 code, mng_int8, mng_chunkid, mng_uint32, mng_int32,
+                           mng_int32, mng_pchar text) {
     MngSource* s = source(h);
     if (s->error->empty())
         *s->error = text ? text : ("libmng error " + std::to_string(code));
@@ -335,13 +347,15 @@ bool a_decodeJng(const uint8_t* data, size_t size, aDecodedImage& out, std::stri
         error = "libmng initialisation failed";
         return false;
     }
-    bool ok = mng_setcb_errorproc(h, mngError) == MNG_NOERROR && mng_setcb_openstream(h, mngOpen) == MNG_NOERROR &&
-              mng_setcb_closestream(h, mngClose) == MNG_NOERROR && mng_setcb_readdata(h, mngRead) == MNG_NOERROR &&
-              mng_setcb_processheader(h, mngHeader) == MNG_NOERROR &&
-              mng_setcb_getcanvasline(h, mngCanvasLine) == MNG_NOERROR &&
-              mng_setcb_refresh(h, mngRefresh) == MNG_NOERROR && mng_setcb_gettickcount(h, mngTicks) == MNG_NOERROR &&
-              mng_setcb_settimer(h, mngTimer) == MNG_NOERROR &&
-              mng_set_canvasstyle(h, MNG_CANVAS_BGRA8) == MNG_NOERROR;
+    bool ok =
+        mng_setcb_errorproc(h, mngError) == MNG_NOERROR && mng_setcb_openstream(h, mngOpen) == MNG_NOERROR &&
+        mng_setcb_closestream(h, mngClose) == MNG_NOERROR && mng_setcb_readdata(h, mngRead) == MNG_NOERROR &&
+        mng_setcb_processheader(h, mngHeader) == MNG_NOERROR &&
+        mng_setcb_getcanvasline(h, mngCanvasLine) == MNG_NOERROR &&
+        mng_setcb_refresh(h, mngRefresh) == MNG_NOERROR &&
+        mng_setcb_gettickcount(h, mngTicks) == MNG_NOERROR &&
+        mng_setcb_settimer(h, mngTimer) == MNG_NOERROR &&
+        mng_set_canvasstyle(h, MNG_CANVAS_BGRA8) == MNG_NOERROR;
     mng_retcode rc = ok ? mng_readdisplay(h) : MNG_INVALIDHANDLE;
     mng_cleanup(&h);
     if (!ok || (rc != MNG_NOERROR && rc != MNG_NEEDTIMERWAIT) || !src.headerSeen || out.pixels.empty()) {

@@ -10,7 +10,9 @@
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
 
 // The folder part of a list path, with its separator (an assign's colon counts).
 std::string listFolder(const std::string& path) {

@@ -124,7 +124,8 @@ void aGDI::drawEllipse(float cx, float cy, float rx, float ry, bool filled) {
     submit(A_PT_LINESTRIP, uint32_t(s));
 }
 
-void aGDI::drawEllipseRing(float cx1, float cy1, float rx1, float ry1, float cx2, float cy2, float rx2, float ry2) {
+void aGDI::drawEllipseRing(float cx1, float cy1, float rx1, float ry1, float cx2, float cy2, float rx2,
+                           float ry2) {
     const int s = m_segments;
     for (int i = 0; i < s; ++i) {
         const float a = float(i) * kTwoPi / float(s);

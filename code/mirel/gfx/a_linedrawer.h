@@ -42,7 +42,8 @@ public:
     void drawRect(float x, float y, float width, float height, bool filled);
     void drawRect16(const aRect& rect, bool filled);
     void drawEllipse(float cx, float cy, float rx, float ry, bool filled);
-    void drawEllipseRing(float cx1, float cy1, float rx1, float ry1, float cx2, float cy2, float rx2, float ry2);
+    void drawEllipseRing(float cx1, float cy1, float rx1, float ry1, float cx2, float cy2, float rx2,
+                         float ry2);
 
 private:
     aVertex* vertices();

@@ -2,7 +2,9 @@
 
 aSprite::aSprite() : m_list(new aSpriteFrameList) {}
 
-aSprite::aSprite(const aSprite& other) : aRoot(other), m_list(nullptr) { share(other); }
+aSprite::aSprite(const aSprite& other) : aRoot(other), m_list(nullptr) {
+    share(other);
+}
 
 aSprite& aSprite::operator=(const aSprite& other) {
     if (this != &other) {
@@ -12,7 +14,9 @@ aSprite& aSprite::operator=(const aSprite& other) {
     return *this;
 }
 
-aSprite::~aSprite() { releaseList(); }
+aSprite::~aSprite() {
+    releaseList();
+}
 
 void aSprite::share(const aSprite& other) {
     m_list = other.m_list;

@@ -53,7 +53,8 @@ public:
     ~aSprite() override;
 
     void addFrame(uint16_t ticks, const aImage* image, const aRect* rect);
-    void setFramesFromGrid(const aImage* image, const aRect* area, uint16_t width, uint16_t height, uint16_t count);
+    void setFramesFromGrid(const aImage* image, const aRect* area, uint16_t width, uint16_t height,
+                           uint16_t count);
     void clearFrames();
 
     void rewind();

@@ -74,11 +74,21 @@ void ButtonBase::EndFillProperties() {
         m_forceIntXY = PropertyToBool(m_propForceIntXY.value);
 }
 
-void ButtonBase::SetColor(int index, uint32_t argb) { ArgbToColor(argb, m_textColors[index]); }
-void ButtonBase::SetTextNormalColor(uint32_t argb) { SetColor(COLOR_NORMAL, argb); }
-void ButtonBase::SetTextHoverColor(uint32_t argb) { SetColor(COLOR_HOVER, argb); }
-void ButtonBase::SetTextPushedColor(uint32_t argb) { SetColor(COLOR_PUSHED, argb); }
-void ButtonBase::SetTextDisabledColor(uint32_t argb) { SetColor(COLOR_DISABLED, argb); }
+void ButtonBase::SetColor(int index, uint32_t argb) {
+    ArgbToColor(argb, m_textColors[index]);
+}
+void ButtonBase::SetTextNormalColor(uint32_t argb) {
+    SetColor(COLOR_NORMAL, argb);
+}
+void ButtonBase::SetTextHoverColor(uint32_t argb) {
+    SetColor(COLOR_HOVER, argb);
+}
+void ButtonBase::SetTextPushedColor(uint32_t argb) {
+    SetColor(COLOR_PUSHED, argb);
+}
+void ButtonBase::SetTextDisabledColor(uint32_t argb) {
+    SetColor(COLOR_DISABLED, argb);
+}
 
 void ButtonBase::SetTextColors(uint32_t normal, uint32_t hover, uint32_t pushed, uint32_t disabled) {
     SetTextNormalColor(normal);
@@ -125,7 +135,8 @@ void ButtonBase::Draw() {
     size_t start = 0;
     for (;;) {
         const size_t end = m_text.find(u'\n', start);
-        lines.push_back(m_text.substr(start, end == std::u16string::npos ? std::u16string::npos : end - start));
+        lines.push_back(
+            m_text.substr(start, end == std::u16string::npos ? std::u16string::npos : end - start));
         if (end == std::u16string::npos)
             break;
         start = end + 1;

@@ -6,25 +6,24 @@ namespace GUI {
 
 const std::string Checkbox::EventCheckChanged = "CheckChanged";
 
-Checkbox::Checkbox(const std::string& name) : ImageButton(name)
-{
+Checkbox::Checkbox(const std::string& name) : ImageButton(name) {
     AddProperty("Checked", &m_propChecked);
     AddEvent(EventCheckChanged);
 }
 
 Checkbox::~Checkbox() = default;
 
-void Checkbox::EndFillProperties()
-{
+void Checkbox::EndFillProperties() {
     ImageButton::EndFillProperties();
     if (m_propChecked.set)
         SetChecked(PropertyToBool(m_propChecked.value));
 }
 
-Widget* Checkbox::GetCheckWidget() const { return m_checkWidgetLife.expired() ? nullptr : m_checkWidget; }
+Widget* Checkbox::GetCheckWidget() const {
+    return m_checkWidgetLife.expired() ? nullptr : m_checkWidget;
+}
 
-void Checkbox::Initialize()
-{
+void Checkbox::Initialize() {
     ImageButton::Initialize();
     m_checkWidget = FindChild(m_name + "_auto_check", true);
     m_checkWidgetLife = m_checkWidget ? m_checkWidget->GetLifeToken() : std::weak_ptr<const bool>();
@@ -34,8 +33,7 @@ void Checkbox::Initialize()
         a_log("Checkbox::Initialize - Check widget for checkbox '%s' not found", m_name.c_str());
 }
 
-void Checkbox::SetChecked(bool checked)
-{
+void Checkbox::SetChecked(bool checked) {
     if (Widget* check = GetCheckWidget()) {
         std::weak_ptr<const bool> life = GetLifeToken();
         check->SetVisible(checked);
@@ -50,10 +48,11 @@ void Checkbox::SetChecked(bool checked)
     OnCheckChanged(e);
 }
 
-void Checkbox::OnCheckChanged(WidgetEventArgs& e) { Raise(EventCheckChanged, e); }
+void Checkbox::OnCheckChanged(WidgetEventArgs& e) {
+    Raise(EventCheckChanged, e);
+}
 
-void Checkbox::OnClick(MouseEventArgs& e)
-{
+void Checkbox::OnClick(MouseEventArgs& e) {
     std::weak_ptr<const bool> life = GetLifeToken();
     if (e.button == 0)
         SetChecked(!m_checked);
@@ -61,8 +60,7 @@ void Checkbox::OnClick(MouseEventArgs& e)
         ImageButton::OnClick(e);
 }
 
-void Checkbox::OnDoubleClick(MouseEventArgs& e)
-{
+void Checkbox::OnDoubleClick(MouseEventArgs& e) {
     std::weak_ptr<const bool> life = GetLifeToken();
     if (e.button == 0)
         SetChecked(!m_checked);

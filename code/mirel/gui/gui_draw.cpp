@@ -13,22 +13,24 @@ namespace GUI {
 
 namespace {
 
-bool Invisible(uint32_t argb) { return (argb >> 24) == 0; }
+bool Invisible(uint32_t argb) {
+    return (argb >> 24) == 0;
+}
 
 } // namespace
 
-void DrawImageStretched(const aImage* image, const aRect& source, const aRect& dest, uint32_t argb, float rotation)
-{
+void DrawImageStretched(const aImage* image, const aRect& source, const aRect& dest, uint32_t argb,
+                        float rotation) {
     if (!image || Invisible(argb) || source.width <= 0 || source.height <= 0)
         return;
     const float pos[2] = {float(dest.x), float(dest.y)};
-    const float scale[2] = {float(dest.width) / float(source.width), float(dest.height) / float(source.height)};
+    const float scale[2] = {float(dest.width) / float(source.width),
+                            float(dest.height) / float(source.height)};
     const float corner[2] = {0.0f, 0.0f};
     image->draw(pos, &source, argb, scale, rotation, corner, true);
 }
 
-void DrawSpriteStretched(const aSprite* sprite, const aRect& dest, uint32_t argb, float rotation)
-{
+void DrawSpriteStretched(const aSprite* sprite, const aRect& dest, uint32_t argb, float rotation) {
     if (!sprite || Invisible(argb))
         return;
     const uint16_t w = sprite->getWidth();
@@ -41,8 +43,7 @@ void DrawSpriteStretched(const aSprite* sprite, const aRect& dest, uint32_t argb
     sprite->draw(pos, argb, scale, rotation, corner);
 }
 
-void DrawImageTiled(const aImage* image, const aRect& source, const aRect& dest, uint32_t argb)
-{
+void DrawImageTiled(const aImage* image, const aRect& source, const aRect& dest, uint32_t argb) {
     // A source without area would never advance.
     if (!image || Invisible(argb) || source.width <= 0 || source.height <= 0)
         return;
@@ -60,8 +61,7 @@ void DrawImageTiled(const aImage* image, const aRect& source, const aRect& dest,
     }
 }
 
-void SetStateImage(const aImage* image, const aRect* rect, aImage& imageSlot, aRect& rectSlot)
-{
+void SetStateImage(const aImage* image, const aRect* rect, aImage& imageSlot, aRect& rectSlot) {
     if (!image) {
         if (imageSlot.getData() && imageSlot.hasTexture())
             imageSlot = aImage();

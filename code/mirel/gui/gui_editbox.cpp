@@ -24,21 +24,18 @@ const std::string Editbox::EventCharRefused = "CharRefused";
 namespace {
 
 // The colour with its alpha scaled by the widget's.
-uint32_t floatsToArgb(const float c[4], float alphaFactor)
-{
+uint32_t floatsToArgb(const float c[4], float alphaFactor) {
     const float scaled[4] = {c[0], c[1], c[2], c[3] * alphaFactor};
     return ColorToArgb(scaled);
 }
 
-WidgetEventArgs recordOf(Widget* widget)
-{
+WidgetEventArgs recordOf(Widget* widget) {
     WidgetEventArgs e;
     e.widget = widget;
     return e;
 }
 
-aRect intersect(const aRect& a, const aRect& b)
-{
+aRect intersect(const aRect& a, const aRect& b) {
     const int32_t left = std::max<int32_t>(a.x, b.x);
     const int32_t top = std::max<int32_t>(a.y, b.y);
     const int32_t right = std::min<int32_t>(int32_t(a.x) + a.width, int32_t(b.x) + b.width);
@@ -50,8 +47,7 @@ aRect intersect(const aRect& a, const aRect& b)
 
 } // namespace
 
-Editbox::Editbox(const std::string& name) : Widget(name)
-{
+Editbox::Editbox(const std::string& name) : Widget(name) {
     for (int i = 0; i < 256; ++i)
         m_allowed[i] = i >= 32 && i <= 127;
     AddProperty("Centered", &m_propCentered);
@@ -73,18 +69,19 @@ Editbox::Editbox(const std::string& name) : Widget(name)
 
 Editbox::~Editbox() = default;
 
-bool Editbox::IsKindOf(const std::string& type) const { return type == "Editbox"; }
+bool Editbox::IsKindOf(const std::string& type) const {
+    return type == "Editbox";
+}
 
-void Editbox::EndFillProperties()
-{
+void Editbox::EndFillProperties() {
     Widget::EndFillProperties();
     if (m_propCentered.set)
         m_centered = PropertyToBool(m_propCentered.value);
     if (m_propMaxLength.set) {
         m_maxLength = PropertyToInt(m_propMaxLength.value);
         if (m_maxLength < 0) {
-            a_log("Editbox::EndFillProperties - invalid MaxLength '%s' in '%s'", m_propMaxLength.value.c_str(),
-                  m_name.c_str());
+            a_log("Editbox::EndFillProperties - invalid MaxLength '%s' in '%s'",
+                  m_propMaxLength.value.c_str(), m_name.c_str());
             m_maxLength = 0;
         }
     }
@@ -119,8 +116,7 @@ void Editbox::EndFillProperties()
         m_copyPaste = PropertyToBool(m_propAllowCopyPaste.value);
 }
 
-char16_t Editbox::FilterChar(char16_t c) const
-{
+char16_t Editbox::FilterChar(char16_t c) const {
     if ((c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z')) {
         if (m_charCase == EC_UPPER)
             c = char16_t(c & ~0x20);
@@ -134,8 +130,7 @@ char16_t Editbox::FilterChar(char16_t c) const
     return m_allowed[c] ? c : 0;
 }
 
-void Editbox::SetAllowedChars(std::u16string_view chars)
-{
+void Editbox::SetAllowedChars(std::u16string_view chars) {
     std::fill(std::begin(m_allowed), std::end(m_allowed), false);
     m_allowedAbove255.clear();
     for (char16_t c : chars) {
@@ -148,13 +143,11 @@ void Editbox::SetAllowedChars(std::u16string_view chars)
     m_limitAbove255 = true;
 }
 
-std::u16string Editbox::CaretText() const
-{
+std::u16string Editbox::CaretText() const {
     return std::u16string(1, char16_t(static_cast<uint8_t>(m_caretChar)));
 }
 
-float Editbox::MeasureText(const std::u16string& text) const
-{
+float Editbox::MeasureText(const std::u16string& text) const {
     aFont* font = GetFont();
     if (!font)
         return 0.0f;
@@ -163,8 +156,7 @@ float Editbox::MeasureText(const std::u16string& text) const
     return width;
 }
 
-bool Editbox::InsertChar(char16_t c)
-{
+bool Editbox::InsertChar(char16_t c) {
     const char16_t typed = c;
     c = FilterChar(c);
     if (c == 0) {
@@ -209,8 +201,7 @@ bool Editbox::InsertChar(char16_t c)
     return true;
 }
 
-void Editbox::DeleteSelection()
-{
+void Editbox::DeleteSelection() {
     if (m_selStart == m_selEnd)
         return;
     m_text.erase(size_t(m_selStart), size_t(m_selEnd - m_selStart));
@@ -224,8 +215,7 @@ void Editbox::DeleteSelection()
     }
 }
 
-void Editbox::SetSelection(int32_t a, int32_t b)
-{
+void Editbox::SetSelection(int32_t a, int32_t b) {
     const int32_t length = int32_t(m_text.size());
     a = std::clamp(a, 0, length);
     b = std::clamp(b, 0, length);
@@ -233,13 +223,11 @@ void Editbox::SetSelection(int32_t a, int32_t b)
     m_selEnd = std::max(a, b);
 }
 
-std::u16string Editbox::GetSelectedText() const
-{
+std::u16string Editbox::GetSelectedText() const {
     return m_text.substr(size_t(m_selStart), size_t(m_selEnd - m_selStart));
 }
 
-void Editbox::SetCaretPosition(int32_t position)
-{
+void Editbox::SetCaretPosition(int32_t position) {
     position = std::clamp(position, 0, int32_t(m_text.size()));
     if (position == m_caret)
         return;
@@ -248,8 +236,7 @@ void Editbox::SetCaretPosition(int32_t position)
     OnPositionChanged(e);
 }
 
-int32_t Editbox::PreviousWordStart(int32_t position) const
-{
+int32_t Editbox::PreviousWordStart(int32_t position) const {
     int32_t i = std::min(position, int32_t(m_text.size())) - 1;
     while (i >= 0 && m_text[size_t(i)] == u' ')
         --i;
@@ -258,8 +245,7 @@ int32_t Editbox::PreviousWordStart(int32_t position) const
     return i + 1;
 }
 
-int32_t Editbox::NextWordStart(int32_t position) const
-{
+int32_t Editbox::NextWordStart(int32_t position) const {
     const int32_t length = int32_t(m_text.size());
     int32_t i = std::max(position, 0);
     while (i < length && m_text[size_t(i)] != u' ')
@@ -269,8 +255,7 @@ int32_t Editbox::NextWordStart(int32_t position) const
     return i;
 }
 
-void Editbox::TextEdited()
-{
+void Editbox::TextEdited() {
     WidgetEventArgs e = recordOf(this);
     std::weak_ptr<const bool> life = GetLifeToken();
     m_editing = true;
@@ -279,8 +264,7 @@ void Editbox::TextEdited()
         m_editing = false;
 }
 
-void Editbox::OnTextChanged(WidgetEventArgs& e)
-{
+void Editbox::OnTextChanged(WidgetEventArgs& e) {
     // Text set from outside may be shorter than the caret or the selection.
     const int32_t length = int32_t(m_text.size());
     m_selStart = std::clamp(m_selStart, 0, length);
@@ -306,23 +290,20 @@ void Editbox::OnTextChanged(WidgetEventArgs& e)
     }
 }
 
-int32_t Editbox::SelectionAnchor() const
-{
+int32_t Editbox::SelectionAnchor() const {
     if (m_selStart == m_selEnd)
         return m_caret;
     return m_caret == m_selStart ? m_selEnd : m_selStart;
 }
 
-void Editbox::ExtendSelection(int32_t anchor, bool shift)
-{
+void Editbox::ExtendSelection(int32_t anchor, bool shift) {
     if (shift)
         SetSelection(anchor, m_caret);
     else
         m_selStart = m_selEnd = m_caret;
 }
 
-void Editbox::KeepCaretInView()
-{
+void Editbox::KeepCaretInView() {
     aFont* font = GetFont();
     if (!font)
         return;
@@ -339,8 +320,7 @@ void Editbox::KeepCaretInView()
     }
 }
 
-void Editbox::OnKeyDown(KeybEventArgs& e)
-{
+void Editbox::OnKeyDown(KeybEventArgs& e) {
     std::weak_ptr<const bool> life = GetLifeToken();
     const bool shift = (e.modifiers & MOD_SHIFT) != 0;
     const bool ctrl = (e.modifiers & MOD_CTRL) != 0;
@@ -418,8 +398,7 @@ void Editbox::OnKeyDown(KeybEventArgs& e)
     Widget::OnKeyDown(e);
 }
 
-void Editbox::OnFocusGain(WidgetEventArgs& e)
-{
+void Editbox::OnFocusGain(WidgetEventArgs& e) {
     const int32_t length = int32_t(m_text.size());
     if (m_copyPaste && !(m_selStart == 0 && m_selEnd == length))
         SetSelection(0, length);
@@ -433,8 +412,7 @@ void Editbox::OnFocusGain(WidgetEventArgs& e)
     Widget::OnFocusGain(e);
 }
 
-void Editbox::UpdateFade(float dt)
-{
+void Editbox::UpdateFade(float dt) {
     if (m_focused) {
         const float period = m_caretOnTime + m_caretOffTime;
         if (period > 0.0f && std::isfinite(period)) {
@@ -449,8 +427,7 @@ void Editbox::UpdateFade(float dt)
     Widget::UpdateFade(dt);
 }
 
-void Editbox::Draw()
-{
+void Editbox::Draw() {
     aFont* font = GetFont();
     WidgetHost* host = GetWidgetHost();
     aGraphServer* graph = host ? host->GetGraphServer() : nullptr;
@@ -494,14 +471,24 @@ void Editbox::Draw()
     graph->setViewport(saved);
 }
 
-void Editbox::OnPositionChanged(WidgetEventArgs& e) { Raise(EventPositionChanged, e); }
+void Editbox::OnPositionChanged(WidgetEventArgs& e) {
+    Raise(EventPositionChanged, e);
+}
 
-void Editbox::OnEditboxFull(WidgetEventArgs& e) { Raise(EventEditboxFull, e); }
+void Editbox::OnEditboxFull(WidgetEventArgs& e) {
+    Raise(EventEditboxFull, e);
+}
 
-void Editbox::OnCharRefused(WidgetEventArgs& e) { Raise(EventCharRefused, e); }
+void Editbox::OnCharRefused(WidgetEventArgs& e) {
+    Raise(EventCharRefused, e);
+}
 
-void CopyToClipboard(const std::u16string& text) { a_clipboard().setUnicodeText(text); }
+void CopyToClipboard(const std::u16string& text) {
+    a_clipboard().setUnicodeText(text);
+}
 
-std::u16string PasteFromClipboard() { return a_readClipboardText(a_clipboard()); }
+std::u16string PasteFromClipboard() {
+    return a_readClipboardText(a_clipboard());
+}
 
 } // namespace GUI

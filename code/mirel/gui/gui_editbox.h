@@ -96,7 +96,7 @@ private:
     int32_t m_caret = 0;
     int32_t m_selStart = 0;
     int32_t m_selEnd = 0;
-    float m_offset = 0.0f; // negative while the text is scrolled left
+    float m_offset = 0.0f;  // negative while the text is scrolled left
     bool m_editing = false; // the text changes by the box's own editing
     float m_blinkPhase = 0.0f;
     bool m_caretVisible = true;

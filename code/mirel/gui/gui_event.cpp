@@ -9,7 +9,9 @@ namespace GUI {
 
 namespace {
 
-bool answerFalse(const EventArgs&) { return false; }
+bool answerFalse(const EventArgs&) {
+    return false;
+}
 
 // The handle given for an unknown event: no event, a subscriber that answers false.
 const std::shared_ptr<EventConnection>& dummyConnection() {
@@ -172,7 +174,8 @@ Connection EventSet::SubscribeEvent(const std::string& name, SubscriberInterface
     return event->Subscribe(subscriber);
 }
 
-Connection EventSet::SubscribeEvent(const std::string& name, std::unique_ptr<SubscriberInterface> subscriber) {
+Connection EventSet::SubscribeEvent(const std::string& name,
+                                    std::unique_ptr<SubscriberInterface> subscriber) {
     Event* event = GetEvent(name);
     if (!event) {
         a_log("EventSet::SubscribeEvent - event %s not found", name.c_str());

@@ -58,8 +58,8 @@ struct MouseEventArgs : WidgetEventArgs {
 
 struct KeybEventArgs : WidgetEventArgs {
     uint32_t modifiers = 0;
-    uint32_t key = 0;    // key code 0..255
-    char character = 0;  // printable character 32..126, 0 when none
+    uint32_t key = 0;   // key code 0..255
+    char character = 0; // printable character 32..126, 0 when none
 };
 
 class SubscriberInterface {
@@ -68,8 +68,7 @@ public:
     virtual ~SubscriberInterface() = default;
 };
 
-template <class T>
-class _memberBinder : public SubscriberInterface {
+template <class T> class _memberBinder : public SubscriberInterface {
 public:
     using Function = bool (T::*)(const EventArgs&);
     _memberBinder(T* object, Function function) : m_object(object), m_function(function) {}

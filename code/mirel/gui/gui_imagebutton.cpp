@@ -60,7 +60,8 @@ void ImageButton::EndFillProperties() {
         bool vertical = true;
         if (m_propLayout.set && a_stricmp(m_propLayout.value, "horizontal") != 0) {
             if (a_stricmp(m_propLayout.value, "vertical") != 0)
-                a_log("ImageButton::EndFillProperties - invalid layout type '%s'", m_propLayout.value.c_str());
+                a_log("ImageButton::EndFillProperties - invalid layout type '%s'",
+                      m_propLayout.value.c_str());
         } else if (m_propLayout.set) {
             vertical = false;
         }

@@ -12,18 +12,18 @@ namespace GUI {
 
 namespace {
 
-aInputServer* Input()
-{
+aInputServer* Input() {
     Server* server = Server::getSingletonPtr();
     return server ? server->GetInputServer() : nullptr;
 }
 
-uint16_t HotSpotValue(int32_t v) { return uint16_t(std::clamp(v, 0, 65535)); }
+uint16_t HotSpotValue(int32_t v) {
+    return uint16_t(std::clamp(v, 0, 65535));
+}
 
 } // namespace
 
-MouseCursor::MouseCursor()
-{
+MouseCursor::MouseCursor() {
     AddProperty("NumFrames", &m_propNumFrames);
     AddProperty("FrameSize", &m_propFrameSize);
     AddProperty("FPS", &m_propFPS);
@@ -33,15 +33,13 @@ MouseCursor::MouseCursor()
     m_anim.setStartFlags(A_ANIM_LOOP);
 }
 
-MouseCursor::~MouseCursor()
-{
+MouseCursor::~MouseCursor() {
     // The input server must not keep drawing frames of a cursor that is gone.
     if (m_active)
         SetActive(false);
 }
 
-void MouseCursor::EndFillProperties()
-{
+void MouseCursor::EndFillProperties() {
     PropertySet::EndFillProperties();
 
     int32_t frames = 1;
@@ -78,7 +76,8 @@ void MouseCursor::EndFillProperties()
                 area = aRect(v[0], v[1], v[2], v[3]);
             }
             if (frameW < 1 || frameW > 32767 || frameH < 1 || frameH > 32767) {
-                a_log("MouseCursor::EndFillProperties - invalid FrameSize = '%s'", m_propFrameSize.value.c_str());
+                a_log("MouseCursor::EndFillProperties - invalid FrameSize = '%s'",
+                      m_propFrameSize.value.c_str());
                 m_anim.clearFrames();
             } else {
                 m_anim.setFramesFromGrid(image, &area, uint16_t(frameW), uint16_t(frameH), uint16_t(frames));
@@ -94,8 +93,7 @@ void MouseCursor::EndFillProperties()
     }
 }
 
-void MouseCursor::Apply() const
-{
+void MouseCursor::Apply() const {
     aInputServer* input = Input();
     if (!input)
         return;
@@ -108,14 +106,12 @@ void MouseCursor::Apply() const
     }
 }
 
-void MouseCursor::SetActive(bool active)
-{
+void MouseCursor::SetActive(bool active) {
     m_active = active;
     Apply();
 }
 
-void MouseCursor::SetHotSpot(int32_t x, int32_t y)
-{
+void MouseCursor::SetHotSpot(int32_t x, int32_t y) {
     m_hotX = x;
     m_hotY = y;
     if (m_active)

@@ -4,19 +4,19 @@
 
 namespace GUI {
 
-RadioButton::RadioButton(const std::string& name) : Checkbox(name) { AddProperty("GroupID", &m_propGroupID); }
+RadioButton::RadioButton(const std::string& name) : Checkbox(name) {
+    AddProperty("GroupID", &m_propGroupID);
+}
 
 RadioButton::~RadioButton() = default;
 
-void RadioButton::EndFillProperties()
-{
+void RadioButton::EndFillProperties() {
     Checkbox::EndFillProperties();
     if (m_propGroupID.set)
         m_groupId = PropertyToInt(m_propGroupID.value);
 }
 
-void RadioButton::OnClick(MouseEventArgs& e)
-{
+void RadioButton::OnClick(MouseEventArgs& e) {
     std::weak_ptr<const bool> life = GetLifeToken();
     if (e.button == 0 && !m_checked)
         SetChecked(true);
@@ -24,8 +24,7 @@ void RadioButton::OnClick(MouseEventArgs& e)
         ImageButton::OnClick(e);
 }
 
-void RadioButton::OnDoubleClick(MouseEventArgs& e)
-{
+void RadioButton::OnDoubleClick(MouseEventArgs& e) {
     std::weak_ptr<const bool> life = GetLifeToken();
     if (e.button == 0 && !m_checked)
         SetChecked(true);
@@ -33,8 +32,7 @@ void RadioButton::OnDoubleClick(MouseEventArgs& e)
         ImageButton::OnDoubleClick(e);
 }
 
-void RadioButton::OnCheckChanged(WidgetEventArgs&)
-{
+void RadioButton::OnCheckChanged(WidgetEventArgs&) {
     if (!m_checked || m_groupId == 0 || !m_parent)
         return;
     // A copy: unchecking a sibling may change the parent's children.

@@ -9,8 +9,12 @@ namespace GUI {
 
 namespace {
 
-uint16_t read16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
-uint32_t read32(const uint8_t* p) { return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24); }
+uint16_t read16(const uint8_t* p) {
+    return uint16_t(p[0] | (p[1] << 8));
+}
+uint32_t read32(const uint8_t* p) {
+    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
+}
 
 constexpr size_t kFileHeader = 14;
 constexpr size_t kInfoHeader = 40; // the smallest header with 32-bit sizes

@@ -186,7 +186,8 @@ bool Scrollbar::OnThumbMouseUp(const EventArgs& args) {
 bool Scrollbar::OnThumbMouseMove(const EventArgs& args) {
     const int32_t range = GetRange();
     int32_t moved = 0;
-    if (!m_thumb || !m_drag.Move(static_cast<const MouseEventArgs&>(args), m_vertical, *m_thumb, range, moved))
+    if (!m_thumb ||
+        !m_drag.Move(static_cast<const MouseEventArgs&>(args), m_vertical, *m_thumb, range, moved))
         return true;
     PlaceThumb(moved);
     m_scrollPosition = range > 0 ? GetMax() * float(moved) / float(range) : 0.0f;
@@ -196,11 +197,21 @@ bool Scrollbar::OnThumbMouseMove(const EventArgs& args) {
     return true;
 }
 
-bool Scrollbar::OnIncrementClick(const EventArgs&) { return true; }
-bool Scrollbar::OnDecrementClick(const EventArgs&) { return true; }
+bool Scrollbar::OnIncrementClick(const EventArgs&) {
+    return true;
+}
+bool Scrollbar::OnDecrementClick(const EventArgs&) {
+    return true;
+}
 
-void Scrollbar::OnThumbTrackStarted(WidgetEventArgs& e) { Raise(EventThumbTrackStarted, e); }
-void Scrollbar::OnThumbTrackFinished(WidgetEventArgs& e) { Raise(EventThumbTrackFinished, e); }
-void Scrollbar::OnPositionChanged(WidgetEventArgs& e) { Raise(EventPositionChanged, e); }
+void Scrollbar::OnThumbTrackStarted(WidgetEventArgs& e) {
+    Raise(EventThumbTrackStarted, e);
+}
+void Scrollbar::OnThumbTrackFinished(WidgetEventArgs& e) {
+    Raise(EventThumbTrackFinished, e);
+}
+void Scrollbar::OnPositionChanged(WidgetEventArgs& e) {
+    Raise(EventPositionChanged, e);
+}
 
 } // namespace GUI

@@ -24,12 +24,15 @@ int32_t g_kinds[] = {Server::SECTION_NONE,  Server::SECTION_FONTLIST, Server::SE
                      Server::SECTION_STYLE, Server::SECTION_TEMPLATE, Server::SECTION_WIDGET,
                      Server::SECTION_CURSOR};
 
-void* KindHandle(int32_t kind) { return kind == Server::SECTION_NONE ? nullptr : &g_kinds[kind]; }
+void* KindHandle(int32_t kind) {
+    return kind == Server::SECTION_NONE ? nullptr : &g_kinds[kind];
+}
 
-int32_t KindOf(void* handle) { return handle ? *static_cast<int32_t*>(handle) : Server::SECTION_NONE; }
+int32_t KindOf(void* handle) {
+    return handle ? *static_cast<int32_t*>(handle) : Server::SECTION_NONE;
+}
 
-std::string JoinValue(const aTokens& tokens)
-{
+std::string JoinValue(const aTokens& tokens) {
     std::string value;
     for (size_t i = 1; i < tokens.size(); ++i) {
         if (i > 1)
@@ -42,8 +45,7 @@ std::string JoinValue(const aTokens& tokens)
 } // namespace
 
 Server::Server(aImageManager* images, aSoundManager* sounds, aInputServer* input)
-    : m_images(images), m_sounds(sounds), m_input(input)
-{
+    : m_images(images), m_sounds(sounds), m_input(input) {
     if (!m_input) {
         if (aGraphHost* host = a_graphHost())
             m_input = host->getInputServer();
@@ -61,8 +63,7 @@ Server::Server(aImageManager* images, aSoundManager* sounds, aInputServer* input
     m_currentWidget = m_root;
 }
 
-Server::~Server()
-{
+Server::~Server() {
     if (m_currentCursor && m_currentCursor->IsActive())
         m_currentCursor->SetActive(false);
     m_currentCursor = nullptr;
@@ -81,8 +82,7 @@ Server::~Server()
 
 // ---- registries ----
 
-aFont* Server::GetFont(const std::string& name)
-{
+aFont* Server::GetFont(const std::string& name) {
     auto it = m_fonts.find(name);
     if (it == m_fonts.end()) {
         a_log("Server::GetFont - font '%s' not found!", name.c_str());
@@ -91,8 +91,7 @@ aFont* Server::GetFont(const std::string& name)
     return it->second.get();
 }
 
-Region* Server::GetRegion(const std::string& name)
-{
+Region* Server::GetRegion(const std::string& name) {
     auto it = m_regions.find(name);
     if (it == m_regions.end()) {
         a_log("Server::GetRegion - region '%s' not found!", name.c_str());
@@ -101,8 +100,7 @@ Region* Server::GetRegion(const std::string& name)
     return it->second.get();
 }
 
-Style* Server::GetStyle(const std::string& name)
-{
+Style* Server::GetStyle(const std::string& name) {
     auto it = m_styles.find(name);
     if (it == m_styles.end()) {
         a_log("Server::GetStyle - style '%s' not found!", name.c_str());
@@ -111,8 +109,7 @@ Style* Server::GetStyle(const std::string& name)
     return it->second.get();
 }
 
-MouseCursor* Server::GetMouseCursor(const std::string& name)
-{
+MouseCursor* Server::GetMouseCursor(const std::string& name) {
     auto it = m_cursors.find(name);
     if (it == m_cursors.end()) {
         a_log("Server::GetMouseCursor - mouse cursor '%s' not found!", name.c_str());
@@ -121,8 +118,7 @@ MouseCursor* Server::GetMouseCursor(const std::string& name)
     return it->second.get();
 }
 
-void Server::ApplyTemplate(const std::string& name, Widget* widget)
-{
+void Server::ApplyTemplate(const std::string& name, Widget* widget) {
     auto it = m_templates.find(name);
     if (it == m_templates.end()) {
         a_log("Server::ApplyTemplate - template '%s' not found", name.c_str());
@@ -134,16 +130,14 @@ void Server::ApplyTemplate(const std::string& name, Widget* widget)
         widget->Set(pair.first, pair.second);
 }
 
-aImage* Server::GetImage(const std::string& name)
-{
+aImage* Server::GetImage(const std::string& name) {
     aImage* image = m_images ? m_images->getImage(name) : nullptr;
     if (!image)
         a_log("GUI::Server::GetImage - image \"%s\" not found!", name.c_str());
     return image;
 }
 
-aSound* Server::NewSound(const std::string& name)
-{
+aSound* Server::NewSound(const std::string& name) {
     if (!m_sounds || !m_sounds->hasSound(name)) {
         a_log("Server::NewSound - sound '%s' not found!", name.c_str());
         return nullptr;
@@ -151,25 +145,24 @@ aSound* Server::NewSound(const std::string& name)
     return m_sounds->clone(m_sounds->getSound(name), 1);
 }
 
-void Server::DeleteSound(aSound* sound)
-{
+void Server::DeleteSound(aSound* sound) {
     if (sound && m_sounds)
         m_sounds->freeClone(sound);
 }
 
-aGraphServer* Server::GetGraphServer() { return aImage::getGraphServer(); }
+aGraphServer* Server::GetGraphServer() {
+    return aImage::getGraphServer();
+}
 
 // ---- script callbacks ----
 
-void Server::onParseBegin(const std::string& path)
-{
+void Server::onParseBegin(const std::string& path) {
     a_log("GUI script '%s' parsing started", path.c_str());
     m_currentWidget = m_root;
     m_widgetStack.clear();
 }
 
-void Server::onParseEnd(const std::string& path)
-{
+void Server::onParseEnd(const std::string& path) {
     // A script cut short leaves its open sections unclosed: start the next
     // script from the root again.
     m_currentWidget = m_root;
@@ -180,8 +173,7 @@ void Server::onParseEnd(const std::string& path)
     a_log("GUI script '%s' parsing finished", path.c_str());
 }
 
-void* Server::onSectionBegin(void* parent, const aTokens& tokens)
-{
+void* Server::onSectionBegin(void* parent, const aTokens& tokens) {
     if (tokens.empty())
         return nullptr;
     const int32_t enclosing = KindOf(parent);
@@ -242,8 +234,7 @@ void* Server::onSectionBegin(void* parent, const aTokens& tokens)
     return KindHandle(BeginWidgetSection(tokens));
 }
 
-int32_t Server::BeginWidgetSection(const aTokens& tokens)
-{
+int32_t Server::BeginWidgetSection(const aTokens& tokens) {
     const std::string& type = tokens[0];
     std::string name;
     size_t params = 2;
@@ -290,8 +281,7 @@ int32_t Server::BeginWidgetSection(const aTokens& tokens)
     return SECTION_WIDGET;
 }
 
-void Server::onSectionLine(void* object, const aTokens& tokens)
-{
+void Server::onSectionLine(void* object, const aTokens& tokens) {
     if (tokens.empty())
         return;
     switch (KindOf(object)) {
@@ -346,8 +336,7 @@ void Server::onSectionLine(void* object, const aTokens& tokens)
     }
 }
 
-void Server::onSectionEnd(void* object)
-{
+void Server::onSectionEnd(void* object) {
     switch (KindOf(object)) {
     case SECTION_STYLE:
         if (m_currentStyle)
@@ -379,8 +368,7 @@ void Server::onSectionEnd(void* object)
 
 // ---- initialisation ----
 
-void Server::InitializeWidgets()
-{
+void Server::InitializeWidgets() {
     std::vector<Widget*> stack;
     if (m_root)
         stack.push_back(m_root);

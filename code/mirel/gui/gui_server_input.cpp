@@ -18,11 +18,12 @@ namespace GUI {
 
 namespace {
 
-bool Enabled(const Widget* widget) { return widget && widget->IsEnabled(); }
+bool Enabled(const Widget* widget) {
+    return widget && widget->IsEnabled();
+}
 
 // The widget and its ancestors, from the root down.
-std::vector<Widget*> Chain(Widget* widget)
-{
+std::vector<Widget*> Chain(Widget* widget) {
     std::vector<Widget*> chain;
     for (Widget* w = widget; w; w = w->GetParent())
         chain.insert(chain.begin(), w);
@@ -31,8 +32,7 @@ std::vector<Widget*> Chain(Widget* widget)
 
 } // namespace
 
-void Server::ResetInputState()
-{
+void Server::ResetInputState() {
     m_mouseWidget = nullptr;
     m_hoverWidget = nullptr;
     m_focusWidget = nullptr;
@@ -46,8 +46,7 @@ void Server::ResetInputState()
     m_autoRepeatTimer = 0.0f;
 }
 
-uint32_t Server::GetModifiers() const
-{
+uint32_t Server::GetModifiers() const {
     if (!m_input)
         return 0;
     auto down = [&](uint32_t key) { return IsPressed(m_input->getKeyState(key)); };
@@ -67,8 +66,7 @@ uint32_t Server::GetModifiers() const
     return mods;
 }
 
-void Server::MakeMouseArgs(MouseEventArgs& args, Widget* target) const
-{
+void Server::MakeMouseArgs(MouseEventArgs& args, Widget* target) const {
     args.widget = target;
     args.modifiers = m_modifiers;
     args.button = m_pressedButton;
@@ -79,16 +77,14 @@ void Server::MakeMouseArgs(MouseEventArgs& args, Widget* target) const
     args.dy = m_dy;
 }
 
-void Server::MakeKeyArgs(KeybEventArgs& args, uint32_t key, uint32_t modifiers) const
-{
+void Server::MakeKeyArgs(KeybEventArgs& args, uint32_t key, uint32_t modifiers) const {
     args.widget = m_focusWidget;
     args.modifiers = modifiers;
     args.key = key;
     args.character = KeyToChar(key, modifiers);
 }
 
-void Server::UpdateButtons()
-{
+void Server::UpdateButtons() {
     if (m_pressedButton != NO_BUTTON) {
         if (!IsPressed(m_input->getButtonState(m_pressedButton))) {
             if (Enabled(m_mouseWidget)) {
@@ -119,8 +115,7 @@ void Server::UpdateButtons()
     }
 }
 
-void Server::ReleaseKey(uint32_t key, uint32_t modifiers)
-{
+void Server::ReleaseKey(uint32_t key, uint32_t modifiers) {
     m_keyDown[key] = false;
     if (m_autoRepeatKey == int32_t(key))
         m_autoRepeatKey = -1;
@@ -131,8 +126,7 @@ void Server::ReleaseKey(uint32_t key, uint32_t modifiers)
     }
 }
 
-void Server::PressKey(uint32_t key, uint32_t modifiers)
-{
+void Server::PressKey(uint32_t key, uint32_t modifiers) {
     m_keyDown[key] = true;
     m_autoRepeatTimer = 0.0f;
     m_autoRepeatKey = int32_t(key);
@@ -149,8 +143,7 @@ void Server::PressKey(uint32_t key, uint32_t modifiers)
     }
 }
 
-void Server::UpdateKeys()
-{
+void Server::UpdateKeys() {
     for (uint32_t key = 0; key < 256; ++key) {
         if (m_keyDown[key] && !IsPressed(m_input->getKeyState(key)))
             ReleaseKey(key, m_modifiers);
@@ -189,8 +182,7 @@ void Server::UpdateKeys()
     }
 }
 
-void Server::UpdateAutoRepeat(float dt)
-{
+void Server::UpdateAutoRepeat(float dt) {
     const bool mouseMode = m_pressedButton != NO_BUTTON;
     if (!mouseMode && m_autoRepeatKey < 0)
         return;
@@ -223,8 +215,7 @@ void Server::UpdateAutoRepeat(float dt)
     }
 }
 
-void Server::UpdateHover()
-{
+void Server::UpdateHover() {
     if (m_pressedButton != NO_BUTTON || !m_root)
         return; // a held button keeps its widget wherever the cursor goes
     Widget* hit = m_root->FindWidgetAt(m_lastX, m_lastY, true, true);
@@ -233,8 +224,7 @@ void Server::UpdateHover()
     SetMouseWidget(hit);
 }
 
-void Server::Update(float dt)
-{
+void Server::Update(float dt) {
     if (m_input) {
         int32_t x = 0, y = 0;
         m_input->getMousePos(x, y);
@@ -270,14 +260,12 @@ void Server::Update(float dt)
         m_root->Update(dt);
 }
 
-void Server::Render()
-{
+void Server::Render() {
     if (m_root)
         m_root->Render();
 }
 
-void Server::SetMouseWidget(Widget* widget)
-{
+void Server::SetMouseWidget(Widget* widget) {
     if (widget == m_mouseWidget && widget == m_hoverWidget)
         return;
     std::vector<Widget*> oldChain = Chain(m_hoverWidget);
@@ -315,8 +303,7 @@ void Server::SetMouseWidget(Widget* widget)
         m_hoverWidget = newChain[i];
 }
 
-void Server::SetFocus(Widget* widget)
-{
+void Server::SetFocus(Widget* widget) {
     if (widget && !widget->AcceptsFocus())
         return;
     std::weak_ptr<const bool> life = widget ? widget->GetLifeToken() : std::weak_ptr<const bool>();
@@ -335,8 +322,7 @@ void Server::SetFocus(Widget* widget)
     }
 }
 
-void Server::SetMouseCursor(const std::string& name)
-{
+void Server::SetMouseCursor(const std::string& name) {
     if (name.empty())
         return;
     MouseCursor* cursor = GetMouseCursor(name);
@@ -350,8 +336,7 @@ void Server::SetMouseCursor(const std::string& name)
     m_currentCursor = cursor;
 }
 
-void Server::ForgetWidget(Widget* widget)
-{
+void Server::ForgetWidget(Widget* widget) {
     // Called while the dying widget is still in the tree: what lies at or
     // below it is forgotten without events, everything else keeps its state.
     // The hover falls back to the widget's parent, which was entered and has

@@ -15,8 +15,7 @@ namespace GUI {
 namespace ScriptValue {
 
 // Up to `count` integers into out[]; returns how many were read.
-inline int ReadLongs(const std::string& value, long* out, int count)
-{
+inline int ReadLongs(const std::string& value, long* out, int count) {
     const char* p = value.c_str();
     int n = 0;
     for (; n < count; ++n) {
@@ -32,8 +31,7 @@ inline int ReadLongs(const std::string& value, long* out, int count)
     return n;
 }
 
-inline int ReadShorts(const std::string& value, int16_t* out, int count)
-{
+inline int ReadShorts(const std::string& value, int16_t* out, int count) {
     long v[8];
     if (count > 8)
         count = 8;
@@ -43,15 +41,13 @@ inline int ReadShorts(const std::string& value, int16_t* out, int count)
     return n;
 }
 
-inline int32_t ReadInt(const std::string& value)
-{
+inline int32_t ReadInt(const std::string& value) {
     long v = 0;
     ReadLongs(value, &v, 1);
     return static_cast<int32_t>(static_cast<uint32_t>(static_cast<unsigned long>(v)));
 }
 
-inline int ReadFloats(const std::string& value, float* out, int count)
-{
+inline int ReadFloats(const std::string& value, float* out, int count) {
     const char* p = value.c_str();
     int n = 0;
     for (; n < count; ++n) {
@@ -68,8 +64,7 @@ inline int ReadFloats(const std::string& value, float* out, int count)
 }
 
 // A float truncated towards zero into an int; NaN gives 0.
-inline int32_t TruncateToInt(float v)
-{
+inline int32_t TruncateToInt(float v) {
     if (std::isnan(v))
         return 0;
     if (v >= 2147483520.0f)

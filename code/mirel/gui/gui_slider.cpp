@@ -94,7 +94,8 @@ bool Slider::OnThumbMouseUp(const EventArgs& args) {
 bool Slider::OnThumbMouseMove(const EventArgs& args) {
     const int32_t range = GetRange();
     int32_t moved = 0;
-    if (!m_thumb || !m_drag.Move(static_cast<const MouseEventArgs&>(args), m_vertical, *m_thumb, range, moved))
+    if (!m_thumb ||
+        !m_drag.Move(static_cast<const MouseEventArgs&>(args), m_vertical, *m_thumb, range, moved))
         return true;
     PlaceThumb(moved);
     // A thumb as long as the track has nowhere to go: the position stays 0.
@@ -105,8 +106,14 @@ bool Slider::OnThumbMouseMove(const EventArgs& args) {
     return true;
 }
 
-void Slider::OnThumbTrackStarted(WidgetEventArgs& e) { Raise(EventThumbTrackStarted, e); }
-void Slider::OnThumbTrackFinished(WidgetEventArgs& e) { Raise(EventThumbTrackFinished, e); }
-void Slider::OnPositionChanged(WidgetEventArgs& e) { Raise(EventPositionChanged, e); }
+void Slider::OnThumbTrackStarted(WidgetEventArgs& e) {
+    Raise(EventThumbTrackStarted, e);
+}
+void Slider::OnThumbTrackFinished(WidgetEventArgs& e) {
+    Raise(EventThumbTrackFinished, e);
+}
+void Slider::OnPositionChanged(WidgetEventArgs& e) {
+    Raise(EventPositionChanged, e);
+}
 
 } // namespace GUI

@@ -66,7 +66,8 @@ void StaticAnim::EndFillProperties() {
             return;
         const aImage* picture = LookUpImage(image.value);
         const aRect area = rect.set ? PropertyToRect(rect.value) : aRect();
-        anim.setFramesFromGrid(picture, rect.set ? &area : nullptr, frameWidth, frameHeight, uint16_t(frames));
+        anim.setFramesFromGrid(picture, rect.set ? &area : nullptr, frameWidth, frameHeight,
+                               uint16_t(frames));
         anim.setFrameTime(1.0f / fps);
         anim.setStartFlags(flags);
         if (start >= 0 && start < anim.getFrameCount())

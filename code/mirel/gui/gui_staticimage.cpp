@@ -29,8 +29,8 @@ void StaticImage::EndFillProperties() {
         m_rotation = PropertyToFloat(m_propRotAngle.value);
     if (m_propNormalImage.set) {
         const aRect rect = m_propNormalRect.set ? PropertyToRect(m_propNormalRect.value) : aRect();
-        SetStateImage(LookUpImage(m_propNormalImage.value), m_propNormalRect.set ? &rect : nullptr, m_normalImage,
-                      m_normalRect);
+        SetStateImage(LookUpImage(m_propNormalImage.value), m_propNormalRect.set ? &rect : nullptr,
+                      m_normalImage, m_normalRect);
     }
     if (m_propDisabledImage.set) {
         const aRect rect = m_propDisabledRect.set ? PropertyToRect(m_propDisabledRect.value) : aRect();
@@ -55,7 +55,8 @@ void StaticImage::Draw() {
         return;
     // The alpha of the colour is not used for drawing: the widget's alpha is.
     const float tint[4] = {m_color[0], m_color[1], m_color[2], 1.0f};
-    DrawImageStretched(&m_normalImage, m_normalRect, dest, alpha | (ColorToArgb(tint) & 0x00FFFFFFu), radians);
+    DrawImageStretched(&m_normalImage, m_normalRect, dest, alpha | (ColorToArgb(tint) & 0x00FFFFFFu),
+                       radians);
 }
 
 } // namespace GUI

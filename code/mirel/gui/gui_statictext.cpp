@@ -14,8 +14,12 @@ namespace GUI {
 
 namespace {
 
-bool IsBlank(char16_t c) { return c == u' ' || c == u'\t'; }
-bool IsBreak(char16_t c) { return c == u'\r' || c == u'\n'; }
+bool IsBlank(char16_t c) {
+    return c == u' ' || c == u'\t';
+}
+bool IsBreak(char16_t c) {
+    return c == u'\r' || c == u'\n';
+}
 
 } // namespace
 

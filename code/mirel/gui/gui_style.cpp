@@ -17,8 +17,7 @@ const char* const kPartNames[Style::PART_COUNT] = {"TopLeft", "TopRight", "Botto
 const char* const kEdgeNames[Style::EDGE_COUNT] = {"EdgeLeft", "EdgeTop", "EdgeRight", "EdgeBottom"};
 
 // 1 none, 2 stretch, 3 tile; 0 for any other word (the words are exact).
-int32_t ParseFillType(const std::string& word)
-{
+int32_t ParseFillType(const std::string& word) {
     if (word == "none")
         return Style::FILL_NONE;
     if (word == "stretch")
@@ -28,21 +27,23 @@ int32_t ParseFillType(const std::string& word)
     return 0;
 }
 
-aRect ParseRect(const std::string& value)
-{
+aRect ParseRect(const std::string& value) {
     int16_t v[4];
     ScriptValue::ReadShorts(value, v, 4);
     return aRect(v[0], v[1], v[2], v[3]);
 }
 
-int16_t Clamp16(int v) { return int16_t(std::clamp(v, -32768, 32767)); }
+int16_t Clamp16(int v) {
+    return int16_t(std::clamp(v, -32768, 32767));
+}
 
-aRect MakeRect(int x, int y, int w, int h) { return aRect(Clamp16(x), Clamp16(y), Clamp16(w), Clamp16(h)); }
+aRect MakeRect(int x, int y, int w, int h) {
+    return aRect(Clamp16(x), Clamp16(y), Clamp16(w), Clamp16(h));
+}
 
 } // namespace
 
-Style::Style()
-{
+Style::Style() {
     AddProperty("Image", &m_propImage);
     AddProperty("AutoSlice", &m_propAutoSlice);
     AddProperty("EdgeGlobal", &m_propEdgeGlobal);
@@ -53,8 +54,7 @@ Style::Style()
         AddProperty(kEdgeNames[i], &m_propEdges[i]);
 }
 
-void Style::EndFillProperties()
-{
+void Style::EndFillProperties() {
     PropertySet::EndFillProperties();
 
     Server* server = Server::getSingletonPtr();
@@ -75,7 +75,8 @@ void Style::EndFillProperties()
             if (type)
                 m_edgeTypes[i] = type;
             else
-                a_log("Style::MakeFromScript - invalid %s = '%s'", kEdgeNames[i], m_propEdges[i].value.c_str());
+                a_log("Style::MakeFromScript - invalid %s = '%s'", kEdgeNames[i],
+                      m_propEdges[i].value.c_str());
         }
     }
 
@@ -108,7 +109,9 @@ void Style::EndFillProperties()
     }
     const int cw = area.width / 3;
     const int ch = area.height / 3;
-    auto cell = [&](int column, int row) { return MakeRect(area.x + column * cw, area.y + row * ch, cw, ch); };
+    auto cell = [&](int column, int row) {
+        return MakeRect(area.x + column * cw, area.y + row * ch, cw, ch);
+    };
     m_parts[PART_TOPLEFT] = cell(0, 0);
     m_parts[PART_TOP] = cell(1, 0);
     m_parts[PART_TOPRIGHT] = cell(2, 0);
@@ -120,8 +123,7 @@ void Style::EndFillProperties()
     m_parts[PART_BOTTOMRIGHT] = cell(2, 2);
 }
 
-void Style::DrawPart(Part part, int32_t type, const aRect& dest, uint32_t argb) const
-{
+void Style::DrawPart(Part part, int32_t type, const aRect& dest, uint32_t argb) const {
     // An edge keeps its part's size across its length, so a stretch scales it lengthwise only.
     if (type == FILL_NONE || dest.width <= 0 || dest.height <= 0)
         return;
@@ -131,8 +133,7 @@ void Style::DrawPart(Part part, int32_t type, const aRect& dest, uint32_t argb) 
         DrawImageTiled(m_image, m_parts[part], dest, argb);
 }
 
-void Style::Draw(const aRect& rect, uint32_t argb) const
-{
+void Style::Draw(const aRect& rect, uint32_t argb) const {
     if (!m_image || (argb >> 24) == 0)
         return;
     const int x = rect.x, y = rect.y, w = rect.width, h = rect.height;
@@ -151,14 +152,14 @@ void Style::Draw(const aRect& rect, uint32_t argb) const
     DrawPart(PART_INTERIOR, m_fillType, inner, argb);
 
     if (w - tl.width - tr.width > 0)
-        DrawPart(PART_TOP, m_edgeTypes[EDGE_TOP], MakeRect(x + tl.width, y, w - tl.width - tr.width, top.height),
-                 argb);
+        DrawPart(PART_TOP, m_edgeTypes[EDGE_TOP],
+                 MakeRect(x + tl.width, y, w - tl.width - tr.width, top.height), argb);
     if (w - bl.width - br.width > 0)
         DrawPart(PART_BOTTOM, m_edgeTypes[EDGE_BOTTOM],
                  MakeRect(x + bl.width, y + h - bottom.height, w - bl.width - br.width, bottom.height), argb);
     if (h - tl.height - bl.height > 0)
-        DrawPart(PART_LEFT, m_edgeTypes[EDGE_LEFT], MakeRect(x, y + tl.height, left.width, h - tl.height - bl.height),
-                 argb);
+        DrawPart(PART_LEFT, m_edgeTypes[EDGE_LEFT],
+                 MakeRect(x, y + tl.height, left.width, h - tl.height - bl.height), argb);
     if (h - tr.height - br.height > 0)
         DrawPart(PART_RIGHT, m_edgeTypes[EDGE_RIGHT],
                  MakeRect(x + w - right.width, y + tr.height, right.width, h - tr.height - br.height), argb);

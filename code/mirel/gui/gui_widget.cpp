@@ -46,7 +46,9 @@ const std::string Widget::EventEndRender = "EndRender";
 
 namespace {
 
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
 
 int digitValue(char c) {
     if (c >= '0' && c <= '9')
@@ -88,15 +90,16 @@ bool scanInt(const std::string& s, size_t& pos, int32_t& out) {
         return false;
     if (negative)
         value = -value;
-    value = std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max());
+    value =
+        std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max());
     out = static_cast<int32_t>(value);
     pos = p;
     return true;
 }
 
 int16_t toInt16(int32_t v) {
-    return static_cast<int16_t>(std::clamp<int32_t>(v, std::numeric_limits<int16_t>::min(),
-                                                    std::numeric_limits<int16_t>::max()));
+    return static_cast<int16_t>(
+        std::clamp<int32_t>(v, std::numeric_limits<int16_t>::min(), std::numeric_limits<int16_t>::max()));
 }
 
 MouseEventArgs mouseRecord(Widget* widget) {
@@ -136,7 +139,9 @@ size_t subtreeHeight(const Widget* w) {
 
 } // namespace
 
-bool PropertyToBool(const std::string& value) { return PropertyToInt(value) != 0; }
+bool PropertyToBool(const std::string& value) {
+    return PropertyToInt(value) != 0;
+}
 
 int32_t PropertyToInt(const std::string& value) {
     int32_t v = 0;
@@ -203,11 +208,11 @@ Widget::Widget(const std::string& name)
     AddProperty("Hotkey", &m_propHotkey);
 
     for (const std::string* event :
-         {&EventFocusGain, &EventFocusLost, &EventHide, &EventShow, &EventEnabled, &EventDisabled,
-          &EventMouseEnter, &EventMouseLeave, &EventMouseDown, &EventMouseUp, &EventMouseMove,
-          &EventMouseWheel, &EventClick, &EventDoubleClick, &EventTripleClick, &EventKeyDown, &EventKeyUp,
-          &EventKeyPress, &EventTextChanged, &EventFontChanged, &EventMoved, &EventSized,
-          &EventBeginRender, &EventEndRender}) {
+         {&EventFocusGain, &EventFocusLost,  &EventHide,        &EventShow,        &EventEnabled,
+          &EventDisabled,  &EventMouseEnter, &EventMouseLeave,  &EventMouseDown,   &EventMouseUp,
+          &EventMouseMove, &EventMouseWheel, &EventClick,       &EventDoubleClick, &EventTripleClick,
+          &EventKeyDown,   &EventKeyUp,      &EventKeyPress,    &EventTextChanged, &EventFontChanged,
+          &EventMoved,     &EventSized,      &EventBeginRender, &EventEndRender}) {
         AddEvent(*event);
     }
 }
@@ -294,13 +299,13 @@ void Widget::EndFillProperties() {
         m_fadeOutTime = PropertyToFloat(m_propFadeOutTime.value);
     if (m_propHorizontalAlign.set) {
         const std::string& v = m_propHorizontalAlign.value;
-        m_horizontalAlign = a_stricmp(v, "center") == 0 ? HA_CENTER
+        m_horizontalAlign = a_stricmp(v, "center") == 0  ? HA_CENTER
                             : a_stricmp(v, "right") == 0 ? HA_RIGHT
                                                          : HA_LEFT;
     }
     if (m_propVerticalAlign.set) {
         const std::string& v = m_propVerticalAlign.value;
-        m_verticalAlign = a_stricmp(v, "center") == 0 ? VA_CENTER
+        m_verticalAlign = a_stricmp(v, "center") == 0   ? VA_CENTER
                           : a_stricmp(v, "bottom") == 0 ? VA_BOTTOM
                                                         : VA_TOP;
     }
@@ -330,7 +335,9 @@ void Widget::EndFillProperties() {
         ParseHotkey(m_propHotkey.value, m_hotkey, m_hotkeyModifiers);
 }
 
-bool Widget::IsKindOf(const std::string&) const { return false; }
+bool Widget::IsKindOf(const std::string&) const {
+    return false;
+}
 
 void Widget::Initialize() {
     m_clickCount = 0;
@@ -554,10 +561,18 @@ void Widget::SetAreaRect(int16_t x, int16_t y, int16_t width, int16_t height) {
     }
 }
 
-void Widget::SetPosition(int16_t x, int16_t y) { SetAreaRect(x, y, m_area.width, m_area.height); }
-void Widget::SetSize(int16_t width, int16_t height) { SetAreaRect(m_area.x, m_area.y, width, height); }
-void Widget::SetY(int16_t y) { SetAreaRect(m_area.x, y, m_area.width, m_area.height); }
-void Widget::SetHeight(int16_t height) { SetAreaRect(m_area.x, m_area.y, m_area.width, height); }
+void Widget::SetPosition(int16_t x, int16_t y) {
+    SetAreaRect(x, y, m_area.width, m_area.height);
+}
+void Widget::SetSize(int16_t width, int16_t height) {
+    SetAreaRect(m_area.x, m_area.y, width, height);
+}
+void Widget::SetY(int16_t y) {
+    SetAreaRect(m_area.x, y, m_area.width, m_area.height);
+}
+void Widget::SetHeight(int16_t height) {
+    SetAreaRect(m_area.x, m_area.y, m_area.width, height);
+}
 
 int32_t Widget::GetX() const {
     int32_t x = m_area.x;
@@ -581,8 +596,12 @@ int32_t Widget::GetY() const {
     return y;
 }
 
-int32_t Widget::GetAbsoluteX() const { return GetX() + (m_parent ? m_parent->GetAbsoluteX() : 0); }
-int32_t Widget::GetAbsoluteY() const { return GetY() + (m_parent ? m_parent->GetAbsoluteY() : 0); }
+int32_t Widget::GetAbsoluteX() const {
+    return GetX() + (m_parent ? m_parent->GetAbsoluteX() : 0);
+}
+int32_t Widget::GetAbsoluteY() const {
+    return GetY() + (m_parent ? m_parent->GetAbsoluteY() : 0);
+}
 
 bool Widget::IsPointInside(int32_t x, int32_t y) const {
     const int32_t w = m_area.width;
@@ -791,7 +810,9 @@ void Widget::OnMouseUp(MouseEventArgs& e) {
         OnClick(e);
 }
 
-void Widget::OnMouseWheel(MouseEventArgs& e) { Raise(EventMouseWheel, e); }
+void Widget::OnMouseWheel(MouseEventArgs& e) {
+    Raise(EventMouseWheel, e);
+}
 
 void Widget::OnClick(MouseEventArgs& e) {
     if (m_clickSound)
@@ -799,8 +820,12 @@ void Widget::OnClick(MouseEventArgs& e) {
     Raise(EventClick, e);
 }
 
-void Widget::OnDoubleClick(MouseEventArgs& e) { Raise(EventDoubleClick, e); }
-void Widget::OnTripleClick(MouseEventArgs& e) { Raise(EventTripleClick, e); }
+void Widget::OnDoubleClick(MouseEventArgs& e) {
+    Raise(EventDoubleClick, e);
+}
+void Widget::OnTripleClick(MouseEventArgs& e) {
+    Raise(EventTripleClick, e);
+}
 
 void Widget::OnFocusGain(WidgetEventArgs& e) {
     m_focused = true;
@@ -812,17 +837,39 @@ void Widget::OnFocusLost(WidgetEventArgs& e) {
     Raise(EventFocusLost, e);
 }
 
-void Widget::OnKeyDown(KeybEventArgs& e) { Raise(EventKeyDown, e); }
-void Widget::OnKeyUp(KeybEventArgs& e) { Raise(EventKeyUp, e); }
-void Widget::OnKeyPress(KeybEventArgs& e) { Raise(EventKeyPress, e); }
-void Widget::OnEnabled(WidgetEventArgs& e) { Raise(EventEnabled, e); }
-void Widget::OnDisabled(WidgetEventArgs& e) { Raise(EventDisabled, e); }
-void Widget::OnShow(WidgetEventArgs& e) { Raise(EventShow, e); }
-void Widget::OnHide(WidgetEventArgs& e) { Raise(EventHide, e); }
-void Widget::OnTextChanged(WidgetEventArgs& e) { Raise(EventTextChanged, e); }
-void Widget::OnFontChanged(WidgetEventArgs& e) { Raise(EventFontChanged, e); }
-void Widget::OnMoved(WidgetEventArgs& e) { Raise(EventMoved, e); }
-void Widget::OnSized(WidgetEventArgs& e) { Raise(EventSized, e); }
+void Widget::OnKeyDown(KeybEventArgs& e) {
+    Raise(EventKeyDown, e);
+}
+void Widget::OnKeyUp(KeybEventArgs& e) {
+    Raise(EventKeyUp, e);
+}
+void Widget::OnKeyPress(KeybEventArgs& e) {
+    Raise(EventKeyPress, e);
+}
+void Widget::OnEnabled(WidgetEventArgs& e) {
+    Raise(EventEnabled, e);
+}
+void Widget::OnDisabled(WidgetEventArgs& e) {
+    Raise(EventDisabled, e);
+}
+void Widget::OnShow(WidgetEventArgs& e) {
+    Raise(EventShow, e);
+}
+void Widget::OnHide(WidgetEventArgs& e) {
+    Raise(EventHide, e);
+}
+void Widget::OnTextChanged(WidgetEventArgs& e) {
+    Raise(EventTextChanged, e);
+}
+void Widget::OnFontChanged(WidgetEventArgs& e) {
+    Raise(EventFontChanged, e);
+}
+void Widget::OnMoved(WidgetEventArgs& e) {
+    Raise(EventMoved, e);
+}
+void Widget::OnSized(WidgetEventArgs& e) {
+    Raise(EventSized, e);
+}
 
 void Widget::OnBeginRender(WidgetEventArgs& e) {
     if (m_notifyRender)

@@ -6,7 +6,11 @@ namespace {
 WidgetHost* g_host = nullptr;
 }
 
-void SetWidgetHost(WidgetHost* host) { g_host = host; }
-WidgetHost* GetWidgetHost() { return g_host; }
+void SetWidgetHost(WidgetHost* host) {
+    g_host = host;
+}
+WidgetHost* GetWidgetHost() {
+    return g_host;
+}
 
 } // namespace GUI

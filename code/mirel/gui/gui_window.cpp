@@ -88,8 +88,14 @@ void Window::OnMouseUp(MouseEventArgs& e) {
     OnDragFinished(args);
 }
 
-void Window::OnDragStarted(WidgetEventArgs& e) { Raise(EventDragStarted, e); }
-void Window::OnDragging(WidgetEventArgs& e) { Raise(EventDragging, e); }
-void Window::OnDragFinished(WidgetEventArgs& e) { Raise(EventDragFinished, e); }
+void Window::OnDragStarted(WidgetEventArgs& e) {
+    Raise(EventDragStarted, e);
+}
+void Window::OnDragging(WidgetEventArgs& e) {
+    Raise(EventDragging, e);
+}
+void Window::OnDragFinished(WidgetEventArgs& e) {
+    Raise(EventDragFinished, e);
+}
 
 } // namespace GUI

@@ -11,14 +11,12 @@ aInputHost* g_host = nullptr;
 
 enum FailureSlot { KeyboardRead = 0, KeyboardAcquire = 1, MouseRead = 2, MouseAcquire = 3 };
 
-bool isLostResult(int32_t result)
-{
+bool isLostResult(int32_t result) {
     return result == A_INPUTERR_INPUTLOST || result == A_INPUTERR_NOTACQUIRED;
 }
 
 // Next state of a key or button from its raw "down".
-uint32_t nextState(uint32_t state, bool down)
-{
+uint32_t nextState(uint32_t state, bool down) {
     const bool wasDown = state == 2 || state == 3;
     if (down)
         return wasDown ? 3u : 2u;
@@ -27,11 +25,14 @@ uint32_t nextState(uint32_t state, bool down)
 
 } // namespace
 
-void a_setInputHost(aInputHost* host) { g_host = host; }
-aInputHost* a_inputHost() { return g_host; }
+void a_setInputHost(aInputHost* host) {
+    g_host = host;
+}
+aInputHost* a_inputHost() {
+    return g_host;
+}
 
-aInputServer::aInputServer(aInputHost* host) : m_host(host ? host : g_host)
-{
+aInputServer::aInputServer(aInputHost* host) : m_host(host ? host : g_host) {
     if (m_host)
         m_host->setInputServer(this);
     else
@@ -72,8 +73,7 @@ aInputServer::aInputServer(aInputHost* host) : m_host(host ? host : g_host)
     m_hotY = 0;
 }
 
-aInputServer::~aInputServer()
-{
+aInputServer::~aInputServer() {
     if (m_host) {
         m_host->setInputServer(nullptr);
         m_host->setCursorSprite(nullptr);
@@ -86,29 +86,27 @@ aInputServer::~aInputServer()
     m_mouse.reset();
 }
 
-bool aInputServer::hostActive() const { return m_host ? m_host->isActive() : true; }
+bool aInputServer::hostActive() const {
+    return m_host ? m_host->isActive() : true;
+}
 
-aPlatformWindow* aInputServer::window() const
-{
+aPlatformWindow* aInputServer::window() const {
     return m_host ? m_host->getPlatformWindow() : a_currentPlatformWindow();
 }
 
-void aInputServer::screenSize(int32_t& width, int32_t& height) const
-{
+void aInputServer::screenSize(int32_t& width, int32_t& height) const {
     width = 1024;
     height = 768;
     if (m_host)
         m_host->getBackBufferSize(width, height);
 }
 
-void aInputServer::refreshCursor()
-{
+void aInputServer::refreshCursor() {
     if (m_host)
         m_host->refreshCursor();
 }
 
-void aInputServer::logFailure(int slot, const char* format, int32_t result)
-{
+void aInputServer::logFailure(int slot, const char* format, int32_t result) {
     // A device that stays lost would otherwise write the same line every frame.
     if (m_lastFailure[slot] == result)
         return;
@@ -116,8 +114,7 @@ void aInputServer::logFailure(int slot, const char* format, int32_t result)
     a_log(format, a_inputErrorText(result));
 }
 
-void aInputServer::createMouse(bool visible)
-{
+void aInputServer::createMouse(bool visible) {
     if (m_mouse) {
         m_mouse->unacquire();
         m_mouse.reset();
@@ -126,8 +123,8 @@ void aInputServer::createMouse(bool visible)
     if (win) {
         int32_t result = A_INPUT_OK;
         m_mouse = win->createInputDevice(aInputDeviceKind::Mouse, &result);
-        const uint32_t level = visible ? (A_INPUT_NONEXCLUSIVE | A_INPUT_FOREGROUND)
-                                       : (A_INPUT_EXCLUSIVE | A_INPUT_FOREGROUND);
+        const uint32_t level =
+            visible ? (A_INPUT_NONEXCLUSIVE | A_INPUT_FOREGROUND) : (A_INPUT_EXCLUSIVE | A_INPUT_FOREGROUND);
         if (!m_mouse) {
             a_log("aInputServer. Mouse CreateDevice failed (%s)", a_inputErrorText(result));
         } else if ((result = m_mouse->setDataFormat(aInputDeviceKind::Mouse)) != A_INPUT_OK) {
@@ -148,8 +145,7 @@ void aInputServer::createMouse(bool visible)
     m_cursorVisible = visible;
 }
 
-void aInputServer::update()
-{
+void aInputServer::update() {
     const bool active = hostActive();
 
     m_keyPresses.clear();
@@ -210,13 +206,15 @@ void aInputServer::update()
         const aPlatformRect area = win->getPictureArea();
         int32_t width, height;
         screenSize(width, height);
-        m_mouseX = area.width() > 0 ? static_cast<int32_t>(static_cast<int64_t>(width) * clientX / area.width()) : 0;
-        m_mouseY = area.height() > 0 ? static_cast<int32_t>(static_cast<int64_t>(height) * clientY / area.height()) : 0;
+        m_mouseX =
+            area.width() > 0 ? static_cast<int32_t>(static_cast<int64_t>(width) * clientX / area.width()) : 0;
+        m_mouseY = area.height() > 0
+                       ? static_cast<int32_t>(static_cast<int64_t>(height) * clientY / area.height())
+                       : 0;
     } else {
         m_mouseX = 0;
         m_mouseY = 0;
     }
-
 
     // Double clicks: a press, a release, and a second press at the same cursor
     // position within the double-click time after the release. Both positions
@@ -244,16 +242,14 @@ void aInputServer::update()
     m_timer.reset();
 }
 
-bool aInputServer::anyKeyPressed() const
-{
+bool aInputServer::anyKeyPressed() const {
     for (uint32_t state : m_keys)
         if (state == 2)
             return true;
     return false;
 }
 
-void aInputServer::swallowKey(uint32_t scanCode)
-{
+void aInputServer::swallowKey(uint32_t scanCode) {
     if (scanCode >= KEY_COUNT)
         return;
     m_keys[scanCode] = 0;
@@ -263,16 +259,14 @@ void aInputServer::swallowKey(uint32_t scanCode)
                        m_keyPresses.end());
 }
 
-bool aInputServer::anyButtonPressed() const
-{
+bool aInputServer::anyButtonPressed() const {
     for (uint32_t state : m_buttons)
         if (state == 2)
             return true;
     return false;
 }
 
-void aInputServer::setMousePos(int32_t x, int32_t y)
-{
+void aInputServer::setMousePos(int32_t x, int32_t y) {
     aPlatformWindow* win = window();
     if (!m_mouse || !win)
         return;
@@ -287,8 +281,7 @@ void aInputServer::setMousePos(int32_t x, int32_t y)
                       static_cast<int32_t>(static_cast<int64_t>(y) * area.height() / height));
 }
 
-void aInputServer::setCursor(aSprite* sprite, uint16_t hotX, uint16_t hotY)
-{
+void aInputServer::setCursor(aSprite* sprite, uint16_t hotX, uint16_t hotY) {
     // A change of sprite installs a copy, null removes the sprite cursor; the
     // same sprite again leaves the cursor as it is.
     if (sprite != m_lastSprite || !sprite) {
@@ -301,8 +294,7 @@ void aInputServer::setCursor(aSprite* sprite, uint16_t hotX, uint16_t hotY)
     m_hotY = hotY;
 }
 
-void aInputServer::setSystemCursor(int32_t id)
-{
+void aInputServer::setSystemCursor(int32_t id) {
     if (m_host) {
         m_host->setCursorSprite(nullptr);
         m_host->setSystemCursorId(id);
@@ -311,8 +303,7 @@ void aInputServer::setSystemCursor(int32_t id)
     refreshCursor();
 }
 
-bool aInputServer::isToggled(aToggleKey key) const
-{
+bool aInputServer::isToggled(aToggleKey key) const {
     aPlatformWindow* win = window();
     return win ? win->isToggled(key) : false;
 }

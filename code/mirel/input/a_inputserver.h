@@ -79,13 +79,18 @@ public:
     // inactive and when the keyboard could not be read.
     const std::vector<aKeyPress>& getKeyPresses() const { return m_keyPresses; }
     uint32_t getButtonState(uint32_t button) const { return button < BUTTON_COUNT ? m_buttons[button] : 0; }
-    bool isDoubleClick(uint32_t button) const { return button < BUTTON_COUNT && m_doubleClicks[button].clicked; }
+    bool isDoubleClick(uint32_t button) const {
+        return button < BUTTON_COUNT && m_doubleClicks[button].clicked;
+    }
     // Wheel movement of the frame, 120 per notch.
     int32_t getWheel() const { return m_mouseState.z; }
     // Mouse movement of the frame, in window pixels.
     int32_t getMouseMoveX() const { return m_mouseState.x; }
     int32_t getMouseMoveY() const { return m_mouseState.y; }
-    void getMousePos(int32_t& x, int32_t& y) const { x = m_mouseX; y = m_mouseY; }
+    void getMousePos(int32_t& x, int32_t& y) const {
+        x = m_mouseX;
+        y = m_mouseY;
+    }
     bool anyKeyPressed() const;
     // The key went to the system (Alt+Enter switches the display): it is
     // gone from this frame's presses and reads as up until it is let go, so

@@ -236,11 +236,10 @@ void aApplication::frame() {
     if (m_inputServer) {
         m_inputServer->update();
     }
-    const bool altEnter =
-        m_inputServer && (a_isAltEnter(m_inputServer->getKeyState(A_KEY_LMENU),
-                                       m_inputServer->getKeyState(A_KEY_RMENU),
-                                       m_inputServer->getKeyState(A_KEY_RETURN)) ||
-                          a_hasAltEnterPress(m_inputServer->getKeyPresses()));
+    const bool altEnter = m_inputServer && (a_isAltEnter(m_inputServer->getKeyState(A_KEY_LMENU),
+                                                         m_inputServer->getKeyState(A_KEY_RMENU),
+                                                         m_inputServer->getKeyState(A_KEY_RETURN)) ||
+                                            a_hasAltEnterPress(m_inputServer->getKeyPresses()));
     if (altEnter) {
         // Alt+Enter belongs to the window, also where it may not switch now:
         // its Enter reaches nothing in the game (a dialog would take it).

@@ -97,7 +97,8 @@ aSound::aSound(const std::string& path, float volume)
     : m_sample(std::make_unique<aSoundSample>(path)), m_volume(clampOr(volume, 0.0f, 1.0f, 1.0f)) {}
 
 aSound::aSound(const std::string& path, float volume, aSoundFile&& read)
-    : m_sample(std::make_unique<aSoundSample>(path, std::move(read))), m_volume(clampOr(volume, 0.0f, 1.0f, 1.0f)) {}
+    : m_sample(std::make_unique<aSoundSample>(path, std::move(read))),
+      m_volume(clampOr(volume, 0.0f, 1.0f, 1.0f)) {}
 
 aSound::aSound(const aSound& other)
     : m_sample(std::make_unique<aSoundSample>(*other.m_sample)), m_pan(other.m_pan), m_factor(other.m_factor),

@@ -31,9 +31,9 @@ aSoundFile a_readSoundFile(const std::string& path);
 // they share the decoded sample, which is freed with the last of them.
 class aSoundSample {
 public:
-    explicit aSoundSample(const std::string& path);   // loads (owns = 1)
+    explicit aSoundSample(const std::string& path);           // loads (owns = 1)
     aSoundSample(const std::string& path, aSoundFile&& read); // the same from the file read ahead
-    explicit aSoundSample(const aSoundSample& other); // shares (owns = 0)
+    explicit aSoundSample(const aSoundSample& other);         // shares (owns = 0)
     ~aSoundSample();
     aSoundSample& operator=(const aSoundSample&) = delete;
 

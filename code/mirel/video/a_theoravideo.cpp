@@ -66,7 +66,9 @@ aTheoraVideo::~aTheoraVideo() {
     m_image.unload();
 }
 
-void aTheoraVideo::clearDecoder() { m_dec->clear(); }
+void aTheoraVideo::clearDecoder() {
+    m_dec->clear();
+}
 
 void aTheoraVideo::close() {
     clearDecoder();
@@ -294,8 +296,8 @@ void aTheoraVideo::update(float dt) {
         uploadFrame();
 }
 
-void aTheoraVideo::draw(float x, float y, uint32_t colour, const aRect* rect, const float* scale, float rotation,
-                        const float* centre) const {
+void aTheoraVideo::draw(float x, float y, uint32_t colour, const aRect* rect, const float* scale,
+                        float rotation, const float* centre) const {
     if (!rect) {
         m_image.drawAt(x, y, colour, scale, rotation, centre);
         return;

@@ -58,7 +58,7 @@ private:
     uint8_t m_loop = 0;
     aImage m_image;
     std::vector<uint32_t> m_rgb;
-    uint32_t m_width = 0;  // encoded frame size: the texture and the converted picture
+    uint32_t m_width = 0; // encoded frame size: the texture and the converted picture
     uint32_t m_height = 0;
     uint32_t m_frameHeight = 0;
     float m_frameTime = 0.0f;

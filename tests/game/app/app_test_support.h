@@ -7,11 +7,11 @@
 #include "game/support/fixture_tree.h"
 #include "game/support/game_harness.h"
 
-#include "game/shell/game_app.h"
 #include "game/room.h"
 #include "game/scenes/spy_room.h"
-#include "game/tip_manager.h"
 #include "game/screens/title_screen.h"
+#include "game/shell/game_app.h"
+#include "game/tip_manager.h"
 #include "mirel/gui/gui_staticimage.h"
 
 #include <gtest/gtest.h>

@@ -161,8 +161,8 @@ TEST_F(DialogsTest, ARoomsNotesCloseWhenThePlayerLeavesIt) {
     for (int i = 0; i < 5 && CloseBox(); ++i) {
     }
     // A comment of the notebook on show, then the clue cards.
-    ASSERT_TRUE(Game().ShowMessageBoxText("msgbox_comment", GameApp::ACTION_NONE, u"Crane's own books.", nullptr,
-                                          nullptr));
+    ASSERT_TRUE(Game().ShowMessageBoxText("msgbox_comment", GameApp::ACTION_NONE, u"Crane's own books.",
+                                          nullptr, nullptr));
     harness->Step();
     ASSERT_TRUE(harness->Visible("msgbox_comment"));
     ASSERT_TRUE(harness->Click("btn_cardroom"));

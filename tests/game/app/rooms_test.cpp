@@ -1,7 +1,7 @@
 #include "app_test_support.h"
 
-#include "game/widgets/room_button.h"
 #include "game/scenes/card_room.h"
+#include "game/widgets/room_button.h"
 #include "mirel/gui/gui_region.h"
 #include "mirel/gui/gui_widget.h"
 

@@ -18,9 +18,15 @@ namespace {
 const uint32_t kPages[3] = {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu};
 constexpr uint32_t kCreditsBackground = 0xFF2E4057u;
 
-int R(uint32_t rgb) { return int((rgb >> 16) & 0xFF); }
-int G(uint32_t rgb) { return int((rgb >> 8) & 0xFF); }
-int B(uint32_t rgb) { return int(rgb & 0xFF); }
+int R(uint32_t rgb) {
+    return int((rgb >> 16) & 0xFF);
+}
+int G(uint32_t rgb) {
+    return int((rgb >> 8) & 0xFF);
+}
+int B(uint32_t rgb) {
+    return int(rgb & 0xFF);
+}
 
 const char* const kStoryLayout = R"(widget story_scene
 {
@@ -90,8 +96,9 @@ protected:
         return done();
     }
     bool Settled() {
-        return StepUntil([&] { return Player().GetShownPage() == Player().GetTargetPage() &&
-                                      Player().GetPictureAlpha() == 1.0f; });
+        return StepUntil([&] {
+            return Player().GetShownPage() == Player().GetTargetPage() && Player().GetPictureAlpha() == 1.0f;
+        });
     }
     std::string Buttons() {
         std::string s;
@@ -103,14 +110,15 @@ protected:
     }
     // The credits: two screens whose titles share every letter, and their texts.
     void WriteCredits() {
-        data->Text("credits.ini", "[Global]\nCenterTitleCoord = 512 120\nCenterTextCoord = 512 380\n"
-                                  "HeapRect = 200 600 620 120\nLineSpacingAfterSpeciality = 20\nLineSpacing = 6\n"
-                                  "IntervalMoveLetterFromHeap = 0.05\nIntervalMoveLetterToHeap = 0.05\n"
-                                  "SpeedMoveLetterFromHeap = 3000\nSpeedMoveLetterToHeap = 3000\n"
-                                  "TimeReposLetter = 0.4\nPauseTime = 0.5\nLightAlpha = 0 0\n"
-                                  "LightSpeed = 0.1 0.2\nLightDelay = 0 0\n"
-                                  "[Screen1]\nTitle = cr.tide\nSpeciality = cr.code\nText = cr.name\n"
-                                  "[Screen2]\nTitle = cr.edit\nText = cr.name\n");
+        data->Text("credits.ini",
+                   "[Global]\nCenterTitleCoord = 512 120\nCenterTextCoord = 512 380\n"
+                   "HeapRect = 200 600 620 120\nLineSpacingAfterSpeciality = 20\nLineSpacing = 6\n"
+                   "IntervalMoveLetterFromHeap = 0.05\nIntervalMoveLetterToHeap = 0.05\n"
+                   "SpeedMoveLetterFromHeap = 3000\nSpeedMoveLetterToHeap = 3000\n"
+                   "TimeReposLetter = 0.4\nPauseTime = 0.5\nLightAlpha = 0 0\n"
+                   "LightSpeed = 0.1 0.2\nLightDelay = 0 0\n"
+                   "[Screen1]\nTitle = cr.tide\nSpeciality = cr.code\nText = cr.name\n"
+                   "[Screen2]\nTitle = cr.edit\nText = cr.name\n");
         data->Text("loc/credits.txt", "cr.tide = \"TIDE\"\ncr.edit = \"EDIT\"\ncr.code = \"Code\"\n"
                                       "cr.name = \"Corvalen\"\n");
         content::Picture tiles(108, 112, 0xFFEFE3C8u);
@@ -118,8 +126,8 @@ protected:
         data->Picture("images/credits/light.png", content::Picture(16, 12, 0xFFFFFFFFu));
         data->Picture("images/credits/tiles.png", tiles);
         data->Picture("images/credits/tile_shadow.png", content::Picture(25, 26, 0xFF101010u));
-        data->Text("images/credits/ImageList.txt",
-                   "background.png 8888 8888\nlight.png 8888 8888\ntiles.png 8888 8888\ntile_shadow.png 8888 8888\n");
+        data->Text("images/credits/ImageList.txt", "background.png 8888 8888\nlight.png 8888 8888\ntiles.png "
+                                                   "8888 8888\ntile_shadow.png 8888 8888\n");
     }
     CreditsRoll& Roll() { return *Game().GetCreditsRoll(); }
 };

@@ -19,11 +19,19 @@ namespace {
 constexpr uint32_t kBand = 0xFFFF2020u;
 constexpr uint32_t kBody = 0xFF20FF20u;
 
-uint32_t MaskColour(int i) { return 0xFF000000u | uint32_t(30 * (i + 1)) << 16 | 0x40u << 8 | uint32_t(250 - 30 * i); }
+uint32_t MaskColour(int i) {
+    return 0xFF000000u | uint32_t(30 * (i + 1)) << 16 | 0x40u << 8 | uint32_t(250 - 30 * i);
+}
 
-int R(uint32_t rgb) { return int((rgb >> 16) & 0xFF); }
-int G(uint32_t rgb) { return int((rgb >> 8) & 0xFF); }
-int B(uint32_t rgb) { return int(rgb & 0xFF); }
+int R(uint32_t rgb) {
+    return int((rgb >> 16) & 0xFF);
+}
+int G(uint32_t rgb) {
+    return int((rgb >> 8) & 0xFF);
+}
+int B(uint32_t rgb) {
+    return int(rgb & 0xFF);
+}
 
 class TitleSequenceTest : public GameTest {
 protected:
@@ -94,7 +102,7 @@ TEST_F(TitleSequenceTest, SplashFadesShowsAndSkipsBeforeTheGameLoads) {
     EXPECT_EQ(G(px), 255);
     EXPECT_LT(R(px), 255);
     EXPECT_TRUE(StepUntil([&] { return Game().GetSplashManager()->GetCurrentIndex() == 1; }, 4));
-    harness->Step(); // entered with alpha 0; no fade in: shown whole
+    harness->Step();                                // entered with alpha 0; no fade in: shown whole
     EXPECT_EQ(harness->Pixel(512, 384), 0xFF0000u); // centred red
     EXPECT_EQ(harness->Pixel(100, 100), 0x000000u);
 

@@ -357,7 +357,8 @@ TEST_F(AssembleLetterTest, AHeldPieceIgnoresACursorJumpWhileThePuzzleWasAway) {
 TEST_F(BonusTest, TheLettersStartPlacesAreReadByPosition) {
     WriteBonusData(kLetterSection);
     data->Text("images/bonus/letter_assemble/test/params.ini",
-               "[letter]\nx = 300\ny = 120\n[letter]\na = 500,300,2\nb = 250,200,0\nx = 1\n[pieces]\nc = 600,600,0\n");
+               "[letter]\nx = 300\ny = 120\n[letter]\na = 500,300,2\nb = 250,200,0\nx = 1\n[pieces]\nc = "
+               "600,600,0\n");
     StartOnMap();
     Game().GotoRoom(BonusRoom::kName);
     harness->Step();

@@ -251,7 +251,8 @@ protected:
                                     const double d = std::hypot(x + 0.5 - n / 2.0, y + 0.5 - n / 2.0);
                                     const double edge = std::min(outer - d, d - (outer - 40.0));
                                     const uint32_t a = edge <= 0 ? 0 : edge >= 3 ? 255 : uint32_t(edge * 85);
-                                    ring.at(x, y) = (a << 24) | ((x * 7 + y * 13 + uint32_t(k) * 50) & 0xFFFFFFu);
+                                    ring.at(x, y) =
+                                        (a << 24) | ((x * 7 + y * 13 + uint32_t(k) * 50) & 0xFFFFFFu);
                                 }
                             }
                             if (cornerTexel && k + 1 == sizes.size())

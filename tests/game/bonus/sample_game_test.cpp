@@ -18,12 +18,12 @@
 #include "mirel/gfx/a_image.h"
 #include "mirel/gui/gui_statictext.h"
 #include "mirel/platform/window/headless/a_headless_window.h"
-#include "synth.h"
 #include "support/read_file.h"
+#include "synth.h"
 
 #include <cmath>
-#include <utility>
 #include <filesystem>
+#include <utility>
 
 using namespace gametest;
 namespace fs = std::filesystem;
@@ -64,7 +64,8 @@ TEST_F(SampleGameTest, TheFirstChapterEndsWithTheTornLetterAndLeadsIntoTheSecond
     // where the shell lays them out (gui/overlays.agui).
     const aRect description(199, 6, 805, 58), skip(864, 716, 140, 40);
     const auto meets = [](float x, float y, float w, float h, const aRect& r) {
-        return x < float(r.x + r.width) && x + w > float(r.x) && y < float(r.y + r.height) && y + h > float(r.y);
+        return x < float(r.x + r.width) && x + w > float(r.x) && y < float(r.y + r.height) &&
+               y + h > float(r.y);
     };
     for (const AssembleLetter::Piece& piece : letter->GetPieces()) {
         SCOPED_TRACE(piece.name);
@@ -129,8 +130,8 @@ TEST_F(SampleGameTest, TheLastChapterEndsWithTheRadioTheVoiceAndTheCredits) {
         SCOPED_TRACE(loose.name);
         ASSERT_NE(loose.image, nullptr);
         const int32_t w = int32_t(loose.image->getWidth()), h = int32_t(loose.image->getHeight());
-        EXPECT_FALSE(loose.x < skip.x + skip.width && loose.x + w > skip.x && loose.y < skip.y + skip.height &&
-                     loose.y + h > skip.y)
+        EXPECT_FALSE(loose.x < skip.x + skip.width && loose.x + w > skip.x &&
+                     loose.y < skip.y + skip.height && loose.y + h > skip.y)
             << loose.x << "," << loose.y << " " << w << "x" << h;
     }
     PlayRoomsToTheBonusRoom({"lighthouse", "harbour", "chapel"});

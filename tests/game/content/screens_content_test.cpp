@@ -76,8 +76,8 @@ TEST_F(ContentTest, SplashPicturesLoad) {
 
 TEST_F(ContentTest, TitlePicturesFitTheirDrawing) {
     for (const char* name : {"sky", "clouds_layer_1", "clouds_layer_2", "clouds_layer_3", "front", "logo",
-                             "logo_highlight", "bird_l", "bird_r", "mask_1", "mask_2", "mask_3", "mask_4", "mask_5",
-                             "mask_6", "mask_7", "mask_8"}) {
+                             "logo_highlight", "bird_l", "bird_r", "mask_1", "mask_2", "mask_3", "mask_4",
+                             "mask_5", "mask_6", "mask_7", "mask_8"}) {
         aImage* image = Title(name);
         ASSERT_NE(image, nullptr) << name;
         EXPECT_TRUE(image->hasTexture()) << name;
@@ -154,7 +154,8 @@ TEST_F(ContentTest, SignatureCoversTheLettering) {
 }
 
 TEST_F(ContentTest, EveryStorySceneHasPages) {
-    for (const char* scene : {"arrival", "hall", "lamp", "chapel_opens", "regatta", "watch", "voice", "final"}) {
+    for (const char* scene :
+         {"arrival", "hall", "lamp", "chapel_opens", "regatta", "watch", "voice", "final"}) {
         ASSERT_TRUE(file_exists(ScenePath(scene, 0))) << scene;
         for (int32_t page = 0; file_exists(ScenePath(scene, page)); ++page) {
             aImage picture(ScenePath(scene, page), 23, 23);
@@ -222,7 +223,8 @@ TEST_F(ContentTest, TheTornLetterKeepsEveryStrokeOfItsWriting) {
     content::Picture assembled(360, 480, 0xFFFFFFFFu);
     std::ifstream layout(kProgram + "gameres/" + folder + "layout.txt");
     int pieces = 0;
-    for (std::string name, x, y; std::getline(layout, name) && std::getline(layout, x) && std::getline(layout, y);) {
+    for (std::string name, x, y;
+         std::getline(layout, name) && std::getline(layout, x) && std::getline(layout, y);) {
         aImage piece(kProgram + "gameres/" + folder + name + ".png", 21, 21);
         ASSERT_TRUE(piece.hasTexture()) << name;
         ++pieces;
@@ -237,7 +239,8 @@ TEST_F(ContentTest, TheTornLetterKeepsEveryStrokeOfItsWriting) {
                 uint32_t& d = assembled.at(uint32_t(ax), uint32_t(ay));
                 uint32_t out = 0xFF000000u;
                 for (int shift = 0; shift < 24; shift += 8) {
-                    const uint32_t c = ((s >> shift & 0xFF) * a + (d >> shift & 0xFF) * (255 - a) + 127) / 255;
+                    const uint32_t c =
+                        ((s >> shift & 0xFF) * a + (d >> shift & 0xFF) * (255 - a) + 127) / 255;
                     out |= c << shift;
                 }
                 d = out;
@@ -256,8 +259,8 @@ TEST_F(ContentTest, TheTornLetterKeepsEveryStrokeOfItsWriting) {
             const double want = lightness(whole.at(x, y)), got = lightness(assembled.at(x, y));
             if (std::fabs(got - want) > 64.0) {
                 ++lost;
-                ADD_FAILURE_AT(__FILE__, __LINE__) << "writing lost at " << x << "," << y << ": " << got
-                                                   << " for " << want;
+                ADD_FAILURE_AT(__FILE__, __LINE__)
+                    << "writing lost at " << x << "," << y << ": " << got << " for " << want;
                 if (lost > 10)
                     return;
             }
@@ -289,7 +292,8 @@ TEST(ContentPeriod, NoPictureDrawsOnClipArtOfLaterTimes) {
         const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         for (size_t at = text.find("clipart:"); at != std::string::npos; at = text.find("clipart:", at + 1)) {
             const size_t end = text.find_first_of("\"' \t\r\n#", at);
-            const std::string file = text.substr(at + 8, end == std::string::npos ? std::string::npos : end - at - 8);
+            const std::string file =
+                text.substr(at + 8, end == std::string::npos ? std::string::npos : end - at - 8);
             ++references;
             for (const char* folder : laterFolders)
                 EXPECT_NE(file.rfind(folder, 0), 0u) << entry.path() << ": " << file;

@@ -11,12 +11,12 @@
 #include "game/credits/credits_roll.h"
 #include "game/profiles/profile_record.h"
 #include "game/profiles/profiles_manager.h"
-#include "game/shell/game_app.h"
 #include "game/room.h"
-#include "game/widgets/room_button.h"
 #include "game/screens/scene_player.h"
-#include "game/tip_manager.h"
 #include "game/screens/title_screen.h"
+#include "game/shell/game_app.h"
+#include "game/tip_manager.h"
+#include "game/widgets/room_button.h"
 #include "mirel/base/a_utf.h"
 #include "mirel/gfx/a_font.h"
 #include "mirel/gfx/a_image.h"
@@ -207,17 +207,17 @@ const char* const kShellImages[] = {"white_dot",    "pause",         "level_comp
                                     "clock_hand_m", "clock_overlay", "clock_warning",   "bonus_round",
                                     "load_image",   "load_progress"};
 
-const char* const kShellSounds[] = {"level_completed", "level_failed", "low_time",      "room_enter",
-                                    "room_exit",       "room_clear",   "show_hint",     "multiclick",
+const char* const kShellSounds[] = {"level_completed", "level_failed", "low_time",  "room_enter",
+                                    "room_exit",       "room_clear",   "show_hint", "multiclick",
                                     "got_clue_card",   "tip",          "click"};
 
 const char* const kShellTexts[] = {
-    "map_first_time",    "time_paused",     "fmt_items_remain", "fmt_clues_remain",    "fmt_n_items",
-    "fmt_n_clues",       "level_header",    "new_rooms_available", "card_room_empty", "evidence_room_empty"};
+    "map_first_time", "time_paused",  "fmt_items_remain",    "fmt_clues_remain", "fmt_n_items",
+    "fmt_n_clues",    "level_header", "new_rooms_available", "card_room_empty",  "evidence_room_empty"};
 
 // The tips the game and its rooms ask for.
-const char* const kTips[] = {"clock", "evidence_room_intro", "hints_disabled_here", "items_list", "item",
-                             "container", "player_stuck"};
+const char* const kTips[] = {"clock", "evidence_room_intro", "hints_disabled_here", "items_list",
+                             "item",  "container",           "player_stuck"};
 
 // Log lines that tell of a missing or broken piece of data. Not the player's
 // own files (the first start has no profiles and no saved game yet), and not
@@ -342,13 +342,20 @@ protected:
 };
 
 TEST(ShellData, EveryFileTheGameReadsIsInTheBuiltTree) {
-    std::vector<std::string> files = {kProgram + "Tarrowdene.ini", kProgram + "splashscreens/settings.ini",
-                                      "data:loc/main.txt",         "data:loc/credits.txt",
-                                      "data:loc/levels.txt",       "data:loc/items_comments.txt",
-                                      "data:tips.ini",             "data:credits.ini",
-                                      "data:particles/config.ini", "data:sounds/ambient/title_screen.ini",
-                                      "data:sounds/ambient/map.ini", "data:music/menu_theme.ogg",
-                                      "data:music/playlist.txt",   "data:signature.txt",
+    std::vector<std::string> files = {kProgram + "Tarrowdene.ini",
+                                      kProgram + "splashscreens/settings.ini",
+                                      "data:loc/main.txt",
+                                      "data:loc/credits.txt",
+                                      "data:loc/levels.txt",
+                                      "data:loc/items_comments.txt",
+                                      "data:tips.ini",
+                                      "data:credits.ini",
+                                      "data:particles/config.ini",
+                                      "data:sounds/ambient/title_screen.ini",
+                                      "data:sounds/ambient/map.ini",
+                                      "data:music/menu_theme.ogg",
+                                      "data:music/playlist.txt",
+                                      "data:signature.txt",
                                       "data:video/waves.ogg"};
     for (const std::string& script : LayoutScripts())
         files.push_back(script);
@@ -357,12 +364,12 @@ TEST(ShellData, EveryFileTheGameReadsIsInTheBuiltTree) {
         // a font's atlas lies beside it, named after it
         files.push_back(font.substr(0, font.rfind('.')) + ".png");
     }
-    for (const char* list : {"data:images/preload/ImageList.txt", "data:images/title/ImageList.txt",
-                             "data:images/map/ImageList.txt", "data:images/evidences/ImageList.txt",
-                             "data:images/credits/ImageList.txt", "data:images/ImageList.txt",
-                             "data:images/rooms/ImageList.txt", "data:particles/ImageList.txt",
-                             "data:sounds/SoundList.txt", "data:sounds/rooms/SoundList.txt",
-                             "data:sounds/ambient/SoundList.txt"}) {
+    for (const char* list :
+         {"data:images/preload/ImageList.txt", "data:images/title/ImageList.txt",
+          "data:images/map/ImageList.txt", "data:images/evidences/ImageList.txt",
+          "data:images/credits/ImageList.txt", "data:images/ImageList.txt", "data:images/rooms/ImageList.txt",
+          "data:particles/ImageList.txt", "data:sounds/SoundList.txt", "data:sounds/rooms/SoundList.txt",
+          "data:sounds/ambient/SoundList.txt"}) {
         files.push_back(list);
         for (const std::string& file : ListedFiles(list))
             files.push_back(file);
@@ -385,7 +392,8 @@ TEST(ShellData, EveryFileTheGameReadsIsInTheBuiltTree) {
     for (const std::string& line : Lines(kProgram + "splashscreens/settings.ini")) {
         const std::string t = Trim(line);
         if (t.rfind("image", 0) == 0) {
-            EXPECT_TRUE(fs::is_regular_file(kProgram + "splashscreens/" + Trim(t.substr(t.find('=') + 1)))) << t;
+            EXPECT_TRUE(fs::is_regular_file(kProgram + "splashscreens/" + Trim(t.substr(t.find('=') + 1))))
+                << t;
         }
     }
 }
@@ -443,9 +451,10 @@ TEST_F(ShellDataTest, EveryNameTheShellLooksUpIsDefined) {
 // a backslash before a quote inside it would show on the screen.
 TEST_F(ShellDataTest, NoTextShowsAnEscapedQuote) {
     Start(kProgram);
-    const int texts = ForEachText(*Game().GetLocaleServer(), [](const std::string& where, const std::u16string& text) {
-        EXPECT_EQ(text.find(u"\\\""), std::u16string::npos) << where;
-    });
+    const int texts =
+        ForEachText(*Game().GetLocaleServer(), [](const std::string& where, const std::u16string& text) {
+            EXPECT_EQ(text.find(u"\\\""), std::u16string::npos) << where;
+        });
     EXPECT_GT(texts, 100);
 }
 
@@ -607,7 +616,8 @@ TEST_F(ShellDataTest, TheCreditsLieInsideTheirFrame) {
     ASSERT_NE(roll, nullptr);
     const CLetterHeap& heap = roll->GetHeap();
     const float hx = heap.GetX(), hy = heap.GetY(), hw = heap.GetWidth(), hh = heap.GetHeight();
-    EXPECT_TRUE(tileInside(hx, hy) && tileInside(hx + hw, hy + hh)) << hx << "," << hy << " " << hw << "x" << hh;
+    EXPECT_TRUE(tileInside(hx, hy) && tileInside(hx + hw, hy + hh))
+        << hx << "," << hy << " " << hw << "x" << hh;
     const bool meetsBack = hx + 13.5f - kReach < bx1 && hx + hw + 13.5f + kReach > bx0 &&
                            hy + 14.0f - kReach < by1 && hy + hh + 14.0f + kReach > by0;
     EXPECT_FALSE(meetsBack) << "the heap reaches under the back button";
@@ -621,8 +631,8 @@ TEST_F(ShellDataTest, TheCreditsLieInsideTheirFrame) {
             for (const CCreditsLine::Slot& slot : line->GetSlots()) {
                 int32_t x = 0, y = 0;
                 slot.letter.GetDestination(x, y);
-                EXPECT_TRUE(tileInside(float(x), float(y))) << "screen " << roll->GetScreenIndex() << ": " << x << ","
-                                                            << y;
+                EXPECT_TRUE(tileInside(float(x), float(y)))
+                    << "screen " << roll->GetScreenIndex() << ": " << x << "," << y;
             }
     }
     EXPECT_EQ(screens.size(), roll->GetScreens().size());
@@ -640,9 +650,10 @@ bool HasTwoBlanksInARow(const std::u16string& text) {
 // heading, the greeting with the player's name) once a game runs.
 TEST_F(ShellDataTest, NoTextShowsTwoBlanksInARow) {
     Start(kProgram);
-    const int texts = ForEachText(*Game().GetLocaleServer(), [](const std::string& where, const std::u16string& text) {
-        EXPECT_FALSE(HasTwoBlanksInARow(text)) << where;
-    });
+    const int texts =
+        ForEachText(*Game().GetLocaleServer(), [](const std::string& where, const std::u16string& text) {
+            EXPECT_FALSE(HasTwoBlanksInARow(text)) << where;
+        });
     EXPECT_GT(texts, 100);
     PlayToTheFirstRoom();
     std::vector<GUI::Widget*> widgets = {Game().GetGuiServer()->GetRootWidget()};

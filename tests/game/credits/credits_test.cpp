@@ -24,7 +24,9 @@ constexpr uint32_t kBackground = 0xFF404040u;
 constexpr uint32_t kShadow = 0xFF101010u;
 
 // The colour of tile cell k of the sheet.
-uint32_t CellColor(int k) { return 0xFF000000u | uint32_t(0x80 + k * 8) << 16 | uint32_t(0xC0 - k * 4) << 8 | 0x60u; }
+uint32_t CellColor(int k) {
+    return 0xFF000000u | uint32_t(0x80 + k * 8) << 16 | uint32_t(0xC0 - k * 4) << 8 | 0x60u;
+}
 
 // A sheet of `columns` x `rows` cells of 27 x 28, each a solid colour.
 content::Picture Sheet(uint32_t columns, uint32_t rows) {
@@ -37,13 +39,20 @@ content::Picture Sheet(uint32_t columns, uint32_t rows) {
 
 std::string Global(const std::string& overrides = "") {
     std::map<std::string, std::string> keys = {
-        {"CenterTitleCoord", "512 100"},   {"CenterTextCoord", "512 350"},
-        {"HeapRect", "200 600 600 120"},   {"LineSpacingAfterSpeciality", "20"},
-        {"LineSpacing", "6"},              {"IntervalMoveLetterFromHeap", "0.05"},
-        {"IntervalMoveLetterToHeap", "0.05"}, {"SpeedMoveLetterFromHeap", "2000"},
-        {"SpeedMoveLetterToHeap", "2000"}, {"TimeReposLetter", "0.4"},
-        {"PauseTime", "0.5"},              {"LightAlpha", "0 0"},
-        {"LightSpeed", "0.1 0.2"},         {"LightDelay", "0 0"},
+        {"CenterTitleCoord", "512 100"},
+        {"CenterTextCoord", "512 350"},
+        {"HeapRect", "200 600 600 120"},
+        {"LineSpacingAfterSpeciality", "20"},
+        {"LineSpacing", "6"},
+        {"IntervalMoveLetterFromHeap", "0.05"},
+        {"IntervalMoveLetterToHeap", "0.05"},
+        {"SpeedMoveLetterFromHeap", "2000"},
+        {"SpeedMoveLetterToHeap", "2000"},
+        {"TimeReposLetter", "0.4"},
+        {"PauseTime", "0.5"},
+        {"LightAlpha", "0 0"},
+        {"LightSpeed", "0.1 0.2"},
+        {"LightDelay", "0 0"},
     };
     std::string text = "[Global]\n";
     for (size_t pos = 0; pos < overrides.size();) {
@@ -71,7 +80,8 @@ protected:
     void SetUp() override {
         // The font: every capital a 10 x 10 glyph of a white atlas.
         b.Png("data/fonts/credits.png", content::Picture(16, 16, 0xFFFFFFFFu));
-        std::string font = "[General]\nFormat16 = 4444\nFormat32 = 8888\nTexture = credits.png\nCharSpacing = 0\n[Charlist]\n";
+        std::string font = "[General]\nFormat16 = 4444\nFormat32 = 8888\nTexture = credits.png\nCharSpacing "
+                           "= 0\n[Charlist]\n";
         for (char c = 'A'; c <= 'Z'; ++c) {
             char line[32];
             std::snprintf(line, sizeof line, "%X = 0 0 10 10 0 0\n", unsigned(c));
@@ -83,13 +93,14 @@ protected:
     void Pictures(const content::Picture& tiles, const std::string& name = "credits") {
         group = name;
         b.LoadGroup(group, {{"background", content::Picture(8, 6, kBackground)},
-                                {"light", content::Picture(16, 12, 0xFF808080u)},
-                                {"tiles", tiles},
-                                {"tile_shadow", content::Picture(25, 26, kShadow)}});
+                            {"light", content::Picture(16, 12, 0xFF808080u)},
+                            {"tiles", tiles},
+                            {"tile_shadow", content::Picture(25, 26, kShadow)}});
     }
     // The credits file with its texts: each screen a list of lines, the
     // first the title, then "S:" speciality lines and name lines.
-    CreditsRoll& Make(const std::vector<std::vector<std::string>>& screens, const std::string& overrides = "") {
+    CreditsRoll& Make(const std::vector<std::vector<std::string>>& screens,
+                      const std::string& overrides = "") {
         std::string file = Global(overrides), texts;
         int n = 0;
         for (size_t s = 0; s < screens.size(); ++s) {
@@ -403,14 +414,15 @@ TEST_F(CreditsTest, ScreensInOrderForEver) {
     std::vector<std::u16string> titles;
     std::vector<size_t> heapAfter;
     bool wasPaused = false;
-    RunUntil([&] { return order.size() == 5; }, 60.0f, [&] {
-        if (Paused() && !wasPaused) {
-            order.push_back(r.GetScreenIndex());
-            titles.push_back(Reads(*r.GetLines()[0]));
-            heapAfter.push_back(r.GetHeap().GetCount());
-        }
-        wasPaused = Paused();
-    });
+    RunUntil([&] { return order.size() == 5; }, 60.0f,
+             [&] {
+                 if (Paused() && !wasPaused) {
+                     order.push_back(r.GetScreenIndex());
+                     titles.push_back(Reads(*r.GetLines()[0]));
+                     heapAfter.push_back(r.GetHeap().GetCount());
+                 }
+                 wasPaused = Paused();
+             });
     EXPECT_EQ(order, (std::vector<size_t>{0, 1, 2, 0, 1}));
     EXPECT_EQ(titles, (std::vector<std::u16string>{u"ABC", u"CAD", u"BE", u"ABC", u"CAD"}));
     // Tiles: A B C D E X Y, one each; each screen shows its own and the
@@ -432,7 +444,8 @@ TEST_F(CreditsTest, ScreensInOrderForEver) {
 // back at once; otherwise one after the other.
 TEST_F(CreditsTest, ReturnIntervalZeroSendsEveryLineAtOnce) {
     for (const char* interval : {"0", "0.05"}) {
-        CreditsRoll& r = Make({{"AB", "CD", "EF"}, {"GH"}}, std::string("IntervalMoveLetterToHeap=") + interval);
+        CreditsRoll& r =
+            Make({{"AB", "CD", "EF"}, {"GH"}}, std::string("IntervalMoveLetterToHeap=") + interval);
         ASSERT_TRUE(RunUntil([&] { return r.GetRollState() == CreditsRoll::RETURN; }));
         std::vector<int32_t> states;
         for (const auto& line : r.GetPreviousLines())
@@ -511,10 +524,11 @@ TEST_F(CreditsTest, EveryVariantHasItsCell) {
 TEST_F(CreditsTest, LightFlickersBetweenItsBounds) {
     CreditsRoll& r = Make({{"A"}}, "LightAlpha=0.2 0.8\nLightSpeed=0.5 1\nLightDelay=0 0.2");
     float lo = 1.0f, hi = 0.0f;
-    RunUntil([] { return false; }, 20.0f, [&] {
-        lo = std::min(lo, r.GetLight().current);
-        hi = std::max(hi, r.GetLight().current);
-    });
+    RunUntil([] { return false; }, 20.0f,
+             [&] {
+                 lo = std::min(lo, r.GetLight().current);
+                 hi = std::max(hi, r.GetLight().current);
+             });
     EXPECT_GE(lo, 0.2f - 0.06f);
     EXPECT_LE(hi, 0.8f + 0.06f);
     EXPECT_GT(hi - lo, 0.2f);

@@ -10,15 +10,20 @@
 
 namespace {
 
-bool SameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
-bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+bool SameBits(float a, float b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+bool SameBits(double a, double b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
 
 bool Same(const GameRecord& a, const GameRecord& b) {
     return a.level == b.level && a.timeOverCount == b.timeOverCount && a.scenePlaying == b.scenePlaying &&
            a.sceneName == b.sceneName && a.hiddenRoomsPending == b.hiddenRoomsPending &&
            a.levelCompleted == b.levelCompleted && SameBits(a.levelCompleteTimer, b.levelCompleteTimer) &&
-           a.hintsLeft == b.hintsLeft && SameBits(a.timeLeft, b.timeLeft) && SameBits(a.timeAtGoal, b.timeAtGoal) &&
-           SameBits(a.playTime, b.playTime) && a.goalAnnounced == b.goalAnnounced && a.spareFlag == b.spareFlag &&
+           a.hintsLeft == b.hintsLeft && SameBits(a.timeLeft, b.timeLeft) &&
+           SameBits(a.timeAtGoal, b.timeAtGoal) && SameBits(a.playTime, b.playTime) &&
+           a.goalAnnounced == b.goalAnnounced && a.spareFlag == b.spareFlag &&
            a.evidenceAdded == b.evidenceAdded && a.mapHintShown == b.mapHintShown;
 }
 

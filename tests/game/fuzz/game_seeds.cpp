@@ -2,8 +2,8 @@
 // (support/seed_writer.h): a game record, saved games and profiles files.
 //   game_seeds <seeds folder> <regressions folder>
 
-#include "game/save/game_record.h"
 #include "game/profiles/profiles_manager.h"
+#include "game/save/game_record.h"
 #include "game/save/save_load.h"
 #include "game/save/save_record.h"
 #include "support/seed_writer.h"
@@ -94,7 +94,8 @@ Bytes stored(const Bytes& file) {
 int main(int argc, char** argv) {
     SeedWriter seeds(argc, argv);
     const std::string scratch =
-        (std::filesystem::temp_directory_path() / ("game-seeds-" + std::to_string(::getpid()))).string() + "/";
+        (std::filesystem::temp_directory_path() / ("game-seeds-" + std::to_string(::getpid()))).string() +
+        "/";
     std::filesystem::create_directories(scratch);
 
     Bytes record;
@@ -119,7 +120,8 @@ int main(int argc, char** argv) {
         system.BeginSave(scratch + "profiles.dat", kSaveFormatVersion);
         system.SaveEntity(profiles);
         if (system.EndSave())
-            seeds.save("fuzz_profiles_file", "three-profiles.bin", stored(readFile(scratch + "profiles.dat")));
+            seeds.save("fuzz_profiles_file", "three-profiles.bin",
+                       stored(readFile(scratch + "profiles.dat")));
         else
             seeds.fail();
     }
@@ -128,7 +130,8 @@ int main(int argc, char** argv) {
         ProfilesManager manager(settings);
         manager.SetStorage(scratch, scratch, "en");
         manager.SaveProfiles();
-        seeds.save("fuzz_profiles_file", "no-profiles.bin", stored(readFile(scratch + MakeProfilesFileName("en"))));
+        seeds.save("fuzz_profiles_file", "no-profiles.bin",
+                   stored(readFile(scratch + MakeProfilesFileName("en"))));
     }
     {
         // A scrap map of 16 x 12: size bytes, then ARGB pixels with three
@@ -137,7 +140,8 @@ int main(int argc, char** argv) {
         Bytes map = {uint8_t(w - 1), uint8_t(h - 1)};
         for (int y = 0; y < h; ++y) {
             for (int x = 0; x < w; ++x) {
-                const bool scrap = y < 2 || (x >= 2 && x < 6 && y >= 4 && y < 8) || (x >= 10 && x < 14 && y >= 6);
+                const bool scrap =
+                    y < 2 || (x >= 2 && x < 6 && y >= 4 && y < 8) || (x >= 10 && x < 14 && y >= 6);
                 const uint32_t argb = scrap ? 0xFF806040u : 0x00000000u;
                 for (int i = 0; i < 4; ++i)
                     map.push_back(uint8_t(argb >> (8 * i)));

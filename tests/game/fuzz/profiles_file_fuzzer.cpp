@@ -11,9 +11,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-#include <vector>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const fuzzfile::Scratch scratch("fuzz_profiles_file");

@@ -26,9 +26,9 @@ namespace {
 struct Fault {
     const char* what;
     std::function<void()> damage;
-    std::string line;    // empty: the game takes the file as it is, no line is owed
-    bool listed = true;  // the room is still part of the level (so it can be entered)
-    bool kept = false;   // refused, the file is kept beside the one the game writes
+    std::string line;   // empty: the game takes the file as it is, no line is owed
+    bool listed = true; // the room is still part of the level (so it can be entered)
+    bool kept = false;  // refused, the file is kept beside the one the game writes
 };
 
 // A BMP header that claims a picture of the given size, with no pixels after it.
@@ -74,7 +74,8 @@ protected:
                 EXPECT_EQ(r.room, fault.listed);
             }
             if (!fault.line.empty()) {
-                EXPECT_GE(LinesWith(fault.line), 1u) << "the fault is named: " << fault.line << "\n" << LogText();
+                EXPECT_GE(LinesWith(fault.line), 1u) << "the fault is named: " << fault.line << "\n"
+                                                     << LogText();
             }
             EXPECT_LE(r.quietLines, 2u) << "no line per frame while playing:\n" << r.quietText;
             harness->Stop();
@@ -125,9 +126,7 @@ TEST_F(HostileFiles, DamagedSaves) {
     ASSERT_NE(anchor, std::string::npos);
 
     const std::string failed = "load failed!";
-    auto withFile = [&](Bytes file) {
-        return [this, file]() { gametest::WriteBytes(SavePath(), file); };
-    };
+    auto withFile = [&](Bytes file) { return [this, file]() { gametest::WriteBytes(SavePath(), file); }; };
     auto patched = [&](size_t at, uint32_t value) {
         Bytes p = plain;
         PutU32(p, at, value);
@@ -211,7 +210,9 @@ TEST_F(HostileFiles, DamagedProfilesFiles) {
     // The body: the current name "Mara" and its NUL, two volumes, three flags,
     // the count, then the profiles.
     const size_t soundVolume = body + 5, musicVolume = body + 9, count = body + 16;
-    auto withFile = [this](Bytes file) { return [this, file]() { gametest::WriteBytes(ProfilesPath(), file); }; };
+    auto withFile = [this](Bytes file) {
+        return [this, file]() { gametest::WriteBytes(ProfilesPath(), file); };
+    };
     auto patched = [&](size_t at, uint32_t value) {
         Bytes p = plain;
         PutU32(p, at, value);
@@ -299,7 +300,9 @@ TEST_F(HostileFiles, ADamagedProfilesFileLosesNoPlayerAndNoSavedGame) {
 
 TEST_F(HostileFiles, DamagedLevelFiles) {
     const std::string level = LevelText();
-    auto with = [this](const std::string& text) { return [this, text]() { data->Text("levels/01.ini", text); }; };
+    auto with = [this](const std::string& text) {
+        return [this, text]() { data->Text("levels/01.ini", text); };
+    };
     auto general = [&](const std::string& keys) {
         return with("[General]\n" + keys + "\n" + scenetest::TestRoomSection());
     };
@@ -310,9 +313,11 @@ TEST_F(HostileFiles, DamagedLevelFiles) {
         {"cut in the middle of a key", with(level.substr(0, level.size() / 2)), "Cannot find key"},
         {"random bytes", with(NoiseText(5, 4000)), "levels/01.ini", false},
         {"a clock of 2147483647 seconds", general("Time=2147483647\nHintsCount=3\nRandomLeft=0"), "Time"},
-        {"a clock of 99999999999999 seconds", general("Time=99999999999999\nHintsCount=3\nRandomLeft=0"), "Time"},
+        {"a clock of 99999999999999 seconds", general("Time=99999999999999\nHintsCount=3\nRandomLeft=0"),
+         "Time"},
         {"a negative clock", general("Time=-5\nHintsCount=3\nRandomLeft=0"), "Time"},
-        {"four thousand million hints", general("Time=600\nHintsCount=4000000000\nRandomLeft=0"), "HintsCount"},
+        {"four thousand million hints", general("Time=600\nHintsCount=4000000000\nRandomLeft=0"),
+         "HintsCount"},
         {"negative hints", general("Time=600\nHintsCount=-1\nRandomLeft=0"), "HintsCount"},
         {"a negative goal tolerance", general("Time=600\nHintsCount=3\nRandomLeft=-2000000000"), ""},
         {"absurd item counts",
@@ -348,19 +353,24 @@ TEST_F(HostileFiles, DamagedRoomFiles) {
     std::string manyObjects;
     for (int i = 0; i < 5000; ++i)
         manyObjects += "[junk" + std::to_string(i) + "]\nClass = Image\nImage = nothing\nX = 1\nY = 1\n";
-    std::string longObjectList = "[anchor]\nObject = " + Repeat("anchor, ", 5000) + "anchor\nDiffLevel = 0\nClue = 1\n";
+    std::string longObjectList =
+        "[anchor]\nObject = " + Repeat("anchor, ", 5000) + "anchor\nDiffLevel = 0\nClue = 1\n";
     Run({
         {"objects: random bytes", with(room + "objects.ini", NoiseText(6, 3000)), "objects.ini"},
         {"objects: cut in the middle",
          edit(room + "objects.ini", [](std::string t) { return t.substr(0, t.size() / 2); }), "not found"},
         {"objects: places a thousand million pixels away",
          edit(room + "objects.ini",
-              [&](std::string t) { return replace(replace(t, "X = 100", "X = 1000000000"), "Y = 100", "Y = -999999999"); }),
+              [&](std::string t) {
+                  return replace(replace(t, "X = 100", "X = 1000000000"), "Y = 100", "Y = -999999999");
+              }),
          "harbour"},
         {"objects: places that are not numbers",
-         edit(room + "objects.ini", [&](std::string t) { return replace(t, "X = 100", "X = nan"); }), "harbour"},
+         edit(room + "objects.ini", [&](std::string t) { return replace(t, "X = 100", "X = nan"); }),
+         "harbour"},
         {"objects: an unknown class",
-         edit(room + "objects.ini", [&](std::string t) { return replace(t, "Class = Image", "Class = Dragon"); }),
+         edit(room + "objects.ini",
+              [&](std::string t) { return replace(t, "Class = Image", "Class = Dragon"); }),
          "Dragon"},
         {"objects: five thousand of them, with no pictures",
          edit(room + "objects.ini", [&](std::string t) { return t + manyObjects; }), "nothing"},
@@ -368,13 +378,18 @@ TEST_F(HostileFiles, DamagedRoomFiles) {
         {"items: cut in the middle",
          edit(room + "items.ini", [](std::string t) { return t.substr(0, t.size() / 2); }), "harbour"},
         {"items: one item of five thousand objects",
-         edit(room + "items.ini", [&](std::string t) { return replace(t, "[anchor]\nObject = anchor\nDiffLevel = 0\nClue = 1\n", longObjectList); }),
+         edit(room + "items.ini",
+              [&](std::string t) {
+                  return replace(t, "[anchor]\nObject = anchor\nDiffLevel = 0\nClue = 1\n", longObjectList);
+              }),
          "harbour"},
         {"items: an absurd difficulty",
-         edit(room + "items.ini", [&](std::string t) { return replace(t, "DiffLevel = 1", "DiffLevel = 99999999999"); }),
+         edit(room + "items.ini",
+              [&](std::string t) { return replace(t, "DiffLevel = 1", "DiffLevel = 99999999999"); }),
          "DiffLevel"},
         {"items: containers that do not match",
-         edit(room + "items.ini", [&](std::string t) { return replace(t, "Container = lock", "Container = lock, lock, lock"); }),
+         edit(room + "items.ini",
+              [&](std::string t) { return replace(t, "Container = lock", "Container = lock, lock, lock"); }),
          "container count"},
         {"the room's image list: random bytes", with(room + "images/ImageList.txt", NoiseText(8, 2000)),
          "aImageManager"},
@@ -394,14 +409,17 @@ TEST_F(HostileFiles, DamagedGuiScripts) {
         return text;
     };
     Run({
-        {"huge areas",
-         with([&](const std::string& l) { return replace(l, "AreaRect 240 440 120 30", "AreaRect 240 440 2000000000 2000000000"); }),
+        {"huge areas", with([&](const std::string& l) {
+             return replace(l, "AreaRect 240 440 120 30", "AreaRect 240 440 2000000000 2000000000");
+         }),
          "out of range"},
-        {"negative areas",
-         with([&](const std::string& l) { return replace(l, "AreaRect 40 125 100 24", "AreaRect -2000000000 -2000000000 -5 -5"); }),
+        {"negative areas", with([&](const std::string& l) {
+             return replace(l, "AreaRect 40 125 100 24", "AreaRect -2000000000 -2000000000 -5 -5");
+         }),
          "out of range"},
-        {"a text of a million characters",
-         with([&](const std::string& l) { return replace(l, "Text \"page 0\"", "Text \"" + std::string(1000000, 'w') + "\""); }),
+        {"a text of a million characters", with([&](const std::string& l) {
+             return replace(l, "Text \"page 0\"", "Text \"" + std::string(1000000, 'w') + "\"");
+         }),
          "gui/main.agui"},
         {"a hundred thousand blocks inside each other",
          with([&](const std::string& l) { return l + "widget deep\n" + Repeat("{\n widget w\n", 100000); }),
@@ -413,9 +431,10 @@ TEST_F(HostileFiles, DamagedGuiScripts) {
     });
     Run(
         {
-            {"cut at a quarter", with([](const std::string& l) { return l.substr(0, l.size() / 4); }), "not found"},
-            {"cut at three quarters", with([](const std::string& l) { return l.substr(0, l.size() * 3 / 4); }),
+            {"cut at a quarter", with([](const std::string& l) { return l.substr(0, l.size() / 4); }),
              "not found"},
+            {"cut at three quarters",
+             with([](const std::string& l) { return l.substr(0, l.size() * 3 / 4); }), "not found"},
             {"random bytes", with([](const std::string&) { return NoiseText(11, 20000); }), "not found"},
         },
         false);
@@ -448,13 +467,14 @@ TEST_F(HostileFiles, DamagedImageLists) {
              gametest::WriteBytes(data->Data("images/box_bg.png"), b);
          },
          "box_bg.png"},
-        {"ten thousand lines of one picture", append("images/ImageList.txt", Repeat("tick.png 8888 8888\n", 10000)),
-         "already loaded"},
+        {"ten thousand lines of one picture",
+         append("images/ImageList.txt", Repeat("tick.png 8888 8888\n", 10000)), "already loaded"},
         {"a list that names a folder", append("images/ImageList.txt", "../images 8888 8888\n"), "images"},
         {"absurd format codes", append("images/ImageList.txt", "arrow.png 99999999999 -1\n"), "arrow.png"},
-        {"a name of ten thousand characters", append("images/ImageList.txt", std::string(10000, 'n') + ".png 8888 8888\n"),
-         "nnnn"},
-        {"the map's list is random bytes", text("images/map/ImageList.txt", NoiseText(13, 2000)), "aImageManager"},
+        {"a name of ten thousand characters",
+         append("images/ImageList.txt", std::string(10000, 'n') + ".png 8888 8888\n"), "nnnn"},
+        {"the map's list is random bytes", text("images/map/ImageList.txt", NoiseText(13, 2000)),
+         "aImageManager"},
     });
 }
 
@@ -498,7 +518,8 @@ TEST_F(HostileFiles, ASaveCutShortWhileWrittenLeavesTheSaveBeforeItLoadable) {
     // start loads the save before it, and its own saves replace both.
     std::filesystem::remove_all(SavePath() + ".tmp");
     gametest::WriteBytes(SavePath(), before);
-    gametest::WriteBytes(SavePath() + ".tmp", Bytes(before.begin(), before.begin() + long(before.size() / 2)));
+    gametest::WriteBytes(SavePath() + ".tmp",
+                         Bytes(before.begin(), before.begin() + long(before.size() / 2)));
     Restart();
     harness->ClickAt(1010, 760);
     ASSERT_TRUE(harness->Click("btn_start"));

@@ -11,8 +11,8 @@
 #include "game/support/fixture_tree.h"
 #include "game/support/game_harness.h"
 
-#include "game/shell/game_app.h"
 #include "game/scenes/spy_room.h"
+#include "game/shell/game_app.h"
 #include "game/tip_manager.h"
 #include "mirel/gui/gui_staticimage.h"
 #include "mirel/gui/gui_widget.h"
@@ -114,10 +114,10 @@ inline AppFields AppFieldsAt(const Bytes& plain, size_t app) {
 
 // What playing on reached.
 struct Reached {
-    bool title = false; // the title screen was shown
-    bool map = false;   // a game's map was shown
-    bool room = false;  // the room "harbour" was entered
-    bool bonus = false; // the game went on into the bonus room (a level without items to find)
+    bool title = false;    // the title screen was shown
+    bool map = false;      // a game's map was shown
+    bool room = false;     // the room "harbour" was entered
+    bool bonus = false;    // the game went on into the bonus room (a level without items to find)
     size_t quietLines = 0; // log lines written during the last seconds of play
     std::string quietText; // and what they said
 };

@@ -19,18 +19,18 @@
 // The log may not hold one line about a missing picture, sound or style.
 
 #include "game/bonus/sample_puzzle_moves.h"
-#include "game/support/frame_shot.h"
 #include "game/scenes/sample_rooms.h"
+#include "game/support/frame_shot.h"
 
 #include "content/content_writers.h"
 #include "game/bonus/bonus_room.h"
 #include "game/profiles/profiles_manager.h"
 #include "game/save/save_load.h"
-#include "game/screens/scene_player.h"
 #include "game/scenes/card_room.h"
 #include "game/scenes/clue_card.h"
 #include "game/scenes/cross_button.h"
 #include "game/scenes/evidence_room.h"
+#include "game/screens/scene_player.h"
 #include "game/screens/splash_manager.h"
 #include "mirel/platform/window/headless/a_headless_window.h"
 

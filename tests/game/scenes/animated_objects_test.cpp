@@ -140,14 +140,16 @@ TEST_F(AnimatedTest, AFinishedPlayOnceComesBackFinishedFromItsRecord) {
 TEST_F(AnimatedTest, LoopingModesPlayFromInitAndUnusableRatesNeverHoldTheRoom) {
     Picture("flag", Strip(4, 10));
     Zoo("[loop]\nClass = Animation\nImage = flag\nX = 0\nY = 0\nFrameSize = 10 10\nFrameCount = 4\nFPS = 20\n"
-        "[swing]\nClass = Animation\nImage = flag\nX = 0\nY = 0\nFrameSize = 10 10\nFrameCount = 4\nFPS = 20\n"
+        "[swing]\nClass = Animation\nImage = flag\nX = 0\nY = 0\nFrameSize = 10 10\nFrameCount = 4\nFPS = "
+        "20\n"
         "PlayMode = 1\n"
         "[stuck]\nClass = Animation\nImage = flag\nX = 0\nY = 0\nFrameSize = 10 10\nFrameCount = 4\nFPS = 0\n"
         "PlayMode = 2\n"
         "[still]\nClass = Animation\nImage = flag\nX = 0\nY = 0\nFrameSize = 10 10\nFrameCount = 4\nFPS = 0\n"
         "[back]\nClass = Animation\nImage = flag\nX = 0\nY = 0\nFrameSize = 10 10\nFrameCount = 4\nFPS = -4\n"
         "PlayMode = 1\n"
-        "[#s_loop]\nClass = Animation\nImage = flag\nX = 0\nY = 0\nFrameSize = 10 10\nFrameCount = 4\nFPS = 20\n"
+        "[#s_loop]\nClass = Animation\nImage = flag\nX = 0\nY = 0\nFrameSize = 10 10\nFrameCount = 4\nFPS = "
+        "20\n"
         "[#s_swing]\nClass = Image\nImage = flag\nX = 0\nY = 0\n"
         "[none]\nClass = Animation\nImage = flag\nX = 0\nY = 0\nFrameSize = 10 10\nFrameCount = 0\n");
     auto* loop = As<SpyObjAnim>("loop");
@@ -165,8 +167,9 @@ TEST_F(AnimatedTest, LoopingModesPlayFromInitAndUnusableRatesNeverHoldTheRoom) {
 
     // A rate of 0 gives an endless frame time, one below 0 a negative one
     // (the frame time's failed assertion): a looping animation stands still.
-    EXPECT_EQ(std::count_if(log.lines.begin(), log.lines.end(),
-                            [](const std::string& l) { return l.find("setFrameTime: t > 0") != std::string::npos; }),
+    EXPECT_EQ(std::count_if(
+                  log.lines.begin(), log.lines.end(),
+                  [](const std::string& l) { return l.find("setFrameTime: t > 0") != std::string::npos; }),
               1)
         << "only the negative rate";
     for (const char* name : {"still", "back"}) {
@@ -279,7 +282,8 @@ TEST_F(AnimatedTest, LoveBirdsRunTheirThreePhasesAndCanBeClickedOnlyInTheMiddleO
 
 TEST_F(AnimatedTest, DancingCoupleCanBeClickedOnlyWhileItDances) {
     Picture("couple", Strip(3, 10));
-    Zoo("[couple]\nClass = CoupleDancing\nX = 0\nY = 0\nAnimParams = 10 10 3 10\nOccurenceTime = 1.98 1.98\n");
+    Zoo("[couple]\nClass = CoupleDancing\nX = 0\nY = 0\nAnimParams = 10 10 3 10\nOccurenceTime = 1.98 "
+        "1.98\n");
     auto* couple = As<SpyObjCoupleDancing>("couple");
     ASSERT_NE(couple, nullptr);
     EXPECT_TRUE(couple->IsKindOf("CoupleDancing"));
@@ -352,7 +356,8 @@ TEST_F(AnimatedTest, HeapContainerPilesObjectsOnItsMarkersBottomUp) {
     Picture("pebble", Box(4, 4, 0xFF808080u));
     std::string objects = "[basket]\nClass = HeapContainer\nImage = basket\nX = 0\nY = 0\nFramesCount = 3\n";
     for (int i = 1; i <= 5; ++i)
-        objects += "[pebble" + std::to_string(i) + "]\nClass = Image\nImage = pebble\nX = 0\nY = 0\nPosInContainer = 1\n";
+        objects += "[pebble" + std::to_string(i) +
+                   "]\nClass = Image\nImage = pebble\nX = 0\nY = 0\nPosInContainer = 1\n";
     objects += "[stray]\nClass = Image\nImage = pebble\nX = 0\nY = 0\nPosInContainer = 7\n";
     Zoo(objects);
     auto* basket = As<SpyObjHeapContainer>("basket");
@@ -368,7 +373,8 @@ TEST_F(AnimatedTest, HeapContainerPilesObjectsOnItsMarkersBottomUp) {
     EXPECT_TRUE(basket->IsEmpty());
     EXPECT_TRUE(basket->Activate(true, Object("stray")));
     EXPECT_TRUE(basket->IsEmpty()) << "no frame 7 in a strip of 3";
-    EXPECT_TRUE(log.has("SpyObjHeapContainer::Activate - position 7 of object 'stray' is not a frame of 'basket'"));
+    EXPECT_TRUE(
+        log.has("SpyObjHeapContainer::Activate - position 7 of object 'stray' is not a frame of 'basket'"));
     EXPECT_TRUE(basket->HitTest(3, 0)) << "the basket itself";
     EXPECT_FALSE(basket->HitTest(3, 19));
     for (int i = 1; i <= 5; ++i)

@@ -31,9 +31,10 @@ void objectBase(SaveWriter& w) {
 const char* const kLevel = "[General]\nEvidencesToAdd = harbour.summary\nEvidencesToDel = inn.quarrel\n"
                            "[Room.fz]\nItemsCount = 0, 0, 0\n"
                            "[CardsOrder]\nquillby = clockshop\ncrane = fz +fz.ledger\n";
-const char* const kObjects = "[chest]\nClass = Animation\nFrameSize = 20 20\nFrameCount = 4\nFPS = 10\nPlayMode = 2\n"
-                             "[shelf]\nClass = Container\nFramesCount = 4\n"
-                             "[basket]\nClass = HeapContainer\nFramesCount = 3\n";
+const char* const kObjects =
+    "[chest]\nClass = Animation\nFrameSize = 20 20\nFrameCount = 4\nFPS = 10\nPlayMode = 2\n"
+    "[shelf]\nClass = Container\nFramesCount = 4\n"
+    "[basket]\nClass = HeapContainer\nFramesCount = 3\n";
 
 } // namespace
 
@@ -93,8 +94,10 @@ int main(int argc, char** argv) {
     }
     const std::string sep = "\n%%\n";
     seeds.save("card_evidence_fuzzer", "rooms.bin",
-               std::string(kLevel) + sep + text(cards) + sep + text(evidence) + sep + kObjects + sep + text(anim));
+               std::string(kLevel) + sep + text(cards) + sep + text(evidence) + sep + kObjects + sep +
+                   text(anim));
     seeds.save("card_evidence_fuzzer", "heap.bin",
-               std::string(kLevel) + sep + text(cards) + sep + text(evidence) + sep + kObjects + sep + text(heap));
+               std::string(kLevel) + sep + text(cards) + sep + text(evidence) + sep + kObjects + sep +
+                   text(heap));
     return seeds.finish();
 }

@@ -40,7 +40,8 @@ protected:
         std::filesystem::create_directories(cards + "large");
         std::string list;
         for (const char* name : {"quillby", "crane", "edith", "penhallow", "nell"}) {
-            content::saveFile(cards + name + ".png", content::writePng(content::Picture(20, 30, kSmallColour)));
+            content::saveFile(cards + name + ".png",
+                              content::writePng(content::Picture(20, 30, kSmallColour)));
             content::saveFile(cards + "large/" + name + ".jng",
                               content::writeJng(content::Picture(100, 150, kLargeColour)));
             list += std::string(name) + ".png 8888 8888\n";
@@ -50,8 +51,8 @@ protected:
         gametest::WriteText(cards + "ImageList.txt", list);
         std::string script = "widget card_room\n{\n AreaRect 179 0 845 768\n Visible 0\n";
         for (int i = 0; i < 3; ++i) {
-            script += " widget slot" + std::to_string(i) + "\n {\n  AreaRect " + std::to_string(kSlotX[i]) + " " +
-                      std::to_string(kSlotY) + " 40 60\n  Tag 1\n }\n";
+            script += " widget slot" + std::to_string(i) + "\n {\n  AreaRect " + std::to_string(kSlotX[i]) +
+                      " " + std::to_string(kSlotY) + " 40 60\n  Tag 1\n }\n";
             if (i == 0)
                 script += " widget label\n {\n  AreaRect 0 0 10 10\n }\n";
         }
@@ -87,7 +88,9 @@ protected:
         args.widget = widget;
         widget->LaunchEvent(GUI::Widget::EventClick, args);
     }
-    uint32_t SlotPixel(int i) const { return gui.Pixel(uint32_t(179 + kSlotX[i] + 20), uint32_t(kSlotY + 30)); }
+    uint32_t SlotPixel(int i) const {
+        return gui.Pixel(uint32_t(179 + kSlotX[i] + 20), uint32_t(kSlotY + 30));
+    }
 
     std::unique_ptr<CardRoom> cardRoom;
 };
@@ -95,7 +98,8 @@ protected:
 } // namespace
 
 TEST_F(CardRoomTest, CardsAreWonByTheirNamesInSectionOrder) {
-    CardRoom& cards = Cards("quillby = clockshop\ncrane = harbour\npenhallow = inn, harbour\nnell = Harbour\n");
+    CardRoom& cards =
+        Cards("quillby = clockshop\ncrane = harbour\npenhallow = inn, harbour\nnell = Harbour\n");
     ASSERT_EQ(cards.GetDefinitions().size(), 4u);
     EXPECT_EQ(cards.GetDefinitions()[2].entries, (std::vector<std::string>{"inn", "harbour"}));
     struct Step {
@@ -103,11 +107,10 @@ TEST_F(CardRoomTest, CardsAreWonByTheirNamesInSectionOrder) {
         const char* won;
     };
     const Step steps[] = {
-        {"harbour", "crane"},     // quillby is not allowed by the harbour
-        {"harbour", "penhallow"}, // a second call wins the next one that qualifies
-        {"harbour", "-"},         // "Harbour" is not "harbour"
-        {"clockshop", "quillby"},
-        {"clockshop", "-"}, // owned cards are not won again
+        {"harbour", "crane"},                         // quillby is not allowed by the harbour
+        {"harbour", "penhallow"},                     // a second call wins the next one that qualifies
+        {"harbour", "-"},                             // "Harbour" is not "harbour"
+        {"clockshop", "quillby"}, {"clockshop", "-"}, // owned cards are not won again
         {"Harbour", "nell"},
     };
     for (const Step& s : steps) {
@@ -139,12 +142,11 @@ TEST_F(CardRoomTest, ALongOrderWinsItsCardsInOrder) {
 }
 
 TEST_F(CardRoomTest, ConditionsNeedTheirItemFoundAndBadOnesAreLoggedAndDropped) {
-    CardRoom& cards =
-        Cards("crane = harbour +harbour.anchor\n"
-              "fenn = harbour +harbour.ghost\n"      // no such item
-              "nell = harbour +market.anchor\n"      // no such room
-              "marigold = harbour +#card_room.x\n"   // not a hidden-object room
-              "edith = harbour +nodot +.anchor +harbour. +harbour.bottle\n");
+    CardRoom& cards = Cards("crane = harbour +harbour.anchor\n"
+                            "fenn = harbour +harbour.ghost\n"    // no such item
+                            "nell = harbour +market.anchor\n"    // no such room
+                            "marigold = harbour +#card_room.x\n" // not a hidden-object room
+                            "edith = harbour +nodot +.anchor +harbour. +harbour.bottle\n");
     EXPECT_TRUE(log.has("CardRoom::LoadResources - condition error '+nodot'"));
     EXPECT_TRUE(log.has("CardRoom::LoadResources - condition error '+.anchor'"));
     EXPECT_TRUE(log.has("CardRoom::LoadResources - condition error '+harbour.'"));

@@ -19,8 +19,9 @@ class CloudsVegetablesTest : public LivingRoom {};
 constexpr uint32_t kCloud = 0xFFE0E8F0;
 
 std::string Clouds(const char* name, int speed, int area = 200) {
-    return "[" + std::string(name) + "]\nClass = MovingClouds\nImage = " + name + "\nX = 100\nY = 50\nAreaWidth = " +
-           std::to_string(area) + "\nSpeed = " + std::to_string(speed) + "\n";
+    return "[" + std::string(name) + "]\nClass = MovingClouds\nImage = " + name +
+           "\nX = 100\nY = 50\nAreaWidth = " + std::to_string(area) + "\nSpeed = " + std::to_string(speed) +
+           "\n";
 }
 
 // A tile whose left half is cloud and right half clear.
@@ -98,7 +99,8 @@ TEST_F(CloudsVegetablesTest, CloudsScrollAcrossTheClipEdgeWithoutAGap) {
     }
 
     // A tile of 1.5 px or less would never fill the area.
-    EXPECT_TRUE(log.has("SpyObjMovingClouds::Create - tile of object 'thin' is 1 pixels wide, 1.5 or less: it is not drawn"));
+    EXPECT_TRUE(log.has(
+        "SpyObjMovingClouds::Create - tile of object 'thin' is 1 pixels wide, 1.5 or less: it is not drawn"));
     auto* thin = As<SpyObjMovingClouds>("thin");
     thin->Update(1.0f);
     EXPECT_TRUE(thin->GetTilePlaces().empty());
@@ -106,11 +108,12 @@ TEST_F(CloudsVegetablesTest, CloudsScrollAcrossTheClipEdgeWithoutAGap) {
 }
 
 TEST_F(CloudsVegetablesTest, OneVegetableAtATimeBobsUpAndLands) {
-    Living("[pile]\nClass = Vegetables\nImage = pile\nX = 100\nY = 300\nAmplitude = 10 10\nInterval = 0.5 0.5\n"
-           "Count = 3\nPeriodTime = 1.0\n"
-           "[none]\nClass = Vegetables\nImage = pile\nX = 0\nY = 0\nAmplitude = 1 2\nInterval = 1 2\nCount = 0\n"
-           "PeriodTime = 0\n",
-           {{"pile", content::Picture(300, 50, 0xFF9E3B2E)}});
+    Living(
+        "[pile]\nClass = Vegetables\nImage = pile\nX = 100\nY = 300\nAmplitude = 10 10\nInterval = 0.5 0.5\n"
+        "Count = 3\nPeriodTime = 1.0\n"
+        "[none]\nClass = Vegetables\nImage = pile\nX = 0\nY = 0\nAmplitude = 1 2\nInterval = 1 2\nCount = 0\n"
+        "PeriodTime = 0\n",
+        {{"pile", content::Picture(300, 50, 0xFF9E3B2E)}});
     auto* pile = As<SpyObjVegetables>("pile");
     ASSERT_NE(pile, nullptr);
     EXPECT_TRUE(pile->IsKindOf("Vegetables") && pile->IsKindOf("Image"));
@@ -156,9 +159,10 @@ TEST_F(CloudsVegetablesTest, OneVegetableAtATimeBobsUpAndLands) {
 }
 
 TEST_F(CloudsVegetablesTest, AParticleEffectIsSettledWhenTheRoomShows) {
-    Particles("[candle]\nSystem = flame.txt\n[still]\nSystem = still.txt\n",
-              {{"flame.txt", "fps 20\nmax_particles 50\nemitter_life -1\nemit_per_sec 10\nparticle_life 1 1\n"},
-               {"still.txt", "fps 0\n"}});
+    Particles(
+        "[candle]\nSystem = flame.txt\n[still]\nSystem = still.txt\n",
+        {{"flame.txt", "fps 20\nmax_particles 50\nemitter_life -1\nemit_per_sec 10\nparticle_life 1 1\n"},
+         {"still.txt", "fps 0\n"}});
     Living("[flame]\nClass = Particles\nX = 100\nY = 200\nSystem = candle\nEmitterSize = 8 4\n"
            "[idle]\nClass = Particles\nX = 0\nY = 0\nSystem = still\n"
            "[gone]\nClass = Particles\nX = 0\nY = 0\nSystem = nothing\n");
@@ -191,7 +195,8 @@ TEST_F(CloudsVegetablesTest, AParticleEffectIsSettledWhenTheRoomShows) {
 }
 
 TEST_F(CloudsVegetablesTest, AMarkerKeepsItsPlaceAndDistanceAndIsNeverHit) {
-    Living("[spot]\nClass = Zaloupe\nX = 300\nY = 400\nHitDistance = 12.5\n[bare]\nClass = Zaloupe\nX = 1\nY = 1\n");
+    Living("[spot]\nClass = Zaloupe\nX = 300\nY = 400\nHitDistance = 12.5\n[bare]\nClass = Zaloupe\nX = 1\nY "
+           "= 1\n");
     auto* spot = As<SpyObjZaloupe>("spot");
     ASSERT_NE(spot, nullptr);
     EXPECT_TRUE(spot->IsKindOf("Zaloupe"));

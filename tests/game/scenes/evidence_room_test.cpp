@@ -34,7 +34,8 @@ protected:
         std::filesystem::create_directories(folder + "regions");
         std::string list;
         for (const char* name : {"ev_anchor", "ev_rope1", "ev_rope2", "ev_net", "ev_net2", "ev_mug"}) {
-            content::saveFile(folder + name + ".png", content::writePng(content::Picture(80, 40, 0xFF806040u)));
+            content::saveFile(folder + name + ".png",
+                              content::writePng(content::Picture(80, 40, 0xFF806040u)));
             list += std::string(name) + ".png 8888 8888\n";
         }
         content::saveFile(folder + "ev_tall.png", content::writePng(content::Picture(40, 80, 0xFF806040u)));
@@ -59,16 +60,19 @@ protected:
         std::string script = "fontlist\n{\n main " + gui.dir + "main.fnt\n}\n";
         script += "widget info_evidence_room\n{\n AreaRect 10 100 160 500\n Visible 0\n";
         for (int i = 0; i < 3; ++i)
-            script += " crossbutton entry" + std::to_string(i) + "\n {\n  AreaRect 5 " + std::to_string(10 + i * 300) +
+            script += " crossbutton entry" + std::to_string(i) + "\n {\n  AreaRect 5 " +
+                      std::to_string(10 + i * 300) +
                       " 150 5\n  Font main\n  NextSpacing 6\n  LineSpacing 2\n }\n";
         script += " widget pointer\n {\n  AreaRect 0 0 4 4\n  Tag 2\n }\n}\n";
         script += "widget evidence_room\n{\n AreaRect 179 0 845 768\n Visible 0\n";
-        script += "widget harbour\n{\n AreaRect 0 0 845 768\n Visible 0\n" + region("anchor", 100, "ev_anchor") +
-                  region("rope_1", 200, "ev_rope1") + region("rope_2", 300, "ev_rope2") +
-                  region("net", 400, "ev_net") + region("net_2", 500, "ev_net2") + "}\n";
+        script += "widget harbour\n{\n AreaRect 0 0 845 768\n Visible 0\n" +
+                  region("anchor", 100, "ev_anchor") + region("rope_1", 200, "ev_rope1") +
+                  region("rope_2", 300, "ev_rope2") + region("net", 400, "ev_net") +
+                  region("net_2", 500, "ev_net2") + "}\n";
         script += "widget inn\n{\n AreaRect 0 0 845 768\n Visible 0\n" +
-                  region("mug", 100, "ev_mug", "  Tag 1\n") + region("tall", 200, "ev_tall", "  Layout Vertical\n") +
-                  region("nothing", 300, "ev_none") + " evidence bare\n {\n  AreaRect 400 100 60 30\n }\n}\n}\n";
+                  region("mug", 100, "ev_mug", "  Tag 1\n") +
+                  region("tall", 200, "ev_tall", "  Layout Vertical\n") + region("nothing", 300, "ev_none") +
+                  " evidence bare\n {\n  AreaRect 400 100 60 30\n }\n}\n}\n";
         gui.LoadScript(script);
         evidence = std::make_unique<EvidenceRoom>(gui.images.get(), gui.sounds.get(), nullptr);
     }
@@ -94,9 +98,7 @@ protected:
                             "[General]\nEvidencesToAdd = " + add + "\nEvidencesToDel = " + del + "\n");
         return aOptionsFile("data:levels/ev.ini");
     }
-    uint32_t NormalColour(int i) const {
-        return evidence->GetEntryButtons()[size_t(i)]->GetTextColor();
-    }
+    uint32_t NormalColour(int i) const { return evidence->GetEntryButtons()[size_t(i)]->GetTextColor(); }
 
     std::unique_ptr<EvidenceRoom> evidence;
 };
@@ -110,13 +112,10 @@ TEST_F(EvidenceRoomTest, RegionsAreGrantedByPlainAndNumberedNamesAndNightPicture
         bool recorded;
     };
     const Grant grants[] = {
-        {"harbour.anchor", true},
-        {"harbour_night.rope", true}, // R_1 and R_2, in the day picture
-        {"harbour.net", true},        // R and R_2: R alone
-        {"no dot", false},
-        {"market.anchor", false}, // no such picture
-        {"harbour.ghost", false},
-        {"inn.mug", true},
+        {"harbour.anchor", true}, {"harbour_night.rope", true}, // R_1 and R_2, in the day picture
+        {"harbour.net", true},                                  // R and R_2: R alone
+        {"no dot", false},        {"market.anchor", false},     // no such picture
+        {"harbour.ghost", false}, {"inn.mug", true},
     };
     for (const Grant& g : grants) {
         SCOPED_TRACE(g.text);

@@ -36,10 +36,9 @@ constexpr const char* kShotTypes = "[shot_type]\nname = red\nps_bullet = fw_bull
 class FireworksTest : public LivingRoom {
 protected:
     SpyObjFireworks* Show(const std::string& sequence) {
-        Particles(kConfig, {{"bullet.txt", kBullet},
-                            {"triple.txt", kTriple},
-                            {"trail.txt", kTrail},
-                            {"boom.txt", kBoom}});
+        Particles(
+            kConfig,
+            {{"bullet.txt", kBullet}, {"triple.txt", kTriple}, {"trail.txt", kTrail}, {"boom.txt", kBoom}});
         Write("[show]\nClass = Fireworks\nX = 0\nY = 0\n", {}, {"whoosh", "bang"});
         gametest::WriteText(Folder() + "show.ini", sequence);
         Load();
@@ -50,11 +49,11 @@ protected:
 } // namespace
 
 TEST_F(FireworksTest, TheSequenceFileGivesShotTypesAndShotsInFileOrder) {
-    SpyObjFireworks* show = Show(std::string(kShotTypes) +
-                                 "[red]\nx = 400\ny = 700\nangle = -90\ndelay = 1.0\n"
-                                 "[blue]\nx = 1\ny = 1\nangle = 0\ndelay = 1\n"
-                                 "[dud]\nx = 600\ny = 650\nangle = -60\ndelay = 0.5\n"
-                                 "[red]\nx = 500\ny = 720\nangle = -100\ndelay = -2\n");
+    SpyObjFireworks* show =
+        Show(std::string(kShotTypes) + "[red]\nx = 400\ny = 700\nangle = -90\ndelay = 1.0\n"
+                                       "[blue]\nx = 1\ny = 1\nangle = 0\ndelay = 1\n"
+                                       "[dud]\nx = 600\ny = 650\nangle = -60\ndelay = 0.5\n"
+                                       "[red]\nx = 500\ny = 720\nangle = -100\ndelay = -2\n");
     ASSERT_NE(show, nullptr);
     EXPECT_TRUE(show->IsKindOf("Fireworks"));
     EXPECT_FALSE(show->IsKindOf("Image"));
@@ -82,12 +81,14 @@ TEST_F(FireworksTest, TheSequenceFileGivesShotTypesAndShotsInFileOrder) {
     EXPECT_FLOAT_EQ(s.shots[0].delay, 1.0f);
     EXPECT_EQ(s.shots[1].type, 1u);
     EXPECT_FLOAT_EQ(s.shots[2].delay, 0.0f);
-    EXPECT_TRUE(log.has("SpyObjFireworks - delay '-2' of a 'red' shot for object 'show' is below 0, 0 is used"));
+    EXPECT_TRUE(
+        log.has("SpyObjFireworks - delay '-2' of a 'red' shot for object 'show' is below 0, 0 is used"));
 }
 
 TEST_F(FireworksTest, ShotsLaunchOnTheirDelaysAndTheSequenceStartsOver) {
-    SpyObjFireworks* show = Show(std::string(kShotTypes) + "[red]\nx = 400\ny = 700\nangle = -90\ndelay = 1.0\n"
-                                                           "[dud]\nx = 600\ny = 650\nangle = 0\ndelay = 0.5\n");
+    SpyObjFireworks* show =
+        Show(std::string(kShotTypes) + "[red]\nx = 400\ny = 700\nangle = -90\ndelay = 1.0\n"
+                                       "[dud]\nx = 600\ny = 650\nangle = 0\ndelay = 0.5\n");
     struct Step {
         float dt;
         size_t rockets;
@@ -114,9 +115,9 @@ TEST_F(FireworksTest, ShotsLaunchOnTheirDelaysAndTheSequenceStartsOver) {
 }
 
 TEST_F(FireworksTest, ABulletExplodesWhereItsFirstParticleDiesAndTheRocketGoesWhenAllHaveRunOut) {
-    SpyObjFireworks* show = Show(std::string(kShotTypes) +
-                                 "[red]\nx = 400\ny = 700\nangle = -90\ndelay = 0.01\n"
-                                 "[red]\nx = 0\ny = 0\nangle = 0\ndelay = 1000\n");
+    SpyObjFireworks* show =
+        Show(std::string(kShotTypes) + "[red]\nx = 400\ny = 700\nangle = -90\ndelay = 0.01\n"
+                                       "[red]\nx = 0\ny = 0\nangle = 0\ndelay = 1000\n");
     Frame(0.02f);
     ASSERT_EQ(show->GetRocketCount(), 1u);
     EXPECT_EQ(show->GetSystemCount(), 2u) << "the bullet and its trail";
@@ -152,9 +153,10 @@ TEST_F(FireworksTest, ABulletExplodesWhereItsFirstParticleDiesAndTheRocketGoesWh
 TEST_F(FireworksTest, OnlyTheFirstDyingBulletParticleStartsAnExplosion) {
     Particles(kConfig, {{"triple.txt", kTriple}, {"boom.txt", kBoom}});
     Write("[show]\nClass = Fireworks\nX = 0\nY = 0\n");
-    gametest::WriteText(Folder() + "show.ini", "[shot_type]\nname = three\nps_bullet = fw_triple\nps_explode = fw_boom\n"
-                                               "[three]\nx = 400\ny = 500\nangle = -90\ndelay = 0.01\n"
-                                               "[three]\nx = 0\ny = 0\nangle = 0\ndelay = 1000\n");
+    gametest::WriteText(Folder() + "show.ini",
+                        "[shot_type]\nname = three\nps_bullet = fw_triple\nps_explode = fw_boom\n"
+                        "[three]\nx = 400\ny = 500\nangle = -90\ndelay = 0.01\n"
+                        "[three]\nx = 0\ny = 0\nangle = 0\ndelay = 1000\n");
     Load();
     SpyObjFireworks* show = As<SpyObjFireworks>("show");
     Frame(0.02f);
@@ -174,9 +176,10 @@ TEST_F(FireworksTest, OnlyTheFirstDyingBulletParticleStartsAnExplosion) {
 }
 
 TEST_F(FireworksTest, ARoomLeftRunningForAnHourHoldsABoundedNumberOfSystems) {
-    SpyObjFireworks* show = Show(std::string(kShotTypes) + "[red]\nx = 400\ny = 700\nangle = -80\ndelay = 0.7\n"
-                                                           "[dud]\nx = 600\ny = 650\nangle = -100\ndelay = 0.4\n"
-                                                           "[red]\nx = 700\ny = 720\nangle = -90\ndelay = 0\n");
+    SpyObjFireworks* show =
+        Show(std::string(kShotTypes) + "[red]\nx = 400\ny = 700\nangle = -80\ndelay = 0.7\n"
+                                       "[dud]\nx = 600\ny = 650\nangle = -100\ndelay = 0.4\n"
+                                       "[red]\nx = 700\ny = 720\nangle = -90\ndelay = 0\n");
     size_t most = 0;
     const float dt = 1.0f / 30.0f;
     for (int frame = 0; frame < 3600 * 30; ++frame) {
@@ -200,8 +203,11 @@ TEST_F(FireworksTest, ASequenceThatShootsFasterThanItsRocketsBurnOutIsHeldBack) 
         most = std::max(most, show->GetRocketCount());
     }
     EXPECT_EQ(most, SpyObjFireworks::kMaxRockets);
-    EXPECT_TRUE(log.has("SpyObjFireworks - more than 64 rockets in the air for object 'show', shots are skipped"));
-    EXPECT_EQ(log.count("SpyObjFireworks - more than 64 rockets in the air for object 'show', shots are skipped"), 1u)
+    EXPECT_TRUE(
+        log.has("SpyObjFireworks - more than 64 rockets in the air for object 'show', shots are skipped"));
+    EXPECT_EQ(
+        log.count("SpyObjFireworks - more than 64 rockets in the air for object 'show', shots are skipped"),
+        1u)
         << "logged once";
 }
 
@@ -228,7 +234,8 @@ TEST_F(FireworksTest, WithoutItsFileOrItsBulletTemplateNothingLaunches) {
     gametest::WriteText(data + "images/SparkList.txt", "spark.png 8888 8888\n");
     gui.images->loadList("data:images/SparkList.txt");
     Particles("[fw_bullet]\nSystem = bullet.txt\nImage = spark\n", {{"bullet.txt", kBullet}});
-    gametest::WriteText(Folder() + "show.ini", std::string(kShotTypes) + "[dud]\nx = 100\ny = 100\nangle = 0\ndelay = 0.1\n");
+    gametest::WriteText(Folder() + "show.ini",
+                        std::string(kShotTypes) + "[dud]\nx = 100\ny = 100\nangle = 0\ndelay = 0.1\n");
     Load();
     show = As<SpyObjFireworks>("show");
     auto frame = [&](bool withShow) {

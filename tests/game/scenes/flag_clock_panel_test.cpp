@@ -4,11 +4,11 @@
 
 #include "living_room.h"
 
-#include "game/shell/game_app.h"
 #include "game/scenes/objects/spy_obj_clock.h"
 #include "game/scenes/objects/spy_obj_evrane_body.h"
 #include "game/scenes/objects/spy_obj_flag.h"
 #include "game/scenes/objects/spy_obj_panel.h"
+#include "game/shell/game_app.h"
 #include "mirel/gfx/a_distortiongrid.h"
 
 #include <cmath>
@@ -24,9 +24,10 @@ constexpr float kTurn = 2.0f * kPi;
 class FlagClockPanelTest : public LivingRoom {};
 
 std::string Flag(const char* name, int rightMount, const char* loopTime = "2") {
-    return "[" + std::string(name) + "]\nClass = Flag\nImage = flag\nX = 100\nY = 50\nRightMount = " +
-           std::to_string(rightMount) + "\nHorAmplitude = 3\nVerAmplitude = 5.5\nPeriodsCount = 1\nLoopTime = " +
-           loopTime + "\nDistColsCount = 5\n";
+    return "[" + std::string(name) +
+           "]\nClass = Flag\nImage = flag\nX = 100\nY = 50\nRightMount = " + std::to_string(rightMount) +
+           "\nHorAmplitude = 3\nVerAmplitude = 5.5\nPeriodsCount = 1\nLoopTime = " + loopTime +
+           "\nDistColsCount = 5\n";
 }
 
 } // namespace
@@ -57,11 +58,11 @@ TEST_F(FlagClockPanelTest, AFlagWavesEveryColumnButTheMountedOne) {
             const float a = kTurn * float(col) / 5.0f + kPi / 2.0f;
             const bool still = col == c.mounted;
             for (uint32_t row = 0; row < 2; ++row) {
-                EXPECT_NEAR(grid.getVertex(col, row).x, 20.0f * float(col) + (still ? 0.0f : std::cos(a) * 3.0f),
-                            1e-4f)
+                EXPECT_NEAR(grid.getVertex(col, row).x,
+                            20.0f * float(col) + (still ? 0.0f : std::cos(a) * 3.0f), 1e-4f)
                     << col;
-                EXPECT_NEAR(grid.getVertex(col, row).y, 40.0f * float(row) + (still ? 0.0f : std::sin(a) * 5.5f),
-                            1e-4f)
+                EXPECT_NEAR(grid.getVertex(col, row).y,
+                            40.0f * float(row) + (still ? 0.0f : std::sin(a) * 5.5f), 1e-4f)
                     << col;
             }
         }
@@ -150,8 +151,10 @@ TEST_F(FlagClockPanelTest, APanelPopsSlidesAndStartsItsEffectOnce) {
         uint8_t glow;
         size_t systems;
     };
-    const Step steps[] = {{0.25f, 284.0f, 195.0f, 128, 0}, {0.25f, 289.0f, 190.0f, 255, 0},
-                          {0.5f, 319.0f, 190.0f, 255, 0},  {0.5f, 349.0f, 190.0f, 255, 1},
+    const Step steps[] = {{0.25f, 284.0f, 195.0f, 128, 0},
+                          {0.25f, 289.0f, 190.0f, 255, 0},
+                          {0.5f, 319.0f, 190.0f, 255, 0},
+                          {0.5f, 349.0f, 190.0f, 255, 1},
                           {1.0f, 349.0f, 190.0f, 255, 1}};
     for (const Step& s : steps) {
         SCOPED_TRACE(lid->GetTimer() + s.dt);
@@ -164,8 +167,10 @@ TEST_F(FlagClockPanelTest, APanelPopsSlidesAndStartsItsEffectOnce) {
     EXPECT_EQ(Record(*lid), (std::vector<uint8_t>{1}));
 
     // Zero times: logged, and that part happens at once.
-    EXPECT_TRUE(log.has("SpyObjPanel::Create - PopTime of object 'quick' is not above 0, that part happens at once"));
-    EXPECT_TRUE(log.has("SpyObjPanel::Create - SlideTime of object 'quick' is not above 0, that part happens at once"));
+    EXPECT_TRUE(
+        log.has("SpyObjPanel::Create - PopTime of object 'quick' is not above 0, that part happens at once"));
+    EXPECT_TRUE(log.has(
+        "SpyObjPanel::Create - SlideTime of object 'quick' is not above 0, that part happens at once"));
     SpyObjPanel* quick = As<SpyObjPanel>("quick");
     quick->Activate(true, nullptr);
     quick->Update(0.02f);

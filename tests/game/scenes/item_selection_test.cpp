@@ -3,8 +3,8 @@
 // preference for items that were not on the previous list, quotas handed
 // between levels, bonus items, and repeatability with a seeded source.
 
-#include "game/scenes/spy_item_selection.h"
 #include "game/scenes/objects/spy_obj_image.h"
+#include "game/scenes/spy_item_selection.h"
 #include "mirel/base/a_random.h"
 
 #include <gtest/gtest.h>

@@ -81,7 +81,8 @@ protected:
         return Load();
     }
     // The particle configuration and files (name, text), and the manager over them.
-    void Particles(const std::string& config, std::initializer_list<std::pair<const char*, const char*>> files) {
+    void Particles(const std::string& config,
+                   std::initializer_list<std::pair<const char*, const char*>> files) {
         gametest::WriteText(data + "particles/config.ini", config);
         for (const auto& f : files)
             gametest::WriteText(data + "particles/" + f.first, f.second);

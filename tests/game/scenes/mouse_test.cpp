@@ -20,9 +20,10 @@ content::Picture Strip(uint32_t frames, std::initializer_list<uint32_t> clear) {
     return p;
 }
 
-constexpr const char* kMouse = "[mouse]\nClass = Mouse\nX = 0\nY = 0\n"
-                               "Anim1Params = 20 10 3 10\nAnim2Params = 20 10 2 10\nAnim3Params = 20 10 2 10\n"
-                               "Anim2x = 30\nAnim3x = 60\nXRange = 100 300\nYRange = 4\nOccurenceTime = 2 4\n";
+constexpr const char* kMouse =
+    "[mouse]\nClass = Mouse\nX = 0\nY = 0\n"
+    "Anim1Params = 20 10 3 10\nAnim2Params = 20 10 2 10\nAnim3Params = 20 10 2 10\n"
+    "Anim2x = 30\nAnim3x = 60\nXRange = 100 300\nYRange = 4\nOccurenceTime = 2 4\n";
 
 class MouseTest : public LivingRoom {
 protected:
@@ -125,9 +126,11 @@ TEST_F(MouseTest, BadAnimationsAreLoggedAndLoadingGoesOn) {
     Load();
     SpyObjMouse* mouse = As<SpyObjMouse>("mouse");
     ASSERT_NE(mouse, nullptr);
-    EXPECT_TRUE(log.has("SpyObjMouse::Create - frame count 0 of animation 1 of object 'mouse' is below 1, 1 is used"));
+    EXPECT_TRUE(log.has(
+        "SpyObjMouse::Create - frame count 0 of animation 1 of object 'mouse' is below 1, 1 is used"));
     EXPECT_TRUE(log.contains("setFrameTime: t > 0")) << "the animation's own line";
-    EXPECT_TRUE(log.has("SpyObjMouse::Create - animation 3 of object 'mouse' runs above 1000 frames a second, 1000 is used"));
+    EXPECT_TRUE(log.has(
+        "SpyObjMouse::Create - animation 3 of object 'mouse' runs above 1000 frames a second, 1000 is used"));
     EXPECT_FLOAT_EQ(mouse->GetAnim(2).getFrameTime(), 0.001f);
     EXPECT_EQ(mouse->GetAnim(0).getFrameCount(), 1u);
     // A rate of 0 or below would be a phase without end, the mouse out for

@@ -8,12 +8,12 @@
 #include "game/support/fixture_tree.h"
 #include "game/support/game_harness.h"
 
-#include "game/shell/game_app.h"
 #include "game/scenes/cross_button.h"
 #include "game/scenes/objects/spy_object.h"
 #include "game/scenes/spy_room.h"
-#include "game/tip_manager.h"
 #include "game/screens/title_screen.h"
+#include "game/shell/game_app.h"
+#include "game/tip_manager.h"
 #include "mirel/gui/gui_staticimage.h"
 #include "mirel/gui/gui_widget.h"
 

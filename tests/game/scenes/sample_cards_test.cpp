@@ -110,7 +110,8 @@ protected:
             SpyObject* object = next->objects.front();
             SpyObject* target = next->containers.front();
             int32_t x = 0, y = 0;
-            ASSERT_TRUE(ClickablePoint(room, object, x, y)) << name << ": " << object->GetName() << " is covered";
+            ASSERT_TRUE(ClickablePoint(room, object, x, y))
+                << name << ": " << object->GetName() << " is covered";
             harness->ClickAt(x, y);
             if (target && target != object) {
                 ASSERT_TRUE(ClickablePoint(room, target, x, y)) << name << ": its container is covered";
@@ -250,7 +251,8 @@ TEST_F(SampleChapter, TheFirstChapterGivesItsCardsAndItsNotebookEntries) {
     // A marked clue opens its comment with the large drawing.
     GUI::Widget* ledger = harness->Find("ledger");
     ASSERT_NE(dynamic_cast<Evidence*>(ledger), nullptr);
-    harness->ClickAt(ledger->GetAbsoluteX() + ledger->GetWidth() / 2, ledger->GetAbsoluteY() + ledger->GetHeight() / 2);
+    harness->ClickAt(ledger->GetAbsoluteX() + ledger->GetWidth() / 2,
+                     ledger->GetAbsoluteY() + ledger->GetHeight() / 2);
     harness->Steps(3);
     ASSERT_NE(FrontBox(), nullptr);
     EXPECT_EQ(FrontBox()->GetName(), "msgbox_comment");

@@ -112,7 +112,8 @@ TEST_F(SampleLivingTest, TheDustSheetUncoversWhatCompletesItsItem) {
     ASSERT_NE(sheet, nullptr);
     ASSERT_EQ(sheet->GetLinkedObjects().size(), 2u);
     for (SpyObject* hidden : sheet->GetLinkedObjects())
-        EXPECT_EQ(hidden->GetState(), uint32_t(SpyObject::STATE_TAKEN)) << hidden->GetName() << " is under the sheet";
+        EXPECT_EQ(hidden->GetState(), uint32_t(SpyObject::STATE_TAKEN))
+            << hidden->GetName() << " is under the sheet";
     std::printf("the study: %s\n", Screenshot("study_sheet").c_str());
 
     const uint32_t found = room->GetItemsFound();

@@ -13,11 +13,11 @@
 #include "game/support/frame_shot.h"
 #include "game/support/game_harness.h"
 
-#include "game/shell/game_app.h"
 #include "game/scenes/objects/spy_object.h"
 #include "game/scenes/spy_room.h"
-#include "game/tip_manager.h"
 #include "game/screens/title_screen.h"
+#include "game/shell/game_app.h"
+#include "game/tip_manager.h"
 #include "mirel/gui/gui_staticimage.h"
 #include "mirel/gui/gui_widget.h"
 #include "mirel/util/a_optionsfile.h"

@@ -241,9 +241,9 @@ TEST(SceneObjectFactory, HoldsExactlyTheClassesThatExist) {
     for (const auto& entry : creators)
         keys.insert(entry.first);
     const std::set<std::string> expected = {
-        "Animation", "Butterfly", "Clock", "Container", "CoupleDancing", "EvraneBody", "Fireworks", "Flag",
-        "HeapContainer", "Image", "LoveBirds", "Mouse", "MovingClouds", "Panel", "Particles", "Vegetables",
-        "Zaloupe",
+        "Animation",    "Butterfly", "Clock",         "Container",  "CoupleDancing", "EvraneBody",
+        "Fireworks",    "Flag",      "HeapContainer", "Image",      "LoveBirds",     "Mouse",
+        "MovingClouds", "Panel",     "Particles",     "Vegetables", "Zaloupe",
     };
     EXPECT_EQ(keys, expected);
 
@@ -263,7 +263,8 @@ TEST(SceneObjectFactory, HoldsExactlyTheClassesThatExist) {
     ASSERT_NE(image, nullptr);
     EXPECT_TRUE(image->IsKindOf("Image"));
     EXPECT_FALSE(image->IsKindOf("image")) << "the kind test compares exactly";
-    EXPECT_EQ(SpyObjectFactory::Instance().NewObject("Distortion", nullptr, "d"), nullptr) << "abstract: no key";
+    EXPECT_EQ(SpyObjectFactory::Instance().NewObject("Distortion", nullptr, "d"), nullptr)
+        << "abstract: no key";
     EXPECT_TRUE(log.has("SpyObjectFactory::NewObject - object class 'Distortion' not registered"));
     EXPECT_FALSE(SpyObjectFactory::Instance().Register("IMAGE", &SpyObjectFactory::Create<SpyObjImage>));
 

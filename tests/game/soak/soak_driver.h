@@ -11,10 +11,10 @@
 #include "game/support/clickable_point.h"
 #include "game/support/game_harness.h"
 
-#include "game/shell/game_app.h"
-#include "game/widgets/room_button.h"
 #include "game/scenes/objects/spy_object.h"
 #include "game/scenes/spy_room.h"
+#include "game/shell/game_app.h"
+#include "game/widgets/room_button.h"
 #include "mirel/gfx/a_image.h"
 #include "mirel/gfx/a_particle.h"
 #include "mirel/gui/gui_widget.h"
@@ -247,9 +247,9 @@ private:
         Frame();
     }
     void TapKey() {
-        static const uint8_t keys[] = {A_KEY_ESCAPE, A_KEY_RETURN, A_KEY_SPACE, A_KEY_SPACE, 0x1E, 0x30, 0x2E,
-                                       0x02,         0x03,         0x0E,        0x0F,        0xC8, 0xD0, 0xCB,
-                                       0xCD,         0x3B};
+        static const uint8_t keys[] = {A_KEY_ESCAPE, A_KEY_RETURN, A_KEY_SPACE, A_KEY_SPACE, 0x1E, 0x30,
+                                       0x2E,         0x02,         0x03,        0x0E,        0x0F, 0xC8,
+                                       0xD0,         0xCB,         0xCD,        0x3B};
         const uint8_t key = keys[Uniform(0, int(sizeof keys) - 1)];
         m_harness->KeyDown(key);
         Frame();

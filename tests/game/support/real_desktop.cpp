@@ -34,7 +34,9 @@ using Clock = std::chrono::steady_clock;
 }
 
 // Windows looked at may be gone by the time a request reaches the server.
-int ignoreXError(::Display*, XErrorEvent*) { return 0; }
+int ignoreXError(::Display*, XErrorEvent*) {
+    return 0;
+}
 
 // The program's path on PATH (or in the usual folders), empty when missing.
 std::string findProgram(const std::string& name) {

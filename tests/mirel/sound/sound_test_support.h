@@ -61,7 +61,6 @@ inline double right(const std::vector<int16_t>& b, size_t frame) {
     return b.at(frame * 2 + 1) / 32767.0;
 }
 
-
 // Every mixer the test starts renders through a manual output.
 struct ManualOutput {
     ManualOutput() { aManualAudioOutput::install(); }

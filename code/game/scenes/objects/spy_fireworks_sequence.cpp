@@ -50,7 +50,8 @@ SpyFireworksSequence SpyReadFireworksSequence(aOptionsFile& file, const std::str
         while (index < sequence.types.size() && sequence.types[index].name != section)
             ++index;
         if (index == sequence.types.size()) {
-            a_log("SpyObjFireworks - invalid shot type '%s' for object '%s'", section.c_str(), object.c_str());
+            a_log("SpyObjFireworks - invalid shot type '%s' for object '%s'", section.c_str(),
+                  object.c_str());
             continue;
         }
         SpyShot shot;

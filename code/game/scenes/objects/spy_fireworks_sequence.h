@@ -34,7 +34,7 @@ struct SpyShotType {
     std::string trail2;
     std::string explode;
     aSoundManager* sounds = nullptr;
-    std::vector<aSound*> launchSounds;  // the manager's; null entries are sounds not found
+    std::vector<aSound*> launchSounds; // the manager's; null entries are sounds not found
     std::vector<aSound*> explodeSounds;
 };
 

@@ -107,9 +107,8 @@ void SpyObjAnim::Create(const aOptionsFile& section) {
                   section.getString("FrameSize").c_str(), m_name.c_str());
         }
     }
-    const int32_t count =
-        checkedFrameCount(section.hasKey("FrameCount") ? section.getInt("FrameCount") : 1, "SpyObjAnim::Create",
-                          m_name);
+    const int32_t count = checkedFrameCount(section.hasKey("FrameCount") ? section.getInt("FrameCount") : 1,
+                                            "SpyObjAnim::Create", m_name);
     m_anim.setFramesFromGrid(m_image, &m_rect, uint16_t(std::clamp(m_frameWidth, 0, 65535)),
                              uint16_t(std::clamp(m_frameHeight, 0, 65535)), uint16_t(count));
     if (section.hasKey("FPS")) {
@@ -289,7 +288,8 @@ void SpyObjButterfly::Create(const aOptionsFile& section) {
         if (mps > 0)
             m_movingFrameTime = 1.0f / float(mps);
         else
-            a_log("SpyObjButterfly::Create - moving rate %d of object '%s' is not above 0, the frame rate's taken",
+            a_log("SpyObjButterfly::Create - moving rate %d of object '%s' is not above 0, the frame rate's "
+                  "taken",
                   mps, m_name.c_str());
     }
     readRange(section, "IdleTime", m_idleRange);
@@ -377,7 +377,8 @@ void SpyObjLoveBirds::Create(const aOptionsFile& section) {
         float fps = 0.0f;
         if (!section.hasKey(params) ||
             std::sscanf(section.getString(params).c_str(), "%d %d %d %f", &w, &h, &count, &fps) != 4)
-            a_log("SpyObjLoveBirds::Create - '%s' of object '%s' missing or bad", params.c_str(), m_name.c_str());
+            a_log("SpyObjLoveBirds::Create - '%s' of object '%s' missing or bad", params.c_str(),
+                  m_name.c_str());
         count = checkedFrameCount(count, "SpyObjLoveBirds::Create", m_name);
         fps = checkedFps(fps, "SpyObjLoveBirds::Create", m_name);
         aImage* image = roomImage(m_room, a_format("%s_%d", {m_name, i}));
@@ -473,7 +474,8 @@ void SpyObjLoveBirds::Draw(uint32_t colour) {
 
 // ---------------------------------------------------------------- SpyObjCoupleDancing
 
-SpyObjCoupleDancing::SpyObjCoupleDancing(SpyRoom* room, const std::string& name) : SpyObjOccasional(room, name) {}
+SpyObjCoupleDancing::SpyObjCoupleDancing(SpyRoom* room, const std::string& name)
+    : SpyObjOccasional(room, name) {}
 
 SpyObjCoupleDancing::~SpyObjCoupleDancing() = default;
 

@@ -204,7 +204,8 @@ void SpyObjHeapContainer::Save(SaveLoadSystem& system, SaveWriter& record) {
 void SpyObjHeapContainer::Load(SaveLoadSystem& system, SaveReader& record) {
     uint32_t count = 0;
     // A count the record cannot hold is a bad record, not a long read.
-    if (!record.ReadU32(count) || count > (record.GetRemaining() - std::min(record.GetRemaining(), SpyObject::kRecordSize)) / 4) {
+    if (!record.ReadU32(count) ||
+        count > (record.GetRemaining() - std::min(record.GetRemaining(), SpyObject::kRecordSize)) / 4) {
         a_log("SpyObjHeapContainer::Load - bad record of object '%s', not taken", m_name.c_str());
         return;
     }

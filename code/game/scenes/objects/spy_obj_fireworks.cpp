@@ -96,7 +96,8 @@ void SpyObjFireworks::Create(const aOptionsFile& section) {
     m_sequence = SpyFireworksSequence();
     const std::string roomName = m_room ? m_room->GetName() : std::string();
     aOptionsFile file("data:rooms/" + roomName + "/" + m_name + ".ini");
-    m_sequence = SpyReadFireworksSequence(file, m_name, m_room ? m_room->GetSoundManager() : nullptr, roomName);
+    m_sequence =
+        SpyReadFireworksSequence(file, m_name, m_room ? m_room->GetSoundManager() : nullptr, roomName);
     m_timer = 0.0f;
     m_current = 0;
     m_crowded = false;

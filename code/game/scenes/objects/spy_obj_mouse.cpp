@@ -59,20 +59,22 @@ void SpyObjMouse::Create(const aOptionsFile& section) {
             count = 1;
         }
         if (fps > kMaxFps) {
-            a_log("SpyObjMouse::Create - animation %d of object '%s' runs above %d frames a second, %d is used", n,
-                  m_name.c_str(), int(kMaxFps), int(kMaxFps));
+            a_log(
+                "SpyObjMouse::Create - animation %d of object '%s' runs above %d frames a second, %d is used",
+                n, m_name.c_str(), int(kMaxFps), int(kMaxFps));
             fps = kMaxFps;
         }
         const aImage* image = images ? images->getImage(a_format("%s_%d", {m_name, n}), group) : nullptr;
         const auto clampSize = [](int v) { return uint16_t(v < 0 ? 0 : v > 4096 ? 4096 : v); };
-        anim.setFramesFromGrid(image, nullptr, clampSize(width), clampSize(height), uint16_t(count > 1024 ? 1024 : count));
+        anim.setFramesFromGrid(image, nullptr, clampSize(width), clampSize(height),
+                               uint16_t(count > 1024 ? 1024 : count));
         anim.setStartFlags(0);
         anim.setFrameTime(1.0f / fps);
         if (!(fps > 0.0f)) {
             // No frame time to go by: the phase would never end and the mouse
             // would stay out for good.
-            a_log("SpyObjMouse::Create - frame rate of animation %d of object '%s' is not above 0, read as 1", n,
-                  m_name.c_str());
+            a_log("SpyObjMouse::Create - frame rate of animation %d of object '%s' is not above 0, read as 1",
+                  n, m_name.c_str());
             anim.setFrameTime(1.0f);
         }
         anim.setStopped(true);

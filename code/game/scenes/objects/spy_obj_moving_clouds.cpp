@@ -26,7 +26,8 @@ void SpyObjMovingClouds::Create(const aOptionsFile& section) {
     m_areaWidth = float(section.getInt("AreaWidth"));
     m_speed = SpyReadFloat(section.getString("Speed"));
     if (TileWidth() <= kOverlap)
-        a_log("SpyObjMovingClouds::Create - tile of object '%s' is %d pixels wide, 1.5 or less: it is not drawn",
+        a_log("SpyObjMovingClouds::Create - tile of object '%s' is %d pixels wide, 1.5 or less: it is not "
+              "drawn",
               m_name.c_str(), int(m_rect.width));
 }
 
@@ -80,8 +81,9 @@ void SpyObjMovingClouds::Draw(uint32_t colour) {
     aGraphServer* gs = aImage::getGraphServer();
     const aRect saved = gs ? gs->getViewport() : aRect();
     if (gs)
-        gs->setViewport(int16_t(std::clamp(m_x, -32768.0f, 32767.0f)), int16_t(std::clamp(m_y, -32768.0f, 32767.0f)),
-                        uint16_t(std::clamp(m_areaWidth, 0.0f, 65535.0f)), uint16_t(std::max<int16_t>(m_rect.height, 0)));
+        gs->setViewport(
+            int16_t(std::clamp(m_x, -32768.0f, 32767.0f)), int16_t(std::clamp(m_y, -32768.0f, 32767.0f)),
+            uint16_t(std::clamp(m_areaWidth, 0.0f, 65535.0f)), uint16_t(std::max<int16_t>(m_rect.height, 0)));
     for (float t : GetTilePlaces()) {
         const float position[2] = {m_x + t, m_y};
         m_image->draw(position, &m_rect, colour, nullptr, 0.0f, nullptr, true);

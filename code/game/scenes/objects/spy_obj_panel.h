@@ -47,6 +47,6 @@ private:
     float m_startX = 0.0f;
     float m_startY = 0.0f;
     float m_timer = 0.0f;
-    bool m_ended = false; // the timer reached pop time + slide time
+    bool m_ended = false;      // the timer reached pop time + slide time
     aSound* m_sound = nullptr; // the room's sound group's
 };

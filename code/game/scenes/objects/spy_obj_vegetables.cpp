@@ -45,7 +45,8 @@ void SpyObjVegetables::Create(const aOptionsFile& section) {
     }
     m_periodTime = SpyReadFloat(section.getString("PeriodTime"));
     if (!(m_periodTime > 0.0f)) {
-        a_log("SpyObjVegetables::Create - PeriodTime of object '%s' is not above 0, 1 is used", m_name.c_str());
+        a_log("SpyObjVegetables::Create - PeriodTime of object '%s' is not above 0, 1 is used",
+              m_name.c_str());
         m_periodTime = 1.0f;
     }
     m_bobbing = -1;
@@ -104,7 +105,8 @@ void SpyObjVegetables::Draw(uint32_t colour) {
     for (int32_t i = 0; i < m_count; ++i) {
         const aRect layer(int16_t(m_rect.x + i * width), m_rect.y, int16_t(width), m_rect.height);
         if (m_vanishing) {
-            const float position[2] = {m_x + GetWidth() * 0.5f * (1.0f - s), m_y + GetHeight() * 0.5f * (1.0f - s)};
+            const float position[2] = {m_x + GetWidth() * 0.5f * (1.0f - s),
+                                       m_y + GetHeight() * 0.5f * (1.0f - s)};
             m_image->draw(position, &layer, 0xFFFFFFFFu, scale, 0.0f, nullptr, true);
         } else {
             const float position[2] = {m_x, i == m_bobbing ? m_y - GetLift() : m_y};

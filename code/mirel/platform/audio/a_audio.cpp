@@ -535,7 +535,8 @@ FSOUND_SAMPLE* FSOUND_Sample_Decode(int, const char* nameOrData, unsigned mode, 
     // The frames the header claims, held in one block of their size (growing
     // it block by block would leave up to as much again unused).
     if (!tooLong && info.frames > 0) {
-        a_reserveResident(data->frames, static_cast<size_t>(info.frames) * static_cast<size_t>(data->channels));
+        a_reserveResident(data->frames,
+                          static_cast<size_t>(info.frames) * static_cast<size_t>(data->channels));
     }
     while (!tooLong) {
         sf_count_t got = sf_readf_float(sf, block.data(), 4096);

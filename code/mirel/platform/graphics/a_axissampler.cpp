@@ -105,7 +105,8 @@ __attribute__((target("avx2"))) int lerpTableAvx2(uint32_t* out, const uint32_t*
             const __m256i at = _mm256_sub_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(xa + k)),
                                                 _mm256_set1_epi32(lo));
             x = _mm256_permutevar8x32_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(v + lo)), at);
-            y = _mm256_permutevar8x32_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(v + lo + 1)), at);
+            y = _mm256_permutevar8x32_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(v + lo + 1)),
+                                            at);
         } else {
             tableLanes(v, width, xa + k, xb + k, x, y);
         }

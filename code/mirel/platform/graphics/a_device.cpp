@@ -1,8 +1,8 @@
 #include "mirel/platform/graphics/a_device.h"
 
 #include "mirel/base/a_memory.h"
-#include "mirel/platform/graphics/a_raster.h"
 #include "mirel/platform/graphics/a_axissampler.h"
+#include "mirel/platform/graphics/a_raster.h"
 #include "mirel/platform/graphics/a_sampler.h"
 
 #include <algorithm>
@@ -38,26 +38,38 @@ uint32_t clampByte(double v) {
 
 const char* a_deviceErrorText(int32_t code) {
     switch (code) {
-    case A_OK: return "D3D_OK";
-    case A_ERR_DEVICELOST: return "D3DERR_DEVICELOST";
-    case A_ERR_DEVICENOTRESET: return "D3DERR_DEVICENOTRESET";
-    case A_ERR_DRIVERINTERNALERROR: return "D3DERR_DRIVERINTERNALERROR";
-    case A_ERR_INVALIDCALL: return "D3DERR_INVALIDCALL";
-    case A_ERR_NOTAVAILABLE: return "D3DERR_NOTAVAILABLE";
-    case A_ERR_OUTOFVIDEOMEMORY: return "D3DERR_OUTOFVIDEOMEMORY";
-    case A_ERR_OUTOFMEMORY: return "E_OUTOFMEMORY";
-    default: return "Unknown error";
+    case A_OK:
+        return "D3D_OK";
+    case A_ERR_DEVICELOST:
+        return "D3DERR_DEVICELOST";
+    case A_ERR_DEVICENOTRESET:
+        return "D3DERR_DEVICENOTRESET";
+    case A_ERR_DRIVERINTERNALERROR:
+        return "D3DERR_DRIVERINTERNALERROR";
+    case A_ERR_INVALIDCALL:
+        return "D3DERR_INVALIDCALL";
+    case A_ERR_NOTAVAILABLE:
+        return "D3DERR_NOTAVAILABLE";
+    case A_ERR_OUTOFVIDEOMEMORY:
+        return "D3DERR_OUTOFVIDEOMEMORY";
+    case A_ERR_OUTOFMEMORY:
+        return "E_OUTOFMEMORY";
+    default:
+        return "Unknown error";
     }
 }
 
 int a_formatBytes(int format) {
     switch (format) {
     case A_FMT_A8R8G8B8:
-    case A_FMT_X8R8G8B8: return 4;
+    case A_FMT_X8R8G8B8:
+        return 4;
     case A_FMT_R5G6B5:
     case A_FMT_A1R5G5B5:
-    case A_FMT_A4R4G4B4: return 2;
-    default: return 0;
+    case A_FMT_A4R4G4B4:
+        return 2;
+    default:
+        return 0;
     }
 }
 
@@ -96,8 +108,8 @@ int32_t aTexture::lockRect(aLockedRect* out, const aDeviceRect* rect, uint32_t /
         return A_ERR_INVALIDCALL;
     }
     aDeviceRect r = rect ? *rect : aDeviceRect{0, 0, int32_t(m_width), int32_t(m_height)};
-    if (r.left < 0 || r.top < 0 || r.right > int32_t(m_width) || r.bottom > int32_t(m_height) || r.left >= r.right ||
-        r.top >= r.bottom) {
+    if (r.left < 0 || r.top < 0 || r.right > int32_t(m_width) || r.bottom > int32_t(m_height) ||
+        r.left >= r.right || r.top >= r.bottom) {
         return A_ERR_INVALIDCALL;
     }
     m_clearMade = false;
@@ -218,8 +230,8 @@ int32_t aDeviceBuffer::unlock() {
     return A_OK;
 }
 
-aVertexBuffer::aVertexBuffer(std::shared_ptr<aDeviceFaults> faults, uint32_t length, uint32_t usage, uint32_t fvf,
-                             int pool)
+aVertexBuffer::aVertexBuffer(std::shared_ptr<aDeviceFaults> faults, uint32_t length, uint32_t usage,
+                             uint32_t fvf, int pool)
     : aDeviceBuffer(std::move(faults), length, usage, pool, aDeviceCall::LockVertexBuffer,
                     aDeviceCall::UnlockVertexBuffer),
       m_fvf(fvf) {}
@@ -350,7 +362,8 @@ int32_t aDevice::clear(uint32_t flags, uint32_t colour, float) {
         return A_ERR_INVALIDCALL; // there is no depth or stencil buffer
     }
     if (flags & A_CLEAR_TARGET) {
-        if (m_viewport.x == 0 && m_viewport.y == 0 && m_viewport.width == m_width && m_viewport.height == m_height) {
+        if (m_viewport.x == 0 && m_viewport.y == 0 && m_viewport.width == m_width &&
+            m_viewport.height == m_height) {
             m_backStale = false; // nothing of the older frame stays
         }
         keepBack();
@@ -359,8 +372,8 @@ int32_t aDevice::clear(uint32_t flags, uint32_t colour, float) {
         m_pending.colour = colour | 0xFF000000u;
         m_pending.x0 = m_viewport.x;
         m_pending.x1 = m_viewport.x + m_viewport.width;
-        std::fill(m_pending.row.begin() + m_viewport.y, m_pending.row.begin() + m_viewport.y + m_viewport.height,
-                  uint8_t(1));
+        std::fill(m_pending.row.begin() + m_viewport.y,
+                  m_pending.row.begin() + m_viewport.y + m_viewport.height, uint8_t(1));
         m_pending.rows = m_viewport.height;
         if (m_reference) {
             settleClear();
@@ -444,7 +457,9 @@ int32_t aDevice::setRenderState(int state, uint32_t value) {
         return v == A_BLEND_ZERO || v == A_BLEND_ONE || v == A_BLEND_SRCALPHA || v == A_BLEND_INVSRCALPHA;
     };
     switch (state) {
-    case A_RS_ALPHABLENDENABLE: m_alphaBlend = value ? 1 : 0; return A_OK;
+    case A_RS_ALPHABLENDENABLE:
+        m_alphaBlend = value ? 1 : 0;
+        return A_OK;
     case A_RS_SRCBLEND:
         if (!blendOk(value)) {
             return A_ERR_INVALIDCALL;
@@ -457,20 +472,31 @@ int32_t aDevice::setRenderState(int state, uint32_t value) {
         }
         m_destBlend = value;
         return A_OK;
-    case A_RS_ZENABLE: m_zEnable = value; return A_OK;
-    case A_RS_LIGHTING: m_lighting = value; return A_OK;
-    default: return A_ERR_INVALIDCALL;
+    case A_RS_ZENABLE:
+        m_zEnable = value;
+        return A_OK;
+    case A_RS_LIGHTING:
+        m_lighting = value;
+        return A_OK;
+    default:
+        return A_ERR_INVALIDCALL;
     }
 }
 
 uint32_t aDevice::renderState(int state) const {
     switch (state) {
-    case A_RS_ALPHABLENDENABLE: return m_alphaBlend;
-    case A_RS_SRCBLEND: return m_srcBlend;
-    case A_RS_DESTBLEND: return m_destBlend;
-    case A_RS_ZENABLE: return m_zEnable;
-    case A_RS_LIGHTING: return m_lighting;
-    default: return 0;
+    case A_RS_ALPHABLENDENABLE:
+        return m_alphaBlend;
+    case A_RS_SRCBLEND:
+        return m_srcBlend;
+    case A_RS_DESTBLEND:
+        return m_destBlend;
+    case A_RS_ZENABLE:
+        return m_zEnable;
+    case A_RS_LIGHTING:
+        return m_lighting;
+    default:
+        return 0;
     }
 }
 
@@ -512,8 +538,8 @@ int32_t aDevice::setVertexShader(uint32_t fvf) {
     return A_OK;
 }
 
-int32_t aDevice::createTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t, int format, int pool,
-                               aTexture** out) {
+int32_t aDevice::createTexture(uint32_t width, uint32_t height, uint32_t levels, uint32_t, int format,
+                               int pool, aTexture** out) {
     if (!out) {
         return A_ERR_INVALIDCALL;
     }
@@ -521,15 +547,16 @@ int32_t aDevice::createTexture(uint32_t width, uint32_t height, uint32_t levels,
     if (int32_t f = fault(aDeviceCall::CreateTexture)) {
         return f;
     }
-    if (width < 1 || height < 1 || width > kMaxSize || height > kMaxSize || levels > 1 || a_formatBytes(format) == 0) {
+    if (width < 1 || height < 1 || width > kMaxSize || height > kMaxSize || levels > 1 ||
+        a_formatBytes(format) == 0) {
         return A_ERR_INVALIDCALL;
     }
     *out = new aTexture(m_faults, width, height, format, pool);
     return A_OK;
 }
 
-int32_t aDevice::createTextureFromPixels(std::vector<uint32_t>& argb, uint32_t width, uint32_t height, int format,
-                                         int pool, aTexture** out) {
+int32_t aDevice::createTextureFromPixels(std::vector<uint32_t>& argb, uint32_t width, uint32_t height,
+                                         int format, int pool, aTexture** out) {
     if (!out) {
         return A_ERR_INVALIDCALL;
     }
@@ -551,7 +578,8 @@ int32_t aDevice::createTextureFromPixels(std::vector<uint32_t>& argb, uint32_t w
     return A_OK;
 }
 
-int32_t aDevice::createVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, int pool, aVertexBuffer** out) {
+int32_t aDevice::createVertexBuffer(uint32_t length, uint32_t usage, uint32_t fvf, int pool,
+                                    aVertexBuffer** out) {
     if (!out) {
         return A_ERR_INVALIDCALL;
     }
@@ -566,7 +594,8 @@ int32_t aDevice::createVertexBuffer(uint32_t length, uint32_t usage, uint32_t fv
     return A_OK;
 }
 
-int32_t aDevice::createIndexBuffer(uint32_t length, uint32_t usage, int format, int pool, aIndexBuffer** out) {
+int32_t aDevice::createIndexBuffer(uint32_t length, uint32_t usage, int format, int pool,
+                                   aIndexBuffer** out) {
     if (!out) {
         return A_ERR_INVALIDCALL;
     }
@@ -611,13 +640,20 @@ namespace {
 uint32_t vertexCount(int type, uint32_t prims, bool* ok) {
     *ok = true;
     switch (type) {
-    case A_PT_POINTLIST: return prims;
-    case A_PT_LINELIST: return prims * 2;
-    case A_PT_LINESTRIP: return prims + 1;
-    case A_PT_TRIANGLELIST: return prims * 3;
+    case A_PT_POINTLIST:
+        return prims;
+    case A_PT_LINELIST:
+        return prims * 2;
+    case A_PT_LINESTRIP:
+        return prims + 1;
+    case A_PT_TRIANGLELIST:
+        return prims * 3;
     case A_PT_TRIANGLESTRIP:
-    case A_PT_TRIANGLEFAN: return prims + 2;
-    default: *ok = false; return 0;
+    case A_PT_TRIANGLEFAN:
+        return prims + 2;
+    default:
+        *ok = false;
+        return 0;
     }
 }
 
@@ -712,8 +748,9 @@ void drawLine(const DrawContext& dc, const aVertex& a, const aVertex& b) {
             }
             colour = packChannels(c);
         }
-        colour = dc.texture ? shadeOne(dc, colour, a.u + t * (double(b.u) - a.u), a.v + t * (double(b.v) - a.v))
-                            : colour;
+        colour = dc.texture
+                     ? shadeOne(dc, colour, a.u + t * (double(b.u) - a.u), a.v + t * (double(b.v) - a.v))
+                     : colour;
         plot(dc, int(px), int(py), colour);
     }
 }
@@ -788,8 +825,8 @@ void drawTriangleReference(const DrawContext& dc, const aVertex* v0, const aVert
     }
     std::unique_ptr<aSampler> sampler;
     if (tex) {
-        sampler = std::make_unique<aSampler>(*tex, aDeviceRect{0, 0, int32_t(tex->width()), int32_t(tex->height())},
-                                             linear);
+        sampler = std::make_unique<aSampler>(
+            *tex, aDeviceRect{0, 0, int32_t(tex->width()), int32_t(tex->height())}, linear);
     }
 
     for (int64_t j = jy0; j <= jy1; ++j) {
@@ -849,7 +886,6 @@ void drawTriangleReference(const DrawContext& dc, const aVertex* v0, const aVert
         a_blendSpanReference(dc.target + size_t(j) * dc.pitch + lo, out, n, constColour, dc.op);
     }
 }
-
 
 // round(v) half away from zero, as llround, for |v| well inside 2^52.
 inline int64_t roundHalfAway(double v) {
@@ -1096,7 +1132,8 @@ int32_t aDevice::drawVertices(int type, uint32_t count, const aVertex* const* ve
             triangle(dc, verts[0], verts[i], verts[i + 1]);
         }
         break;
-    default: return A_ERR_INVALIDCALL;
+    default:
+        return A_ERR_INVALIDCALL;
     }
     ++m_drawCalls;
     return A_OK;
@@ -1108,7 +1145,8 @@ int32_t aDevice::drawPrimitiveUP(int type, uint32_t primitiveCount, const void* 
     }
     bool ok;
     const uint32_t n = vertexCount(type, primitiveCount, &ok);
-    if (!ok || !vertices || stride != sizeof(aVertex) || m_fvf != A_FVF_TLVERTEX || primitiveCount > (1u << 24)) {
+    if (!ok || !vertices || stride != sizeof(aVertex) || m_fvf != A_FVF_TLVERTEX ||
+        primitiveCount > (1u << 24)) {
         return A_ERR_INVALIDCALL;
     }
     if (primitiveCount == 0) {
@@ -1122,7 +1160,8 @@ int32_t aDevice::drawPrimitiveUP(int type, uint32_t primitiveCount, const void* 
     return drawVertices(type, n, list.data());
 }
 
-int32_t aDevice::drawIndexedPrimitive(int type, uint32_t, uint32_t, uint32_t startIndex, uint32_t primitiveCount) {
+int32_t aDevice::drawIndexedPrimitive(int type, uint32_t, uint32_t, uint32_t startIndex,
+                                      uint32_t primitiveCount) {
     if (int32_t f = fault(aDeviceCall::Draw)) {
         return f;
     }
@@ -1165,12 +1204,13 @@ namespace {
 // reading the target: no blend, or the normal one with opaque texels under
 // an opaque colour (whatever the filter mixes of them is opaque too).
 bool writesOpaque(const aBlendOp& op, uint32_t colour, const aTexture& texture) {
-    return op.kind == aBlendOp::Opaque || (op.kind == aBlendOp::Normal && colour >> 24 == 0xFF && texture.opaque());
+    return op.kind == aBlendOp::Opaque ||
+           (op.kind == aBlendOp::Normal && colour >> 24 == 0xFF && texture.opaque());
 }
 } // namespace
 
-void aDevice::drawTexturedQuad(aTexture* texture, const aDeviceRect& src, const float m[4], float ox, float oy,
-                               uint32_t colour) {
+void aDevice::drawTexturedQuad(aTexture* texture, const aDeviceRect& src, const float m[4], float ox,
+                               float oy, uint32_t colour) {
     keepBack();
     const int w = src.right - src.left, h = src.bottom - src.top;
     if (!texture || w <= 0 || h <= 0) {

@@ -204,13 +204,13 @@ public:
 // ---- fault injection ---------------------------------------------------------
 // Calls whose result can be forced. A forced code stays until set back to A_OK.
 enum class aDeviceCall {
-    Create,       // aDevice::create (static: see aDevice::setCreateFault)
+    Create, // aDevice::create (static: see aDevice::setCreateFault)
     Reset,
     Clear,
     BeginScene,
     EndScene,
     Present,
-    Draw,         // drawPrimitiveUP and drawIndexedPrimitive
+    Draw, // drawPrimitiveUP and drawIndexedPrimitive
     CreateTexture,
     LockTexture,
     UnlockTexture,
@@ -257,8 +257,8 @@ private:
 // target as it is where a blend of such texels would change nothing.
 struct aClearBlocks {
     static constexpr int kShift = 3;
-    int columns = 0;             // blocks across, plus one
-    std::vector<uint32_t> sums;  // (blocks down + 1) x columns
+    int columns = 0;            // blocks across, plus one
+    std::vector<uint32_t> sums; // (blocks down + 1) x columns
     // Whether every texel of [x0, x1] x [y0, y1] (inclusive, inside the
     // texture) has alpha 0.
     bool clear(int x0, int y0, int x1, int y1) const { return coverage(x0, y0, x1, y1) == Clear; }
@@ -529,8 +529,8 @@ private:
     struct PendingClear {
         uint32_t colour = 0;
         uint32_t x0 = 0, x1 = 0;
-        uint32_t rows = 0;          // rows still waiting
-        std::vector<uint8_t> row;   // 1: the row still waits
+        uint32_t rows = 0;        // rows still waiting
+        std::vector<uint8_t> row; // 1: the row still waits
     };
     // Does the waiting fill of every row (readers call it too).
     void settleClear() const;

@@ -52,8 +52,9 @@ int32_t aDeviceSprite::end() {
     return A_OK;
 }
 
-int32_t aDeviceSprite::draw(aTexture* texture, const aDeviceRect* srcRect, const aVec2* scaling, const aVec2* rotationCenter,
-                      float rotation, const aVec2* translation, uint32_t colour) {
+int32_t aDeviceSprite::draw(aTexture* texture, const aDeviceRect* srcRect, const aVec2* scaling,
+                            const aVec2* rotationCenter, float rotation, const aVec2* translation,
+                            uint32_t colour) {
     if (int32_t f = m_device->fault(aDeviceCall::SpriteDraw)) {
         return f;
     }
@@ -67,7 +68,8 @@ int32_t aDeviceSprite::draw(aTexture* texture, const aDeviceRect* srcRect, const
         return A_ERR_INVALIDCALL;
     }
     const float sx = scaling ? scaling->x : 1.0f, sy = scaling ? scaling->y : 1.0f;
-    const float cx = rotationCenter ? rotationCenter->x : 0.0f, cy = rotationCenter ? rotationCenter->y : 0.0f;
+    const float cx = rotationCenter ? rotationCenter->x : 0.0f,
+                cy = rotationCenter ? rotationCenter->y : 0.0f;
     const float tx = translation ? translation->x : 0.0f, ty = translation ? translation->y : 0.0f;
     if (!std::isfinite(sx) || !std::isfinite(sy) || !std::isfinite(cx) || !std::isfinite(cy) ||
         !std::isfinite(rotation) || !std::isfinite(tx) || !std::isfinite(ty)) {

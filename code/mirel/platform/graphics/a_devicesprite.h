@@ -38,8 +38,8 @@ public:
     // colour (ARGB) modulates every texel. Draws outside begin/end also draw.
     // A null texture or an empty or out-of-texture rectangle draws nothing and
     // returns A_ERR_INVALIDCALL.
-    int32_t draw(aTexture* texture, const aDeviceRect* srcRect, const aVec2* scaling, const aVec2* rotationCenter,
-                 float rotation, const aVec2* translation, uint32_t colour);
+    int32_t draw(aTexture* texture, const aDeviceRect* srcRect, const aVec2* scaling,
+                 const aVec2* rotationCenter, float rotation, const aVec2* translation, uint32_t colour);
 
     aDevice* device() const { return m_device; }
 

@@ -97,11 +97,16 @@ namespace {
 
 uint32_t factorOf(int code, uint32_t srcAlpha) {
     switch (code) {
-    case A_BLEND_ZERO: return 0;
-    case A_BLEND_ONE: return 255;
-    case A_BLEND_SRCALPHA: return srcAlpha;
-    case A_BLEND_INVSRCALPHA: return 255 - srcAlpha;
-    default: return 0;
+    case A_BLEND_ZERO:
+        return 0;
+    case A_BLEND_ONE:
+        return 255;
+    case A_BLEND_SRCALPHA:
+        return srcAlpha;
+    case A_BLEND_INVSRCALPHA:
+        return 255 - srcAlpha;
+    default:
+        return 0;
     }
 }
 
@@ -109,10 +114,20 @@ inline uint32_t blendPixel(uint32_t d, uint32_t s, const aBlendOp& op) {
     uint32_t a = s >> 24;
     uint32_t fs, fd;
     switch (op.kind) {
-    case aBlendOp::Opaque: return s | 0xFF000000u;
-    case aBlendOp::Normal: fs = a; fd = 255 - a; break;
-    case aBlendOp::Add: fs = a; fd = 255; break;
-    default: fs = factorOf(op.src, a); fd = factorOf(op.dst, a); break;
+    case aBlendOp::Opaque:
+        return s | 0xFF000000u;
+    case aBlendOp::Normal:
+        fs = a;
+        fd = 255 - a;
+        break;
+    case aBlendOp::Add:
+        fs = a;
+        fd = 255;
+        break;
+    default:
+        fs = factorOf(op.src, a);
+        fd = factorOf(op.dst, a);
+        break;
     }
     uint32_t out = 0xFF000000u;
     for (int shift = 0; shift < 24; shift += 8) {
@@ -178,7 +193,8 @@ int blendSse2(uint32_t* dst, const uint32_t* src, int n, uint32_t colour, const 
                         _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_or_si128(s, opaque));
                         continue;
                     }
-                    if ((_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(s, opaque), zero)) & 0x8888) == 0x8888) {
+                    if ((_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(s, opaque), zero)) & 0x8888) ==
+                        0x8888) {
                         _mm_storeu_si128(reinterpret_cast<__m128i*>(dst + i), _mm_or_si128(d, opaque));
                         continue;
                     }
@@ -228,7 +244,8 @@ __attribute__((target("avx2"))) int blendAvx2(uint32_t* dst, const uint32_t* src
                             _mm256_or_si256(a_blend8Avx2(s, d, white, c16, op), opaque));
     }
     if (i < n) {
-        const __m256i mask = _mm256_cmpgt_epi32(_mm256_set1_epi32(n - i), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+        const __m256i mask =
+            _mm256_cmpgt_epi32(_mm256_set1_epi32(n - i), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
         const __m256i s = _mm256_maskload_epi32(reinterpret_cast<const int*>(src + i), mask);
         const __m256i d = _mm256_maskload_epi32(reinterpret_cast<const int*>(dst + i), mask);
         _mm256_maskstore_epi32(reinterpret_cast<int*>(dst + i), mask,
@@ -245,10 +262,12 @@ A_RASTER_AVX512 inline __m512i div255z(__m512i x) {
 }
 
 A_RASTER_AVX512 inline __m512i alpha16z(__m512i s16) {
-    return _mm512_shufflehi_epi16(_mm512_shufflelo_epi16(s16, _MM_SHUFFLE(3, 3, 3, 3)), _MM_SHUFFLE(3, 3, 3, 3));
+    return _mm512_shufflehi_epi16(_mm512_shufflelo_epi16(s16, _MM_SHUFFLE(3, 3, 3, 3)),
+                                  _MM_SHUFFLE(3, 3, 3, 3));
 }
 
-A_RASTER_AVX512 int blendAvx512(uint32_t* dst, const uint32_t* src, int n, uint32_t colour, const aBlendOp& op) {
+A_RASTER_AVX512 int blendAvx512(uint32_t* dst, const uint32_t* src, int n, uint32_t colour,
+                                const aBlendOp& op) {
     const __m512i zero = _mm512_setzero_si512();
     const __m512i opaque = _mm512_set1_epi32(int(0xFF000000u));
     const __m512i k127 = _mm512_set1_epi16(127);
@@ -257,8 +276,10 @@ A_RASTER_AVX512 int blendAvx512(uint32_t* dst, const uint32_t* src, int n, uint3
     const __m512i c16 = _mm512_unpacklo_epi8(_mm512_set1_epi32(int(colour)), zero);
     // Byte 3 of pixels 0 and 1 (7) of each 128-bit lane, widened to 16 bits
     // four times each; and of pixels 2 and 3 (11, 15).
-    const __m512i alphaLo = _mm512_set4_epi32(int(0xFF07FF07u), int(0xFF07FF07u), int(0xFF03FF03u), int(0xFF03FF03u));
-    const __m512i alphaHi = _mm512_set4_epi32(int(0xFF0FFF0Fu), int(0xFF0FFF0Fu), int(0xFF0BFF0Bu), int(0xFF0BFF0Bu));
+    const __m512i alphaLo =
+        _mm512_set4_epi32(int(0xFF07FF07u), int(0xFF07FF07u), int(0xFF03FF03u), int(0xFF03FF03u));
+    const __m512i alphaHi =
+        _mm512_set4_epi32(int(0xFF0FFF0Fu), int(0xFF0FFF0Fu), int(0xFF0BFF0Bu), int(0xFF0BFF0Bu));
     int i = 0;
     for (; i + 16 <= n; i += 16) {
         _mm_prefetch(reinterpret_cast<const char*>(src + i) + 4096, _MM_HINT_T0);
@@ -297,7 +318,8 @@ A_RASTER_AVX512 int blendAvx512(uint32_t* dst, const uint32_t* src, int n, uint3
                 const __m512i thi = _mm512_add_epi16(
                     _mm512_mullo_epi16(shi, ahi),
                     _mm512_mullo_epi16(_mm512_unpackhi_epi8(d, zero), _mm512_sub_epi16(k255, ahi)));
-                r = _mm512_packus_epi16(div255z(_mm512_add_epi16(tlo, k127)), div255z(_mm512_add_epi16(thi, k127)));
+                r = _mm512_packus_epi16(div255z(_mm512_add_epi16(tlo, k127)),
+                                        div255z(_mm512_add_epi16(thi, k127)));
             } else {
                 const __m512i lo = div255z(_mm512_add_epi16(_mm512_mullo_epi16(slo, alpha16z(slo)), k127));
                 const __m512i hi = div255z(_mm512_add_epi16(_mm512_mullo_epi16(shi, alpha16z(shi)), k127));
@@ -365,12 +387,23 @@ uint32_t a_convertPixel(const uint8_t* pixel, int format) {
     uint32_t v32;
     uint16_t v16;
     switch (format) {
-    case A_FMT_A8R8G8B8: std::memcpy(&v32, pixel, 4); return v32;
-    case A_FMT_X8R8G8B8: std::memcpy(&v32, pixel, 4); return v32 | 0xFF000000u;
-    case A_FMT_R5G6B5: std::memcpy(&v16, pixel, 2); return expand565(v16);
-    case A_FMT_A1R5G5B5: std::memcpy(&v16, pixel, 2); return expand1555(v16);
-    case A_FMT_A4R4G4B4: std::memcpy(&v16, pixel, 2); return expand4444(v16);
-    default: return 0;
+    case A_FMT_A8R8G8B8:
+        std::memcpy(&v32, pixel, 4);
+        return v32;
+    case A_FMT_X8R8G8B8:
+        std::memcpy(&v32, pixel, 4);
+        return v32 | 0xFF000000u;
+    case A_FMT_R5G6B5:
+        std::memcpy(&v16, pixel, 2);
+        return expand565(v16);
+    case A_FMT_A1R5G5B5:
+        std::memcpy(&v16, pixel, 2);
+        return expand1555(v16);
+    case A_FMT_A4R4G4B4:
+        std::memcpy(&v16, pixel, 2);
+        return expand4444(v16);
+    default:
+        return 0;
     }
 }
 
@@ -385,8 +418,7 @@ namespace {
 #ifdef A_RASTER_X86
 // Eight 16-bit pixels to ARGB. The channels are widened by bit replication
 // exactly as expand565 / expand1555 / expand4444 do.
-template <int Format>
-inline void convert8(uint32_t* out, const uint8_t* row) {
+template <int Format> inline void convert8(uint32_t* out, const uint8_t* row) {
     const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row));
     __m128i r, g, b, a;
     if constexpr (Format == A_FMT_R5G6B5) {
@@ -422,8 +454,7 @@ inline void convert8(uint32_t* out, const uint8_t* row) {
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4), _mm_unpackhi_epi16(bg, ra));
 }
 
-template <int Format>
-int convert16(uint32_t* out, const uint8_t* row, int n) {
+template <int Format> int convert16(uint32_t* out, const uint8_t* row, int n) {
     int i = 0;
     for (; i + 8 <= n; i += 8) {
         convert8<Format>(out + i, row + size_t(i) * 2);
@@ -500,7 +531,9 @@ void a_convertRow(uint32_t* out, const uint8_t* row, int format, int n) {
     if (simdLevel() >= 1) {
         const bool wide = simdLevel() >= 2;
         switch (format) {
-        case A_FMT_X8R8G8B8: done = convertX8(out, row, n); break;
+        case A_FMT_X8R8G8B8:
+            done = convertX8(out, row, n);
+            break;
         case A_FMT_R5G6B5:
             done = wide ? convert16Avx2<A_FMT_R5G6B5>(out, row, n) : 0;
             done += convert16<A_FMT_R5G6B5>(out + done, row + size_t(done) * 2, n - done);
@@ -513,7 +546,8 @@ void a_convertRow(uint32_t* out, const uint8_t* row, int format, int n) {
             done = wide ? convert16Avx2<A_FMT_A4R4G4B4>(out, row, n) : 0;
             done += convert16<A_FMT_A4R4G4B4>(out + done, row + size_t(done) * 2, n - done);
             break;
-        default: break;
+        default:
+            break;
         }
     }
 #endif

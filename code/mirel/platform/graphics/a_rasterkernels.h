@@ -14,7 +14,8 @@ struct aBlendConstantsAvx2 {
 };
 
 __attribute__((target("avx2"))) inline aBlendConstantsAvx2 a_blendConstantsAvx2() {
-    return aBlendConstantsAvx2{_mm256_set1_epi16(127), _mm256_set1_epi16(255), _mm256_set1_epi16(short(0x8081))};
+    return aBlendConstantsAvx2{_mm256_set1_epi16(127), _mm256_set1_epi16(255),
+                               _mm256_set1_epi16(short(0x8081))};
 }
 
 __attribute__((target("avx2"))) inline aBlendConstantsAvx2 a_heldBlendConstantsAvx2() {
@@ -33,9 +34,9 @@ __attribute__((target("avx2"))) inline __m256i a_alpha16Avx2(__m256i s16) {
 }
 
 // Eight pixels of the blend (without the shortcuts for opaque or clear groups).
-__attribute__((target("avx2"))) inline __m256i a_blend8Avx2(__m256i s, __m256i d, bool white, __m256i c16,
-                                                            const aBlendOp& op,
-                                                            const aBlendConstantsAvx2& k = a_blendConstantsAvx2()) {
+__attribute__((target("avx2"))) inline __m256i
+a_blend8Avx2(__m256i s, __m256i d, bool white, __m256i c16, const aBlendOp& op,
+             const aBlendConstantsAvx2& k = a_blendConstantsAvx2()) {
     const __m256i zero = _mm256_setzero_si256();
     const __m256i k127 = k.k127;
     const __m256i k255 = k.k255;
@@ -73,8 +74,10 @@ __attribute__((target("avx2"))) inline __m256i a_blend8Avx2(__m256i s, __m256i d
         return _mm256_packus_epi16(a_div255Avx2(_mm256_add_epi16(tlo, k127), k.k8081),
                                    a_div255Avx2(_mm256_add_epi16(thi, k127), k.k8081));
     }
-    const __m256i lo = a_div255Avx2(_mm256_add_epi16(_mm256_mullo_epi16(slo, a_alpha16Avx2(slo)), k127), k.k8081);
-    const __m256i hi = a_div255Avx2(_mm256_add_epi16(_mm256_mullo_epi16(shi, a_alpha16Avx2(shi)), k127), k.k8081);
+    const __m256i lo =
+        a_div255Avx2(_mm256_add_epi16(_mm256_mullo_epi16(slo, a_alpha16Avx2(slo)), k127), k.k8081);
+    const __m256i hi =
+        a_div255Avx2(_mm256_add_epi16(_mm256_mullo_epi16(shi, a_alpha16Avx2(shi)), k127), k.k8081);
     return _mm256_adds_epu8(d, _mm256_packus_epi16(lo, hi));
 }
 

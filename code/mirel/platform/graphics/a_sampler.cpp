@@ -19,8 +19,8 @@ using namespace aTexel;
 aSampler::aSampler(const aTexture& texture, const aDeviceRect& clamp, bool linear)
     : m_texture(&texture), m_data(texture.data()), m_pitch(texture.pitch()), m_format(texture.format()),
       m_x0(std::max(0, clamp.left)), m_y0(std::max(0, clamp.top)),
-      m_x1(std::min(int(texture.width()), clamp.right) - 1), m_y1(std::min(int(texture.height()), clamp.bottom) - 1),
-      m_linear(linear) {
+      m_x1(std::min(int(texture.width()), clamp.right) - 1),
+      m_y1(std::min(int(texture.height()), clamp.bottom) - 1), m_linear(linear) {
     if (m_x1 < m_x0) {
         m_x1 = m_x0;
     }
@@ -31,8 +31,7 @@ aSampler::aSampler(const aTexture& texture, const aDeviceRect& clamp, bool linea
 
 namespace {
 
-template <int Format>
-inline uint32_t fetchAt(const uint8_t* p) {
+template <int Format> inline uint32_t fetchAt(const uint8_t* p) {
     if constexpr (Format == A_FMT_A8R8G8B8) {
         uint32_t v;
         std::memcpy(&v, p, 4);
@@ -42,16 +41,15 @@ inline uint32_t fetchAt(const uint8_t* p) {
     }
 }
 
-template <int Format>
-inline uint32_t fetch(const uint8_t* data, uint32_t pitch, int x, int y) {
+template <int Format> inline uint32_t fetch(const uint8_t* data, uint32_t pitch, int x, int y) {
     constexpr int bytes = (Format == A_FMT_A8R8G8B8 || Format == A_FMT_X8R8G8B8) ? 4 : 2;
     return fetchAt<Format>(data + size_t(y) * pitch + size_t(x) * bytes);
 }
 
 // Samples k0 .. n-1 of a row, one at a time.
 template <int Format>
-void sampleRowT(const uint8_t* data, uint32_t pitch, int x0, int y0, int x1, int y1, bool linear, uint32_t* out,
-                int k0, int n, const Fixed& f) {
+void sampleRowT(const uint8_t* data, uint32_t pitch, int x0, int y0, int x1, int y1, bool linear,
+                uint32_t* out, int k0, int n, const Fixed& f) {
     if (!linear) {
         for (int k = k0; k < n; ++k) {
             const int64_t fx = f.fx0 + k * f.dfx, fy = f.fy0 + k * f.dfy;
@@ -72,15 +70,27 @@ void sampleRowT(const uint8_t* data, uint32_t pitch, int x0, int y0, int x1, int
     }
 }
 
-void sampleScalar(const uint8_t* data, uint32_t pitch, int format, int x0, int y0, int x1, int y1, bool linear,
-                  uint32_t* out, int k0, int n, const Fixed& f) {
+void sampleScalar(const uint8_t* data, uint32_t pitch, int format, int x0, int y0, int x1, int y1,
+                  bool linear, uint32_t* out, int k0, int n, const Fixed& f) {
     switch (format) {
-    case A_FMT_A8R8G8B8: sampleRowT<A_FMT_A8R8G8B8>(data, pitch, x0, y0, x1, y1, linear, out, k0, n, f); break;
-    case A_FMT_X8R8G8B8: sampleRowT<A_FMT_X8R8G8B8>(data, pitch, x0, y0, x1, y1, linear, out, k0, n, f); break;
-    case A_FMT_R5G6B5: sampleRowT<A_FMT_R5G6B5>(data, pitch, x0, y0, x1, y1, linear, out, k0, n, f); break;
-    case A_FMT_A1R5G5B5: sampleRowT<A_FMT_A1R5G5B5>(data, pitch, x0, y0, x1, y1, linear, out, k0, n, f); break;
-    case A_FMT_A4R4G4B4: sampleRowT<A_FMT_A4R4G4B4>(data, pitch, x0, y0, x1, y1, linear, out, k0, n, f); break;
-    default: std::fill(out + k0, out + n, 0u); break;
+    case A_FMT_A8R8G8B8:
+        sampleRowT<A_FMT_A8R8G8B8>(data, pitch, x0, y0, x1, y1, linear, out, k0, n, f);
+        break;
+    case A_FMT_X8R8G8B8:
+        sampleRowT<A_FMT_X8R8G8B8>(data, pitch, x0, y0, x1, y1, linear, out, k0, n, f);
+        break;
+    case A_FMT_R5G6B5:
+        sampleRowT<A_FMT_R5G6B5>(data, pitch, x0, y0, x1, y1, linear, out, k0, n, f);
+        break;
+    case A_FMT_A1R5G5B5:
+        sampleRowT<A_FMT_A1R5G5B5>(data, pitch, x0, y0, x1, y1, linear, out, k0, n, f);
+        break;
+    case A_FMT_A4R4G4B4:
+        sampleRowT<A_FMT_A4R4G4B4>(data, pitch, x0, y0, x1, y1, linear, out, k0, n, f);
+        break;
+    default:
+        std::fill(out + k0, out + n, 0u);
+        break;
     }
 }
 
@@ -102,7 +112,9 @@ inline TexelBox groupBox(const Fixed& f, int64_t gx, int64_t gy, int count, int 
                     int(std::clamp<int64_t>((std::max(gy, ey) >> 16) + extra, y0, y1))};
 }
 
-inline bool isClear(const aClearBlocks& clear, const TexelBox& b) { return clear.clear(b.xlo, b.ylo, b.xhi, b.yhi); }
+inline bool isClear(const aClearBlocks& clear, const TexelBox& b) {
+    return clear.clear(b.xlo, b.ylo, b.xhi, b.yhi);
+}
 inline aClearBlocks::Coverage coverage(const aClearBlocks& clear, const TexelBox& b) {
     return clear.coverage(b.xlo, b.ylo, b.xhi, b.yhi);
 }
@@ -126,8 +138,8 @@ public:
             m_runEnd = k + length;
         }
         return m_run == aClearBlocks::Clear ||
-               (m_run == aClearBlocks::Some &&
-                isClear(*m_clear, groupBox(m_f, gx, gy, std::min(group, n - k), m_x0, m_y0, m_x1, m_y1, m_linear)));
+               (m_run == aClearBlocks::Some && isClear(*m_clear, groupBox(m_f, gx, gy, std::min(group, n - k),
+                                                                          m_x0, m_y0, m_x1, m_y1, m_linear)));
     }
 
 private:
@@ -141,27 +153,31 @@ private:
 
 // Calls row(kind, white) with the blend's kind (Opaque, Normal or Add) and
 // whether the colour is white as compile-time constants.
-template <class Row>
-int forBlend(const aBlendOp& op, uint32_t colour, Row row) {
+template <class Row> int forBlend(const aBlendOp& op, uint32_t colour, Row row) {
     using Normal = std::integral_constant<int, aBlendOp::Normal>;
     using Opaque = std::integral_constant<int, aBlendOp::Opaque>;
     using Add = std::integral_constant<int, aBlendOp::Add>;
     const bool white = colour == 0xFFFFFFFFu;
     switch (op.kind) {
-    case aBlendOp::Opaque: return white ? row(Opaque(), std::true_type()) : row(Opaque(), std::false_type());
-    case aBlendOp::Normal: return white ? row(Normal(), std::true_type()) : row(Normal(), std::false_type());
-    default: return white ? row(Add(), std::true_type()) : row(Add(), std::false_type());
+    case aBlendOp::Opaque:
+        return white ? row(Opaque(), std::true_type()) : row(Opaque(), std::false_type());
+    case aBlendOp::Normal:
+        return white ? row(Normal(), std::true_type()) : row(Normal(), std::false_type());
+    default:
+        return white ? row(Add(), std::true_type()) : row(Add(), std::false_type());
     }
 }
 
 // One step of a mix down the columns: the rows a and b (8 pixels each)
 // widened to 16 bits and mixed with lane weights (mulhrs form).
-__attribute__((target("avx2"))) inline void mixDown(__m256i a, __m256i b, __m256i wlo, __m256i whi, __m256i& lo,
-                                                    __m256i& hi) {
+__attribute__((target("avx2"))) inline void mixDown(__m256i a, __m256i b, __m256i wlo, __m256i whi,
+                                                    __m256i& lo, __m256i& hi) {
     const __m256i zero = _mm256_setzero_si256();
     const __m256i alo = _mm256_unpacklo_epi8(a, zero), ahi = _mm256_unpackhi_epi8(a, zero);
-    lo = _mm256_add_epi16(alo, _mm256_mulhrs_epi16(_mm256_sub_epi16(_mm256_unpacklo_epi8(b, zero), alo), wlo));
-    hi = _mm256_add_epi16(ahi, _mm256_mulhrs_epi16(_mm256_sub_epi16(_mm256_unpackhi_epi8(b, zero), ahi), whi));
+    lo =
+        _mm256_add_epi16(alo, _mm256_mulhrs_epi16(_mm256_sub_epi16(_mm256_unpacklo_epi8(b, zero), alo), wlo));
+    hi =
+        _mm256_add_epi16(ahi, _mm256_mulhrs_epi16(_mm256_sub_epi16(_mm256_unpackhi_epi8(b, zero), ahi), whi));
 }
 
 // Lane weights 0..256 (one per 32-bit lane, in mulhrs form, see mixWeight)
@@ -169,10 +185,10 @@ __attribute__((target("avx2"))) inline void mixDown(__m256i a, __m256i b, __m256
 // 128-bit lane holds its pixels 0 and 1, four channels each, the high half 2
 // and 3.
 __attribute__((target("avx2"))) inline void spreadWeights(__m256i w, __m256i& lo, __m256i& hi) {
-    lo = _mm256_shuffle_epi8(w, _mm256_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 4, 5, 4, 5, 4, 5, 4, 5, 0, 1, 0, 1, 0, 1, 0,
-                                                 1, 4, 5, 4, 5, 4, 5, 4, 5));
-    hi = _mm256_shuffle_epi8(w, _mm256_setr_epi8(8, 9, 8, 9, 8, 9, 8, 9, 12, 13, 12, 13, 12, 13, 12, 13, 8, 9, 8, 9,
-                                                 8, 9, 8, 9, 12, 13, 12, 13, 12, 13, 12, 13));
+    lo = _mm256_shuffle_epi8(w, _mm256_setr_epi8(0, 1, 0, 1, 0, 1, 0, 1, 4, 5, 4, 5, 4, 5, 4, 5, 0, 1, 0, 1,
+                                                 0, 1, 0, 1, 4, 5, 4, 5, 4, 5, 4, 5));
+    hi = _mm256_shuffle_epi8(w, _mm256_setr_epi8(8, 9, 8, 9, 8, 9, 8, 9, 12, 13, 12, 13, 12, 13, 12, 13, 8, 9,
+                                                 8, 9, 8, 9, 8, 9, 12, 13, 12, 13, 12, 13, 12, 13));
 }
 
 // Eight linear samples from the four texels around each, given as the left
@@ -180,8 +196,8 @@ __attribute__((target("avx2"))) inline void spreadWeights(__m256i w, __m256i& lo
 // down the columns first and then across, as lerp4 does; weights 0..256 per
 // 32-bit lane in mulhrs form. The 16-bit mixes are exact bytes, so no pack
 // lies between the two steps.
-__attribute__((target("avx2"))) inline __m256i mixQuads(__m256i aL, __m256i aR, __m256i bL, __m256i bR, __m256i wx,
-                                                       __m256i wy) {
+__attribute__((target("avx2"))) inline __m256i mixQuads(__m256i aL, __m256i aR, __m256i bL, __m256i bR,
+                                                        __m256i wx, __m256i wy) {
     __m256i wylo, wyhi, wxlo, wxhi;
     spreadWeights(wy, wylo, wyhi);
     spreadWeights(wx, wxlo, wxhi);
@@ -199,8 +215,8 @@ struct RowConstants {
 };
 
 __attribute__((target("avx2"))) inline RowConstants rowConstants() {
-    return RowConstants{held(_mm256_set1_epi32(0xFFFF)), held(_mm256_set1_epi32(128)),
-                        held(_mm256_set1_epi32(0x7FFF)), held(_mm256_set1_epi32(1)),
+    return RowConstants{held(_mm256_set1_epi32(0xFFFF)),           held(_mm256_set1_epi32(128)),
+                        held(_mm256_set1_epi32(0x7FFF)),           held(_mm256_set1_epi32(1)),
                         held(_mm256_set1_epi32(int(0xFF000000u))), a_heldBlendConstantsAvx2()};
 }
 
@@ -212,7 +228,8 @@ __attribute__((target("avx2"))) inline __m256i weightsOf(__m256i f, const RowCon
 
 // The texels at the lane columns `at` of a window of 8 from r, and of the
 // window one column right.
-__attribute__((target("avx2"))) inline void pickPairs(const uint32_t* r, __m256i at, __m256i& left, __m256i& right) {
+__attribute__((target("avx2"))) inline void pickPairs(const uint32_t* r, __m256i at, __m256i& left,
+                                                      __m256i& right) {
     left = _mm256_permutevar8x32_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(r)), at);
     right = _mm256_permutevar8x32_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(r + 1)), at);
 }
@@ -247,7 +264,8 @@ struct PairRow {
     int rows;
 };
 
-__attribute__((target("avx2"))) inline PairRow pairRow(int width, int x0, int y0, int x1, int y1, const Fixed& f) {
+__attribute__((target("avx2"))) inline PairRow pairRow(int width, int x0, int y0, int x1, int y1,
+                                                       const Fixed& f) {
     PairRow r;
     r.x0 = _mm256_set1_epi32(x0 << 16);
     r.x1 = _mm256_set1_epi32(((x1 - 1) << 16) | 0xFF80);
@@ -273,8 +291,8 @@ __attribute__((target("avx2"))) inline __m256i blendLanes(__m256i a, __m256i b, 
 // the pairs of a group lie within 8 columns and a known number of rows: the
 // rows are loaded as windows and each texel picked by a permute. Otherwise
 // the pairs are gathered, two texels a load.
-__attribute__((target("avx2"))) inline __m256i sampleLinear8(const uint32_t* texels, const PairRow& pr, __m256i fx,
-                                                            __m256i fy, const RowConstants& k) {
+__attribute__((target("avx2"))) inline __m256i sampleLinear8(const uint32_t* texels, const PairRow& pr,
+                                                             __m256i fx, __m256i fy, const RowConstants& k) {
     fx = _mm256_min_epi32(_mm256_max_epi32(fx, pr.x0), pr.x1);
     fy = _mm256_min_epi32(_mm256_max_epi32(fy, pr.y0), pr.y1);
     const __m256i p = _mm256_srai_epi32(fx, 16), q = _mm256_srai_epi32(fy, 16);
@@ -318,9 +336,9 @@ __attribute__((target("avx2"))) inline __m256i sampleLinear8(const uint32_t* tex
 
 // Eight samples of any clamp bounds the long way: each of the four texels
 // gathered on its own.
-__attribute__((target("avx2"))) inline __m256i sampleGathered8(const int* base, int width, int x0, int y0, int x1,
-                                                              int y1, bool linear, __m256i fx, __m256i fy,
-                                                              const RowConstants& k) {
+__attribute__((target("avx2"))) inline __m256i sampleGathered8(const int* base, int width, int x0, int y0,
+                                                               int x1, int y1, bool linear, __m256i fx,
+                                                               __m256i fy, const RowConstants& k) {
     const __m256i vx0 = _mm256_set1_epi32(x0), vx1 = _mm256_set1_epi32(x1);
     const __m256i vy0 = _mm256_set1_epi32(y0), vy1 = _mm256_set1_epi32(y1);
     const __m256i rowPx = _mm256_set1_epi32(width), one = _mm256_set1_epi32(1);
@@ -337,7 +355,8 @@ __attribute__((target("avx2"))) inline __m256i sampleGathered8(const int* base, 
     return mixQuads(_mm256_i32gather_epi32(base, _mm256_add_epi32(ra, xa), 4),
                     _mm256_i32gather_epi32(base, _mm256_add_epi32(ra, xb), 4),
                     _mm256_i32gather_epi32(base, _mm256_add_epi32(rb, xa), 4),
-                    _mm256_i32gather_epi32(base, _mm256_add_epi32(rb, xb), 4), weightsOf(fx, k), weightsOf(fy, k));
+                    _mm256_i32gather_epi32(base, _mm256_add_epi32(rb, xb), 4), weightsOf(fx, k),
+                    weightsOf(fy, k));
 }
 
 // A whole row of a 32-bit texture under any affine step, eight samples at a
@@ -351,9 +370,10 @@ __attribute__((target("avx2"))) inline __m256i sampleGathered8(const int* base, 
 // Rows of a few groups (small sprites, particles) are not asked: the test
 // would cost them about what it saves.
 template <bool Blend, int Kind, bool White>
-__attribute__((target("avx2"))) int sampleAffineRowAvx2(const uint8_t* data, uint32_t pitch, int x0, int y0, int x1,
-                                                        int y1, bool linear, uint32_t orMask, uint32_t* out, int n,
-                                                        const Fixed& f, uint32_t colour, const aClearBlocks* clear) {
+__attribute__((target("avx2"))) int sampleAffineRowAvx2(const uint8_t* data, uint32_t pitch, int x0, int y0,
+                                                        int x1, int y1, bool linear, uint32_t orMask,
+                                                        uint32_t* out, int n, const Fixed& f, uint32_t colour,
+                                                        const aClearBlocks* clear) {
     aBlendOp op;
     op.kind = aBlendOp::Kind(Kind);
     const __m256i c16 = _mm256_unpacklo_epi8(_mm256_set1_epi32(int(colour)), _mm256_setzero_si256());
@@ -381,8 +401,8 @@ __attribute__((target("avx2"))) int sampleAffineRowAvx2(const uint8_t* data, uin
         const __m256i fx = _mm256_add_epi32(_mm256_set1_epi32(int32_t(gx)), stepX);
         const __m256i fy = _mm256_add_epi32(_mm256_set1_epi32(int32_t(gy)), stepY);
         __m256i r = pairs ? sampleLinear8(texels, pairRows, fx, fy, kc)
-                          : sampleGathered8(reinterpret_cast<const int*>(data), width, x0, y0, x1, y1, linear, fx, fy,
-                                            kc);
+                          : sampleGathered8(reinterpret_cast<const int*>(data), width, x0, y0, x1, y1, linear,
+                                            fx, fy, kc);
         r = _mm256_or_si256(r, alpha);
         // The last few: every lane's texels are clamped inside, only the
         // loads and stores of the target are cut short.
@@ -421,12 +441,12 @@ int sampleAffineAvx2(const uint8_t* data, uint32_t pitch, int x0, int y0, int x1
                      uint32_t orMask, uint32_t* out, int n, const Fixed& f, uint32_t colour = 0xFFFFFFFFu,
                      const aBlendOp* op = nullptr, const aClearBlocks* clear = nullptr) {
     if constexpr (!Blend) {
-        return sampleAffineRowAvx2<false, aBlendOp::Opaque, true>(data, pitch, x0, y0, x1, y1, linear, orMask, out,
-                                                                  n, f, colour, nullptr);
+        return sampleAffineRowAvx2<false, aBlendOp::Opaque, true>(data, pitch, x0, y0, x1, y1, linear, orMask,
+                                                                  out, n, f, colour, nullptr);
     } else {
         return forBlend(*op, colour, [&](auto kind, auto white) {
-            return sampleAffineRowAvx2<true, kind(), white()>(data, pitch, x0, y0, x1, y1, linear, orMask, out, n, f,
-                                                              colour, clear);
+            return sampleAffineRowAvx2<true, kind(), white()>(data, pitch, x0, y0, x1, y1, linear, orMask,
+                                                              out, n, f, colour, clear);
         });
     }
 }
@@ -440,7 +460,6 @@ int sampleAffineAvx2(const uint8_t* data, uint32_t pitch, int x0, int y0, int x1
 #pragma GCC diagnostic ignored "-Wuninitialized"
 #endif
 
-
 // The most rows below its first that a group of sixteen reads from row
 // windows; steeper ones are gathered.
 constexpr int kWindowRows16 = 3;
@@ -449,9 +468,9 @@ constexpr int kWindowRows16 = 3;
 // sampleLinear8): texel pairs from row windows of 32 texels, each picked by
 // one permute of two loads; gathers otherwise.
 struct PairRow16 {
-    __m512i x0, x1, y0, y1;   // the clamp of positions (16.16)
+    __m512i x0, x1, y0, y1;    // the clamp of positions (16.16)
     __m512i leftLane, topLane; // 0 or 15 in every lane
-    __m512i lastWindow;       // the last column a window of 32 texels may start at
+    __m512i lastWindow;        // the last column a window of 32 texels may start at
     int lastRow;
     size_t width;
     int rows; // rows below its first a group may reach; -1 gathers always
@@ -488,14 +507,18 @@ A_SAMPLER_AVX512 inline void spreadWeights16(__m512i w, __m512i& lo, __m512i& hi
     hi = _mm512_shuffle_epi8(w, _mm512_set4_epi32(0x0D0C0D0C, 0x0D0C0D0C, 0x09080908, 0x09080908));
 }
 
-A_SAMPLER_AVX512 inline void mixDown16(__m512i a, __m512i b, __m512i wlo, __m512i whi, __m512i& lo, __m512i& hi) {
+A_SAMPLER_AVX512 inline void mixDown16(__m512i a, __m512i b, __m512i wlo, __m512i whi, __m512i& lo,
+                                       __m512i& hi) {
     const __m512i zero = _mm512_setzero_si512();
     const __m512i alo = _mm512_unpacklo_epi8(a, zero), ahi = _mm512_unpackhi_epi8(a, zero);
-    lo = _mm512_add_epi16(alo, _mm512_mulhrs_epi16(_mm512_sub_epi16(_mm512_unpacklo_epi8(b, zero), alo), wlo));
-    hi = _mm512_add_epi16(ahi, _mm512_mulhrs_epi16(_mm512_sub_epi16(_mm512_unpackhi_epi8(b, zero), ahi), whi));
+    lo =
+        _mm512_add_epi16(alo, _mm512_mulhrs_epi16(_mm512_sub_epi16(_mm512_unpacklo_epi8(b, zero), alo), wlo));
+    hi =
+        _mm512_add_epi16(ahi, _mm512_mulhrs_epi16(_mm512_sub_epi16(_mm512_unpackhi_epi8(b, zero), ahi), whi));
 }
 
-A_SAMPLER_AVX512 inline __m512i mixQuads16(__m512i aL, __m512i aR, __m512i bL, __m512i bR, __m512i wx, __m512i wy) {
+A_SAMPLER_AVX512 inline __m512i mixQuads16(__m512i aL, __m512i aR, __m512i bL, __m512i bR, __m512i wx,
+                                           __m512i wy) {
     __m512i wylo, wyhi, wxlo, wxhi;
     spreadWeights16(wy, wylo, wyhi);
     spreadWeights16(wx, wxlo, wxhi);
@@ -506,13 +529,15 @@ A_SAMPLER_AVX512 inline __m512i mixQuads16(__m512i aL, __m512i aR, __m512i bL, _
                                _mm512_add_epi16(lhi, _mm512_mulhrs_epi16(_mm512_sub_epi16(rhi, lhi), wxhi)));
 }
 
-A_SAMPLER_AVX512 inline void pickPairs16(const uint32_t* r, __m512i at, __m512i at1, __m512i& left, __m512i& right) {
+A_SAMPLER_AVX512 inline void pickPairs16(const uint32_t* r, __m512i at, __m512i at1, __m512i& left,
+                                         __m512i& right) {
     const __m512i w0 = _mm512_loadu_si512(r), w1 = _mm512_loadu_si512(r + 16);
     left = _mm512_permutex2var_epi32(w0, at, w1);
     right = _mm512_permutex2var_epi32(w0, at1, w1);
 }
 
-A_SAMPLER_AVX512 inline __m512i sampleLinear16(const uint32_t* texels, const PairRow16& pr, __m512i fx, __m512i fy) {
+A_SAMPLER_AVX512 inline __m512i sampleLinear16(const uint32_t* texels, const PairRow16& pr, __m512i fx,
+                                               __m512i fy) {
     fx = _mm512_min_epi32(_mm512_max_epi32(fx, pr.x0), pr.x1);
     fy = _mm512_min_epi32(_mm512_max_epi32(fy, pr.y0), pr.y1);
     const __m512i p = _mm512_srai_epi32(fx, 16), q = _mm512_srai_epi32(fy, 16);
@@ -553,8 +578,8 @@ A_SAMPLER_AVX512 inline __m512i sampleLinear16(const uint32_t* texels, const Pai
 }
 
 // Sixteen samples of any clamp bounds the long way, each texel gathered.
-A_SAMPLER_AVX512 inline __m512i sampleGathered16(const uint8_t* data, int width, int x0, int y0, int x1, int y1,
-                                                 bool linear, __m512i fx, __m512i fy) {
+A_SAMPLER_AVX512 inline __m512i sampleGathered16(const uint8_t* data, int width, int x0, int y0, int x1,
+                                                 int y1, bool linear, __m512i fx, __m512i fy) {
     const __m512i zero = _mm512_setzero_si512(), one = _mm512_set1_epi32(1);
     const __m512i vx0 = _mm512_set1_epi32(x0), vx1 = _mm512_set1_epi32(x1);
     const __m512i vy0 = _mm512_set1_epi32(y0), vy1 = _mm512_set1_epi32(y1);
@@ -572,17 +597,17 @@ A_SAMPLER_AVX512 inline __m512i sampleGathered16(const uint8_t* data, int width,
     const __m512i rb = _mm512_mullo_epi32(yb, rowPx);
     return mixQuads16(c00, _mm512_mask_i32gather_epi32(zero, 0xFFFF, _mm512_add_epi32(ra, xb), data, 4),
                       _mm512_mask_i32gather_epi32(zero, 0xFFFF, _mm512_add_epi32(rb, xa), data, 4),
-                      _mm512_mask_i32gather_epi32(zero, 0xFFFF, _mm512_add_epi32(rb, xb), data, 4), weightsOf16(fx),
-                      weightsOf16(fy));
+                      _mm512_mask_i32gather_epi32(zero, 0xFFFF, _mm512_add_epi32(rb, xb), data, 4),
+                      weightsOf16(fx), weightsOf16(fy));
 }
 
 // A row of a 32-bit texture under any affine step, sixteen samples at a
 // time, as sampleAffineRowAvx2 does it (clear runs and groups likewise).
 // Positions must fit 32 bits (checked by the caller). Returns n.
 template <bool Blend, int Kind, bool White>
-A_SAMPLER_AVX512 int sampleAffineRowAvx512(const uint8_t* data, uint32_t pitch, int x0, int y0, int x1, int y1,
-                                           bool linear, uint32_t orMask, uint32_t* out, int n, const Fixed& f,
-                                           uint32_t colour, const aClearBlocks* clear) {
+A_SAMPLER_AVX512 int sampleAffineRowAvx512(const uint8_t* data, uint32_t pitch, int x0, int y0, int x1,
+                                           int y1, bool linear, uint32_t orMask, uint32_t* out, int n,
+                                           const Fixed& f, uint32_t colour, const aClearBlocks* clear) {
     aBlendOp op;
     op.kind = aBlendOp::Kind(Kind);
     const __m512i c16 = _mm512_unpacklo_epi8(_mm512_set1_epi32(int(colour)), _mm512_setzero_si512());
@@ -632,12 +657,12 @@ int sampleAffineAvx512(const uint8_t* data, uint32_t pitch, int x0, int y0, int 
                        uint32_t orMask, uint32_t* out, int n, const Fixed& f, uint32_t colour = 0xFFFFFFFFu,
                        const aBlendOp* op = nullptr, const aClearBlocks* clear = nullptr) {
     if constexpr (!Blend) {
-        return sampleAffineRowAvx512<false, aBlendOp::Opaque, true>(data, pitch, x0, y0, x1, y1, linear, orMask,
-                                                                    out, n, f, colour, nullptr);
+        return sampleAffineRowAvx512<false, aBlendOp::Opaque, true>(data, pitch, x0, y0, x1, y1, linear,
+                                                                    orMask, out, n, f, colour, nullptr);
     } else {
         return forBlend(*op, colour, [&](auto kind, auto white) {
-            return sampleAffineRowAvx512<true, kind(), white()>(data, pitch, x0, y0, x1, y1, linear, orMask, out, n,
-                                                                f, colour, clear);
+            return sampleAffineRowAvx512<true, kind(), white()>(data, pitch, x0, y0, x1, y1, linear, orMask,
+                                                                out, n, f, colour, clear);
         });
     }
 }
@@ -653,7 +678,8 @@ inline bool fits32(int64_t v) {
 
 } // namespace
 
-void aSampler::sampleRowReference(uint32_t* out, int n, double tx0, double ty0, double dtx, double dty) const {
+void aSampler::sampleRowReference(uint32_t* out, int n, double tx0, double ty0, double dtx,
+                                  double dty) const {
     sampleScalar(m_data, m_pitch, m_format, m_x0, m_y0, m_x1, m_y1, m_linear, out, 0, n,
                  fixedRow(m_linear, tx0, ty0, dtx, dty));
 }
@@ -666,18 +692,21 @@ int64_t aSampler::fixedStep(double d) {
     return toFixed(std::clamp(d, -65536.0, 65536.0));
 }
 
-void aSampler::sampleRowStepped(uint32_t* out, int n, double tx0, double ty0, int64_t dfx, int64_t dfy) const {
+void aSampler::sampleRowStepped(uint32_t* out, int n, double tx0, double ty0, int64_t dfx,
+                                int64_t dfy) const {
     const double shift = m_linear ? 0.5 : 0.0;
     const Fixed f{toFixed(tx0 - shift), toFixed(ty0 - shift), dfx, dfy};
     int done = 0;
 #ifdef A_SAMPLER_X86
     if (n > 0 && a_rasterSimdLevel() >= 2 && (m_format == A_FMT_A8R8G8B8 || m_format == A_FMT_X8R8G8B8) &&
-        fits32(f.fx0) && fits32(f.fy0) && fits32(f.dfx * 8) && fits32(f.dfy * 8) && fits32(f.fx0 + n * f.dfx) &&
-        fits32(f.fy0 + n * f.dfy)) {
+        fits32(f.fx0) && fits32(f.fy0) && fits32(f.dfx * 8) && fits32(f.dfy * 8) &&
+        fits32(f.fx0 + n * f.dfx) && fits32(f.fy0 + n * f.dfy)) {
         const uint32_t orMask = m_format == A_FMT_X8R8G8B8 ? 0xFF000000u : 0u;
         done = n >= 16 && a_rasterSimdLevel() >= 3 && fits32(f.dfx * 16) && fits32(f.dfy * 16)
-                   ? sampleAffineAvx512<false>(m_data, m_pitch, m_x0, m_y0, m_x1, m_y1, m_linear, orMask, out, n, f)
-                   : sampleAffineAvx2<false>(m_data, m_pitch, m_x0, m_y0, m_x1, m_y1, m_linear, orMask, out, n, f);
+                   ? sampleAffineAvx512<false>(m_data, m_pitch, m_x0, m_y0, m_x1, m_y1, m_linear, orMask, out,
+                                               n, f)
+                   : sampleAffineAvx2<false>(m_data, m_pitch, m_x0, m_y0, m_x1, m_y1, m_linear, orMask, out,
+                                             n, f);
     }
 #endif
     sampleScalar(m_data, m_pitch, m_format, m_x0, m_y0, m_x1, m_y1, m_linear, out, done, n, f);
@@ -702,14 +731,15 @@ bool aSampler::sampleBlendRow(uint32_t* target, int n, double tx0, double ty0, i
                 m_clear = nullptr;
             }
         }
-        const aClearBlocks* clear = op.kind == aBlendOp::Normal || op.kind == aBlendOp::Add ? m_clear : nullptr;
+        const aClearBlocks* clear =
+            op.kind == aBlendOp::Normal || op.kind == aBlendOp::Add ? m_clear : nullptr;
         // Rows of a few pixels (particles) stay on the narrower kernel.
         if (n >= 16 && a_rasterSimdLevel() >= 3 && fits32(f.dfx * 16) && fits32(f.dfy * 16)) {
-            sampleAffineAvx512<true>(m_data, m_pitch, m_x0, m_y0, m_x1, m_y1, m_linear, orMask, target, n, f, colour,
-                                     &op, clear);
+            sampleAffineAvx512<true>(m_data, m_pitch, m_x0, m_y0, m_x1, m_y1, m_linear, orMask, target, n, f,
+                                     colour, &op, clear);
         } else {
-            sampleAffineAvx2<true>(m_data, m_pitch, m_x0, m_y0, m_x1, m_y1, m_linear, orMask, target, n, f, colour,
-                                   &op, clear);
+            sampleAffineAvx2<true>(m_data, m_pitch, m_x0, m_y0, m_x1, m_y1, m_linear, orMask, target, n, f,
+                                   colour, &op, clear);
         }
         return true;
     }
@@ -718,4 +748,3 @@ bool aSampler::sampleBlendRow(uint32_t* target, int n, double tx0, double ty0, i
 #endif
     return false;
 }
-

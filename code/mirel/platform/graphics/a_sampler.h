@@ -29,8 +29,8 @@ public:
     // the adding blend, groups of pixels whose texels all have alpha 0 (the
     // texture's clear blocks) are not sampled: the blend would keep the
     // target as it is.
-    bool sampleBlendRow(uint32_t* target, int n, double tx0, double ty0, int64_t dfx, int64_t dfy, uint32_t colour,
-                        const aBlendOp& op) const;
+    bool sampleBlendRow(uint32_t* target, int n, double tx0, double ty0, int64_t dfx, int64_t dfy,
+                        uint32_t colour, const aBlendOp& op) const;
 
 private:
     friend class aAxisSampler;

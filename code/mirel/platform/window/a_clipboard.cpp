@@ -11,8 +11,7 @@ aClipboard* g_clipboard = nullptr;
 
 } // namespace
 
-std::u16string a_readClipboardText(const aClipboard& clipboard)
-{
+std::u16string a_readClipboardText(const aClipboard& clipboard) {
     std::u16string text;
     if (!clipboard.getUnicodeText(text)) {
         std::string ansi;
@@ -26,8 +25,7 @@ std::u16string a_readClipboardText(const aClipboard& clipboard)
     return text;
 }
 
-aClipboard& a_clipboard()
-{
+aClipboard& a_clipboard() {
     if (g_clipboard)
         return *g_clipboard;
     const aPlatformWindow* window = a_currentPlatformWindow();
@@ -36,4 +34,6 @@ aClipboard& a_clipboard()
     return aHeadlessClipboard::processClipboard();
 }
 
-void a_setClipboard(aClipboard* clipboard) { g_clipboard = clipboard; }
+void a_setClipboard(aClipboard* clipboard) {
+    g_clipboard = clipboard;
+}

@@ -16,31 +16,36 @@ aPlatformWindow* g_currentWindow = nullptr;
 aMessageBoxObserver g_boxObserver = nullptr;
 void* g_boxObserverUser = nullptr;
 
-bool envSet(const char* name)
-{
+bool envSet(const char* name) {
     const char* value = std::getenv(name);
     return value && *value;
 }
 
 } // namespace
 
-const char* a_inputErrorText(int32_t result)
-{
+const char* a_inputErrorText(int32_t result) {
     switch (result) {
-    case A_INPUT_OK: return "DI_OK";
-    case A_INPUTERR_NOTACQUIRED: return "DIERR_NOTACQUIRED";
-    case A_INPUTERR_INPUTLOST: return "DIERR_INPUTLOST";
-    case A_INPUTERR_OTHERAPPHASPRIO: return "DIERR_OTHERAPPHASPRIO";
-    case A_INPUTERR_INVALIDPARAM: return "DIERR_INVALIDPARAM";
-    case A_INPUTERR_NOTINITIALIZED: return "DIERR_NOTINITIALIZED";
-    case A_INPUTERR_GENERIC: return "DIERR_GENERIC";
-    default: return "unknown error";
+    case A_INPUT_OK:
+        return "DI_OK";
+    case A_INPUTERR_NOTACQUIRED:
+        return "DIERR_NOTACQUIRED";
+    case A_INPUTERR_INPUTLOST:
+        return "DIERR_INPUTLOST";
+    case A_INPUTERR_OTHERAPPHASPRIO:
+        return "DIERR_OTHERAPPHASPRIO";
+    case A_INPUTERR_INVALIDPARAM:
+        return "DIERR_INVALIDPARAM";
+    case A_INPUTERR_NOTINITIALIZED:
+        return "DIERR_NOTINITIALIZED";
+    case A_INPUTERR_GENERIC:
+        return "DIERR_GENERIC";
+    default:
+        return "unknown error";
     }
 }
 
 aPlatformRect a_letterbox(int32_t clientWidth, int32_t clientHeight, int32_t pictureWidth,
-                          int32_t pictureHeight)
-{
+                          int32_t pictureHeight) {
     aPlatformRect area;
     if (clientWidth <= 0 || clientHeight <= 0 || pictureWidth <= 0 || pictureHeight <= 0)
         return area;
@@ -59,16 +64,14 @@ aPlatformRect a_letterbox(int32_t clientWidth, int32_t clientHeight, int32_t pic
     return area;
 }
 
-bool a_platformHeadless()
-{
+bool a_platformHeadless() {
     const char* headless = std::getenv("MIREL_HEADLESS");
     if (headless && *headless && std::strcmp(headless, "0") != 0)
         return true;
     return !envSet("DISPLAY") && !envSet("WAYLAND_DISPLAY");
 }
 
-std::unique_ptr<aPlatformWindow> a_createPlatformWindow(const aWindowDesc& desc)
-{
+std::unique_ptr<aPlatformWindow> a_createPlatformWindow(const aWindowDesc& desc) {
     if (!a_platformHeadless()) {
         std::unique_ptr<aPlatformWindow> window = a_createSdlWindow(desc);
         if (window)
@@ -78,24 +81,25 @@ std::unique_ptr<aPlatformWindow> a_createPlatformWindow(const aWindowDesc& desc)
     return std::make_unique<aHeadlessWindow>(desc);
 }
 
-aPlatformWindow* a_currentPlatformWindow() { return g_currentWindow; }
+aPlatformWindow* a_currentPlatformWindow() {
+    return g_currentWindow;
+}
 
-void a_registerPlatformWindow(aPlatformWindow* window) { g_currentWindow = window; }
+void a_registerPlatformWindow(aPlatformWindow* window) {
+    g_currentWindow = window;
+}
 
-void a_unregisterPlatformWindow(aPlatformWindow* window)
-{
+void a_unregisterPlatformWindow(aPlatformWindow* window) {
     if (g_currentWindow == window)
         g_currentWindow = nullptr;
 }
 
-void a_setMessageBoxObserver(aMessageBoxObserver observer, void* user)
-{
+void a_setMessageBoxObserver(aMessageBoxObserver observer, void* user) {
     g_boxObserver = observer;
     g_boxObserverUser = user;
 }
 
-void a_showMessageBox(const char* title, const char* text)
-{
+void a_showMessageBox(const char* title, const char* text) {
     if (!title)
         title = "";
     if (!text)

@@ -32,20 +32,20 @@ struct aPlatformRect {
 struct aDisplayMode {
     int32_t width = 0;
     int32_t height = 0;
-    int32_t refreshRate = 0; // Hz, 0 when unknown
+    int32_t refreshRate = 0;   // Hz, 0 when unknown
     int32_t bitsPerPixel = 32; // 16 or 32
 };
 
 // Window events, the messages the application's window procedure handles.
 enum class aWindowEventType {
-    Activate,        // the application became the active one (focus gained)
-    Deactivate,      // it lost the focus / was minimised
-    Close,           // the user asked to close the window (close button, Alt+F4)
-    Quit,            // posted by postQuit: ends the main loop; code = exit code
-    Paint,           // the client area needs drawing again (exposed)
-    Maximize,        // the window was maximised
-    CursorOverClient,// the cursor moved over the client area; x, y logical position
-    RenderReset,     // the presenter lost its device/targets; the graphics device must reset
+    Activate,         // the application became the active one (focus gained)
+    Deactivate,       // it lost the focus / was minimised
+    Close,            // the user asked to close the window (close button, Alt+F4)
+    Quit,             // posted by postQuit: ends the main loop; code = exit code
+    Paint,            // the client area needs drawing again (exposed)
+    Maximize,         // the window was maximised
+    CursorOverClient, // the cursor moved over the client area; x, y logical position
+    RenderReset,      // the presenter lost its device/targets; the graphics device must reset
 };
 
 struct aWindowEvent {
@@ -111,9 +111,9 @@ public:
     virtual void setFullscreen(bool on) = 0;
     virtual void setWindowedPlacement(int32_t clientX, int32_t clientY, int32_t clientWidth,
                                       int32_t clientHeight) = 0;
-    virtual void show() = 0;      // show normally (restores a minimised window)
+    virtual void show() = 0; // show normally (restores a minimised window)
     virtual void minimize() = 0;
-    virtual void raise() = 0;     // bring to the front and take the focus
+    virtual void raise() = 0; // bring to the front and take the focus
     virtual bool hasFocus() const = 0;
     virtual void setTitle(const std::string& title) = 0;
     // The client area's size in window pixels.

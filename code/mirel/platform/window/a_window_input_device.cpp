@@ -3,16 +3,16 @@
 #include <algorithm>
 #include <cstring>
 
-aRawInputSource::~aRawInputSource() { detachDevices(); }
+aRawInputSource::~aRawInputSource() {
+    detachDevices();
+}
 
-void aRawInputSource::loseForegroundDevices()
-{
+void aRawInputSource::loseForegroundDevices() {
     for (aWindowInputDevice* device : m_devices)
         device->lose();
 }
 
-void aRawInputSource::detachDevices()
-{
+void aRawInputSource::detachDevices() {
     std::vector<aWindowInputDevice*> devices;
     devices.swap(m_devices);
     for (aWindowInputDevice* device : devices)
@@ -20,14 +20,12 @@ void aRawInputSource::detachDevices()
 }
 
 aWindowInputDevice::aWindowInputDevice(aRawInputSource* source, aInputDeviceKind kind)
-    : m_source(source), m_kind(kind)
-{
+    : m_source(source), m_kind(kind) {
     if (m_source)
         m_source->m_devices.push_back(this);
 }
 
-aWindowInputDevice::~aWindowInputDevice()
-{
+aWindowInputDevice::~aWindowInputDevice() {
     if (m_source) {
         unacquire();
         auto& list = m_source->m_devices;
@@ -35,8 +33,7 @@ aWindowInputDevice::~aWindowInputDevice()
     }
 }
 
-int32_t aWindowInputDevice::setDataFormat(aInputDeviceKind format)
-{
+int32_t aWindowInputDevice::setDataFormat(aInputDeviceKind format) {
     if (format != m_kind)
         return A_INPUTERR_INVALIDPARAM;
     if (m_acquired)
@@ -45,8 +42,7 @@ int32_t aWindowInputDevice::setDataFormat(aInputDeviceKind format)
     return A_INPUT_OK;
 }
 
-int32_t aWindowInputDevice::setCooperativeLevel(uint32_t flags)
-{
+int32_t aWindowInputDevice::setCooperativeLevel(uint32_t flags) {
     const bool exclusive = (flags & A_INPUT_EXCLUSIVE) != 0;
     const bool nonExclusive = (flags & A_INPUT_NONEXCLUSIVE) != 0;
     const bool foreground = (flags & A_INPUT_FOREGROUND) != 0;
@@ -61,8 +57,7 @@ int32_t aWindowInputDevice::setCooperativeLevel(uint32_t flags)
     return A_INPUT_OK;
 }
 
-int32_t aWindowInputDevice::acquire()
-{
+int32_t aWindowInputDevice::acquire() {
     if (!m_source)
         return A_INPUTERR_NOTINITIALIZED;
     if (!m_formatSet)
@@ -82,8 +77,7 @@ int32_t aWindowInputDevice::acquire()
     return A_INPUT_OK;
 }
 
-int32_t aWindowInputDevice::unacquire()
-{
+int32_t aWindowInputDevice::unacquire() {
     if (!m_acquired)
         return A_INPUT_OK;
     m_acquired = false;
@@ -92,23 +86,20 @@ int32_t aWindowInputDevice::unacquire()
     return A_INPUT_OK;
 }
 
-void aWindowInputDevice::lose()
-{
+void aWindowInputDevice::lose() {
     if (m_acquired && (m_level & A_INPUT_FOREGROUND)) {
         unacquire();
         m_lost = true;
     }
 }
 
-void aWindowInputDevice::detach()
-{
+void aWindowInputDevice::detach() {
     m_acquired = false;
     m_lost = false;
     m_source = nullptr;
 }
 
-int32_t aWindowInputDevice::getState(void* data, uint32_t size)
-{
+int32_t aWindowInputDevice::getState(void* data, uint32_t size) {
     m_presses.clear();
     if (!m_source)
         return A_INPUTERR_NOTINITIALIZED;

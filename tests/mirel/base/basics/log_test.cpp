@@ -102,7 +102,8 @@ TEST_F(LogTest, HeldLinesWaitForTheThreadTheyWorkFor) {
     a_logLines(held);
     a_log("after");
     EXPECT_EQ(text(), "00:00:00.000\tbefore\n00:00:00.000\tread 1\n00:00:00.000\ta_log. NULL log string\n"
-                      "00:00:00.000\t" + std::string(1999, 'y') + "\n00:00:00.000\tafter\n");
+                      "00:00:00.000\t" +
+                          std::string(1999, 'y') + "\n00:00:00.000\tafter\n");
 }
 
 } // namespace

@@ -12,7 +12,8 @@
 #include <vector>
 
 TEST(MemoryAdvice, BlocksKeepTheirContents) {
-    for (size_t bytes : {size_t(0), size_t(100), size_t(255) << 10, size_t(1) << 20, (size_t(3) << 20) + 12}) {
+    for (size_t bytes :
+         {size_t(0), size_t(100), size_t(255) << 10, size_t(1) << 20, (size_t(3) << 20) + 12}) {
         std::vector<uint8_t> block(bytes + 7);
         for (size_t i = 0; i < block.size(); ++i)
             block[i] = uint8_t(i * 131 + 7);

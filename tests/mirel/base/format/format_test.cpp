@@ -8,10 +8,7 @@
 #include <string>
 #include <vector>
 
-namespace {
-
-
-} // namespace
+namespace {} // namespace
 
 // Formats narrow and wide alike.
 void expectFormat(const char* format, std::initializer_list<aFormatArg> args, const char* expected) {

@@ -119,7 +119,8 @@ TEST(Sprite, GridCut) {
     aRect area(0, 0, 100, 64);
     s.setFramesFromGrid(&none, &area, 32, 32, 7);
     ASSERT_EQ(s.getFrameCount(), 7);
-    const aRect expect[] = {{0, 0, 32, 32}, {32, 0, 32, 32}, {64, 0, 32, 32}, {0, 32, 32, 32}, {0, 64, 32, 32}};
+    const aRect expect[] = {
+        {0, 0, 32, 32}, {32, 0, 32, 32}, {64, 0, 32, 32}, {0, 32, 32, 32}, {0, 64, 32, 32}};
     const int index[] = {0, 1, 2, 3, 6};
     for (int i = 0; i < 5; ++i)
         EXPECT_EQ(s.frames()[index[i]].rect, expect[i]) << index[i];

@@ -55,7 +55,9 @@ protected:
         a_setClock(nullptr);
     }
 
-    void edit(const aCurvePath& path) { editor = std::make_unique<aCurveEditor>(path, input.get(), graph.get()); }
+    void edit(const aCurvePath& path) {
+        editor = std::make_unique<aCurveEditor>(path, input.get(), graph.get());
+    }
     aCurvePath newPath(uint32_t type, const std::vector<aCurvePoint>& points) {
         aCurvePath p(graph->getDevice());
         p.setType(type);
@@ -202,8 +204,8 @@ TEST_F(CurveEditorTest, MenuEndsEditingWithItsResults) {
         uint32_t id, result;
     } cases[] = {{true, 14, 3}, {true, 15, 2}, {true, 16, 1}, {false, 15, 2}, {false, 16, 1}};
     for (const Case& c : cases) {
-        edit(newPath(aCurve::TYPE_SPLINE, c.points ? std::vector<aCurvePoint>{{10, 10}, {50, 10}}
-                                                   : std::vector<aCurvePoint>{}));
+        edit(newPath(aCurve::TYPE_SPLINE,
+                     c.points ? std::vector<aCurvePoint>{{10, 10}, {50, 10}} : std::vector<aCurvePoint>{}));
         rightClick(600, 400);
         EXPECT_EQ(choose(c.id), c.result) << c.id;
         EXPECT_EQ(frame(600, 400), 0u);
@@ -225,12 +227,12 @@ TEST_F(CurveEditorTest, NewCurvesAreDrawnPointByPoint) {
         ASSERT_TRUE(editor->isAdding());
         rightClick(700, 700); // no menu while adding
         EXPECT_FALSE(editor->isMenuOpen());
-        click(100, 100);      // first point, and one that follows the mouse
+        click(100, 100); // first point, and one that follows the mouse
         frame(150, 120);
         EXPECT_EQ(point(editor->getPointCount() - 1), (aCurvePoint{150, 120}));
         click(200, 100);
         click(300, 200);
-        click(400, 300);       // the double click ends adding; its clicks add nothing
+        click(400, 300); // the double click ends adding; its clicks add nothing
         frame(400, 300, true);
         EXPECT_TRUE(input->isDoubleClick(0));
         EXPECT_FALSE(editor->isAdding());
@@ -349,8 +351,8 @@ TEST_F(CurveEditorTest, GrabbingThePathMovesAllButPinnedPoints) {
 TEST_F(CurveEditorTest, DoubleClickOnThePathInsertsAPoint) {
     struct Case {
         uint32_t type;
-        aCurvePoint on;  // a point of the exact path, inside segment 1
-        uint32_t index;  // where the new point lands
+        aCurvePoint on; // a point of the exact path, inside segment 1
+        uint32_t index; // where the new point lands
         uint32_t count;
     } cases[] = {
         {aCurve::TYPE_SPLINE, {350, 300}, 2, 4},
@@ -359,8 +361,9 @@ TEST_F(CurveEditorTest, DoubleClickOnThePathInsertsAPoint) {
     for (const Case& c : cases) {
         // A straight spline through three points, or the straight Bezier
         // curve: both run along y = 300.
-        edit(newPath(c.type, c.type == aCurve::TYPE_SPLINE ? std::vector<aCurvePoint>{{100, 300}, {300, 300}, {500, 300}}
-                                                           : kBezierAnchors));
+        edit(newPath(c.type, c.type == aCurve::TYPE_SPLINE
+                                 ? std::vector<aCurvePoint>{{100, 300}, {300, 300}, {500, 300}}
+                                 : kBezierAnchors));
         // Land on a flattened point near the mouse.
         aCurvePoint m = c.on;
         float best = 1e9f;

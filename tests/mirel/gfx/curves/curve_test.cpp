@@ -126,7 +126,8 @@ TEST(Curve, BezierHandlesFollowTheNewAnchors) {
     // from (0, 0) to (200, 100), a sixth of its length long, floored.
     c.addPoint(200, 100);
     expectTags(c, "AHHAHHA");
-    const std::vector<aCurvePoint> expected = {{0, 0}, {50, 0}, {67, -16}, {100, 0}, {133, 16}, {166, 58}, {200, 100}};
+    const std::vector<aCurvePoint> expected = {{0, 0},    {50, 0},   {67, -16}, {100, 0},
+                                               {133, 16}, {166, 58}, {200, 100}};
     EXPECT_EQ(c.getPoints(), expected);
     c.getLastAdded(x, y);
     EXPECT_EQ(x, 200);
@@ -180,8 +181,10 @@ TEST(CurvePath, FlatteningStaysWithinAQuarterPixelOfTheExactCurve) {
         aCurvePath path;
     };
     Case cases[] = {
-        {"open spline", makePath(aCurve::TYPE_SPLINE, false, {{10, 10}, {200, 40}, {90, 300}, {400, 250}, {420, 30}})},
-        {"closed spline", makePath(aCurve::TYPE_SPLINE, true, {{100, 100}, {300, 100}, {300, 300}, {100, 300}})},
+        {"open spline",
+         makePath(aCurve::TYPE_SPLINE, false, {{10, 10}, {200, 40}, {90, 300}, {400, 250}, {420, 30}})},
+        {"closed spline",
+         makePath(aCurve::TYPE_SPLINE, true, {{100, 100}, {300, 100}, {300, 300}, {100, 300}})},
         {"two-point closed spline", makePath(aCurve::TYPE_SPLINE, true, {{0, 0}, {200, 50}})},
         {"bezier chain", makePath(aCurve::TYPE_BEZIER, false, {{0, 0}, {300, 80}, {120, 400}, {700, 500}})},
     };
@@ -220,7 +223,10 @@ TEST(CurvePath, HandlesPastTheChordEndsAreFollowed) {
     // Handles (400, 0) and (-300, 0), set as raw points.
     struct Raw : aCurvePath {
         Raw() : aCurvePath(nullptr) {}
-        void put(uint32_t i, int32_t x, int32_t y) { m_points[i] = {x, y}; rebuild(); }
+        void put(uint32_t i, int32_t x, int32_t y) {
+            m_points[i] = {x, y};
+            rebuild();
+        }
     } raw;
     raw.setType(aCurve::TYPE_BEZIER);
     raw.addPoint(0, 0);
@@ -292,11 +298,11 @@ TEST(CurvePath, WalkerStepsAlongThePolyline) {
     } steps[] = {
         {0.0, A_MOVE_ON, 0, 0, 0.0},
         {30.0, A_MOVE_ON, 30, 0, 0.0},
-        {-5.0, A_MOVE_ON, 30, 0, 0.0},           // a step back is no step
+        {-5.0, A_MOVE_ON, 30, 0, 0.0}, // a step back is no step
         {NAN, A_MOVE_ON, 30, 0, 0.0},
-        {100.0, A_MOVE_ON, 100, 30, M_PI / 2},   // round the corner
+        {100.0, A_MOVE_ON, 100, 30, M_PI / 2}, // round the corner
         {69.0, A_MOVE_ON, 100, 99, M_PI / 2},
-        {5.0, A_MOVE_END, 100, 100, M_PI / 2},   // past the end: stops on it
+        {5.0, A_MOVE_END, 100, 100, M_PI / 2}, // past the end: stops on it
         {5.0, A_MOVE_STOPPED, 100, 100, M_PI / 2},
     };
     for (const Step& s : steps) {
@@ -326,7 +332,10 @@ TEST(CurvePath, WalkerStepsAlongThePolyline) {
 TEST(CurvePath, BrokenBezierChainIsLoggedAndCut) {
     struct Raw : aCurvePath {
         Raw() : aCurvePath(nullptr) {}
-        void add(int32_t x, int32_t y) { m_points.push_back({x, y}); m_tags.push_back({}); }
+        void add(int32_t x, int32_t y) {
+            m_points.push_back({x, y});
+            m_tags.push_back({});
+        }
     } raw;
     raw.setType(aCurve::TYPE_BEZIER);
     for (int i = 0; i < 6; ++i) {

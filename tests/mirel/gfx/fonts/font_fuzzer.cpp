@@ -1,10 +1,10 @@
 // Arbitrary bytes as a bitmap font file over a fixed 32 x 16 atlas: read,
 // measured and drawn with every flag, near and far, at every size.
 #include "content/content_writers.h"
+#include "mirel/base/a_log.h"
 #include "mirel/gfx/a_font.h"
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/gfx/a_image.h"
-#include "mirel/base/a_log.h"
 #include "support/fuzz_files.h"
 
 #include <cstdint>

@@ -11,8 +11,8 @@ protected:
     // 'A' 10 x 15 (left 1, right 2) and 'B' 8 x 15 (left 1, right 1), solid white.
     std::string fixedFont(const std::string& general) {
         write("atlas.png", content::writePng(solid(32, 16, 0xFFFFFFFF)));
-        return write("fixed.fnt", "[General]\nFormat16 = 4444\nFormat32 = 8888\nTexture = atlas.png\n" + general +
-                                      "\n[Charlist]\n41 = 0 0 10 15 1 2\n42 = 10 0 8 15 1 1\n");
+        return write("fixed.fnt", "[General]\nFormat16 = 4444\nFormat32 = 8888\nTexture = atlas.png\n" +
+                                      general + "\n[Charlist]\n41 = 0 0 10 15 1 2\n42 = 10 0 8 15 1 1\n");
     }
     int litColumns(uint32_t y) {
         int n = 0;
@@ -34,7 +34,7 @@ TEST_F(FontTest, ExtentRules) {
         {"AB", 10 + 2 + 0.5f + 1 + 8},
         {"BA", 8 + 1 + 0.5f + 1 + 10},
         {"A?B", 10 + 2 + 0.5f + 1 + 8}, // no glyph: no space, still a position
-        {"?A", 1 + 10},                  // not first: its left offset counts
+        {"?A", 1 + 10},                 // not first: its left offset counts
         {"", 0},
     };
     for (const Case& c : cases) {
@@ -68,10 +68,10 @@ TEST_F(FontTest, DrawFlags) {
     };
     const Case cases[] = {
         {0, 5, 5, 5, 5},
-        {A_FONT_RIGHT, 40, 5, 19, 5},                // ends exactly at 40 (width 21)
-        {A_FONT_CENTER_X, 30, 5, 20, 5},             // 30 - 10.5, snapped below
+        {A_FONT_RIGHT, 40, 5, 19, 5},    // ends exactly at 40 (width 21)
+        {A_FONT_CENTER_X, 30, 5, 20, 5}, // 30 - 10.5, snapped below
         {A_FONT_BOTTOM, 5, 30, 5, 15},
-        {A_FONT_CENTER_Y, 5, 30, 5, 30},             // alone: y does not move
+        {A_FONT_CENTER_Y, 5, 30, 5, 30}, // alone: y does not move
         {A_FONT_CENTER_X | A_FONT_CENTER_Y, 30, 30, 20, 23},
     };
     for (const Case& c : cases) {
@@ -115,8 +115,9 @@ TEST_F(FontTest, Underline) {
 
 TEST_F(FontTest, UnknownFormatAndBuiltFont) {
     write("atlas.png", content::writePng(solid(8, 8, 0xFFFFFFFF)));
-    std::string bad = write("bad.fnt", std::string("[General]\nFormat16 = 123\nFormat32 = 8888\nTexture = atlas.png\n"
-                                                   "CharSpacing = 0\n[Charlist]\n41 = 0 0 4 4 0 0\n10000 = 0 0 8 8 0 0\n"));
+    std::string bad =
+        write("bad.fnt", std::string("[General]\nFormat16 = 123\nFormat32 = 8888\nTexture = atlas.png\n"
+                                     "CharSpacing = 0\n[Charlist]\n41 = 0 0 4 4 0 0\n10000 = 0 0 8 8 0 0\n"));
     LogCapture log;
     aFont f(bad);
     EXPECT_TRUE(log.has("aFont. Unknown texture format: " + bad));
@@ -146,19 +147,20 @@ TEST_F(FontTest, UnknownFormatAndBuiltFont) {
 
 TEST_F(FontTest, BadValuesAndGlyphsOutsideTheAtlasAreLeftOut) {
     write("atlas.png", content::writePng(solid(32, 16, 0xFFFFFFFF)));
-    const std::string path = write("bad.fnt", "[General]\nFormat16 = 4444\nFormat32 = 8888\nTexture = atlas.png\n"
-                                              "CharSpacing = nan\nUnderlineDY = 1e30\n[Charlist]\n"
-                                              "41 = 0 0 10 15 1 2\n"       // good
-                                              "42 = 0 0 10 15 nan 1\n"     // offsets that are no numbers
-                                              "43 = 0 0 10 15 1 inf\n"     // or not finite
-                                              "44 = 0 0 10 15 1e20 0\n"    // or absurd
-                                              "45 = 30 0 10 15 0 0\n"      // past the right edge
-                                              "46 = 0 10 10 15 0 0\n"      // past the bottom
-                                              "47 = -1 0 4 4 0 0\n"        // before the left edge
-                                              "48 = 0 0 -4 4 0 0\n"        // negative size
-                                              "49 = 0 0 70000 4 0 0\n"     // beyond 16 bits
-                                              "4A = 22 1 10 15\n"          // good, offsets missing: 0
-                                              "4B = 1 1 1 1 1 1\n4B = 0 0 99 1\n"); // the last one counts
+    const std::string path =
+        write("bad.fnt", "[General]\nFormat16 = 4444\nFormat32 = 8888\nTexture = atlas.png\n"
+                         "CharSpacing = nan\nUnderlineDY = 1e30\n[Charlist]\n"
+                         "41 = 0 0 10 15 1 2\n"                // good
+                         "42 = 0 0 10 15 nan 1\n"              // offsets that are no numbers
+                         "43 = 0 0 10 15 1 inf\n"              // or not finite
+                         "44 = 0 0 10 15 1e20 0\n"             // or absurd
+                         "45 = 30 0 10 15 0 0\n"               // past the right edge
+                         "46 = 0 10 10 15 0 0\n"               // past the bottom
+                         "47 = -1 0 4 4 0 0\n"                 // before the left edge
+                         "48 = 0 0 -4 4 0 0\n"                 // negative size
+                         "49 = 0 0 70000 4 0 0\n"              // beyond 16 bits
+                         "4A = 22 1 10 15\n"                   // good, offsets missing: 0
+                         "4B = 1 1 1 1 1 1\n4B = 0 0 99 1\n"); // the last one counts
     LogCapture log;
     aFont f(path);
     EXPECT_TRUE(log.has("aFont. Bad CharSpacing, 0 taken: " + path));

@@ -1,5 +1,5 @@
-#include "support/log_capture.h"
 #include "mirel/gfx/a_graphserver.h"
+#include "support/log_capture.h"
 
 #include "mirel/base/a_log.h"
 #include "mirel/file/a_fileserver.h"
@@ -14,7 +14,6 @@
 #include <vector>
 
 namespace {
-
 
 std::string scratch(const std::string& sub) {
     const char* base = std::getenv("MIREL_TEST_TMP");

@@ -416,8 +416,14 @@ TEST(ImageDecode, AbsurdSizesRefused) {
 
     // BMP claiming 100000 x 100000 pixels.
     Bytes bmp = content::writeBmp24(testPicture(4, 4));
-    bmp[18] = 0xA0; bmp[19] = 0x86; bmp[20] = 0x01; bmp[21] = 0; // width 100000
-    bmp[22] = 0xA0; bmp[23] = 0x86; bmp[24] = 0x01; bmp[25] = 0;
+    bmp[18] = 0xA0;
+    bmp[19] = 0x86;
+    bmp[20] = 0x01;
+    bmp[21] = 0; // width 100000
+    bmp[22] = 0xA0;
+    bmp[23] = 0x86;
+    bmp[24] = 0x01;
+    bmp[25] = 0;
     EXPECT_FALSE(a_decodeBmp(bmp.data(), bmp.size(), d, error));
     EXPECT_NE(error.find("too large"), std::string::npos) << error;
 
@@ -457,8 +463,10 @@ TEST(ImageDecode, AbsurdSizesRefused) {
     Bytes jpg = content::writeJpeg(testPicture(4, 4));
     for (size_t i = 2; i + 9 < jpg.size(); ++i)
         if (jpg[i] == 0xFF && jpg[i + 1] == 0xC0) {
-            jpg[i + 5] = 0xEA; jpg[i + 6] = 0x60;
-            jpg[i + 7] = 0xEA; jpg[i + 8] = 0x60;
+            jpg[i + 5] = 0xEA;
+            jpg[i + 6] = 0x60;
+            jpg[i + 7] = 0xEA;
+            jpg[i + 8] = 0x60;
             break;
         }
     EXPECT_FALSE(a_decodeJpeg(jpg.data(), jpg.size(), d, error));

@@ -2,10 +2,10 @@
 // big.png 512 x 512): loaded into a group, looked up and unloaded. A list's
 // texture memory stays within its budget (kept small here).
 #include "content/content_writers.h"
+#include "mirel/base/a_log.h"
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/gfx/a_image.h"
 #include "mirel/gfx/a_imagemanager.h"
-#include "mirel/base/a_log.h"
 #include "support/fuzz_files.h"
 
 #include <cstdint>
@@ -21,7 +21,8 @@ struct Bench {
         graph = std::make_unique<aGraphServer>(64, 64, false, true, "fuzz", 0, false);
         aImage::setGraphServer(graph.get());
         content::saveFile(files.folder() + "a.png", content::writePng(content::Picture(8, 8, 0x80FF0000)));
-        content::saveFile(files.folder() + "big.png", content::writePng(content::Picture(512, 512, 0xFF00FF00)));
+        content::saveFile(files.folder() + "big.png",
+                          content::writePng(content::Picture(512, 512, 0xFF00FF00)));
     }
     FuzzFiles files;
     std::unique_ptr<aGraphServer> graph;

@@ -36,7 +36,8 @@ TEST_F(ImageTest, TextureFormatsFromListCodes) {
         EXPECT_EQ(img.getFormat(), f);
         for (int y = 0; y < 2; ++y)
             for (int x = 0; x < 4; ++x)
-                EXPECT_EQ(img.getPixel(x, y), a_pixelToArgb(f, a_pixelFromArgb(f, pic.at(x, y)))) << x << "," << y;
+                EXPECT_EQ(img.getPixel(x, y), a_pixelToArgb(f, a_pixelFromArgb(f, pic.at(x, y))))
+                    << x << "," << y;
     }
     // Format 0: the file's own.
     struct Case {

@@ -25,7 +25,6 @@ inline std::string scratchDir(const std::string& name) {
     return p.string() + "/";
 }
 
-
 // A 64 x 64 headless server whose images load and draw through it.
 class GraphFixture : public testing::Test {
 protected:
@@ -60,6 +59,8 @@ protected:
     std::string m_dir = scratchDir(testing::UnitTest::GetInstance()->current_test_info()->name());
 };
 
-inline content::Picture solid(uint32_t w, uint32_t h, uint32_t argb) { return content::Picture(w, h, argb); }
+inline content::Picture solid(uint32_t w, uint32_t h, uint32_t argb) {
+    return content::Picture(w, h, argb);
+}
 
 } // namespace imgtest

@@ -10,7 +10,9 @@ using namespace imgtest;
 
 namespace {
 std::vector<int16_t> g_progress;
-void progress(int16_t left) { g_progress.push_back(left); }
+void progress(int16_t left) {
+    g_progress.push_back(left);
+}
 } // namespace
 
 class ImageManagerTest : public GraphFixture {};
@@ -199,10 +201,12 @@ TEST_F(ImageManagerTest, ThreadsChangeNothingButTheTime) {
     const std::string list = write("ImageList.txt", text);
 
     const ListLoad serial = loadWith(1, list, names);
-    ASSERT_EQ(serial.pixels.size(), 29u); // the missing, damaged and empty ones have entries without a texture
+    ASSERT_EQ(serial.pixels.size(),
+              29u); // the missing, damaged and empty ones have entries without a texture
     EXPECT_EQ(serial.pixels.at("damaged").size(), 2u);
     EXPECT_TRUE(std::find(serial.log.begin(), serial.log.end(),
-                          "file_readFullAndMalloc. Error open file: " + m_dir + "missing.png") != serial.log.end());
+                          "file_readFullAndMalloc. Error open file: " + m_dir + "missing.png") !=
+                serial.log.end());
     for (unsigned threads : {2u, 4u, 8u}) {
         const ListLoad parallel = loadWith(threads, list, names);
         EXPECT_EQ(parallel.log, serial.log) << threads << " threads";

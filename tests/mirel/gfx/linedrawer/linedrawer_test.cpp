@@ -35,18 +35,17 @@ TEST(LineDrawer, RectanglesCoverTheirPixels) {
         bool filled;
         int pixels;
     } cases[] = {
-        {5, 5, 1, 1, true, 1},   // a filled 1 x 1 rectangle is one pixel
-        {3, 4, 6, 2, true, 12},
-        {2, 2, 3, 3, false, 8},  // the outline: every border pixel once
-        {10, 10, 7, 4, false, 18},
-        {5, 5, 1, 1, false, 0},  // four zero-length segments draw nothing
+        {5, 5, 1, 1, true, 1},                             // a filled 1 x 1 rectangle is one pixel
+        {3, 4, 6, 2, true, 12},    {2, 2, 3, 3, false, 8}, // the outline: every border pixel once
+        {10, 10, 7, 4, false, 18}, {5, 5, 1, 1, false, 0}, // four zero-length segments draw nothing
     };
     for (const Case& c : cases) {
         auto dev = makeDevice();
         aGDI gdi(dev.get());
         gdi.setColor(0xFF00FF00u);
         gdi.drawRect16(aRect(int16_t(c.x), int16_t(c.y), int16_t(c.w), int16_t(c.h)), c.filled);
-        EXPECT_EQ(painted(*dev), c.pixels) << c.x << "," << c.y << " " << c.w << "x" << c.h << " " << c.filled;
+        EXPECT_EQ(painted(*dev), c.pixels)
+            << c.x << "," << c.y << " " << c.w << "x" << c.h << " " << c.filled;
         if (c.pixels) {
             EXPECT_EQ(dev->backPixel(c.x, c.y), 0xFF00FF00u);
             EXPECT_EQ(dev->backPixel(c.x + c.w - 1, c.y + c.h - 1), 0xFF00FF00u);
@@ -124,8 +123,9 @@ TEST(LineDrawer, ColourBlendsAndSegmentsStayInRange) {
     EXPECT_EQ(dev->backPixel(3, 3), 0xFF800000u);
 
     std::vector<std::string> lines;
-    a_setLogObserver([](const char* line, void* user) { static_cast<std::vector<std::string>*>(user)->push_back(line); },
-                     &lines);
+    a_setLogObserver(
+        [](const char* line, void* user) { static_cast<std::vector<std::string>*>(user)->push_back(line); },
+        &lines);
     EXPECT_EQ(gdi.getSegmentCount(), 50);
     gdi.setSegmentCount(250);
     EXPECT_EQ(gdi.getSegmentCount(), aGDI::kMaxSegments);

@@ -1,10 +1,10 @@
 // Arbitrary bytes as a particle file, run: emitted, moved against a
 // collision line and a force rectangle over frames short and long, and
 // drawn. One update must stay bounded however extreme the file.
+#include "mirel/base/a_log.h"
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/gfx/a_image.h"
 #include "mirel/gfx/a_particle.h"
-#include "mirel/base/a_log.h"
 #include "support/fuzz_files.h"
 
 #include <cstdint>

@@ -1,11 +1,11 @@
 // Check boxes and radio buttons built from a GUI script and clicked with
 // scripted mouse input.
 
-#include "support/gui_harness.h"
-#include "support/log_capture.h"
 #include "mirel/gui/gui_checkbox.h"
 #include "mirel/gui/gui_radiobutton.h"
 #include "mirel/gui/gui_widgetfactory.h"
+#include "support/gui_harness.h"
+#include "support/log_capture.h"
 
 using GUI::Checkbox;
 using GUI::RadioButton;
@@ -146,12 +146,14 @@ TEST_F(CheckboxTest, MissingOrDestroyedIndicator) {
 
 TEST_F(CheckboxTest, RadioGroupsAmongSiblings) {
     auto radio = [](const std::string& name, int x, const std::string& extra) {
-        return " radiobutton " + name + "\n {\n  AreaRect " + std::to_string(x) + " 0 20 20\n" + extra + " }\n";
+        return " radiobutton " + name + "\n {\n  AreaRect " + std::to_string(x) + " 0 20 20\n" + extra +
+               " }\n";
     };
     h.LoadScript("widget p1\n{\n AreaRect 0 0 200 20\n" + radio("r1", 0, "  GroupID 2\n  Checked 1\n") +
                  radio("r2", 30, "  GroupID 2\n") + radio("r3", 60, "  GroupID 2\n") +
                  radio("z1", 90, "  Checked 1\n") + radio("z2", 120, "") +
-                 "}\nwidget p2\n{\n AreaRect 0 50 200 20\n" + radio("q1", 0, "  GroupID 2\n  Checked 1\n") + "}\n");
+                 "}\nwidget p2\n{\n AreaRect 0 50 200 20\n" + radio("q1", 0, "  GroupID 2\n  Checked 1\n") +
+                 "}\n");
     auto checked = [&](const char* name) { return h.FindAs<RadioButton>(name)->IsChecked(); };
     EXPECT_TRUE(checked("r1"));
     Counter changed;
@@ -161,7 +163,7 @@ TEST_F(CheckboxTest, RadioGroupsAmongSiblings) {
     EXPECT_FALSE(checked("r1"));
     EXPECT_TRUE(checked("r2"));
     EXPECT_FALSE(checked("r3"));
-    EXPECT_TRUE(checked("q1")); // same group, other parent
+    EXPECT_TRUE(checked("q1"));  // same group, other parent
     EXPECT_EQ(changed.count, 0); // radio buttons raise no CheckChanged
 
     click(35, 5); // checked already: stays checked

@@ -10,10 +10,11 @@ using guitest::GuiFixture;
 namespace {
 
 // Every pixel of the picture has its own colour.
-uint32_t At(uint32_t x, uint32_t y) { return 0xFF000000u | (x * 20u + 10u) << 16 | (y * 20u + 10u) << 8 | 0x40u; }
+uint32_t At(uint32_t x, uint32_t y) {
+    return 0xFF000000u | (x * 20u + 10u) << 16 | (y * 20u + 10u) << 8 | 0x40u;
+}
 
-content::Picture Gradient(uint32_t w, uint32_t h)
-{
+content::Picture Gradient(uint32_t w, uint32_t h) {
     content::Picture p(w, h);
     for (uint32_t y = 0; y < h; ++y)
         for (uint32_t x = 0; x < w; ++x)
@@ -25,8 +26,7 @@ constexpr uint32_t kBlack = 0xFF000000u;
 
 } // namespace
 
-TEST_F(GuiFixture, TilingTenByTenIntoTwentyFiveByFifteen)
-{
+TEST_F(GuiFixture, TilingTenByTenIntoTwentyFiveByFifteen) {
     aImage* image = h.AddImage("tile", Gradient(10, 10));
     ASSERT_NE(image, nullptr);
     h.DrawFrame([&] { GUI::DrawImageTiled(image, aRect(0, 0, 10, 10), aRect(5, 7, 25, 15), 0xFFFFFFFF); });
@@ -44,8 +44,7 @@ TEST_F(GuiFixture, TilingTenByTenIntoTwentyFiveByFifteen)
     }
 }
 
-TEST_F(GuiFixture, TilingUsesTheTopLeftOfTheSourceRectangle)
-{
+TEST_F(GuiFixture, TilingUsesTheTopLeftOfTheSourceRectangle) {
     aImage* image = h.AddImage("tile", Gradient(10, 10));
     h.DrawFrame([&] { GUI::DrawImageTiled(image, aRect(2, 3, 4, 4), aRect(0, 0, 6, 5), 0xFFFFFFFF); });
     for (int y = 0; y < 5; ++y)
@@ -55,8 +54,7 @@ TEST_F(GuiFixture, TilingUsesTheTopLeftOfTheSourceRectangle)
     EXPECT_EQ(h.Pixel(0, 5), kBlack);
 }
 
-TEST_F(GuiFixture, StretchedImagesAndSpriteFrames)
-{
+TEST_F(GuiFixture, StretchedImagesAndSpriteFrames) {
     aImage* image = h.AddImage("pic", Gradient(10, 10));
     aSprite sprite;
     aRect frame(5, 5, 5, 5);
@@ -75,8 +73,7 @@ TEST_F(GuiFixture, StretchedImagesAndSpriteFrames)
     EXPECT_EQ(h.Pixel(55, 0), kBlack);
 }
 
-TEST_F(GuiFixture, NothingDrawsWithoutAnImageOrWithZeroAlpha)
-{
+TEST_F(GuiFixture, NothingDrawsWithoutAnImageOrWithZeroAlpha) {
     aImage* image = h.AddImage("pic", content::Picture(4, 4, 0xFFFFFFFF));
     aSprite sprite;
     sprite.addFrame(1, image, nullptr);
@@ -95,8 +92,7 @@ TEST_F(GuiFixture, NothingDrawsWithoutAnImageOrWithZeroAlpha)
             ASSERT_EQ(h.Pixel(x, y), kBlack) << x << "," << y;
 }
 
-TEST_F(GuiFixture, StateImageSlotsShareThePicture)
-{
+TEST_F(GuiFixture, StateImageSlotsShareThePicture) {
     aImage* a = h.AddImage("aa", content::Picture(6, 4, 0xFFFFFFFF));
     aImage* b = h.AddImage("bb", content::Picture(3, 2, 0xFFFFFFFF));
     aImage slot;

@@ -1,11 +1,11 @@
 // An edit box from a GUI script, focused by a click and typed into through
 // the server's key dispatch.
 
-#include "support/gui_harness.h"
 #include "mirel/gui/gui_editbox.h"
 #include "mirel/gui/gui_widgetfactory.h"
 #include "mirel/platform/window/a_clipboard.h"
 #include "mirel/platform/window/headless/a_headless_clipboard.h"
+#include "support/gui_harness.h"
 
 #include <string>
 #include <vector>
@@ -92,7 +92,8 @@ TEST_F(EditboxScriptTest, LettersTypedWithinOneFrameKeepTheirOrder) {
         std::u16string expected;
     };
     const Case cases[] = {
-        {"shifted first letter", {{SHIFT, true}, {KEY_A, true}, {SHIFT, false}, {L, true}, {I, true}, {KEY_C, true}, {E, true}},
+        {"shifted first letter",
+         {{SHIFT, true}, {KEY_A, true}, {SHIFT, false}, {L, true}, {I, true}, {KEY_C, true}, {E, true}},
          u"Alice"},
         {"codes falling", {{N, true}, {KEY_B, true}, {KEY_A, true}}, u"nba"},
         {"a key twice", {{H, true}, {E, true}, {L, true}, {L, false}, {L, true}, {O, true}}, u"hello"},

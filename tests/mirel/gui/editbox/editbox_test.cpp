@@ -88,7 +88,8 @@ TEST_F(EditboxTest, KeyTable) {
         {"shift end from end of selection", 4, 2, 4, Editbox::KEY_END, MOD_SHIFT, u"ab  cd", 6, 2, 6},
         // A word jump past the anchor turns the selection round it.
         {"shift ctrl left past anchor", 6, 5, 6, Editbox::KEY_LEFT, MOD_SHIFT | MOD_CTRL, u"ab  cd", 4, 4, 5},
-        {"shift ctrl right past anchor", 1, 1, 2, Editbox::KEY_RIGHT, MOD_SHIFT | MOD_CTRL, u"ab  cd", 4, 2, 4},
+        {"shift ctrl right past anchor", 1, 1, 2, Editbox::KEY_RIGHT, MOD_SHIFT | MOD_CTRL, u"ab  cd", 4, 2,
+         4},
         {"typing", 2, 2, 2, KEY_A, 0, u"aba  cd", 3, 3, 3},
         {"typing replaces selection", 4, 0, 4, KEY_Q, MOD_SHIFT, u"Qcd", 1, 1, 1},
         {"ctrl with a letter types it", 0, 0, 0, KEY_A, MOD_CTRL, u"aab  cd", 1, 1, 1},
@@ -167,7 +168,7 @@ TEST_F(EditboxTest, CharacterSetAndCase) {
         {"LOWER", nullptr, u"QwE", u"qwe"},
         {"other", nullptr, u"aB~\u007f", u"aB~\u007f"},
         {"upper", "0123456789", u"a1b2", u"12"},
-        {"lower", "AB", u"ab", u""},            // folded to lower case, then refused
+        {"lower", "AB", u"ab", u""},                                  // folded to lower case, then refused
         {"unchanged", "\xe9\xff", u"\u00e9e\u00ff", u"\u00e9\u00ff"}, // bytes above 127
     };
     for (const Case& c : cases) {
@@ -313,8 +314,12 @@ TEST_F(EditboxTest, DrawsSelectionTextAndCaretInsideTheBox) {
     Editbox drawn("drawn");
     drawn.SetAreaRect(10, 10, 30, 20);
     drawn.SetFont(font());
-    fill(drawn, {{"AllowCopyPaste", "1"}, {"NormalTextColor", "ffff0000"}, {"CursorColor", "ff00ff00"},
-                 {"SelectionColor", "ff0000ff"}, {"CursorChar", "|x"}, {"MaxLength", "9"}});
+    fill(drawn, {{"AllowCopyPaste", "1"},
+                 {"NormalTextColor", "ffff0000"},
+                 {"CursorColor", "ff00ff00"},
+                 {"SelectionColor", "ff0000ff"},
+                 {"CursorChar", "|x"},
+                 {"MaxLength", "9"}});
     drawn.SetText(u"ABCDEF"); // 48 pixels: more than the box shows
     m_host.SetFocus(&drawn);  // selects everything, caret at the end
     drawn.SetSelection(0, 1);
@@ -323,14 +328,14 @@ TEST_F(EditboxTest, DrawsSelectionTextAndCaretInsideTheBox) {
     startFrame();
     drawn.Draw();
     const uint32_t y = 10 + (20 - 15) / 2 + 2;
-    EXPECT_EQ(px(9, y), 0xFF000000u);   // nothing left of the box
-    EXPECT_EQ(px(10, y), 0xFFFF0000u);  // third letter, from x 10 - 20 + 16 = 6
-    EXPECT_EQ(px(23, y), 0xFFFF0000u);  // fourth letter under no selection
+    EXPECT_EQ(px(9, y), 0xFF000000u);  // nothing left of the box
+    EXPECT_EQ(px(10, y), 0xFFFF0000u); // third letter, from x 10 - 20 + 16 = 6
+    EXPECT_EQ(px(23, y), 0xFFFF0000u); // fourth letter under no selection
     // The fifth letter covers its selection rectangle (same place and size).
-    EXPECT_EQ(px(38, y), 0xFF00FF00u);  // caret at 10 - 20 + 48 = 38, 2 wide
+    EXPECT_EQ(px(38, y), 0xFF00FF00u); // caret at 10 - 20 + 48 = 38, 2 wide
     EXPECT_EQ(px(39, y), 0xFF00FF00u);
-    EXPECT_EQ(px(40, y), 0xFF000000u);  // nothing right of the box
-    EXPECT_EQ(px(20, 8), 0xFF000000u);  // nor above it
+    EXPECT_EQ(px(40, y), 0xFF000000u); // nothing right of the box
+    EXPECT_EQ(px(20, 8), 0xFF000000u); // nor above it
     EXPECT_EQ(m_graph->getViewport(), aRect(0, 0, 128, 64));
 
     // Disabled: grey text, no caret, no selection.

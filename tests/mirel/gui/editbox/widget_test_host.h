@@ -3,8 +3,6 @@
 // server does and draws on a small headless graphics server, and a font whose
 // glyphs are all 8 x 15 pixels apart from the 2-pixel-wide '|'.
 
-#include "support/gui_fakes.h"
-#include "support/log_capture.h"
 #include "content/content_writers.h"
 #include "mirel/gfx/a_font.h"
 #include "mirel/gfx/a_graphserver.h"
@@ -12,6 +10,8 @@
 #include "mirel/gui/gui_keys.h"
 #include "mirel/gui/gui_widget.h"
 #include "mirel/gui/gui_widgethost.h"
+#include "support/gui_fakes.h"
+#include "support/log_capture.h"
 
 #include <gtest/gtest.h>
 
@@ -48,8 +48,10 @@ protected:
         std::filesystem::path dir = std::filesystem::path(root ? root : "/tmp/mirel-widget-tests") /
                                     testing::UnitTest::GetInstance()->current_test_info()->name();
         std::filesystem::create_directories(dir);
-        EXPECT_TRUE(content::saveFile((dir / "atlas.png").string(), content::writePng(content::Picture(8, 16, 0xFFFFFFFF))));
-        std::string text = "[General]\nFormat16 = 4444\nFormat32 = 8888\nTexture = atlas.png\nCharSpacing = 0\n[Charlist]\n";
+        EXPECT_TRUE(content::saveFile((dir / "atlas.png").string(),
+                                      content::writePng(content::Picture(8, 16, 0xFFFFFFFF))));
+        std::string text =
+            "[General]\nFormat16 = 4444\nFormat32 = 8888\nTexture = atlas.png\nCharSpacing = 0\n[Charlist]\n";
         char line[64];
         for (int c = 0x20; c <= 0x7E; ++c) {
             std::snprintf(line, sizeof line, "%x = 0 0 %d 15 0 0\n", c, c == '|' ? 2 : 8);

@@ -53,13 +53,26 @@ TEST(WidgetFactory, EveryToolkitTypeIsRegisteredAndAnswersItsClassName) {
         const char* type;
         const char* className;
     } cases[] = {
-        {"checkbox", "Checkbox"},         {"editbox", "Editbox"},       {"ImageButton", "ImageButton"},
-        {"listbox", "Listbox"},           {"mainmenu", "MainMenu"},     {"menuitem", "MenuItem"},
-        {"optionbutton", "OptionButton"}, {"popupmenu", "PopupMenu"},   {"radiobutton", "RadioButton"},
-        {"scrollbar", "Scrollbar"},       {"shape", "Shape"},           {"slider", "Slider"},
-        {"spinner", "Spinner"},           {"staticanim", "StaticAnim"}, {"staticimage", "StaticImage"},
-        {"statictext", "StaticText"},     {"stylebutton", "StyleButton"}, {"tooltip", "Tooltip"},
-        {"widget", "Widget"},             {"window", "Window"},
+        {"checkbox", "Checkbox"},
+        {"editbox", "Editbox"},
+        {"ImageButton", "ImageButton"},
+        {"listbox", "Listbox"},
+        {"mainmenu", "MainMenu"},
+        {"menuitem", "MenuItem"},
+        {"optionbutton", "OptionButton"},
+        {"popupmenu", "PopupMenu"},
+        {"radiobutton", "RadioButton"},
+        {"scrollbar", "Scrollbar"},
+        {"shape", "Shape"},
+        {"slider", "Slider"},
+        {"spinner", "Spinner"},
+        {"staticanim", "StaticAnim"},
+        {"staticimage", "StaticImage"},
+        {"statictext", "StaticText"},
+        {"stylebutton", "StyleButton"},
+        {"tooltip", "Tooltip"},
+        {"widget", "Widget"},
+        {"window", "Window"},
     };
     const GUI::WidgetFactory& f = GUI::WidgetFactory::Instance();
     for (const Case& c : cases) {
@@ -79,6 +92,7 @@ TEST(WidgetFactory, EveryToolkitTypeIsRegisteredAndAnswersItsClassName) {
 TEST(WidgetFactory, UnregisteredTypeLogsAndGivesNull) {
     LogCapture log;
     EXPECT_EQ(GUI::WidgetFactory::Instance().NewWidget("button", "okButton"), nullptr);
-    EXPECT_TRUE(log.has("WidgetFactory::NewWidget - cannot create widget 'okButton' of unregistered class 'button'"));
+    EXPECT_TRUE(
+        log.has("WidgetFactory::NewWidget - cannot create widget 'okButton' of unregistered class 'button'"));
     EXPECT_EQ(log.lines.size(), 1u);
 }

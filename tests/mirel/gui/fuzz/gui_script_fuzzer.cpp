@@ -26,8 +26,7 @@ public:
     void setInputServer(aInputServer*) override {}
     bool isActive() const override { return true; }
     aPlatformWindow* getPlatformWindow() const override { return window; }
-    void getBackBufferSize(int32_t& w, int32_t& h) const override
-    {
+    void getBackBufferSize(int32_t& w, int32_t& h) const override {
         w = 256;
         h = 192;
     }
@@ -38,8 +37,7 @@ public:
 };
 
 struct Bench {
-    Bench()
-    {
+    Bench() {
         setenv("MIREL_HEADLESS", "1", 1);
         a_setLogObserver([](const char*, void*) {}, nullptr);
         graph = std::make_unique<aGraphServer>(256, 192, false, true, "fuzz", 0, false);
@@ -58,8 +56,7 @@ struct Bench {
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static Bench bench;
     static FuzzFiles files("gui");
     const std::string_view text(reinterpret_cast<const char*>(data), size);

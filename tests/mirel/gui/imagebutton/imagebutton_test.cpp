@@ -45,7 +45,10 @@ TEST_F(ImageButtonTest, GlyphCutting) {
         {"Image bands\n GlyphCount 0", none, none, none, none},
         {"Image bands\n GlyphCount -3", none, none, none, none},
         {"Image bands\n HoverImage white\n PushedImage bands\n PushedRect 0 24 8 8",
-         {0, 0, 8, 8}, {0, 24, 8, 8}, {0, 0, 4, 4}, {0, 24, 8, 8}},
+         {0, 0, 8, 8},
+         {0, 24, 8, 8},
+         {0, 0, 4, 4},
+         {0, 24, 8, 8}},
     };
     for (const Case& c : cases) {
         GUI::ImageButton* b = Button(c.props);

@@ -75,7 +75,8 @@ TEST(Region, TopDownBitmapIsReadInOrder) {
     const size_t stride = 4;
     content::Bytes rows(file.begin() + 62, file.end());
     for (size_t y = 0; y < 4; ++y) {
-        std::copy(rows.begin() + (3 - y) * stride, rows.begin() + (4 - y) * stride, file.begin() + 62 + y * stride);
+        std::copy(rows.begin() + (3 - y) * stride, rows.begin() + (4 - y) * stride,
+                  file.begin() + 62 + y * stride);
     }
     GUI::Region r;
     ASSERT_TRUE(r.LoadFromMemory(file.data(), file.size(), "test.bmp"));
@@ -101,7 +102,12 @@ TEST(Region, UntrustedFilesAreRejectedAndKeepTheOldMask) {
         {"nine bytes", content::Bytes(base.begin(), base.begin() + 9)},
         {"header only", content::Bytes(base.begin(), base.begin() + 54)},
         {"last row cut", content::Bytes(base.begin(), base.end() - 1)},
-        {"not BM", [&] { auto b = base; b[1] = 'X'; return b; }()},
+        {"not BM",
+         [&] {
+             auto b = base;
+             b[1] = 'X';
+             return b;
+         }()},
         {"compressed", with32(30, 1)},
         {"core header", with32(14, 12)},
         {"huge info header", with32(14, 0xFFFFFFF0u)},
@@ -149,7 +155,8 @@ TEST(Region, LoadsFromFilesAndAMissingFileHitsNothing) {
     LogCapture log;
     GUI::Region missing;
     EXPECT_FALSE(missing.LoadFromBitmap((dir / "absent.bmp").string()));
-    EXPECT_TRUE(log.has("Region::LoadFromBitmap - invalid bitmap file '" + (dir / "absent.bmp").string() + "'"));
+    EXPECT_TRUE(
+        log.has("Region::LoadFromBitmap - invalid bitmap file '" + (dir / "absent.bmp").string() + "'"));
     EXPECT_FALSE(missing.HitTest(0, 0));
     EXPECT_EQ(missing.GetWidth(), 0);
 }

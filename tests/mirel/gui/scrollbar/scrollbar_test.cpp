@@ -39,11 +39,8 @@ TEST_F(ScrollbarTest, ThumbFollowsPageDocumentAndPosition) {
         int events; // total so far
     };
     const Case cases[] = {
-        {150, 150, 75, 1},
-        {150, 150, 75, 1}, // unchanged: no event
-        {-5, 0, 0, 2},
-        {1000, 300, 150, 3},
-        {1000, 300, 150, 3},
+        {150, 150, 75, 1}, {150, 150, 75, 1}, // unchanged: no event
+        {-5, 0, 0, 2},     {1000, 300, 150, 3}, {1000, 300, 150, 3},
     };
     for (const Case& c : cases) {
         sb->SetScrollPosition(c.set);

@@ -17,29 +17,25 @@ namespace {
 
 class DispatchTest : public GuiFixture {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         guitest::RecWidget::Register();
         Journal().clear();
     }
     // The journal since the last call.
-    Lines Take()
-    {
+    Lines Take() {
         Lines lines = Journal();
         Journal().clear();
         return lines;
     }
     // Only the entries that start with `prefix`.
-    static Lines Only(const Lines& lines, const std::string& prefix)
-    {
+    static Lines Only(const Lines& lines, const std::string& prefix) {
         Lines out;
         std::copy_if(lines.begin(), lines.end(), std::back_inserter(out),
                      [&](const std::string& l) { return l.rfind(prefix, 0) == 0; });
         return out;
     }
     // Loads the script and forgets what initialisation wrote.
-    void Load(const std::string& text, const std::string& name = "test.agui")
-    {
+    void Load(const std::string& text, const std::string& name = "test.agui") {
         h.LoadScript(text, true, name);
         Journal().clear();
     }
@@ -51,8 +47,7 @@ const char* kTwoButtons = "recwidget btn\n{\n AreaRect 10 10 20 20\n}\n"
 
 } // namespace
 
-TEST_F(DispatchTest, PressMoveOffAndReleaseGivesNoClick)
-{
+TEST_F(DispatchTest, PressMoveOffAndReleaseGivesNoClick) {
     Load(kTwoButtons);
     h.SetCursor(15, 15);
     h.Frame();
@@ -78,8 +73,7 @@ TEST_F(DispatchTest, PressMoveOffAndReleaseGivesNoClick)
     EXPECT_EQ(Take(), (Lines{"btn:MouseDown0", "btn:MouseUp0", "btn:Click"}));
 }
 
-TEST_F(DispatchTest, APressInTheFrameTheCursorArrivesGoesToTheWidgetUnderIt)
-{
+TEST_F(DispatchTest, APressInTheFrameTheCursorArrivesGoesToTheWidgetUnderIt) {
     Load(kTwoButtons);
     h.SetCursor(105, 105);
     h.Frame();
@@ -108,8 +102,7 @@ TEST_F(DispatchTest, APressInTheFrameTheCursorArrivesGoesToTheWidgetUnderIt)
     EXPECT_EQ(Take(), (Lines{"other:MouseDown0"}));
 }
 
-TEST_F(DispatchTest, OneHeldButtonAtATime)
-{
+TEST_F(DispatchTest, OneHeldButtonAtATime) {
     Load(kTwoButtons);
     h.SetCursor(15, 15);
     h.Frame();
@@ -130,12 +123,11 @@ TEST_F(DispatchTest, OneHeldButtonAtATime)
     EXPECT_EQ(Take(), (Lines{"btn:MouseUp1"})); // a right press is never a click
 }
 
-TEST_F(DispatchTest, HoverChainsAndDisabledWidgets)
-{
+TEST_F(DispatchTest, HoverChainsAndDisabledWidgets) {
     Load("recwidget parent\n{\n AreaRect 0 0 100 100\n"
-                 " recwidget child\n {\n  AreaRect 10 10 20 20\n }\n}\n"
-                 "recwidget back\n{\n AreaRect 200 0 50 50\n}\n"
-                 "recwidget front\n{\n AreaRect 200 0 50 50\n Enabled 0\n}\n");
+         " recwidget child\n {\n  AreaRect 10 10 20 20\n }\n}\n"
+         "recwidget back\n{\n AreaRect 200 0 50 50\n}\n"
+         "recwidget front\n{\n AreaRect 200 0 50 50\n Enabled 0\n}\n");
     struct Step {
         int x, y;
         Lines expected;
@@ -146,7 +138,7 @@ TEST_F(DispatchTest, HoverChainsAndDisabledWidgets)
         {50, 50, {"child:MouseLeave", "parent:MouseMove"}},
         {15, 15, {"child:MouseEnter", "child:MouseMove"}},
         {500, 500, {"parent:MouseLeave", "child:MouseLeave"}}, // outermost first
-        {210, 10, {}}, // a disabled widget hides the one behind it
+        {210, 10, {}},                                         // a disabled widget hides the one behind it
     };
     for (const Step& s : steps) {
         h.SetCursor(s.x, s.y);
@@ -156,8 +148,7 @@ TEST_F(DispatchTest, HoverChainsAndDisabledWidgets)
     EXPECT_EQ(h.server->GetMouseWidget(), nullptr);
 }
 
-TEST_F(DispatchTest, KeyRepeatTiming)
-{
+TEST_F(DispatchTest, KeyRepeatTiming) {
     Load("recwidget edit\n{\n AreaRect 0 0 10 10\n AutoRepeatDelay 0.25\n AutoRepeatRate 0.0625\n}\n");
     Rec("edit")->focusable = true;
     h.server->SetFocus(Rec("edit"));
@@ -185,8 +176,7 @@ TEST_F(DispatchTest, KeyRepeatTiming)
     EXPECT_EQ(Take(), Lines{});
 }
 
-TEST_F(DispatchTest, KeysPressedWithinOneFrameArriveInPressOrder)
-{
+TEST_F(DispatchTest, KeysPressedWithinOneFrameArriveInPressOrder) {
     Load("recwidget edit\n{\n AreaRect 0 0 10 10\n AutoRepeatDelay 0.25\n AutoRepeatRate 0.0625\n}\n");
     Rec("edit")->focusable = true;
     h.server->SetFocus(Rec("edit"));
@@ -198,8 +188,8 @@ TEST_F(DispatchTest, KeysPressedWithinOneFrameArriveInPressOrder)
     h.SetKey(A_KEY_S, false);
     h.SetKey(A_KEY_S, true);
     h.Frame(0.02f, false);
-    EXPECT_EQ(Only(Take(), "edit:Key"), (Lines{"edit:KeyDown" + s + "/115", "edit:KeyDown" + a + "/97", "edit:KeyUp" + s,
-                             "edit:KeyDown" + s + "/115"}));
+    EXPECT_EQ(Only(Take(), "edit:Key"), (Lines{"edit:KeyDown" + s + "/115", "edit:KeyDown" + a + "/97",
+                                               "edit:KeyUp" + s, "edit:KeyDown" + s + "/115"}));
 
     // The key pressed last is the one that repeats.
     for (int i = 0; i < 20; ++i)
@@ -223,13 +213,11 @@ TEST_F(DispatchTest, KeysPressedWithinOneFrameArriveInPressOrder)
     h.SetKey(A_KEY_LSHIFT, false);
     h.SetKey(A_KEY_S, true);
     h.Frame(0.02f, false);
-    EXPECT_EQ(Only(Take(), "edit:KeyDown"),
-              (Lines{"edit:KeyDown" + std::to_string(A_KEY_LSHIFT) + "/0", "edit:KeyDown" + a + "/65",
-                     "edit:KeyDown" + s + "/115"}));
+    EXPECT_EQ(Only(Take(), "edit:KeyDown"), (Lines{"edit:KeyDown" + std::to_string(A_KEY_LSHIFT) + "/0",
+                                                   "edit:KeyDown" + a + "/65", "edit:KeyDown" + s + "/115"}));
 }
 
-TEST_F(DispatchTest, CharactersFromKeysWithShiftAndCapsLock)
-{
+TEST_F(DispatchTest, CharactersFromKeysWithShiftAndCapsLock) {
     Load("recwidget edit\n{\n AreaRect 0 0 10 10\n}\n");
     Rec("edit")->focusable = true;
     h.server->SetFocus(Rec("edit"));
@@ -259,10 +247,9 @@ TEST_F(DispatchTest, CharactersFromKeysWithShiftAndCapsLock)
     EXPECT_EQ(h.server->GetModifiers() & GUI::MOD_CAPSLOCK, GUI::MOD_CAPSLOCK);
 }
 
-TEST_F(DispatchTest, HotkeysDoNotReachTheFocusWidget)
-{
+TEST_F(DispatchTest, HotkeysDoNotReachTheFocusWidget) {
     Load("recwidget edit\n{\n AreaRect 0 0 10 10\n}\n"
-                 "recwidget save\n{\n AreaRect 50 50 10 10\n Hotkey ctrl s\n}\n");
+         "recwidget save\n{\n AreaRect 50 50 10 10\n Hotkey ctrl s\n}\n");
     Rec("edit")->focusable = true;
     h.server->SetFocus(Rec("edit"));
     Take();
@@ -279,8 +266,7 @@ TEST_F(DispatchTest, HotkeysDoNotReachTheFocusWidget)
     EXPECT_EQ(Only(Take(), "edit:KeyUp" + std::to_string(A_KEY_S)).size(), 1u); // its release still does
 }
 
-TEST_F(DispatchTest, KeysPressedWhileAButtonIsHeldArriveWithTheRelease)
-{
+TEST_F(DispatchTest, KeysPressedWhileAButtonIsHeldArriveWithTheRelease) {
     Load("recwidget edit\n{\n AreaRect 0 0 10 10\n}\n");
     Rec("edit")->focusable = true;
     h.SetCursor(5, 5);
@@ -295,14 +281,14 @@ TEST_F(DispatchTest, KeysPressedWhileAButtonIsHeldArriveWithTheRelease)
     EXPECT_EQ(Take(), Lines{});
     h.SetButton(0, false);
     h.Frame();
-    EXPECT_EQ(Take(), (Lines{"edit:MouseUp0", "edit:Click", "edit:KeyDown" + std::to_string(A_KEY_B) + "/98"}));
+    EXPECT_EQ(Take(),
+              (Lines{"edit:MouseUp0", "edit:Click", "edit:KeyDown" + std::to_string(A_KEY_B) + "/98"}));
 }
 
-TEST_F(DispatchTest, HandlersMayDestroyWidgets)
-{
+TEST_F(DispatchTest, HandlersMayDestroyWidgets) {
     Load("recwidget panel\n{\n AreaRect 0 0 100 100\n"
-                 " recwidget inner\n {\n  AreaRect 10 10 20 20\n }\n}\n"
-                 "recwidget edit\n{\n AreaRect 200 200 10 10\n}\n");
+         " recwidget inner\n {\n  AreaRect 10 10 20 20\n }\n}\n"
+         "recwidget edit\n{\n AreaRect 200 200 10 10\n}\n");
     // Entering the panel destroys it and its child before the child's enter.
     guitest::OnEvent(h.Find("panel"), "MouseEnter", [&](const GUI::EventArgs&) {
         delete h.Find("panel");
@@ -349,8 +335,7 @@ TEST_F(DispatchTest, HandlersMayDestroyWidgets)
     EXPECT_EQ(h.server->GetFocusWidget(), nullptr);
 }
 
-TEST_F(DispatchTest, DestroyingAWidgetLeavesTheOthersTheirPressHoverAndFocus)
-{
+TEST_F(DispatchTest, DestroyingAWidgetLeavesTheOthersTheirPressHoverAndFocus) {
     Load(kTwoButtons + std::string("recwidget doomed\n{\n AreaRect 200 200 20 20\n}\n"));
     Rec("other")->focusable = true;
     h.server->SetFocus(Rec("other"));
@@ -373,8 +358,7 @@ TEST_F(DispatchTest, DestroyingAWidgetLeavesTheOthersTheirPressHoverAndFocus)
     h.Frame();
 }
 
-TEST_F(DispatchTest, DestroyingTheHoveredOrFocusedWidgetForgetsOnlyIt)
-{
+TEST_F(DispatchTest, DestroyingTheHoveredOrFocusedWidgetForgetsOnlyIt) {
     Load("recwidget parent\n{\n AreaRect 0 0 100 100\n"
          " recwidget child\n {\n  AreaRect 10 10 20 20\n"
          "  recwidget grandchild\n  {\n   AreaRect 0 0 5 5\n  }\n }\n}\n");
@@ -402,15 +386,14 @@ TEST_F(DispatchTest, DestroyingTheHoveredOrFocusedWidgetForgetsOnlyIt)
     EXPECT_EQ(Take(), (Lines{"parent:MouseLeave"}));
 }
 
-TEST_F(DispatchTest, CursorsFollowTheWidgetUnderTheMouse)
-{
+TEST_F(DispatchTest, CursorsFollowTheWidgetUnderTheMouse) {
     h.AddImage("arrows", content::Picture(32, 8, 0xFFFFFFFF));
     LogCapture log;
     Load("cursor plain\n{\n}\n"
-                 "cursor hand\n{\n Image arrows\n NumFrames 4\n FrameSize 8 8\n HotSpot 3.7 2.2\n}\n"
-                 "cursor broken\n{\n Image arrows\n FPS 0\n}\n"
-                 "recwidget link\n{\n AreaRect 0 0 50 50\n Cursor hand\n}\n"
-                 "recwidget text\n{\n AreaRect 100 0 50 50\n Cursor plain\n}\n");
+         "cursor hand\n{\n Image arrows\n NumFrames 4\n FrameSize 8 8\n HotSpot 3.7 2.2\n}\n"
+         "cursor broken\n{\n Image arrows\n FPS 0\n}\n"
+         "recwidget link\n{\n AreaRect 0 0 50 50\n Cursor hand\n}\n"
+         "recwidget text\n{\n AreaRect 100 0 50 50\n Cursor plain\n}\n");
     GUI::MouseCursor* hand = h.server->GetMouseCursor("hand");
     ASSERT_NE(hand, nullptr);
     EXPECT_EQ(hand->GetAnim().getFrameCount(), 4);
@@ -444,9 +427,9 @@ TEST_F(DispatchTest, CursorsFollowTheWidgetUnderTheMouse)
     EXPECT_TRUE(h.server->GetMouseCursor("plain")->IsActive());
 }
 
-TEST_F(DispatchTest, MouseAutoRepeatAndWheel)
-{
-    Load("recwidget spin\n{\n AreaRect 0 0 20 20\n MouseAutoRepeat 1\n AutoRepeatDelay 0.25\n AutoRepeatRate 0.0625\n}\n"
+TEST_F(DispatchTest, MouseAutoRepeatAndWheel) {
+    Load("recwidget spin\n{\n AreaRect 0 0 20 20\n MouseAutoRepeat 1\n AutoRepeatDelay 0.25\n AutoRepeatRate "
+         "0.0625\n}\n"
          "recwidget plain\n{\n AreaRect 40 0 20 20\n}\n");
     const float dt = 1.0f / 64.0f;
     h.SetCursor(5, 5);

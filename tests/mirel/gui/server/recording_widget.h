@@ -13,8 +13,7 @@
 
 namespace guitest {
 
-inline std::vector<std::string>& Journal()
-{
+inline std::vector<std::string>& Journal() {
     static std::vector<std::string> journal;
     return journal;
 }
@@ -24,8 +23,7 @@ public:
     explicit RecWidget(const std::string& name) : Widget(name) {}
     std::string GetType() const override { return "RecWidget"; }
     bool AcceptsFocus() const override { return focusable; }
-    void Initialize() override
-    {
+    void Initialize() override {
         Note("Initialize");
         Widget::Initialize();
     }
@@ -33,36 +31,33 @@ public:
     void OnMouseEnter(GUI::MouseEventArgs& e) override { Note("MouseEnter"), Widget::OnMouseEnter(e); }
     void OnMouseLeave(GUI::MouseEventArgs& e) override { Note("MouseLeave"), Widget::OnMouseLeave(e); }
     void OnMouseMove(GUI::MouseEventArgs& e) override { Note("MouseMove"), Widget::OnMouseMove(e); }
-    void OnMouseDown(GUI::MouseEventArgs& e) override
-    {
+    void OnMouseDown(GUI::MouseEventArgs& e) override {
         Note("MouseDown" + std::to_string(e.button));
         Widget::OnMouseDown(e);
     }
-    void OnMouseUp(GUI::MouseEventArgs& e) override
-    {
+    void OnMouseUp(GUI::MouseEventArgs& e) override {
         Note("MouseUp" + std::to_string(e.button));
         Widget::OnMouseUp(e);
     }
-    void OnMouseWheel(GUI::MouseEventArgs& e) override
-    {
+    void OnMouseWheel(GUI::MouseEventArgs& e) override {
         Note("MouseWheel" + std::to_string(int(e.wheel)));
         Widget::OnMouseWheel(e);
     }
     void OnClick(GUI::MouseEventArgs& e) override { Note("Click"), Widget::OnClick(e); }
     void OnFocusGain(GUI::WidgetEventArgs& e) override { Note("FocusGain"), Widget::OnFocusGain(e); }
     void OnFocusLost(GUI::WidgetEventArgs& e) override { Note("FocusLost"), Widget::OnFocusLost(e); }
-    void OnKeyDown(GUI::KeybEventArgs& e) override
-    {
+    void OnKeyDown(GUI::KeybEventArgs& e) override {
         Note("KeyDown" + std::to_string(e.key) + "/" + std::to_string(int(e.character)));
         Widget::OnKeyDown(e);
     }
-    void OnKeyUp(GUI::KeybEventArgs& e) override
-    {
+    void OnKeyUp(GUI::KeybEventArgs& e) override {
         Note("KeyUp" + std::to_string(e.key));
         Widget::OnKeyUp(e);
     }
 
-    static void Register() { GUI::WidgetFactory::Instance().Register("recwidget", &GUI::WidgetFactory::Create<RecWidget>); }
+    static void Register() {
+        GUI::WidgetFactory::Instance().Register("recwidget", &GUI::WidgetFactory::Create<RecWidget>);
+    }
 
     bool focusable = false;
 
@@ -79,8 +74,8 @@ private:
     std::function<bool(const GUI::EventArgs&)> m_fn;
 };
 
-inline void OnEvent(GUI::Widget* widget, const std::string& event, std::function<bool(const GUI::EventArgs&)> fn)
-{
+inline void OnEvent(GUI::Widget* widget, const std::string& event,
+                    std::function<bool(const GUI::EventArgs&)> fn) {
     widget->SubscribeEvent(event, std::make_unique<FnSubscriber>(std::move(fn)));
 }
 

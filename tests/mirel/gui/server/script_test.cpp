@@ -14,8 +14,7 @@ namespace {
 
 class ScriptTest : public GuiFixture {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         guitest::RecWidget::Register();
         guitest::Journal().clear();
         h.AddImage("pic", content::Picture(30, 30, 0xFF808080));
@@ -25,13 +24,16 @@ protected:
 
 } // namespace
 
-TEST_F(ScriptTest, SectionsOfEveryKindWithTemplatesDefinesAndIncludes)
-{
+TEST_F(ScriptTest, SectionsOfEveryKindWithTemplatesDefinesAndIncludes) {
     h.WriteFile("hole.bmp", content::writeBmp1(4, 4, std::vector<uint8_t>(16, 1)));
     h.WriteFile("more.agui", "widget fromInclude\n{\n Tag 44\n}\n");
     h.LoadScript("#define WIDE \"40\"\n"
-                 "fontlist\n{\n small " + h.dir + "missing.fnt\n}\n"
-                 "regionlist\n{\n hole " + h.dir + "hole.bmp\n hole other.bmp\n}\n"
+                 "fontlist\n{\n small " +
+                 h.dir +
+                 "missing.fnt\n}\n"
+                 "regionlist\n{\n hole " +
+                 h.dir +
+                 "hole.bmp\n hole other.bmp\n}\n"
                  "style frame\n{\n Image pic\n AutoSlice all\n FillType stretch\n}\n"
                  "style frame\n{\n FillType tile\n}\n"
                  "cursor hand\n{\n Image pic\n NumFrames 2\n FrameSize 4 4\n}\n"
@@ -44,7 +46,8 @@ TEST_F(ScriptTest, SectionsOfEveryKindWithTemplatesDefinesAndIncludes)
                  "}\n"
                  "widget x <tagged>\n{\n}\n"
                  "widget plain bad <nope>\n{\n}\n"
-                 "#include \"" + h.dir + "more.agui\"\n");
+                 "#include \"" +
+                 h.dir + "more.agui\"\n");
 
     GUI::Server& s = *h.server;
     EXPECT_NE(s.GetFont("SMALL"), nullptr);
@@ -52,7 +55,8 @@ TEST_F(ScriptTest, SectionsOfEveryKindWithTemplatesDefinesAndIncludes)
     EXPECT_TRUE(s.GetRegion("hole")->HitTest(3, 3));
     EXPECT_TRUE(log.has("Server - region with name 'hole' already exists"));
     ASSERT_NE(s.GetStyle("frame"), nullptr);
-    EXPECT_EQ(s.GetStyle("frame")->GetFillType(), GUI::Style::FILL_STRETCH); // the second section changed nothing
+    EXPECT_EQ(s.GetStyle("frame")->GetFillType(),
+              GUI::Style::FILL_STRETCH); // the second section changed nothing
     EXPECT_EQ(log.count("Server - style 'frame' already exists"), 1u);
     ASSERT_NE(s.GetMouseCursor("hand"), nullptr);
     EXPECT_EQ(s.GetMouseCursor("hand")->GetAnim().getFrameCount(), 2);
@@ -72,7 +76,7 @@ TEST_F(ScriptTest, SectionsOfEveryKindWithTemplatesDefinesAndIncludes)
     // A one-character name is taken for a template parameter: automatic name.
     ASSERT_NE(h.Find("auto0001"), nullptr);
     EXPECT_EQ(h.Find("auto0001")->GetParent(), h.Root());
-    EXPECT_EQ(h.Find("auto0001")->GetTag(), 7); // <tagged> is the second parameter
+    EXPECT_EQ(h.Find("auto0001")->GetTag(), 7);                        // <tagged> is the second parameter
     EXPECT_EQ(log.count("Server - invalid template parameter 1"), 2u); // "x" and "bad"
     EXPECT_TRUE(log.has("Server::ApplyTemplate - template 'nope' not found"));
     ASSERT_NE(h.Find("plain"), nullptr);
@@ -87,14 +91,14 @@ TEST_F(ScriptTest, SectionsOfEveryKindWithTemplatesDefinesAndIncludes)
     EXPECT_EQ(h.Find("auto0003")->GetTag(), 7);
 }
 
-TEST_F(ScriptTest, UnknownTypesAreSkippedWithEverythingInside)
-{
+TEST_F(ScriptTest, UnknownTypesAreSkippedWithEverythingInside) {
     h.LoadScript("widget outer\n{\n"
                  " button b1\n {\n  Tag 3\n  widget nested\n  {\n   style inner\n   {\n   }\n  }\n }\n"
                  " widget after\n {\n }\n"
                  "}\n"
                  "fontlist\n{\n widget notAWidget\n {\n }\n}\n");
-    EXPECT_TRUE(log.has("WidgetFactory::NewWidget - cannot create widget 'b1' of unregistered class 'button'"));
+    EXPECT_TRUE(
+        log.has("WidgetFactory::NewWidget - cannot create widget 'b1' of unregistered class 'button'"));
     EXPECT_EQ(h.Find("b1"), nullptr);
     EXPECT_EQ(h.Find("nested"), nullptr);
     EXPECT_EQ(h.Find("notAWidget"), nullptr);
@@ -103,14 +107,14 @@ TEST_F(ScriptTest, UnknownTypesAreSkippedWithEverythingInside)
     EXPECT_EQ(h.Find("after")->GetParent(), h.Find("outer"));
 }
 
-TEST_F(ScriptTest, HeaderAndRegistryMessages)
-{
+TEST_F(ScriptTest, HeaderAndRegistryMessages) {
     h.LoadScript("style\n{\n}\ncursor\n{\n}\ntemplate\n{\n}\ntemplate t\n{\n}\ntemplate T\n{\n}\n"
                  "cursor c\n{\n}\ncursor C\n{\n}\n");
-    for (const char* line : {"Server - style name not specified in section header",
-                             "Server - mouse cursor name not specified in section header",
-                             "Server. Template name not specified section header", "Server - template 'T' already exists",
-                             "Server - mouse cursor 'C' already exists"})
+    for (const char* line :
+         {"Server - style name not specified in section header",
+          "Server - mouse cursor name not specified in section header",
+          "Server. Template name not specified section header", "Server - template 'T' already exists",
+          "Server - mouse cursor 'C' already exists"})
         EXPECT_TRUE(log.has(line)) << line;
 
     log.clear();
@@ -128,15 +132,13 @@ TEST_F(ScriptTest, HeaderAndRegistryMessages)
         EXPECT_TRUE(log.has(line)) << line;
 }
 
-TEST_F(ScriptTest, WidgetsAreInitialisedBeforeTheirChildrenLastSiblingFirst)
-{
+TEST_F(ScriptTest, WidgetsAreInitialisedBeforeTheirChildrenLastSiblingFirst) {
     h.LoadScript("recwidget aa\n{\n recwidget a1\n {\n }\n recwidget a2\n {\n }\n}\nrecwidget bb\n{\n}\n");
     EXPECT_EQ(guitest::Journal(),
               (std::vector<std::string>{"bb:Initialize", "aa:Initialize", "a2:Initialize", "a1:Initialize"}));
 }
 
-TEST_F(ScriptTest, ScriptsNestedTooDeepKeepTheTreeShallow)
-{
+TEST_F(ScriptTest, ScriptsNestedTooDeepKeepTheTreeShallow) {
     // Twenty thousand nested widgets: the blocks past the loader's depth are
     // skipped, and hit search, update and drawing walk a bounded tree.
     std::string text;

@@ -86,7 +86,8 @@ TEST_F(SliderTest, RightButtonDoesNotTrack) {
 }
 
 TEST_F(SliderTest, ThumbAsLongAsTrackOrMissing) {
-    h.LoadScript("slider full\n{\n AreaRect 0 0 20 20\n widget full_auto_thumb\n {\n  AreaRect 0 0 20 20\n }\n}\n");
+    h.LoadScript(
+        "slider full\n{\n AreaRect 0 0 20 20\n widget full_auto_thumb\n {\n  AreaRect 0 0 20 20\n }\n}\n");
     auto* full = h.FindAs<GUI::Slider>("full");
     full->SetSliderPosition(0.7f);
     EXPECT_EQ(full->GetThumb()->GetAreaRect().x, 0);

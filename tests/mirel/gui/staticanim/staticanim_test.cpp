@@ -25,9 +25,10 @@ protected:
         h.AddImage("grey", content::Picture(32, 8, 0xFF808080));
     }
     GUI::StaticAnim* Load(const std::string& lines) {
-        h.LoadScript("staticanim anim\n{\n AreaRect 0 0 0 0\n NormalImage strip\n NumFrames 4\n FrameSize 8 8\n"
-                     " FPS 10\n" +
-                     lines + "}\n");
+        h.LoadScript(
+            "staticanim anim\n{\n AreaRect 0 0 0 0\n NormalImage strip\n NumFrames 4\n FrameSize 8 8\n"
+            " FPS 10\n" +
+            lines + "}\n");
         return h.FindAs<GUI::StaticAnim>("anim");
     }
 };
@@ -37,9 +38,10 @@ TEST(AnimType, Words) {
         const char* text;
         uint32_t flags;
     };
-    for (const Case& c : {Case{"", A_ANIM_LOOP}, Case{"noloop", 0u}, Case{"pingpong", A_ANIM_LOOP | A_ANIM_PINGPONG},
-                          Case{"noloop back", A_ANIM_REVERSE}, Case{"back pingpong noloop", A_ANIM_REVERSE | A_ANIM_PINGPONG},
-                          Case{"fast loop", A_ANIM_LOOP}})
+    for (const Case& c :
+         {Case{"", A_ANIM_LOOP}, Case{"noloop", 0u}, Case{"pingpong", A_ANIM_LOOP | A_ANIM_PINGPONG},
+          Case{"noloop back", A_ANIM_REVERSE}, Case{"back pingpong noloop", A_ANIM_REVERSE | A_ANIM_PINGPONG},
+          Case{"fast loop", A_ANIM_LOOP}})
         EXPECT_EQ(GUI::ParseAnimType(c.text), c.flags) << c.text;
 }
 

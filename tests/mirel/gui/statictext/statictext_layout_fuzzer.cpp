@@ -19,7 +19,8 @@ aFont* FuzzFont() {
     static aFont* font = [] {
         const std::string path = scratch.path("statictext_fuzz.fnt");
         std::ofstream out(path);
-        out << "[General]\nFormat16 = 4444\nFormat32 = 8888\nTexture = none.png\nCharSpacing = 0\n[Charlist]\n"
+        out << "[General]\nFormat16 = 4444\nFormat32 = 8888\nTexture = none.png\nCharSpacing = "
+               "0\n[Charlist]\n"
             << "20 = 0 0 4 10 0 0\n9 = 0 0 0 10 0 0\n41 = 0 0 10 10 1 2\n42 = 0 0 30 10 -3 0\n"
             << "61 = 0 0 7 10 0 0\n";
         out.close();

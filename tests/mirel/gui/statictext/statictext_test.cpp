@@ -18,7 +18,8 @@ std::string Describe(const std::vector<GUI::StaticText::Line>& lines) {
             out += "|";
         for (size_t j = 0; j < lines[i].words.size(); ++j) {
             const auto& w = lines[i].words[j];
-            out += (j ? " " : "") + std::string(w.text.begin(), w.text.end()) + "@" + std::to_string(int(w.x));
+            out +=
+                (j ? " " : "") + std::string(w.text.begin(), w.text.end()) + "@" + std::to_string(int(w.x));
         }
     }
     return out;
@@ -51,18 +52,18 @@ TEST_F(StaticTextTest, LayoutTable) {
     };
     const Case cases[] = {
         {"", 100, u"ab cd", "ab@0 cd@25"},
-        {"", 50, u"ab cd ef", "ab@0 cd@25|ef@0"},       // falls back to the last blank
-        {"", 50, u"ab cd   ef", "ab@0 cd@25|ef@0"},     // blanks at a wrapped line's start go
-        {"", 100, u"ab\r\ncd", "ab@0|cd@0"},            // CR LF counts once
+        {"", 50, u"ab cd ef", "ab@0 cd@25|ef@0"},   // falls back to the last blank
+        {"", 50, u"ab cd   ef", "ab@0 cd@25|ef@0"}, // blanks at a wrapped line's start go
+        {"", 100, u"ab\r\ncd", "ab@0|cd@0"},        // CR LF counts once
         {"", 100, u"ab\ncd", "ab@0|cd@0"},
         {"", 100, u"ab\r\n\r\ncd\rx", "ab@0||cd@0|x@0"},
-        {"", 100, u"  ab", "ab@10"},                    // indentation after a break stays
+        {"", 100, u"  ab", "ab@10"},                      // indentation after a break stays
         {"", 35, u"abcdefghij", "abc@0|def@0|ghi@0|j@0"}, // a word wider than the widget
         {"", 0, u"abc", "a@0|b@0|c@0"},
         {"", 15, u"W", "W@0"},
-        {"", 100, u"a jj", "a@0 jj@17"},                // a word starts at its first glyph, after its left offset
-        {"", 100, u"jj a", "jj@0 a@33"},                // the line's first glyph takes none, the right ones all
-        {"", 26, u"jj a", "jj@0|a@0"},                  // "jj" ends at 25: a line is as wide as its glyphs reach
+        {"", 100, u"a jj", "a@0 jj@17"}, // a word starts at its first glyph, after its left offset
+        {"", 100, u"jj a", "jj@0 a@33"}, // the line's first glyph takes none, the right ones all
+        {"", 26, u"jj a", "jj@0|a@0"},   // "jj" ends at 25: a line is as wide as its glyphs reach
         {"WordWrap 0", 20, u"ab cd ef", "ab@0 cd@25 ef@50"},
         {"HorzFormatting center", 45, u"ab\nabc", "ab@12|abc@7"},
         {"HorzFormatting RIGHT", 45, u"ab", "ab@25"},
@@ -73,7 +74,8 @@ TEST_F(StaticTextTest, LayoutTable) {
     };
     for (const Case& c : cases) {
         h.Root()->RemoveAllChildren();
-        Load("statictext st\n{\n Font fixed\n AreaRect 0 0 " + std::to_string(c.width) + " 100\n " + c.props + "\n}\n");
+        Load("statictext st\n{\n Font fixed\n AreaRect 0 0 " + std::to_string(c.width) + " 100\n " + c.props +
+             "\n}\n");
         GUI::StaticText* st = Text();
         st->SetText(c.text);
         EXPECT_EQ(Describe(st->GetLayout()), c.layout) << c.props << " / " << c.width;
@@ -81,7 +83,8 @@ TEST_F(StaticTextTest, LayoutTable) {
 }
 
 TEST_F(StaticTextTest, HeightSpacingAndInheritedSize) {
-    Load("widget box\n{\n AreaRect 0 0 400 200\n FontSize 2\n statictext st\n {\n  Font fixed\n  FontSize 0\n  AreaRect 0 0 300 100\n"
+    Load("widget box\n{\n AreaRect 0 0 400 200\n FontSize 2\n statictext st\n {\n  Font fixed\n  FontSize "
+         "0\n  AreaRect 0 0 300 100\n"
          "  LineSpacing 3\n }\n}\n");
     GUI::StaticText* st = Text();
     st->SetText(u"ab\ncd\nef");
@@ -127,8 +130,8 @@ TEST_F(StaticTextTest, WordsLieWhereTheFontDrawsTheWholeLine) {
     for (int x = 0; x < 75; ++x)
         row += h.Pixel(uint32_t(x), 5) != 0xFF000000u ? '#' : '.';
     EXPECT_EQ(row, std::string(10, '#') + std::string(5, '.') + std::string(10, '#') + std::string(8, '.') +
-                       std::string(10, '#') + std::string(7, '.') + std::string(10, '#') + std::string(5, '.') +
-                       std::string(10, '#'));
+                       std::string(10, '#') + std::string(7, '.') + std::string(10, '#') +
+                       std::string(5, '.') + std::string(10, '#'));
 }
 
 TEST_F(StaticTextTest, LongLineWithoutScrollbarIsNotClipped) {

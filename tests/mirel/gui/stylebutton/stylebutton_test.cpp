@@ -15,8 +15,9 @@ protected:
                  SolidStyle(h, "pushed", 0xFF0000FF) + SolidStyle(h, "off", 0xFF808080);
     }
     void Load(const std::string& extra) {
-        h.LoadScript(styles + "stylebutton button\n{\n AreaRect 10 10 20 20\n NormalStyle normal\n HoverStyle hover\n"
-                              " PushedStyle pushed\n DisabledStyle off\n" +
+        h.LoadScript(styles +
+                     "stylebutton button\n{\n AreaRect 10 10 20 20\n NormalStyle normal\n HoverStyle hover\n"
+                     " PushedStyle pushed\n DisabledStyle off\n" +
                      extra + "}\n");
         h.SetCursor(200, 200);
         h.Frame();

@@ -20,7 +20,8 @@ inline void RegisterStyledTypes() {
 // A style named `name` over a 3 x 3 picture of one colour.
 inline std::string SolidStyle(GuiHarness& h, const std::string& name, uint32_t argb) {
     h.AddImage(name + "_img", content::Picture(3, 3, argb));
-    return "style " + name + "\n{\n Image " + name + "_img\n AutoSlice all\n EdgeGlobal stretch\n FillType stretch\n}\n";
+    return "style " + name + "\n{\n Image " + name +
+           "_img\n AutoSlice all\n EdgeGlobal stretch\n FillType stretch\n}\n";
 }
 
 } // namespace guitest

@@ -21,11 +21,12 @@ TEST(Keys, HotkeyTexts) {
         {"ctrl|shift|s", A_KEY_S, MOD_CTRL | MOD_SHIFT},
         {"CTRL\tAlt  F12", A_KEY_F12, MOD_CTRL | MOD_ALT},
         {"c|sh|a|pageDown", A_KEY_NEXT, MOD_CTRL | MOD_SHIFT | MOD_ALT}, // starts of the words
-        {"ctrl | s", A_KEY_S, MOD_CTRL},     // the empty word between blank and "|" adds nothing
+        {"ctrl | s", A_KEY_S, MOD_CTRL}, // the empty word between blank and "|" adds nothing
         {"||esc", A_KEY_ESCAPE, 0},
-        {"control s", A_KEY_S, 0},           // longer than "ctrl": an ignored word
-        {"ctrl bogus", 0, MOD_CTRL},         // unknown key: no hotkey
-        {"ctrl s ", 0, MOD_CTRL | MOD_SHIFT}, // a blank after the key name leaves it missing ("s" starts "shift")
+        {"control s", A_KEY_S, 0},   // longer than "ctrl": an ignored word
+        {"ctrl bogus", 0, MOD_CTRL}, // unknown key: no hotkey
+        {"ctrl s ", 0,
+         MOD_CTRL | MOD_SHIFT}, // a blank after the key name leaves it missing ("s" starts "shift")
         {"", 0, 0},
         {"num+", A_KEY_ADD, 0},
         {"shift \\", A_KEY_BACKSLASH, MOD_SHIFT},
@@ -42,10 +43,12 @@ TEST(Keys, HotkeyTexts) {
 }
 
 TEST(Keys, EveryKeyNameIsKnownAndDistinct) {
-    const char* names[] = {"0", "9", "a", "z", "f1", "f10", "num0", "num9", "num/", "num.", "num*", "num-",
-                           "'", "`", "/", ".", "-", "=", "[", "]", ";", "backspace", "capslock",
-                           "scrolllock", "numlock", "insert", "delete", "left", "right", "up", "down", "end",
-                           "home", "enter", "pageup", "pause", "lalt", "ralt", "lshift", "rshift", "tab"};
+    const char* names[] = {"0",         "9",        "a",          "z",       "f1",     "f10",    "num0",
+                           "num9",      "num/",     "num.",       "num*",    "num-",   "'",      "`",
+                           "/",         ".",        "-",          "=",       "[",      "]",      ";",
+                           "backspace", "capslock", "scrolllock", "numlock", "insert", "delete", "left",
+                           "right",     "up",       "down",       "end",     "home",   "enter",  "pageup",
+                           "pause",     "lalt",     "ralt",       "lshift",  "rshift", "tab"};
     for (const char* n : names)
         EXPECT_NE(GUI::KeyFromName(n), 0u) << n;
     EXPECT_EQ(GUI::KeyFromName("Home"), GUI::KeyFromName("HOME"));

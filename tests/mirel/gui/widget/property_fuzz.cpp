@@ -14,9 +14,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     GUI::ParseHotkey(text, key, modifiers);
     GUI::KeyToChar(key, modifiers);
 
-    static const char* names[] = {"AreaRect", "Visible", "Enabled", "Static", "AutoRepeatRate", "FadeInTime",
-                                  "FadeOutTime", "FontSize", "Text", "Alpha", "AlwaysOnTop", "MultiClickTime",
-                                  "HorizontalAlign", "VerticalAlign", "Modal", "ClipByParent", "Tag", "Hotkey"};
+    static const char* names[] = {"AreaRect",
+                                  "Visible",
+                                  "Enabled",
+                                  "Static",
+                                  "AutoRepeatRate",
+                                  "FadeInTime",
+                                  "FadeOutTime",
+                                  "FontSize",
+                                  "Text",
+                                  "Alpha",
+                                  "AlwaysOnTop",
+                                  "MultiClickTime",
+                                  "HorizontalAlign",
+                                  "VerticalAlign",
+                                  "Modal",
+                                  "ClipByParent",
+                                  "Tag",
+                                  "Hotkey"};
     GUI::Widget parent("parent");
     GUI::Widget w("w");
     parent.AddChild(&w);

@@ -2,12 +2,12 @@
 // A fake GUI server for widget tests: it records what widgets ask of it and
 // owns a small headless graphics server whose viewport is the clip rectangle.
 
-#include "support/log_capture.h"
 #include "mirel/gfx/a_graphserver.h"
 #include "mirel/gui/gui_region.h"
 #include "mirel/gui/gui_widget.h"
 #include "mirel/gui/gui_widgethost.h"
 #include "mirel/sound/a_sound.h"
+#include "support/log_capture.h"
 
 #include <gtest/gtest.h>
 
@@ -82,8 +82,8 @@ public:
         std::string line = GetName();
         if (aGraphServer* g = GUI::GetWidgetHost() ? GUI::GetWidgetHost()->GetGraphServer() : nullptr) {
             aRect v = g->getViewport();
-            line += " " + std::to_string(v.x) + "," + std::to_string(v.y) + "," + std::to_string(v.width) + "," +
-                    std::to_string(v.height);
+            line += " " + std::to_string(v.x) + "," + std::to_string(v.y) + "," + std::to_string(v.width) +
+                    "," + std::to_string(v.height);
         }
         m_journal->lines.push_back(line);
     }

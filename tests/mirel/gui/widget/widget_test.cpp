@@ -237,8 +237,9 @@ TEST_F(WidgetFixture, TreesStayWithinTheirDepthAndHaveNoCycles) {
     Widget extra("extra");
     EXPECT_FALSE(parent->AddChild(&extra));
     EXPECT_EQ(extra.GetParent(), nullptr);
-    EXPECT_EQ(log.lines, (std::vector<std::string>{"GUI::Widget::AddChild - 'extra' under 'w99' would nest the "
-                                                   "tree deeper than 100 levels, not added"}));
+    EXPECT_EQ(log.lines,
+              (std::vector<std::string>{"GUI::Widget::AddChild - 'extra' under 'w99' would nest the "
+                                        "tree deeper than 100 levels, not added"}));
     root.SetAreaRect(0, 0, 10, 10);
     EXPECT_EQ(root.FindWidgetAt(5, 5, true, true), parent); // the deepest widget, found without trouble
 
@@ -370,7 +371,7 @@ TEST_F(WidgetFixture, MultiClickSequences) {
     press(0.2f);
     EXPECT_EQ(log.Joined(), "Click DoubleClick TripleClick");
     log.events.clear();
-    press(0.2f); // a fourth press starts again
+    press(0.2f);       // a fourth press starts again
     press(0.2f, true); // so does a move between presses
     press(0.2f);
     press(0.4f); // and a late press

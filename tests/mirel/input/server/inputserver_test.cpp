@@ -16,8 +16,7 @@ public:
     void setInputServer(aInputServer* server) override { registered = server; }
     bool isActive() const override { return active; }
     aPlatformWindow* getPlatformWindow() const override { return window; }
-    void getBackBufferSize(int32_t& width, int32_t& height) const override
-    {
+    void getBackBufferSize(int32_t& width, int32_t& height) const override {
         width = 1024;
         height = 768;
     }
@@ -35,24 +34,22 @@ public:
 
 class InputServerTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         a_setClock(&clock);
-        a_setLogObserver([](const char* line, void* user) { static_cast<std::vector<std::string>*>(user)->push_back(line); },
+        a_setLogObserver([](const char* line,
+                            void* user) { static_cast<std::vector<std::string>*>(user)->push_back(line); },
                          &log);
         window = std::make_unique<aHeadlessWindow>(aWindowDesc{});
         host.window = window.get();
         server = std::make_unique<aInputServer>(&host);
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         server.reset();
         a_setLogObserver(nullptr, nullptr);
         a_setClock(nullptr);
     }
     // One frame: time passes, then the server reads the devices.
-    void frame(double seconds = 0.016)
-    {
+    void frame(double seconds = 0.016) {
         clock.advance(seconds);
         server->update();
     }
@@ -66,8 +63,7 @@ protected:
 
 } // namespace
 
-TEST_F(InputServerTest, KeyAndButtonStatesFollowTheFrames)
-{
+TEST_F(InputServerTest, KeyAndButtonStatesFollowTheFrames) {
     EXPECT_EQ(host.registered, server.get());
     // Held for three frames, let go, then idle: 2 3 3 1 0.
     const bool down[] = {true, true, true, false, false};
@@ -86,8 +82,7 @@ TEST_F(InputServerTest, KeyAndButtonStatesFollowTheFrames)
     EXPECT_EQ(server->getButtonState(3), 0u);
 }
 
-TEST_F(InputServerTest, KeyPressesOfAFrameKeepTheirOrderAndModifiers)
-{
+TEST_F(InputServerTest, KeyPressesOfAFrameKeepTheirOrderAndModifiers) {
     using P = std::vector<aKeyPress>;
     window->setKey(A_KEY_LCONTROL, true);
     frame();
@@ -105,12 +100,11 @@ TEST_F(InputServerTest, KeyPressesOfAFrameKeepTheirOrderAndModifiers)
     window->setKey(A_KEY_SPACE, true);
     window->setKey(A_KEY_SPACE, false);
     frame();
-    EXPECT_EQ(server->getKeyPresses(),
-              (P{{A_KEY_LSHIFT, A_KEYMOD_SHIFT | A_KEYMOD_CTRL},
-                 {A_KEY_B, A_KEYMOD_SHIFT | A_KEYMOD_CTRL},
-                 {A_KEY_A, A_KEYMOD_CTRL},
-                 {A_KEY_A, A_KEYMOD_CTRL},
-                 {A_KEY_SPACE, 0}}));
+    EXPECT_EQ(server->getKeyPresses(), (P{{A_KEY_LSHIFT, A_KEYMOD_SHIFT | A_KEYMOD_CTRL},
+                                          {A_KEY_B, A_KEYMOD_SHIFT | A_KEYMOD_CTRL},
+                                          {A_KEY_A, A_KEYMOD_CTRL},
+                                          {A_KEY_A, A_KEYMOD_CTRL},
+                                          {A_KEY_SPACE, 0}}));
     EXPECT_EQ(server->getKeyState(A_KEY_SPACE), 2u);
     EXPECT_EQ(server->getKeyState(A_KEY_LSHIFT), 2u);
     frame();
@@ -141,8 +135,7 @@ TEST_F(InputServerTest, KeyPressesOfAFrameKeepTheirOrderAndModifiers)
     EXPECT_EQ(server->getKeyPresses().size(), size_t(A_MAX_KEY_PRESSES));
 }
 
-TEST_F(InputServerTest, StatesFreezeWhileInactive)
-{
+TEST_F(InputServerTest, StatesFreezeWhileInactive) {
     window->setKey(A_KEY_RETURN, true);
     frame();
     host.active = false;
@@ -155,8 +148,7 @@ TEST_F(InputServerTest, StatesFreezeWhileInactive)
     EXPECT_EQ(server->getKeyState(A_KEY_RETURN), 1u);
 }
 
-TEST_F(InputServerTest, LostDevicesReadAsUpAndAreAcquiredAgain)
-{
+TEST_F(InputServerTest, LostDevicesReadAsUpAndAreAcquiredAgain) {
     window->setKey(A_KEY_A, true);
     window->setButton(1, true);
     frame();
@@ -181,13 +173,12 @@ TEST_F(InputServerTest, LostDevicesReadAsUpAndAreAcquiredAgain)
     for (int i = 0; i < 5; ++i)
         frame();
     EXPECT_EQ(log, (std::vector<std::string>{"aInputServer. Keyboard GetDeviceState failed (DIERR_INPUTLOST)",
-                                              "aInputServer. Keyboard Acquire failed (DIERR_OTHERAPPHASPRIO)",
-                                              "aInputServer. Mouse GetDeviceState failed (DIERR_INPUTLOST)",
-                                              "aInputServer. Mouse Acquire failed (DIERR_OTHERAPPHASPRIO)"}));
+                                             "aInputServer. Keyboard Acquire failed (DIERR_OTHERAPPHASPRIO)",
+                                             "aInputServer. Mouse GetDeviceState failed (DIERR_INPUTLOST)",
+                                             "aInputServer. Mouse Acquire failed (DIERR_OTHERAPPHASPRIO)"}));
 }
 
-TEST_F(InputServerTest, DoubleClicks)
-{
+TEST_F(InputServerTest, DoubleClicks) {
     struct Step {
         bool down;
         double seconds; // time before the frame
@@ -198,14 +189,28 @@ TEST_F(InputServerTest, DoubleClicks)
         const char* name;
         std::vector<Step> steps;
     } cases[] = {
-        {"second press in time", {{true, 0.016, 10, false}, {false, 0.1, 10, false}, {true, 0.2, 10, true}, {false, 0.1, 10, false}}},
+        {"second press in time",
+         {{true, 0.016, 10, false}, {false, 0.1, 10, false}, {true, 0.2, 10, true}, {false, 0.1, 10, false}}},
         {"first press alone", {{true, 0.016, 10, false}, {true, 0.016, 10, false}}},
         {"too slow", {{true, 0.016, 10, false}, {false, 0.1, 10, false}, {true, 0.5, 10, false}}},
-        {"just in time", {{true, 0.016, 10, false}, {false, 0.1, 10, false}, {false, 0.3, 10, false}, {true, 0.199, 10, true}}},
-        {"moved one pixel", {{true, 0.016, 10, false}, {false, 0.1, 10, false}, {false, 0.05, 11, false}, {true, 0.05, 11, false}}},
+        {"just in time",
+         {{true, 0.016, 10, false},
+          {false, 0.1, 10, false},
+          {false, 0.3, 10, false},
+          {true, 0.199, 10, true}}},
+        {"moved one pixel",
+         {{true, 0.016, 10, false},
+          {false, 0.1, 10, false},
+          {false, 0.05, 11, false},
+          {true, 0.05, 11, false}}},
         // The position compared is the one of the press's own frame.
         {"moved with the press", {{true, 0.016, 10, false}, {false, 0.1, 10, false}, {true, 0.1, 11, false}}},
-        {"triple press", {{true, 0.016, 10, false}, {false, 0.05, 10, false}, {true, 0.05, 10, true}, {false, 0.05, 10, false}, {true, 0.05, 10, true}}},
+        {"triple press",
+         {{true, 0.016, 10, false},
+          {false, 0.05, 10, false},
+          {true, 0.05, 10, true},
+          {false, 0.05, 10, false},
+          {true, 0.05, 10, true}}},
     };
     for (const Case& c : cases) {
         window->setButton(0, false);
@@ -223,22 +228,19 @@ TEST_F(InputServerTest, DoubleClicks)
     }
 }
 
-TEST_F(InputServerTest, CursorInLogicalCoordinates)
-{
+TEST_F(InputServerTest, CursorInLogicalCoordinates) {
     struct Case {
         bool fullscreen;
         int32_t clientW, clientH; // window client size (full screen: the desktop)
         int32_t cx, cy;           // cursor in client pixels
         int32_t x, y;             // expected logical position
     } cases[] = {
-        {false, 1024, 768, 100, 200, 100, 200},
-        {false, 512, 384, 256, 192, 512, 384},   // scaled window
-        {false, 512, 384, -2, 400, -4, 800},     // outside the client
-        {true, 1920, 1080, 240, 0, 0, 0},        // pillarbox: picture from 240
-        {true, 1920, 1080, 1679, 1079, 1023, 767},
-        {true, 1920, 1080, 960, 540, 512, 384},
-        {true, 1920, 1080, 100, 540, -99, 384},  // on the bar: -140 x 1024 / 1440
-        {true, 1280, 1024, 640, 32, 512, 0},     // letterbox: picture from 32
+        {false, 1024, 768, 100, 200, 100, 200},    {false, 512, 384, 256, 192, 512, 384}, // scaled window
+        {false, 512, 384, -2, 400, -4, 800}, // outside the client
+        {true, 1920, 1080, 240, 0, 0, 0},    // pillarbox: picture from 240
+        {true, 1920, 1080, 1679, 1079, 1023, 767}, {true, 1920, 1080, 960, 540, 512, 384},
+        {true, 1920, 1080, 100, 540, -99, 384}, // on the bar: -140 x 1024 / 1440
+        {true, 1280, 1024, 640, 32, 512, 0},    // letterbox: picture from 32
     };
     for (const Case& c : cases) {
         window->setFullscreen(c.fullscreen);
@@ -262,8 +264,7 @@ TEST_F(InputServerTest, CursorInLogicalCoordinates)
     EXPECT_EQ(cy, 32 + 480);
 }
 
-TEST_F(InputServerTest, MovementWheelAndToggles)
-{
+TEST_F(InputServerTest, MovementWheelAndToggles) {
     window->moveMouse(7, -2);
     window->turnWheel(240);
     frame();
@@ -278,8 +279,7 @@ TEST_F(InputServerTest, MovementWheelAndToggles)
     EXPECT_EQ(aInputServer::getDoubleClickTime(), 500u);
 }
 
-TEST_F(InputServerTest, CursorChoice)
-{
+TEST_F(InputServerTest, CursorChoice) {
     // Construction removed any sprite cursor and refreshed the window's cursor.
     ASSERT_EQ(host.cursorSprites, std::vector<aSprite*>{nullptr});
     EXPECT_EQ(host.refreshes, 1);
@@ -315,11 +315,11 @@ TEST_F(InputServerTest, CursorChoice)
     EXPECT_EQ(host.cursorSprites.back(), nullptr);
 }
 
-TEST(InputServerAlone, WorksWithoutApplicationOrWindow)
-{
+TEST(InputServerAlone, WorksWithoutApplicationOrWindow) {
     std::vector<std::string> log;
-    a_setLogObserver([](const char* line, void* user) { static_cast<std::vector<std::string>*>(user)->push_back(line); },
-                     &log);
+    a_setLogObserver(
+        [](const char* line, void* user) { static_cast<std::vector<std::string>*>(user)->push_back(line); },
+        &log);
     a_setInputHost(nullptr);
     {
         aInputServer server;

@@ -289,8 +289,9 @@ TEST_F(Application, RunWithoutGraphicsServerReturnsOne) {
     TestApp app;
     ASSERT_EQ(app.init("Test Game", nullptr, "", "Company"), 0);
     EXPECT_EQ(app.run(), 1);
-    EXPECT_NE(ReadWholeFile(userDir() + "mirel.log").find("aApplication: Error, aGraphServer object not created!"),
-              std::string::npos);
+    EXPECT_NE(
+        ReadWholeFile(userDir() + "mirel.log").find("aApplication: Error, aGraphServer object not created!"),
+        std::string::npos);
     app.shutdown();
 }
 
@@ -389,11 +390,21 @@ TEST_F(Application, AltEnterKeepsItsEnterFromTheGame) {
     } cases[] = {
         // Frame 3 toggles and is not updated; Enter held in 4 and let go in 5
         // reads as up; pressed again in 6 (without Alt) it is the game's.
-        {"toggle", true, false, 1, {{1, 0, false}, {2, 0, false}, {4, 0, false}, {5, 0, false}, {6, 2, true}}},
-        {"Alt let go in the frame Enter went down", true, true, 1,
+        {"toggle",
+         true,
+         false,
+         1,
+         {{1, 0, false}, {2, 0, false}, {4, 0, false}, {5, 0, false}, {6, 2, true}}},
+        {"Alt let go in the frame Enter went down",
+         true,
+         true,
+         1,
          {{1, 0, false}, {2, 0, false}, {4, 0, false}, {5, 0, false}, {6, 2, true}}},
         // Where the window may not switch, Alt+Enter still is no Enter.
-        {"toggle refused", false, false, 0,
+        {"toggle refused",
+         false,
+         false,
+         0,
          {{1, 0, false}, {2, 0, false}, {3, 0, false}, {4, 0, false}, {5, 0, false}, {6, 2, true}}},
     };
     for (const Case& c : cases) {
@@ -595,7 +606,7 @@ TEST_F(Application, CrashWritesTheReportLogsAndShowsTheBox) {
         usleep(10000);
     }
     EXPECT_EQ(ReadWholeFile(boxFile), "Error!|Critical error. File \"crash.dmp\" has been saved to \n\"" +
-                                     userDir() + "\"\nPlease write to us.\nThank you");
+                                          userDir() + "\"\nPlease write to us.\nThank you");
     EXPECT_NE(ReadWholeFile(userDir() + "mirel.log")
                   .find("\t\n\nCritical Error. File \"crash.dmp\" has been saved to\n" + userDir() + "\n"),
               std::string::npos);

@@ -108,7 +108,7 @@ TEST(AlphaBytes, FractionsRoundAndClampWithNaNAsTransparent) {
         float fraction;
         uint8_t byte;
     } cases[] = {
-        {-3.0f, 0}, {0.0f, 0}, {0.001f, 0}, {0.002f, 1}, {0.5f, 128},
+        {-3.0f, 0},    {0.0f, 0},   {0.001f, 0}, {0.002f, 1},        {0.5f, 128},
         {0.998f, 254}, {1.0f, 255}, {7.0f, 255}, {std::nanf(""), 0},
     };
     for (const Case& c : cases)

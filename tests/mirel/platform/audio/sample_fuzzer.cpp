@@ -1,9 +1,9 @@
 // Arbitrary bytes as a sound file, loaded as a sample and opened as a
 // stream, each played and mixed for a while. A file that decodes long stays
 // within the sample's bound (it then plays as a stream).
+#include "mirel/base/a_log.h"
 #include "mirel/platform/audio/a_audio.h"
 #include "mirel/platform/audio/a_audiooutput.h"
-#include "mirel/base/a_log.h"
 
 #include <cstdint>
 
@@ -40,7 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         mix(8192);
         FSOUND_Sample_Free(sample);
     }
-    if (FSOUND_STREAM* stream = FSOUND_Stream_Open(bytes, FSOUND_LOADMEMORY | FSOUND_LOOP_NORMAL, 0, int(size))) {
+    if (FSOUND_STREAM* stream =
+            FSOUND_Stream_Open(bytes, FSOUND_LOADMEMORY | FSOUND_LOOP_NORMAL, 0, int(size))) {
         FSOUND_Stream_PlayEx(FSOUND_FREE, stream, nullptr, false);
         mix(8192);
         FSOUND_Stream_Close(stream);

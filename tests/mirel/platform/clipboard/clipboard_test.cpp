@@ -14,8 +14,7 @@ struct ClipboardTest : ::testing::Test {
     aHeadlessClipboard clipboard;
 };
 
-TEST_F(ClipboardTest, UnicodeTextRoundTripsAndReplacesAnsiText)
-{
+TEST_F(ClipboardTest, UnicodeTextRoundTripsAndReplacesAnsiText) {
     EXPECT_EQ(a_readClipboardText(clipboard), u"");
     clipboard.setAnsiText("old");
     const std::u16string text = u"Abc \u0416\u00e9 \U0001F600";
@@ -27,24 +26,21 @@ TEST_F(ClipboardTest, UnicodeTextRoundTripsAndReplacesAnsiText)
     EXPECT_EQ(a_readClipboardText(clipboard), u"");
 }
 
-TEST_F(ClipboardTest, AnsiOnlyTextIsReadThroughTheCyrillicCodePage)
-{
+TEST_F(ClipboardTest, AnsiOnlyTextIsReadThroughTheCyrillicCodePage) {
     clipboard.setAnsiText("\xcf\xf0\xe8 1");
     std::u16string unicode;
     EXPECT_FALSE(clipboard.getUnicodeText(unicode));
     EXPECT_EQ(a_readClipboardText(clipboard), u"\u041f\u0440\u0438 1");
 }
 
-TEST_F(ClipboardTest, TextEndsAtItsFirstZero)
-{
+TEST_F(ClipboardTest, TextEndsAtItsFirstZero) {
     clipboard.setUnicodeText(std::u16string(u"ab\0cd", 5));
     EXPECT_EQ(a_readClipboardText(clipboard), u"ab");
     clipboard.setAnsiText(std::string("xy\0z", 4));
     EXPECT_EQ(a_readClipboardText(clipboard), u"xy");
 }
 
-TEST_F(ClipboardTest, ATestClipboardReplacesTheDefaultUntilCleared)
-{
+TEST_F(ClipboardTest, ATestClipboardReplacesTheDefaultUntilCleared) {
     ASSERT_EQ(a_currentPlatformWindow(), nullptr);
     EXPECT_EQ(&a_clipboard(), &aHeadlessClipboard::processClipboard());
     a_setClipboard(&clipboard);
@@ -54,8 +50,7 @@ TEST_F(ClipboardTest, ATestClipboardReplacesTheDefaultUntilCleared)
     EXPECT_EQ(&a_clipboard(), &aHeadlessClipboard::processClipboard());
 }
 
-TEST(SdlClipboardBytes, WellFormedUtf8IsUnicodeTextAndTheRestIs8BitText)
-{
+TEST(SdlClipboardBytes, WellFormedUtf8IsUnicodeTextAndTheRestIs8BitText) {
     struct Case {
         std::string bytes;
         bool unicode;
@@ -65,8 +60,8 @@ TEST(SdlClipboardBytes, WellFormedUtf8IsUnicodeTextAndTheRestIs8BitText)
         {"plain", true, u"plain"},
         {"\xd0\x96\xf0\x9f\x98\x80", true, u"\u0416\U0001F600"},
         {"\xef\xbf\xbd", true, u"\ufffd"},
-        {"\xc0\xe1", false, u"\u0410\u0431"},     // 8-bit Cyrillic
-        {"caf\xe9", false, u"caf\u0439"},          // cut-off sequence
+        {"\xc0\xe1", false, u"\u0410\u0431"},           // 8-bit Cyrillic
+        {"caf\xe9", false, u"caf\u0439"},               // cut-off sequence
         {"\xed\xa0\x80", false, u"\u043d\u00a0\u0402"}, // encoded surrogate
     };
     for (const Case& c : cases) {
@@ -82,8 +77,7 @@ TEST(SdlClipboardBytes, WellFormedUtf8IsUnicodeTextAndTheRestIs8BitText)
     }
 }
 
-TEST(SdlClipboard, RoundTripsUnicodeTextUnderXvfb)
-{
+TEST(SdlClipboard, RoundTripsUnicodeTextUnderXvfb) {
     if (std::system("command -v xvfb-run >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "xvfb-run not installed";
     const std::string command = std::string("env -u MIREL_HEADLESS -u WAYLAND_DISPLAY SDL_VIDEODRIVER=x11 "

@@ -7,14 +7,12 @@
 
 #include <cstdio>
 
-static int fail(int code, const char* what)
-{
+static int fail(int code, const char* what) {
     std::fprintf(stderr, "clipboard helper: %s\n", what);
     return code;
 }
 
-int main()
-{
+int main() {
     aWindowDesc desc;
     desc.title = "Clipboard test";
     desc.vsync = false;
@@ -37,7 +35,6 @@ int main()
     return 0;
 }
 
-extern "C" const char* __lsan_default_suppressions()
-{
+extern "C" const char* __lsan_default_suppressions() {
     return "leak:libdbus\nleak:libX11\nleak:libxcb\nleak:libSDL2\nleak:libubsan\n";
 }

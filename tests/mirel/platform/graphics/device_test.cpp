@@ -49,11 +49,11 @@ TEST(GraphicsDevice, FilledRectanglesCoverExactlyTheirPixels) {
         float x, y, w, h;
         int x0, y0, x1, y1; // covered pixels, x1/y1 exclusive
     } cases[] = {
-        {5, 5, 1, 1, 5, 5, 6, 6},           // one pixel
+        {5, 5, 1, 1, 5, 5, 6, 6}, // one pixel
         {2, 3, 7, 4, 2, 3, 9, 7},
-        {4.5f, 4.5f, 2, 2, 5, 5, 7, 7},     // half-pixel corners: pixels 5 and 6
+        {4.5f, 4.5f, 2, 2, 5, 5, 7, 7}, // half-pixel corners: pixels 5 and 6
         {4.25f, 4.75f, 1, 1, 5, 5, 6, 6},
-        {-3, -3, 5, 5, 0, 0, 2, 2},         // clipped at the buffer's edge
+        {-3, -3, 5, 5, 0, 0, 2, 2}, // clipped at the buffer's edge
         {30, 30, 10, 10, 30, 30, 32, 32},
     };
     for (const Case& c : cases) {
@@ -77,7 +77,7 @@ TEST(GraphicsDevice, SharedEdgesAreDrawnOnce) {
     dev->setRenderState(A_RS_DESTBLEND, A_BLEND_ONE);
     const uint32_t c = 0x40FFFFFFu;
     // A fan of four triangles around an off-grid centre, and a slanted strip.
-    const aVertex fan[6] = {vtx(10.3f, 9.7f, c), vtx(2, 2, c),   vtx(20, 2, c),
+    const aVertex fan[6] = {vtx(10.3f, 9.7f, c), vtx(2, 2, c),  vtx(20, 2, c),
                             vtx(20, 20, c),      vtx(2, 20, c), vtx(2, 2, c)};
     ASSERT_EQ(dev->drawPrimitiveUP(A_PT_TRIANGLEFAN, 4, fan, sizeof(aVertex)), A_OK);
     const aVertex strip[5] = {vtx(22, 3, c), vtx(31, 1, c), vtx(23.5f, 17.25f, c), vtx(30.2f, 12, c),
@@ -204,8 +204,9 @@ TEST(GraphicsDevice, IndexedTriangleListsFromBuffers) {
     auto dev = makeDevice(16, 16);
     aVertexBuffer* vb = nullptr;
     aIndexBuffer* ib = nullptr;
-    ASSERT_EQ(dev->createVertexBuffer(8 * sizeof(aVertex), A_USAGE_WRITEONLY, A_FVF_TLVERTEX, A_POOL_MANAGED, &vb),
-              A_OK);
+    ASSERT_EQ(
+        dev->createVertexBuffer(8 * sizeof(aVertex), A_USAGE_WRITEONLY, A_FVF_TLVERTEX, A_POOL_MANAGED, &vb),
+        A_OK);
     ASSERT_EQ(dev->createIndexBuffer(12 * 2, A_USAGE_WRITEONLY, A_FMT_INDEX16, A_POOL_MANAGED, &ib), A_OK);
     void* p = nullptr;
     ASSERT_EQ(vb->lock(0, 0, &p, 0), A_OK);
@@ -232,7 +233,8 @@ TEST(GraphicsDevice, IndexedTriangleListsFromBuffers) {
     dev->clear(A_CLEAR_TARGET, 0);
     dev->setIndices(ib, 1);
     EXPECT_EQ(dev->drawIndexedPrimitive(A_PT_TRIANGLELIST, 0, 8, 0, 4), A_ERR_INVALIDCALL);
-    EXPECT_EQ(dev->drawIndexedPrimitive(A_PT_TRIANGLELIST, 0, 8, 6, 4), A_ERR_INVALIDCALL); // past the indices
+    EXPECT_EQ(dev->drawIndexedPrimitive(A_PT_TRIANGLELIST, 0, 8, 6, 4),
+              A_ERR_INVALIDCALL); // past the indices
     EXPECT_EQ(countPainted(*dev), 0);
     dev->setIndices(nullptr, 0);
     dev->setStreamSource(0, nullptr, 0);
@@ -242,7 +244,8 @@ TEST(GraphicsDevice, IndexedTriangleListsFromBuffers) {
 
 TEST(GraphicsDevice, TexturedTriangleModulatesTexelsByVertexColour) {
     auto dev = makeDevice(8, 8);
-    aTexture* t = makeTexture(*dev, 2, 2, A_FMT_A8R8G8B8, {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFFFFu});
+    aTexture* t =
+        makeTexture(*dev, 2, 2, A_FMT_A8R8G8B8, {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFFFFu});
     dev->setTexture(0, t);
     // Point sampling: texel floor(u * 2) at the pixel's sample point.
     const uint32_t c = 0xFF808080u;
@@ -262,13 +265,10 @@ TEST(GraphicsDevice, TextureFormatsKeepTheirOwnLayout) {
         uint32_t stored;   // as written through the lock
         uint32_t expected; // as drawn opaque
     } cases[] = {
-        {A_FMT_A8R8G8B8, 0x80123456u, 0xFF123456u},
-        {A_FMT_X8R8G8B8, 0x00ABCDEFu, 0xFFABCDEFu},
-        {A_FMT_R5G6B5, 0xF800u, 0xFFFF0000u},
-        {A_FMT_R5G6B5, 0x07E0u, 0xFF00FF00u},
+        {A_FMT_A8R8G8B8, 0x80123456u, 0xFF123456u}, {A_FMT_X8R8G8B8, 0x00ABCDEFu, 0xFFABCDEFu},
+        {A_FMT_R5G6B5, 0xF800u, 0xFFFF0000u},       {A_FMT_R5G6B5, 0x07E0u, 0xFF00FF00u},
         {A_FMT_R5G6B5, 0x8410u, 0xFF848284u}, // 16/32/16: the low bits repeat the top ones
-        {A_FMT_A1R5G5B5, 0x801Fu, 0xFF0000FFu},
-        {A_FMT_A1R5G5B5, 0x7C00u, 0xFFFF0000u},
+        {A_FMT_A1R5G5B5, 0x801Fu, 0xFF0000FFu},     {A_FMT_A1R5G5B5, 0x7C00u, 0xFFFF0000u},
         {A_FMT_A4R4G4B4, 0xF5A3u, 0xFF55AA33u},
     };
     for (const Case& c : cases) {
@@ -330,7 +330,8 @@ TEST(GraphicsDevice, BlendKernelsMatchThePlainFormula) {
                 std::vector<uint32_t> fast = dst, plain = dst;
                 a_blendSpan(fast.data(), src.data(), n, colour, op);
                 a_blendSpanReference(plain.data(), src.data(), n, colour, op);
-                ASSERT_EQ(fast, plain) << "kind " << op.kind << " colour " << std::hex << colour << " n " << n;
+                ASSERT_EQ(fast, plain)
+                    << "kind " << op.kind << " colour " << std::hex << colour << " n " << n;
             }
         }
     }
@@ -378,8 +379,8 @@ TEST(GraphicsDevice, ThePresentedFrameStaysInTheBackBuffer) {
         uint32_t corner, middle; // back pixels (0, 0) and (2, 1) afterwards
         uint32_t presented;      // pixel (0, 0) of the frame a second present shows
     } cases[] = {
-        {"a present: it shows the same frame again", [&](aDevice& d) { EXPECT_EQ(d.present(), A_OK); }, shown, shown,
-         shown},
+        {"a present: it shows the same frame again", [&](aDevice& d) { EXPECT_EQ(d.present(), A_OK); }, shown,
+         shown, shown},
         {"a clear of a part keeps the rest",
          [&](aDevice& d) {
              d.setViewport(aViewport{2, 1, 1, 1, 0, 1});
@@ -414,7 +415,7 @@ TEST(GraphicsDevice, TexturesMadeFromDecodedPixelsTakeTheirWords) {
     } cases[] = {
         {A_FMT_A8R8G8B8, 3, 2, 6, A_OK},
         {A_FMT_X8R8G8B8, 2, 3, 6, A_OK},
-        {A_FMT_R5G6B5, 3, 2, 6, A_ERR_INVALIDCALL},  // 16-bit formats are converted by a lock
+        {A_FMT_R5G6B5, 3, 2, 6, A_ERR_INVALIDCALL}, // 16-bit formats are converted by a lock
         {A_FMT_A4R4G4B4, 3, 2, 6, A_ERR_INVALIDCALL},
         {A_FMT_A8R8G8B8, 3, 2, 5, A_ERR_INVALIDCALL}, // fewer words than texels
         {A_FMT_A8R8G8B8, 0, 2, 0, A_ERR_INVALIDCALL},
@@ -423,7 +424,8 @@ TEST(GraphicsDevice, TexturesMadeFromDecodedPixelsTakeTheirWords) {
         auto dev = makeDevice(4, 4);
         std::vector<uint32_t> pixels(argb.begin(), argb.begin() + std::ptrdiff_t(c.words));
         aTexture* t = nullptr;
-        ASSERT_EQ(dev->createTextureFromPixels(pixels, c.width, c.height, c.format, A_POOL_MANAGED, &t), c.result)
+        ASSERT_EQ(dev->createTextureFromPixels(pixels, c.width, c.height, c.format, A_POOL_MANAGED, &t),
+                  c.result)
             << c.format << " " << c.words;
         if (c.result != A_OK) {
             EXPECT_EQ(t, nullptr);
@@ -445,7 +447,8 @@ TEST(GraphicsDevice, TexturesMadeFromDecodedPixelsTakeTheirWords) {
     std::vector<uint32_t> pixels(argb);
     aTexture* t = nullptr;
     dev->setFault(aDeviceCall::CreateTexture, A_ERR_OUTOFVIDEOMEMORY);
-    EXPECT_EQ(dev->createTextureFromPixels(pixels, 3, 2, A_FMT_A8R8G8B8, A_POOL_MANAGED, &t), A_ERR_OUTOFVIDEOMEMORY);
+    EXPECT_EQ(dev->createTextureFromPixels(pixels, 3, 2, A_FMT_A8R8G8B8, A_POOL_MANAGED, &t),
+              A_ERR_OUTOFVIDEOMEMORY);
     EXPECT_EQ(t, nullptr);
     EXPECT_EQ(pixels.size(), 6u);
 }
@@ -491,14 +494,16 @@ TEST(GraphicsDevice, LostDeviceAndInjectedFaults) {
         {aDeviceCall::EndScene, [&] { return dev->endScene(); }},
         {aDeviceCall::Present, [&] { return dev->present(); }},
         {aDeviceCall::Draw, [&] { return dev->drawPrimitiveUP(A_PT_TRIANGLESTRIP, 2, v, sizeof(aVertex)); }},
-        {aDeviceCall::CreateTexture, [&] {
+        {aDeviceCall::CreateTexture,
+         [&] {
              aTexture* x = nullptr;
              int32_t r = dev->createTexture(2, 2, 1, 0, A_FMT_A8R8G8B8, A_POOL_MANAGED, &x);
              return x ? A_OK : r;
          }},
         {aDeviceCall::LockTexture, [&] { return t->lockRect(&lr, nullptr, 0); }},
         {aDeviceCall::CreateVertexBuffer, [&] { return dev->createVertexBuffer(28, 0, 0, 0, &vb); }},
-        {aDeviceCall::CreateIndexBuffer, [&] { return dev->createIndexBuffer(12, 0, A_FMT_INDEX16, 0, &ib); }},
+        {aDeviceCall::CreateIndexBuffer,
+         [&] { return dev->createIndexBuffer(12, 0, A_FMT_INDEX16, 0, &ib); }},
     };
     for (const Case& c : cases) {
         dev->setFault(c.call, code);

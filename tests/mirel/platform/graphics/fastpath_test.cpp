@@ -20,7 +20,6 @@ namespace {
 
 constexpr int kFormats[] = {A_FMT_A8R8G8B8, A_FMT_X8R8G8B8, A_FMT_R5G6B5, A_FMT_A1R5G5B5, A_FMT_A4R4G4B4};
 
-
 // Random texels with the alpha kinds that take different kernel branches:
 // opaque and clear runs beside translucent ones.
 aTexture* randomTexture(aDevice& dev, uint32_t w, uint32_t h, int format, std::mt19937& rng) {
@@ -244,15 +243,19 @@ TEST(RasterFastPaths, MirelSimdLowersTheLevelAndLogsWhatItCannotUse) {
         {"avx2", 3, 2, nullptr},
         {"avx512", 3, 3, nullptr},
         {"avx2", 2, 2, nullptr},
-        {"avx512", 2, 2, "aRaster. The processor lacks the vector level 'avx512' of MIREL_SIMD; avx2 is used"},
+        {"avx512", 2, 2,
+         "aRaster. The processor lacks the vector level 'avx512' of MIREL_SIMD; avx2 is used"},
         {"avx2", 1, 1, "aRaster. The processor lacks the vector level 'avx2' of MIREL_SIMD; sse2 is used"},
-        {"AVX2", 3, 3, "aRaster. Unknown vector level 'AVX2' in MIREL_SIMD (sse2, avx2, avx512); avx512 is used"},
+        {"AVX2", 3, 3,
+         "aRaster. Unknown vector level 'AVX2' in MIREL_SIMD (sse2, avx2, avx512); avx512 is used"},
         {"", 2, 2, "aRaster. Unknown vector level '' in MIREL_SIMD (sse2, avx2, avx512); avx2 is used"},
-        {"plain", 2, 2, "aRaster. Unknown vector level 'plain' in MIREL_SIMD (sse2, avx2, avx512); avx2 is used"},
+        {"plain", 2, 2,
+         "aRaster. Unknown vector level 'plain' in MIREL_SIMD (sse2, avx2, avx512); avx2 is used"},
     };
     for (const Case& c : cases) {
         LogCapture log;
-        EXPECT_EQ(a_pickSimdLevel(c.asked, c.best), c.level) << (c.asked ? c.asked : "(unset)") << " on " << c.best;
+        EXPECT_EQ(a_pickSimdLevel(c.asked, c.best), c.level)
+            << (c.asked ? c.asked : "(unset)") << " on " << c.best;
         if (c.line) {
             EXPECT_EQ(log.lines, std::vector<std::string>{c.line});
         } else {
@@ -356,7 +359,8 @@ TEST(RasterFastPaths, TurnedRingsOverClearTexelsMatchTheReference) {
     // texel painted into the hole after a first draw must.
     struct Blend {
         int src, dst;
-    } blends[] = {{A_BLEND_SRCALPHA, A_BLEND_INVSRCALPHA}, {A_BLEND_SRCALPHA, A_BLEND_ONE},
+    } blends[] = {{A_BLEND_SRCALPHA, A_BLEND_INVSRCALPHA},
+                  {A_BLEND_SRCALPHA, A_BLEND_ONE},
                   {A_BLEND_INVSRCALPHA, A_BLEND_SRCALPHA}};
     const float angles[] = {0.3f, 2.0f, -1.1f, float(M_PI)};
     std::mt19937 rng(29);
@@ -370,7 +374,8 @@ TEST(RasterFastPaths, TurnedRingsOverClearTexelsMatchTheReference) {
                     aLockedRect lr;
                     ASSERT_EQ(tex->lockRect(&lr, nullptr, 0), A_OK);
                     for (int y = 0; y < 150; ++y) {
-                        auto* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(lr.bits) + y * lr.pitch);
+                        auto* row =
+                            reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(lr.bits) + y * lr.pitch);
                         for (int x = 0; x < 150; ++x) {
                             const int d2 = (x - 75) * (x - 75) + (y - 75) * (y - 75);
                             if (d2 < 40 * 40 || d2 > 70 * 70) {
@@ -389,7 +394,8 @@ TEST(RasterFastPaths, TurnedRingsOverClearTexelsMatchTheReference) {
                     // A spot in the hole and one in a corner, then turned again.
                     ASSERT_EQ(tex->lockRect(&lr, nullptr, 0), A_OK);
                     for (int y = 70; y < 80; ++y) {
-                        auto* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(lr.bits) + y * lr.pitch);
+                        auto* row =
+                            reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(lr.bits) + y * lr.pitch);
                         row[72] = row[3] = 0xC0F02010u;
                     }
                     ASSERT_EQ(tex->unlockRect(), A_OK);
@@ -399,8 +405,9 @@ TEST(RasterFastPaths, TurnedRingsOverClearTexelsMatchTheReference) {
                     tex->release();
                 };
                 expectSameAsReference(170, 160, draw,
-                                      "blend " + std::to_string(b.src) + "/" + std::to_string(b.dst) + " filter " +
-                                          std::to_string(filter) + " colour " + std::to_string(colour));
+                                      "blend " + std::to_string(b.src) + "/" + std::to_string(b.dst) +
+                                          " filter " + std::to_string(filter) + " colour " +
+                                          std::to_string(colour));
                 if (HasFatalFailure()) {
                     return;
                 }
@@ -422,14 +429,14 @@ TEST(RasterFastPaths, ClearsThatWaitForTheFirstDrawMatchTheReference) {
         uint32_t colour;
         float sx, sy, angle, x, y;
     } layers[] = {
-        {A_FMT_X8R8G8B8, Opaque, 0xFFFFFFFFu, 1, 1, 0, 5, 3},          // a copy over the middle of rows
-        {A_FMT_A8R8G8B8, Translucent, 0xFFFFFFFFu, 1, 1, 0, 25, 2},    // over both parts of those rows
-        {A_FMT_A8R8G8B8, Opaque, 0xFFC0C0C0u, 1, 1, 0, -3, 10},        // opaque texels, a grey tint
-        {A_FMT_A8R8G8B8, OneClear, 0xFFFFFFFFu, 1, 1, 0, 12, 16},      // one clear texel: not opaque
-        {A_FMT_R5G6B5, Opaque, 0x80FFFFFFu, 1, 1, 0, 0, 20},           // a translucent tint
-        {A_FMT_A8R8G8B8, Opaque, 0xFFFFFFFFu, 1, 1.7f, 0, 0, 14},      // stretched down the rows
+        {A_FMT_X8R8G8B8, Opaque, 0xFFFFFFFFu, 1, 1, 0, 5, 3},           // a copy over the middle of rows
+        {A_FMT_A8R8G8B8, Translucent, 0xFFFFFFFFu, 1, 1, 0, 25, 2},     // over both parts of those rows
+        {A_FMT_A8R8G8B8, Opaque, 0xFFC0C0C0u, 1, 1, 0, -3, 10},         // opaque texels, a grey tint
+        {A_FMT_A8R8G8B8, OneClear, 0xFFFFFFFFu, 1, 1, 0, 12, 16},       // one clear texel: not opaque
+        {A_FMT_R5G6B5, Opaque, 0x80FFFFFFu, 1, 1, 0, 0, 20},            // a translucent tint
+        {A_FMT_A8R8G8B8, Opaque, 0xFFFFFFFFu, 1, 1.7f, 0, 0, 14},       // stretched down the rows
         {A_FMT_X8R8G8B8, Opaque, 0xFFFFFFFFu, 1.2f, 1.2f, 0.4f, 8, 24}, // turned
-        {A_FMT_A8R8G8B8, Translucent, 0xFFFFFFFFu, 1, 1, 0, -20, 26},  // over rows the turned one covered
+        {A_FMT_A8R8G8B8, Translucent, 0xFFFFFFFFu, 1, 1, 0, -20, 26},   // over rows the turned one covered
     };
     for (int blend = 0; blend < 2; ++blend) {
         auto draw = [&](aDevice& dev, aDeviceSprite& sprite) {
@@ -446,10 +453,11 @@ TEST(RasterFastPaths, ClearsThatWaitForTheFirstDrawMatchTheReference) {
                 const int bytes = a_formatBytes(l.format);
                 for (int y = 0; y < 12; ++y) {
                     for (int x = 0; x < 30; ++x) {
-                        const uint32_t v = l.texels == Translucent             ? r()
+                        const uint32_t v = l.texels == Translucent                    ? r()
                                            : l.texels == OneClear && x == 7 && y == 5 ? 0u
-                                                                                    : r() | 0xFF000000u;
-                        std::memcpy(static_cast<uint8_t*>(lr.bits) + y * lr.pitch + x * bytes, &v, size_t(bytes));
+                                                                                      : r() | 0xFF000000u;
+                        std::memcpy(static_cast<uint8_t*>(lr.bits) + y * lr.pitch + x * bytes, &v,
+                                    size_t(bytes));
                     }
                 }
                 ASSERT_EQ(tex->unlockRect(), A_OK);

@@ -165,7 +165,9 @@ TEST(Sprite, TransformedDrawsAgreeAcrossFormats) {
     struct Case {
         float scale, angle;
         uint32_t filter;
-    } cases[] = {{2.5f, 0.4f, A_TEXF_LINEAR}, {0.7f, -1.1f, A_TEXF_LINEAR}, {1.0f, 0.0001f, A_TEXF_LINEAR},
+    } cases[] = {{2.5f, 0.4f, A_TEXF_LINEAR},
+                 {0.7f, -1.1f, A_TEXF_LINEAR},
+                 {1.0f, 0.0001f, A_TEXF_LINEAR},
                  {1.8f, 2.0f, A_TEXF_POINT}};
     for (const Case& c : cases) {
         std::vector<uint32_t> results[2];
@@ -206,7 +208,8 @@ TEST(Sprite, ColourModulationBlendModesAndFormats) {
         aTexture* t = f.texture(4, 4, std::vector<uint32_t>(16, c.texel), c.format);
         ASSERT_EQ(f.sprite->draw(t, nullptr, nullptr, nullptr, 0.0f, nullptr, c.colour), A_OK);
         for (uint32_t i = 0; i < 16; ++i) {
-            ASSERT_EQ(f.dev->backBuffer()[i], c.expected) << "format " << c.format << " texel " << std::hex << c.texel;
+            ASSERT_EQ(f.dev->backBuffer()[i], c.expected)
+                << "format " << c.format << " texel " << std::hex << c.texel;
         }
         t->release();
     }

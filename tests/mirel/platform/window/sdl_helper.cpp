@@ -10,16 +10,14 @@
 #include <unistd.h>
 #include <vector>
 
-static int fail(int code, const char* what)
-{
+static int fail(int code, const char* what) {
     std::fprintf(stderr, "sdl helper: %s\n", what);
     return code;
 }
 
 // A press and its release that both arrive between two reads of the devices
 // (a tap on a touchpad, a quick key) read as down once, then as up.
-static int checkQuickTaps(aPlatformWindow& window)
-{
+static int checkQuickTaps(aPlatformWindow& window) {
     int32_t result = 0;
     std::unique_ptr<aInputDevice> keyboard = window.createInputDevice(aInputDeviceKind::Keyboard, &result);
     std::unique_ptr<aInputDevice> mouse = window.createInputDevice(aInputDeviceKind::Mouse, &result);
@@ -92,8 +90,7 @@ static int checkQuickTaps(aPlatformWindow& window)
 // the frame loop's pacing sleep) read as down in the read that lists their
 // press, and are listed once: a key whose press came a read after it first
 // read as down reached an edit box twice.
-static int checkTypedKeys(aPlatformWindow& window)
-{
+static int checkTypedKeys(aPlatformWindow& window) {
     if (std::system("command -v xdotool >/dev/null 2>&1") != 0) {
         std::fprintf(stderr, "sdl helper: xdotool not installed, typed keys not checked\n");
         return 0;
@@ -124,7 +121,8 @@ static int checkTypedKeys(aPlatformWindow& window)
         if (std::system("xdotool keydown m") != 0)
             return fail(17, "xdotool failed");
         usleep(150 * 1000);
-        if (keyboard->getState(keys, 256) != A_INPUT_OK || keys[A_KEY_M] != 0x80 || keyboard->getPresses() != typed)
+        if (keyboard->getState(keys, 256) != A_INPUT_OK || keys[A_KEY_M] != 0x80 ||
+            keyboard->getPresses() != typed)
             return fail(18, "a typed key read as down without its press");
         settle();
         if (keys[A_KEY_M] != 0x80 || !keyboard->getPresses().empty())
@@ -141,8 +139,7 @@ static int checkTypedKeys(aPlatformWindow& window)
 
 // The size of the window as the X server has it (through xdotool); false
 // when xdotool is missing.
-static bool xWindowSize(int32_t& width, int32_t& height)
-{
+static bool xWindowSize(int32_t& width, int32_t& height) {
     FILE* out = popen("xdotool search --name '^Window test$' getwindowgeometry --shell 2>/dev/null", "r");
     if (!out)
         return false;
@@ -156,8 +153,7 @@ static bool xWindowSize(int32_t& width, int32_t& height)
     return width > 0 && height > 0;
 }
 
-int main()
-{
+int main() {
     aWindowDesc desc;
     desc.title = "Window test";
     desc.vsync = false;
@@ -195,7 +191,8 @@ int main()
     }
     window->getClientSize(w, h);
     const aPlatformRect area = window->getPictureArea();
-    std::fprintf(stderr, "sdl helper: full screen %dx%d (the X server's %dx%d), picture at %d,%d size %dx%d\n", w, h,
+    std::fprintf(stderr,
+                 "sdl helper: full screen %dx%d (the X server's %dx%d), picture at %d,%d size %dx%d\n", w, h,
                  realW, realH, area.left, area.top, area.width(), area.height());
     if (realW && (realW != 1280 || realH != 1024 || w != realW || h != realH))
         return fail(21, "full screen is not the screen's size");
@@ -223,7 +220,6 @@ int main()
 }
 
 // The X and D-Bus client libraries keep a few allocations until exit.
-extern "C" const char* __lsan_default_suppressions()
-{
+extern "C" const char* __lsan_default_suppressions() {
     return "leak:libdbus\nleak:libX11\nleak:libxcb\nleak:libSDL2\nleak:libubsan\n";
 }

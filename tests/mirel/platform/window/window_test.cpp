@@ -10,16 +10,14 @@
 
 namespace {
 
-aWindowDesc desc(bool fullscreen = false)
-{
+aWindowDesc desc(bool fullscreen = false) {
     aWindowDesc d;
     d.title = "Test";
     d.fullscreen = fullscreen;
     return d;
 }
 
-std::vector<aWindowEventType> drain(aPlatformWindow& window)
-{
+std::vector<aWindowEventType> drain(aPlatformWindow& window) {
     std::vector<aWindowEventType> types;
     aWindowEvent event;
     while (window.peekEvent(event))
@@ -29,19 +27,16 @@ std::vector<aWindowEventType> drain(aPlatformWindow& window)
 
 } // namespace
 
-TEST(Letterbox, FitsAndCentresThePicture)
-{
+TEST(Letterbox, FitsAndCentresThePicture) {
     struct Case {
         int32_t w, h;
         aPlatformRect expected;
     } cases[] = {
-        {1024, 768, {0, 0, 1024, 768}},
-        {1920, 1080, {240, 0, 1680, 1080}},  // pillarbox
-        {1280, 1024, {0, 32, 1280, 992}},    // letterbox
-        {512, 384, {0, 0, 512, 384}},        // scaled window
-        {1025, 768, {0, 0, 1025, 768}},      // less than a pixel off: no bar
-        {0, 768, {0, 0, 0, 0}},
-        {-5, -5, {0, 0, 0, 0}},
+        {1024, 768, {0, 0, 1024, 768}},   {1920, 1080, {240, 0, 1680, 1080}}, // pillarbox
+        {1280, 1024, {0, 32, 1280, 992}},                                     // letterbox
+        {512, 384, {0, 0, 512, 384}},                                         // scaled window
+        {1025, 768, {0, 0, 1025, 768}},                                       // less than a pixel off: no bar
+        {0, 768, {0, 0, 0, 0}},           {-5, -5, {0, 0, 0, 0}},
     };
     for (const Case& c : cases) {
         const aPlatformRect r = a_letterbox(c.w, c.h, 1024, 768);
@@ -56,7 +51,9 @@ namespace {
 
 constexpr uint32_t kBlack = 0xFF000000u;
 
-uint32_t grey(uint32_t v) { return 0xFF000000u | v << 16 | v << 8 | v; }
+uint32_t grey(uint32_t v) {
+    return 0xFF000000u | v << 16 | v << 8 | v;
+}
 
 struct Target {
     int32_t width, height;
@@ -68,8 +65,7 @@ struct Target {
 
 } // namespace
 
-TEST(FrameScaler, CopiesScalesAndBlackensTheBars)
-{
+TEST(FrameScaler, CopiesScalesAndBlackensTheBars) {
     // A frame of two columns, black and white, two rows alike.
     const std::vector<uint32_t> frame = {grey(0), grey(255), grey(0), grey(255)};
     const aConstPixels source{frame.data(), 2, 2, 2};
@@ -82,7 +78,11 @@ TEST(FrameScaler, CopiesScalesAndBlackensTheBars)
         {"the same size: a copy", 2, 2, {0, 0, 2, 2}, {grey(0), grey(255)}},
         // Each pixel samples the frame at its centre: 1/4 and 3/4 of the way.
         {"twice as wide", 4, 2, {0, 0, 4, 2}, {grey(0), grey(63), grey(191), grey(255)}},
-        {"bars left and right", 6, 2, {1, 0, 5, 2}, {kBlack, grey(0), grey(63), grey(191), grey(255), kBlack}},
+        {"bars left and right",
+         6,
+         2,
+         {1, 0, 5, 2},
+         {kBlack, grey(0), grey(63), grey(191), grey(255), kBlack}},
         {"narrower: one pixel between both", 1, 1, {0, 0, 1, 1}, {grey(127)}},
         {"an area reaching out of the target", 3, 2, {-1, 0, 3, 2}, {grey(63), grey(191), grey(255)}},
     };
@@ -107,8 +107,7 @@ TEST(FrameScaler, CopiesScalesAndBlackensTheBars)
     EXPECT_EQ(target.pixels, std::vector<uint32_t>(9, kBlack));
 }
 
-TEST(FrameScaler, MakesOnlyTheRowsOfWhatChanged)
-{
+TEST(FrameScaler, MakesOnlyTheRowsOfWhatChanged) {
     // A 5 x 4 frame scaled to 7 x 6 (an odd width: the last column alone).
     std::vector<uint32_t> frame(20, grey(100));
     const aConstPixels source{frame.data(), 5, 4, 5};
@@ -138,8 +137,7 @@ TEST(FrameScaler, MakesOnlyTheRowsOfWhatChanged)
     EXPECT_EQ(target.at(0, 0), grey(100));
 }
 
-TEST(HeadlessWindow, EventsComeOutInOrderAndQuitLast)
-{
+TEST(HeadlessWindow, EventsComeOutInOrderAndQuitLast) {
     aHeadlessWindow window(desc());
     window.queueEvent(aWindowEventType::Paint);
     window.queueEvent(aWindowEventType::Close);
@@ -155,8 +153,7 @@ TEST(HeadlessWindow, EventsComeOutInOrderAndQuitLast)
     EXPECT_FALSE(window.peekEvent(event));
 }
 
-TEST(HeadlessWindow, FocusChangesQueueActivationAndWaitingNeverBlocks)
-{
+TEST(HeadlessWindow, FocusChangesQueueActivationAndWaitingNeverBlocks) {
     aHeadlessWindow window(desc());
     window.setFocus(true); // unchanged: nothing
     EXPECT_TRUE(drain(window).empty());
@@ -177,8 +174,7 @@ TEST(HeadlessWindow, FocusChangesQueueActivationAndWaitingNeverBlocks)
     EXPECT_EQ(a_currentPlatformWindow(), &window);
 }
 
-TEST(HeadlessWindow, CursorIsReportedRelativeToThePicture)
-{
+TEST(HeadlessWindow, CursorIsReportedRelativeToThePicture) {
     aHeadlessWindow window(desc(true)); // desktop 1920 x 1080: picture 1440 x 1080 at 240
     const aPlatformRect area = window.getPictureArea();
     EXPECT_EQ(area.left, 240);
@@ -204,19 +200,36 @@ TEST(HeadlessWindow, CursorIsReportedRelativeToThePicture)
     EXPECT_EQ(y, 20);
 }
 
-TEST(ScanCodes, SdlScancodesMapToClassicScanCodes)
-{
+TEST(ScanCodes, SdlScancodesMapToClassicScanCodes) {
     // SDL scancodes are the USB HID keyboard usages.
     struct Case {
         int sdl;
         uint8_t code;
     } cases[] = {
-        {41, A_KEY_ESCAPE}, {40, A_KEY_RETURN}, {44, A_KEY_SPACE}, {4, A_KEY_A},
-        {29, A_KEY_Z}, {30, A_KEY_1}, {39, A_KEY_0}, {58, A_KEY_F1}, {69, A_KEY_F12},
-        {70, A_KEY_SYSRQ}, {79, A_KEY_RIGHT}, {82, A_KEY_UP}, {224, A_KEY_LCONTROL},
-        {226, A_KEY_LMENU}, {230, A_KEY_RMENU}, {229, A_KEY_RSHIFT}, {88, A_KEY_NUMPADENTER},
-        {98, A_KEY_NUMPAD0}, {83, A_KEY_NUMLOCK}, {57, A_KEY_CAPITAL}, {76, A_KEY_DELETE},
-        {0, 0}, {-1, 0}, {100000, 0},
+        {41, A_KEY_ESCAPE},
+        {40, A_KEY_RETURN},
+        {44, A_KEY_SPACE},
+        {4, A_KEY_A},
+        {29, A_KEY_Z},
+        {30, A_KEY_1},
+        {39, A_KEY_0},
+        {58, A_KEY_F1},
+        {69, A_KEY_F12},
+        {70, A_KEY_SYSRQ},
+        {79, A_KEY_RIGHT},
+        {82, A_KEY_UP},
+        {224, A_KEY_LCONTROL},
+        {226, A_KEY_LMENU},
+        {230, A_KEY_RMENU},
+        {229, A_KEY_RSHIFT},
+        {88, A_KEY_NUMPADENTER},
+        {98, A_KEY_NUMPAD0},
+        {83, A_KEY_NUMLOCK},
+        {57, A_KEY_CAPITAL},
+        {76, A_KEY_DELETE},
+        {0, 0},
+        {-1, 0},
+        {100000, 0},
     };
     for (const Case& c : cases)
         EXPECT_EQ(a_scanCodeFromSdl(c.sdl), c.code) << c.sdl;
@@ -228,8 +241,7 @@ TEST(ScanCodes, SdlScancodesMapToClassicScanCodes)
     EXPECT_EQ(A_KEY_RMENU, 0xB8);
 }
 
-TEST(InputDevices, AcquisitionFollowsTheFocus)
-{
+TEST(InputDevices, AcquisitionFollowsTheFocus) {
     aHeadlessWindow window(desc());
     int32_t result = -1;
     std::unique_ptr<aInputDevice> keyboard = window.createInputDevice(aInputDeviceKind::Keyboard, &result);
@@ -239,7 +251,8 @@ TEST(InputDevices, AcquisitionFollowsTheFocus)
     EXPECT_EQ(keyboard->acquire(), A_INPUTERR_INVALIDPARAM); // no data format yet
     EXPECT_EQ(keyboard->setDataFormat(aInputDeviceKind::Mouse), A_INPUTERR_INVALIDPARAM);
     EXPECT_EQ(keyboard->setDataFormat(aInputDeviceKind::Keyboard), A_INPUT_OK);
-    EXPECT_EQ(keyboard->setCooperativeLevel(A_INPUT_EXCLUSIVE | A_INPUT_NONEXCLUSIVE), A_INPUTERR_INVALIDPARAM);
+    EXPECT_EQ(keyboard->setCooperativeLevel(A_INPUT_EXCLUSIVE | A_INPUT_NONEXCLUSIVE),
+              A_INPUTERR_INVALIDPARAM);
     EXPECT_EQ(keyboard->setCooperativeLevel(A_INPUT_NONEXCLUSIVE | A_INPUT_FOREGROUND), A_INPUT_OK);
     EXPECT_EQ(keyboard->getState(keys, 256), A_INPUTERR_NOTACQUIRED);
     EXPECT_EQ(keyboard->acquire(), A_INPUT_OK);
@@ -258,8 +271,7 @@ TEST(InputDevices, AcquisitionFollowsTheFocus)
     EXPECT_EQ(keyboard->getState(keys, 256), A_INPUT_OK);
 }
 
-TEST(InputDevices, MouseReportsMovementSinceTheLastReadAndExclusiveHolds)
-{
+TEST(InputDevices, MouseReportsMovementSinceTheLastReadAndExclusiveHolds) {
     auto window = std::make_unique<aHeadlessWindow>(desc());
     int32_t result;
     std::unique_ptr<aInputDevice> mouse = window->createInputDevice(aInputDeviceKind::Mouse, &result);
@@ -291,8 +303,7 @@ TEST(InputDevices, MouseReportsMovementSinceTheLastReadAndExclusiveHolds)
     EXPECT_EQ(a_currentPlatformWindow(), nullptr);
 }
 
-TEST(HeadlessWindow, KeepsThePresentedFrameAndTheDesktopFacts)
-{
+TEST(HeadlessWindow, KeepsThePresentedFrameAndTheDesktopFacts) {
     aHeadlessWindow window(desc());
     std::vector<uint32_t> pixels(4 * 3, 0xff000000u);
     pixels[4 + 2] = 0xff112233u; // row 1, column 2 of a 3-wide frame with pitch 4
@@ -319,8 +330,7 @@ TEST(HeadlessWindow, KeepsThePresentedFrameAndTheDesktopFacts)
     EXPECT_FALSE(window.isToggled(aToggleKey::NumLock));
 }
 
-TEST(MessageBox, GoesToTheObserver)
-{
+TEST(MessageBox, GoesToTheObserver) {
     struct Seen {
         std::string title, text;
     } seen;
@@ -336,8 +346,7 @@ TEST(MessageBox, GoesToTheObserver)
     EXPECT_EQ(seen.text, "Game error. Please reinstall.");
 }
 
-TEST(Factory, HeadlessWhenAsked)
-{
+TEST(Factory, HeadlessWhenAsked) {
     setenv("MIREL_HEADLESS", "1", 1);
     EXPECT_TRUE(a_platformHeadless());
     std::unique_ptr<aPlatformWindow> window = a_createPlatformWindow(desc());
@@ -346,8 +355,7 @@ TEST(Factory, HeadlessWhenAsked)
     unsetenv("MIREL_HEADLESS");
 }
 
-TEST(SdlWindow, OpensPresentsAndSwitchesUnderXvfb)
-{
+TEST(SdlWindow, OpensPresentsAndSwitchesUnderXvfb) {
     if (std::system("command -v xvfb-run >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "xvfb-run not installed";
     // The X and GL driver modules that SDL loads and unloads keep small blocks the leak
@@ -357,7 +365,8 @@ TEST(SdlWindow, OpensPresentsAndSwitchesUnderXvfb)
                                             "xvfb-run -a -s '-screen 0 1280x1024x24' ") +
                                 MIREL_SDL_HELPER;
     int status = std::system(command.c_str());
-    if (!WIFEXITED(status) || WEXITSTATUS(status) == 1) // the virtual server itself failed to start: once more
+    if (!WIFEXITED(status) ||
+        WEXITSTATUS(status) == 1) // the virtual server itself failed to start: once more
         status = std::system(command.c_str());
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);

@@ -2,11 +2,11 @@
 // file over it (support/fuzz_files.h): the list's sounds (a.wav, b.wav in the
 // list's folder) are loaded and played, the ambient system runs for a while
 // and the mixer renders what they play. No volume or pan may leave its range.
+#include "mirel/base/a_log.h"
 #include "mirel/platform/audio/a_audio.h"
 #include "mirel/platform/audio/a_audiooutput.h"
 #include "mirel/sound/a_ambientsound.h"
 #include "mirel/sound/a_sound.h"
-#include "mirel/base/a_log.h"
 #include "soundgen.h"
 #include "support/fuzz_files.h"
 

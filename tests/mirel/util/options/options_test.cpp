@@ -103,7 +103,8 @@ TEST(StringList, CursorSeekAndLongLines) {
     EXPECT_EQ(list.current(), huge.substr(0, aStringList::kMaxKeptLine));
     list.next();
     EXPECT_EQ(list.current(), "next");
-    EXPECT_EQ(log.lines, (Lines{"aStringList. Long string", "aStringList. Line 2 cut at 1048576 characters"}));
+    EXPECT_EQ(log.lines,
+              (Lines{"aStringList. Long string", "aStringList. Line 2 cut at 1048576 characters"}));
 }
 
 TEST_F(OptionsTest, KeyValueQuirks) {

@@ -67,8 +67,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static Setup setup;
     if (size == 0)
         return 0;
-    std::vector<uint8_t> bytes =
-        (data[0] & 1) ? spoilt(setup.packets, data + 1, size - 1) : std::vector<uint8_t>(data + 1, data + size);
+    std::vector<uint8_t> bytes = (data[0] & 1) ? spoilt(setup.packets, data + 1, size - 1)
+                                               : std::vector<uint8_t>(data + 1, data + size);
     std::FILE* f = std::fopen(setup.path.c_str(), "wb");
     if (!f)
         return 0;

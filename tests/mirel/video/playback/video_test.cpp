@@ -60,8 +60,8 @@ protected:
 
     std::string write(const std::string& name, const std::vector<uint8_t>& bytes) {
         std::string path = m_dir + name;
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                    std::streamsize(bytes.size()));
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
         return path;
     }
     std::vector<uint8_t> greyVideo(int frames, uint32_t w = 32, uint32_t h = 32) {
@@ -87,7 +87,8 @@ protected:
             return -1;
         int g = int(c & 0xFF);
         int index = (g - int(GREY_BASE) + int(GREY_STEP) / 2) / int(GREY_STEP);
-        EXPECT_LE(channelDistance(c, 0xFF000000u | (GREY_BASE + GREY_STEP * index) * 0x010101u), 4) << std::hex << c;
+        EXPECT_LE(channelDistance(c, 0xFF000000u | (GREY_BASE + GREY_STEP * index) * 0x010101u), 4)
+            << std::hex << c;
         return index;
     }
 
@@ -110,9 +111,8 @@ TEST_F(VideoTest, FrameTimingOnTheManualClock) {
         double advance;
         int frame;
     };
-    const Step steps[] = {{0.0, 0},  {0.02, 0}, {0.02, 1},
-                          {0.1, 2},   // one frame only, 0.02 s kept...
-                          {0.02, 3},  // ...so 0.02 s more completes the next
+    const Step steps[] = {{0.0, 0},   {0.02, 0}, {0.02, 1}, {0.1, 2}, // one frame only, 0.02 s kept...
+                          {0.02, 3},                                  // ...so 0.02 s more completes the next
                           {0.039, 3}, {0.001, 4}};
     for (const Step& s : steps) {
         clock.advance(s.advance);
@@ -162,8 +162,8 @@ TEST_F(VideoTest, DecodedColoursMatchTheGenerator) {
         ASSERT_TRUE(video.open(write("quad.ogg", videogen::encode(o, draw)), false));
         EXPECT_EQ(video.getHeight(), c.h);
         video.update(0.0f);
-        const uint32_t px[4][2] = {{c.w / 4, c.h / 4}, {3 * c.w / 4, c.h / 4}, {c.w / 4, 3 * c.h / 4},
-                                   {3 * c.w / 4, 3 * c.h / 4}};
+        const uint32_t px[4][2] = {
+            {c.w / 4, c.h / 4}, {3 * c.w / 4, c.h / 4}, {c.w / 4, 3 * c.h / 4}, {3 * c.w / 4, 3 * c.h / 4}};
         for (int i = 0; i < 4; ++i)
             EXPECT_LE(channelDistance(shown(video, px[i][0], px[i][1]), quad[i]), 12)
                 << i << " " << std::hex << shown(video, px[i][0], px[i][1]);

@@ -80,8 +80,9 @@ TEST(YuvConversion, EveryVectorLevelGivesThePlainLoopsBytes) {
     struct Shape {
         int w, h, uvW, uvH;
         bool flipped;
-    } shapes[] = {{64, 4, 32, 2, false},  {53, 7, 27, 4, false}, {16, 2, 8, 1, false},  {15, 3, 8, 2, false},
-                  {100, 5, 50, 5, false}, {33, 3, 33, 3, false}, {90, 6, 45, 3, true}, {1024, 2, 512, 1, false}};
+    } shapes[] = {{64, 4, 32, 2, false}, {53, 7, 27, 4, false},   {16, 2, 8, 1, false},
+                  {15, 3, 8, 2, false},  {100, 5, 50, 5, false},  {33, 3, 33, 3, false},
+                  {90, 6, 45, 3, true},  {1024, 2, 512, 1, false}};
     SimdLevels levels;
     std::mt19937 rng(11);
     for (const Shape& s : shapes) {
@@ -109,7 +110,8 @@ TEST(YuvConversion, EveryVectorLevelGivesThePlainLoopsBytes) {
             a_setRasterSimdLevel(level);
             std::vector<uint32_t> got(want.size(), 0u);
             a_yuvToBgra(p, got.data(), s.w, s.h);
-            ASSERT_EQ(got, want) << s.w << "x" << s.h << " chroma " << s.uvW << "x" << s.uvH << " level " << level;
+            ASSERT_EQ(got, want) << s.w << "x" << s.h << " chroma " << s.uvW << "x" << s.uvH << " level "
+                                 << level;
         }
     }
 }

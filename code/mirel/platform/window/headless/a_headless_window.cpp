@@ -5,30 +5,25 @@
 #include <cstring>
 
 aHeadlessWindow::aHeadlessWindow(const aWindowDesc& desc)
-    : m_title(desc.title),
-      m_pictureWidth(desc.pictureWidth > 0 ? desc.pictureWidth : 1024),
-      m_pictureHeight(desc.pictureHeight > 0 ? desc.pictureHeight : 768),
-      m_fullscreen(desc.fullscreen),
-      m_vsync(desc.vsync)
-{
+    : m_title(desc.title), m_pictureWidth(desc.pictureWidth > 0 ? desc.pictureWidth : 1024),
+      m_pictureHeight(desc.pictureHeight > 0 ? desc.pictureHeight : 768), m_fullscreen(desc.fullscreen),
+      m_vsync(desc.vsync) {
     m_desktop = aDisplayMode{1920, 1080, 60, 32};
     m_workArea = aPlatformRect{0, 0, 1920, 1080};
     m_modes = {aDisplayMode{m_pictureWidth, m_pictureHeight, 60, 16},
                aDisplayMode{m_pictureWidth, m_pictureHeight, 60, 32}, m_desktop};
     setWindowedPlacement(desc.clientX, desc.clientY, desc.clientWidth, desc.clientHeight);
     a_registerPlatformWindow(this);
-    a_log("aPlatformWindow. Headless window \"%s\" %ix%i%s", m_title.c_str(), m_pictureWidth,
-          m_pictureHeight, m_fullscreen ? " full screen" : "");
+    a_log("aPlatformWindow. Headless window \"%s\" %ix%i%s", m_title.c_str(), m_pictureWidth, m_pictureHeight,
+          m_fullscreen ? " full screen" : "");
 }
 
-aHeadlessWindow::~aHeadlessWindow()
-{
+aHeadlessWindow::~aHeadlessWindow() {
     detachDevices();
     a_unregisterPlatformWindow(this);
 }
 
-bool aHeadlessWindow::peekEvent(aWindowEvent& event)
-{
+bool aHeadlessWindow::peekEvent(aWindowEvent& event) {
     if (m_events.empty())
         return false;
     event = m_events.front();
@@ -36,8 +31,7 @@ bool aHeadlessWindow::peekEvent(aWindowEvent& event)
     return true;
 }
 
-void aHeadlessWindow::waitEvent(aWindowEvent& event)
-{
+void aHeadlessWindow::waitEvent(aWindowEvent& event) {
     if (peekEvent(event))
         return;
     m_focus = true;
@@ -45,38 +39,38 @@ void aHeadlessWindow::waitEvent(aWindowEvent& event)
     event = aWindowEvent{aWindowEventType::Activate, 0, 0, 0};
 }
 
-void aHeadlessWindow::postQuit(int32_t exitCode)
-{
+void aHeadlessWindow::postQuit(int32_t exitCode) {
     m_events.push_back(aWindowEvent{aWindowEventType::Quit, exitCode, 0, 0});
 }
 
-void aHeadlessWindow::setFullscreen(bool on) { m_fullscreen = on; }
+void aHeadlessWindow::setFullscreen(bool on) {
+    m_fullscreen = on;
+}
 
 void aHeadlessWindow::setWindowedPlacement(int32_t clientX, int32_t clientY, int32_t clientWidth,
-                                           int32_t clientHeight)
-{
+                                           int32_t clientHeight) {
     m_windowedWidth = clientWidth > 0 ? clientWidth : m_pictureWidth;
     m_windowedHeight = clientHeight > 0 ? clientHeight : m_pictureHeight;
     m_clientX = clientX != INT32_MIN ? clientX : m_workArea.left + (m_workArea.width() - m_windowedWidth) / 2;
-    m_clientY = clientY != INT32_MIN ? clientY : m_workArea.top + (m_workArea.height() - m_windowedHeight) / 2;
+    m_clientY =
+        clientY != INT32_MIN ? clientY : m_workArea.top + (m_workArea.height() - m_windowedHeight) / 2;
 }
 
-void aHeadlessWindow::show() { m_minimized = false; }
+void aHeadlessWindow::show() {
+    m_minimized = false;
+}
 
-void aHeadlessWindow::minimize()
-{
+void aHeadlessWindow::minimize() {
     m_minimized = true;
     setFocus(false);
 }
 
-void aHeadlessWindow::raise()
-{
+void aHeadlessWindow::raise() {
     m_minimized = false;
     setFocus(true);
 }
 
-void aHeadlessWindow::setFocus(bool focus)
-{
+void aHeadlessWindow::setFocus(bool focus) {
     if (focus == m_focus)
         return;
     m_focus = focus;
@@ -87,8 +81,7 @@ void aHeadlessWindow::setFocus(bool focus)
     queueEvent(focus ? aWindowEventType::Activate : aWindowEventType::Deactivate);
 }
 
-void aHeadlessWindow::getClientSize(int32_t& width, int32_t& height) const
-{
+void aHeadlessWindow::getClientSize(int32_t& width, int32_t& height) const {
     if (m_fullscreen) {
         width = m_desktop.width;
         height = m_desktop.height;
@@ -98,8 +91,7 @@ void aHeadlessWindow::getClientSize(int32_t& width, int32_t& height) const
     }
 }
 
-aPlatformRect aHeadlessWindow::getPictureArea() const
-{
+aPlatformRect aHeadlessWindow::getPictureArea() const {
     int32_t width, height;
     getClientSize(width, height);
     if (!m_fullscreen)
@@ -107,8 +99,7 @@ aPlatformRect aHeadlessWindow::getPictureArea() const
     return a_letterbox(width, height, m_pictureWidth, m_pictureHeight);
 }
 
-void aHeadlessWindow::getClientOrigin(int32_t& x, int32_t& y) const
-{
+void aHeadlessWindow::getClientOrigin(int32_t& x, int32_t& y) const {
     if (m_fullscreen) {
         x = 0;
         y = 0;
@@ -118,8 +109,7 @@ void aHeadlessWindow::getClientOrigin(int32_t& x, int32_t& y) const
     }
 }
 
-void aHeadlessWindow::present(const uint32_t* pixels, int32_t width, int32_t height, int32_t pitchBytes)
-{
+void aHeadlessWindow::present(const uint32_t* pixels, int32_t width, int32_t height, int32_t pitchBytes) {
     if (!pixels || width <= 0 || height <= 0 || pitchBytes < width * 4) {
         a_log("aPlatformWindow::present - bad frame %ix%i, pitch %i", width, height, pitchBytes);
         return;
@@ -134,53 +124,52 @@ void aHeadlessWindow::present(const uint32_t* pixels, int32_t width, int32_t hei
     ++m_presents;
 }
 
-void aHeadlessWindow::getCursorPos(int32_t& x, int32_t& y) const
-{
+void aHeadlessWindow::getCursorPos(int32_t& x, int32_t& y) const {
     const aPlatformRect area = getPictureArea();
     x = m_cursorX - area.left;
     y = m_cursorY - area.top;
 }
 
-void aHeadlessWindow::setCursorPos(int32_t x, int32_t y)
-{
+void aHeadlessWindow::setCursorPos(int32_t x, int32_t y) {
     const aPlatformRect area = getPictureArea();
     m_cursorX = x + area.left;
     m_cursorY = y + area.top;
 }
 
-std::unique_ptr<aInputDevice> aHeadlessWindow::createInputDevice(aInputDeviceKind kind, int32_t* result)
-{
+std::unique_ptr<aInputDevice> aHeadlessWindow::createInputDevice(aInputDeviceKind kind, int32_t* result) {
     if (result)
         *result = A_INPUT_OK;
     return std::make_unique<aWindowInputDevice>(static_cast<aRawInputSource*>(this), kind);
 }
 
-bool aHeadlessWindow::isToggled(aToggleKey key) const { return m_toggles[static_cast<int>(key)]; }
+bool aHeadlessWindow::isToggled(aToggleKey key) const {
+    return m_toggles[static_cast<int>(key)];
+}
 
-void aHeadlessWindow::setToggled(aToggleKey key, bool on) { m_toggles[static_cast<int>(key)] = on; }
+void aHeadlessWindow::setToggled(aToggleKey key, bool on) {
+    m_toggles[static_cast<int>(key)] = on;
+}
 
-bool aHeadlessWindow::setClipboardText(const std::string& utf8)
-{
+bool aHeadlessWindow::setClipboardText(const std::string& utf8) {
     m_clipboard = utf8;
     return true;
 }
 
-void aHeadlessWindow::releaseAllKeys()
-{
+void aHeadlessWindow::releaseAllKeys() {
     m_keyLatch.releaseAll();
     std::memset(m_buttons, 0, sizeof(m_buttons));
 }
 
-void aHeadlessWindow::setButton(int button, bool down)
-{
+void aHeadlessWindow::setButton(int button, bool down) {
     if (button >= 0 && button < 4)
         m_buttons[button] = down ? 0x80 : 0;
 }
 
-void aHeadlessWindow::setDesktopMode(const aDisplayMode& mode) { m_desktop = mode; }
+void aHeadlessWindow::setDesktopMode(const aDisplayMode& mode) {
+    m_desktop = mode;
+}
 
-void aHeadlessWindow::setKey(uint8_t scanCode, bool down)
-{
+void aHeadlessWindow::setKey(uint8_t scanCode, bool down) {
     if (!down) {
         m_keyLatch.release(scanCode);
         return;
@@ -201,13 +190,11 @@ void aHeadlessWindow::setKey(uint8_t scanCode, bool down)
     m_keyLatch.press(scanCode, modifiers);
 }
 
-void aHeadlessWindow::readKeys(uint8_t keys[256], std::vector<aKeyPress>& presses)
-{
+void aHeadlessWindow::readKeys(uint8_t keys[256], std::vector<aKeyPress>& presses) {
     m_keyLatch.read(keys, presses);
 }
 
-void aHeadlessWindow::readMouseTotals(int64_t& x, int64_t& y, int64_t& z, uint8_t buttons[4])
-{
+void aHeadlessWindow::readMouseTotals(int64_t& x, int64_t& y, int64_t& z, uint8_t buttons[4]) {
     x = m_totalX;
     y = m_totalY;
     z = m_totalZ;

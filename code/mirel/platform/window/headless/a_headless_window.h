@@ -69,9 +69,18 @@ public:
     void releaseAllKeys();
     void setButton(int button, bool down);
     // The cursor in client coordinates (window pixels, picture bars included).
-    void setCursorClient(int32_t x, int32_t y) { m_cursorX = x; m_cursorY = y; }
-    void getCursorClient(int32_t& x, int32_t& y) const { x = m_cursorX; y = m_cursorY; }
-    void moveMouse(int32_t dx, int32_t dy) { m_totalX += dx; m_totalY += dy; }
+    void setCursorClient(int32_t x, int32_t y) {
+        m_cursorX = x;
+        m_cursorY = y;
+    }
+    void getCursorClient(int32_t& x, int32_t& y) const {
+        x = m_cursorX;
+        y = m_cursorY;
+    }
+    void moveMouse(int32_t dx, int32_t dy) {
+        m_totalX += dx;
+        m_totalY += dy;
+    }
     void turnWheel(int32_t z) { m_totalZ += z; }
     void setToggled(aToggleKey key, bool on);
     void setWorkArea(const aPlatformRect& area) { m_workArea = area; }

@@ -7,11 +7,12 @@
 
 namespace {
 
-bool videoRunning() { return SDL_WasInit(SDL_INIT_VIDEO) != 0; }
+bool videoRunning() {
+    return SDL_WasInit(SDL_INIT_VIDEO) != 0;
+}
 
 // The clipboard's bytes; false when there is no text.
-bool readBytes(std::string& bytes)
-{
+bool readBytes(std::string& bytes) {
     if (!videoRunning() || SDL_HasClipboardText() != SDL_TRUE)
         return false;
     char* text = SDL_GetClipboardText();
@@ -24,8 +25,7 @@ bool readBytes(std::string& bytes)
 
 class aSdlClipboard : public aClipboard {
 public:
-    bool setUnicodeText(std::u16string_view text) override
-    {
+    bool setUnicodeText(std::u16string_view text) override {
         if (!videoRunning()) {
             a_log("aClipboard::setUnicodeText - no video subsystem");
             return false;
@@ -39,8 +39,7 @@ public:
         return true;
     }
 
-    bool getUnicodeText(std::u16string& text) const override
-    {
+    bool getUnicodeText(std::u16string& text) const override {
         std::string bytes, ansi;
         std::u16string unicode;
         if (!readBytes(bytes) || !a_splitClipboardBytes(bytes, unicode, ansi))
@@ -49,8 +48,7 @@ public:
         return true;
     }
 
-    bool getAnsiText(std::string& text) const override
-    {
+    bool getAnsiText(std::string& text) const override {
         std::string bytes, ansi;
         std::u16string unicode;
         if (!readBytes(bytes) || a_splitClipboardBytes(bytes, unicode, ansi))
@@ -62,8 +60,7 @@ public:
 
 } // namespace
 
-bool a_splitClipboardBytes(std::string_view bytes, std::u16string& unicode, std::string& ansi)
-{
+bool a_splitClipboardBytes(std::string_view bytes, std::u16string& unicode, std::string& ansi) {
     std::u16string decoded = utf8ToWide(bytes);
     // Decoding replaces every malformed sequence, so only well-formed text
     // encodes back to the same bytes.
@@ -75,8 +72,7 @@ bool a_splitClipboardBytes(std::string_view bytes, std::u16string& unicode, std:
     return false;
 }
 
-aClipboard& a_sdlClipboard()
-{
+aClipboard& a_sdlClipboard() {
     static aSdlClipboard clipboard;
     return clipboard;
 }

@@ -14,25 +14,40 @@
 
 namespace {
 
-SDL_SystemCursor systemCursorFor(int32_t id, bool& known)
-{
+SDL_SystemCursor systemCursorFor(int32_t id, bool& known) {
     known = true;
     switch (id) {
-    case A_CURSOR_ARROW: return SDL_SYSTEM_CURSOR_ARROW;
-    case A_CURSOR_IBEAM: return SDL_SYSTEM_CURSOR_IBEAM;
-    case A_CURSOR_WAIT: return SDL_SYSTEM_CURSOR_WAIT;
-    case A_CURSOR_CROSS: return SDL_SYSTEM_CURSOR_CROSSHAIR;
-    case A_CURSOR_UPARROW: return SDL_SYSTEM_CURSOR_ARROW;
-    case A_CURSOR_SIZENWSE: return SDL_SYSTEM_CURSOR_SIZENWSE;
-    case A_CURSOR_SIZENESW: return SDL_SYSTEM_CURSOR_SIZENESW;
-    case A_CURSOR_SIZEWE: return SDL_SYSTEM_CURSOR_SIZEWE;
-    case A_CURSOR_SIZENS: return SDL_SYSTEM_CURSOR_SIZENS;
-    case A_CURSOR_SIZEALL: return SDL_SYSTEM_CURSOR_SIZEALL;
-    case A_CURSOR_NO: return SDL_SYSTEM_CURSOR_NO;
-    case A_CURSOR_HAND: return SDL_SYSTEM_CURSOR_HAND;
-    case A_CURSOR_APPSTARTING: return SDL_SYSTEM_CURSOR_WAITARROW;
-    case A_CURSOR_HELP: return SDL_SYSTEM_CURSOR_ARROW;
-    default: known = false; return SDL_SYSTEM_CURSOR_ARROW;
+    case A_CURSOR_ARROW:
+        return SDL_SYSTEM_CURSOR_ARROW;
+    case A_CURSOR_IBEAM:
+        return SDL_SYSTEM_CURSOR_IBEAM;
+    case A_CURSOR_WAIT:
+        return SDL_SYSTEM_CURSOR_WAIT;
+    case A_CURSOR_CROSS:
+        return SDL_SYSTEM_CURSOR_CROSSHAIR;
+    case A_CURSOR_UPARROW:
+        return SDL_SYSTEM_CURSOR_ARROW;
+    case A_CURSOR_SIZENWSE:
+        return SDL_SYSTEM_CURSOR_SIZENWSE;
+    case A_CURSOR_SIZENESW:
+        return SDL_SYSTEM_CURSOR_SIZENESW;
+    case A_CURSOR_SIZEWE:
+        return SDL_SYSTEM_CURSOR_SIZEWE;
+    case A_CURSOR_SIZENS:
+        return SDL_SYSTEM_CURSOR_SIZENS;
+    case A_CURSOR_SIZEALL:
+        return SDL_SYSTEM_CURSOR_SIZEALL;
+    case A_CURSOR_NO:
+        return SDL_SYSTEM_CURSOR_NO;
+    case A_CURSOR_HAND:
+        return SDL_SYSTEM_CURSOR_HAND;
+    case A_CURSOR_APPSTARTING:
+        return SDL_SYSTEM_CURSOR_WAITARROW;
+    case A_CURSOR_HELP:
+        return SDL_SYSTEM_CURSOR_ARROW;
+    default:
+        known = false;
+        return SDL_SYSTEM_CURSOR_ARROW;
     }
 }
 
@@ -132,8 +147,7 @@ private:
     uint8_t m_buttonsLatched[4] = {};
 };
 
-aSdlWindow::~aSdlWindow()
-{
+aSdlWindow::~aSdlWindow() {
     detachDevices();
     a_unregisterPlatformWindow(this);
     for (auto& entry : m_cursors)
@@ -144,8 +158,7 @@ aSdlWindow::~aSdlWindow()
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
-bool aSdlWindow::open(const aWindowDesc& desc)
-{
+bool aSdlWindow::open(const aWindowDesc& desc) {
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         a_log("aPlatformWindow. SDL video init failed (%s)", SDL_GetError());
         return false;
@@ -191,13 +204,11 @@ bool aSdlWindow::open(const aWindowDesc& desc)
     return true;
 }
 
-void aSdlWindow::queue(aWindowEventType type, int32_t code, int32_t x, int32_t y)
-{
+void aSdlWindow::queue(aWindowEventType type, int32_t code, int32_t x, int32_t y) {
     m_events.push_back(aWindowEvent{type, code, x, y});
 }
 
-void aSdlWindow::translate(const SDL_Event& event)
-{
+void aSdlWindow::translate(const SDL_Event& event) {
     switch (event.type) {
     case SDL_QUIT:
         queue(aWindowEventType::Close);
@@ -206,7 +217,9 @@ void aSdlWindow::translate(const SDL_Event& event)
         if (event.window.windowID != SDL_GetWindowID(m_window))
             break;
         switch (event.window.event) {
-        case SDL_WINDOWEVENT_CLOSE: queue(aWindowEventType::Close); break;
+        case SDL_WINDOWEVENT_CLOSE:
+            queue(aWindowEventType::Close);
+            break;
         case SDL_WINDOWEVENT_EXPOSED:
             m_showAll = true;
             queue(aWindowEventType::Paint);
@@ -220,7 +233,9 @@ void aSdlWindow::translate(const SDL_Event& event)
             m_scaler.forget();
             m_showAll = true;
             break;
-        case SDL_WINDOWEVENT_MAXIMIZED: queue(aWindowEventType::Maximize); break;
+        case SDL_WINDOWEVENT_MAXIMIZED:
+            queue(aWindowEventType::Maximize);
+            break;
         case SDL_WINDOWEVENT_FOCUS_GAINED:
             if (!m_active) {
                 m_active = true;
@@ -246,7 +261,8 @@ void aSdlWindow::translate(const SDL_Event& event)
                 queue(aWindowEventType::CursorOverClient);
             }
             break;
-        default: break;
+        default:
+            break;
         }
         break;
     case SDL_MOUSEMOTION:
@@ -278,11 +294,20 @@ void aSdlWindow::translate(const SDL_Event& event)
         break;
     case SDL_MOUSEBUTTONDOWN:
         switch (event.button.button) {
-        case SDL_BUTTON_LEFT: m_buttonsLatched[0] = 0x80; break;
-        case SDL_BUTTON_RIGHT: m_buttonsLatched[1] = 0x80; break;
-        case SDL_BUTTON_MIDDLE: m_buttonsLatched[2] = 0x80; break;
-        case SDL_BUTTON_X1: m_buttonsLatched[3] = 0x80; break;
-        default: break;
+        case SDL_BUTTON_LEFT:
+            m_buttonsLatched[0] = 0x80;
+            break;
+        case SDL_BUTTON_RIGHT:
+            m_buttonsLatched[1] = 0x80;
+            break;
+        case SDL_BUTTON_MIDDLE:
+            m_buttonsLatched[2] = 0x80;
+            break;
+        case SDL_BUTTON_X1:
+            m_buttonsLatched[3] = 0x80;
+            break;
+        default:
+            break;
         }
         break;
     case SDL_MOUSEWHEEL: {
@@ -292,19 +317,18 @@ void aSdlWindow::translate(const SDL_Event& event)
         m_totalZ += static_cast<int64_t>(notches) * 120;
         break;
     }
-    default: break;
+    default:
+        break;
     }
 }
 
-void aSdlWindow::pump()
-{
+void aSdlWindow::pump() {
     SDL_Event event;
     while (SDL_PollEvent(&event))
         translate(event);
 }
 
-bool aSdlWindow::peekEvent(aWindowEvent& event)
-{
+bool aSdlWindow::peekEvent(aWindowEvent& event) {
     if (m_events.empty())
         pump();
     if (m_events.empty())
@@ -317,14 +341,17 @@ bool aSdlWindow::peekEvent(aWindowEvent& event)
         int32_t x, y;
         getCursorPos(x, y);
         const aPlatformRect area = getPictureArea();
-        event.x = area.width() > 0 ? static_cast<int32_t>(static_cast<int64_t>(x) * m_pictureWidth / area.width()) : 0;
-        event.y = area.height() > 0 ? static_cast<int32_t>(static_cast<int64_t>(y) * m_pictureHeight / area.height()) : 0;
+        event.x = area.width() > 0
+                      ? static_cast<int32_t>(static_cast<int64_t>(x) * m_pictureWidth / area.width())
+                      : 0;
+        event.y = area.height() > 0
+                      ? static_cast<int32_t>(static_cast<int64_t>(y) * m_pictureHeight / area.height())
+                      : 0;
     }
     return true;
 }
 
-void aSdlWindow::waitEvent(aWindowEvent& event)
-{
+void aSdlWindow::waitEvent(aWindowEvent& event) {
     while (!peekEvent(event)) {
         SDL_Event sdlEvent;
         if (SDL_WaitEventTimeout(&sdlEvent, 100))
@@ -332,14 +359,12 @@ void aSdlWindow::waitEvent(aWindowEvent& event)
     }
 }
 
-void aSdlWindow::postQuit(int32_t exitCode)
-{
+void aSdlWindow::postQuit(int32_t exitCode) {
     pump(); // events already pending come first
     queue(aWindowEventType::Quit, exitCode);
 }
 
-void aSdlWindow::setFullscreen(bool on)
-{
+void aSdlWindow::setFullscreen(bool on) {
     if (on == m_fullscreen)
         return;
     m_showAll = true;
@@ -364,8 +389,7 @@ void aSdlWindow::setFullscreen(bool on)
         placeWindowed();
 }
 
-void aSdlWindow::coverDisplay()
-{
+void aSdlWindow::coverDisplay() {
     int display = SDL_GetWindowDisplayIndex(m_window);
     SDL_Rect bounds{0, 0, 0, 0};
     if (SDL_GetDisplayBounds(display < 0 ? 0 : display, &bounds) != 0 || bounds.w <= 0 || bounds.h <= 0) {
@@ -378,8 +402,7 @@ void aSdlWindow::coverDisplay()
     SDL_RaiseWindow(m_window);
 }
 
-void aSdlWindow::placeWindowed()
-{
+void aSdlWindow::placeWindowed() {
     SDL_SetWindowBordered(m_window, SDL_TRUE);
     SDL_SetWindowSize(m_window, m_windowedWidth, m_windowedHeight);
     if (m_windowedX != INT32_MIN && m_windowedY != INT32_MIN)
@@ -388,8 +411,8 @@ void aSdlWindow::placeWindowed()
         SDL_SetWindowPosition(m_window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
 }
 
-void aSdlWindow::setWindowedPlacement(int32_t clientX, int32_t clientY, int32_t clientWidth, int32_t clientHeight)
-{
+void aSdlWindow::setWindowedPlacement(int32_t clientX, int32_t clientY, int32_t clientWidth,
+                                      int32_t clientHeight) {
     m_windowedWidth = clientWidth > 0 ? clientWidth : m_pictureWidth;
     m_windowedHeight = clientHeight > 0 ? clientHeight : m_pictureHeight;
     m_windowedX = clientX;
@@ -398,56 +421,50 @@ void aSdlWindow::setWindowedPlacement(int32_t clientX, int32_t clientY, int32_t 
         placeWindowed();
 }
 
-void aSdlWindow::show()
-{
+void aSdlWindow::show() {
     SDL_ShowWindow(m_window);
     SDL_RestoreWindow(m_window);
 }
 
-void aSdlWindow::minimize() { SDL_MinimizeWindow(m_window); }
+void aSdlWindow::minimize() {
+    SDL_MinimizeWindow(m_window);
+}
 
-void aSdlWindow::raise()
-{
+void aSdlWindow::raise() {
     SDL_ShowWindow(m_window);
     SDL_RaiseWindow(m_window);
 }
 
-bool aSdlWindow::hasFocus() const
-{
+bool aSdlWindow::hasFocus() const {
     return (SDL_GetWindowFlags(m_window) & SDL_WINDOW_INPUT_FOCUS) != 0;
 }
 
-void aSdlWindow::setTitle(const std::string& title)
-{
+void aSdlWindow::setTitle(const std::string& title) {
     m_title = title;
     SDL_SetWindowTitle(m_window, m_title.c_str());
 }
 
-void aSdlWindow::getClientSize(int32_t& width, int32_t& height) const
-{
+void aSdlWindow::getClientSize(int32_t& width, int32_t& height) const {
     int w = 0, h = 0;
     SDL_GetWindowSize(m_window, &w, &h);
     width = w;
     height = h;
 }
 
-aPlatformRect aSdlWindow::getPictureArea() const
-{
+aPlatformRect aSdlWindow::getPictureArea() const {
     int32_t width, height;
     getClientSize(width, height);
     return a_letterbox(width, height, m_pictureWidth, m_pictureHeight);
 }
 
-void aSdlWindow::getClientOrigin(int32_t& x, int32_t& y) const
-{
+void aSdlWindow::getClientOrigin(int32_t& x, int32_t& y) const {
     int wx = 0, wy = 0;
     SDL_GetWindowPosition(m_window, &wx, &wy);
     x = wx;
     y = wy;
 }
 
-aPlatformRect aSdlWindow::getWorkArea() const
-{
+aPlatformRect aSdlWindow::getWorkArea() const {
     SDL_Rect rect{0, 0, 0, 0};
     int display = SDL_GetWindowDisplayIndex(m_window);
     if (display < 0)
@@ -457,16 +474,14 @@ aPlatformRect aSdlWindow::getWorkArea() const
     return aPlatformRect{rect.x, rect.y, rect.x + rect.w, rect.y + rect.h};
 }
 
-aPlatformRect aSdlWindow::getFrameExtents() const
-{
+aPlatformRect aSdlWindow::getFrameExtents() const {
     int top = 0, left = 0, bottom = 0, right = 0;
     if (SDL_GetWindowBordersSize(m_window, &top, &left, &bottom, &right) != 0)
         return aPlatformRect{};
     return aPlatformRect{left, top, right, bottom};
 }
 
-aDisplayMode aSdlWindow::getDesktopMode() const
-{
+aDisplayMode aSdlWindow::getDesktopMode() const {
     SDL_DisplayMode mode;
     int display = SDL_GetWindowDisplayIndex(m_window);
     if (display < 0)
@@ -479,8 +494,7 @@ aDisplayMode aSdlWindow::getDesktopMode() const
     return aDisplayMode{mode.w, mode.h, mode.refresh_rate, bits > 16 ? 32 : 16};
 }
 
-std::vector<aDisplayMode> aSdlWindow::getDisplayModes() const
-{
+std::vector<aDisplayMode> aSdlWindow::getDisplayModes() const {
     std::vector<aDisplayMode> modes;
     int display = SDL_GetWindowDisplayIndex(m_window);
     if (display < 0)
@@ -506,14 +520,12 @@ std::vector<aDisplayMode> aSdlWindow::getDisplayModes() const
     return modes;
 }
 
-std::string aSdlWindow::getDriverDescription() const
-{
+std::string aSdlWindow::getDriverDescription() const {
     const char* driver = SDL_GetCurrentVideoDriver();
     return std::string(driver ? driver : "unknown") + ", window surface";
 }
 
-void aSdlWindow::present(const uint32_t* pixels, int32_t width, int32_t height, int32_t pitchBytes)
-{
+void aSdlWindow::present(const uint32_t* pixels, int32_t width, int32_t height, int32_t pitchBytes) {
     if (!pixels || width <= 0 || height <= 0 || pitchBytes < width * 4 || pitchBytes % 4 != 0) {
         a_log("aPlatformWindow::present - bad frame %ix%i, pitch %i", width, height, pitchBytes);
         return;
@@ -539,7 +551,9 @@ void aSdlWindow::present(const uint32_t* pixels, int32_t width, int32_t height, 
     aPlatformRect changed;
     if (direct) {
         changed = m_scaler.put(
-            frame, aPixels{static_cast<uint32_t*>(surface->pixels), surface->w, surface->h, surface->pitch / 4}, area);
+            frame,
+            aPixels{static_cast<uint32_t*>(surface->pixels), surface->w, surface->h, surface->pitch / 4},
+            area);
     } else {
         if (m_staging.size() != size_t(surface->w) * size_t(surface->h)) {
             m_staging.assign(size_t(surface->w) * size_t(surface->h), 0);
@@ -547,10 +561,11 @@ void aSdlWindow::present(const uint32_t* pixels, int32_t width, int32_t height, 
         }
         changed = m_scaler.put(frame, aPixels{m_staging.data(), surface->w, surface->h, surface->w}, area);
         if (changed.height() > 0 &&
-            SDL_ConvertPixels(surface->w, changed.height(), SDL_PIXELFORMAT_ARGB8888,
-                              m_staging.data() + size_t(changed.top) * size_t(surface->w), surface->w * 4, format,
-                              static_cast<uint8_t*>(surface->pixels) + size_t(changed.top) * size_t(surface->pitch),
-                              surface->pitch) != 0)
+            SDL_ConvertPixels(
+                surface->w, changed.height(), SDL_PIXELFORMAT_ARGB8888,
+                m_staging.data() + size_t(changed.top) * size_t(surface->w), surface->w * 4, format,
+                static_cast<uint8_t*>(surface->pixels) + size_t(changed.top) * size_t(surface->pitch),
+                surface->pitch) != 0)
             a_log("aPlatformWindow::present - conversion failed (%s)", SDL_GetError());
     }
     if (SDL_MUSTLOCK(surface))
@@ -569,21 +584,18 @@ void aSdlWindow::present(const uint32_t* pixels, int32_t width, int32_t height, 
         a_log("aPlatformWindow::present - window update failed (%s)", SDL_GetError());
 }
 
-void aSdlWindow::setVSync(bool on)
-{
+void aSdlWindow::setVSync(bool on) {
     // The window's pixels are shown as they come: the frame loop holds the
     // display's rate while vertical sync is on.
     m_vsync = on;
 }
 
-void aSdlWindow::setCursorShape(int32_t cursorId)
-{
+void aSdlWindow::setCursorShape(int32_t cursorId) {
     m_cursorShape = cursorId;
     applyCursor();
 }
 
-void aSdlWindow::applyCursor()
-{
+void aSdlWindow::applyCursor() {
     if (m_cursorShape == A_CURSOR_HIDDEN || m_exclusive) {
         SDL_ShowCursor(SDL_DISABLE);
         return;
@@ -601,8 +613,7 @@ void aSdlWindow::applyCursor()
     SDL_ShowCursor(SDL_ENABLE);
 }
 
-void aSdlWindow::getCursorPos(int32_t& x, int32_t& y) const
-{
+void aSdlWindow::getCursorPos(int32_t& x, int32_t& y) const {
     int mx = 0, my = 0;
     if (SDL_GetMouseFocus() == m_window) {
         SDL_GetMouseState(&mx, &my);
@@ -618,42 +629,42 @@ void aSdlWindow::getCursorPos(int32_t& x, int32_t& y) const
     y = my - area.top;
 }
 
-void aSdlWindow::setCursorPos(int32_t x, int32_t y)
-{
+void aSdlWindow::setCursorPos(int32_t x, int32_t y) {
     const aPlatformRect area = getPictureArea();
     SDL_WarpMouseInWindow(m_window, x + area.left, y + area.top);
 }
 
-std::unique_ptr<aInputDevice> aSdlWindow::createInputDevice(aInputDeviceKind kind, int32_t* result)
-{
+std::unique_ptr<aInputDevice> aSdlWindow::createInputDevice(aInputDeviceKind kind, int32_t* result) {
     if (result)
         *result = A_INPUT_OK;
     return std::make_unique<aWindowInputDevice>(static_cast<aRawInputSource*>(this), kind);
 }
 
-bool aSdlWindow::isToggled(aToggleKey key) const
-{
+bool aSdlWindow::isToggled(aToggleKey key) const {
     const SDL_Keymod mods = SDL_GetModState();
     switch (key) {
-    case aToggleKey::CapsLock: return (mods & KMOD_CAPS) != 0;
-    case aToggleKey::NumLock: return (mods & KMOD_NUM) != 0;
-    case aToggleKey::ScrollLock: return (mods & KMOD_SCROLL) != 0;
+    case aToggleKey::CapsLock:
+        return (mods & KMOD_CAPS) != 0;
+    case aToggleKey::NumLock:
+        return (mods & KMOD_NUM) != 0;
+    case aToggleKey::ScrollLock:
+        return (mods & KMOD_SCROLL) != 0;
     }
     return false;
 }
 
-bool aSdlWindow::hasClipboardText() const { return SDL_HasClipboardText() == SDL_TRUE; }
+bool aSdlWindow::hasClipboardText() const {
+    return SDL_HasClipboardText() == SDL_TRUE;
+}
 
-std::string aSdlWindow::getClipboardText() const
-{
+std::string aSdlWindow::getClipboardText() const {
     char* text = SDL_GetClipboardText();
     std::string result = text ? text : "";
     SDL_free(text);
     return result;
 }
 
-bool aSdlWindow::setClipboardText(const std::string& utf8)
-{
+bool aSdlWindow::setClipboardText(const std::string& utf8) {
     if (SDL_SetClipboardText(utf8.c_str()) != 0) {
         a_log("aPlatformWindow::setClipboardText - failed (%s)", SDL_GetError());
         return false;
@@ -661,8 +672,7 @@ bool aSdlWindow::setClipboardText(const std::string& utf8)
     return true;
 }
 
-void aSdlWindow::readKeys(uint8_t keys[256], std::vector<aKeyPress>& presses)
-{
+void aSdlWindow::readKeys(uint8_t keys[256], std::vector<aKeyPress>& presses) {
     // The events that came in since the loop last looked (while it slept
     // for pacing) are taken in first, so that a key typed meanwhile reads
     // as down in this frame together with its press.
@@ -670,8 +680,7 @@ void aSdlWindow::readKeys(uint8_t keys[256], std::vector<aKeyPress>& presses)
     m_keyLatch.read(keys, presses);
 }
 
-void aSdlWindow::readMouseTotals(int64_t& x, int64_t& y, int64_t& z, uint8_t buttons[4])
-{
+void aSdlWindow::readMouseTotals(int64_t& x, int64_t& y, int64_t& z, uint8_t buttons[4]) {
     const Uint32 state = SDL_GetMouseState(nullptr, nullptr);
     buttons[0] = (state & SDL_BUTTON_LMASK) ? 0x80 : 0;
     buttons[1] = (state & SDL_BUTTON_RMASK) ? 0x80 : 0;
@@ -685,8 +694,7 @@ void aSdlWindow::readMouseTotals(int64_t& x, int64_t& y, int64_t& z, uint8_t but
     z = m_totalZ;
 }
 
-void aSdlWindow::setMouseExclusive(bool on)
-{
+void aSdlWindow::setMouseExclusive(bool on) {
     m_exclusive = on;
     SDL_SetWindowGrab(m_window, on ? SDL_TRUE : SDL_FALSE);
     applyCursor();
@@ -694,16 +702,14 @@ void aSdlWindow::setMouseExclusive(bool on)
 
 } // namespace
 
-std::unique_ptr<aPlatformWindow> a_createSdlWindow(const aWindowDesc& desc)
-{
+std::unique_ptr<aPlatformWindow> a_createSdlWindow(const aWindowDesc& desc) {
     auto window = std::make_unique<aSdlWindow>();
     if (!window->open(desc))
         return nullptr;
     return window;
 }
 
-bool a_sdlShowMessageBox(const char* title, const char* text, aPlatformWindow* parent)
-{
+bool a_sdlShowMessageBox(const char* title, const char* text, aPlatformWindow* parent) {
     SDL_Window* owner = nullptr;
     if (parent && !parent->isHeadless())
         owner = static_cast<aSdlWindow*>(parent)->sdlWindow();
