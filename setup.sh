@@ -8,6 +8,8 @@ PACKAGES=(
   build-essential cmake ninja-build pkg-config git
   # tests, benchmarks, fuzzing
   libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev libfuzzer-14-dev
+  # the code's format (.clang-format)
+  clang-format
   # the symbolizer, so that sanitizer and fuzzer traces name their functions
   llvm
   # engine dependencies
