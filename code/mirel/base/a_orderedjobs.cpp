@@ -59,17 +59,21 @@ void aOrderedJobs::help() {
         }
         const size_t index = m_next++;
         m_state[index] = State::running;
-        lock.unlock();
-        size_t bytes = 0;
-        std::exception_ptr error;
-        try {
-            bytes = m_job(index);
-        } catch (...) {
-            error = std::current_exception();
-        }
-        lock.lock();
-        finish(index, bytes, std::move(error));
+        run(lock, index);
     }
+}
+
+void aOrderedJobs::run(std::unique_lock<std::mutex>& lock, size_t index) {
+    lock.unlock();
+    size_t bytes = 0;
+    std::exception_ptr error;
+    try {
+        bytes = m_job(index);
+    } catch (...) {
+        error = std::current_exception();
+    }
+    lock.lock();
+    finish(index, bytes, std::move(error));
 }
 
 void aOrderedJobs::take(size_t index) {
@@ -90,16 +94,7 @@ void aOrderedJobs::take(size_t index) {
         m_next = index + 1;
         m_state[index] = State::running;
         m_changed.notify_all();
-        lock.unlock();
-        size_t bytes = 0;
-        std::exception_ptr error;
-        try {
-            bytes = m_job(index);
-        } catch (...) {
-            error = std::current_exception();
-        }
-        lock.lock();
-        finish(index, bytes, std::move(error));
+        run(lock, index);
     } else {
         m_changed.notify_all();
         m_changed.wait(lock, [&] { return m_state[index] == State::done; });

@@ -58,6 +58,8 @@ private:
     void help();
     bool mayStart(size_t index) const;
     void finish(size_t index, size_t bytes, std::exception_ptr error);
+    // Runs the job with the lock let go, then finishes it under the lock.
+    void run(std::unique_lock<std::mutex>& lock, size_t index);
 
     Job m_job;
     Limits m_limits;
